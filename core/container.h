@@ -1,0 +1,37 @@
+// Container layout and the word transforms. A container is a 12-byte header (salt, masked
+// size, check digest; little-endian) followed by the body: the plain bytes padded with zeros to
+// whole 32-bit words (at least one) and transformed word by word.
+#pragma once
+#include <atomic>
+#include <cstdint>
+
+constexpr uint32_t kContainerHeaderSize = 12;
+
+struct ContainerHeader {
+    uint32_t salt;         // T, stored openly
+    uint32_t originalSize; // S, stored as S xor T
+    uint32_t checkDigest;  // PasswordCheckDigest of the password
+};
+
+// Body length for a plain size: rounded up to a multiple of 4, never less than 4. 64-bit so
+// that stored sizes near 2^32 do not wrap.
+constexpr uint64_t BodySizeFor(uint64_t plainSize) {
+    return plainSize == 0 ? 4 : (plainSize + 3) & ~uint64_t{3};
+}
+
+// Fills the 12 bytes at `reserve`.
+void WriteHeader(uint8_t* reserve, uint32_t salt, uint32_t originalSize, uint32_t checkDigest);
+
+// Reads the 12 bytes at `container` (a zero-filled buffer of at least 12 bytes).
+ContainerHeader ReadHeader(const uint8_t* container);
+
+// Encrypts in place the BodySizeFor(originalSize) bytes at `data`, which hold the plain bytes
+// followed by zeros. `room` is the number of bytes from `data` to the end of the buffer; the
+// word after the last is read only when room reaches past it. Adds 4 to `counter` per word.
+void EncryptWords(uint8_t* data, uint32_t originalSize, uint32_t key, uint32_t salt, uint32_t room,
+                  std::atomic<uint32_t>& counter);
+
+// Decrypts in place the first BodySizeFor(originalSize) bytes at `body`; the caller has checked
+// the password and that they fit in `room`. Subtracts 4 from `counter` per word.
+void DecryptWords(uint8_t* body, uint32_t originalSize, uint32_t key, uint32_t salt, uint32_t room,
+                  std::atomic<uint32_t>& counter);

@@ -1,0 +1,61 @@
+// The one global state record. A run (one press of Encrypt, Decrypt or Shred) fills the run
+// fields; the next run overwrites them. Shared without locks: the preparation step writes the
+// run fields before the worker starts, the worker alone uses them afterwards, and the progress
+// counter is the only word read by another thread (the progress reporter).
+#pragma once
+#include <atomic>
+#include <cstdint>
+
+#include "fileops/file_access.h"
+
+constexpr uint32_t kPathCapacity = 260;     // units, terminator included
+constexpr uint32_t kPasswordCapacity = 130; // units per entry, terminator included
+
+// "\??\" directly followed by runPath: the native path of the run is formed in place.
+struct NativePathText {
+    char16_t prefix[4] = {u'\\', u'?', u'?', u'\\'};
+    char16_t runPath[kPathCapacity] = {};
+};
+
+// The two entries as one area of 260 units. It is cleared as a whole before each read; its byte
+// 260 is the trailing byte of a 129-unit password, and output naming uses it as scratch.
+struct PasswordArea {
+    char16_t passwordBuffer[kPasswordCapacity];
+    char16_t confirmBuffer[kPasswordCapacity];
+};
+static_assert(sizeof(PasswordArea) == 2 * 2 * kPasswordCapacity, "entries must be adjacent");
+static_assert(sizeof(NativePathText) == 2 * (4 + kPathCapacity), "prefix must precede runPath");
+
+struct IoStatus {
+    uint32_t status;
+    uint32_t information; // after an open: 2 when the file was created
+};
+
+struct AppState {
+    char16_t pathBuffer[kPathCapacity];
+    NativePathText native;
+    FileHandle fileHandle;
+    WindowHandle dialogWindow;
+    WindowHandle statusLog;
+    WindowHandle progressBar;
+    uint8_t* bufferBase;
+    uint8_t* dataBuffer;
+    uint32_t allocationSize;
+    uint32_t fileSize;
+    std::atomic<uint32_t> progressCounter;
+    uint32_t checkValue;
+    uint32_t keyValue;
+    ThreadHandle reporterThread;
+    IoStatus ioStatus;
+    PasswordArea passwords;
+};
+
+extern AppState g_app;
+
+inline char16_t* RunPath() { return g_app.native.runPath; }
+inline const char16_t* NativePath() { return g_app.native.prefix; }
+// The password area as bytes: what the digests read and what output naming uses as scratch.
+inline uint8_t* PasswordAreaBytes() { return reinterpret_cast<uint8_t*>(&g_app.passwords); }
+
+// Zeroes the password area (both entries and the trailing byte).
+void WipePasswordArea();

@@ -1,0 +1,26 @@
+// Everything the program tells the user: status log lines, message boxes, the progress bar and
+// its reporter, and the enabling of the three action buttons. Callable from the user-interface
+// thread and from workers alike.
+#pragma once
+#include <cstdint>
+
+// "ZOK（Torvel File Encryptor - 青禾文件加密机）"
+extern const char16_t kBoxCaption[];
+
+// Appends text and CR LF to the status log.
+void AppendStatusLine(const char16_t* text);
+void ClearStatusLog();
+void ShowError(const char16_t* text);
+void ShowInfo(const char16_t* text);
+// Asks a yes/no question; true when the answer was No.
+bool AskYesNo(const char16_t* text);
+// Encrypt, Decrypt and Shred, in that order.
+void SetActionButtonsEnabled(bool enabled);
+void SetProgressRangeTo(uint32_t high);
+void SetProgressPositionTo(uint32_t position);
+
+// Starts the reporter, which copies g_app.progressCounter to the bar about 50 times a second.
+// False when its thread could not be started (the run goes on without it).
+bool StartProgressReporter();
+// Stops the reporter and waits for it, so no update of it follows the caller's own.
+void StopProgressReporter();

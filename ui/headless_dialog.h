@@ -1,0 +1,28 @@
+// An in-memory main window for the command line and the tests: control texts, check states,
+// enabled flags and the progress bar, with hooks that see each change and answer each box.
+// Safe from any thread.
+#pragma once
+#include <cstdint>
+#include <string>
+
+struct HeadlessHooks {
+    // Called for each box; returns the answer (kAnswerOk, kAnswerYes or kAnswerNo).
+    int (*onBox)(const char16_t* text, const char16_t* caption, uint32_t style, void* context);
+    // Called after a control's text was set.
+    void (*onText)(int controlId, const char16_t* text, void* context);
+    // Called after the progress range or position changed.
+    void (*onProgress)(uint32_t position, uint32_t high, void* context);
+    void* context;
+};
+
+// Empty texts, nothing ticked, every control enabled, progress 0 of 100, no hooks.
+void HeadlessReset();
+// Unset hooks answer every box with OK, and No to questions.
+void HeadlessSetHooks(const HeadlessHooks& hooks);
+void HeadlessSetChecked(int controlId, bool checked);
+std::u16string HeadlessText(int controlId);
+bool HeadlessIsEnabled(int controlId);
+uint32_t HeadlessProgressHigh();
+uint32_t HeadlessProgressPosition();
+// Waits until the control is enabled; false on time-out.
+bool HeadlessWaitUntilEnabled(int controlId, uint32_t timeoutMs);
