@@ -1,0 +1,188 @@
+// Header fields and the two word transforms. Words are loaded and stored little-endian byte by
+// byte (compilers fold these into plain moves on little-endian hosts), so every host produces
+// the same bytes. The SSE2 kernels run only on x86, which is little-endian, and produce exactly
+// what the scalar loops produce; the scalar loops also finish every span the kernels leave.
+#include "core/container.h"
+
+#include <cstddef>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+// Progress is published once per block of this many words (64 KiB), never per word: the
+// counter is read by another thread and a store per word costs as much as the transform.
+constexpr size_t kWordsPerBlock = 16384;
+
+inline uint32_t LoadLe32(const uint8_t* p) {
+    return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
+}
+
+inline void StoreLe32(uint8_t* p, uint32_t value) {
+    p[0] = static_cast<uint8_t>(value);
+    p[1] = static_cast<uint8_t>(value >> 8);
+    p[2] = static_cast<uint8_t>(value >> 16);
+    p[3] = static_cast<uint8_t>(value >> 24);
+}
+
+// The word at byte offset `size`, as far as the buffer (`room` bytes from `data`) holds it;
+// bytes beyond the buffer count as zero and are never read.
+uint32_t WordAfterLast(const uint8_t* data, uint64_t size, uint32_t room) {
+    if (room <= size)
+        return 0;
+    const uint64_t held = room - size;
+    if (held >= 4)
+        return LoadLe32(data + size);
+    uint32_t word = 0;
+    for (uint64_t b = 0; b < held; ++b) word |= uint32_t{data[size + b]} << (8 * b);
+    return word;
+}
+
+// Words needed to bring an address to a 16-byte boundary (0 when `p` is not word-aligned, in
+// which case the kernels run unaligned).
+inline size_t WordsToAlign16(const uint8_t* p) {
+    const auto address = reinterpret_cast<uintptr_t>(p);
+    if (address % 4 != 0)
+        return 0;
+    return ((16 - address % 16) % 16) / 4;
+}
+
+// Forward pass over `count` words at `p`. Word `count` must lie inside the body and still be
+// plain. `r` is the running key before the first word; returns it after the last.
+uint32_t EncryptSpan(uint8_t* p, size_t count, uint32_t r, uint32_t t) {
+    size_t i = 0;
+#if defined(__SSE2__)
+    const size_t head = WordsToAlign16(p);
+    for (; i < head && i < count; ++i) {
+        r += t;
+        StoreLe32(p + 4 * i, LoadLe32(p + 4 * i) + r + LoadLe32(p + 4 * i + 4));
+    }
+    if (i + 4 <= count) {
+        __m128i keys = _mm_setr_epi32(static_cast<int>(r + t), static_cast<int>(r + 2 * t),
+                                      static_cast<int>(r + 3 * t), static_cast<int>(r + 4 * t));
+        const __m128i step = _mm_set1_epi32(static_cast<int>(4 * t));
+        const size_t start = i;
+        // Both loads precede the store, and the next iteration's words start after it, so each
+        // word is combined with its plain successor.
+        for (; i + 4 <= count; i += 4) {
+            const __m128i words = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 4 * i));
+            const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 4 * i + 4));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 4 * i),
+                             _mm_add_epi32(_mm_add_epi32(words, next), keys));
+            keys = _mm_add_epi32(keys, step);
+        }
+        r += static_cast<uint32_t>(i - start) * t;
+    }
+#endif
+    for (; i < count; ++i) {
+        r += t;
+        StoreLe32(p + 4 * i, LoadLe32(p + 4 * i) + r + LoadLe32(p + 4 * i + 4));
+    }
+    return r;
+}
+
+// Backward pass over `count` words at `p`, highest first. `r` is the running key of the highest
+// word, `next` the plain word just above the span; returns the lowest plain word of the span.
+//
+// With E[j] = C[j] - r(j), the chain D[j] = E[j] - D[j+1] unrolls to an alternating suffix
+// sum: negating the odd lanes of a 4-word group turns it into a plain suffix sum within the
+// group plus the word above it, which two byte shifts compute.
+uint32_t DecryptSpan(uint8_t* p, size_t count, uint32_t r, uint32_t t, uint32_t next) {
+    size_t top = count;  // words [0, top) remain
+    auto scalarStep = [&] {
+        --top;
+        const uint32_t plain = LoadLe32(p + 4 * top) - next - r;
+        StoreLe32(p + 4 * top, plain);
+        next = plain;
+        r -= t;
+    };
+#if defined(__SSE2__)
+    if (reinterpret_cast<uintptr_t>(p) % 4 == 0) {
+        while (top > 0 && reinterpret_cast<uintptr_t>(p + 4 * top) % 16 != 0) scalarStep();
+    }
+    if (top >= 4) {
+        // Lane l of a group holds word j + l; the keys of a group are r - (3 - l)·t.
+        __m128i keys = _mm_setr_epi32(static_cast<int>(r - 3 * t), static_cast<int>(r - 2 * t),
+                                      static_cast<int>(r - t), static_cast<int>(r));
+        const __m128i step = _mm_set1_epi32(static_cast<int>(4 * t));
+        const __m128i oddLanes = _mm_setr_epi32(0, -1, 0, -1);
+        __m128i above = _mm_set1_epi32(static_cast<int>(next));
+        const size_t start = top;
+        for (; top >= 4; top -= 4) {
+            uint8_t* group = p + 4 * (top - 4);
+            const __m128i cipher = _mm_loadu_si128(reinterpret_cast<const __m128i*>(group));
+            __m128i sum = _mm_sub_epi32(cipher, keys);
+            sum = _mm_sub_epi32(_mm_xor_si128(sum, oddLanes), oddLanes);
+            sum = _mm_add_epi32(sum, _mm_srli_si128(sum, 4));
+            sum = _mm_add_epi32(sum, _mm_srli_si128(sum, 8));
+            sum = _mm_add_epi32(sum, above);
+            above = _mm_shuffle_epi32(sum, 0);
+            const __m128i plain = _mm_sub_epi32(_mm_xor_si128(sum, oddLanes), oddLanes);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(group), plain);
+            keys = _mm_sub_epi32(keys, step);
+        }
+        next = static_cast<uint32_t>(_mm_cvtsi128_si32(above));
+        r -= static_cast<uint32_t>(start - top) * t;
+    }
+#endif
+    while (top > 0) scalarStep();
+    return next;
+}
+
+}  // namespace
+
+void WriteHeader(uint8_t* reserve, uint32_t salt, uint32_t originalSize, uint32_t checkDigest) {
+    StoreLe32(reserve, salt);
+    StoreLe32(reserve + 4, originalSize ^ salt);
+    StoreLe32(reserve + 8, checkDigest);
+}
+
+ContainerHeader ReadHeader(const uint8_t* container) {
+    ContainerHeader header;
+    header.salt = LoadLe32(container);
+    header.originalSize = LoadLe32(container + 4) ^ header.salt;
+    header.checkDigest = LoadLe32(container + 8);
+    return header;
+}
+
+void EncryptWords(uint8_t* data, uint32_t originalSize, uint32_t key, uint32_t salt, uint32_t room,
+                  std::atomic<uint32_t>& counter) {
+    const uint64_t bodySize = BodySizeFor(originalSize);
+    const size_t words = static_cast<size_t>(bodySize / 4);
+    const uint32_t afterLast = WordAfterLast(data, bodySize, room);
+    const uint32_t base = counter.load(std::memory_order_relaxed);
+    uint32_t r = key;
+    // Every word but the last has its successor inside the body.
+    size_t done = 0;
+    while (done + 1 < words) {
+        const size_t count = words - 1 - done < kWordsPerBlock ? words - 1 - done : kWordsPerBlock;
+        r = EncryptSpan(data + 4 * done, count, r, salt);
+        done += count;
+        counter.store(base + 4 * static_cast<uint32_t>(done), std::memory_order_relaxed);
+    }
+    uint8_t* last = data + 4 * (words - 1);
+    r += salt;
+    StoreLe32(last, LoadLe32(last) + r + afterLast);
+    counter.store(base + 4 * static_cast<uint32_t>(words), std::memory_order_relaxed);
+}
+
+void DecryptWords(uint8_t* body, uint32_t originalSize, uint32_t key, uint32_t salt, uint32_t room,
+                  std::atomic<uint32_t>& counter) {
+    // The count of words is what the counting loop (add 4 until the count reaches the size,
+    // at least once) arrives at; 64-bit so that sizes near 2^32 do not wrap.
+    const uint64_t bodySize = BodySizeFor(originalSize);
+    const size_t words = static_cast<size_t>(bodySize / 4);
+    uint32_t next = WordAfterLast(body, bodySize, room);
+    const uint32_t base = counter.load(std::memory_order_relaxed);
+    uint32_t r = key + static_cast<uint32_t>(words) * salt;
+    size_t left = words;
+    while (left > 0) {
+        const size_t count = left < kWordsPerBlock ? left : kWordsPerBlock;
+        next = DecryptSpan(body + 4 * (left - count), count, r, salt, next);
+        r -= static_cast<uint32_t>(count) * salt;
+        left -= count;
+        counter.store(base - 4 * static_cast<uint32_t>(words - left), std::memory_order_relaxed);
+    }
+}

@@ -1,0 +1,273 @@
+#include "core/container.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "core/digests.h"
+#include "tests/core/password_area.h"
+#include "tests/core/reference_cipher.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+struct Digests {
+    uint32_t check;
+    uint32_t key;
+};
+
+Digests DigestsOf(std::u16string_view password) {
+    const AreaBytes area = AreaFor(password);
+    return {PasswordCheckDigest(area.data()), PasswordKeyDigest(area.data())};
+}
+
+size_t RoundUpToPage(size_t size) {
+    return (size + 4095) / 4096 * 4096;
+}
+
+Bytes FromHexBytes(std::string_view hex) {
+    const std::basic_string<uint8_t> bytes = FromHex(hex);
+    return Bytes(bytes.begin(), bytes.end());
+}
+
+// Encrypts as a run does: a zero-filled buffer of size + 12 rounded up to a page, the plain
+// bytes 12 bytes in, the header in front. Returns the container.
+Bytes EncryptFile(const Bytes& plain, std::u16string_view password, uint32_t salt,
+                  uint32_t* counterEnd = nullptr) {
+    const Digests digests = DigestsOf(password);
+    const auto size = static_cast<uint32_t>(plain.size());
+    Bytes buffer(RoundUpToPage(plain.size() + kContainerHeaderSize));
+    std::copy(plain.begin(), plain.end(), buffer.begin() + kContainerHeaderSize);
+    WriteHeader(buffer.data(), salt, size, digests.check);
+    std::atomic<uint32_t> counter{0};
+    EncryptWords(buffer.data() + kContainerHeaderSize, size, digests.key, salt,
+                 static_cast<uint32_t>(buffer.size() - kContainerHeaderSize), counter);
+    if (counterEnd != nullptr)
+        *counterEnd = counter.load();
+    buffer.resize(kContainerHeaderSize + BodySizeFor(size));
+    return buffer;
+}
+
+// Decrypts as a run does; false for a wrong password or a size that does not fit.
+bool DecryptFile(const Bytes& container, std::u16string_view password, Bytes& plain,
+                 uint32_t* counterEnd = nullptr) {
+    const Digests digests = DigestsOf(password);
+    Bytes buffer(RoundUpToPage(container.size()));
+    std::copy(container.begin(), container.end(), buffer.begin());
+    const ContainerHeader header = ReadHeader(buffer.data());
+    if (header.checkDigest != digests.check)
+        return false;
+    if (kContainerHeaderSize + BodySizeFor(header.originalSize) > container.size())
+        return false;
+    std::atomic<uint32_t> counter{static_cast<uint32_t>(BodySizeFor(container.size()))};
+    DecryptWords(buffer.data() + kContainerHeaderSize, header.originalSize, digests.key,
+                 header.salt, static_cast<uint32_t>(buffer.size() - kContainerHeaderSize), counter);
+    if (counterEnd != nullptr)
+        *counterEnd = counter.load();
+    plain.assign(buffer.begin() + kContainerHeaderSize,
+                 buffer.begin() + kContainerHeaderSize + header.originalSize);
+    return true;
+}
+
+Bytes RandomBytes(std::mt19937& random, size_t size) {
+    Bytes bytes(size);
+    for (uint8_t& b : bytes) b = static_cast<uint8_t>(random());
+    return bytes;
+}
+
+uint32_t WordAt(const Bytes& bytes, size_t offset) {
+    return RefLoad(bytes.data() + offset);
+}
+
+static_assert(BodySizeFor(0) == 4 && BodySizeFor(1) == 4 && BodySizeFor(4) == 4);
+static_assert(BodySizeFor(5) == 8 && BodySizeFor(0x7FFFFFFD) == 0x80000000);
+static_assert(BodySizeFor(0xFFFFFFFF) == 0x100000000);
+
+TEST(Container, PublishedContainers) {
+    const Bytes hello{'h', 'e', 'l', 'l', 'o'};
+    EXPECT_EQ(EncryptFile(hello, u"secret", 0x12345678),
+              FromHexBytes("785634127d5634128049562ac9e5ddc7d9d6a56d"));
+    EXPECT_EQ(EncryptFile({}, u"\u5bc6\u7801", 0xdeadbeef),
+              FromHexBytes("efbeaddeefbeaddebdf881a44685a403"));
+
+    Bytes plain;
+    ASSERT_TRUE(
+        DecryptFile(FromHexBytes("785634127d5634128049562ac9e5ddc7d9d6a56d"), u"secret", plain));
+    EXPECT_EQ(plain, hello);
+    ASSERT_TRUE(
+        DecryptFile(FromHexBytes("efbeaddeefbeaddebdf881a44685a403"), u"\u5bc6\u7801", plain));
+    EXPECT_TRUE(plain.empty());
+}
+
+TEST(Container, HeaderFieldsAreLittleEndian) {
+    uint8_t header[kContainerHeaderSize];
+    WriteHeader(header, 0x12345678, 0x00000005, 0xA1B2C3D4);
+    const uint8_t expected[] = {0x78, 0x56, 0x34, 0x12, 0x7D, 0x56,
+                                0x34, 0x12, 0xD4, 0xC3, 0xB2, 0xA1};
+    EXPECT_TRUE(std::equal(std::begin(header), std::end(header), std::begin(expected)));
+
+    const ContainerHeader read = ReadHeader(header);
+    EXPECT_EQ(read.salt, 0x12345678u);
+    EXPECT_EQ(read.originalSize, 5u);
+    EXPECT_EQ(read.checkDigest, 0xA1B2C3D4u);
+
+    // A file shorter than a header reads its missing bytes as the buffer's zeros.
+    const uint8_t shortFile[kContainerHeaderSize] = {0x01, 0x02, 0x03, 0x04, 0x05};
+    const ContainerHeader partial = ReadHeader(shortFile);
+    EXPECT_EQ(partial.salt, 0x04030201u);
+    EXPECT_EQ(partial.originalSize, 0x04030201u ^ 0x05u);
+    EXPECT_EQ(partial.checkDigest, 0u);
+}
+
+TEST(Container, Sizes) {
+    const Digests digests = DigestsOf(u"pw");
+    const uint32_t salt = 0x9E3779B9;
+
+    const Bytes empty = EncryptFile({}, u"pw", salt);
+    ASSERT_EQ(empty.size(), 16u);
+    EXPECT_EQ(WordAt(empty, 12), digests.key + salt);
+
+    const Bytes five{1, 2, 3, 4, 5};
+    const Bytes container = EncryptFile(five, u"pw", salt);
+    ASSERT_EQ(container.size(), 20u);
+    Bytes plain;
+    ASSERT_TRUE(DecryptFile(container, u"pw", plain));
+    EXPECT_EQ(plain, five);
+
+    std::mt19937 random(11);
+    for (size_t m = 1; m <= 9; ++m) {
+        const Bytes data = RandomBytes(random, 4 * m);
+        const Bytes whole = EncryptFile(data, u"pw", salt);
+        EXPECT_EQ(whole.size(), 4 * m + 12);
+        ASSERT_TRUE(DecryptFile(whole, u"pw", plain));
+        EXPECT_EQ(plain, data);
+    }
+}
+
+// 4084 bytes: the 4096-byte buffer ends right after the last word, so the word after it is
+// taken as zero; bytes that lie beyond `room` in memory are not used.
+TEST(Container, RoomEndingAfterLastWord) {
+    std::mt19937 random(5);
+    const Bytes data = RandomBytes(random, 4084);
+    const Digests digests = DigestsOf(u"edge");
+    const uint32_t salt = 0x01020304;
+
+    Bytes buffer(4096 + 4, 0xFF);
+    std::fill(buffer.begin(), buffer.begin() + 4096, 0);
+    std::copy(data.begin(), data.end(), buffer.begin() + 12);
+    Bytes expected(buffer.begin() + 12, buffer.begin() + 4096);
+    std::atomic<uint32_t> counter{0};
+    EncryptWords(buffer.data() + 12, 4084, digests.key, salt, 4084, counter);
+    uint32_t refCounter = 0;
+    RefEncrypt(expected.data(), 4084, digests.key, salt, 4084, refCounter);
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), buffer.begin() + 12));
+    EXPECT_EQ(WordAt(buffer, 4092),
+              RefLoad(data.data() + 4080) + digests.key + 1021 * salt);  // next word is zero
+    EXPECT_EQ(counter.load(), 4084u);
+
+    // Decrypting the 4096-byte container in a 4096-byte buffer: room ends at M as well.
+    std::fill(buffer.begin() + 4096, buffer.end(), 0xEE);
+    counter = 4096;
+    DecryptWords(buffer.data() + 12, 4084, digests.key, salt, 4084, counter);
+    EXPECT_TRUE(std::equal(data.begin(), data.end(), buffer.begin() + 12));
+    EXPECT_EQ(counter.load(), 12u);
+}
+
+// With room past the data, the word after the last is read and enters the last word.
+TEST(Container, WordAfterLastIsReadWhenRoomReachesPastIt) {
+    const uint32_t key = 0x11111111, salt = 0x01000001, after = 0xCAFEF00D;
+    uint8_t data[12] = {};
+    RefStore(data, 0x01020304);
+    RefStore(data + 4, 0x00000005);
+    RefStore(data + 8, after);
+    std::atomic<uint32_t> counter{0};
+    EncryptWords(data, 5, key, salt, sizeof data, counter);
+    EXPECT_EQ(RefLoad(data + 4), 0x00000005u + key + 2 * salt + after);
+    EXPECT_EQ(RefLoad(data + 8), after);
+
+    DecryptWords(data, 5, key, salt, sizeof data, counter);
+    EXPECT_EQ(RefLoad(data), 0x01020304u);
+    EXPECT_EQ(RefLoad(data + 4), 0x00000005u);
+    EXPECT_EQ(counter.load(), 0u);
+}
+
+TEST(Container, SaltChangesContainerNotPlainText) {
+    std::mt19937 random(3);
+    const Bytes data = RandomBytes(random, 1000);
+    const Bytes first = EncryptFile(data, u"same", 0x11111111);
+    const Bytes second = EncryptFile(data, u"same", 0x22222222);
+    EXPECT_NE(first, second);
+    Bytes plain;
+    ASSERT_TRUE(DecryptFile(first, u"same", plain));
+    EXPECT_EQ(plain, data);
+    ASSERT_TRUE(DecryptFile(second, u"same", plain));
+    EXPECT_EQ(plain, data);
+}
+
+// A key digest that differs under an equal check digest passes the check and yields other bytes.
+TEST(Container, SameCheckOtherKeyDecryptsWrongly) {
+    std::mt19937 random(4);
+    const Bytes data = RandomBytes(random, 64);
+    const Bytes container = EncryptFile(data, u"a\u0100", 0x5);
+    Bytes plain;
+    ASSERT_TRUE(DecryptFile(container, u"a\u0200", plain));
+    EXPECT_NE(plain, data);
+    EXPECT_FALSE(DecryptFile(container, u"b", plain));
+}
+
+// Changing C[j] changes D[j] and every word below it, none above.
+TEST(Container, ChangedBodyWordSpreadsDownwards) {
+    std::mt19937 random(9);
+    const Bytes data = RandomBytes(random, 400);
+    const Bytes container = EncryptFile(data, u"chain", 0xABCDEF01);
+    for (size_t j : {0u, 1u, 37u, 64u, 99u}) {
+        Bytes damaged = container;
+        damaged[12 + 4 * j] ^= 0x10;
+        Bytes plain;
+        ASSERT_TRUE(DecryptFile(damaged, u"chain", plain));
+        for (size_t w = 0; w < 100; ++w) {
+            EXPECT_EQ(WordAt(plain, 4 * w) != WordAt(data, 4 * w), w <= j) << j << " " << w;
+        }
+    }
+}
+
+TEST(Container, CounterFinalValues) {
+    std::mt19937 random(21);
+    for (size_t size : {0u, 3u, 5u, 4096u, 65536u * 4 - 4, 65536u * 4 + 1, 1000003u}) {
+        const Bytes data = RandomBytes(random, size);
+        uint32_t encryptEnd = 0;
+        const Bytes container = EncryptFile(data, u"count", 77, &encryptEnd);
+        EXPECT_EQ(encryptEnd, BodySizeFor(size));
+        uint32_t decryptEnd = 0;
+        Bytes plain;
+        ASSERT_TRUE(DecryptFile(container, u"count", plain, &decryptEnd));
+        EXPECT_EQ(decryptEnd, 12u);
+    }
+    // The counter is the caller's: counts continue from its value and wrap like any u32.
+    Bytes buffer(300004);
+    std::atomic<uint32_t> counter{0xFFFFFFF0};
+    EncryptWords(buffer.data(), 300000, 1, 2, 300004, counter);
+    EXPECT_EQ(counter.load(), 0xFFFFFFF0u + 300000u);
+    DecryptWords(buffer.data(), 300000, 1, 2, 300004, counter);
+    EXPECT_EQ(counter.load(), 0xFFFFFFF0u);
+    EXPECT_TRUE(std::all_of(buffer.begin(), buffer.end(), [](uint8_t b) { return b == 0; }));
+}
+
+TEST(Container, RoundTripsOverRandomDataAndPasswords) {
+    std::mt19937 random(1234);
+    for (int trial = 0; trial < 200; ++trial) {
+        std::u16string password(1 + random() % 129, u'x');
+        for (char16_t& unit : password) unit = static_cast<char16_t>(1 + random() % 0xFFFF);
+        const Bytes data = RandomBytes(random, trial < 100 ? random() % 64 : random() % 20000);
+        const uint32_t salt = static_cast<uint32_t>(random());
+        const Bytes container = EncryptFile(data, password, salt);
+        ASSERT_EQ(container.size(), 12 + BodySizeFor(data.size()));
+        Bytes plain;
+        ASSERT_TRUE(DecryptFile(container, password, plain));
+        ASSERT_EQ(plain, data) << trial;
+    }
+}
+
+}  // namespace

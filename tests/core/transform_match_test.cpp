@@ -1,0 +1,71 @@
+// The fast transforms against the step-by-step reference, over every small size, every room
+// that ends at, inside or beyond the word after the last, every alignment, and big buffers that
+// span several progress blocks.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "core/container.h"
+#include "tests/core/reference_cipher.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+enum class Direction { kEncrypt, kDecrypt };
+
+// Runs both implementations on the same random buffer (`offset` bytes in, `room` bytes of it
+// from there on, followed by a guard area) and compares every byte and the counter.
+void ExpectSameAsReference(Direction direction, std::mt19937& random, uint32_t size, uint32_t room,
+                           size_t offset) {
+    Bytes buffer(offset + room + 16);
+    for (uint8_t& b : buffer) b = static_cast<uint8_t>(random());
+    const uint32_t key = static_cast<uint32_t>(random());
+    const uint32_t salt = static_cast<uint32_t>(random());
+    const uint32_t start = static_cast<uint32_t>(random());
+
+    Bytes expected = buffer;
+    uint32_t refCounter = start;
+    std::atomic<uint32_t> counter{start};
+    if (direction == Direction::kEncrypt) {
+        RefEncrypt(expected.data() + offset, size, key, salt, room, refCounter);
+        EncryptWords(buffer.data() + offset, size, key, salt, room, counter);
+    } else {
+        RefDecrypt(expected.data() + offset, size, key, salt, room, refCounter);
+        DecryptWords(buffer.data() + offset, size, key, salt, room, counter);
+    }
+    ASSERT_EQ(buffer, expected) << "size " << size << " room " << room << " offset " << offset;
+    ASSERT_EQ(counter.load(), refCounter);
+}
+
+TEST(TransformMatch, SmallSizesAllRoomsAllAlignments) {
+    std::mt19937 random(42);
+    for (Direction direction : {Direction::kEncrypt, Direction::kDecrypt}) {
+        for (uint32_t size = 0; size <= 300; ++size) {
+            const auto body = static_cast<uint32_t>(BodySizeFor(size));
+            for (uint32_t extra : {0u, 1u, 2u, 3u, 4u, 9u}) {
+                for (size_t offset = 0; offset < 16; ++offset) {
+                    ExpectSameAsReference(direction, random, size, body + extra, offset);
+                }
+            }
+        }
+    }
+}
+
+TEST(TransformMatch, BigBuffers) {
+    std::mt19937 random(43);
+    const uint32_t block = 65536;
+    for (Direction direction : {Direction::kEncrypt, Direction::kDecrypt}) {
+        for (uint32_t size : {block - 4, block, block + 4, 3 * block + 13, 17 * block + 6}) {
+            const auto body = static_cast<uint32_t>(BodySizeFor(size));
+            for (uint32_t extra : {0u, 4u}) {
+                for (size_t offset : {0u, 4u, 12u, 7u}) {
+                    ExpectSameAsReference(direction, random, size, body + extra, offset);
+                }
+            }
+        }
+    }
+}
+
+}  // namespace
