@@ -86,42 +86,70 @@ uint32_t EncryptSpan(uint8_t* p, size_t count, uint32_t r, uint32_t t) {
 // Backward pass over `count` words at `p`, highest first. `r` is the running key of the highest
 // word, `next` the plain word just above the span; returns the lowest plain word of the span.
 //
-// With E[j] = C[j] - r(j), the chain D[j] = E[j] - D[j+1] unrolls to an alternating suffix
-// sum: negating the odd lanes of a 4-word group turns it into a plain suffix sum within the
-// group plus the word above it, which two byte shifts compute.
+// The chain D[j] = C[j] - r(j) - D[j+1], taken twice, gives D[j] = F[j] + D[j+2] with
+// F[j] = C[j] - C[j+1] + T, independent of the key. Within a group of four words that is a
+// suffix sum over every second word, so a group needs only the two plain words above it, and
+// the serial part is one add and one shuffle per group.
 uint32_t DecryptSpan(uint8_t* p, size_t count, uint32_t r, uint32_t t, uint32_t next) {
-    size_t top = count;  // words [0, top) remain
+    size_t top = count;         // words [0, top) remain
+    uint32_t secondNext = 0;    // D[top + 1], once a step has been made
+    uint32_t cipherOfNext = 0;  // C[top], before that word was replaced
     auto scalarStep = [&] {
         --top;
-        const uint32_t plain = LoadLe32(p + 4 * top) - next - r;
+        cipherOfNext = LoadLe32(p + 4 * top);
+        const uint32_t plain = cipherOfNext - next - r;
         StoreLe32(p + 4 * top, plain);
+        secondNext = next;
         next = plain;
         r -= t;
     };
 #if defined(__SSE2__)
-    if (reinterpret_cast<uintptr_t>(p) % 4 == 0) {
-        while (top > 0 && reinterpret_cast<uintptr_t>(p + 4 * top) % 16 != 0) scalarStep();
-    }
-    if (top >= 4) {
-        // Lane l of a group holds word j + l; the keys of a group are r - (3 - l)·t.
-        __m128i keys = _mm_setr_epi32(static_cast<int>(r - 3 * t), static_cast<int>(r - 2 * t),
-                                      static_cast<int>(r - t), static_cast<int>(r));
-        const __m128i step = _mm_set1_epi32(static_cast<int>(4 * t));
-        const __m128i oddLanes = _mm_setr_epi32(0, -1, 0, -1);
-        __m128i above = _mm_set1_epi32(static_cast<int>(next));
+    if (top >= 24) {
+        scalarStep();
+        if (reinterpret_cast<uintptr_t>(p) % 4 == 0) {
+            while (reinterpret_cast<uintptr_t>(p + 4 * top) % 16 != 0) scalarStep();
+        }
+        // Lane l of a group holds word j + l. `following` holds C[j+1 .. j+4], loaded while
+        // they were still cipher words; `above` holds D[j+4], D[j+5], D[j+4], D[j+5].
+        const __m128i* group = reinterpret_cast<const __m128i*>(p + 4 * (top - 4));
+        __m128i following =
+            _mm_or_si128(_mm_srli_si128(_mm_loadu_si128(group), 4),
+                         _mm_slli_si128(_mm_cvtsi32_si128(static_cast<int>(cipherOfNext)), 12));
+        __m128i above = _mm_setr_epi32(static_cast<int>(next), static_cast<int>(secondNext),
+                                       static_cast<int>(next), static_cast<int>(secondNext));
+        const __m128i salts = _mm_setr_epi32(static_cast<int>(2 * t), static_cast<int>(2 * t),
+                                             static_cast<int>(t), static_cast<int>(t));
         const size_t start = top;
-        for (; top >= 4; top -= 4) {
-            uint8_t* group = p + 4 * (top - 4);
-            const __m128i cipher = _mm_loadu_si128(reinterpret_cast<const __m128i*>(group));
-            __m128i sum = _mm_sub_epi32(cipher, keys);
-            sum = _mm_sub_epi32(_mm_xor_si128(sum, oddLanes), oddLanes);
-            sum = _mm_add_epi32(sum, _mm_srli_si128(sum, 4));
-            sum = _mm_add_epi32(sum, _mm_srli_si128(sum, 8));
-            sum = _mm_add_epi32(sum, above);
-            above = _mm_shuffle_epi32(sum, 0);
-            const __m128i plain = _mm_sub_epi32(_mm_xor_si128(sum, oddLanes), oddLanes);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(group), plain);
-            keys = _mm_sub_epi32(keys, step);
+        // Four groups per round. Each group adds, to its own sums, the two plain words above
+        // it, which are `above` plus the pair sums of the groups above it in the round; the
+        // chain between rounds is a single add. Stops while the next round's following words
+        // (from word j - 3) lie inside the span.
+        for (; top >= 20; top -= 16) {
+            uint8_t* at = p + 4 * (top - 16);
+            auto load = [at](int offset) {
+                return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + offset));
+            };
+            auto sums = [&salts](__m128i cipher, __m128i followingWords) {
+                const __m128i f = _mm_sub_epi32(cipher, followingWords);
+                return _mm_add_epi32(_mm_add_epi32(f, _mm_srli_si128(f, 8)), salts);
+            };
+            const __m128i x3 = sums(load(48), following);
+            const __m128i x2 = sums(load(32), load(36));
+            const __m128i x1 = sums(load(16), load(20));
+            const __m128i x0 = sums(load(0), load(4));
+            following = load(-12);
+            const __m128i s3 = _mm_shuffle_epi32(x3, _MM_SHUFFLE(1, 0, 1, 0));
+            const __m128i s2 = _mm_add_epi32(s3, _mm_shuffle_epi32(x2, _MM_SHUFFLE(1, 0, 1, 0)));
+            const __m128i s1 = _mm_add_epi32(s2, _mm_shuffle_epi32(x1, _MM_SHUFFLE(1, 0, 1, 0)));
+            const __m128i s0 = _mm_add_epi32(s1, _mm_shuffle_epi32(x0, _MM_SHUFFLE(1, 0, 1, 0)));
+            auto store = [at](int offset, __m128i words) {
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(at + offset), words);
+            };
+            store(48, _mm_add_epi32(x3, above));
+            store(32, _mm_add_epi32(x2, _mm_add_epi32(above, s3)));
+            store(16, _mm_add_epi32(x1, _mm_add_epi32(above, s2)));
+            store(0, _mm_add_epi32(x0, _mm_add_epi32(above, s1)));
+            above = _mm_add_epi32(above, s0);
         }
         next = static_cast<uint32_t>(_mm_cvtsi128_si32(above));
         r -= static_cast<uint32_t>(start - top) * t;
