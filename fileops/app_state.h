@@ -8,8 +8,8 @@
 
 #include "fileops/file_access.h"
 
-constexpr uint32_t kPathCapacity = 260;     // units, terminator included
-constexpr uint32_t kPasswordCapacity = 130; // units per entry, terminator included
+constexpr uint32_t kPathCapacity = 260;      // units, terminator included
+constexpr uint32_t kPasswordCapacity = 130;  // units per entry, terminator included
 
 // "\??\" directly followed by runPath: the native path of the run is formed in place.
 struct NativePathText {
@@ -28,7 +28,7 @@ static_assert(sizeof(NativePathText) == 2 * (4 + kPathCapacity), "prefix must pr
 
 struct IoStatus {
     uint32_t status;
-    uint32_t information; // after an open: 2 when the file was created
+    uint32_t information;  // after an open: 2 when the file was created
 };
 
 struct AppState {
@@ -52,10 +52,16 @@ struct AppState {
 
 extern AppState g_app;
 
-inline char16_t* RunPath() { return g_app.native.runPath; }
-inline const char16_t* NativePath() { return g_app.native.prefix; }
+inline char16_t* RunPath() {
+    return g_app.native.runPath;
+}
+inline const char16_t* NativePath() {
+    return g_app.native.prefix;
+}
 // The password area as bytes: what the digests read and what output naming uses as scratch.
-inline uint8_t* PasswordAreaBytes() { return reinterpret_cast<uint8_t*>(&g_app.passwords); }
+inline uint8_t* PasswordAreaBytes() {
+    return reinterpret_cast<uint8_t*>(&g_app.passwords);
+}
 
 // Zeroes the password area (both entries and the trailing byte).
 void WipePasswordArea();

@@ -25,6 +25,8 @@ bool ReadWhole(FileHandle file, uint8_t* buffer, uint32_t size);
 bool WriteFromStart(FileHandle file, const uint8_t* data, uint32_t size);
 // Truncates or extends to exactly `length` bytes.
 bool SetFileLength(FileHandle file, uint32_t length);
+// Pushes what was written through to the storage device.
+bool FlushFile(FileHandle file);
 // The file is removed when its handle is closed.
 bool MarkForDeletion(FileHandle file);
 void CloseFile(FileHandle file);

@@ -1,0 +1,187 @@
+// The control-access seam over an in-memory dialog. One mutex guards the controls; hooks run
+// outside it so they may read the dialog back.
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+
+#include "ui/control_access.h"
+#include "ui/control_ids.h"
+#include "ui/headless_dialog.h"
+
+namespace {
+
+constexpr int kControlCount = 16;  // identifiers 0..15
+
+struct HeadlessDialog {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::u16string text[kControlCount];
+    bool checked[kControlCount] = {};
+    bool enabled[kControlCount] = {};
+    uint32_t progressHigh = 100;
+    uint32_t progressPosition = 0;
+    HeadlessHooks hooks = {};
+};
+
+HeadlessDialog& Dialog() {
+    static HeadlessDialog dialog;
+    return dialog;
+}
+
+bool Known(int id) {
+    return id >= 0 && id < kControlCount;
+}
+
+HeadlessHooks Hooks() {
+    std::lock_guard<std::mutex> lock(Dialog().mutex);
+    return Dialog().hooks;
+}
+
+void ReportProgress() {
+    HeadlessDialog& d = Dialog();
+    uint32_t position, high;
+    {
+        std::lock_guard<std::mutex> lock(d.mutex);
+        position = d.progressPosition;
+        high = d.progressHigh;
+    }
+    HeadlessHooks hooks = Hooks();
+    if (hooks.onProgress)
+        hooks.onProgress(position, high, hooks.context);
+}
+
+}  // namespace
+
+void HeadlessReset() {
+    HeadlessDialog& d = Dialog();
+    std::lock_guard<std::mutex> lock(d.mutex);
+    for (int i = 0; i < kControlCount; ++i) {
+        d.text[i].clear();
+        d.checked[i] = false;
+        d.enabled[i] = true;
+    }
+    d.progressHigh = 100;
+    d.progressPosition = 0;
+    d.hooks = {};
+}
+
+void HeadlessSetHooks(const HeadlessHooks& hooks) {
+    std::lock_guard<std::mutex> lock(Dialog().mutex);
+    Dialog().hooks = hooks;
+}
+
+void HeadlessSetChecked(int controlId, bool checked) {
+    if (!Known(controlId))
+        return;
+    std::lock_guard<std::mutex> lock(Dialog().mutex);
+    Dialog().checked[controlId] = checked;
+}
+
+std::u16string HeadlessText(int controlId) {
+    if (!Known(controlId))
+        return {};
+    std::lock_guard<std::mutex> lock(Dialog().mutex);
+    return Dialog().text[controlId];
+}
+
+bool HeadlessIsEnabled(int controlId) {
+    if (!Known(controlId))
+        return false;
+    std::lock_guard<std::mutex> lock(Dialog().mutex);
+    return Dialog().enabled[controlId];
+}
+
+uint32_t HeadlessProgressHigh() {
+    std::lock_guard<std::mutex> lock(Dialog().mutex);
+    return Dialog().progressHigh;
+}
+
+uint32_t HeadlessProgressPosition() {
+    std::lock_guard<std::mutex> lock(Dialog().mutex);
+    return Dialog().progressPosition;
+}
+
+bool HeadlessWaitUntilEnabled(int controlId, uint32_t timeoutMs) {
+    if (!Known(controlId))
+        return false;
+    HeadlessDialog& d = Dialog();
+    std::unique_lock<std::mutex> lock(d.mutex);
+    return d.changed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                              [&] { return d.enabled[controlId]; });
+}
+
+uint32_t ControlTextLength(int controlId) {
+    if (!Known(controlId))
+        return 0;
+    std::lock_guard<std::mutex> lock(Dialog().mutex);
+    return static_cast<uint32_t>(Dialog().text[controlId].size());
+}
+
+uint32_t GetControlText(int controlId, char16_t* buffer, uint32_t capacity) {
+    if (capacity == 0)
+        return 0;
+    uint32_t n = 0;
+    if (Known(controlId)) {
+        std::lock_guard<std::mutex> lock(Dialog().mutex);
+        const std::u16string& text = Dialog().text[controlId];
+        while (n + 1 < capacity && n < text.size()) {
+            buffer[n] = text[n];
+            ++n;
+        }
+    }
+    buffer[n] = 0;
+    return n;
+}
+
+void SetControlText(int controlId, const char16_t* text) {
+    if (!Known(controlId))
+        return;
+    {
+        std::lock_guard<std::mutex> lock(Dialog().mutex);
+        Dialog().text[controlId] = text;
+    }
+    HeadlessHooks hooks = Hooks();
+    if (hooks.onText)
+        hooks.onText(controlId, text, hooks.context);
+}
+
+bool IsControlChecked(int controlId) {
+    if (!Known(controlId))
+        return false;
+    std::lock_guard<std::mutex> lock(Dialog().mutex);
+    return Dialog().checked[controlId];
+}
+
+void EnableControl(int controlId, bool enabled) {
+    if (!Known(controlId))
+        return;
+    {
+        std::lock_guard<std::mutex> lock(Dialog().mutex);
+        Dialog().enabled[controlId] = enabled;
+    }
+    Dialog().changed.notify_all();
+}
+
+void SetProgressRange(uint32_t high) {
+    {
+        std::lock_guard<std::mutex> lock(Dialog().mutex);
+        Dialog().progressHigh = high;
+    }
+    ReportProgress();
+}
+
+void SetProgressPosition(uint32_t position) {
+    {
+        std::lock_guard<std::mutex> lock(Dialog().mutex);
+        Dialog().progressPosition = position;
+    }
+    ReportProgress();
+}
+
+int ShowBox(const char16_t* text, const char16_t* caption, uint32_t style) {
+    HeadlessHooks hooks = Hooks();
+    if (hooks.onBox)
+        return hooks.onBox(text, caption, style, hooks.context);
+    return style == kBoxYesNo ? kAnswerNo : kAnswerOk;
+}

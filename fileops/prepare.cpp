@@ -1,0 +1,98 @@
+// Encrypt or Decrypt pressed: everything that can fail early happens here, on the
+// user-interface thread, before the buttons are disabled. Every early return leaves no open
+// file and no buffer behind.
+#include "core/container.h"
+#include "core/digests.h"
+#include "fileops/app_state.h"
+#include "fileops/file_access.h"
+#include "fileops/run_limits.h"
+#include "fileops/runs.h"
+#include "ui/control_access.h"
+#include "ui/control_ids.h"
+#include "ui/feedback.h"
+#include "ui/messages.h"
+
+namespace {
+
+// Equal unit by unit, terminators included, and not empty.
+bool EntriesAgree() {
+    const char16_t* first = g_app.passwords.passwordBuffer;
+    const char16_t* second = g_app.passwords.confirmBuffer;
+    if (first[0] == 0)
+        return false;
+    for (uint32_t i = 0; i < kPasswordCapacity; ++i) {
+        if (first[i] != second[i])
+            return false;
+        if (first[i] == 0)
+            return true;
+    }
+    return true;
+}
+
+void CloseSource() {
+    CloseFile(g_app.fileHandle);
+    g_app.fileHandle = 0;
+}
+
+}  // namespace
+
+void PrepareCipherRun(uint32_t command) {
+    ClearStatusLog();
+    AppendStatusLine(kNoteReadingPasswords);
+
+    WipePasswordArea();
+    GetControlText(IDC_PASSWORD, g_app.passwords.passwordBuffer, kPasswordCapacity);
+    GetControlText(IDC_CONFIRM, g_app.passwords.confirmBuffer, kPasswordCapacity);
+    if (!EntriesAgree()) {
+        WipePasswordArea();
+        ShowError(kMsgPasswordMismatch);
+        return;
+    }
+    // For a 129-unit entry the key digest's trailing byte is the first byte of the confirmation.
+    g_app.checkValue = PasswordCheckDigest(PasswordAreaBytes());
+    g_app.keyValue = PasswordKeyDigest(PasswordAreaBytes());
+    WipePasswordArea();
+
+    AppendStatusLine(kNoteReadingFile);
+    GetControlText(IDC_PATH, RunPath(), kPathCapacity);
+    if (!OpenSourceForCipher(NativePath(), &g_app.fileHandle)) {
+        g_app.fileHandle = 0;
+        ShowError(kMsgOpenFailed);
+        return;
+    }
+    uint64_t endOfFile = 0;
+    if (!QueryFileSize(g_app.fileHandle, &endOfFile)) {
+        CloseSource();
+        ShowError(kMsgOpenFailed);
+        return;
+    }
+    if (endOfFile > kLargestFile) {
+        CloseSource();
+        ShowError(kMsgTooLarge);
+        return;
+    }
+    g_app.fileSize = static_cast<uint32_t>(endOfFile);
+    // An empty file holds no header: it cannot be a container.
+    if (command == kCommandDecrypt && g_app.fileSize == 0) {
+        CloseSource();
+        ShowError(kMsgDamaged);
+        return;
+    }
+
+    bool encrypt = command == kCommandEncrypt;
+    g_app.allocationSize = encrypt ? g_app.fileSize + kContainerHeaderSize : g_app.fileSize;
+    if (!AllocateBuffer(&g_app.allocationSize, &g_app.bufferBase)) {
+        g_app.bufferBase = nullptr;
+        CloseSource();
+        ShowError(kMsgNoMemory);
+        return;
+    }
+    g_app.dataBuffer = encrypt ? g_app.bufferBase + kContainerHeaderSize : g_app.bufferBase;
+
+    SetActionButtonsEnabled(false);
+    if (StartThread(OperationWorker, command) == 0) {
+        ReleaseRunResources();
+        ShowError(kMsgThreadFailed);
+        SetActionButtonsEnabled(true);
+    }
+}

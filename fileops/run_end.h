@@ -1,0 +1,14 @@
+// Ways a worker ends its run. Each re-enables the action buttons and ends the calling thread.
+#pragma once
+#include <cstdint>
+
+// Ends the run without a message.
+[[noreturn]] void EndRun();
+// Releases the buffer and the file, removes an output file this run created, shows the error
+// and ends the run.
+[[noreturn]] void FailRun(const char16_t* message);
+// Removes the output file when this run created it; a file that existed before is left alone.
+void RemoveCreatedOutput();
+
+// The branch of OperationWorker for command 11.
+[[noreturn]] void ShredWorker();

@@ -1,0 +1,83 @@
+// Shredding: overwrite the named file with the pattern "ZOK " to a whole number of 4096-byte
+// blocks, push that to the disk, cut the file to zero and delete it.
+#include <cstring>
+
+#include "fileops/app_state.h"
+#include "fileops/file_access.h"
+#include "fileops/run_end.h"
+#include "fileops/run_limits.h"
+#include "fileops/runs.h"
+#include "ui/control_access.h"
+#include "ui/control_ids.h"
+#include "ui/feedback.h"
+#include "ui/messages.h"
+
+namespace {
+
+constexpr uint8_t kFillPattern[4] = {'Z', 'O', 'K', ' '};
+
+void CloseShredFile() {
+    CloseFile(g_app.fileHandle);
+    g_app.fileHandle = 0;
+}
+
+// Overwrites the whole file, rounded up to 4096 bytes; ends the run on failure.
+void OverwriteWithPattern() {
+    // The allocation rounds fileSize in place: the rounded length is what gets written.
+    if (!AllocateBuffer(&g_app.fileSize, &g_app.bufferBase)) {
+        g_app.bufferBase = nullptr;
+        CloseShredFile();
+        ShowError(kMsgNoMemory);
+        EndRun();
+    }
+    g_app.dataBuffer = g_app.bufferBase;
+    for (uint32_t i = 0; i < g_app.fileSize; i += 4) {
+        std::memcpy(g_app.dataBuffer + i, kFillPattern, 4);
+    }
+    if (!WriteFromStart(g_app.fileHandle, g_app.dataBuffer, g_app.fileSize) ||
+        !FlushFile(g_app.fileHandle)) {
+        FailRun(kMsgWriteFailed);
+    }
+}
+
+}  // namespace
+
+void StartShredRun() {
+    ClearStatusLog();
+    SetActionButtonsEnabled(false);
+    if (StartThread(OperationWorker, kCommandShred) == 0) {
+        ShowError(kMsgThreadFailed);
+        SetActionButtonsEnabled(true);
+    }
+}
+
+void ShredWorker() {
+    AppendStatusLine(kNoteReadingFile);
+    // The file shredded is the one the field names now, a moment after the press.
+    GetControlText(IDC_PATH, RunPath(), kPathCapacity);
+    if (!OpenForShred(NativePath(), &g_app.fileHandle)) {
+        g_app.fileHandle = 0;
+        ShowError(kMsgOpenFailed);
+        EndRun();
+    }
+    uint64_t endOfFile = 0;
+    bool sized = QueryFileSize(g_app.fileHandle, &endOfFile);
+    if (!sized || endOfFile > kLargestFile) {
+        CloseShredFile();
+        ShowError(sized ? kMsgTooLarge : kMsgOpenFailed);
+        EndRun();
+    }
+    g_app.fileSize = static_cast<uint32_t>(endOfFile);
+
+    AppendStatusLine(kNoteShredding);
+    // An empty file has nothing to overwrite: it is only deleted.
+    if (g_app.fileSize != 0)
+        OverwriteWithPattern();
+    if (!SetFileLength(g_app.fileHandle, 0) || !MarkForDeletion(g_app.fileHandle)) {
+        FailRun(kMsgDeleteFailed);
+    }
+    ReleaseRunResources();  // the close removes the file
+    AppendStatusLine(kMsgDone);
+    ShowInfo(kMsgDone);
+    EndRun();
+}

@@ -1,0 +1,172 @@
+// The worker thread of a run: reads the whole source, chooses the output, transforms in memory,
+// writes from offset 0 and sets the exact length. It owns the run's buffer and file and
+// releases both on every way out.
+#include "core/container.h"
+#include "fileops/app_state.h"
+#include "fileops/file_access.h"
+#include "fileops/output_name.h"
+#include "fileops/run_end.h"
+#include "fileops/runs.h"
+#include "ui/control_access.h"
+#include "ui/control_ids.h"
+#include "ui/feedback.h"
+#include "ui/messages.h"
+
+#if defined(__i386__) || defined(__x86_64__)
+#include <x86intrin.h>
+#else
+#include <chrono>
+#endif
+
+namespace {
+
+// ioStatus.information after an open: the file was created, or an existing one was opened.
+constexpr uint32_t kFileCreated = 2;
+constexpr uint32_t kFileOpened = 1;
+
+// The salt: any value that changes from one encryption to the next serves, as it is stored
+// openly in the header.
+uint32_t ReadTimeStampCounter() {
+#if defined(__i386__) || defined(__x86_64__)
+    return static_cast<uint32_t>(__rdtsc());
+#else
+    return static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+#endif
+}
+
+// Separate-output mode: closes the source, derives the output name and opens the output,
+// asking before an existing file is overwritten. Ends the run on failure or a No.
+void OpenSeparateOutput() {
+    CloseFile(g_app.fileHandle);
+    g_app.fileHandle = 0;
+    bool derived = DeriveOutputPath(RunPath());
+    WipePasswordArea();  // the naming scratch
+    if (!derived)
+        FailRun(kMsgPathTooLong);
+    bool created = false;
+    if (!OpenOutput(NativePath(), &g_app.fileHandle, &created)) {
+        g_app.fileHandle = 0;
+        FailRun(kMsgWriteFailed);
+    }
+    g_app.ioStatus.information = created ? kFileCreated : kFileOpened;
+    if (!created && AskYesNo(kMsgOverwriteQuestion)) {
+        ReleaseRunResources();
+        EndRun();
+    }
+}
+
+// Writes the result and sets the exact length. When the file grows (encryption) or is a
+// separate output, the length is set first, so that a full disk fails the run before a byte
+// of the source is overwritten.
+bool SaveOutput(const uint8_t* data, uint32_t size, bool lengthFirst) {
+    if (lengthFirst && !SetFileLength(g_app.fileHandle, size))
+        return false;
+    if (!WriteFromStart(g_app.fileHandle, data, size))
+        return false;
+    return lengthFirst || SetFileLength(g_app.fileHandle, size);
+}
+
+[[noreturn]] void EncryptRun(bool inPlace) {
+    (void)inPlace;
+    AppendStatusLine(kNoteEncrypting);
+    uint32_t plainSize = g_app.fileSize;
+    uint32_t bodySize = static_cast<uint32_t>(BodySizeFor(plainSize));
+    SetProgressRangeTo(bodySize);
+    g_app.progressCounter.store(0, std::memory_order_relaxed);
+    StartProgressReporter();
+    uint32_t salt = ReadTimeStampCounter();
+    WriteHeader(g_app.bufferBase, salt, plainSize, g_app.checkValue);
+    EncryptWords(g_app.dataBuffer, plainSize, g_app.keyValue, salt,
+                 g_app.allocationSize - kContainerHeaderSize, g_app.progressCounter);
+    StopProgressReporter();
+    SetProgressPositionTo(bodySize);
+
+    AppendStatusLine(kNoteSaving);
+    if (!SaveOutput(g_app.bufferBase, kContainerHeaderSize + bodySize, true)) {
+        FailRun(kMsgWriteFailed);
+    }
+    ReleaseRunResources();
+    AppendStatusLine(kMsgDone);
+    ShowInfo(kMsgDone);
+    EndRun();
+}
+
+[[noreturn]] void DecryptRun(bool inPlace) {
+    AppendStatusLine(kNoteDecrypting);
+    uint32_t containerSize = g_app.fileSize;
+    ContainerHeader header = ReadHeader(g_app.bufferBase);
+    if (header.checkDigest != g_app.checkValue)
+        FailRun(kMsgWrongPassword);
+    // The stored size must fit in the file and in the signed 32-bit model.
+    uint64_t storedBody = BodySizeFor(header.originalSize);
+    if (header.originalSize >= (uint32_t{1} << 31) ||
+        kContainerHeaderSize + storedBody > containerSize) {
+        FailRun(kMsgDamaged);
+    }
+
+    uint32_t counterStart = static_cast<uint32_t>(BodySizeFor(containerSize));
+    g_app.progressCounter.store(counterStart, std::memory_order_relaxed);
+    SetProgressRangeTo(counterStart);
+    StartProgressReporter();
+    g_app.fileSize = header.originalSize;
+    uint8_t* body = g_app.bufferBase + kContainerHeaderSize;
+    DecryptWords(body, header.originalSize, g_app.keyValue, header.salt,
+                 g_app.allocationSize - kContainerHeaderSize, g_app.progressCounter);
+
+    AppendStatusLine(kNoteSaving);
+    if (!SaveOutput(body, header.originalSize, !inPlace)) {
+        ReleaseRunResources();
+        RemoveCreatedOutput();
+        ShowError(kMsgWriteFailed);
+        StopProgressReporter();
+        SetProgressPositionTo(0);
+        EndRun();
+    }
+    ReleaseRunResources();
+    StopProgressReporter();
+    SetProgressPositionTo(0);
+    AppendStatusLine(kMsgDone);
+    ShowInfo(kMsgDone);
+    EndRun();
+}
+
+}  // namespace
+
+void EndRun() {
+    SetActionButtonsEnabled(true);
+    EndCurrentThread();
+}
+
+void RemoveCreatedOutput() {
+    if (g_app.ioStatus.information != kFileCreated)
+        return;
+    g_app.ioStatus.information = 0;
+    FileHandle output = 0;
+    if (OpenForShred(NativePath(), &output)) {
+        MarkForDeletion(output);
+        CloseFile(output);
+    }
+}
+
+void FailRun(const char16_t* message) {
+    ReleaseRunResources();
+    RemoveCreatedOutput();
+    ShowError(message);
+    EndRun();
+}
+
+void OperationWorker(uintptr_t command) {
+    g_app.ioStatus = {};
+    if (command == kCommandShred)
+        ShredWorker();
+
+    if (!ReadWhole(g_app.fileHandle, g_app.dataBuffer, g_app.fileSize))
+        FailRun(kMsgReadFailed);
+    // The mode is read now, after the whole file: a change made while reading still counts.
+    bool inPlace = IsControlChecked(IDC_OVERWRITE_SOURCE);
+    if (!inPlace)
+        OpenSeparateOutput();
+    if (command == kCommandEncrypt)
+        EncryptRun(inPlace);
+    DecryptRun(inPlace);
+}

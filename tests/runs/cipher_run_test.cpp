@@ -1,0 +1,312 @@
+// Encrypt and decrypt end to end over the in-memory dialog and real files.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+
+#include "core/container.h"
+#include "fileops/app_state.h"
+#include "fileops/runs.h"
+#include "tests/runs/run_harness.h"
+#include "ui/control_access.h"
+#include "ui/control_ids.h"
+#include "ui/feedback.h"
+#include "ui/headless_dialog.h"
+#include "ui/messages.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void ExpectDone(RunHarness& run) {
+    RecordedBox box = run.OnlyBox();
+    EXPECT_EQ(box.text, kMsgDone);
+    EXPECT_EQ(box.style, kBoxInfo);
+    EXPECT_EQ(box.caption, kBoxCaption);
+    EXPECT_FALSE(box.buttonsEnabledWhileShown) << "buttons come back only after the box";
+}
+
+void ExpectError(RunHarness& run, const char16_t* message) {
+    RecordedBox box = run.OnlyBox();
+    EXPECT_EQ(box.text, message);
+    EXPECT_EQ(box.style, kBoxError);
+}
+
+TEST(CipherRun, RoundTripsInPlaceAndSeparately) {
+    for (size_t size : {0, 1, 5, 4084, 4096, 65537, 3 << 20}) {
+        for (bool inPlace : {true, false}) {
+            SCOPED_TRACE(testing::Message() << size << " bytes, in place " << inPlace);
+            RunHarness run;
+            std::string plain = RandomBytes(size, static_cast<uint32_t>(size));
+            fs::path source = run.Write("data.bin", plain);
+            run.SetPassword(u"correct horse 密码");
+            run.SetInPlace(inPlace);
+            run.SetPath(source);
+            run.Press(kCommandEncrypt);
+            ExpectDone(run);
+            fs::path container = inPlace ? source : run.Dir() / "data_ZOK.bin";
+            std::string sealed = RunHarness::Read(container);
+            ASSERT_EQ(sealed.size(), kContainerHeaderSize + BodySizeFor(size));
+            EXPECT_EQ(HeadlessProgressPosition(), BodySizeFor(size)) << "bar full after encryption";
+            EXPECT_EQ(HeadlessProgressHigh(), BodySizeFor(size));
+            if (!inPlace) {
+                EXPECT_EQ(RunHarness::Read(source), plain) << "source untouched";
+            }
+
+            run.SetPath(container);
+            run.Press(kCommandDecrypt);
+            ExpectDone(run);
+            fs::path restored = inPlace ? source : run.Dir() / "data_ZOK_ZOK.bin";
+            EXPECT_EQ(RunHarness::Read(restored), plain);
+            EXPECT_EQ(HeadlessProgressPosition(), 0u) << "bar empty after decryption";
+        }
+    }
+}
+
+TEST(CipherRun, LogsEveryPhase) {
+    RunHarness run;
+    fs::path file = run.Write("a.txt", "hello");
+    run.SetPassword(u"secret");
+    run.SetInPlace(true);
+    run.SetPath(file);
+    run.Press(kCommandEncrypt);
+    EXPECT_EQ(run.LogLines(),
+              (std::vector<std::u16string>{kNoteReadingPasswords, kNoteReadingFile, kNoteEncrypting,
+                                           kNoteSaving, kMsgDone}));
+
+    run.SetPassword(u"wrong");
+    run.Press(kCommandDecrypt);
+    ExpectError(run, kMsgWrongPassword);
+    EXPECT_FALSE(run.OnlyBox().buttonsEnabledWhileShown);
+    EXPECT_EQ(run.LogLines(), (std::vector<std::u16string>{kNoteReadingPasswords, kNoteReadingFile,
+                                                           kNoteDecrypting}));
+    EXPECT_EQ(RunHarness::Read(file).size(), 20u) << "the container is unchanged";
+}
+
+TEST(CipherRun, RejectsEntriesThatDifferOrAreEmpty) {
+    RunHarness run;
+    fs::path file = run.Write("a.txt", "plain");
+    run.SetPath(file);
+    const std::pair<std::u16string, std::u16string> cases[] = {
+        {u"", u""}, {u"abc", u"abd"}, {u"abc", u"abcd"}, {u"abcd", u"abc"}, {u"", u"x"}};
+    for (const auto& [first, second] : cases) {
+        run.SetPasswords(first, second);
+        run.Press(kCommandEncrypt);
+        ExpectError(run, kMsgPasswordMismatch);
+        EXPECT_TRUE(run.OnlyBox().buttonsEnabledWhileShown) << "the run never started";
+        EXPECT_EQ(run.LogLines(), std::vector<std::u16string>{kNoteReadingPasswords});
+    }
+    EXPECT_EQ(RunHarness::Read(file), "plain");
+}
+
+TEST(CipherRun, EntriesAreCutAt129Units) {
+    RunHarness run;
+    fs::path file = run.Write("a.txt", "some text");
+    std::u16string common(129, u'p');
+    run.SetInPlace(true);
+    run.SetPath(file);
+    run.SetPasswords(common + u"first", common + u"second");
+    run.Press(kCommandEncrypt);
+    ExpectDone(run);
+    run.SetPassword(common);
+    run.Press(kCommandDecrypt);
+    ExpectDone(run);
+    EXPECT_EQ(RunHarness::Read(file), "some text");
+}
+
+TEST(CipherRun, OpenFailures) {
+    RunHarness run;
+    run.SetPassword(u"pw");
+    fs::path readOnly = run.Write("ro.txt", "keep");
+    chmod(readOnly.c_str(), 0444);
+    fs::create_directory(run.Dir() / "folder");
+    const std::u16string paths[] = {u"", Utf16((run.Dir() / "missing").string()), u"relative.txt",
+                                    Utf16((run.Dir() / "folder").string()),
+                                    Utf16(readOnly.string())};
+    for (const std::u16string& path : paths) {
+        for (uint32_t command : {kCommandEncrypt, kCommandDecrypt}) {
+            run.SetPathText(path);
+            run.Press(command);
+            ExpectError(run, kMsgOpenFailed);
+        }
+    }
+    EXPECT_EQ(RunHarness::Read(readOnly), "keep");
+}
+
+TEST(CipherRun, EmptyFileIsNoContainer) {
+    RunHarness run;
+    fs::path file = run.Write("empty", "");
+    run.SetPassword(u"pw");
+    run.SetPath(file);
+    run.Press(kCommandDecrypt);
+    ExpectError(run, kMsgDamaged);
+    EXPECT_TRUE(fs::exists(file));
+    EXPECT_FALSE(fs::exists(run.Dir() / "empty_Adv"));
+}
+
+TEST(CipherRun, DamagedContainerIsNotTransformed) {
+    RunHarness run;
+    fs::path file = run.Write("a.txt", "twelve bytes");
+    run.SetPassword(u"pw");
+    run.SetInPlace(true);
+    run.SetPath(file);
+    run.Press(kCommandEncrypt);
+    std::string sealed = RunHarness::Read(file);
+    // Cut the body short: the stored size no longer fits in the file.
+    std::string cut = sealed.substr(0, sealed.size() - 4);
+    run.Write("a.txt", cut);
+    run.Press(kCommandDecrypt);
+    ExpectError(run, kMsgDamaged);
+    EXPECT_EQ(RunHarness::Read(file), cut);
+    // A stored size of 2^31 or more.
+    std::string huge = sealed;
+    uint32_t salt = static_cast<uint8_t>(huge[0]) | static_cast<uint8_t>(huge[1]) << 8 |
+                    static_cast<uint8_t>(huge[2]) << 16 |
+                    static_cast<uint32_t>(static_cast<uint8_t>(huge[3])) << 24;
+    uint32_t masked = salt ^ 0x80000000u;
+    for (int i = 0; i < 4; ++i) huge[4 + i] = static_cast<char>(masked >> (8 * i));
+    run.Write("a.txt", huge);
+    run.Press(kCommandDecrypt);
+    ExpectError(run, kMsgDamaged);
+    EXPECT_EQ(RunHarness::Read(file), huge);
+}
+
+TEST(CipherRun, OutputNamesFollowTheLastDot) {
+    RunHarness run;
+    run.SetPassword(u"pw");
+    fs::path text = run.Write("a.txt", "alpha");
+    fs::path bare = run.Write("readme", "beta");
+    run.SetPath(text);
+    run.Press(kCommandEncrypt);
+    ExpectDone(run);
+    run.SetPath(bare);
+    run.Press(kCommandEncrypt);
+    ExpectDone(run);
+    EXPECT_TRUE(fs::exists(run.Dir() / "a_ZOK.txt"));
+    EXPECT_TRUE(fs::exists(run.Dir() / "readme_Adv"));
+    run.SetPath(run.Dir() / "a_ZOK.txt");
+    run.Press(kCommandDecrypt);
+    ExpectDone(run);
+    EXPECT_EQ(RunHarness::Read(run.Dir() / "a_ZOK_ZOK.txt"), "alpha");
+}
+
+TEST(CipherRun, AsksBeforeOverwritingAnExistingOutput) {
+    RunHarness run;
+    run.SetPassword(u"pw");
+    fs::path source = run.Write("a.txt", "new contents");
+    fs::path output = run.Write("a_ZOK.txt", "an older, longer file that must survive a No");
+    run.SetPath(source);
+
+    run.AnswerQuestionsWith(kAnswerNo);
+    run.Press(kCommandEncrypt);
+    RecordedBox question = run.OnlyBox();
+    EXPECT_EQ(question.text, kMsgOverwriteQuestion);
+    EXPECT_EQ(question.style, kBoxYesNo);
+    EXPECT_EQ(RunHarness::Read(output), "an older, longer file that must survive a No");
+    EXPECT_EQ(run.LogLines().back(), kNoteReadingFile) << "no further message after a No";
+
+    run.AnswerQuestionsWith(kAnswerYes);
+    run.Press(kCommandEncrypt);
+    EXPECT_EQ(run.Boxes().size(), 2u);
+    EXPECT_EQ(run.Boxes().back().text, kMsgDone);
+    EXPECT_EQ(RunHarness::Read(output).size(), 12u + 12u) << "cut to the new length";
+}
+
+TEST(CipherRun, FailedOutputLeavesNoFileBehind) {
+    RunHarness run;
+    run.SetPassword(u"pw");
+    fs::path source = run.Write("b.txt", "payload");
+    run.SetInPlace(true);
+    run.SetPath(source);
+    run.Press(kCommandEncrypt);
+    run.SetInPlace(false);
+
+    // A wrong password after the output was created: the new file goes again.
+    run.SetPassword(u"other");
+    run.Press(kCommandDecrypt);
+    ExpectError(run, kMsgWrongPassword);
+    EXPECT_FALSE(fs::exists(run.Dir() / "b_ZOK.txt"));
+
+    // The same with an output that existed before: it is kept as it was.
+    run.Write("b_ZOK.txt", "mine");
+    run.AnswerQuestionsWith(kAnswerYes);
+    run.Press(kCommandDecrypt);
+    EXPECT_EQ(run.Boxes().back().text, kMsgWrongPassword);
+    EXPECT_EQ(RunHarness::Read(run.Dir() / "b_ZOK.txt"), "mine");
+}
+
+TEST(CipherRun, OutputInAMissingFolderFails) {
+    RunHarness run;
+    run.SetPassword(u"pw");
+    fs::create_directory(run.Dir() / "my.files");
+    fs::path source = run.Write("my.files/readme", "text");
+    run.SetPath(source);
+    run.Press(kCommandEncrypt);
+    ExpectError(run, kMsgWriteFailed);
+    EXPECT_EQ(RunHarness::Read(source), "text");
+}
+
+TEST(CipherRun, RefusesAnOutputPathThatWouldNotFit) {
+    RunHarness run;
+    run.SetPassword(u"pw");
+    // A source path of 256 units: its output name would need 260.
+    std::string name(256 - run.Dir().string().size() - 1 - 4, 'n');
+    fs::path source = run.Write(name + ".txt", "text");
+    ASSERT_EQ(source.string().size(), 256u);
+    run.SetPath(source);
+    run.Press(kCommandEncrypt);
+    ExpectError(run, kMsgPathTooLong);
+    EXPECT_EQ(RunHarness::Read(source), "text");
+    EXPECT_EQ(fs::directory_iterator(run.Dir())->path(), source) << "nothing else created";
+
+    // 255 units still fit.
+    fs::rename(source, run.Dir() / (name.substr(1) + ".txt"));
+    run.SetPath(run.Dir() / (name.substr(1) + ".txt"));
+    run.Press(kCommandEncrypt);
+    ExpectDone(run);
+}
+
+TEST(CipherRun, RefusesFilesOf2GiBAndMore) {
+    RunHarness run;
+    run.SetPassword(u"pw");
+    fs::path big = run.Write("big.bin", "");
+    fs::resize_file(big, uint64_t{1} << 31);  // sparse: costs no disk
+    run.SetPath(big);
+    for (uint32_t command : {kCommandEncrypt, kCommandDecrypt, kCommandShred}) {
+        run.Press(command);
+        ExpectError(run, kMsgTooLarge);
+        EXPECT_EQ(fs::file_size(big), uint64_t{1} << 31);
+    }
+}
+
+TEST(CipherRun, PasswordAreaIsWipedAfterARun) {
+    RunHarness run;
+    fs::path file = run.Write("c.txt", "contents");
+    run.SetPassword(u"do not keep me");
+    for (bool inPlace : {false, true}) {
+        run.SetInPlace(inPlace);
+        run.SetPath(file);
+        run.Press(kCommandEncrypt);
+        ExpectDone(run);
+        const uint8_t* area = PasswordAreaBytes();
+        for (size_t i = 0; i < sizeof(PasswordArea); ++i) ASSERT_EQ(area[i], 0) << i;
+    }
+    EXPECT_EQ(HeadlessText(IDC_PASSWORD), u"do not keep me") << "the fields keep their texts";
+}
+
+TEST(CipherRun, ContainerMatchesTheReferenceBytes) {
+    // A container written elsewhere opens here: "hello" under "secret" with salt 0x12345678.
+    RunHarness run;
+    const unsigned char sealed[] = {0x78, 0x56, 0x34, 0x12, 0x7d, 0x56, 0x34, 0x12, 0x80, 0x49,
+                                    0x56, 0x2a, 0xc9, 0xe5, 0xdd, 0xc7, 0xd9, 0xd6, 0xa5, 0x6d};
+    fs::path file = run.Write("hello.txt", std::string(reinterpret_cast<const char*>(sealed), 20));
+    run.SetPassword(u"secret");
+    run.SetInPlace(true);
+    run.SetPath(file);
+    run.Press(kCommandDecrypt);
+    ExpectDone(run);
+    EXPECT_EQ(RunHarness::Read(file), "hello");
+}
+
+}  // namespace

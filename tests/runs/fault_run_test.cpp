@@ -1,0 +1,124 @@
+// Runs whose system operations fail on purpose: each failure gives its message, releases what
+// the run holds, brings the buttons back and loses nothing the design can keep.
+#include <gtest/gtest.h>
+
+#include "fileops/runs.h"
+#include "tests/runs/run_harness.h"
+#include "ui/control_access.h"
+#include "ui/messages.h"
+
+#ifdef ZOK_FAULT_INJECTION
+#include "fileops/fault_injection.h"
+#endif
+
+namespace fs = std::filesystem;
+
+namespace {
+
+#ifdef ZOK_FAULT_INJECTION
+
+struct Case {
+    uint32_t command;
+    bool inPlace;
+    SystemOperation kind;
+    const char16_t* message;
+};
+
+// Runs the case on fresh files, failing the first operation of its kind.
+void RunCase(const Case& c) {
+    SCOPED_TRACE(testing::Message() << "command " << c.command << " in place " << c.inPlace
+                                    << " failing " << SystemOperationName(c.kind));
+    for (uint32_t n = 1;; ++n) {
+        RunHarness run;
+        std::string plain = RandomBytes(5000, 7);
+        fs::path source = run.Write("f.bin", plain);
+        run.SetPassword(u"pw");
+        run.SetPath(source);
+        if (c.command == kCommandDecrypt) {
+            run.SetInPlace(true);
+            run.Press(kCommandEncrypt);
+            plain = RunHarness::Read(source);
+        }
+        run.SetInPlace(c.inPlace);
+        FailSystemOperationAt(n);
+        run.Press(c.command);
+        SystemOperation failed = LastFailedOperation();
+        FailSystemOperationAt(0);
+        ASSERT_NE(failed, SystemOperation::kNone) << "the run never reached the operation";
+        if (failed != c.kind)
+            continue;
+        std::vector<RecordedBox> boxes = run.Boxes();
+        ASSERT_FALSE(boxes.empty());
+        EXPECT_EQ(boxes.back().text, c.message);
+        if (c.command != kCommandShred &&
+            (!c.inPlace || c.kind != SystemOperation::kWriteFromStart)) {
+            EXPECT_EQ(RunHarness::Read(source), plain) << "source unchanged";
+        }
+        if (!c.inPlace && c.command != kCommandShred) {
+            EXPECT_FALSE(fs::exists(run.Dir() / "f_ZOK.bin")) << "created output removed";
+        }
+        return;
+    }
+}
+
+TEST(FaultRun, EachFailureHasItsMessage) {
+    using S = SystemOperation;
+    const Case cases[] = {
+        {kCommandEncrypt, true, S::kOpenSourceForCipher, kMsgOpenFailed},
+        {kCommandEncrypt, true, S::kQueryFileSize, kMsgOpenFailed},
+        {kCommandEncrypt, true, S::kReadWhole, kMsgReadFailed},
+        {kCommandEncrypt, true, S::kSetFileLength, kMsgWriteFailed},
+        {kCommandEncrypt, true, S::kWriteFromStart, kMsgWriteFailed},
+        {kCommandEncrypt, true, S::kStartThread, kMsgThreadFailed},
+        {kCommandEncrypt, false, S::kOpenOutput, kMsgWriteFailed},
+        {kCommandEncrypt, false, S::kSetFileLength, kMsgWriteFailed},
+        {kCommandEncrypt, false, S::kWriteFromStart, kMsgWriteFailed},
+        {kCommandDecrypt, true, S::kReadWhole, kMsgReadFailed},
+        {kCommandDecrypt, true, S::kWriteFromStart, kMsgWriteFailed},
+        {kCommandDecrypt, false, S::kWriteFromStart, kMsgWriteFailed},
+        {kCommandDecrypt, false, S::kSetFileLength, kMsgWriteFailed},
+        {kCommandShred, false, S::kOpenForShred, kMsgOpenFailed},
+        {kCommandShred, false, S::kQueryFileSize, kMsgOpenFailed},
+        {kCommandShred, false, S::kWriteFromStart, kMsgWriteFailed},
+        {kCommandShred, false, S::kSetFileLength, kMsgDeleteFailed},
+        {kCommandShred, false, S::kMarkForDeletion, kMsgDeleteFailed},
+        {kCommandShred, false, S::kStartThread, kMsgThreadFailed},
+    };
+    for (const Case& c : cases) RunCase(c);
+}
+
+TEST(FaultRun, AllocationFailureIsNotEnoughMemory) {
+    // The first allocation of a press is the log's scratch; the run buffer comes later. Fail
+    // every allocation from the n-th on by retrying until the message appears.
+    for (uint32_t command : {kCommandEncrypt, kCommandShred}) {
+        bool seen = false;
+        for (uint32_t n = 1; n < 40 && !seen; ++n) {
+            RunHarness run;
+            fs::path source = run.Write("m.bin", "memory");
+            run.SetPassword(u"pw");
+            run.SetPath(source);
+            FailSystemOperationAt(n);
+            run.Press(command);
+            SystemOperation failed = LastFailedOperation();
+            FailSystemOperationAt(0);
+            if (failed != SystemOperation::kAllocateBuffer)
+                continue;
+            std::vector<RecordedBox> boxes = run.Boxes();
+            if (!boxes.empty() && boxes.back().text == std::u16string(kMsgNoMemory)) {
+                seen = true;
+                EXPECT_EQ(RunHarness::Read(source), "memory");
+            }
+        }
+        EXPECT_TRUE(seen) << "command " << command;
+    }
+}
+
+#else
+
+TEST(FaultRun, NeedsTheFaultInjectionBuild) {
+    GTEST_SKIP() << "built without fault injection";
+}
+
+#endif
+
+}  // namespace

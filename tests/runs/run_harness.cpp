@@ -1,0 +1,143 @@
+#include "tests/runs/run_harness.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "fileops/runs.h"
+#include "ui/control_access.h"
+#include "ui/control_ids.h"
+#include "ui/headless_dialog.h"
+
+namespace fs = std::filesystem;
+
+std::u16string Utf16(const std::string& text) {
+    std::u16string out;
+    for (size_t i = 0; i < text.size();) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        uint32_t cp;
+        int extra;
+        if (c < 0x80) {
+            cp = c;
+            extra = 0;
+        } else if (c < 0xE0) {
+            cp = c & 0x1F;
+            extra = 1;
+        } else if (c < 0xF0) {
+            cp = c & 0x0F;
+            extra = 2;
+        } else {
+            cp = c & 0x07;
+            extra = 3;
+        }
+        for (int k = 1; k <= extra; ++k) cp = (cp << 6) | (text[i + k] & 0x3F);
+        i += 1 + extra;
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            out += static_cast<char16_t>(0xD800 + (cp >> 10));
+            out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(cp);
+        }
+    }
+    return out;
+}
+
+std::string RandomBytes(size_t size, uint32_t seed) {
+    std::mt19937 rng(seed);
+    std::string bytes(size, '\0');
+    for (char& b : bytes) b = static_cast<char>(rng());
+    return bytes;
+}
+
+RunHarness::RunHarness() : answer_(kAnswerNo) {
+    char pattern[] = "/tmp/zok-runs-XXXXXX";
+    dir_ = mkdtemp(pattern);
+    HeadlessReset();
+    HeadlessSetHooks({&RunHarness::OnBox, nullptr, nullptr, this});
+}
+
+RunHarness::~RunHarness() {
+    HeadlessReset();
+    std::error_code ignored;
+    fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add, ignored);
+    fs::remove_all(dir_, ignored);
+}
+
+fs::path RunHarness::Write(const std::string& name, const std::string& bytes) {
+    fs::path file = dir_ / name;
+    std::ofstream(file, std::ios::binary) << bytes;
+    return file;
+}
+
+std::string RunHarness::Read(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream all;
+    all << in.rdbuf();
+    return all.str();
+}
+
+void RunHarness::SetPath(const fs::path& file) {
+    SetPathText(Utf16(file.string()));
+}
+
+void RunHarness::SetPathText(const std::u16string& text) {
+    SetControlText(IDC_PATH, text.c_str());
+}
+
+void RunHarness::SetPasswords(const std::u16string& password, const std::u16string& confirm) {
+    SetControlText(IDC_PASSWORD, password.c_str());
+    SetControlText(IDC_CONFIRM, confirm.c_str());
+}
+
+void RunHarness::SetInPlace(bool inPlace) {
+    HeadlessSetChecked(IDC_OVERWRITE_SOURCE, inPlace);
+}
+
+void RunHarness::Press(uint32_t command) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        boxes_.clear();
+    }
+    ASSERT_TRUE(HeadlessIsEnabled(IDC_ENCRYPT));
+    if (command == kCommandShred) {
+        StartShredRun();
+    } else {
+        PrepareCipherRun(command);
+    }
+    ASSERT_TRUE(HeadlessWaitUntilEnabled(IDC_SHRED, 60000)) << "the run did not end";
+    EXPECT_TRUE(HeadlessIsEnabled(IDC_ENCRYPT));
+    EXPECT_TRUE(HeadlessIsEnabled(IDC_DECRYPT));
+}
+
+std::vector<RecordedBox> RunHarness::Boxes() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return boxes_;
+}
+
+RecordedBox RunHarness::OnlyBox() {
+    std::vector<RecordedBox> boxes = Boxes();
+    EXPECT_EQ(boxes.size(), 1u);
+    return boxes.empty() ? RecordedBox{} : boxes.back();
+}
+
+std::vector<std::u16string> RunHarness::LogLines() {
+    std::u16string log = HeadlessText(IDC_STATUS_LOG);
+    std::vector<std::u16string> lines;
+    size_t start = 0;
+    for (size_t end; (end = log.find(u"\r\n", start)) != std::u16string::npos; start = end + 2) {
+        lines.push_back(log.substr(start, end - start));
+    }
+    EXPECT_EQ(start, log.size()) << "the log must end with CR LF";
+    return lines;
+}
+
+int RunHarness::OnBox(const char16_t* text, const char16_t* caption, uint32_t style, void* self) {
+    auto* harness = static_cast<RunHarness*>(self);
+    std::lock_guard<std::mutex> lock(harness->mutex_);
+    harness->boxes_.push_back({text, caption, style, HeadlessIsEnabled(IDC_SHRED)});
+    return style == kBoxYesNo ? harness->answer_ : kAnswerOk;
+}

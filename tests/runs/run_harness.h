@@ -1,0 +1,51 @@
+// Drives the runs through the in-memory dialog, as a user drives the window: fill the fields,
+// press a button, answer the boxes, wait until the buttons come back.
+#pragma once
+#include <cstdint>
+#include <filesystem>
+#include <mutex>
+#include <string>
+#include <vector>
+
+struct RecordedBox {
+    std::u16string text;
+    std::u16string caption;
+    uint32_t style;
+    bool buttonsEnabledWhileShown;
+};
+
+class RunHarness {
+  public:
+    RunHarness();   // fresh dialog and a fresh temporary folder
+    ~RunHarness();  // removes the folder
+
+    std::filesystem::path Dir() const { return dir_; }
+    std::filesystem::path Write(const std::string& name, const std::string& bytes);
+    static std::string Read(const std::filesystem::path& file);
+
+    void SetPath(const std::filesystem::path& file);
+    void SetPathText(const std::u16string& text);
+    void SetPasswords(const std::u16string& password, const std::u16string& confirm);
+    void SetPassword(const std::u16string& password) { SetPasswords(password, password); }
+    void SetInPlace(bool inPlace);
+    // Answer to the overwrite question: kAnswerYes or kAnswerNo.
+    void AnswerQuestionsWith(int answer) { answer_ = answer; }
+
+    // Presses Encrypt (9), Decrypt (10) or Shred (11) and waits until the run has ended.
+    void Press(uint32_t command);
+
+    std::vector<RecordedBox> Boxes();
+    // The single box of the last press (fails the test when there was not exactly one).
+    RecordedBox OnlyBox();
+    std::vector<std::u16string> LogLines();
+
+  private:
+    static int OnBox(const char16_t* text, const char16_t* caption, uint32_t style, void* self);
+    std::filesystem::path dir_;
+    std::mutex mutex_;
+    std::vector<RecordedBox> boxes_;
+    int answer_;
+};
+
+std::u16string Utf16(const std::string& ascii);
+std::string RandomBytes(size_t size, uint32_t seed);

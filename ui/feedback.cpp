@@ -1,0 +1,109 @@
+#include "ui/feedback.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+
+#include "fileops/app_state.h"
+#include "fileops/file_access.h"
+#include "ui/control_access.h"
+#include "ui/control_ids.h"
+
+const char16_t kBoxCaption[] = u"ZOK（Torvel File Encryptor - 青禾文件加密机）";
+
+namespace {
+
+uint32_t TextLength(const char16_t* text) {
+    uint32_t n = 0;
+    while (text[n] != 0) ++n;
+    return n;
+}
+
+// The reporter sleeps between updates on this condition so that a stop wakes it at once.
+std::mutex g_reporterMutex;
+std::condition_variable g_reporterWake;
+bool g_reporterStop = false;
+
+constexpr auto kReporterPeriod = std::chrono::milliseconds(20);
+
+void ProgressReporter(uintptr_t) {
+    std::unique_lock<std::mutex> lock(g_reporterMutex);
+    while (!g_reporterStop) {
+        lock.unlock();
+        SetProgressPosition(g_app.progressCounter.load(std::memory_order_relaxed));
+        lock.lock();
+        g_reporterWake.wait_for(lock, kReporterPeriod, [] { return g_reporterStop; });
+    }
+}
+
+}  // namespace
+
+void AppendStatusLine(const char16_t* text) {
+    uint32_t oldLength = ControlTextLength(IDC_STATUS_LOG);
+    uint32_t textLength = TextLength(text);
+    // Old text, new text, CR, LF and the terminator, in a fresh zero-filled block.
+    uint32_t size = 2 * (oldLength + textLength + 3);
+    uint8_t* scratch = nullptr;
+    if (!AllocateBuffer(&size, &scratch))
+        return;  // the note is lost, the run goes on
+    char16_t* log = reinterpret_cast<char16_t*>(scratch);
+    uint32_t length = GetControlText(IDC_STATUS_LOG, log, oldLength + 1);
+    for (uint32_t i = 0; i < textLength; ++i) log[length++] = text[i];
+    log[length++] = u'\r';
+    log[length++] = u'\n';
+    log[length] = 0;
+    SetControlText(IDC_STATUS_LOG, log);
+    FreeBuffer(scratch);
+}
+
+void ClearStatusLog() {
+    SetControlText(IDC_STATUS_LOG, u"");
+}
+
+void ShowError(const char16_t* text) {
+    ShowBox(text, kBoxCaption, kBoxError);
+}
+
+void ShowInfo(const char16_t* text) {
+    ShowBox(text, kBoxCaption, kBoxInfo);
+}
+
+bool AskYesNo(const char16_t* text) {
+    return ShowBox(text, kBoxCaption, kBoxYesNo) == kAnswerNo;
+}
+
+void SetActionButtonsEnabled(bool enabled) {
+    EnableControl(IDC_ENCRYPT, enabled);
+    EnableControl(IDC_DECRYPT, enabled);
+    EnableControl(IDC_SHRED, enabled);
+}
+
+void SetProgressRangeTo(uint32_t high) {
+    SetProgressRange(high);
+}
+
+void SetProgressPositionTo(uint32_t position) {
+    SetProgressPosition(position);
+}
+
+bool StartProgressReporter() {
+    {
+        std::lock_guard<std::mutex> lock(g_reporterMutex);
+        g_reporterStop = false;
+    }
+    g_app.reporterThread = StartJoinableThread(ProgressReporter, 0);
+    return g_app.reporterThread != 0;
+}
+
+void StopProgressReporter() {
+    if (g_app.reporterThread == 0)
+        return;
+    {
+        std::lock_guard<std::mutex> lock(g_reporterMutex);
+        g_reporterStop = true;
+    }
+    g_reporterWake.notify_all();
+    JoinThread(g_app.reporterThread);
+    g_app.reporterThread = 0;
+}
