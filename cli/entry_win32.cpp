@@ -1,0 +1,12 @@
+// The zok-cli program's entry: arguments arrive as UTF-16 (linked with -municode).
+#include <string>
+#include <vector>
+
+#include "cli/front_end.h"
+#include "cli/platform.h"
+
+int wmain(int argc, wchar_t** argv) {
+    std::vector<std::u16string> args;
+    for (int i = 1; i < argc; ++i) args.emplace_back(reinterpret_cast<const char16_t*>(argv[i]));
+    ExitNow(RunCommandLine(args));
+}

@@ -1,0 +1,414 @@
+// The command line drives the in-memory dialog as a user drives the window: for each file it
+// fills the path, password and check box fields, presses Encrypt, Decrypt or Shred on this
+// thread (the dialog's user-interface thread) and waits until the action buttons are enabled
+// again. Every check, message and byte comes from the run logic; this file only decides what to
+// type, how to answer the boxes and what to print.
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/front_end.h"
+#include "cli/platform.h"
+#include "fileops/app_state.h"
+#include "fileops/runs.h"
+#include "ui/control_access.h"
+#include "ui/control_ids.h"
+#include "ui/headless_dialog.h"
+#include "ui/messages.h"
+
+#ifndef ZOK_PROGRAM_NAME
+#define ZOK_PROGRAM_NAME u"zok"
+#endif
+#ifndef ZOK_VERSION
+#define ZOK_VERSION u"0.0.0"
+#endif
+
+namespace {
+
+constexpr std::u16string_view kProgram = ZOK_PROGRAM_NAME;
+constexpr std::u16string_view kQuestionSuffix = u" [y/N] ";
+constexpr uint32_t kBarCells = 40;
+constexpr uint32_t kWaitSliceMs = 1000;
+
+enum CommandKind : uint32_t {
+    kEncrypt = kCommandEncrypt,
+    kDecrypt = kCommandDecrypt,
+    kShred = kCommandShred,
+};
+
+struct Options {
+    CommandKind command = kEncrypt;
+    bool inPlace = false;
+    bool yes = false;
+    bool passwordStdin = false;
+    std::vector<std::u16string> files;
+};
+
+// The front end's one state record. `outputLock` serialises everything written to standard
+// error and the run outcome, which the hooks set from the worker thread.
+struct FrontEnd {
+    Options options;
+    bool askOnTerminal = false;
+    bool drawBar = false;
+    std::mutex outputLock;
+    std::u16string displayName;  // the file as named on the command line
+    size_t logPrinted = 0;       // units of the status log already printed
+    bool barActive = false;      // a transform is running: progress goes to the bar
+    bool barShown = false;
+    uint32_t barPermille = 0;
+    bool completed = false;
+    bool failed = false;
+};
+
+FrontEnd g_cli;
+
+const char16_t kHelp[] =
+    u"Usage: zok encrypt [--in-place] [--yes] [--password-stdin] FILE...\n"
+    u"       zok decrypt [--in-place] [--yes] [--password-stdin] FILE...\n"
+    u"       zok shred FILE...\n"
+    u"       zok --help | --version\n"
+    u"\n"
+    u"Encrypts, decrypts or shreds each FILE in turn, exactly as the ZOK window does.\n"
+    u"\n"
+    u"  encrypt   write an encrypted container of FILE\n"
+    u"  decrypt   restore the original from a container\n"
+    u"  shred     overwrite FILE with a pattern, cut it to zero length and delete it\n"
+    u"\n"
+    u"  --in-place        write over FILE itself (\"overwrite source file\"); otherwise the\n"
+    u"                    output goes beside it: name.ext -> name_ZOK.ext, name -> name_Adv\n"
+    u"  --yes             overwrite an existing output file without asking\n"
+    u"  --password-stdin  read the password as one UTF-8 line from standard input\n"
+    u"  --                end of options: every later argument is a FILE\n"
+    u"\n"
+    u"The password is asked once, twice without echo, on the terminal, and used for every\n"
+    u"FILE; at most 129 UTF-16 units of it count. An existing output file is overwritten only\n"
+    u"after a yes on the terminal, or with --yes; without a terminal the answer is no.\n"
+    u"Status lines and error messages go to standard error, with a progress bar when it is a\n"
+    u"terminal. Paths are limited to 259 UTF-16 units.\n"
+    u"\n"
+    u"Exit status: 0 when every run completed, 1 when a run failed or an overwrite was\n"
+    u"declined, 2 for a usage error.\n";
+
+std::u16string Utf16Of(std::u16string_view text) {
+    return std::u16string(text);
+}
+
+// --- Output on standard error ------------------------------------------------------------
+
+// Caller holds outputLock.
+void EraseBarLocked() {
+    if (!g_cli.barShown)
+        return;
+    std::u16string blank = u"\r";
+    blank.append(kBarCells + 8, u' ');
+    blank += u'\r';
+    WriteStderr(blank);
+    g_cli.barShown = false;
+}
+
+void DrawBarLocked(uint32_t permille) {
+    std::u16string bar = u"\r[";
+    const uint32_t filled = permille * kBarCells / 1000;
+    bar.append(filled, u'#');
+    bar.append(kBarCells - filled, u'.');
+    bar += u"] ";
+    const uint32_t percent = permille / 10;
+    if (percent < 100)
+        bar += u' ';
+    if (percent < 10)
+        bar += u' ';
+    for (char c : std::to_string(percent)) bar += static_cast<char16_t>(c);
+    bar += u'%';
+    WriteStderr(bar);
+    g_cli.barShown = true;
+    g_cli.barPermille = permille;
+}
+
+void PrintLine(std::u16string_view line) {
+    std::lock_guard<std::mutex> hold(g_cli.outputLock);
+    EraseBarLocked();
+    std::u16string text(line);
+    text += u'\n';
+    WriteStderr(text);
+}
+
+// "zok: FILE: message"
+void PrintFileMessage(std::u16string_view message) {
+    std::u16string text = Utf16Of(kProgram) + u": " + g_cli.displayName + u": ";
+    text += message;
+    PrintLine(text);
+}
+
+// --- Hooks of the in-memory dialog ---------------------------------------------------------
+
+// Prints the lines appended to the status log since the last call. The log is cleared at the
+// start of every run and otherwise only grows by whole lines ending in CR LF.
+void OnText(int controlId, const char16_t* text, void*) {
+    if (controlId != IDC_STATUS_LOG)
+        return;
+    std::u16string_view log(text);
+    std::lock_guard<std::mutex> hold(g_cli.outputLock);
+    if (log.size() < g_cli.logPrinted)
+        g_cli.logPrinted = 0;
+    while (true) {
+        const size_t end = log.find(u"\r\n", g_cli.logPrinted);
+        if (end == std::u16string_view::npos)
+            break;
+        std::u16string_view line = log.substr(g_cli.logPrinted, end - g_cli.logPrinted);
+        g_cli.logPrinted = end + 2;
+        EraseBarLocked();
+        std::u16string out(line);
+        out += u'\n';
+        WriteStderr(out);
+        // The bar belongs to the transform: from its note to the next line.
+        g_cli.barActive = line == kNoteEncrypting || line == kNoteDecrypting;
+    }
+}
+
+void OnProgress(uint32_t position, uint32_t high, void*) {
+    if (!g_cli.drawBar)
+        return;
+    std::lock_guard<std::mutex> hold(g_cli.outputLock);
+    if (!g_cli.barActive)
+        return;
+    uint64_t permille = high == 0 ? 0 : uint64_t{position} * 1000 / high;
+    if (permille > 1000)
+        permille = 1000;
+    if (g_cli.barShown && permille == g_cli.barPermille)
+        return;
+    DrawBarLocked(static_cast<uint32_t>(permille));
+}
+
+int AnswerOverwrite() {
+    std::u16string question = Utf16Of(kMsgOverwriteQuestion) + Utf16Of(kQuestionSuffix);
+    if (g_cli.options.yes) {
+        PrintLine(question + u"y");
+        return kAnswerYes;
+    }
+    if (g_cli.askOnTerminal) {
+        {
+            std::lock_guard<std::mutex> hold(g_cli.outputLock);
+            EraseBarLocked();
+        }
+        if (AskOnTerminal(question))
+            return kAnswerYes;
+    } else {
+        PrintLine(question + u"n");
+    }
+    PrintFileMessage(u"not overwritten (--yes overwrites without asking)");
+    return kAnswerNo;
+}
+
+int OnBox(const char16_t* text, const char16_t*, uint32_t style, void*) {
+    std::u16string_view message(text);
+    if (style == kBoxYesNo)
+        return AnswerOverwrite();
+    if (style == kBoxError) {
+        PrintFileMessage(message);
+        std::lock_guard<std::mutex> hold(g_cli.outputLock);
+        g_cli.failed = true;
+        return kAnswerOk;
+    }
+    // The completion box repeats the log's last line: it is not printed again.
+    if (message != kMsgDone)
+        PrintLine(message);
+    std::lock_guard<std::mutex> hold(g_cli.outputLock);
+    if (message == kMsgDone)
+        g_cli.completed = true;
+    return kAnswerOk;
+}
+
+// --- Arguments -----------------------------------------------------------------------------
+
+enum ParseResult { kParsed, kHelpShown, kVersionShown, kParseFailed };
+
+bool ParseCommand(std::u16string_view word, CommandKind* command) {
+    if (word == u"encrypt") {
+        *command = kEncrypt;
+    } else if (word == u"decrypt") {
+        *command = kDecrypt;
+    } else if (word == u"shred") {
+        *command = kShred;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+ParseResult ParseArguments(const std::vector<std::u16string>& args, Options* options) {
+    if (args.empty()) {
+        UsageError(u"no command given");
+        return kParseFailed;
+    }
+    if (args[0] == u"--help" || args[0] == u"-h")
+        return kHelpShown;
+    if (args[0] == u"--version")
+        return kVersionShown;
+    if (!ParseCommand(args[0], &options->command)) {
+        UsageError(u"unknown command '" + args[0] + u"'");
+        return kParseFailed;
+    }
+    const bool cipher = options->command != kShred;
+    bool optionsEnded = false;
+    for (size_t i = 1; i < args.size(); ++i) {
+        const std::u16string& arg = args[i];
+        if (optionsEnded || arg.empty() || arg[0] != u'-') {
+            if (arg.empty()) {
+                UsageError(u"empty file name");
+                return kParseFailed;
+            }
+            options->files.push_back(arg);
+        } else if (arg == u"--") {
+            optionsEnded = true;
+        } else if (arg == u"--help" || arg == u"-h") {
+            return kHelpShown;
+        } else if (cipher && arg == u"--in-place") {
+            options->inPlace = true;
+        } else if (cipher && arg == u"--yes") {
+            options->yes = true;
+        } else if (cipher && arg == u"--password-stdin") {
+            options->passwordStdin = true;
+        } else {
+            UsageError(u"unknown option '" + arg + u"'");
+            return kParseFailed;
+        }
+    }
+    if (options->files.empty()) {
+        UsageError(u"no file given");
+        return kParseFailed;
+    }
+    return kParsed;
+}
+
+// Reads the password once for every file: from standard input, or twice from the terminal.
+// The two terminal entries go into the two fields as typed; the run compares them. False after
+// a usage error was reported.
+bool ObtainPassword(std::u16string* first, std::u16string* second) {
+    LineResult result;
+    if (g_cli.options.passwordStdin) {
+        result = ReadStdinLine(first);
+        *second = *first;
+    } else {
+        if (!StdinIsTerminal()) {
+            UsageError(u"no terminal to ask for the password (use --password-stdin)");
+            return false;
+        }
+        result = ReadSecretLine(u"加密密码:", first);
+        if (result == LineResult::kRead)
+            result = ReadSecretLine(u"确认密码:", second);
+    }
+    if (result == LineResult::kBadText) {
+        UsageError(u"the password is not valid UTF-8");
+        return false;
+    }
+    // A field holds text up to its first NUL: a password with one cannot be typed.
+    if (first->find(u'\0') != std::u16string::npos || second->find(u'\0') != std::u16string::npos) {
+        UsageError(u"the password contains a NUL character");
+        return false;
+    }
+    return true;
+}
+
+void Wipe(std::u16string* text) {
+    volatile char16_t* units = text->data();
+    for (size_t i = 0; i < text->size(); ++i) units[i] = 0;
+    text->clear();
+}
+
+// --- Runs ----------------------------------------------------------------------------------
+
+void BeginRun(const std::u16string& displayName) {
+    std::lock_guard<std::mutex> hold(g_cli.outputLock);
+    g_cli.displayName = displayName;
+    g_cli.logPrinted = 0;
+    g_cli.barActive = false;
+    g_cli.completed = false;
+    g_cli.failed = false;
+}
+
+// The press returns at once when the preparation failed (buttons still enabled) and otherwise
+// with the worker started (buttons disabled). The worker re-enables them after its last box,
+// perhaps before this wait begins.
+void PressAndWait(CommandKind command) {
+    if (command == kShred) {
+        StartShredRun();
+    } else {
+        PrepareCipherRun(command);
+    }
+    while (!HeadlessWaitUntilEnabled(IDC_SHRED, kWaitSliceMs)) {
+    }
+}
+
+bool EndRunSucceeded() {
+    std::lock_guard<std::mutex> hold(g_cli.outputLock);
+    EraseBarLocked();
+    return g_cli.completed && !g_cli.failed;
+}
+
+bool RunOneFile(const std::u16string& name) {
+    BeginRun(name);
+    std::u16string full;
+    if (!MakeFullPath(name, &full)) {
+        PrintFileMessage(u"the current directory cannot be determined");
+        return false;
+    }
+    // The field would cut a longer path and name another file.
+    if (full.size() >= kPathCapacity) {
+        PrintFileMessage(u"path longer than 259 UTF-16 units");
+        return false;
+    }
+    SetControlText(IDC_PATH, full.c_str());
+    PressAndWait(g_cli.options.command);
+    return EndRunSucceeded();
+}
+
+}  // namespace
+
+int UsageError(std::u16string_view problem) {
+    std::u16string text = Utf16Of(kProgram) + u": ";
+    text += problem;
+    text += u"\nTry '" + Utf16Of(kProgram) + u" --help'.\n";
+    WriteStderr(text);
+    return kExitUsage;
+}
+
+int RunCommandLine(const std::vector<std::u16string>& args) {
+    switch (ParseArguments(args, &g_cli.options)) {
+        case kParseFailed:
+            return kExitUsage;
+        case kHelpShown:
+            WriteStdout(kHelp);
+            return kExitSuccess;
+        case kVersionShown:
+            WriteStdout(u"zok " ZOK_VERSION u"\n");
+            return kExitSuccess;
+        case kParsed:
+            break;
+    }
+    g_cli.askOnTerminal = StdinIsTerminal();
+    g_cli.drawBar = StderrIsTerminal();
+
+    std::u16string password, confirmation;
+    if (g_cli.options.command != kShred && !ObtainPassword(&password, &confirmation)) {
+        return kExitUsage;
+    }
+
+    HeadlessReset();
+    HeadlessSetHooks({OnBox, OnText, OnProgress, nullptr});
+    SetControlText(IDC_PASSWORD, password.c_str());
+    SetControlText(IDC_CONFIRM, confirmation.c_str());
+    Wipe(&password);
+    Wipe(&confirmation);
+    HeadlessSetChecked(IDC_OVERWRITE_SOURCE, g_cli.options.inPlace);
+
+    bool allCompleted = true;
+    for (const std::u16string& name : g_cli.options.files) {
+        if (!RunOneFile(name))
+            allCompleted = false;
+    }
+    SetControlText(IDC_PASSWORD, u"");
+    SetControlText(IDC_CONFIRM, u"");
+    return allCompleted ? kExitSuccess : kExitFailure;
+}

@@ -1,0 +1,34 @@
+// What the front end needs from the system: its standard streams, the terminal, full paths
+// and the way out. Backends: terminal_posix.cpp + full_path_posix.cpp, and the _win32 pair.
+#pragma once
+#include <string>
+#include <string_view>
+
+enum class LineResult {
+    kRead,     // a line was read (it may be empty)
+    kBadText,  // the bytes were not valid UTF-8
+};
+
+// "A terminal": standard input is an interactive console. Only then are the password and the
+// overwrite question asked.
+bool StdinIsTerminal();
+// The progress bar is drawn only when standard error is a terminal.
+bool StderrIsTerminal();
+// Writes to standard error: wide text on a Windows console, UTF-8 everywhere else.
+void WriteStderr(std::u16string_view text);
+void WriteStdout(std::u16string_view text);
+
+// Shows `prompt` on the terminal and reads one line without echo, line end removed. The end of
+// input ends the line.
+LineResult ReadSecretLine(std::u16string_view prompt, std::u16string* line);
+// Reads one line of UTF-8 from standard input, line end ("\n" or "\r\n") removed.
+LineResult ReadStdinLine(std::u16string* line);
+// Shows `question` on the terminal; true when the answer starts with "y" or "Y".
+bool AskOnTerminal(std::u16string_view question);
+
+// `name` made absolute against the current directory, without resolving links. False when the
+// current directory cannot be had.
+bool MakeFullPath(std::u16string_view name, std::u16string* full);
+
+// Ends the process at once. A worker may still be on its way out; nothing is torn down under it.
+[[noreturn]] void ExitNow(int status);

@@ -1,0 +1,159 @@
+// Standard streams and the console on Windows. A console gets wide text (WriteConsoleW,
+// ReadConsoleW); files and pipes get UTF-8. Prompts and answers use the console itself
+// (CONIN$, CONOUT$), whatever the standard handles are.
+#include <windows.h>
+
+#include <string>
+
+#include "cli/platform.h"
+#include "cli/utf.h"
+
+namespace {
+
+bool IsConsole(HANDLE handle) {
+    DWORD mode;
+    return handle != nullptr && handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode);
+}
+
+void WriteConsoleText(HANDLE console, std::u16string_view text) {
+    while (!text.empty()) {
+        const DWORD chunk = text.size() > 8192 ? 8192 : static_cast<DWORD>(text.size());
+        DWORD written = 0;
+        if (!WriteConsoleW(console, reinterpret_cast<const wchar_t*>(text.data()), chunk, &written,
+                           nullptr) ||
+            written == 0) {
+            return;
+        }
+        text.remove_prefix(written);
+    }
+}
+
+void WriteBytes(HANDLE file, std::string_view bytes) {
+    while (!bytes.empty()) {
+        DWORD written = 0;
+        if (!WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+            written == 0) {
+            return;
+        }
+        bytes.remove_prefix(written);
+    }
+}
+
+void WriteStandard(DWORD which, std::u16string_view text) {
+    HANDLE handle = GetStdHandle(which);
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE)
+        return;
+    if (IsConsole(handle)) {
+        WriteConsoleText(handle, text);
+    } else {
+        WriteBytes(handle, Utf16ToUtf8(text));
+    }
+}
+
+HANDLE OpenConsole(const wchar_t* name) {
+    return CreateFileW(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                       nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
+// One line from the console in line-input mode, CR LF removed; the end of input ends it.
+std::u16string ReadConsoleLine(HANDLE console) {
+    std::u16string line;
+    wchar_t units[256];
+    while (true) {
+        DWORD count = 0;
+        if (!ReadConsoleW(console, units, 256, &count, nullptr) || count == 0)
+            break;
+        line.append(reinterpret_cast<const char16_t*>(units), count);
+        if (line.back() == u'\n')
+            break;
+    }
+    while (!line.empty() && (line.back() == u'\n' || line.back() == u'\r')) line.pop_back();
+    return line;
+}
+
+// The console's input mode while echo is off, restored if Ctrl+C or a close ends the program.
+HANDLE g_quietConsole = INVALID_HANDLE_VALUE;
+DWORD g_echoMode = 0;
+
+BOOL WINAPI RestoreEchoOnEnd(DWORD) {
+    if (g_quietConsole != INVALID_HANDLE_VALUE)
+        SetConsoleMode(g_quietConsole, g_echoMode);
+    return FALSE;  // the default handling ends the program
+}
+
+}  // namespace
+
+bool StdinIsTerminal() {
+    return IsConsole(GetStdHandle(STD_INPUT_HANDLE));
+}
+
+bool StderrIsTerminal() {
+    return IsConsole(GetStdHandle(STD_ERROR_HANDLE));
+}
+
+void WriteStderr(std::u16string_view text) {
+    WriteStandard(STD_ERROR_HANDLE, text);
+}
+
+void WriteStdout(std::u16string_view text) {
+    WriteStandard(STD_OUTPUT_HANDLE, text);
+}
+
+LineResult ReadSecretLine(std::u16string_view prompt, std::u16string* line) {
+    HANDLE in = OpenConsole(L"CONIN$");
+    HANDLE out = OpenConsole(L"CONOUT$");
+    DWORD mode = 0;
+    const bool silenced = GetConsoleMode(in, &mode);
+    if (silenced) {
+        g_echoMode = mode;
+        g_quietConsole = in;
+        SetConsoleCtrlHandler(RestoreEchoOnEnd, TRUE);
+        SetConsoleMode(in, (mode | ENABLE_LINE_INPUT | ENABLE_PROCESSED_INPUT) &
+                               ~static_cast<DWORD>(ENABLE_ECHO_INPUT));
+    }
+    WriteConsoleText(out, prompt);
+    *line = ReadConsoleLine(in);
+    if (silenced) {
+        SetConsoleMode(in, mode);
+        g_quietConsole = INVALID_HANDLE_VALUE;
+        SetConsoleCtrlHandler(RestoreEchoOnEnd, FALSE);
+    }
+    WriteConsoleText(out, u"\r\n");  // the Enter that was not echoed
+    CloseHandle(in);
+    CloseHandle(out);
+    return LineResult::kRead;
+}
+
+LineResult ReadStdinLine(std::u16string* line) {
+    HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
+    if (IsConsole(in)) {
+        *line = ReadConsoleLine(in);
+        return LineResult::kRead;
+    }
+    // Byte by byte, so nothing after the line is taken from a shared input.
+    std::string bytes;
+    char c;
+    DWORD count = 0;
+    while (in != nullptr && in != INVALID_HANDLE_VALUE && ReadFile(in, &c, 1, &count, nullptr) &&
+           count == 1 && c != '\n') {
+        bytes.push_back(c);
+    }
+    if (!bytes.empty() && bytes.back() == '\r')
+        bytes.pop_back();
+    return Utf8ToUtf16(bytes, line) ? LineResult::kRead : LineResult::kBadText;
+}
+
+bool AskOnTerminal(std::u16string_view question) {
+    HANDLE in = OpenConsole(L"CONIN$");
+    HANDLE out = OpenConsole(L"CONOUT$");
+    WriteConsoleText(out, question);
+    const std::u16string answer = ReadConsoleLine(in);
+    CloseHandle(in);
+    CloseHandle(out);
+    const size_t first = answer.find_first_not_of(u" \t");
+    return first != std::u16string::npos && (answer[first] == u'y' || answer[first] == u'Y');
+}
+
+void ExitNow(int status) {
+    ExitProcess(static_cast<UINT>(status));
+}

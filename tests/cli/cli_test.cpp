@@ -1,0 +1,319 @@
+// The real front end, driven as a script would drive it: no terminal, the password on standard
+// input. The same cases run natively against zok and under Wine against zok-cli.exe.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/cli/zok_process.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kDone = "操作完毕。";
+const std::string kMismatch = "两次输入密码不一致或为空！";
+const std::string kOpenFailed = "打开文件出错！";
+const std::string kWrongPassword = "密码错误！";
+const std::string kDamaged = "文件已损坏或不是加密文件！";
+const std::string kQuestion = "与输出文件同名的文件已经存在，是否覆盖？";
+
+size_t ContainerSize(size_t plainSize) {
+    const size_t body = plainSize == 0 ? 4 : (plainSize + 3) / 4 * 4;
+    return 12 + body;
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+size_t Count(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+class CliTest : public ::testing::Test {
+  protected:
+    ZokResult Zok(const std::vector<std::string>& args, const std::string& input = "pw\n") {
+        return RunZok(args, input, folder_.Root());
+    }
+    fs::path At(const std::string& name) const { return folder_ / name; }
+    std::string Full(const std::string& name) const {
+        const std::u8string text = At(name).u8string();
+        return std::string(text.begin(), text.end());
+    }
+
+    ScratchFolder folder_;
+};
+
+TEST_F(CliTest, InPlaceRoundTripRestoresEveryByteAndLogsEachPhase) {
+    for (size_t size : {size_t{1}, size_t{5}, size_t{4099}}) {
+        SCOPED_TRACE(size);
+        const std::string original = SampleBytes(size, static_cast<unsigned>(size));
+        WriteBytes(At("data.bin"), original);
+
+        ZokResult encrypted = Zok({"encrypt", "--in-place", "--password-stdin", Full("data.bin")});
+        ASSERT_EQ(encrypted.exitCode, 0) << encrypted.err;
+        EXPECT_EQ(encrypted.out, "");
+        EXPECT_EQ(
+            encrypted.err,
+            "正在读取输入密码……\n正在读取文件……\n正在加密……\n正在保存文件……\n" + kDone + "\n");
+        const std::string container = ReadBytes(At("data.bin"));
+        EXPECT_EQ(container.size(), ContainerSize(size));
+        EXPECT_NE(container.substr(12, size), original);
+
+        ZokResult decrypted = Zok({"decrypt", "--password-stdin", "--in-place", Full("data.bin")});
+        ASSERT_EQ(decrypted.exitCode, 0) << decrypted.err;
+        EXPECT_TRUE(Contains(decrypted.err, "正在解密……\n正在保存文件……\n" + kDone));
+        EXPECT_EQ(ReadBytes(At("data.bin")), original);
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder_.Root()), {}), 1);
+    }
+}
+
+TEST_F(CliTest, SeparateOutputGoesBesideTheSourceUnderTheDerivedName) {
+    const std::string original = SampleBytes(1000, 1);
+    WriteBytes(At("report.txt"), original);
+    WriteBytes(At("readme"), "no extension");
+
+    ZokResult encrypted = Zok({"encrypt", "--password-stdin", "report.txt", "readme"});
+    ASSERT_EQ(encrypted.exitCode, 0) << encrypted.err;
+    EXPECT_EQ(Count(encrypted.err, kDone), 2u);
+    EXPECT_EQ(ReadBytes(At("report.txt")), original);
+    EXPECT_EQ(ReadBytes(At("report_ZOK.txt")).size(), ContainerSize(1000));
+    EXPECT_EQ(ReadBytes(At("readme_Adv")).size(), ContainerSize(12));
+
+    ZokResult decrypted = Zok({"decrypt", "--password-stdin", "report_ZOK.txt", "readme_Adv"});
+    ASSERT_EQ(decrypted.exitCode, 0) << decrypted.err;
+    EXPECT_EQ(ReadBytes(At("report_ZOK_ZOK.txt")), original);
+    EXPECT_EQ(ReadBytes(At("readme_Adv_Adv")), "no extension");
+}
+
+TEST_F(CliTest, RelativeNamesAreTakenAgainstTheCurrentDirectory) {
+    fs::create_directory(At("sub"));
+    WriteBytes(At("sub/名字.dat"), "relative");
+    ZokResult result = Zok({"encrypt", "--password-stdin", "sub/名字.dat"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(ReadBytes(At("sub/名字_ZOK.dat")).size(), ContainerSize(8));
+
+    result = Zok({"decrypt", "--in-place", "--password-stdin", "./sub/../sub/名字_ZOK.dat"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(ReadBytes(At("sub/名字_ZOK.dat")), "relative");
+}
+
+TEST_F(CliTest, EachFileIsItsOwnRunAndOneFailureDoesNotStopTheOthers) {
+    WriteBytes(At("one"), "first");
+    WriteBytes(At("three"), "third");
+    ZokResult result =
+        Zok({"encrypt", "--in-place", "--password-stdin", "one", "two-is-missing", "three"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(Contains(result.err, "two-is-missing: " + kOpenFailed)) << result.err;
+    EXPECT_EQ(Count(result.err, kDone), 2u);
+    EXPECT_EQ(Count(result.err, "正在读取输入密码……"), 3u);  // the log starts anew per run
+    EXPECT_EQ(ReadBytes(At("one")).size(), ContainerSize(5));
+    EXPECT_EQ(ReadBytes(At("three")).size(), ContainerSize(5));
+
+    // One password for every file.
+    result = Zok({"decrypt", "--in-place", "--password-stdin", "one", "three"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(ReadBytes(At("one")), "first");
+    EXPECT_EQ(ReadBytes(At("three")), "third");
+}
+
+TEST_F(CliTest, AnExistingOutputIsReplacedOnlyWithYes) {
+    WriteBytes(At("a.txt"), "new contents");
+    WriteBytes(At("a_ZOK.txt"), "keep me");
+
+    ZokResult refused = Zok({"encrypt", "--password-stdin", "a.txt"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(Contains(refused.err, kQuestion)) << refused.err;
+    EXPECT_FALSE(Contains(refused.err, kDone));
+    EXPECT_EQ(ReadBytes(At("a_ZOK.txt")), "keep me");
+
+    ZokResult accepted = Zok({"encrypt", "--yes", "--password-stdin", "a.txt"});
+    ASSERT_EQ(accepted.exitCode, 0) << accepted.err;
+    EXPECT_EQ(ReadBytes(At("a_ZOK.txt")).size(), ContainerSize(12));
+
+    // A longer file in the way is cut to the new length.
+    WriteBytes(At("a_ZOK_ZOK.txt"), std::string(5000, 'x'));
+    accepted = Zok({"decrypt", "--yes", "--password-stdin", "a_ZOK.txt"});
+    ASSERT_EQ(accepted.exitCode, 0) << accepted.err;
+    EXPECT_EQ(ReadBytes(At("a_ZOK_ZOK.txt")), "new contents");
+}
+
+TEST_F(CliTest, WrongPasswordFailsAndLeavesTheContainerAsItWas) {
+    WriteBytes(At("secret.doc"), "the plain text");
+    ASSERT_EQ(Zok({"encrypt", "--in-place", "--password-stdin", "secret.doc"}, "right\n").exitCode,
+              0);
+    const std::string container = ReadBytes(At("secret.doc"));
+
+    for (bool inPlace : {true, false}) {
+        std::vector<std::string> args = {"decrypt", "--password-stdin", "secret.doc"};
+        if (inPlace)
+            args.push_back("--in-place");
+        ZokResult result = Zok(args, "wrong\n");
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_TRUE(Contains(result.err, kWrongPassword)) << result.err;
+        EXPECT_FALSE(Contains(result.err, kDone));
+        EXPECT_EQ(ReadBytes(At("secret.doc")), container);
+    }
+}
+
+TEST_F(CliTest, PasswordsGoThroughTheEntryFields) {
+    // Only 129 units count: passwords agreeing in those open each other's containers.
+    const std::string base(129, 'k');
+    WriteBytes(At("long.bin"), "long password");
+    ASSERT_EQ(
+        Zok({"encrypt", "--in-place", "--password-stdin", "long.bin"}, base + "AAAA\n").exitCode,
+        0);
+    ZokResult result = Zok({"decrypt", "--in-place", "--password-stdin", "long.bin"}, base + "B\n");
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(ReadBytes(At("long.bin")), "long password");
+
+    // Beyond U+FFFF: two units each; "\r\n" ends the line as "\n" does.
+    WriteBytes(At("emoji.bin"), "astral");
+    ASSERT_EQ(Zok({"encrypt", "--in-place", "--password-stdin", "emoji.bin"}, "密😀\r\n").exitCode,
+              0);
+    EXPECT_EQ(Zok({"decrypt", "--in-place", "--password-stdin", "emoji.bin"}, "密\n").exitCode, 1);
+    EXPECT_EQ(Zok({"decrypt", "--in-place", "--password-stdin", "emoji.bin"}, "密😀").exitCode, 0);
+    EXPECT_EQ(ReadBytes(At("emoji.bin")), "astral");
+
+    // An empty line is an empty entry: the run refuses it.
+    result = Zok({"encrypt", "--in-place", "--password-stdin", "emoji.bin"}, "\n");
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(Contains(result.err, kMismatch)) << result.err;
+    EXPECT_EQ(ReadBytes(At("emoji.bin")), "astral");
+}
+
+TEST_F(CliTest, DamagedAndEmptyContainersAreRefused) {
+    WriteBytes(At("cut.bin"), SampleBytes(100, 3));
+    ASSERT_EQ(Zok({"encrypt", "--in-place", "--password-stdin", "cut.bin"}).exitCode, 0);
+    std::string container = ReadBytes(At("cut.bin"));
+    container.resize(container.size() - 4);  // the stored size no longer fits
+    WriteBytes(At("cut.bin"), container);
+
+    ZokResult result = Zok({"decrypt", "--in-place", "--password-stdin", "cut.bin"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(Contains(result.err, kDamaged)) << result.err;
+    EXPECT_EQ(ReadBytes(At("cut.bin")), container);
+
+    WriteBytes(At("empty"), "");
+    result = Zok({"decrypt", "--in-place", "--password-stdin", "empty"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(Contains(result.err, kDamaged)) << result.err;
+}
+
+TEST_F(CliTest, AnEmptyFileEncryptsToSixteenBytesAndBack) {
+    WriteBytes(At("empty"), "");
+    ASSERT_EQ(Zok({"encrypt", "--in-place", "--password-stdin", "empty"}).exitCode, 0);
+    EXPECT_EQ(ReadBytes(At("empty")).size(), 16u);
+    ZokResult result = Zok({"decrypt", "--in-place", "--password-stdin", "empty"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(ReadBytes(At("empty")), "");
+}
+
+TEST_F(CliTest, FilesThatCannotBeOpenedFailTheirRun) {
+    WriteBytes(At("locked.txt"), "read only");
+    MakeReadOnly(At("locked.txt"));
+    fs::create_directory(At("folder"));
+    for (const char* command : {"encrypt", "decrypt", "shred"}) {
+        SCOPED_TRACE(command);
+        std::vector<std::string> args = {command};
+        if (std::string(command) != "shred")
+            args.push_back("--password-stdin");
+        for (const char* name : {"locked.txt", "missing.txt", "folder"}) {
+            args.push_back(name);
+        }
+        ZokResult result = Zok(args);
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_EQ(Count(result.err, kOpenFailed), 3u) << result.err;
+        EXPECT_EQ(ReadBytes(At("locked.txt")), "read only");
+    }
+    EXPECT_FALSE(fs::exists(At("locked_ZOK.txt")));
+    EXPECT_FALSE(fs::exists(At("missing_ZOK.txt")));
+}
+
+TEST_F(CliTest, ShredDeletesWithoutAskingForAPassword) {
+    WriteBytes(At("gone.txt"), "ten bytes!");
+    WriteBytes(At("also"), SampleBytes(5000, 9));
+    ZokResult result = Zok({"shred", "gone.txt", "also"}, "");
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.err, "正在读取文件……\n正在粉碎……\n" + kDone +
+                              "\n正在读取文件……\n正在粉碎……\n" + kDone + "\n");
+    EXPECT_FALSE(fs::exists(At("gone.txt")));
+    EXPECT_FALSE(fs::exists(At("also")));
+}
+
+TEST_F(CliTest, APathTheFieldWouldCutIsRefusedBeforeAnythingOpens) {
+    // A cut path could name another file; 300 units do not fit the 259 of the field.
+    const std::string name(300 - Full("").size(), 'n');
+    ZokResult result = Zok({"shred", name});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(Contains(result.err, "259")) << result.err;
+    EXPECT_FALSE(Contains(result.err, kOpenFailed));
+}
+
+TEST_F(CliTest, UsageErrorsRunNothing) {
+    WriteBytes(At("f"), "untouched");
+    const std::vector<std::vector<std::string>> wrong = {
+        {},
+        {"compress", "f"},
+        {"encrypt", "--password-stdin"},
+        {"encrypt", "--password-stdin", "--force", "f"},
+        {"encrypt", "--password-stdin", "-y", "f"},
+        {"shred", "--in-place", "f"},
+        {"shred", "--yes", "f"},
+        {"decrypt", "--password-stdin", ""},
+        {"encrypt", "f"},  // no terminal to ask on
+        {"ENCRYPT", "--password-stdin", "f"},
+    };
+    for (const std::vector<std::string>& args : wrong) {
+        ZokResult result = Zok(args);
+        std::string line;
+        for (const std::string& arg : args) line += "[" + arg + "]";
+        EXPECT_EQ(result.exitCode, 2) << line;
+        EXPECT_EQ(result.out, "") << line;
+        EXPECT_TRUE(Contains(result.err, "--help")) << line << result.err;
+        EXPECT_FALSE(Contains(result.err, "正在")) << line;
+    }
+    // A password that is not UTF-8: "\xC0\xAF" is an overlong "/", "\xED\xA0\x80" a surrogate.
+    for (const char* password : {"\xC0\xAF\n", "ab\xED\xA0\x80\n", "\xFF\n", "\xE5\xAF\n"}) {
+        ZokResult result = Zok({"encrypt", "--in-place", "--password-stdin", "f"}, password);
+        EXPECT_EQ(result.exitCode, 2);
+        EXPECT_TRUE(Contains(result.err, "UTF-8")) << result.err;
+    }
+    EXPECT_EQ(ReadBytes(At("f")), "untouched");
+    EXPECT_FALSE(fs::exists(At("f_Adv")));
+}
+
+TEST_F(CliTest, OptionsEndAtDoubleDash) {
+    WriteBytes(At("--yes"), "dashes");
+    ZokResult result = Zok({"encrypt", "--password-stdin", "--", "--yes"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(ReadBytes(At("--yes_Adv")).size(), ContainerSize(6));
+}
+
+TEST_F(CliTest, HelpAndVersionAloneWriteToStandardOutput) {
+    ZokResult version = Zok({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, "zok 1.0.0\n");
+    EXPECT_EQ(version.err, "");
+    ZokResult help = Zok({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(Contains(help.out, "--password-stdin"));
+    EXPECT_EQ(help.err, "");
+}
+
+#ifndef _WIN32
+TEST_F(CliTest, ANameThatIsNotUtf8IsAUsageError) {
+    WriteBytes(At("\xFF"), "latin");
+    ZokResult result = Zok({"shred", "\xFF"});
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_TRUE(Contains(result.err, "UTF-8")) << result.err;
+    EXPECT_EQ(ReadBytes(At("\xFF")), "latin");
+}
+#endif
+
+}  // namespace

@@ -1,0 +1,65 @@
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <thread>
+
+#include "tests/cli/zok_process.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+constexpr auto kTimeOut = std::chrono::seconds(60);
+}
+
+ZokResult RunZok(const std::vector<std::string>& args, const std::string& input,
+                 const fs::path& directory) {
+    // Standard streams through files in a folder of their own, beside nothing under test.
+    ScratchFolder streams;
+    const fs::path in = streams.Root() / "in", out = streams.Root() / "out",
+                   err = streams.Root() / "err";
+    WriteBytes(in, input);
+    std::vector<char*> argv;
+    std::string program = ZOK_CLI_PATH;
+    argv.push_back(program.data());
+    std::vector<std::string> copies(args);
+    for (std::string& arg : copies) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+
+    const pid_t child = fork();
+    if (child == 0) {
+        setsid();  // no controlling terminal: /dev/tty does not open
+        const int inFd = open(in.c_str(), O_RDONLY);
+        const int outFd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int errFd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (inFd < 0 || outFd < 0 || errFd < 0 || dup2(inFd, 0) < 0 || dup2(outFd, 1) < 0 ||
+            dup2(errFd, 2) < 0 || chdir(directory.c_str()) != 0) {
+            _exit(126);
+        }
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    ZokResult result;
+    if (child < 0)
+        return result;
+    int status = 0;
+    const auto deadline = std::chrono::steady_clock::now() + kTimeOut;
+    while (waitpid(child, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(child, SIGKILL);
+            waitpid(child, &status, 0);
+            status = -1;
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    if (status != -1 && WIFEXITED(status))
+        result.exitCode = WEXITSTATUS(status);
+    if (status != -1 && WIFSIGNALED(status))
+        result.exitCode = 128 + WTERMSIG(status);
+    result.out = ReadBytes(out);
+    result.err = ReadBytes(err);
+    return result;
+}

@@ -1,0 +1,108 @@
+#include <windows.h>
+
+#include "tests/cli/zok_process.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr DWORD kTimeOutMs = 60000;
+
+std::wstring Wide(const std::string& utf8) {
+    if (utf8.empty())
+        return {};
+    const int length =
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
+                        length);
+    return wide;
+}
+
+// The quoting that CommandLineToArgvW and the C runtime undo.
+std::wstring Quote(const std::wstring& arg) {
+    if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos)
+        return arg;
+    std::wstring quoted = L"\"";
+    size_t backslashes = 0;
+    for (wchar_t c : arg) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        if (c == L'"')
+            backslashes = 2 * backslashes + 1;
+        quoted.append(backslashes, L'\\');
+        backslashes = 0;
+        quoted += c;
+    }
+    quoted.append(2 * backslashes, L'\\');
+    quoted += L'"';
+    return quoted;
+}
+
+// The program's path as Wine sees it: Unix paths of the build live on drive Z:.
+std::wstring ProgramPath() {
+    std::wstring path = Wide(ZOK_CLI_PATH);
+    if (!path.empty() && path[0] == L'/') {
+        for (wchar_t& c : path) {
+            if (c == L'/')
+                c = L'\\';
+        }
+        path = L"Z:" + path;
+    }
+    return path;
+}
+
+HANDLE Inheritable(const fs::path& path, DWORD access, DWORD disposition) {
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    return CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                       disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+}  // namespace
+
+ZokResult RunZok(const std::vector<std::string>& args, const std::string& input,
+                 const fs::path& directory) {
+    ScratchFolder streams;
+    const fs::path in = streams.Root() / "in", out = streams.Root() / "out",
+                   err = streams.Root() / "err";
+    WriteBytes(in, input);
+    const std::wstring program = ProgramPath();
+    std::wstring commandLine = Quote(program);
+    for (const std::string& arg : args) commandLine += L" " + Quote(Wide(arg));
+
+    ZokResult result;
+    HANDLE inHandle = Inheritable(in, GENERIC_READ, OPEN_EXISTING);
+    HANDLE outHandle = Inheritable(out, GENERIC_WRITE, CREATE_ALWAYS);
+    HANDLE errHandle = Inheritable(err, GENERIC_WRITE, CREATE_ALWAYS);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = inHandle;
+    startup.hStdOutput = outHandle;
+    startup.hStdError = errHandle;
+    PROCESS_INFORMATION process = {};
+    // No console: the program must find no terminal, as under a service or a pipe.
+    const BOOL started =
+        CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                       CREATE_NO_WINDOW, nullptr, directory.c_str(), &startup, &process);
+    CloseHandle(inHandle);
+    CloseHandle(outHandle);
+    CloseHandle(errHandle);
+    if (!started)
+        return result;
+    if (WaitForSingleObject(process.hProcess, kTimeOutMs) == WAIT_OBJECT_0) {
+        DWORD code = 0;
+        GetExitCodeProcess(process.hProcess, &code);
+        result.exitCode = static_cast<int>(code);
+    } else {
+        TerminateProcess(process.hProcess, 255);
+        WaitForSingleObject(process.hProcess, INFINITE);
+    }
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    result.out = ReadBytes(out);
+    result.err = ReadBytes(err);
+    return result;
+}
