@@ -1,0 +1,280 @@
+// Every system operation of a run made to fail, one at a time: for each kind of run, count the
+// operations of a clean run, then for every n up to that count repeat the run on fresh files with
+// the n-th operation failing. Each such run must end with the buttons back, give the message of
+// its failure table, release its buffer and file, leave no file it created, and keep the source
+// wherever the design can.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "core/container.h"
+#include "fileops/runs.h"
+#include "tests/reliability/reliability_support.h"
+#include "tests/runs/run_harness.h"
+#include "ui/control_access.h"
+#include "ui/headless_dialog.h"
+#include "ui/messages.h"
+
+#ifdef ZOK_FAULT_INJECTION
+#include "fileops/fault_injection.h"
+#endif
+
+namespace fs = std::filesystem;
+
+namespace {
+
+#ifdef ZOK_FAULT_INJECTION
+
+using Op = SystemOperation;
+
+constexpr char kSourceName[] = "f.bin";
+constexpr char kOutputName[] = "f_ZOK.bin";
+constexpr char kOlderOutput[] = "an older output file";
+constexpr uint32_t kSettleMs = 10000;
+
+struct Scenario {
+    const char* name;
+    uint32_t command;
+    bool inPlace;
+    bool existingOutput;  // the derived output exists and the question is answered Yes
+    size_t size;          // of the plain file
+};
+
+// What a run with one failed operation must show.
+struct Outcome {
+    const char16_t* message;
+    bool done;
+};
+
+// Whether allocation `i` of `kinds` is the run buffer: the first allocation after the size query
+// for a cipher run; for a shred the second, after the scratch of its note, and none for an empty
+// file.
+bool IsRunBuffer(const Scenario& s, const std::vector<Op>& kinds, size_t i) {
+    if (kinds[i] != Op::kAllocateBuffer)
+        return false;
+    const auto query = std::find(kinds.begin(), kinds.begin() + static_cast<std::ptrdiff_t>(i),
+                                 Op::kQueryFileSize);
+    if (query == kinds.begin() + static_cast<std::ptrdiff_t>(i))
+        return false;
+    const auto before =
+        std::count(query, kinds.begin() + static_cast<std::ptrdiff_t>(i), Op::kAllocateBuffer);
+    if (s.command != kCommandShred)
+        return before == 0;
+    return s.size != 0 && before == 1;
+}
+
+// The failure tables, by the kind of the failed operation and where it happened. `kinds` holds
+// the operations of the run up to and including the failed one, which is the last.
+Outcome Expected(const Scenario& s, const std::vector<Op>& kinds) {
+    const Op failed = kinds.back();
+    const bool shred = s.command == kCommandShred;
+    switch (failed) {
+        case Op::kOpenSourceForCipher:
+        case Op::kOpenForShred:
+        case Op::kQueryFileSize:
+            return {kMsgOpenFailed, false};
+        case Op::kAllocateBuffer:
+            // Every allocation but the run buffer is a status line's scratch, whose loss costs
+            // only that line.
+            if (IsRunBuffer(s, kinds, kinds.size() - 1))
+                return {kMsgNoMemory, false};
+            return {kMsgDone, true};
+        case Op::kStartThread:
+            return {kMsgThreadFailed, false};
+        case Op::kStartJoinableThread:  // the progress reporter: the run goes on without it
+        case Op::kCloseFile:            // a close has nothing to report
+            return {kMsgDone, true};
+        case Op::kReadWhole:
+            return {kMsgReadFailed, false};
+        case Op::kOpenOutput:
+        case Op::kWriteFromStart:
+        case Op::kFlushFile:
+            return {kMsgWriteFailed, false};
+        case Op::kSetFileLength:
+            return {shred ? kMsgDeleteFailed : kMsgWriteFailed, false};
+        case Op::kMarkForDeletion:
+            return {kMsgDeleteFailed, false};
+        case Op::kNone:
+            break;
+    }
+    ADD_FAILURE() << "no expectation for " << SystemOperationName(failed);
+    return {u"", false};
+}
+
+struct Files {
+    std::string source;  // the source's bytes before the run
+    std::string output;  // the expected output of a clean run (separate mode)
+};
+
+Files Prepare(RunHarness& run, const Scenario& s) {
+    std::string plain = RandomBytes(s.size, static_cast<uint32_t>(s.size) + 11);
+    std::string container = MakeContainer(plain, u"pw", 0x5A17u);
+    Files files;
+    files.source = s.command == kCommandDecrypt ? container : plain;
+    files.output = s.command == kCommandDecrypt ? plain : std::string();
+    run.Write(kSourceName, files.source);
+    if (s.existingOutput)
+        run.Write(kOutputName, kOlderOutput);
+    run.SetPassword(u"pw");
+    run.SetInPlace(s.inPlace);
+    run.SetPath(run.Dir() / kSourceName);
+    run.AnswerQuestionsWith(kAnswerYes);
+    return files;
+}
+
+struct CleanRun {
+    uint32_t operations;
+    std::vector<std::u16string> log;
+};
+
+CleanRun RunClean(const Scenario& s) {
+    RunHarness run;
+    Prepare(run, s);
+    FailSystemOperationAt(0);
+    run.Press(s.command);
+    CleanRun clean{SystemOperationsSoFar(), run.LogLines()};
+    EXPECT_EQ(run.Boxes().back().text, kMsgDone) << "the clean run must complete";
+    return clean;
+}
+
+// Checks one run whose n-th operation failed; `kinds` ends with that operation.
+void CheckFailedRun(const Scenario& s, const CleanRun& clean, const std::vector<Op>& kinds,
+                    RunHarness& run, const Files& before) {
+    const Op failed = kinds.back();
+    const Outcome expected = Expected(s, kinds);
+    const bool separate = !s.inPlace && s.command != kCommandShred;
+
+    // The boxes: the overwrite question once the output was opened, then exactly one more.
+    const bool asked = s.existingOutput && !s.inPlace &&
+                       (expected.done || std::find(kinds.begin(), kinds.end() - 1,
+                                                   Op::kOpenOutput) != kinds.end() - 1);
+    std::vector<RecordedBox> boxes = run.Boxes();
+    ASSERT_EQ(boxes.size(), asked ? 2u : 1u);
+    if (asked) {
+        EXPECT_EQ(boxes.front().text, kMsgOverwriteQuestion);
+    }
+    EXPECT_EQ(boxes.back().text, expected.message);
+    EXPECT_EQ(boxes.back().style, expected.done ? kBoxInfo : kBoxError);
+    // A preparation that fails before it starts the worker leaves the buttons enabled; from the
+    // start of the worker on they come back only after the box.
+    const bool prepared = s.command == kCommandShred || expected.done ||
+                          std::find(kinds.begin(), kinds.end(), Op::kStartThread) != kinds.end();
+    EXPECT_EQ(boxes.back().buttonsEnabledWhileShown, !prepared);
+
+    // The log: a lost scratch costs exactly its own line; nothing false is reported as done.
+    std::vector<std::u16string> log = run.LogLines();
+    if (expected.done) {
+        std::vector<std::u16string> wanted = clean.log;
+        if (failed == Op::kAllocateBuffer) {
+            size_t lost = 0;
+            for (size_t i = 0; i + 1 < kinds.size(); ++i) {
+                if (kinds[i] == Op::kAllocateBuffer && !IsRunBuffer(s, kinds, i))
+                    ++lost;
+            }
+            wanted.erase(wanted.begin() + static_cast<std::ptrdiff_t>(lost));
+        }
+        EXPECT_EQ(log, wanted);
+    } else {
+        EXPECT_EQ(std::count(log.begin(), log.end(), kMsgDone), 0);
+    }
+
+    // The folder: only what the design lets the run leave.
+    std::set<std::string> names = {kSourceName};
+    if (s.existingOutput || (separate && expected.done))
+        names.insert(kOutputName);
+    if (s.command == kCommandShred && expected.done)
+        names.erase(kSourceName);
+    EXPECT_EQ(Listing(run.Dir()), names);
+
+    const fs::path source = run.Dir() / kSourceName;
+    const fs::path output = run.Dir() / kOutputName;
+    if (s.command == kCommandShred) {
+        const bool untouched = failed == Op::kOpenForShred || failed == Op::kQueryFileSize ||
+                               failed == Op::kStartThread ||
+                               (failed == Op::kAllocateBuffer && !expected.done);
+        if (untouched) {
+            EXPECT_EQ(RunHarness::Read(source), before.source) << "the file is untouched";
+        }
+        return;
+    }
+    // Only a failed write in place (or, in place, the length cut after a decryption's write)
+    // may have changed the source.
+    const bool sourceMayChange =
+        s.inPlace && (expected.done || failed == Op::kWriteFromStart ||
+                      (s.command == kCommandDecrypt && failed == Op::kSetFileLength));
+    if (!sourceMayChange) {
+        EXPECT_EQ(RunHarness::Read(source), before.source) << "the source is unchanged";
+    }
+    if (expected.done) {
+        const fs::path result = s.inPlace ? source : output;
+        if (s.command == kCommandDecrypt) {
+            EXPECT_EQ(RunHarness::Read(result), before.output);
+            EXPECT_EQ(HeadlessProgressPosition(), 0u);
+        } else {
+            EXPECT_EQ(fs::file_size(result), 12 + BodySizeFor(s.size));
+            EXPECT_EQ(HeadlessProgressPosition(), BodySizeFor(s.size));
+        }
+    } else if (s.existingOutput && failed != Op::kSetFileLength && failed != Op::kWriteFromStart) {
+        EXPECT_EQ(RunHarness::Read(output), kOlderOutput) << "an existing output is kept";
+    }
+}
+
+uint32_t Sweep(const Scenario& s) {
+    SCOPED_TRACE(s.name);
+    const uint32_t threads = ThreadCount();
+    const CleanRun clean = RunClean(s);
+    EXPECT_GE(clean.operations, 5u);
+
+    std::vector<Op> kinds;
+    for (uint32_t n = 1; n <= clean.operations; ++n) {
+        RunHarness run;
+        const Files before = Prepare(run, s);
+        const uint32_t buffers = LiveBufferCount();
+        const uint32_t files = OpenFileCount();
+        FailSystemOperationAt(n);
+        run.Press(s.command);
+        const Op failed = LastFailedOperation();
+        FailSystemOperationAt(0);
+        SCOPED_TRACE(testing::Message()
+                     << "operation " << n << ": " << SystemOperationName(failed));
+        // The operations before the n-th all succeeded, so they are those of the clean run.
+        if (failed == Op::kNone) {
+            ADD_FAILURE() << "the run did not reach operation " << n;
+            return n - 1;
+        }
+        kinds.push_back(failed);
+        CheckFailedRun(s, clean, kinds, run, before);
+        EXPECT_EQ(LiveBufferCount(), buffers) << "the buffers are released";
+        EXPECT_EQ(OpenFileCount(), files) << "the files are closed";
+        EXPECT_TRUE(WaitForThreadCount(threads, kSettleMs)) << "the run's threads have ended";
+    }
+    return clean.operations;
+}
+
+TEST(FaultSweep, EveryOperationOfEveryRunFailsInTurn) {
+    const Scenario scenarios[] = {
+        {"encrypt in place", kCommandEncrypt, true, false, 5000},
+        {"encrypt to a new file", kCommandEncrypt, false, false, 5000},
+        {"encrypt over an existing file", kCommandEncrypt, false, true, 5000},
+        {"encrypt an empty file to a new file", kCommandEncrypt, false, false, 0},
+        {"decrypt in place", kCommandDecrypt, true, false, 5000},
+        {"decrypt to a new file", kCommandDecrypt, false, false, 5000},
+        {"decrypt over an existing file", kCommandDecrypt, false, true, 5000},
+        {"shred", kCommandShred, false, false, 5000},
+        {"shred an empty file", kCommandShred, false, false, 0},
+    };
+    uint32_t injected = 0;
+    for (const Scenario& s : scenarios) injected += Sweep(s);
+    CountFaultsInjected(injected);
+    std::printf("fault sweep: %u runs, each with one failed operation\n", injected);
+}
+
+#else
+
+TEST(FaultSweep, NeedsTheFaultInjectionBuild) {
+    GTEST_SKIP() << "configure with -DZOK_FAULT_INJECTION=ON to sweep the failures";
+}
+
+#endif
+
+}  // namespace

@@ -1,0 +1,95 @@
+// A real full disk: a 1 MiB tmpfs mounted in a private mount namespace (root, or a user with the
+// right to mount, only; skipped elsewhere). Encryption grows a file, so on a full disk it must
+// fail before a byte of the source is overwritten, and a separate output it created goes again.
+#include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
+
+#include <cerrno>
+#include <cstring>
+#include <functional>
+#include <thread>
+
+#include "fileops/runs.h"
+#include "tests/reliability/reliability_support.h"
+#include "tests/runs/run_harness.h"
+#include "ui/messages.h"
+
+#ifdef ZOK_FAULT_INJECTION
+#include "fileops/fault_injection.h"
+#endif
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr size_t kDiskBytes = 1 << 20;
+
+// Runs `body` on a thread of its own that has left the process's mount namespace and mounted a
+// tmpfs of kDiskBytes at `mountPoint`; the threads it starts (the run's worker) inherit that
+// namespace, the rest of the process never sees the mount. Returns why it could not, or "".
+std::string OnSmallDisk(const fs::path& mountPoint, const std::function<void()>& body) {
+    std::string problem;
+    std::thread isolated([&] {
+        if (unshare(CLONE_NEWNS) != 0) {
+            problem = std::string("unshare(CLONE_NEWNS): ") + std::strerror(errno);
+            return;
+        }
+        if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
+            problem = std::string("making the mounts private: ") + std::strerror(errno);
+            return;
+        }
+        const std::string options = "size=" + std::to_string(kDiskBytes);
+        if (mount("tmpfs", mountPoint.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, options.c_str()) !=
+            0) {
+            problem = std::string("mounting a tmpfs: ") + std::strerror(errno);
+            return;
+        }
+        body();
+        umount2(mountPoint.c_str(), MNT_DETACH);
+    });
+    isolated.join();
+    return problem;
+}
+
+void ExpectNothingHeld() {
+#ifdef ZOK_FAULT_INJECTION
+    EXPECT_EQ(LiveBufferCount(), 0u);
+    EXPECT_EQ(OpenFileCount(), 0u);
+#endif
+}
+
+TEST(FullDisk, EncryptionThatDoesNotFitKeepsTheSource) {
+    RunHarness run;
+    const fs::path disk = run.Dir() / "disk";
+    fs::create_directory(disk);
+    const std::string problem = OnSmallDisk(disk, [&] {
+        // In place: the source fills the disk, its container needs one more block.
+        const std::string whole = RandomBytes(kDiskBytes, 1);
+        const fs::path full = run.Write("disk/full.bin", whole);
+        ASSERT_TRUE(RunHarness::Read(full) == whole) << "the source must fit the disk exactly";
+        run.SetPassword(u"pw");
+        run.SetInPlace(true);
+        run.SetPath(full);
+        run.Press(kCommandEncrypt);
+        EXPECT_EQ(run.OnlyBox().text, kMsgWriteFailed);
+        EXPECT_TRUE(RunHarness::Read(full) == whole) << "the source is intact";
+        ExpectNothingHeld();
+        fs::remove(full);
+
+        // Separate output: the disk holds the source but not a second copy.
+        const std::string part = RandomBytes(kDiskBytes * 6 / 10, 2);
+        const fs::path source = run.Write("disk/part.bin", part);
+        run.SetInPlace(false);
+        run.SetPath(source);
+        run.Press(kCommandEncrypt);
+        EXPECT_EQ(run.OnlyBox().text, kMsgWriteFailed);
+        EXPECT_TRUE(RunHarness::Read(source) == part) << "the source is intact";
+        EXPECT_EQ(Listing(disk), std::set<std::string>{"part.bin"}) << "the output is removed";
+        ExpectNothingHeld();
+    });
+    if (!problem.empty())
+        GTEST_SKIP() << "no small filesystem can be mounted here (" << problem << ")";
+}
+
+}  // namespace

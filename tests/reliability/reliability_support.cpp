@@ -1,0 +1,119 @@
+#include "tests/reliability/reliability_support.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <thread>
+#include <vector>
+
+#include "core/container.h"
+#include "core/digests.h"
+#include "tests/core/password_area.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::atomic<uint32_t> g_faults{0};
+std::atomic<uint32_t> g_badInputs{0};
+
+class TallyPrinter : public testing::Environment {
+  public:
+    void TearDown() override {
+        std::printf("faults injected: %u\nbad inputs tried: %u\n", g_faults.load(),
+                    g_badInputs.load());
+    }
+};
+
+const bool g_tallyRegistered = [] {
+    testing::AddGlobalTestEnvironment(new TallyPrinter);
+    return true;
+}();
+
+// The number after `key` in /proc/self/status, 0 when absent.
+uint64_t StatusField(const char* key) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    const size_t keyLength = std::strlen(key);
+    while (std::getline(status, line)) {
+        if (line.compare(0, keyLength, key) == 0)
+            return std::stoull(line.substr(keyLength));
+    }
+    return 0;
+}
+
+}  // namespace
+
+uint32_t ThreadCount() {
+    return static_cast<uint32_t>(StatusField("Threads:"));
+}
+
+uint32_t OpenDescriptorCount() {
+    uint32_t count = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator("/proc/self/fd")) ++count;
+    return count - 1;
+}
+
+uint64_t ResidentBytes() {
+    return StatusField("VmRSS:") * 1024;
+}
+
+bool WaitForThreadCount(uint32_t count, uint32_t timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (ThreadCount() != count) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+std::set<std::string> Listing(const fs::path& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        names.insert(entry.path().filename().string());
+    }
+    return names;
+}
+
+std::string MakeContainer(const std::string& plain, const std::u16string& password, uint32_t salt) {
+    const AreaBytes area = AreaFor(password);
+    const uint32_t check = PasswordCheckDigest(area.data());
+    const uint32_t key = PasswordKeyDigest(area.data());
+    const uint32_t size = static_cast<uint32_t>(plain.size());
+    const size_t length = kContainerHeaderSize + BodySizeFor(size);
+    // Laid out like a run buffer: rounded up to 4096 bytes, zero-filled.
+    std::vector<uint8_t> buffer((length + 4095) / 4096 * 4096, 0);
+    std::memcpy(buffer.data() + kContainerHeaderSize, plain.data(), plain.size());
+    WriteHeader(buffer.data(), salt, size, check);
+    std::atomic<uint32_t> counter{0};
+    EncryptWords(buffer.data() + kContainerHeaderSize, size, key, salt,
+                 static_cast<uint32_t>(buffer.size() - kContainerHeaderSize), counter);
+    return std::string(reinterpret_cast<const char*>(buffer.data()), length);
+}
+
+uint32_t CheckDigestOf(const std::u16string& password) {
+    return PasswordCheckDigest(AreaFor(password).data());
+}
+
+uint32_t WordAt(const std::string& bytes, size_t offset) {
+    uint32_t word = 0;
+    for (int i = 3; i >= 0; --i) word = word << 8 | static_cast<uint8_t>(bytes[offset + i]);
+    return word;
+}
+
+void PutWord(std::string* bytes, size_t offset, uint32_t word) {
+    for (int i = 0; i < 4; ++i) (*bytes)[offset + i] = static_cast<char>(word >> (8 * i));
+}
+
+void CountFaultsInjected(uint32_t n) {
+    g_faults += n;
+}
+
+void CountBadInputs(uint32_t n) {
+    g_badInputs += n;
+}
