@@ -3,12 +3,13 @@
 # same bytes back, same output names, same verdict on a wrong password.
 # Usage: interop.sh NATIVE_ZOK ZOK_CLI_EXE WINE_RUN
 set -euo pipefail
-native=$1 windows=$2 wine_run=$3
+native=$(realpath -m "$1") windows=$(realpath -m "$2") wine_run=$(realpath -m "$3")
 if [[ ! -x $native ]]; then
     echo "skipped: no native zok at $native (build it first)"
     exit 77
 fi
-work=$(mktemp -d)
+# No dot in the folder: output names take the last dot of the whole path.
+work=$(mktemp -d /tmp/zok-interop-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 
@@ -17,7 +18,7 @@ password='pässwörd 密码'
 head -c 100003 /dev/urandom > 'plain 文件.bin'
 printf 'short' > note
 
-# Native encrypts (separate output and in place); Windows decrypts.
+# Native encrypts into separate outputs; Windows decrypts them.
 printf '%s\n' "$password" | "$native" encrypt --password-stdin 'plain 文件.bin' note 2>/dev/null ||
     fail "native encrypt"
 printf '%s\n' "$password" |

@@ -34,5 +34,8 @@ void WriteBytes(const std::filesystem::path& path, const std::string& bytes);
 std::string ReadBytes(const std::filesystem::path& path);
 // Removes every write permission (Windows: the read-only attribute).
 void MakeReadOnly(const std::filesystem::path& path);
+// Whether the system itself refuses to open `path` for writing. Wine run by root does not
+// (the read-only attribute is only a missing write permission there).
+bool WritingIsRefused(const std::filesystem::path& path);
 // Bytes of every value 0..255, `size` long, varied by `seed`.
 std::string SampleBytes(size_t size, unsigned seed);

@@ -14,6 +14,14 @@ namespace {
 constexpr auto kTimeOut = std::chrono::seconds(60);
 }
 
+bool WritingIsRefused(const fs::path& path) {
+    const int fd = open(path.c_str(), O_WRONLY);
+    if (fd < 0)
+        return true;
+    close(fd);
+    return false;
+}
+
 ZokResult RunZok(const std::vector<std::string>& args, const std::string& input,
                  const fs::path& directory) {
     // Standard streams through files in a folder of their own, beside nothing under test.

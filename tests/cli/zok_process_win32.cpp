@@ -62,6 +62,15 @@ HANDLE Inheritable(const fs::path& path, DWORD access, DWORD disposition) {
 
 }  // namespace
 
+bool WritingIsRefused(const fs::path& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return true;
+    CloseHandle(file);
+    return false;
+}
+
 ZokResult RunZok(const std::vector<std::string>& args, const std::string& input,
                  const fs::path& directory) {
     ScratchFolder streams;
