@@ -49,37 +49,39 @@ inline size_t WordsToAlign16(const uint8_t* p) {
     return ((16 - address % 16) % 16) / 4;
 }
 
-// Forward pass over `count` words at `p`. Word `count` must lie inside the body and still be
-// plain. `r` is the running key before the first word; returns it after the last.
-uint32_t EncryptSpan(uint8_t* p, size_t count, uint32_t r, uint32_t t) {
+// Forward pass over `count` words read at `from` and written `shift` bytes lower. Word `count`
+// must lie inside the body and still be plain. `r` is the running key before the first word;
+// returns it after the last. A word's store ends at or below the start of its successor, and
+// every load of a word precedes the stores that can reach it, so the pass may run in place.
+uint32_t EncryptSpan(uint8_t* from, size_t shift, size_t count, uint32_t r, uint32_t t) {
+    uint8_t* to = from - shift;
     size_t i = 0;
-#if defined(__SSE2__)
-    const size_t head = WordsToAlign16(p);
-    for (; i < head && i < count; ++i) {
+    auto scalarStep = [&] {
         r += t;
-        StoreLe32(p + 4 * i, LoadLe32(p + 4 * i) + r + LoadLe32(p + 4 * i + 4));
-    }
+        const uint32_t cipher = LoadLe32(from + 4 * i) + r + LoadLe32(from + 4 * i + 4);
+        StoreLe32(to + 4 * i, cipher);
+        ++i;
+    };
+#if defined(__SSE2__)
+    const size_t head = WordsToAlign16(to);
+    while (i < head && i < count) scalarStep();
     if (i + 4 <= count) {
         __m128i keys = _mm_setr_epi32(static_cast<int>(r + t), static_cast<int>(r + 2 * t),
                                       static_cast<int>(r + 3 * t), static_cast<int>(r + 4 * t));
         const __m128i step = _mm_set1_epi32(static_cast<int>(4 * t));
         const size_t start = i;
-        // Both loads precede the store, and the next iteration's words start after it, so each
-        // word is combined with its plain successor.
         for (; i + 4 <= count; i += 4) {
-            const __m128i words = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 4 * i));
-            const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 4 * i + 4));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 4 * i),
+            const __m128i words = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 4 * i));
+            const __m128i next =
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 4 * i + 4));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 4 * i),
                              _mm_add_epi32(_mm_add_epi32(words, next), keys));
             keys = _mm_add_epi32(keys, step);
         }
         r += static_cast<uint32_t>(i - start) * t;
     }
 #endif
-    for (; i < count; ++i) {
-        r += t;
-        StoreLe32(p + 4 * i, LoadLe32(p + 4 * i) + r + LoadLe32(p + 4 * i + 4));
-    }
+    while (i < count) scalarStep();
     return r;
 }
 
@@ -175,8 +177,8 @@ ContainerHeader ReadHeader(const uint8_t* container) {
     return header;
 }
 
-void EncryptWords(uint8_t* data, uint32_t originalSize, uint32_t key, uint32_t salt, uint32_t room,
-                  std::atomic<uint32_t>& counter) {
+void EncryptWordsShifted(uint8_t* data, uint32_t shift, uint32_t originalSize, uint32_t key,
+                         uint32_t salt, uint32_t room, std::atomic<uint32_t>& counter) {
     const uint64_t bodySize = BodySizeFor(originalSize);
     const size_t words = static_cast<size_t>(bodySize / 4);
     const uint32_t afterLast = WordAfterLast(data, bodySize, room);
@@ -186,14 +188,19 @@ void EncryptWords(uint8_t* data, uint32_t originalSize, uint32_t key, uint32_t s
     size_t done = 0;
     while (done + 1 < words) {
         const size_t count = words - 1 - done < kWordsPerBlock ? words - 1 - done : kWordsPerBlock;
-        r = EncryptSpan(data + 4 * done, count, r, salt);
+        r = EncryptSpan(data + 4 * done, shift, count, r, salt);
         done += count;
         counter.store(base + 4 * static_cast<uint32_t>(done), std::memory_order_relaxed);
     }
-    uint8_t* last = data + 4 * (words - 1);
+    const uint8_t* last = data + 4 * (words - 1);
     r += salt;
-    StoreLe32(last, LoadLe32(last) + r + afterLast);
+    StoreLe32(data - shift + 4 * (words - 1), LoadLe32(last) + r + afterLast);
     counter.store(base + 4 * static_cast<uint32_t>(words), std::memory_order_relaxed);
+}
+
+void EncryptWords(uint8_t* data, uint32_t originalSize, uint32_t key, uint32_t salt, uint32_t room,
+                  std::atomic<uint32_t>& counter) {
+    EncryptWordsShifted(data, 0, originalSize, key, salt, room, counter);
 }
 
 void DecryptWords(uint8_t* body, uint32_t originalSize, uint32_t key, uint32_t salt, uint32_t room,

@@ -31,6 +31,13 @@ ContainerHeader ReadHeader(const uint8_t* container);
 void EncryptWords(uint8_t* data, uint32_t originalSize, uint32_t key, uint32_t salt, uint32_t room,
                   std::atomic<uint32_t>& counter);
 
+// As EncryptWords, but writes the body `shift` bytes lower: the plain bytes are read at `data`
+// and the container's body ends up at `data - shift`, so a file read to an aligned spot can be
+// encrypted into the header's place. `room` still counts from `data`. Nothing from
+// `data - shift + BodySizeFor(originalSize)` on is written: the last `shift` bytes stay plain.
+void EncryptWordsShifted(uint8_t* data, uint32_t shift, uint32_t originalSize, uint32_t key,
+                         uint32_t salt, uint32_t room, std::atomic<uint32_t>& counter);
+
 // Decrypts in place the first BodySizeFor(originalSize) bytes at `body`; the caller has checked
 // the password and that they fit in `room`. Subtracts 4 from `counter` per word.
 void DecryptWords(uint8_t* body, uint32_t originalSize, uint32_t key, uint32_t salt, uint32_t room,

@@ -68,4 +68,33 @@ TEST(TransformMatch, BigBuffers) {
     }
 }
 
+// The shifted pass writes exactly the in-place pass's body `shift` bytes lower and nothing else.
+TEST(TransformMatch, ShiftedEncryption) {
+    std::mt19937 random(44);
+    for (uint32_t size : {0u, 1u, 7u, 8u, 63u, 64u, 65u, 200u, 301u, 65536u * 4 + 20}) {
+        const auto body = static_cast<uint32_t>(BodySizeFor(size));
+        for (uint32_t shift : {0u, 1u, 4u, 12u, 16u, 20u}) {
+            for (uint32_t extra : {0u, 2u, 4u}) {
+                const size_t offset = 24 + random() % 16;  // where the plain data starts
+                Bytes buffer(offset + body + extra + 8);
+                for (uint8_t& b : buffer) b = static_cast<uint8_t>(random());
+                const uint32_t key = static_cast<uint32_t>(random());
+                const uint32_t salt = static_cast<uint32_t>(random());
+
+                Bytes cipher(buffer.begin() + offset, buffer.end());
+                uint32_t refCounter = 5;
+                RefEncrypt(cipher.data(), size, key, salt, body + extra, refCounter);
+                Bytes expected = buffer;
+                std::copy(cipher.begin(), cipher.begin() + body, expected.begin() + offset - shift);
+
+                std::atomic<uint32_t> counter{5};
+                EncryptWordsShifted(buffer.data() + offset, shift, size, key, salt, body + extra,
+                                    counter);
+                ASSERT_EQ(buffer, expected) << size << " " << shift << " " << extra;
+                ASSERT_EQ(counter.load(), refCounter);
+            }
+        }
+    }
+}
+
 }  // namespace
