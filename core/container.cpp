@@ -90,8 +90,8 @@ uint32_t EncryptSpan(uint8_t* from, size_t shift, size_t count, uint32_t r, uint
 //
 // The chain D[j] = C[j] - r(j) - D[j+1], taken twice, gives D[j] = F[j] + D[j+2] with
 // F[j] = C[j] - C[j+1] + T, independent of the key. Within a group of four words that is a
-// suffix sum over every second word, so a group needs only the two plain words above it, and
-// the serial part is one add and one shuffle per group.
+// suffix sum over every second word, so a group needs only the two plain words above it; the
+// SSE2 loop leaves one add per four groups on the serial chain.
 uint32_t DecryptSpan(uint8_t* p, size_t count, uint32_t r, uint32_t t, uint32_t next) {
     size_t top = count;         // words [0, top) remain
     uint32_t secondNext = 0;    // D[top + 1], once a step has been made
