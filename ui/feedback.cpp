@@ -88,6 +88,9 @@ void SetProgressPositionTo(uint32_t position) {
 }
 
 bool StartProgressReporter() {
+#ifdef ZOK_BENCH_WITHOUT_REPORTER
+    return false;  // the benchmark's comparison build: runs without a reporter
+#endif
     {
         std::lock_guard<std::mutex> lock(g_reporterMutex);
         g_reporterStop = false;
