@@ -1,0 +1,503 @@
+// Bad input through the in-memory dialog, as a user would give it to the window: files that are
+// no containers, damaged containers, awkward paths, links and special files, files held by
+// another run, and passwords at the field's limit. Each gives its message and loses nothing.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "core/container.h"
+#include "fileops/app_state.h"
+#include "fileops/runs.h"
+#include "tests/reliability/reliability_support.h"
+#include "tests/runs/run_harness.h"
+#include "ui/control_access.h"
+#include "ui/control_ids.h"
+#include "ui/headless_dialog.h"
+#include "ui/messages.h"
+
+#ifdef ZOK_FAULT_INJECTION
+#include "fileops/fault_injection.h"
+#endif
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::u16string kPassword = u"pw";
+const std::string kBystander = "a file nobody named";
+
+// A harness with a bystander file beside the file under test.
+struct Bench {
+    RunHarness run;
+    fs::path bystander;
+    Bench() {
+        bystander = run.Write("bystander.txt", kBystander);
+        run.SetPassword(kPassword);
+    }
+    // Presses `command` on `path` and returns the one box's text.
+    std::u16string Press(uint32_t command, const std::u16string& path, bool inPlace) {
+        run.SetInPlace(inPlace);
+        run.SetPathText(path);
+        run.Press(command);
+        EXPECT_EQ(RunHarness::Read(bystander), kBystander);
+        std::vector<RecordedBox> boxes = run.Boxes();
+        EXPECT_EQ(boxes.size(), 1u);
+        return boxes.empty() ? u"" : boxes.back().text;
+    }
+    std::u16string Press(uint32_t command, const fs::path& file, bool inPlace) {
+        return Press(command, Utf16(file.string()), inPlace);
+    }
+};
+
+void ExpectNothingHeld() {
+#ifdef ZOK_FAULT_INJECTION
+    EXPECT_EQ(LiveBufferCount(), 0u);
+    EXPECT_EQ(OpenFileCount(), 0u);
+#endif
+}
+
+// Bytes the run would read from the file's zero-filled buffer at `offset`.
+uint32_t BufferWordAt(const std::string& file, size_t offset) {
+    std::string padded = file + std::string(16, '\0');
+    return WordAt(padded, offset);
+}
+
+// The plain file that the backward pass makes of `container`, whose body words differ from
+// those of an intact container of `plain` by `delta` (word index to difference) and whose word
+// after the body is `after`: each difference runs down the chain with alternating sign.
+std::string ExpectedPlain(const std::string& plain, uint32_t storedSize,
+                          const std::vector<std::pair<size_t, uint32_t>>& delta, uint32_t after) {
+    const size_t words = BodySizeFor(storedSize) / 4;
+    std::string out = plain + std::string(4 * words + 4 - plain.size(), '\0');
+    std::vector<uint32_t> change(words + 1, 0);
+    change[words] = after;
+    for (auto [index, d] : delta) change[index] += d;
+    uint32_t carried = 0;  // the difference of D[j+1]
+    for (size_t j = words + 1; j-- > 0;) {
+        const uint32_t d = j == words ? change[j] : change[j] - carried;
+        if (j < words)
+            PutWord(&out, 4 * j, WordAt(out, 4 * j) + d);
+        carried = d;
+    }
+    out.resize(storedSize);
+    return out;
+}
+
+TEST(BadInput, NonContainersOfEveryLength) {
+    const uint32_t check = CheckDigestOf(kPassword);
+    uint32_t tried = 0;
+    for (size_t length = 0; length <= 40; ++length) {
+        const std::string fillers[] = {
+            std::string(length, '\0'), std::string(length, '\xFF'),
+            RandomBytes(length, static_cast<uint32_t>(length)),
+            std::string("ZOK ZOK ZOK ZOK ZOK ZOK ZOK ZOK ZOK ZOK ZOK ").substr(0, length)};
+        for (const std::string& bytes : fillers) {
+            ASSERT_NE(BufferWordAt(bytes, 8), check) << "not a container by chance";
+            for (bool inPlace : {true, false}) {
+                SCOPED_TRACE(testing::Message() << length << " bytes, in place " << inPlace);
+                Bench bench;
+                const fs::path file = bench.run.Write("x.bin", bytes);
+                const std::u16string message = bench.Press(kCommandDecrypt, file, inPlace);
+                EXPECT_EQ(message, length == 0 ? kMsgDamaged : kMsgWrongPassword);
+                EXPECT_EQ(RunHarness::Read(file), bytes);
+                EXPECT_EQ(Listing(bench.run.Dir()),
+                          (std::set<std::string>{"x.bin", "bystander.txt"}));
+                ++tried;
+            }
+        }
+        // The right check value, but a stored size the file cannot hold.
+        if (length >= 12) {
+            std::string forged = RandomBytes(length, 99);
+            PutWord(&forged, 8, check);
+            const uint32_t salt = WordAt(forged, 0);
+            PutWord(&forged, 4, salt ^ static_cast<uint32_t>(length - 12 + 1 + length % 5));
+            Bench bench;
+            const fs::path file = bench.run.Write("x.bin", forged);
+            EXPECT_EQ(bench.Press(kCommandDecrypt, file, false), kMsgDamaged);
+            EXPECT_EQ(RunHarness::Read(file), forged);
+            EXPECT_EQ(Listing(bench.run.Dir()), (std::set<std::string>{"x.bin", "bystander.txt"}));
+            ++tried;
+        }
+    }
+    ExpectNothingHeld();
+    CountBadInputs(tried);
+}
+
+// There is no integrity check: bytes after the body are the word after the last, which the
+// backward pass takes as D[M/4]. Zero bytes change nothing; others change every word.
+TEST(BadInput, TrailingBytesAfterAContainer) {
+    const std::string plain = RandomBytes(13, 5);
+    const std::string container = MakeContainer(plain, kPassword, 0x1234567);
+    uint32_t tried = 0;
+    for (size_t extra = 1; extra <= 7; ++extra) {
+        for (char fill : {'\0', '\x5A'}) {
+            SCOPED_TRACE(testing::Message() << extra << " trailing bytes of " << int(fill));
+            const std::string longer = container + std::string(extra, fill);
+            Bench bench;
+            const fs::path file = bench.run.Write("t.bin", longer);
+            EXPECT_EQ(bench.Press(kCommandDecrypt, file, false), kMsgDone);
+            EXPECT_EQ(RunHarness::Read(file), longer);
+            const uint32_t after = BufferWordAt(longer, container.size());
+            EXPECT_EQ(RunHarness::Read(bench.run.Dir() / "t_ZOK.bin"),
+                      ExpectedPlain(plain, 13, {}, after));
+            ++tried;
+        }
+    }
+    CountBadInputs(tried);
+}
+
+TEST(BadInput, BitFlipsInHeaderAndBody) {
+    const std::string plain = RandomBytes(38, 6);  // ten body words, the last half padding
+    const std::string container = MakeContainer(plain, kPassword, 0x9E3779B9u);
+    uint32_t tried = 0;
+    for (size_t bit = 0; bit < 8 * container.size(); ++bit) {
+        SCOPED_TRACE(testing::Message() << "bit " << bit);
+        std::string flipped = container;
+        flipped[bit / 8] = static_cast<char>(flipped[bit / 8] ^ (1 << (bit % 8)));
+        Bench bench;
+        const fs::path file = bench.run.Write("b.bin", flipped);
+        const std::u16string message = bench.Press(kCommandDecrypt, file, true);
+        ++tried;
+        if (bit >= 96) {
+            // A body bit: the decryption completes, and the change runs down the chain.
+            ASSERT_EQ(message, kMsgDone);
+            const size_t word = (bit - 96) / 32;
+            const uint32_t d = WordAt(flipped, 12 + 4 * word) - WordAt(container, 12 + 4 * word);
+            EXPECT_EQ(RunHarness::Read(file), ExpectedPlain(plain, 38, {{word, d}}, 0));
+        } else if (bit >= 64) {
+            EXPECT_EQ(message, kMsgWrongPassword);
+            EXPECT_EQ(RunHarness::Read(file), flipped);
+        } else {
+            // Salt or size: the stored size changes. It no longer fits, or it decrypts to
+            // other bytes without a message; nothing else is possible.
+            const uint32_t stored = WordAt(flipped, 0) ^ WordAt(flipped, 4);
+            const bool fits = 12 + BodySizeFor(stored) <= flipped.size();
+            EXPECT_EQ(message, fits ? kMsgDone : kMsgDamaged);
+            if (fits) {
+                EXPECT_EQ(fs::file_size(file), stored);
+            } else {
+                EXPECT_EQ(RunHarness::Read(file), flipped);
+            }
+        }
+        EXPECT_EQ(Listing(bench.run.Dir()), (std::set<std::string>{"b.bin", "bystander.txt"}));
+    }
+    ExpectNothingHeld();
+    CountBadInputs(tried);
+}
+
+TEST(BadInput, StoredSizesThatCannotBe) {
+    const std::string container = MakeContainer(RandomBytes(100, 7), kPassword, 0xC0FFEEu);
+    const uint32_t room = static_cast<uint32_t>(container.size() - 12);
+    const uint32_t sizes[] = {1u << 31,    (1u << 31) + 1, (1u << 31) + 4, 0xFFFFFFFCu,
+                              0xFFFFFFFDu, 0xFFFFFFFFu,    room + 1,       room + 4};
+    uint32_t tried = 0;
+    for (uint32_t size : sizes) {
+        for (bool inPlace : {true, false}) {
+            SCOPED_TRACE(testing::Message() << "stored size " << size << " in place " << inPlace);
+            std::string forged = container;
+            PutWord(&forged, 4, WordAt(forged, 0) ^ size);
+            Bench bench;
+            const fs::path file = bench.run.Write("s.bin", forged);
+            EXPECT_EQ(bench.Press(kCommandDecrypt, file, inPlace), kMsgDamaged);
+            EXPECT_EQ(RunHarness::Read(file), forged);
+            EXPECT_EQ(Listing(bench.run.Dir()), (std::set<std::string>{"s.bin", "bystander.txt"}));
+            ++tried;
+        }
+    }
+    ExpectNothingHeld();
+    CountBadInputs(tried);
+}
+
+// Names the file system accepts, however awkward, round-trip through a separate output.
+TEST(BadInput, AwkwardButValidPaths) {
+    const std::string names[] = {"with  spaces .txt", "测试 文件.文本", "\xF0\x9F\x98\x80 emoji",
+                                 "line\nbreak.txt",   "-dash.txt",      " leading space"};
+    const std::string outputs[] = {
+        "with  spaces _ZOK.txt", "测试 文件_ZOK.文本", "\xF0\x9F\x98\x80 emoji_Adv",
+        "line\nbreak_ZOK.txt",   "-dash_ZOK.txt",      " leading space_Adv"};
+    uint32_t tried = 0;
+    for (size_t i = 0; i < std::size(names); ++i) {
+        SCOPED_TRACE(i);
+        Bench bench;
+        const fs::path file = bench.run.Write(names[i], "content " + names[i]);
+        EXPECT_EQ(bench.Press(kCommandEncrypt, file, false), kMsgDone);
+        const fs::path output = bench.run.Dir() / outputs[i];
+        ASSERT_TRUE(fs::exists(output));
+        fs::remove(file);
+        fs::rename(output, file);
+        EXPECT_EQ(bench.Press(kCommandDecrypt, file, true), kMsgDone);
+        EXPECT_EQ(RunHarness::Read(file), "content " + names[i]);
+        EXPECT_EQ(bench.Press(kCommandShred, file, false), kMsgDone);
+        EXPECT_EQ(Listing(bench.run.Dir()), std::set<std::string>{"bystander.txt"});
+        tried += 3;
+    }
+    CountBadInputs(tried);
+}
+
+TEST(BadInput, PathsThatNameNoFile) {
+    Bench bench;
+    const fs::path file = bench.run.Write("real.txt", "real");
+    const std::u16string dir = Utf16(bench.run.Dir().string());
+    const std::u16string paths[] = {
+        dir + u"/\xD800real.txt",        // a lone high surrogate
+        dir + u"/real\xDC00.txt",        // a lone low surrogate
+        dir + u"/real.txt/",             // a file taken for a folder
+        u"/",                            // the root folder
+        u"real.txt",                     // relative
+        u"\\??\\" + dir + u"/real.txt",  // a native prefix typed by the user
+    };
+    uint32_t tried = 0;
+    for (size_t i = 0; i < std::size(paths); ++i) {
+        SCOPED_TRACE(i);
+        for (uint32_t command : {kCommandEncrypt, kCommandDecrypt, kCommandShred}) {
+            EXPECT_EQ(bench.Press(command, paths[i], false), kMsgOpenFailed);
+            ++tried;
+        }
+    }
+    EXPECT_EQ(RunHarness::Read(file), "real");
+    EXPECT_EQ(Listing(bench.run.Dir()), (std::set<std::string>{"real.txt", "bystander.txt"}));
+    CountBadInputs(tried);
+}
+
+// Paths of 255, 256, 259 and 260 units. The output name is four units longer and must fit in
+// 259; the field holds 259 units, so a longer text reaches the run cut short.
+TEST(BadInput, PathsAtTheLengthLimits) {
+    uint32_t tried = 0;
+    for (size_t length : {255u, 256u, 259u}) {
+        SCOPED_TRACE(length);
+        Bench bench;
+        const std::string folder = bench.run.Dir().string();
+        const std::string name(length - folder.size() - 1 - 4, 'L');
+        const fs::path file = bench.run.Write(name + ".txt", "limits");
+        ASSERT_EQ(Utf16(file.string()).size(), length);
+        const std::u16string separate = bench.Press(kCommandEncrypt, file, false);
+        EXPECT_EQ(separate, length <= 255 ? kMsgDone : kMsgPathTooLong);
+        EXPECT_EQ(fs::exists(bench.run.Dir() / (name + "_ZOK.txt")), length <= 255);
+        EXPECT_EQ(bench.Press(kCommandEncrypt, file, true), kMsgDone);
+        EXPECT_EQ(bench.Press(kCommandDecrypt, file, true), kMsgDone);
+        EXPECT_EQ(RunHarness::Read(file), "limits");
+        EXPECT_EQ(bench.Press(kCommandShred, file, false), kMsgDone);
+        EXPECT_FALSE(fs::exists(file));
+        tried += 4;
+    }
+    // 260 units: the run sees the first 259 and never the file itself.
+    Bench bench;
+    const std::string folder = bench.run.Dir().string();
+    const std::string name(260 - folder.size() - 1, 'M');
+    const fs::path file = bench.run.Write(name, "too long");
+    ASSERT_EQ(Utf16(file.string()).size(), 260u);
+    for (uint32_t command : {kCommandEncrypt, kCommandDecrypt, kCommandShred}) {
+        EXPECT_EQ(bench.Press(command, file, true), kMsgOpenFailed);
+        EXPECT_EQ(RunHarness::Read(file), "too long");
+        ++tried;
+    }
+    CountBadInputs(tried);
+}
+
+// A link is never followed to its target: the user named the link, not the target.
+TEST(BadInput, SymbolicLinksAreRefused) {
+    Bench bench;
+    const fs::path dir = bench.run.Dir();
+    const std::string container = MakeContainer("target text", kPassword, 77);
+    const fs::path target = bench.run.Write("target.bin", container);
+    fs::create_symlink(target, dir / "link.bin");
+    fs::create_symlink(dir / "nowhere", dir / "dangling.bin");
+    uint32_t tried = 0;
+    for (const char* link : {"link.bin", "dangling.bin"}) {
+        for (uint32_t command : {kCommandEncrypt, kCommandDecrypt, kCommandShred}) {
+            for (bool inPlace : {true, false}) {
+                EXPECT_EQ(bench.Press(command, dir / link, inPlace), kMsgOpenFailed);
+                ++tried;
+            }
+        }
+    }
+    EXPECT_EQ(RunHarness::Read(target), container);
+    EXPECT_EQ(fs::read_symlink(dir / "link.bin"), target);
+    EXPECT_FALSE(fs::exists(dir / "nowhere"));
+    EXPECT_EQ(Listing(dir),
+              (std::set<std::string>{"target.bin", "link.bin", "dangling.bin", "bystander.txt"}));
+
+    // The output name taken by a link: the run refuses to write through it, and a dangling
+    // one does not create its target.
+    const fs::path source = bench.run.Write("src.txt", "source");
+    const fs::path victim = bench.run.Write("victim.txt", "victim");
+    fs::create_symlink(victim, dir / "src_ZOK.txt");
+    bench.run.AnswerQuestionsWith(kAnswerYes);
+    EXPECT_EQ(bench.Press(kCommandEncrypt, source, false), kMsgWriteFailed);
+    EXPECT_EQ(RunHarness::Read(victim), "victim");
+    fs::remove(dir / "src_ZOK.txt");
+    fs::create_symlink(dir / "created-through-link", dir / "src_ZOK.txt");
+    EXPECT_EQ(bench.Press(kCommandEncrypt, source, false), kMsgWriteFailed);
+    EXPECT_FALSE(fs::exists(dir / "created-through-link"));
+    EXPECT_EQ(RunHarness::Read(source), "source");
+    tried += 2;
+
+    // A link to a folder inside the path is part of the name the user gave, and is followed.
+    fs::create_directory(dir / "real-folder");
+    fs::create_directory_symlink(dir / "real-folder", dir / "folder-link");
+    const fs::path inside = bench.run.Write("real-folder/inside.txt", "inside");
+    EXPECT_EQ(bench.Press(kCommandEncrypt, dir / "folder-link" / "inside.txt", true), kMsgDone);
+    EXPECT_EQ(fs::file_size(inside), 12u + 8u);
+    ++tried;
+    CountBadInputs(tried);
+}
+
+// Shredding destroys the contents, whichever name reaches them; the other name stays, empty.
+TEST(BadInput, ShredOfAFileWithASecondHardLink) {
+    Bench bench;
+    const fs::path file = bench.run.Write("named.txt", std::string(5000, 's'));
+    fs::create_hard_link(file, bench.run.Dir() / "other-name.txt");
+    EXPECT_EQ(bench.Press(kCommandShred, file, false), kMsgDone);
+    EXPECT_FALSE(fs::exists(file));
+    EXPECT_EQ(fs::file_size(bench.run.Dir() / "other-name.txt"), 0u);
+    CountBadInputs(1);
+}
+
+TEST(BadInput, SpecialFilesAreRefused) {
+    Bench bench;
+    const fs::path dir = bench.run.Dir();
+    ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0666), 0);
+    fs::create_directory(dir / "folder");
+    const fs::path readOnly = bench.run.Write("ro.txt", "read only");
+    chmod(readOnly.c_str(), 0444);
+    uint32_t tried = 0;
+    // A FIFO without a reader or writer must not block the run.
+    for (const fs::path& path : {dir / "pipe", dir / "folder", fs::path("/dev/null"), readOnly}) {
+        for (uint32_t command : {kCommandEncrypt, kCommandDecrypt, kCommandShred}) {
+            for (bool inPlace : {true, false}) {
+                EXPECT_EQ(bench.Press(command, path, inPlace), kMsgOpenFailed) << path;
+                ++tried;
+            }
+        }
+    }
+    EXPECT_TRUE(fs::is_fifo(dir / "pipe"));
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    EXPECT_EQ(RunHarness::Read(readOnly), "read only");
+
+    // The output name taken by a folder or a read-only file.
+    const fs::path source = bench.run.Write("src.txt", "source");
+    fs::create_directory(dir / "src_ZOK.txt");
+    EXPECT_EQ(bench.Press(kCommandEncrypt, source, false), kMsgWriteFailed);
+    EXPECT_TRUE(fs::is_directory(dir / "src_ZOK.txt"));
+    const fs::path other = bench.run.Write("other", "source");
+    const fs::path readOnlyOutput = bench.run.Write("other_Adv", "keep me");
+    chmod(readOnlyOutput.c_str(), 0444);
+    bench.run.AnswerQuestionsWith(kAnswerYes);
+    EXPECT_EQ(bench.Press(kCommandEncrypt, other, false), kMsgWriteFailed);
+    EXPECT_EQ(RunHarness::Read(readOnlyOutput), "keep me");
+    EXPECT_EQ(RunHarness::Read(source), "source");
+    tried += 2;
+    ExpectNothingHeld();
+    CountBadInputs(tried);
+}
+
+// A file another run holds (the window of a second instance, or zok) cannot be opened.
+TEST(BadInput, FilesHeldByAnotherRun) {
+    Bench bench;
+    const fs::path file = bench.run.Write("held.txt", "held");
+    const std::u16string native = u"\\??\\" + Utf16(file.string());
+    FileHandle held = 0;
+    ASSERT_TRUE(OpenSourceForCipher(native.c_str(), &held));
+    uint32_t tried = 0;
+    for (uint32_t command : {kCommandEncrypt, kCommandDecrypt, kCommandShred}) {
+        EXPECT_EQ(bench.Press(command, file, true), kMsgOpenFailed);
+        ++tried;
+    }
+    CloseFile(held);
+
+    // The output held: refused before the overwrite question.
+    const fs::path source = bench.run.Write("src.txt", "source");
+    const fs::path output = bench.run.Write("src_ZOK.txt", "held output");
+    const std::u16string nativeOutput = u"\\??\\" + Utf16(output.string());
+    ASSERT_TRUE(OpenSourceForCipher(nativeOutput.c_str(), &held));
+    bench.run.AnswerQuestionsWith(kAnswerYes);
+    EXPECT_EQ(bench.Press(kCommandEncrypt, source, false), kMsgWriteFailed);
+    CloseFile(held);
+    EXPECT_EQ(RunHarness::Read(output), "held output");
+    ++tried;
+
+    // Held by another process, which keeps its lock until the pipe closes.
+    int ready[2], release[2];
+    ASSERT_EQ(pipe(ready), 0);
+    ASSERT_EQ(pipe(release), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        close(ready[0]);
+        close(release[1]);
+        const int fd = open(file.c_str(), O_RDWR);
+        char byte = fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) == 0 ? 'y' : 'n';
+        if (write(ready[1], &byte, 1) != 1)
+            _exit(1);
+        while (read(release[0], &byte, 1) > 0) {
+        }
+        _exit(0);
+    }
+    close(ready[1]);
+    close(release[0]);
+    ASSERT_GT(child, 0);
+    char locked = 0;
+    const bool reported = read(ready[0], &locked, 1) == 1;
+    close(ready[0]);
+    if (reported && locked == 'y') {
+        for (uint32_t command : {kCommandEncrypt, kCommandDecrypt, kCommandShred}) {
+            EXPECT_EQ(bench.Press(command, file, false), kMsgOpenFailed);
+            ++tried;
+        }
+    }
+    close(release[1]);  // the child's read ends, and with it the child and its lock
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(reported && locked == 'y') << "the child could not lock the file";
+    EXPECT_EQ(RunHarness::Read(file), "held");
+    EXPECT_EQ(bench.Press(kCommandEncrypt, file, true), kMsgDone) << "free again";
+    ExpectNothingHeld();
+    CountBadInputs(tried);
+}
+
+// Passwords of 1, 128, 129 and 130 units; the field cuts the last to 129.
+TEST(BadInput, PasswordsAtTheFieldLimit) {
+    const std::u16string cjk129(129, u'\u5BC6');  // the key digest reads the trailing byte
+    const std::u16string emoji130 = std::u16string(128, u'e') + u"\U0001F511";  // cut mid-pair
+    const std::pair<std::u16string, std::u16string> cases[] = {
+        {u"1", u"1"},
+        {std::u16string(128, u'a'), std::u16string(128, u'a')},
+        {std::u16string(129, u'b'), std::u16string(129, u'b')},
+        {std::u16string(130, u'c'), std::u16string(129, u'c')},
+        {cjk129, cjk129},
+        {emoji130, emoji130.substr(0, 129)},
+    };
+    uint32_t tried = 0;
+    for (const auto& [typed, effective] : cases) {
+        SCOPED_TRACE(testing::Message() << typed.size() << " units");
+        Bench bench;
+        const fs::path file = bench.run.Write("p.txt", "password limits");
+        bench.run.SetPassword(typed);
+        EXPECT_EQ(bench.Press(kCommandEncrypt, file, true), kMsgDone);
+        const std::string sealed = RunHarness::Read(file);
+        // One unit less does not open it.
+        bench.run.SetPassword(effective.substr(0, effective.size() - 1));
+        if (effective.size() > 1) {
+            EXPECT_EQ(bench.Press(kCommandDecrypt, file, true), kMsgWrongPassword);
+            EXPECT_EQ(RunHarness::Read(file), sealed);
+        }
+        // The typed text and what the field kept both do.
+        bench.run.SetPassword(effective);
+        EXPECT_EQ(bench.Press(kCommandDecrypt, file, false), kMsgDone);
+        EXPECT_EQ(RunHarness::Read(bench.run.Dir() / "p_ZOK.txt"), "password limits");
+        bench.run.SetPassword(typed);
+        EXPECT_EQ(bench.Press(kCommandDecrypt, file, true), kMsgDone);
+        EXPECT_EQ(RunHarness::Read(file), "password limits");
+        tried += 4;
+    }
+    // Entries that differ only after unit 129 agree as far as the run can tell.
+    Bench bench;
+    const fs::path file = bench.run.Write("q.txt", "cut");
+    bench.run.SetPasswords(std::u16string(129, u'd') + u"1", std::u16string(129, u'd') + u"2");
+    EXPECT_EQ(bench.Press(kCommandEncrypt, file, true), kMsgDone);
+    CountBadInputs(tried + 1);
+}
+
+}  // namespace
