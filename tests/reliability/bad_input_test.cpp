@@ -59,33 +59,6 @@ void ExpectNothingHeld() {
 #endif
 }
 
-// Bytes the run would read from the file's zero-filled buffer at `offset`.
-uint32_t BufferWordAt(const std::string& file, size_t offset) {
-    std::string padded = file + std::string(16, '\0');
-    return WordAt(padded, offset);
-}
-
-// The plain file that the backward pass makes of `container`, whose body words differ from
-// those of an intact container of `plain` by `delta` (word index to difference) and whose word
-// after the body is `after`: each difference runs down the chain with alternating sign.
-std::string ExpectedPlain(const std::string& plain, uint32_t storedSize,
-                          const std::vector<std::pair<size_t, uint32_t>>& delta, uint32_t after) {
-    const size_t words = BodySizeFor(storedSize) / 4;
-    std::string out = plain + std::string(4 * words + 4 - plain.size(), '\0');
-    std::vector<uint32_t> change(words + 1, 0);
-    change[words] = after;
-    for (auto [index, d] : delta) change[index] += d;
-    uint32_t carried = 0;  // the difference of D[j+1]
-    for (size_t j = words + 1; j-- > 0;) {
-        const uint32_t d = j == words ? change[j] : change[j] - carried;
-        if (j < words)
-            PutWord(&out, 4 * j, WordAt(out, 4 * j) + d);
-        carried = d;
-    }
-    out.resize(storedSize);
-    return out;
-}
-
 TEST(BadInput, NonContainersOfEveryLength) {
     const uint32_t check = CheckDigestOf(kPassword);
     uint32_t tried = 0;

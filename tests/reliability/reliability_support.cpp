@@ -110,6 +110,29 @@ void PutWord(std::string* bytes, size_t offset, uint32_t word) {
     for (int i = 0; i < 4; ++i) (*bytes)[offset + i] = static_cast<char>(word >> (8 * i));
 }
 
+uint32_t BufferWordAt(const std::string& file, size_t offset) {
+    std::string padded = file + std::string(16, '\0');
+    return WordAt(padded, offset);
+}
+
+std::string ExpectedPlain(const std::string& plain, uint32_t storedSize,
+                          const std::vector<std::pair<size_t, uint32_t>>& delta, uint32_t after) {
+    const size_t words = BodySizeFor(storedSize) / 4;
+    std::string out = plain + std::string(4 * words + 4 - plain.size(), '\0');
+    std::vector<uint32_t> change(words + 1, 0);
+    change[words] = after;
+    for (auto [index, d] : delta) change[index] += d;
+    uint32_t carried = 0;  // the difference of D[j+1]
+    for (size_t j = words + 1; j-- > 0;) {
+        const uint32_t d = j == words ? change[j] : change[j] - carried;
+        if (j < words)
+            PutWord(&out, 4 * j, WordAt(out, 4 * j) + d);
+        carried = d;
+    }
+    out.resize(storedSize);
+    return out;
+}
+
 void CountFaultsInjected(uint32_t n) {
     g_faults += n;
 }

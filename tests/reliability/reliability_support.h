@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 // "Threads:" of /proc/self/status.
 uint32_t ThreadCount();
@@ -25,6 +27,14 @@ uint32_t CheckDigestOf(const std::u16string& password);
 // Little-endian 32-bit word at `offset` of `bytes`, and its replacement.
 uint32_t WordAt(const std::string& bytes, size_t offset);
 void PutWord(std::string* bytes, size_t offset, uint32_t word);
+// The word a run reads at `offset` of its zero-filled buffer holding `file`.
+uint32_t BufferWordAt(const std::string& file, size_t offset);
+// What the backward pass makes of a container of `plain` (stored size `storedSize`) whose body
+// words were changed by `delta` (word index, difference) and whose word after the body is
+// `after`: D[j] = C[j] - D[j+1] - r, so each difference runs down the chain with alternating
+// sign. An independent model of the pass, from the format alone.
+std::string ExpectedPlain(const std::string& plain, uint32_t storedSize,
+                          const std::vector<std::pair<size_t, uint32_t>>& delta, uint32_t after);
 
 // Tallies for the closing lines of the test program ("faults injected: N", ...).
 void CountFaultsInjected(uint32_t n);
