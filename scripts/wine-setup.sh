@@ -1,35 +1,96 @@
 #!/usr/bin/env bash
 # Prepares the build's own Wine prefix: initialised once, no window-manager delays, and a CJK
 # font standing in for the dialog's font. Leaves a wineserver running for fast starts.
+#
+# On hosts whose kernel cannot run 32-bit x86 code (no IA-32 compatibility mode), Wine's 32-bit
+# side runs under qemu's i386 user-mode emulator, registered here through binfmt_misc. Wine
+# reserves its address space with MAP_FIXED_NOREPLACE, which qemu honours from version 8 on, so
+# Debian 12 needs qemu from bookworm-backports.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 export WINEPREFIX=${WINEPREFIX:-$here/../build/win32/wineprefix}
 export WINEDEBUG=-all LC_ALL=C.UTF-8
-mkdir -p "$WINEPREFIX"
-if [[ ! -f $WINEPREFIX/.zok-ready ]]; then
-    wineboot -i >/dev/null 2>&1 || true
-    wineserver -w
-    reg=$(mktemp --suffix=.reg)
-    cat >"$reg" <<'REG'
-REGEDIT4
+
+can_run_i386() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
+
+ensure_i386() {
+    can_run_i386 && return 0
+    echo "wine-setup: this kernel runs no 32-bit x86 code; using qemu's i386 emulator" >&2
+    local qemu=/usr/bin/qemu-i386-static
+    local major=0
+    [[ -x $qemu ]] && major=$("$qemu" --version | sed -n 's/^qemu-i386 version \([0-9]*\).*/\1/p')
+    if ((major < 8)); then
+        local list=/etc/apt/sources.list.d/bookworm-backports.list
+        grep -qs bookworm-backports /etc/apt/sources.list /etc/apt/sources.list.d/* ||
+            echo 'deb http://deb.debian.org/debian bookworm-backports main' >"$list"
+        apt-get update -qq
+        DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+            -t bookworm-backports qemu-user-static >/dev/null
+    fi
+    local misc=/proc/sys/fs/binfmt_misc
+    [[ -e $misc/register ]] || mount -t binfmt_misc binfmt_misc "$misc"
+    # A registration made with an older qemu keeps that binary open ("F" flag): replace it.
+    [[ -e $misc/qemu-i386 ]] && echo -1 >"$misc/qemu-i386"
+    printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:OCF' \
+        >"$misc/register"
+    can_run_i386 || { echo "wine-setup: 32-bit Wine still does not start" >&2; exit 1; }
+}
+
+# The stand-in for the dialog's font. Noto Sans CJK SC has nearly the metrics the window was laid
+# out for; WenQuanYi Micro Hei renders too, but its smaller line height makes the dialog shorter
+# and the banner overlaps the path row.
+if [[ -n $(fc-list 'Noto Sans CJK SC' family 2>/dev/null) ]]; then
+    cjk_font="Noto Sans CJK SC"
+else
+    cjk_font="WenQuanYi Micro Hei"
+fi
+
+# The settings as a version 5 registry file: UTF-16LE with a byte-order mark, the only form in
+# which regedit keeps the Chinese value names (a REGEDIT4 file is read in the ANSI code page).
+registry_file() {
+    printf '\xff\xfe'
+    iconv -f UTF-8 -t UTF-16LE <<REG
+Windows Registry Editor Version 5.00
 
 [HKEY_CURRENT_USER\Software\Wine\X11 Driver]
 "Managed"="N"
 "Decorated"="Y"
 
 [HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
-"微软雅黑"="WenQuanYi Micro Hei"
-"Microsoft YaHei"="WenQuanYi Micro Hei"
-"SimSun"="WenQuanYi Micro Hei"
-"宋体"="WenQuanYi Micro Hei"
-"MS Shell Dlg"="WenQuanYi Micro Hei"
-"MS Shell Dlg 2"="WenQuanYi Micro Hei"
-"Tahoma"="WenQuanYi Micro Hei"
+"微软雅黑"="$cjk_font"
+"Microsoft YaHei"="$cjk_font"
+"宋体"="$cjk_font"
+"SimSun"="$cjk_font"
+"MS Shell Dlg"="$cjk_font"
+"MS Shell Dlg 2"="$cjk_font"
+"Tahoma"="$cjk_font"
+
 REG
-    wine regedit "$reg" >/dev/null 2>&1
-    wineserver -w
+}
+
+ensure_i386
+mkdir -p "$WINEPREFIX"
+# The marker names the settings' revision, so older prefixes are brought up to date.
+marker="$WINEPREFIX/.zok-ready-3 $cjk_font"
+if [[ ! -f $marker ]]; then
+    if [[ ! -f $WINEPREFIX/system.reg ]]; then
+        wineboot -i >/dev/null 2>&1 || true
+        # No persistent server runs yet in a new prefix: wait for the first start to settle.
+        wineserver -w
+    fi
+    reg=$(mktemp --suffix=.reg)
+    registry_file >"$reg"
+    wine regedit /S "$reg" >/dev/null 2>&1
     rm -f "$reg"
-    touch "$WINEPREFIX/.zok-ready"
+    stored=$(wine reg query 'HKCU\Software\Wine\Fonts\Replacements' /v '微软雅黑' 2>/dev/null || true)
+    if [[ $stored != *"$cjk_font"* ]]; then
+        echo "wine-setup: the font replacement did not reach the registry" >&2
+        exit 1
+    fi
+    touch "$marker"
 fi
-# A persistent server keeps later starts fast.
-(wineserver -p >/dev/null 2>&1 &)
+# A persistent server keeps later starts fast. Wine's service processes start with the first
+# program a server sees and inherit its standard streams: start them here, detached, so they do
+# not hold open the output pipe of a test runner (which would wait for them until they end).
+wineserver -p </dev/null >/dev/null 2>&1 || true  # fails when one already runs
+wine cmd /c exit </dev/null >/dev/null 2>&1 || true

@@ -1,0 +1,204 @@
+// Runs started from the window's buttons, end to end: the files they leave, the boxes they
+// show, the status log and the action buttons around a run.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/window/window_driver.h"
+
+namespace {
+
+constexpr int kPath = 1, kPassword = 3, kConfirm = 4, kOverwrite = 6, kLog = 7, kEncrypt = 9,
+              kDecrypt = 10, kShred = 11, kBrowse = 2, kExit = 14;
+
+const std::wstring kDone = L"操作完毕。";
+
+// One program and a folder of the test's own.
+class Runs : public testing::Test {
+  protected:
+    void SetUp() override {
+        folder_ = TestFolder();
+        ASSERT_TRUE(StartProgram(QuotedProgram(), &program_));
+        dialog_ = program_.dialog;
+    }
+
+    void Prepare(const std::wstring& path, const std::wstring& password,
+                 const std::wstring& confirmation, bool overwriteSource) {
+        SetFieldText(dialog_, kPath, path);
+        SetFieldText(dialog_, kPassword, password);
+        SetFieldText(dialog_, kConfirm, confirmation);
+        SetTicked(dialog_, kOverwrite, overwriteSource);
+    }
+
+    // Presses the button and returns the text of the box the run shows.
+    std::wstring PressAndReadBox(int button, HWND* box) {
+        Click(dialog_, button);
+        *box = WaitForBox(dialog_, kTimeoutMs);
+        if (*box == nullptr)
+            return L"<no box>";
+        wchar_t caption[128] = {};
+        GetWindowTextW(*box, caption, 128);
+        EXPECT_STREQ(caption, kBoxCaption);
+        return BoxText(*box);
+    }
+
+    // A run that ends with a box: answers it and waits until the buttons are usable again.
+    std::wstring Run(int button) {
+        HWND box = nullptr;
+        std::wstring text = PressAndReadBox(button, &box);
+        if (box != nullptr) {
+            EXPECT_TRUE(AnswerBox(box, IDOK));
+            EXPECT_TRUE(WaitUntilEnabled(dialog_, kEncrypt, kTimeoutMs));
+        }
+        return text;
+    }
+
+    std::wstring Log() { return FieldText(dialog_, kLog); }
+
+    std::wstring folder_;
+    Program program_;
+    HWND dialog_ = nullptr;
+};
+
+std::wstring Lines(std::initializer_list<const wchar_t*> lines) {
+    std::wstring text;
+    for (const wchar_t* line : lines) text += std::wstring(line) + L"\r\n";
+    return text;
+}
+
+TEST_F(Runs, EncryptThenDecryptInPlaceRestoresTheFile) {
+    const std::wstring file = folder_ + L"\\report.txt";
+    const std::string original = "quarterly figures\r\n\x01\x02\xff tail";
+    ASSERT_TRUE(WriteWholeFile(file, original));
+
+    Prepare(file, L"s3cret密码", L"s3cret密码", true);
+    EXPECT_EQ(Run(kEncrypt), kDone);
+    EXPECT_EQ(Log(), Lines({L"正在读取输入密码……", L"正在读取文件……", L"正在加密……",
+                            L"正在保存文件……", L"操作完毕。"}));
+    std::string encrypted;
+    ASSERT_TRUE(ReadWholeFile(file, &encrypted));
+    EXPECT_EQ(encrypted.size(), 12 + (original.size() + 3) / 4 * 4);
+    EXPECT_NE(encrypted.substr(12, original.size()), original);
+
+    EXPECT_EQ(Run(kDecrypt), kDone);
+    EXPECT_EQ(Log(), Lines({L"正在读取输入密码……", L"正在读取文件……", L"正在解密……",
+                            L"正在保存文件……", L"操作完毕。"}));
+    std::string restored;
+    ASSERT_TRUE(ReadWholeFile(file, &restored));
+    EXPECT_EQ(restored, original);
+}
+
+TEST_F(Runs, SeparateOutputGoesBesideTheSourceAndDecryptsBack) {
+    const std::wstring file = folder_ + L"\\photo.raw";
+    const std::string original(10000, 'p');
+    ASSERT_TRUE(WriteWholeFile(file, original));
+
+    Prepare(file, L"pw", L"pw", false);
+    EXPECT_EQ(Run(kEncrypt), kDone);
+    std::string source;
+    ASSERT_TRUE(ReadWholeFile(file, &source));
+    EXPECT_EQ(source, original) << "the source stays as it was";
+    const std::wstring encrypted = folder_ + L"\\photo_ZOK.raw";
+    ASSERT_TRUE(FileExists(encrypted));
+
+    SetFieldText(dialog_, kPath, encrypted);
+    EXPECT_EQ(Run(kDecrypt), kDone);
+    std::string decrypted;
+    ASSERT_TRUE(ReadWholeFile(folder_ + L"\\photo_ZOK_ZOK.raw", &decrypted));
+    EXPECT_EQ(decrypted, original);
+}
+
+TEST_F(Runs, WrongPasswordIsReportedAndTheFileKept) {
+    const std::wstring file = folder_ + L"\\notes.txt";
+    ASSERT_TRUE(WriteWholeFile(file, "some notes"));
+    Prepare(file, L"right", L"right", true);
+    ASSERT_EQ(Run(kEncrypt), kDone);
+    std::string encrypted;
+    ASSERT_TRUE(ReadWholeFile(file, &encrypted));
+
+    Prepare(file, L"wrong", L"wrong", true);
+    EXPECT_EQ(Run(kDecrypt), L"密码错误！");
+    EXPECT_EQ(Log(), Lines({L"正在读取输入密码……", L"正在读取文件……", L"正在解密……"}));
+    std::string after;
+    ASSERT_TRUE(ReadWholeFile(file, &after));
+    EXPECT_EQ(after, encrypted);
+}
+
+TEST_F(Runs, MismatchedOrEmptyPasswordsAreRefusedBeforeAnyRun) {
+    const std::wstring file = folder_ + L"\\a.txt";
+    ASSERT_TRUE(WriteWholeFile(file, "abc"));
+    Prepare(file, L"one", L"two", true);
+    EXPECT_EQ(Run(kEncrypt), L"两次输入密码不一致或为空！");
+    Prepare(file, L"", L"", true);
+    EXPECT_EQ(Run(kEncrypt), L"两次输入密码不一致或为空！");
+    std::string after;
+    ASSERT_TRUE(ReadWholeFile(file, &after));
+    EXPECT_EQ(after, "abc");
+}
+
+TEST_F(Runs, OverwriteQuestionNoKeepsTheOutputAndYesReplacesIt) {
+    const std::wstring file = folder_ + L"\\data.bin";
+    const std::wstring output = folder_ + L"\\data_ZOK.bin";
+    ASSERT_TRUE(WriteWholeFile(file, "payload"));
+    ASSERT_TRUE(WriteWholeFile(output, "already here"));
+    Prepare(file, L"pw", L"pw", false);
+
+    HWND box = nullptr;
+    EXPECT_EQ(PressAndReadBox(kEncrypt, &box), L"与输出文件同名的文件已经存在，是否覆盖？");
+    ASSERT_NE(box, nullptr);
+    // While the run waits for the answer, only the three action buttons are disabled.
+    EXPECT_FALSE(IsEnabled(dialog_, kEncrypt));
+    EXPECT_FALSE(IsEnabled(dialog_, kDecrypt));
+    EXPECT_FALSE(IsEnabled(dialog_, kShred));
+    EXPECT_TRUE(IsEnabled(dialog_, kBrowse));
+    EXPECT_TRUE(IsEnabled(dialog_, kExit));
+    ASSERT_TRUE(AnswerBox(box, IDNO));
+    ASSERT_TRUE(WaitUntilEnabled(dialog_, kShred, kTimeoutMs));
+    EXPECT_EQ(WaitForBox(dialog_, 0), nullptr) << "No ends the run without a message";
+    std::string kept;
+    ASSERT_TRUE(ReadWholeFile(output, &kept));
+    EXPECT_EQ(kept, "already here");
+
+    EXPECT_EQ(PressAndReadBox(kEncrypt, &box), L"与输出文件同名的文件已经存在，是否覆盖？");
+    ASSERT_NE(box, nullptr);
+    ASSERT_TRUE(AnswerBox(box, IDYES));
+    HWND done = WaitForBox(dialog_, kTimeoutMs);
+    ASSERT_NE(done, nullptr);
+    EXPECT_EQ(BoxText(done), kDone);
+    ASSERT_TRUE(AnswerBox(done, IDOK));
+    ASSERT_TRUE(WaitUntilEnabled(dialog_, kEncrypt, kTimeoutMs));
+    std::string replaced;
+    ASSERT_TRUE(ReadWholeFile(output, &replaced));
+    EXPECT_EQ(replaced.size(), 12u + 8u) << "container of the 7-byte source";
+}
+
+TEST_F(Runs, ShredRemovesTheFileWithoutAPassword) {
+    const std::wstring file = folder_ + L"\\secret.doc";
+    ASSERT_TRUE(WriteWholeFile(file, "0123456789"));
+    Prepare(file, L"", L"", false);
+    EXPECT_EQ(Run(kShred), kDone);
+    EXPECT_FALSE(FileExists(file));
+    EXPECT_EQ(Log(), Lines({L"正在读取文件……", L"正在粉碎……", L"操作完毕。"}));
+
+    // A second press names no file any more.
+    EXPECT_EQ(Run(kShred), L"打开文件出错！");
+}
+
+TEST_F(Runs, ExitDuringAQuestionEndsTheProcessAtOnce) {
+    const std::wstring file = folder_ + L"\\q.txt";
+    ASSERT_TRUE(WriteWholeFile(file, "q"));
+    ASSERT_TRUE(WriteWholeFile(folder_ + L"\\q_ZOK.txt", "existing"));
+    Prepare(file, L"pw", L"pw", false);
+    HWND box = nullptr;
+    PressAndReadBox(kEncrypt, &box);
+    ASSERT_NE(box, nullptr);
+    // The box makes the window ignore input; the close command still ends the program.
+    PostMessageW(dialog_, WM_CLOSE, 0, 0);
+    DWORD code = 1;
+    ASSERT_TRUE(WaitForExit(program_, kTimeoutMs, &code));
+    EXPECT_EQ(code, 0u);
+}
+
+}  // namespace
