@@ -1,0 +1,459 @@
+// System access on POSIX, with the results the run logic relies on from the Windows services:
+// - "\??\" + absolute path; relative paths and anything else do not open.
+// - Only regular files open; a symbolic link as the last component does not (O_NOFOLLOW): a
+//   run never acts on a file the user did not name.
+// - A file without any write permission bit counts as read-only and fails every mode, also for
+//   root, as a read-only file does on Windows.
+// - Sharing: each open holds a non-blocking exclusive flock for its whole life, so a second
+//   open of the same file by this or another of our processes fails, like a second write open
+//   under "share read". Other programs are not held off (the lock is advisory).
+// - Only the shred mode may mark its file for deletion, as only it asks for delete access.
+// - Delete-on-close unlinks the path at close, and only while it still names the same file.
+#include <fcntl.h>
+#include <pthread.h>
+#include <sys/file.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+
+#include "fileops/file_access.h"
+
+#ifdef ZOK_FAULT_INJECTION
+#include "fileops/fault_injection.h"
+#define ZOK_INJECTED_FAULT(operation) ShouldFail(SystemOperation::operation)
+#define ZOK_COUNT_LIVE(counter, delta) counter(delta)
+#else
+#define ZOK_INJECTED_FAULT(operation) false
+#define ZOK_COUNT_LIVE(counter, delta) static_cast<void>(0)
+#endif
+
+namespace {
+
+// What a FileHandle points to. One heap block: the record, then the path text.
+struct OpenFile {
+    int fd;
+    bool deleteAccess;
+    bool deleteOnClose;
+    dev_t device;
+    ino_t inode;
+    char* path;
+};
+
+OpenFile* FileOf(FileHandle file) {
+    return reinterpret_cast<OpenFile*>(file);
+}
+
+// "\??\/abs/path" in UTF-16 to "/abs/path" in UTF-8. Fails on any other form, on unpaired
+// surrogates and when the result does not fit `capacity` bytes with its terminator.
+bool ToPosixPath(const char16_t* nativePath, char* out, size_t capacity) {
+    static constexpr char16_t kPrefix[4] = {u'\\', u'?', u'?', u'\\'};
+    for (int i = 0; i < 4; ++i) {
+        if (nativePath[i] != kPrefix[i])
+            return false;
+    }
+    const char16_t* unit = nativePath + 4;
+    if (*unit != u'/')
+        return false;
+    size_t used = 0;
+    while (*unit != 0) {
+        uint32_t code = *unit++;
+        if (code >= 0xD800 && code <= 0xDBFF) {
+            if (*unit < 0xDC00 || *unit > 0xDFFF)
+                return false;
+            code = 0x10000 + ((code - 0xD800) << 10) + (*unit++ - 0xDC00);
+        } else if (code >= 0xDC00 && code <= 0xDFFF) {
+            return false;
+        }
+        char bytes[4];
+        size_t count;
+        if (code < 0x80) {
+            bytes[0] = static_cast<char>(code);
+            count = 1;
+        } else if (code < 0x800) {
+            bytes[0] = static_cast<char>(0xC0 | (code >> 6));
+            bytes[1] = static_cast<char>(0x80 | (code & 0x3F));
+            count = 2;
+        } else if (code < 0x10000) {
+            bytes[0] = static_cast<char>(0xE0 | (code >> 12));
+            bytes[1] = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            bytes[2] = static_cast<char>(0x80 | (code & 0x3F));
+            count = 3;
+        } else {
+            bytes[0] = static_cast<char>(0xF0 | (code >> 18));
+            bytes[1] = static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+            bytes[2] = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            bytes[3] = static_cast<char>(0x80 | (code & 0x3F));
+            count = 4;
+        }
+        if (used + count + 1 > capacity)
+            return false;
+        memcpy(out + used, bytes, count);
+        used += count;
+    }
+    out[used] = 0;
+    return true;
+}
+
+int OpenRetrying(const char* path, int flags, mode_t mode) {
+    int fd;
+    do {
+        fd = open(path, flags | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, mode);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+// Removes `path` if it still names the file `fd` is open on.
+void UnlinkIfSame(const char* path, dev_t device, ino_t inode) {
+    struct stat now;
+    if (lstat(path, &now) == 0 && now.st_dev == device && now.st_ino == inode)
+        unlink(path);
+}
+
+// Turns a freshly opened descriptor into a handle: checks it is a writable regular file, takes
+// the lock and records the path. Closes the descriptor on failure; a file this open created is
+// removed again unless another open has already locked it.
+bool Adopt(int fd, const char* path, bool created, bool deleteAccess, FileHandle* file) {
+    struct stat status;
+    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) ||
+        (!created && (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)) {
+        close(fd);
+        return false;
+    }
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        close(fd);
+        return false;
+    }
+    // Opened with O_NONBLOCK so that a FIFO could not block the open; plain I/O from here.
+    const int flags = fcntl(fd, F_GETFL);
+    const size_t pathBytes = strlen(path) + 1;
+    auto* record = static_cast<OpenFile*>(malloc(sizeof(OpenFile) + pathBytes));
+    if (flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 || record == nullptr) {
+        free(record);
+        if (created)
+            UnlinkIfSame(path, status.st_dev, status.st_ino);
+        close(fd);
+        return false;
+    }
+    record->fd = fd;
+    record->deleteAccess = deleteAccess;
+    record->deleteOnClose = false;
+    record->device = status.st_dev;
+    record->inode = status.st_ino;
+    record->path = reinterpret_cast<char*>(record + 1);
+    memcpy(record->path, path, pathBytes);
+    *file = reinterpret_cast<FileHandle>(record);
+    ZOK_COUNT_LIVE(CountOpenFiles, +1);
+    return true;
+}
+
+bool OpenExisting(const char16_t* nativePath, int access, bool deleteAccess, FileHandle* file) {
+    char path[PATH_MAX];
+    if (!ToPosixPath(nativePath, path, sizeof path))
+        return false;
+    const int fd = OpenRetrying(path, access | O_NONBLOCK, 0);
+    return fd >= 0 && Adopt(fd, path, false, deleteAccess, file);
+}
+
+}  // namespace
+
+bool OpenSourceForCipher(const char16_t* nativePath, FileHandle* file) {
+    if (ZOK_INJECTED_FAULT(kOpenSourceForCipher))
+        return false;
+    return OpenExisting(nativePath, O_RDWR, false, file);
+}
+
+bool OpenForShred(const char16_t* nativePath, FileHandle* file) {
+    if (ZOK_INJECTED_FAULT(kOpenForShred))
+        return false;
+    return OpenExisting(nativePath, O_WRONLY, true, file);
+}
+
+bool OpenOutput(const char16_t* nativePath, FileHandle* file, bool* created) {
+    if (ZOK_INJECTED_FAULT(kOpenOutput))
+        return false;
+    char path[PATH_MAX];
+    if (!ToPosixPath(nativePath, path, sizeof path))
+        return false;
+    // Create first so that "created" is exact; the file can vanish or appear between the two
+    // attempts, hence the few rounds.
+    for (int round = 0; round < 4; ++round) {
+        int fd = OpenRetrying(path, O_WRONLY | O_CREAT | O_EXCL, 0666);
+        if (fd >= 0) {
+            if (!Adopt(fd, path, true, false, file))
+                return false;
+            *created = true;
+            return true;
+        }
+        if (errno != EEXIST)
+            return false;
+        fd = OpenRetrying(path, O_WRONLY | O_NONBLOCK, 0);
+        if (fd >= 0) {
+            if (!Adopt(fd, path, false, false, file))
+                return false;
+            *created = false;
+            return true;
+        }
+        if (errno != ENOENT)
+            return false;
+    }
+    return false;
+}
+
+bool QueryFileSize(FileHandle file, uint64_t* endOfFile) {
+    if (ZOK_INJECTED_FAULT(kQueryFileSize) || file == 0)
+        return false;
+    struct stat status;
+    if (fstat(FileOf(file)->fd, &status) != 0)
+        return false;
+    *endOfFile = static_cast<uint64_t>(status.st_size);
+    return true;
+}
+
+bool ReadWhole(FileHandle file, uint8_t* buffer, uint32_t size) {
+    if (ZOK_INJECTED_FAULT(kReadWhole) || file == 0)
+        return false;
+    const int fd = FileOf(file)->fd;
+    uint32_t done = 0;
+    while (done < size) {
+        const ssize_t count = pread(fd, buffer + done, size - done, done);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            return false;  // an error, or the file ended before `size` bytes
+        done += static_cast<uint32_t>(count);
+    }
+    return true;
+}
+
+bool WriteFromStart(FileHandle file, const uint8_t* data, uint32_t size) {
+    if (ZOK_INJECTED_FAULT(kWriteFromStart) || file == 0)
+        return false;
+    const int fd = FileOf(file)->fd;
+    uint32_t done = 0;
+    while (done < size) {
+        const ssize_t count = pwrite(fd, data + done, size - done, done);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            return false;
+        done += static_cast<uint32_t>(count);
+    }
+    return true;
+}
+
+namespace {
+bool Truncate(int fd, off_t length) {
+    int result;
+    do {
+        result = ftruncate(fd, length);
+    } while (result != 0 && errno == EINTR);
+    return result == 0;
+}
+}  // namespace
+
+bool SetFileLength(FileHandle file, uint32_t length) {
+    if (ZOK_INJECTED_FAULT(kSetFileLength) || file == 0)
+        return false;
+    const int fd = FileOf(file)->fd;
+    struct stat status;
+    if (fstat(fd, &status) != 0)
+        return false;
+    // Growing reserves the new blocks, as setting the end of file does on Windows: a full disk
+    // then fails here, before the caller overwrites a byte of the file. ftruncate alone would
+    // leave a hole that the write could not fill.
+    if (status.st_size < static_cast<off_t>(length)) {
+        int result;
+        do {
+            result = fallocate(fd, 0, status.st_size, static_cast<off_t>(length) - status.st_size);
+        } while (result != 0 && errno == EINTR);
+        if (result == 0)
+            return true;
+        if (errno != EOPNOTSUPP && errno != ENOSYS) {
+            Truncate(fd, status.st_size);  // drop whatever part of the growth was reserved
+            return false;
+        }
+        // A filesystem that cannot reserve: a plain extension is the best there is.
+    }
+    return Truncate(fd, static_cast<off_t>(length));
+}
+
+bool FlushFile(FileHandle file) {
+    if (ZOK_INJECTED_FAULT(kFlushFile) || file == 0)
+        return false;
+    int result;
+    do {
+        result = fdatasync(FileOf(file)->fd);
+    } while (result != 0 && errno == EINTR);
+    return result == 0;
+}
+
+bool MarkForDeletion(FileHandle file) {
+    if (ZOK_INJECTED_FAULT(kMarkForDeletion) || file == 0)
+        return false;
+    OpenFile* record = FileOf(file);
+    if (!record->deleteAccess)
+        return false;
+    record->deleteOnClose = true;
+    return true;
+}
+
+void CloseFile(FileHandle file) {
+    if (file == 0)
+        return;
+    // Close has no result. An injected failure is only counted: close(2) releases the
+    // descriptor even when it reports an error, and the pending deletion is still carried out.
+    static_cast<void>(ZOK_INJECTED_FAULT(kCloseFile));
+    OpenFile* record = FileOf(file);
+    // Unlink while the lock is still held, so no other open can have taken the file meanwhile.
+    if (record->deleteOnClose)
+        UnlinkIfSame(record->path, record->device, record->inode);
+    close(record->fd);  // never retried: Linux releases the descriptor even on EINTR
+    free(record);
+    ZOK_COUNT_LIVE(CountOpenFiles, -1);
+}
+
+// --- Memory ------------------------------------------------------------------------------
+
+namespace {
+constexpr uint64_t kGranularity = 4096;
+// Transparent huge pages from this size on: the page faults of a fresh buffer otherwise cost
+// more than reading the file into it.
+constexpr uint64_t kHugePageThreshold = 2u << 20;
+// munmap needs the length; live allocations are few (a run buffer, a log scratch).
+constexpr int kMaxLiveBuffers = 64;
+
+struct LiveBuffer {
+    uint8_t* base;
+    size_t length;
+};
+std::mutex g_buffersLock;
+LiveBuffer g_buffers[kMaxLiveBuffers];
+
+bool Remember(uint8_t* base, size_t length) {
+    std::lock_guard<std::mutex> hold(g_buffersLock);
+    for (LiveBuffer& slot : g_buffers) {
+        if (slot.base == nullptr) {
+            slot = {base, length};
+            return true;
+        }
+    }
+    return false;
+}
+
+size_t Forget(uint8_t* base) {
+    std::lock_guard<std::mutex> hold(g_buffersLock);
+    for (LiveBuffer& slot : g_buffers) {
+        if (slot.base == base) {
+            const size_t length = slot.length;
+            slot = {nullptr, 0};
+            return length;
+        }
+    }
+    return 0;
+}
+}  // namespace
+
+bool AllocateBuffer(uint32_t* size, uint8_t** base) {
+    if (ZOK_INJECTED_FAULT(kAllocateBuffer) || *size == 0)
+        return false;
+    const uint64_t rounded = (*size + kGranularity - 1) & ~(kGranularity - 1);
+    if (rounded > UINT32_MAX)
+        return false;
+    void* memory =
+        mmap(nullptr, rounded, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (memory == MAP_FAILED)
+        return false;
+    if (rounded >= kHugePageThreshold)
+        madvise(memory, rounded, MADV_HUGEPAGE);  // a hint only
+    if (!Remember(static_cast<uint8_t*>(memory), rounded)) {
+        munmap(memory, rounded);
+        return false;
+    }
+    *size = static_cast<uint32_t>(rounded);
+    *base = static_cast<uint8_t*>(memory);
+    ZOK_COUNT_LIVE(CountLiveBuffers, +1);
+    return true;
+}
+
+void FreeBuffer(uint8_t* base) {
+    if (base == nullptr)
+        return;
+    const size_t length = Forget(base);
+    if (length != 0) {
+        munmap(base, length);
+        ZOK_COUNT_LIVE(CountLiveBuffers, -1);
+    }
+}
+
+// --- Threads -----------------------------------------------------------------------------
+
+namespace {
+struct ThreadStart {
+    ThreadRoutine routine;
+    uintptr_t argument;
+};
+
+void* ThreadEntry(void* start) {
+    const ThreadStart copy = *static_cast<ThreadStart*>(start);
+    free(start);
+    copy.routine(copy.argument);
+    return nullptr;
+}
+
+ThreadHandle Start(ThreadRoutine routine, uintptr_t argument, int detachState) {
+    static_assert(sizeof(pthread_t) <= sizeof(ThreadHandle));
+    auto* start = static_cast<ThreadStart*>(malloc(sizeof(ThreadStart)));
+    if (start == nullptr)
+        return 0;
+    *start = {routine, argument};
+    pthread_attr_t attributes;
+    if (pthread_attr_init(&attributes) != 0) {
+        free(start);
+        return 0;
+    }
+    pthread_t thread;
+    const bool started = pthread_attr_setdetachstate(&attributes, detachState) == 0 &&
+                         pthread_create(&thread, &attributes, ThreadEntry, start) == 0;
+    pthread_attr_destroy(&attributes);
+    if (!started) {
+        free(start);
+        return 0;
+    }
+    return static_cast<ThreadHandle>(thread);
+}
+}  // namespace
+
+ThreadHandle StartThread(ThreadRoutine routine, uintptr_t argument) {
+    if (ZOK_INJECTED_FAULT(kStartThread))
+        return 0;
+    return Start(routine, argument, PTHREAD_CREATE_DETACHED);
+}
+
+ThreadHandle StartJoinableThread(ThreadRoutine routine, uintptr_t argument) {
+    if (ZOK_INJECTED_FAULT(kStartJoinableThread))
+        return 0;
+    return Start(routine, argument, PTHREAD_CREATE_JOINABLE);
+}
+
+void JoinThread(ThreadHandle thread) {
+    if (thread != 0)
+        pthread_join(static_cast<pthread_t>(thread), nullptr);
+}
+
+void EndCurrentThread() {
+    pthread_exit(nullptr);
+}
+
+void EndProgram() {
+    // The Windows program ends without flushing anything; here the command-line front end's
+    // buffered output is worth keeping.
+    fflush(nullptr);
+    _exit(0);
+}

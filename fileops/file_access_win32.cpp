@@ -1,0 +1,234 @@
+// System access on the Windows native services (ntdll). Every status is tested for zero only;
+// byte counts are compared with the count asked, so a short transfer fails.
+#include <windows.h>
+#include <winternl.h>
+
+#include <cstdlib>
+
+#include "fileops/file_access.h"
+
+// ntdll exports that <winternl.h> does not declare.
+extern "C" {
+NTSTATUS NTAPI NtReadFile(HANDLE file, HANDLE event, PIO_APC_ROUTINE apcRoutine, PVOID apcContext,
+                          PIO_STATUS_BLOCK ioStatus, PVOID buffer, ULONG length,
+                          PLARGE_INTEGER offset, PULONG key);
+NTSTATUS NTAPI NtWriteFile(HANDLE file, HANDLE event, PIO_APC_ROUTINE apcRoutine, PVOID apcContext,
+                           PIO_STATUS_BLOCK ioStatus, PVOID buffer, ULONG length,
+                           PLARGE_INTEGER offset, PULONG key);
+NTSTATUS NTAPI NtAllocateVirtualMemory(HANDLE process, PVOID* base, ULONG_PTR zeroBits,
+                                       PSIZE_T size, ULONG allocationType, ULONG protection);
+NTSTATUS NTAPI NtFreeVirtualMemory(HANDLE process, PVOID* base, PSIZE_T size, ULONG freeType);
+typedef NTSTATUS(NTAPI* UserThreadStart)(PVOID parameter);
+NTSTATUS NTAPI RtlCreateUserThread(HANDLE process, PSECURITY_DESCRIPTOR security, BOOLEAN suspended,
+                                   ULONG stackZeroBits, SIZE_T stackReserve, SIZE_T stackCommit,
+                                   UserThreadStart start, PVOID parameter, PHANDLE thread,
+                                   PVOID clientId);
+NTSTATUS NTAPI NtTerminateThread(HANDLE thread, NTSTATUS exitStatus);
+NTSTATUS NTAPI NtTerminateProcess(HANDLE process, NTSTATUS exitStatus);
+NTSTATUS NTAPI NtFlushBuffersFile(HANDLE file, PIO_STATUS_BLOCK ioStatus);
+}
+
+namespace {
+
+const HANDLE kCurrentProcess = reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1));
+const HANDLE kCurrentThread = reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-2));
+
+constexpr ULONG kCaseInsensitiveKernelHandle = 0x240;  // OBJ_CASE_INSENSITIVE | OBJ_KERNEL_HANDLE
+// FILE_SYNCHRONOUS_IO_NONALERT | FILE_NON_DIRECTORY_FILE
+constexpr ULONG kSynchronousNonDirectory = 0x60;
+constexpr ULONG kShareRead = 1;
+constexpr ULONG kOpenExisting = 1;  // FILE_OPEN
+constexpr ULONG kOpenOrCreate = 3;  // FILE_OPEN_IF
+constexpr ACCESS_MASK kReadWriteSynchronize = 0x100003;
+constexpr ACCESS_MASK kDeleteWriteSynchronize = 0x110002;
+constexpr ACCESS_MASK kWriteSynchronize = 0x100002;
+constexpr ULONG_PTR kFileCreated = 2;
+constexpr int kStandardInformationClass = 5;
+constexpr int kDispositionClass = 13;
+constexpr int kEndOfFileClass = 20;
+
+// FILE_STANDARD_INFORMATION, the 24-byte block of the size query.
+struct StandardInformation {
+    LARGE_INTEGER allocationSize;
+    LARGE_INTEGER endOfFile;
+    ULONG numberOfLinks;
+    BOOLEAN deletePending;
+    BOOLEAN directory;
+};
+static_assert(sizeof(StandardInformation) == 24);
+
+HANDLE HandleOf(FileHandle file) {
+    return reinterpret_cast<HANDLE>(file);
+}
+
+bool OpenNative(const char16_t* nativePath, ACCESS_MASK access, ULONG disposition, FileHandle* file,
+                bool* created) {
+    // Lengths in bytes, computed on 16 bits as the descriptor holds them.
+    USHORT length = 0;
+    for (const char16_t* unit = nativePath; *unit != 0; ++unit) length += 2;
+    UNICODE_STRING name;
+    name.Length = length;
+    name.MaximumLength = static_cast<USHORT>(length + 2);
+    name.Buffer = const_cast<PWSTR>(reinterpret_cast<const wchar_t*>(nativePath));
+    OBJECT_ATTRIBUTES attributes = {sizeof(OBJECT_ATTRIBUTES),    nullptr, &name,
+                                    kCaseInsensitiveKernelHandle, nullptr, nullptr};
+    IO_STATUS_BLOCK io = {};
+    HANDLE handle = nullptr;
+    const NTSTATUS status = NtCreateFile(&handle, access, &attributes, &io, nullptr, 0, kShareRead,
+                                         disposition, kSynchronousNonDirectory, nullptr, 0);
+    if (status != 0) {
+        // An informational status still comes with an open handle; do not leak it.
+        if (NT_SUCCESS(status) && handle != nullptr)
+            NtClose(handle);
+        return false;
+    }
+    *file = reinterpret_cast<FileHandle>(handle);
+    if (created != nullptr)
+        *created = io.Information == kFileCreated;
+    return true;
+}
+
+}  // namespace
+
+bool OpenSourceForCipher(const char16_t* nativePath, FileHandle* file) {
+    return OpenNative(nativePath, kReadWriteSynchronize, kOpenExisting, file, nullptr);
+}
+
+bool OpenForShred(const char16_t* nativePath, FileHandle* file) {
+    return OpenNative(nativePath, kDeleteWriteSynchronize, kOpenExisting, file, nullptr);
+}
+
+bool OpenOutput(const char16_t* nativePath, FileHandle* file, bool* created) {
+    return OpenNative(nativePath, kWriteSynchronize, kOpenOrCreate, file, created);
+}
+
+bool QueryFileSize(FileHandle file, uint64_t* endOfFile) {
+    IO_STATUS_BLOCK io = {};
+    StandardInformation information = {};
+    if (NtQueryInformationFile(HandleOf(file), &io, &information, sizeof information,
+                               static_cast<FILE_INFORMATION_CLASS>(kStandardInformationClass)) !=
+        0) {
+        return false;
+    }
+    *endOfFile = static_cast<uint64_t>(information.endOfFile.QuadPart);
+    return true;
+}
+
+bool ReadWhole(FileHandle file, uint8_t* buffer, uint32_t size) {
+    IO_STATUS_BLOCK io = {};
+    LARGE_INTEGER offset = {};
+    return NtReadFile(HandleOf(file), nullptr, nullptr, nullptr, &io, buffer, size, &offset,
+                      nullptr) == 0 &&
+           io.Information == size;
+}
+
+bool WriteFromStart(FileHandle file, const uint8_t* data, uint32_t size) {
+    IO_STATUS_BLOCK io = {};
+    LARGE_INTEGER offset = {};
+    return NtWriteFile(HandleOf(file), nullptr, nullptr, nullptr, &io, const_cast<uint8_t*>(data),
+                       size, &offset, nullptr) == 0 &&
+           io.Information == size;
+}
+
+bool SetFileLength(FileHandle file, uint32_t length) {
+    IO_STATUS_BLOCK io = {};
+    LARGE_INTEGER endOfFile = {};
+    endOfFile.QuadPart = length;  // high half always 0
+    return NtSetInformationFile(HandleOf(file), &io, &endOfFile, sizeof endOfFile,
+                                static_cast<FILE_INFORMATION_CLASS>(kEndOfFileClass)) == 0;
+}
+
+bool FlushFile(FileHandle file) {
+    IO_STATUS_BLOCK io = {};
+    return NtFlushBuffersFile(HandleOf(file), &io) == 0;
+}
+
+bool MarkForDeletion(FileHandle file) {
+    IO_STATUS_BLOCK io = {};
+    ULONG deleteFile = TRUE;  // the 4-byte true flag; the service reads its first byte
+    return NtSetInformationFile(HandleOf(file), &io, &deleteFile, sizeof deleteFile,
+                                static_cast<FILE_INFORMATION_CLASS>(kDispositionClass)) == 0;
+}
+
+void CloseFile(FileHandle file) {
+    if (file != 0)
+        NtClose(HandleOf(file));
+}
+
+bool AllocateBuffer(uint32_t* size, uint8_t** base) {
+    if (*size == 0)
+        return false;
+    PVOID memory = nullptr;
+    SIZE_T granted = *size;  // rounded up to whole pages by the service
+    if (NtAllocateVirtualMemory(kCurrentProcess, &memory, 0, &granted, MEM_RESERVE | MEM_COMMIT,
+                                PAGE_READWRITE) != 0) {
+        return false;
+    }
+    *size = static_cast<uint32_t>(granted);
+    *base = static_cast<uint8_t*>(memory);
+    return true;
+}
+
+void FreeBuffer(uint8_t* base) {
+    if (base == nullptr)
+        return;
+    PVOID memory = base;
+    SIZE_T size = 0;  // the whole allocation
+    NtFreeVirtualMemory(kCurrentProcess, &memory, &size, MEM_RELEASE);
+}
+
+// --- Threads -----------------------------------------------------------------------------
+
+namespace {
+// The routine and its argument, handed to the new thread. The native start routine is stdcall
+// and returns a status, so the caller's routine is called from this entry, not started directly.
+struct ThreadStart {
+    ThreadRoutine routine;
+    uintptr_t argument;
+};
+
+NTSTATUS NTAPI ThreadEntry(PVOID parameter) {
+    const ThreadStart copy = *static_cast<ThreadStart*>(parameter);
+    free(parameter);
+    copy.routine(copy.argument);
+    return 0;
+}
+
+ThreadHandle Start(ThreadRoutine routine, uintptr_t argument) {
+    auto* start = static_cast<ThreadStart*>(malloc(sizeof(ThreadStart)));
+    if (start == nullptr)
+        return 0;
+    *start = {routine, argument};
+    HANDLE thread = nullptr;
+    if (RtlCreateUserThread(kCurrentProcess, nullptr, FALSE, 0, 0, 0, ThreadEntry, start, &thread,
+                            nullptr) != 0) {
+        free(start);
+        return 0;
+    }
+    return reinterpret_cast<ThreadHandle>(thread);
+}
+}  // namespace
+
+// The handle is never closed: a run's threads end themselves, and nothing waits for them.
+ThreadHandle StartThread(ThreadRoutine routine, uintptr_t argument) {
+    return Start(routine, argument);
+}
+
+ThreadHandle StartJoinableThread(ThreadRoutine routine, uintptr_t argument) {
+    return Start(routine, argument);
+}
+
+void JoinThread(ThreadHandle thread) {
+    if (thread == 0)
+        return;
+    NtWaitForSingleObject(reinterpret_cast<HANDLE>(thread), FALSE, nullptr);
+    NtClose(reinterpret_cast<HANDLE>(thread));
+}
+
+void EndCurrentThread() {
+    for (;;) NtTerminateThread(kCurrentThread, 0);
+}
+
+void EndProgram() {
+    for (;;) NtTerminateProcess(kCurrentProcess, 0);
+}

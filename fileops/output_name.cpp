@@ -1,0 +1,42 @@
+#include "fileops/output_name.h"
+
+#include "fileops/app_state.h"
+
+namespace {
+// The derived path is four units longer; 255 + 4 units and the terminator fill the buffer.
+constexpr uint32_t kSuffixLength = 4;
+constexpr uint32_t kLongestSource = kPathCapacity - 1 - kSuffixLength;
+constexpr char16_t kBeforeDot[kSuffixLength] = {u'_', u'Z', u'O', u'K'};
+constexpr char16_t kNoDot[kSuffixLength] = {u'_', u'A', u'd', u'v'};
+}  // namespace
+
+bool DeriveOutputPathIn(char16_t* path, char16_t* scratch) {
+    uint32_t length = 0;
+    while (length < kPathCapacity && path[length] != 0) ++length;
+    if (length > kLongestSource)
+        return false;
+
+    uint32_t dot = length;
+    for (uint32_t i = length; i > 0; --i) {
+        if (path[i - 1] == u'.') {
+            dot = i - 1;
+            break;
+        }
+    }
+    if (dot == length) {
+        for (uint32_t i = 0; i < kSuffixLength; ++i) path[length + i] = kNoDot[i];
+        path[length + kSuffixLength] = 0;
+        return true;
+    }
+    const uint32_t tail = length - dot;
+    for (uint32_t i = 0; i < tail; ++i) scratch[i] = path[dot + i];
+    for (uint32_t i = 0; i < kSuffixLength; ++i) path[dot + i] = kBeforeDot[i];
+    for (uint32_t i = 0; i < tail; ++i) path[dot + kSuffixLength + i] = scratch[i];
+    path[length + kSuffixLength] = 0;
+    return true;
+}
+
+bool DeriveOutputPath(char16_t* path) {
+    static_assert(sizeof(PasswordArea) >= kPathCapacity * sizeof(char16_t));
+    return DeriveOutputPathIn(path, reinterpret_cast<char16_t*>(PasswordAreaBytes()));
+}

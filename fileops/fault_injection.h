@@ -1,0 +1,51 @@
+// Test seam: makes the n-th system operation fail, so tests can drive every failure path of a
+// run. Compiled only with ZOK_FAULT_INJECTION (a test build option); product builds have no
+// trace of it. The POSIX backend counts its operations here; the Windows backend does not.
+#pragma once
+#include <cstdint>
+
+#ifdef ZOK_FAULT_INJECTION
+
+// The counted operations of the system-access layer. Freeing a buffer, joining a thread and
+// ending a thread or the program are not counted: they have no failure to report.
+enum class SystemOperation : uint32_t {
+    kNone,
+    kOpenSourceForCipher,
+    kOpenForShred,
+    kOpenOutput,
+    kQueryFileSize,
+    kAllocateBuffer,
+    kReadWhole,
+    kWriteFromStart,
+    kSetFileLength,
+    kMarkForDeletion,
+    kCloseFile,
+    kStartThread,
+    kStartJoinableThread,
+    kFlushFile,
+};
+
+// Restarts the count: the n-th counted operation from now fails (1 = the next one); 0 = none
+// fails. Only that one operation fails; later ones succeed again.
+void FailSystemOperationAt(uint32_t n);
+// Counted operations since the last FailSystemOperationAt (or since start).
+uint32_t SystemOperationsSoFar();
+// The operation that was made to fail most recently, kNone if none has been since the last
+// FailSystemOperationAt.
+SystemOperation LastFailedOperation();
+// An English name for test messages, e.g. "ReadWhole".
+const char* SystemOperationName(SystemOperation operation);
+
+// Called by the backend at the start of each counted operation: counts it and tells whether
+// this one must fail. Safe from any thread.
+bool ShouldFail(SystemOperation operation);
+
+// Buffers and files the backend holds now, so tests can show that every run gives back what it
+// took (run buffers are mapped memory, which the leak checker does not see). The backend
+// reports each allocation and release, each open and close, with +1 or -1.
+void CountLiveBuffers(int delta);
+void CountOpenFiles(int delta);
+uint32_t LiveBufferCount();
+uint32_t OpenFileCount();
+
+#endif

@@ -1,0 +1,245 @@
+// What only the POSIX backend has to decide: links, FIFOs, text conversion, deletion of a file
+// that was replaced meanwhile, and the fault-injection seam.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "fileops/file_access.h"
+#include "tests/fileops/test_folder.h"
+
+#ifdef ZOK_FAULT_INJECTION
+#include "fileops/fault_injection.h"
+#endif
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class PosixFileAccessTest : public ::testing::Test {
+  protected:
+    TestFolder folder_;
+};
+
+TEST_F(PosixFileAccessTest, ALinkAsLastComponentIsNeverFollowed) {
+    WriteFileBytes(folder_.Path("target.txt"), "target");
+    fs::create_symlink(folder_.Path("target.txt"), folder_.Path("link.txt"));
+    fs::create_symlink(folder_.Path("absent.txt"), folder_.Path("dangling.txt"));
+    FileHandle file = 0;
+    bool created = false;
+    for (const char* name : {"link.txt", "dangling.txt"}) {
+        SCOPED_TRACE(name);
+        const std::u16string path = folder_.Native(name);
+        EXPECT_FALSE(OpenSourceForCipher(path.c_str(), &file));
+        EXPECT_FALSE(OpenForShred(path.c_str(), &file));
+        EXPECT_FALSE(OpenOutput(path.c_str(), &file, &created));
+    }
+    EXPECT_EQ(ReadFileBytes(folder_.Path("target.txt")), "target");
+    EXPECT_FALSE(fs::exists(folder_.Path("absent.txt")));
+}
+
+TEST_F(PosixFileAccessTest, LinkedFoldersOnTheWayAreFollowed) {
+    fs::create_directory(folder_.Path("real"));
+    WriteFileBytes(folder_.Path("real") / "f.txt", "f");
+    fs::create_directory_symlink(folder_.Path("real"), folder_.Path("alias"));
+    FileHandle file = 0;
+    ASSERT_TRUE(OpenSourceForCipher(
+        TestFolder::NativePathOf(folder_.Path("alias") / "f.txt").c_str(), &file));
+    CloseFile(file);
+}
+
+TEST_F(PosixFileAccessTest, AFifoFailsAtOnceInsteadOfBlocking) {
+    ASSERT_EQ(mkfifo(folder_.Path("fifo").c_str(), 0666), 0);
+    const std::u16string path = folder_.Native("fifo");
+    FileHandle file = 0;
+    bool created = false;
+    EXPECT_FALSE(OpenSourceForCipher(path.c_str(), &file));
+    EXPECT_FALSE(OpenForShred(path.c_str(), &file));
+    EXPECT_FALSE(OpenOutput(path.c_str(), &file, &created));
+}
+
+TEST_F(PosixFileAccessTest, AWriteBitOfAnyClassIsEnough) {
+    // Read-only means no write bit at all; a file writable by its group only is not read-only
+    // (root may open it; others depend on the system's own permission check).
+    WriteFileBytes(folder_.Path("g.txt"), "g");
+    fs::permissions(folder_.Path("g.txt"), fs::perms::owner_read | fs::perms::group_write);
+    FileHandle file = 0;
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only root opens a file by its group write bit here";
+    ASSERT_TRUE(OpenSourceForCipher(folder_.Native("g.txt").c_str(), &file));
+    CloseFile(file);
+}
+
+TEST_F(PosixFileAccessTest, NamesOutsideTheBasicPlaneBecomeUtf8) {
+    // U+1F512 as a surrogate pair, and CJK text.
+    const std::u16string name = u"\xD83D\xDD12\u6587\u4EF6.txt";
+    const std::u16string path = TestFolder::NativePathOf(folder_.Root()) + u"/" + name;
+    FileHandle file = 0;
+    bool created = false;
+    ASSERT_TRUE(OpenOutput(path.c_str(), &file, &created));
+    EXPECT_TRUE(created);
+    CloseFile(file);
+    EXPECT_TRUE(fs::exists(folder_.Path("\xF0\x9F\x94\x92\xE6\x96\x87\xE4\xBB\xB6.txt")));
+}
+
+TEST_F(PosixFileAccessTest, UnpairedSurrogatesDoNotOpen) {
+    const std::u16string base = TestFolder::NativePathOf(folder_.Root()) + u"/";
+    for (const std::u16string& name :
+         {std::u16string(u"a\xD83D.txt"), std::u16string(u"a\xDD12.txt"),
+          std::u16string(u"a\xDD12\xD83D.txt"), std::u16string(u"end\xD83D")}) {
+        FileHandle file = 0;
+        bool created = false;
+        EXPECT_FALSE(OpenOutput((base + name).c_str(), &file, &created));
+    }
+    EXPECT_TRUE(fs::is_empty(folder_.Root()));
+}
+
+TEST_F(PosixFileAccessTest, DeletionSparesAFileThatReplacedTheMarkedOne) {
+    WriteFileBytes(folder_.Path("victim.txt"), "old");
+    FileHandle file = 0;
+    ASSERT_TRUE(OpenForShred(folder_.Native("victim.txt").c_str(), &file));
+    ASSERT_TRUE(MarkForDeletion(file));
+    WriteFileBytes(folder_.Path("other.txt"), "new");
+    fs::rename(folder_.Path("other.txt"), folder_.Path("victim.txt"));
+    CloseFile(file);
+    EXPECT_EQ(ReadFileBytes(folder_.Path("victim.txt")), "new");
+}
+
+TEST_F(PosixFileAccessTest, TheLockHoldsOffOtherProcessesToo) {
+    WriteFileBytes(folder_.Path("locked.txt"), "x");
+    const std::u16string path = folder_.Native("locked.txt");
+    FileHandle held = 0;
+    ASSERT_TRUE(OpenSourceForCipher(path.c_str(), &held));
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Another process opening the file afresh is refused while this one holds it.
+        FileHandle file = 0;
+        _exit(OpenSourceForCipher(path.c_str(), &file) ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    CloseFile(held);
+}
+
+#ifdef ZOK_FAULT_INJECTION
+
+void Nothing(uintptr_t) {}
+
+class FaultInjectionTest : public PosixFileAccessTest {
+  protected:
+    void TearDown() override { FailSystemOperationAt(0); }
+};
+
+TEST_F(FaultInjectionTest, TheChosenOperationFailsOnceAndIsNamed) {
+    WriteFileBytes(folder_.Path("f.txt"), "abcd");
+    const std::u16string path = folder_.Native("f.txt");
+    // One round of a cipher run's operations; round n makes operation n fail.
+    constexpr uint32_t kOperations = 7;
+    const SystemOperation expected[kOperations] = {
+        SystemOperation::kOpenSourceForCipher, SystemOperation::kQueryFileSize,
+        SystemOperation::kAllocateBuffer,      SystemOperation::kReadWhole,
+        SystemOperation::kWriteFromStart,      SystemOperation::kSetFileLength,
+        SystemOperation::kCloseFile,
+    };
+    for (uint32_t n = 1; n <= kOperations; ++n) {
+        SCOPED_TRACE(n);
+        FailSystemOperationAt(n);
+        uint32_t failures = 0;
+        FileHandle file = 0;
+        if (!OpenSourceForCipher(path.c_str(), &file)) {
+            ++failures;
+            ASSERT_TRUE(OpenSourceForCipher(path.c_str(), &file));  // later ones succeed again
+        }
+        uint64_t size = 0;
+        failures += !QueryFileSize(file, &size);
+        uint32_t allocation = 4;
+        uint8_t* buffer = nullptr;
+        if (!AllocateBuffer(&allocation, &buffer)) {
+            ++failures;
+            ASSERT_TRUE(AllocateBuffer(&allocation, &buffer));
+        }
+        failures += !ReadWhole(file, buffer, 4);
+        failures += !WriteFromStart(file, reinterpret_cast<const uint8_t*>("abcd"), 4);
+        failures += !SetFileLength(file, 4);
+        CloseFile(file);
+        FreeBuffer(buffer);
+        EXPECT_EQ(LastFailedOperation(), expected[n - 1])
+            << SystemOperationName(LastFailedOperation());
+        EXPECT_EQ(failures, n == kOperations ? 0u : 1u);
+        EXPECT_GE(SystemOperationsSoFar(), kOperations);
+        EXPECT_EQ(ReadFileBytes(folder_.Path("f.txt")), "abcd");
+    }
+}
+
+TEST_F(FaultInjectionTest, FailedOperationsChangeNothing) {
+    WriteFileBytes(folder_.Path("f.txt"), "abcd");
+    FileHandle file = 0;
+    bool created = false;
+    FailSystemOperationAt(1);
+    EXPECT_FALSE(OpenOutput(folder_.Native("new.txt").c_str(), &file, &created));
+    EXPECT_FALSE(fs::exists(folder_.Path("new.txt")));
+
+    ASSERT_TRUE(OpenForShred(folder_.Native("f.txt").c_str(), &file));
+    FailSystemOperationAt(1);
+    EXPECT_FALSE(WriteFromStart(file, reinterpret_cast<const uint8_t*>("ZZZZ"), 4));
+    FailSystemOperationAt(1);
+    EXPECT_FALSE(SetFileLength(file, 0));
+    FailSystemOperationAt(1);
+    EXPECT_FALSE(FlushFile(file));
+    EXPECT_EQ(LastFailedOperation(), SystemOperation::kFlushFile);
+    FailSystemOperationAt(1);
+    EXPECT_FALSE(MarkForDeletion(file));
+    EXPECT_EQ(LastFailedOperation(), SystemOperation::kMarkForDeletion);
+    CloseFile(file);
+    EXPECT_EQ(ReadFileBytes(folder_.Path("f.txt")), "abcd");
+}
+
+TEST_F(FaultInjectionTest, AFailedCloseStillReleasesAndDeletes) {
+    WriteFileBytes(folder_.Path("f.txt"), "abcd");
+    WriteFileBytes(folder_.Path("g.txt"), "efgh");
+    FileHandle file = 0;
+    ASSERT_TRUE(OpenSourceForCipher(folder_.Native("f.txt").c_str(), &file));
+    FailSystemOperationAt(1);
+    CloseFile(file);
+    EXPECT_EQ(LastFailedOperation(), SystemOperation::kCloseFile);
+    ASSERT_TRUE(OpenSourceForCipher(folder_.Native("f.txt").c_str(), &file));
+    CloseFile(file);
+
+    ASSERT_TRUE(OpenForShred(folder_.Native("g.txt").c_str(), &file));
+    ASSERT_TRUE(MarkForDeletion(file));
+    FailSystemOperationAt(1);
+    CloseFile(file);
+    EXPECT_FALSE(fs::exists(folder_.Path("g.txt")));
+}
+
+TEST_F(FaultInjectionTest, ThreadStartsFailAndZeroMeansNever) {
+    FailSystemOperationAt(1);
+    EXPECT_EQ(StartThread(Nothing, 0), 0u);
+    EXPECT_EQ(LastFailedOperation(), SystemOperation::kStartThread);
+    FailSystemOperationAt(1);
+    EXPECT_EQ(StartJoinableThread(Nothing, 0), 0u);
+    EXPECT_EQ(LastFailedOperation(), SystemOperation::kStartJoinableThread);
+
+    FailSystemOperationAt(0);
+    for (int i = 0; i < 20; ++i) {
+        const ThreadHandle thread = StartJoinableThread(Nothing, 0);
+        ASSERT_NE(thread, 0u);
+        JoinThread(thread);
+    }
+    EXPECT_EQ(SystemOperationsSoFar(), 20u);
+    EXPECT_EQ(LastFailedOperation(), SystemOperation::kNone);
+}
+
+#else
+
+TEST(FaultInjectionTest, NeedsTheFaultInjectionBuild) {
+    GTEST_SKIP() << "configure with -DZOK_FAULT_INJECTION=ON to run the fault-injection tests";
+}
+
+#endif
+
+}  // namespace

@@ -1,0 +1,272 @@
+// The file operations of the system-access layer, on real files. The same cases run on both
+// backends: natively on POSIX and, in the Windows build, under Wine.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <string>
+
+#include "fileops/file_access.h"
+#include "tests/fileops/test_folder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct OpenMode {
+    const char* name;
+    bool (*open)(const char16_t* nativePath, FileHandle* file);
+};
+
+bool OpenOutputIgnoringReport(const char16_t* nativePath, FileHandle* file) {
+    bool created = false;
+    return OpenOutput(nativePath, file, &created);
+}
+
+const OpenMode kModes[] = {
+    {"OpenSourceForCipher", OpenSourceForCipher},
+    {"OpenForShred", OpenForShred},
+    {"OpenOutput", OpenOutputIgnoringReport},
+};
+
+class FileAccessTest : public ::testing::Test {
+  protected:
+    TestFolder folder_;
+};
+
+TEST_F(FileAccessTest, EveryModeOpensAnExistingFileWithoutChangingIt) {
+    WriteFileBytes(folder_.Path("a.txt"), "content");
+    const std::u16string path = folder_.Native("a.txt");
+    for (const OpenMode& mode : kModes) {
+        SCOPED_TRACE(mode.name);
+        FileHandle file = 0;
+        ASSERT_TRUE(mode.open(path.c_str(), &file));
+        EXPECT_NE(file, 0u);
+        CloseFile(file);
+        EXPECT_EQ(ReadFileBytes(folder_.Path("a.txt")), "content");
+    }
+}
+
+TEST_F(FileAccessTest, OpenOutputReportsWhetherItCreatedTheFile) {
+    const std::u16string path = folder_.Native("out.bin");
+    FileHandle file = 0;
+    bool created = false;
+    ASSERT_TRUE(OpenOutput(path.c_str(), &file, &created));
+    EXPECT_TRUE(created);
+    CloseFile(file);
+    EXPECT_TRUE(fs::is_regular_file(folder_.Path("out.bin")));
+    EXPECT_EQ(fs::file_size(folder_.Path("out.bin")), 0u);
+
+    // An existing file is opened as it is, not emptied.
+    WriteFileBytes(folder_.Path("out.bin"), "old");
+    ASSERT_TRUE(OpenOutput(path.c_str(), &file, &created));
+    EXPECT_FALSE(created);
+    CloseFile(file);
+    EXPECT_EQ(ReadFileBytes(folder_.Path("out.bin")), "old");
+}
+
+TEST_F(FileAccessTest, MissingFileOpensOnlyAsOutput) {
+    const std::u16string path = folder_.Native("missing.txt");
+    FileHandle file = 0;
+    EXPECT_FALSE(OpenSourceForCipher(path.c_str(), &file));
+    EXPECT_FALSE(OpenForShred(path.c_str(), &file));
+    EXPECT_FALSE(fs::exists(folder_.Path("missing.txt")));
+
+    // A missing folder on the way is not created.
+    const std::u16string deeper =
+        TestFolder::NativePathOf(folder_.Path("no-such-folder") / "x.txt");
+    bool created = false;
+    EXPECT_FALSE(OpenOutput(deeper.c_str(), &file, &created));
+    EXPECT_FALSE(fs::exists(folder_.Path("no-such-folder")));
+}
+
+TEST_F(FileAccessTest, DirectoryFailsEveryMode) {
+    fs::create_directory(folder_.Path("dir"));
+    const std::u16string path = folder_.Native("dir");
+    for (const OpenMode& mode : kModes) {
+        SCOPED_TRACE(mode.name);
+        FileHandle file = 0;
+        EXPECT_FALSE(mode.open(path.c_str(), &file));
+        EXPECT_TRUE(fs::is_directory(folder_.Path("dir")));
+    }
+}
+
+TEST_F(FileAccessTest, OnlyFullNativePathsOpen) {
+    WriteFileBytes(folder_.Path("rel.txt"), "x");
+    const fs::path previous = fs::current_path();
+    fs::current_path(folder_.Root());
+    // A relative name does not open even where the working folder holds that file, and the
+    // full path without the "\??\" prefix does not open either.
+    const std::u16string forms[] = {
+        u"\\??\\rel.txt", u"\\??\\new.txt", u"\\??\\", u"", folder_.Path("rel.txt").u16string(),
+    };
+    for (const std::u16string& form : forms) {
+        for (const OpenMode& mode : kModes) {
+            SCOPED_TRACE(mode.name);
+            FileHandle file = 0;
+            EXPECT_FALSE(mode.open(form.c_str(), &file));
+        }
+    }
+    fs::current_path(previous);
+    EXPECT_FALSE(fs::exists(folder_.Path("new.txt")));
+    EXPECT_EQ(ReadFileBytes(folder_.Path("rel.txt")), "x");
+}
+
+TEST_F(FileAccessTest, ReadOnlyFileFailsEveryMode) {
+    if (!ReadOnlyFilesAreEnforced())
+        GTEST_SKIP() << "writers may open read-only files here (Wine run by root)";
+    WriteFileBytes(folder_.Path("ro.txt"), "keep");
+    MakeReadOnly(folder_.Path("ro.txt"));
+    const std::u16string path = folder_.Native("ro.txt");
+    for (const OpenMode& mode : kModes) {
+        SCOPED_TRACE(mode.name);
+        FileHandle file = 0;
+        EXPECT_FALSE(mode.open(path.c_str(), &file));
+        if (file != 0)
+            CloseFile(file);
+    }
+    EXPECT_EQ(ReadFileBytes(folder_.Path("ro.txt")), "keep");
+}
+
+TEST_F(FileAccessTest, AFileHeldForWritingCannotBeOpenedAgain) {
+    WriteFileBytes(folder_.Path("held.txt"), "data");
+    const std::u16string path = folder_.Native("held.txt");
+    for (const OpenMode& first : kModes) {
+        FileHandle held = 0;
+        ASSERT_TRUE(first.open(path.c_str(), &held));
+        for (const OpenMode& second : kModes) {
+            SCOPED_TRACE(std::string(first.name) + " then " + second.name);
+            FileHandle file = 0;
+            EXPECT_FALSE(second.open(path.c_str(), &file));
+        }
+        CloseFile(held);
+    }
+    // Once closed, the file opens again.
+    FileHandle file = 0;
+    ASSERT_TRUE(OpenSourceForCipher(path.c_str(), &file));
+    CloseFile(file);
+}
+
+TEST_F(FileAccessTest, OthersMayReadAFileWhileItIsHeld) {
+    WriteFileBytes(folder_.Path("shared.txt"), "readable");
+    FileHandle held = 0;
+    ASSERT_TRUE(OpenSourceForCipher(folder_.Native("shared.txt").c_str(), &held));
+    EXPECT_EQ(ReadFileBytes(folder_.Path("shared.txt")), "readable");
+    CloseFile(held);
+}
+
+TEST_F(FileAccessTest, ReadAndWriteMoveExactCountsFromOffsetZero) {
+    WriteFileBytes(folder_.Path("rw.txt"), "hello world");
+    FileHandle file = 0;
+    ASSERT_TRUE(OpenSourceForCipher(folder_.Native("rw.txt").c_str(), &file));
+    uint64_t size = 0;
+    ASSERT_TRUE(QueryFileSize(file, &size));
+    EXPECT_EQ(size, 11u);
+
+    char buffer[32] = {};
+    ASSERT_TRUE(ReadWhole(file, reinterpret_cast<uint8_t*>(buffer), 11));
+    EXPECT_EQ(std::string(buffer, 11), "hello world");
+    // Every read starts at offset 0 again, wherever the last one ended.
+    memset(buffer, 0, sizeof buffer);
+    ASSERT_TRUE(ReadWhole(file, reinterpret_cast<uint8_t*>(buffer), 5));
+    EXPECT_EQ(std::string(buffer, 6), std::string("hello\0", 6));
+    EXPECT_TRUE(ReadWhole(file, reinterpret_cast<uint8_t*>(buffer), 0));
+    // The file ends before the count asked: a failure, not a silent short read.
+    EXPECT_FALSE(ReadWhole(file, reinterpret_cast<uint8_t*>(buffer), 12));
+
+    // Writes start at offset 0 too and leave the rest of the file and its length alone.
+    ASSERT_TRUE(WriteFromStart(file, reinterpret_cast<const uint8_t*>("HELLO"), 5));
+    ASSERT_TRUE(WriteFromStart(file, reinterpret_cast<const uint8_t*>("J"), 1));
+    EXPECT_TRUE(WriteFromStart(file, reinterpret_cast<const uint8_t*>(""), 0));
+    EXPECT_TRUE(FlushFile(file));
+    CloseFile(file);
+    EXPECT_EQ(ReadFileBytes(folder_.Path("rw.txt")), "JELLO world");
+}
+
+TEST_F(FileAccessTest, WriteOnlyModesCannotRead) {
+    WriteFileBytes(folder_.Path("w.txt"), "abc");
+    const std::u16string path = folder_.Native("w.txt");
+    uint8_t buffer[4];
+    FileHandle file = 0;
+    ASSERT_TRUE(OpenForShred(path.c_str(), &file));
+    EXPECT_FALSE(ReadWhole(file, buffer, 3));
+    CloseFile(file);
+    ASSERT_TRUE(OpenOutputIgnoringReport(path.c_str(), &file));
+    EXPECT_FALSE(ReadWhole(file, buffer, 3));
+    CloseFile(file);
+}
+
+TEST_F(FileAccessTest, SetFileLengthShrinksAndGrowsWithZeros) {
+    WriteFileBytes(folder_.Path("len.txt"), "0123456789");
+    FileHandle file = 0;
+    ASSERT_TRUE(OpenSourceForCipher(folder_.Native("len.txt").c_str(), &file));
+    ASSERT_TRUE(SetFileLength(file, 4));
+    uint64_t size = 0;
+    ASSERT_TRUE(QueryFileSize(file, &size));
+    EXPECT_EQ(size, 4u);
+    ASSERT_TRUE(SetFileLength(file, 7));
+    ASSERT_TRUE(QueryFileSize(file, &size));
+    EXPECT_EQ(size, 7u);
+    CloseFile(file);
+    EXPECT_EQ(ReadFileBytes(folder_.Path("len.txt")), std::string("0123\0\0\0", 7));
+
+    // Through the write-only modes as well; zero length empties the file.
+    ASSERT_TRUE(OpenForShred(folder_.Native("len.txt").c_str(), &file));
+    ASSERT_TRUE(SetFileLength(file, 0));
+    CloseFile(file);
+    EXPECT_EQ(fs::file_size(folder_.Path("len.txt")), 0u);
+}
+
+TEST_F(FileAccessTest, SizeQueryGivesTheWholeEndOfFileBeyond4GiB) {
+    // A sparse file: no disk space is used.
+    const uint64_t big = (uint64_t{1} << 32) + 5;
+    { std::ofstream create(folder_.Path("big.bin"), std::ios::binary); }
+    std::error_code error;
+    fs::resize_file(folder_.Path("big.bin"), big, error);
+    if (error)
+        GTEST_SKIP() << "no sparse file of 4 GiB here: " << error.message();
+    FileHandle file = 0;
+    ASSERT_TRUE(OpenSourceForCipher(folder_.Native("big.bin").c_str(), &file));
+    uint64_t size = 0;
+    EXPECT_TRUE(QueryFileSize(file, &size));
+    EXPECT_EQ(size, big);
+    CloseFile(file);
+}
+
+TEST_F(FileAccessTest, MarkedFileIsRemovedAtClose) {
+    WriteFileBytes(folder_.Path("gone.txt"), "secret");
+    FileHandle file = 0;
+    ASSERT_TRUE(OpenForShred(folder_.Native("gone.txt").c_str(), &file));
+    ASSERT_TRUE(MarkForDeletion(file));
+    CloseFile(file);
+    EXPECT_FALSE(fs::exists(folder_.Path("gone.txt")));
+}
+
+TEST_F(FileAccessTest, OnlyTheShredModeMayMarkForDeletion) {
+    // Only that mode asks for delete access; the others keep their file whatever happens.
+    WriteFileBytes(folder_.Path("stay.txt"), "stay");
+    const std::u16string path = folder_.Native("stay.txt");
+    FileHandle file = 0;
+    ASSERT_TRUE(OpenSourceForCipher(path.c_str(), &file));
+    EXPECT_FALSE(MarkForDeletion(file));
+    CloseFile(file);
+    ASSERT_TRUE(OpenOutputIgnoringReport(path.c_str(), &file));
+    EXPECT_FALSE(MarkForDeletion(file));
+    CloseFile(file);
+    // Opened for shredding but not marked: kept.
+    ASSERT_TRUE(OpenForShred(path.c_str(), &file));
+    CloseFile(file);
+    EXPECT_EQ(ReadFileBytes(folder_.Path("stay.txt")), "stay");
+}
+
+TEST_F(FileAccessTest, ClosingNoHandleDoesNothing) {
+    CloseFile(0);
+    uint64_t size = 7;
+    EXPECT_FALSE(QueryFileSize(0, &size));
+    uint8_t byte = 0;
+    EXPECT_FALSE(ReadWhole(0, &byte, 1));
+    EXPECT_FALSE(WriteFromStart(0, &byte, 1));
+    EXPECT_FALSE(FlushFile(0));
+}
+
+}  // namespace

@@ -1,0 +1,48 @@
+// Files for the system-access tests: a fresh folder in the system's temporary folder per test,
+// and the native paths ("\??\" + full path) by which the layer opens files in it.
+#pragma once
+#include <filesystem>
+#include <string>
+
+class TestFolder {
+  public:
+    TestFolder();
+    ~TestFolder();
+    TestFolder(const TestFolder&) = delete;
+    TestFolder& operator=(const TestFolder&) = delete;
+
+    const std::filesystem::path& Root() const { return root_; }
+    std::filesystem::path Path(const std::string& name) const { return root_ / name; }
+    std::u16string Native(const std::string& name) const { return NativePathOf(Path(name)); }
+
+    static std::u16string NativePathOf(const std::filesystem::path& path);
+
+  private:
+    std::filesystem::path root_;
+};
+
+void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
+std::string ReadFileBytes(const std::filesystem::path& path);
+// Removes every write permission (Windows: sets the read-only attribute).
+void MakeReadOnly(const std::filesystem::path& path);
+
+// False where the system lets writers open a read-only file anyway (Wine run by root ignores the
+// read-only attribute, which Windows enforces); the read-only cases are skipped there.
+bool ReadOnlyFilesAreEnforced();
+
+// Polls `done` until it holds or about ten seconds have passed.
+template <typename Condition>
+bool WaitUntil(Condition done);
+
+#include <chrono>
+#include <thread>
+template <typename Condition>
+bool WaitUntil(Condition done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
