@@ -2,8 +2,9 @@
 // through SendMessageW; the check box and progress messages carry none and go through
 // SendMessageA. SendMessage from a worker thread is synchronous: the user-interface thread
 // carries out every change, which serialises them.
-#include <commctrl.h>
 #include <windows.h>
+// After windows.h, which it builds on.
+#include <commctrl.h>
 
 #include "fileops/app_state.h"
 #include "ui/control_access.h"

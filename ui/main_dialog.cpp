@@ -1,9 +1,10 @@
 // The program's entry and the main window's message handler. The handler only dispatches: each
 // message and command goes to one named procedure. It returns 0 for every message, so the
 // dialog manager's default handling applies throughout (it sets no focus at initialisation).
+#include <windows.h>
+// After windows.h, which they build on.
 #include <commdlg.h>
 #include <shellapi.h>
-#include <windows.h>
 
 #include <cstring>
 

@@ -1,7 +1,8 @@
 // The live main window: its controls as created, the path taken from the command line, the
 // browse dialog, dropped files, and ending the program.
-#include <shlobj.h>
 #include <windows.h>
+// After windows.h, which it builds on.
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -77,8 +78,9 @@ TEST(MainWindow, ControlsAreCreatedInOrderWithTheirIdsClassesAndTexts) {
         EXPECT_EQ(GetDlgCtrlID(child) & 0xFFFF, kCreated[i].id & 0xFFFF);
         EXPECT_TRUE(SameClass(ClassOf(child), kCreated[i].className))
             << std::string(ClassOf(child).begin(), ClassOf(child).end());
-        if (kCreated[i].text != nullptr)
+        if (kCreated[i].text != nullptr) {
             EXPECT_EQ(TextOf(child), kCreated[i].text);
+        }
         const bool tabStop = (GetWindowLongW(child, GWL_STYLE) & WS_TABSTOP) != 0;
         EXPECT_EQ(tabStop, kCreated[i].id == kPassword || kCreated[i].id == kConfirm);
         EXPECT_TRUE(IsWindowEnabled(child));
