@@ -147,14 +147,6 @@ TEST_F(FileAccessTest, AFileHeldForWritingCannotBeOpenedAgain) {
     CloseFile(file);
 }
 
-TEST_F(FileAccessTest, OthersMayReadAFileWhileItIsHeld) {
-    WriteFileBytes(folder_.Path("shared.txt"), "readable");
-    FileHandle held = 0;
-    ASSERT_TRUE(OpenSourceForCipher(folder_.Native("shared.txt").c_str(), &held));
-    EXPECT_EQ(ReadFileBytes(folder_.Path("shared.txt")), "readable");
-    CloseFile(held);
-}
-
 TEST_F(FileAccessTest, ReadAndWriteMoveExactCountsFromOffsetZero) {
     WriteFileBytes(folder_.Path("rw.txt"), "hello world");
     FileHandle file = 0;
