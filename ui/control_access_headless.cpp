@@ -24,9 +24,11 @@ struct HeadlessDialog {
     HeadlessHooks hooks = {};
 };
 
+// Never destroyed: a worker that re-enabled the buttons may still be leaving its last call
+// while the process exits.
 HeadlessDialog& Dialog() {
-    static HeadlessDialog dialog;
-    return dialog;
+    static HeadlessDialog* dialog = new HeadlessDialog;
+    return *dialog;
 }
 
 bool Known(int id) {
@@ -156,10 +158,8 @@ bool IsControlChecked(int controlId) {
 void EnableControl(int controlId, bool enabled) {
     if (!Known(controlId))
         return;
-    {
-        std::lock_guard<std::mutex> lock(Dialog().mutex);
-        Dialog().enabled[controlId] = enabled;
-    }
+    std::lock_guard<std::mutex> lock(Dialog().mutex);
+    Dialog().enabled[controlId] = enabled;
     Dialog().changed.notify_all();
 }
 
