@@ -11,8 +11,8 @@
 #ifdef ZOK_FAULT_INJECTION
 #include "fileops/fault_injection.h"
 #endif
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-extern "C" void __sanitizer_purge_allocator();  // in both sanitizers' run-time libraries
+#ifdef __SANITIZE_ADDRESS__
+extern "C" void __sanitizer_purge_allocator();
 #endif
 
 namespace fs = std::filesystem;
@@ -69,7 +69,7 @@ struct Figures {
 Figures Measure(uint32_t threads) {
     // The last worker re-enables the buttons just before it ends its thread.
     EXPECT_TRUE(WaitForThreadCount(threads, 10000));
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#ifdef __SANITIZE_ADDRESS__
     // Freed blocks wait in the sanitizer's quarantine and count as resident until purged.
     __sanitizer_purge_allocator();
 #endif
@@ -77,7 +77,7 @@ Figures Measure(uint32_t threads) {
 }
 
 TEST(Endurance, AThousandRunsLeaveNothingBehind) {
-    const uint32_t threads = ThreadCount();
+    const uint32_t threads = BaselineThreadCount();
     RunHarness run;
     const std::string plain = RandomBytes(kFileSize, 42);
     const fs::path file = run.Write("a.bin", plain);

@@ -221,7 +221,7 @@ void CheckFailedRun(const Scenario& s, const CleanRun& clean, const std::vector<
 
 uint32_t Sweep(const Scenario& s) {
     SCOPED_TRACE(s.name);
-    const uint32_t threads = ThreadCount();
+    const uint32_t threads = BaselineThreadCount();
     const CleanRun clean = RunClean(s);
     EXPECT_GE(clean.operations, 5u);
 

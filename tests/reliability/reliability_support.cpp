@@ -52,6 +52,11 @@ uint32_t ThreadCount() {
     return static_cast<uint32_t>(StatusField("Threads:"));
 }
 
+uint32_t BaselineThreadCount() {
+    std::thread([] {}).join();
+    return ThreadCount();
+}
+
 uint32_t OpenDescriptorCount() {
     uint32_t count = 0;
     for ([[maybe_unused]] const auto& entry : fs::directory_iterator("/proc/self/fd")) ++count;

@@ -10,6 +10,9 @@
 
 // "Threads:" of /proc/self/status.
 uint32_t ThreadCount();
+// The same once a thread has been started and joined: the thread sanitizer starts a helper
+// thread of its own with the first thread, which must not count as a run's.
+uint32_t BaselineThreadCount();
 // Entries of /proc/self/fd, not counting the one the listing itself opens.
 uint32_t OpenDescriptorCount();
 // "VmRSS:" of /proc/self/status, in bytes.
