@@ -1,0 +1,138 @@
+// Decryption of arbitrary container bytes, twice: once through the core calls the worker makes
+// (header, check, size test, backward pass) on a heap buffer laid out like a run buffer, where
+// the address sanitizer sees any access outside it; and once as a real Decrypt run in place over
+// the in-memory dialog, on a file in /dev/shm. The run must give the message the core path
+// predicts and leave exactly the predicted bytes.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "core/container.h"
+#include "core/digests.h"
+#include "fileops/runs.h"
+#include "ui/control_access.h"
+#include "ui/control_ids.h"
+#include "ui/headless_dialog.h"
+#include "ui/messages.h"
+
+namespace {
+
+constexpr char16_t kPassword[] = u"pw";
+constexpr size_t kPage = 4096;
+
+struct Seen {
+    std::mutex mutex;
+    std::vector<std::u16string> boxes;
+};
+Seen g_seen;
+std::string g_file;
+
+int OnBox(const char16_t* text, const char16_t*, uint32_t style, void*) {
+    std::lock_guard<std::mutex> lock(g_seen.mutex);
+    g_seen.boxes.push_back(text);
+    return style == kBoxYesNo ? kAnswerNo : kAnswerOk;
+}
+
+void Require(bool condition, const char* what) {
+    if (!condition) {
+        std::fprintf(stderr, "decrypt_run: %s\n", what);
+        __builtin_trap();
+    }
+}
+
+struct Prediction {
+    const char16_t* message;
+    std::string result;  // the file after the run
+};
+
+// The worker's decision and transform, on a buffer of exactly the run buffer's size.
+Prediction Predict(const uint8_t* data, size_t size) {
+    if (size == 0)
+        return {kMsgDamaged, {}};
+    uint8_t area[520] = {};
+    std::memcpy(area, kPassword, sizeof kPassword - 2);
+    std::memcpy(area + 260, kPassword, sizeof kPassword - 2);
+    const uint32_t check = PasswordCheckDigest(area);
+    const uint32_t key = PasswordKeyDigest(area);
+
+    const size_t allocation = (size + kPage - 1) / kPage * kPage;
+    uint8_t* buffer = new uint8_t[allocation]();
+    std::memcpy(buffer, data, size);
+    Prediction prediction{kMsgDone, {}};
+    const ContainerHeader header = ReadHeader(buffer);
+    if (header.checkDigest != check) {
+        prediction = {kMsgWrongPassword, std::string(reinterpret_cast<const char*>(data), size)};
+    } else if (header.originalSize >= (uint32_t{1} << 31) ||
+               kContainerHeaderSize + BodySizeFor(header.originalSize) > size) {
+        prediction = {kMsgDamaged, std::string(reinterpret_cast<const char*>(data), size)};
+    } else {
+        std::atomic<uint32_t> counter{static_cast<uint32_t>(BodySizeFor(size))};
+        DecryptWords(buffer + kContainerHeaderSize, header.originalSize, key, header.salt,
+                     static_cast<uint32_t>(allocation - kContainerHeaderSize), counter);
+        prediction.result.assign(reinterpret_cast<const char*>(buffer + kContainerHeaderSize),
+                                 header.originalSize);
+    }
+    delete[] buffer;
+    return prediction;
+}
+
+std::u16string Utf16(const std::string& ascii) {
+    return std::u16string(ascii.begin(), ascii.end());
+}
+
+std::string ReadFile() {
+    std::string bytes;
+    const int fd = open(g_file.c_str(), O_RDONLY);
+    Require(fd >= 0, "the file is gone");
+    char chunk[65536];
+    for (ssize_t n; (n = read(fd, chunk, sizeof chunk)) > 0;) bytes.append(chunk, n);
+    close(fd);
+    return bytes;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    char folder[] = "/dev/shm/zok-fuzz-XXXXXX";
+    if (mkdtemp(folder) == nullptr) {
+        std::strcpy(folder, "/tmp/zok-fuzz-XXXXXX");
+        if (mkdtemp(folder) == nullptr)
+            std::abort();
+    }
+    g_file = std::string(folder) + "/c.bin";
+    HeadlessReset();
+    HeadlessSetHooks({OnBox, nullptr, nullptr, nullptr});
+    SetControlText(IDC_PASSWORD, kPassword);
+    SetControlText(IDC_CONFIRM, kPassword);
+    HeadlessSetChecked(IDC_OVERWRITE_SOURCE, true);
+    SetControlText(IDC_PATH, Utf16(g_file).c_str());
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const Prediction prediction = Predict(data, size);
+
+    const int fd = open(g_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    Require(fd >= 0 && write(fd, data, size) == static_cast<ssize_t>(size), "cannot write");
+    close(fd);
+    {
+        std::lock_guard<std::mutex> lock(g_seen.mutex);
+        g_seen.boxes.clear();
+    }
+    PrepareCipherRun(kCommandDecrypt);
+    Require(HeadlessWaitUntilEnabled(IDC_SHRED, 60000), "the run did not end");
+
+    std::lock_guard<std::mutex> lock(g_seen.mutex);
+    Require(g_seen.boxes.size() == 1, "not exactly one box");
+    Require(g_seen.boxes[0] == prediction.message, "another message than predicted");
+    Require(ReadFile() == prediction.result, "other bytes than predicted");
+    return 0;
+}
