@@ -52,6 +52,13 @@ const std::string kWrong = Utf8(kMsgWrongPassword);
 const std::string kDamaged = Utf8(kMsgDamaged);
 const std::string kPathTooLong = Utf8(kMsgPathTooLong);
 
+// "n104" and the like. (Built by appending: gcc 12 warns falsely on "n" + std::to_string(...).)
+std::string Numbered(char prefix, uint64_t number) {
+    std::string name(1, prefix);
+    name += std::to_string(number);
+    return name;
+}
+
 size_t Count(const std::string& text, const std::string& part) {
     size_t count = 0;
     for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
@@ -105,7 +112,7 @@ TEST_F(BadInputCli, NonContainersOfEveryLength) {
     const uint32_t check = CheckDigestOf(u"pw");
     std::map<std::string, std::string> files, expected;
     for (size_t length = 0; length <= 40; ++length) {
-        const std::string name = "n" + std::to_string(100 + length);
+        const std::string name = Numbered('n', 100 + length);
         files[name] = RandomBytes(length, static_cast<uint32_t>(length) + 500);
         ASSERT_NE(BufferWordAt(files[name], 8), check);
         expected[name] = length == 0 ? kDamaged : kWrong;
@@ -123,21 +130,21 @@ TEST_F(BadInputCli, DamagedContainers) {
     std::map<std::string, std::string> files, expected;
     // Trailing bytes: the word after the body enters the backward pass.
     for (size_t extra = 1; extra <= 7; ++extra) {
-        const std::string name = "t" + std::to_string(extra);
+        const std::string name = Numbered('t', extra);
         files[name] = container + RandomBytes(extra, static_cast<uint32_t>(extra));
         expected[name] = "";
     }
     // Stored sizes that cannot be.
     const uint32_t sizes[] = {1u << 31, 0x80000001u, 0xFFFFFFFCu, 0xFFFFFFFFu, 41u, 44u};
     for (uint32_t size : sizes) {
-        const std::string name = "s" + std::to_string(size);
+        const std::string name = Numbered('s', size);
         files[name] = container;
         PutWord(&files[name], 4, WordAt(container, 0) ^ size);
         expected[name] = kDamaged;
     }
     // Every bit of the header flipped.
     for (size_t bit = 0; bit < 96; ++bit) {
-        const std::string name = "h" + std::to_string(100 + bit);
+        const std::string name = Numbered('h', 100 + bit);
         std::string flipped = container;
         flipped[bit / 8] = static_cast<char>(flipped[bit / 8] ^ (1 << (bit % 8)));
         const uint32_t stored = WordAt(flipped, 0) ^ WordAt(flipped, 4);
@@ -156,7 +163,7 @@ TEST_F(BadInputCli, DamagedContainers) {
     }
     EXPECT_EQ(Names(), names);
     for (size_t extra = 1; extra <= 7; ++extra) {
-        const std::string name = "t" + std::to_string(extra);
+        const std::string name = Numbered('t', extra);
         EXPECT_EQ(ReadBytes(At(name + "_Adv")),
                   ExpectedPlain(plain, 38, {}, BufferWordAt(files[name], container.size())));
     }
