@@ -264,7 +264,11 @@ TEST(FaultSweep, EveryOperationOfEveryRunFailsInTurn) {
         {"shred an empty file", kCommandShred, false, false, 0},
     };
     uint32_t injected = 0;
-    for (const Scenario& s : scenarios) injected += Sweep(s);
+    for (const Scenario& s : scenarios) {
+        const uint32_t operations = Sweep(s);
+        std::printf("fault sweep: %-36s %2u operations, each failed in turn\n", s.name, operations);
+        injected += operations;
+    }
     CountFaultsInjected(injected);
     std::printf("fault sweep: %u runs, each with one failed operation\n", injected);
 }
