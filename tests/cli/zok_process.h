@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/test_files.h"
+
 struct ZokResult {
     int exitCode = -1;  // -1: did not end within the time-out (it was killed)
     std::string out;
@@ -15,25 +17,6 @@ struct ZokResult {
 ZokResult RunZok(const std::vector<std::string>& args, const std::string& input,
                  const std::filesystem::path& directory);
 
-// A fresh folder per test, removed with everything in it.
-class ScratchFolder {
-  public:
-    ScratchFolder();
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    const std::filesystem::path& Root() const { return root_; }
-    // `name` is UTF-8.
-    std::filesystem::path operator/(const std::string& name) const;
-
-  private:
-    std::filesystem::path root_;
-};
-
-void WriteBytes(const std::filesystem::path& path, const std::string& bytes);
-std::string ReadBytes(const std::filesystem::path& path);
-// Removes every write permission (Windows: the read-only attribute).
-void MakeReadOnly(const std::filesystem::path& path);
 // Whether the system itself refuses to open `path` for writing. Wine run by root does not
 // (the read-only attribute is only a missing write permission there).
 bool WritingIsRefused(const std::filesystem::path& path);

@@ -24,7 +24,7 @@ class PosixFileAccessTest : public ::testing::Test {
 };
 
 TEST_F(PosixFileAccessTest, ALinkAsLastComponentIsNeverFollowed) {
-    WriteFileBytes(folder_.Path("target.txt"), "target");
+    WriteBytes(folder_.Path("target.txt"), "target");
     fs::create_symlink(folder_.Path("target.txt"), folder_.Path("link.txt"));
     fs::create_symlink(folder_.Path("absent.txt"), folder_.Path("dangling.txt"));
     FileHandle file = 0;
@@ -36,7 +36,7 @@ TEST_F(PosixFileAccessTest, ALinkAsLastComponentIsNeverFollowed) {
         EXPECT_FALSE(OpenForShred(path.c_str(), &file));
         EXPECT_FALSE(OpenOutput(path.c_str(), &file, &created));
     }
-    EXPECT_EQ(ReadFileBytes(folder_.Path("target.txt")), "target");
+    EXPECT_EQ(ReadBytes(folder_.Path("target.txt")), "target");
     EXPECT_FALSE(fs::exists(folder_.Path("absent.txt")));
 }
 
@@ -75,18 +75,18 @@ TEST_F(PosixFileAccessTest, UnpairedSurrogatesDoNotOpen) {
 }
 
 TEST_F(PosixFileAccessTest, DeletionSparesAFileThatReplacedTheMarkedOne) {
-    WriteFileBytes(folder_.Path("victim.txt"), "old");
+    WriteBytes(folder_.Path("victim.txt"), "old");
     FileHandle file = 0;
     ASSERT_TRUE(OpenForShred(folder_.Native("victim.txt").c_str(), &file));
     ASSERT_TRUE(MarkForDeletion(file));
-    WriteFileBytes(folder_.Path("other.txt"), "new");
+    WriteBytes(folder_.Path("other.txt"), "new");
     fs::rename(folder_.Path("other.txt"), folder_.Path("victim.txt"));
     CloseFile(file);
-    EXPECT_EQ(ReadFileBytes(folder_.Path("victim.txt")), "new");
+    EXPECT_EQ(ReadBytes(folder_.Path("victim.txt")), "new");
 }
 
 TEST_F(PosixFileAccessTest, TheLockHoldsOffOtherProcessesToo) {
-    WriteFileBytes(folder_.Path("locked.txt"), "x");
+    WriteBytes(folder_.Path("locked.txt"), "x");
     const std::u16string path = folder_.Native("locked.txt");
     FileHandle held = 0;
     ASSERT_TRUE(OpenSourceForCipher(path.c_str(), &held));
@@ -113,7 +113,7 @@ class FaultInjectionTest : public PosixFileAccessTest {
 };
 
 TEST_F(FaultInjectionTest, TheChosenOperationFailsOnceAndIsNamed) {
-    WriteFileBytes(folder_.Path("f.txt"), "abcd");
+    WriteBytes(folder_.Path("f.txt"), "abcd");
     const std::u16string path = folder_.Native("f.txt");
     // One round of a cipher run's operations; round n makes operation n fail.
     constexpr uint32_t kOperations = 7;
@@ -149,12 +149,12 @@ TEST_F(FaultInjectionTest, TheChosenOperationFailsOnceAndIsNamed) {
             << SystemOperationName(LastFailedOperation());
         EXPECT_EQ(failures, n == kOperations ? 0u : 1u);
         EXPECT_GE(SystemOperationsSoFar(), kOperations);
-        EXPECT_EQ(ReadFileBytes(folder_.Path("f.txt")), "abcd");
+        EXPECT_EQ(ReadBytes(folder_.Path("f.txt")), "abcd");
     }
 }
 
 TEST_F(FaultInjectionTest, FailedOperationsChangeNothing) {
-    WriteFileBytes(folder_.Path("f.txt"), "abcd");
+    WriteBytes(folder_.Path("f.txt"), "abcd");
     FileHandle file = 0;
     bool created = false;
     FailSystemOperationAt(1);
@@ -173,12 +173,12 @@ TEST_F(FaultInjectionTest, FailedOperationsChangeNothing) {
     EXPECT_FALSE(MarkForDeletion(file));
     EXPECT_EQ(LastFailedOperation(), SystemOperation::kMarkForDeletion);
     CloseFile(file);
-    EXPECT_EQ(ReadFileBytes(folder_.Path("f.txt")), "abcd");
+    EXPECT_EQ(ReadBytes(folder_.Path("f.txt")), "abcd");
 }
 
 TEST_F(FaultInjectionTest, AFailedCloseStillReleasesAndDeletes) {
-    WriteFileBytes(folder_.Path("f.txt"), "abcd");
-    WriteFileBytes(folder_.Path("g.txt"), "efgh");
+    WriteBytes(folder_.Path("f.txt"), "abcd");
+    WriteBytes(folder_.Path("g.txt"), "efgh");
     FileHandle file = 0;
     ASSERT_TRUE(OpenSourceForCipher(folder_.Native("f.txt").c_str(), &file));
     FailSystemOperationAt(1);

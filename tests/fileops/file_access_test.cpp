@@ -35,7 +35,7 @@ class FileAccessTest : public ::testing::Test {
 };
 
 TEST_F(FileAccessTest, EveryModeOpensAnExistingFileWithoutChangingIt) {
-    WriteFileBytes(folder_.Path("a.txt"), "content");
+    WriteBytes(folder_.Path("a.txt"), "content");
     const std::u16string path = folder_.Native("a.txt");
     for (const OpenMode& mode : kModes) {
         SCOPED_TRACE(mode.name);
@@ -43,7 +43,7 @@ TEST_F(FileAccessTest, EveryModeOpensAnExistingFileWithoutChangingIt) {
         ASSERT_TRUE(mode.open(path.c_str(), &file));
         EXPECT_NE(file, 0u);
         CloseFile(file);
-        EXPECT_EQ(ReadFileBytes(folder_.Path("a.txt")), "content");
+        EXPECT_EQ(ReadBytes(folder_.Path("a.txt")), "content");
     }
 }
 
@@ -58,11 +58,11 @@ TEST_F(FileAccessTest, OpenOutputReportsWhetherItCreatedTheFile) {
     EXPECT_EQ(fs::file_size(folder_.Path("out.bin")), 0u);
 
     // An existing file is opened as it is, not emptied.
-    WriteFileBytes(folder_.Path("out.bin"), "old");
+    WriteBytes(folder_.Path("out.bin"), "old");
     ASSERT_TRUE(OpenOutput(path.c_str(), &file, &created));
     EXPECT_FALSE(created);
     CloseFile(file);
-    EXPECT_EQ(ReadFileBytes(folder_.Path("out.bin")), "old");
+    EXPECT_EQ(ReadBytes(folder_.Path("out.bin")), "old");
 }
 
 TEST_F(FileAccessTest, MissingFileOpensOnlyAsOutput) {
@@ -92,7 +92,7 @@ TEST_F(FileAccessTest, DirectoryFailsEveryMode) {
 }
 
 TEST_F(FileAccessTest, OnlyFullNativePathsOpen) {
-    WriteFileBytes(folder_.Path("rel.txt"), "x");
+    WriteBytes(folder_.Path("rel.txt"), "x");
     const fs::path previous = fs::current_path();
     fs::current_path(folder_.Root());
     // A relative name does not open even where the working folder holds that file, and the
@@ -109,13 +109,13 @@ TEST_F(FileAccessTest, OnlyFullNativePathsOpen) {
     }
     fs::current_path(previous);
     EXPECT_FALSE(fs::exists(folder_.Path("new.txt")));
-    EXPECT_EQ(ReadFileBytes(folder_.Path("rel.txt")), "x");
+    EXPECT_EQ(ReadBytes(folder_.Path("rel.txt")), "x");
 }
 
 TEST_F(FileAccessTest, ReadOnlyFileFailsEveryMode) {
     if (!ReadOnlyFilesAreEnforced())
         GTEST_SKIP() << "writers may open read-only files here (Wine run by root)";
-    WriteFileBytes(folder_.Path("ro.txt"), "keep");
+    WriteBytes(folder_.Path("ro.txt"), "keep");
     MakeReadOnly(folder_.Path("ro.txt"));
     const std::u16string path = folder_.Native("ro.txt");
     for (const OpenMode& mode : kModes) {
@@ -125,11 +125,11 @@ TEST_F(FileAccessTest, ReadOnlyFileFailsEveryMode) {
         if (file != 0)
             CloseFile(file);
     }
-    EXPECT_EQ(ReadFileBytes(folder_.Path("ro.txt")), "keep");
+    EXPECT_EQ(ReadBytes(folder_.Path("ro.txt")), "keep");
 }
 
 TEST_F(FileAccessTest, AFileHeldForWritingCannotBeOpenedAgain) {
-    WriteFileBytes(folder_.Path("held.txt"), "data");
+    WriteBytes(folder_.Path("held.txt"), "data");
     const std::u16string path = folder_.Native("held.txt");
     for (const OpenMode& first : kModes) {
         FileHandle held = 0;
@@ -148,7 +148,7 @@ TEST_F(FileAccessTest, AFileHeldForWritingCannotBeOpenedAgain) {
 }
 
 TEST_F(FileAccessTest, ReadAndWriteMoveExactCountsFromOffsetZero) {
-    WriteFileBytes(folder_.Path("rw.txt"), "hello world");
+    WriteBytes(folder_.Path("rw.txt"), "hello world");
     FileHandle file = 0;
     ASSERT_TRUE(OpenSourceForCipher(folder_.Native("rw.txt").c_str(), &file));
     uint64_t size = 0;
@@ -172,11 +172,11 @@ TEST_F(FileAccessTest, ReadAndWriteMoveExactCountsFromOffsetZero) {
     EXPECT_TRUE(WriteFromStart(file, reinterpret_cast<const uint8_t*>(""), 0));
     EXPECT_TRUE(FlushFile(file));
     CloseFile(file);
-    EXPECT_EQ(ReadFileBytes(folder_.Path("rw.txt")), "JELLO world");
+    EXPECT_EQ(ReadBytes(folder_.Path("rw.txt")), "JELLO world");
 }
 
 TEST_F(FileAccessTest, WriteOnlyModesCannotRead) {
-    WriteFileBytes(folder_.Path("w.txt"), "abc");
+    WriteBytes(folder_.Path("w.txt"), "abc");
     const std::u16string path = folder_.Native("w.txt");
     uint8_t buffer[4];
     FileHandle file = 0;
@@ -189,7 +189,7 @@ TEST_F(FileAccessTest, WriteOnlyModesCannotRead) {
 }
 
 TEST_F(FileAccessTest, SetFileLengthShrinksAndGrowsWithZeros) {
-    WriteFileBytes(folder_.Path("len.txt"), "0123456789");
+    WriteBytes(folder_.Path("len.txt"), "0123456789");
     FileHandle file = 0;
     ASSERT_TRUE(OpenSourceForCipher(folder_.Native("len.txt").c_str(), &file));
     ASSERT_TRUE(SetFileLength(file, 4));
@@ -200,7 +200,7 @@ TEST_F(FileAccessTest, SetFileLengthShrinksAndGrowsWithZeros) {
     ASSERT_TRUE(QueryFileSize(file, &size));
     EXPECT_EQ(size, 7u);
     CloseFile(file);
-    EXPECT_EQ(ReadFileBytes(folder_.Path("len.txt")), std::string("0123\0\0\0", 7));
+    EXPECT_EQ(ReadBytes(folder_.Path("len.txt")), std::string("0123\0\0\0", 7));
 
     // Through the write-only modes as well; zero length empties the file.
     ASSERT_TRUE(OpenForShred(folder_.Native("len.txt").c_str(), &file));
@@ -226,7 +226,7 @@ TEST_F(FileAccessTest, SizeQueryGivesTheWholeEndOfFileBeyond4GiB) {
 }
 
 TEST_F(FileAccessTest, MarkedFileIsRemovedAtClose) {
-    WriteFileBytes(folder_.Path("gone.txt"), "secret");
+    WriteBytes(folder_.Path("gone.txt"), "secret");
     FileHandle file = 0;
     ASSERT_TRUE(OpenForShred(folder_.Native("gone.txt").c_str(), &file));
     ASSERT_TRUE(MarkForDeletion(file));
@@ -236,7 +236,7 @@ TEST_F(FileAccessTest, MarkedFileIsRemovedAtClose) {
 
 TEST_F(FileAccessTest, OnlyTheShredModeMayMarkForDeletion) {
     // Only that mode asks for delete access; the others keep their file whatever happens.
-    WriteFileBytes(folder_.Path("stay.txt"), "stay");
+    WriteBytes(folder_.Path("stay.txt"), "stay");
     const std::u16string path = folder_.Native("stay.txt");
     FileHandle file = 0;
     ASSERT_TRUE(OpenSourceForCipher(path.c_str(), &file));
@@ -248,7 +248,7 @@ TEST_F(FileAccessTest, OnlyTheShredModeMayMarkForDeletion) {
     // Opened for shredding but not marked: kept.
     ASSERT_TRUE(OpenForShred(path.c_str(), &file));
     CloseFile(file);
-    EXPECT_EQ(ReadFileBytes(folder_.Path("stay.txt")), "stay");
+    EXPECT_EQ(ReadBytes(folder_.Path("stay.txt")), "stay");
 }
 
 TEST_F(FileAccessTest, ClosingNoHandleDoesNothing) {

@@ -10,7 +10,7 @@ namespace {
 
 TEST(Win32FileAccessTest, PathsWithoutADriveLetterDoNotOpen) {
     TestFolder folder;
-    WriteFileBytes(folder.Path("f.txt"), "f");
+    WriteBytes(folder.Path("f.txt"), "f");
     const std::u16string full = folder.Path("f.txt").u16string();
     ASSERT_EQ(full[1], u':');
     const std::u16string forms[] = {
@@ -24,12 +24,12 @@ TEST(Win32FileAccessTest, PathsWithoutADriveLetterDoNotOpen) {
         EXPECT_FALSE(OpenSourceForCipher(form.c_str(), &file));
         EXPECT_FALSE(OpenOutput(form.c_str(), &file, &created));
     }
-    EXPECT_EQ(ReadFileBytes(folder.Path("f.txt")), "f");
+    EXPECT_EQ(ReadBytes(folder.Path("f.txt")), "f");
 }
 
 TEST(Win32FileAccessTest, NameLookupIgnoresCase) {
     TestFolder folder;
-    WriteFileBytes(folder.Path("Mixed.TXT"), "m");
+    WriteBytes(folder.Path("Mixed.TXT"), "m");
     FileHandle file = 0;
     ASSERT_TRUE(OpenSourceForCipher(folder.Native("mixed.txt").c_str(), &file));
     CloseFile(file);

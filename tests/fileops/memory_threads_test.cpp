@@ -66,7 +66,7 @@ TEST(BufferTest, FreshBuffersAreZeroEvenAfterEarlierOnesWereUsed) {
 
 TEST(RunResourcesTest, ReleaseFreesTheBufferClosesTheFileAndClearsBoth) {
     TestFolder folder;
-    WriteFileBytes(folder.Path("run.txt"), "run");
+    WriteBytes(folder.Path("run.txt"), "run");
     const std::u16string path = folder.Native("run.txt");
     ASSERT_TRUE(OpenSourceForCipher(path.c_str(), &g_app.fileHandle));
     g_app.allocationSize = 100;

@@ -4,27 +4,15 @@
 #include <filesystem>
 #include <string>
 
-class TestFolder {
-  public:
-    TestFolder();
-    ~TestFolder();
-    TestFolder(const TestFolder&) = delete;
-    TestFolder& operator=(const TestFolder&) = delete;
+#include "tests/support/test_files.h"
 
-    const std::filesystem::path& Root() const { return root_; }
-    std::filesystem::path Path(const std::string& name) const { return root_ / name; }
+class TestFolder : public ScratchFolder {
+  public:
+    std::filesystem::path Path(const std::string& name) const { return *this / name; }
     std::u16string Native(const std::string& name) const { return NativePathOf(Path(name)); }
 
     static std::u16string NativePathOf(const std::filesystem::path& path);
-
-  private:
-    std::filesystem::path root_;
 };
-
-void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
-std::string ReadFileBytes(const std::filesystem::path& path);
-// Removes every write permission (Windows: sets the read-only attribute).
-void MakeReadOnly(const std::filesystem::path& path);
 
 // False where the system lets writers open a read-only file anyway (Wine run by root ignores the
 // read-only attribute, which Windows enforces); the read-only cases are skipped there.

@@ -8,7 +8,7 @@ bool ReadOnlyFilesAreEnforced() {
     if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") == nullptr)
         return true;
     TestFolder folder;
-    WriteFileBytes(folder.Path("probe"), "p");
+    WriteBytes(folder.Path("probe"), "p");
     MakeReadOnly(folder.Path("probe"));
     const HANDLE file = CreateFileW(folder.Path("probe").c_str(), GENERIC_WRITE, 0, nullptr,
                                     OPEN_EXISTING, 0, nullptr);

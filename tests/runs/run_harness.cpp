@@ -1,11 +1,8 @@
 #include "tests/runs/run_harness.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <fstream>
 #include <random>
-#include <sstream>
 
 #include "fileops/runs.h"
 #include "ui/control_access.h"
@@ -54,30 +51,18 @@ std::string RandomBytes(size_t size, uint32_t seed) {
 }
 
 RunHarness::RunHarness() : answer_(kAnswerNo) {
-    char pattern[] = "/tmp/zok-runs-XXXXXX";
-    dir_ = mkdtemp(pattern);
     HeadlessReset();
     HeadlessSetHooks({&RunHarness::OnBox, nullptr, nullptr, this});
 }
 
 RunHarness::~RunHarness() {
     HeadlessReset();
-    std::error_code ignored;
-    fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add, ignored);
-    fs::remove_all(dir_, ignored);
 }
 
 fs::path RunHarness::Write(const std::string& name, const std::string& bytes) {
-    fs::path file = dir_ / name;
-    std::ofstream(file, std::ios::binary) << bytes;
+    fs::path file = folder_ / name;
+    WriteBytes(file, bytes);
     return file;
-}
-
-std::string RunHarness::Read(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream all;
-    all << in.rdbuf();
-    return all.str();
 }
 
 void RunHarness::SetPath(const fs::path& file) {

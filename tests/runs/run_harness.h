@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/test_files.h"
+
 struct RecordedBox {
     std::u16string text;
     std::u16string caption;
@@ -17,11 +19,11 @@ struct RecordedBox {
 class RunHarness {
   public:
     RunHarness();   // fresh dialog and a fresh temporary folder
-    ~RunHarness();  // removes the folder
+    ~RunHarness();  // the folder goes with the harness
 
-    std::filesystem::path Dir() const { return dir_; }
+    std::filesystem::path Dir() const { return folder_.Root(); }
     std::filesystem::path Write(const std::string& name, const std::string& bytes);
-    static std::string Read(const std::filesystem::path& file);
+    static std::string Read(const std::filesystem::path& file) { return ReadBytes(file); }
 
     void SetPath(const std::filesystem::path& file);
     void SetPathText(const std::u16string& text);
@@ -41,7 +43,7 @@ class RunHarness {
 
   private:
     static int OnBox(const char16_t* text, const char16_t* caption, uint32_t style, void* self);
-    std::filesystem::path dir_;
+    ScratchFolder folder_;
     std::mutex mutex_;
     std::vector<RecordedBox> boxes_;
     int answer_;
