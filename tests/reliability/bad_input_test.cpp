@@ -52,13 +52,6 @@ struct Bench {
     }
 };
 
-void ExpectNothingHeld() {
-#ifdef ZOK_FAULT_INJECTION
-    EXPECT_EQ(LiveBufferCount(), 0u);
-    EXPECT_EQ(OpenFileCount(), 0u);
-#endif
-}
-
 TEST(BadInput, NonContainersOfEveryLength) {
     const uint32_t check = CheckDigestOf(kPassword);
     uint32_t tried = 0;

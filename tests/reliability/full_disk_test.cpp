@@ -52,13 +52,6 @@ std::string OnSmallDisk(const fs::path& mountPoint, const std::function<void()>&
     return problem;
 }
 
-void ExpectNothingHeld() {
-#ifdef ZOK_FAULT_INJECTION
-    EXPECT_EQ(LiveBufferCount(), 0u);
-    EXPECT_EQ(OpenFileCount(), 0u);
-#endif
-}
-
 TEST(FullDisk, EncryptionThatDoesNotFitKeepsTheSource) {
     RunHarness run;
     const fs::path disk = run.Dir() / "disk";

@@ -14,6 +14,10 @@
 #include "core/digests.h"
 #include "tests/core/password_area.h"
 
+#ifdef ZOK_FAULT_INJECTION
+#include "fileops/fault_injection.h"
+#endif
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -144,4 +148,11 @@ void CountFaultsInjected(uint32_t n) {
 
 void CountBadInputs(uint32_t n) {
     g_badInputs += n;
+}
+
+void ExpectNothingHeld() {
+#ifdef ZOK_FAULT_INJECTION
+    EXPECT_EQ(LiveBufferCount(), 0u);
+    EXPECT_EQ(OpenFileCount(), 0u);
+#endif
 }

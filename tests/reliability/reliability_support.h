@@ -40,5 +40,9 @@ std::string ExpectedPlain(const std::string& plain, uint32_t storedSize,
                           const std::vector<std::pair<size_t, uint32_t>>& delta, uint32_t after);
 
 // Tallies for the closing lines of the test program ("faults injected: N", ...).
+// Fails the test when a run left a buffer or a file behind (checked in fault-injection builds,
+// which count them).
+void ExpectNothingHeld();
+
 void CountFaultsInjected(uint32_t n);
 void CountBadInputs(uint32_t n);
