@@ -66,8 +66,7 @@ bool SaveOutput(const uint8_t* data, uint32_t size, bool lengthFirst) {
     return lengthFirst || SetFileLength(g_app.fileHandle, size);
 }
 
-[[noreturn]] void EncryptRun(bool inPlace) {
-    (void)inPlace;
+[[noreturn]] void EncryptRun() {
     AppendStatusLine(kNoteEncrypting);
     uint32_t plainSize = g_app.fileSize;
     uint32_t bodySize = static_cast<uint32_t>(BodySizeFor(plainSize));
@@ -167,6 +166,6 @@ void OperationWorker(uintptr_t command) {
     if (!inPlace)
         OpenSeparateOutput();
     if (command == kCommandEncrypt)
-        EncryptRun(inPlace);
+        EncryptRun();
     DecryptRun(inPlace);
 }
