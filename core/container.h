@@ -8,9 +8,9 @@
 constexpr uint32_t kContainerHeaderSize = 12;
 
 struct ContainerHeader {
-    uint32_t salt;         // T, stored openly
-    uint32_t originalSize; // S, stored as S xor T
-    uint32_t checkDigest;  // PasswordCheckDigest of the password
+    uint32_t salt;          // T, stored openly
+    uint32_t originalSize;  // S, stored as S xor T
+    uint32_t checkDigest;   // PasswordCheckDigest of the password
 };
 
 // Body length for a plain size: rounded up to a multiple of 4, never less than 4. 64-bit so

@@ -12,8 +12,8 @@ using WindowHandle = void*;
 // --- Files. `nativePath` is "\??\" followed by a full path (Windows: with a drive letter;
 // POSIX: an absolute path). Every mode asks for write access and shares only reading, so a
 // read-only file, a directory or a file another open holds for writing fails every mode.
-bool OpenSourceForCipher(const char16_t* nativePath, FileHandle* file); // read + write, existing
-bool OpenForShred(const char16_t* nativePath, FileHandle* file);        // write + delete, existing
+bool OpenSourceForCipher(const char16_t* nativePath, FileHandle* file);  // read + write, existing
+bool OpenForShred(const char16_t* nativePath, FileHandle* file);         // write + delete, existing
 // Opens or creates; `created` tells which.
 bool OpenOutput(const char16_t* nativePath, FileHandle* file, bool* created);
 
