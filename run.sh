@@ -4,6 +4,6 @@ set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 scripts/install-deps.sh
 cmake --preset win32 >/dev/null
-cmake --build build/win32 -j"$(nproc)" --target zok
+cmake --build --preset win32 -j"$(nproc)" --target zok
 scripts/wine-setup.sh
 exec scripts/show-window.sh "$@"

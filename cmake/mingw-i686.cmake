@@ -8,5 +8,6 @@ set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# Tests of this build run under Wine; scripts/wine-env.sh prepares the prefix.
+# Tests of this build run under Wine: scripts/wine-setup.sh prepares the prefix, and
+# scripts/wine-session.sh starts the server inside the display the tests use.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh)

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Shows the window of build/win32/zok.exe under Wine; arguments go to the program.
-# On the user's display when one works. Without one, the window opens on a private virtual
-# display (Xvfb); once it has been drawn, a screenshot goes to build/win32/screenshot.png (or to
-# $ZOK_SCREENSHOT) and the program ends. ZOK_VIRTUAL_DISPLAY=1 forces the virtual display.
+# On the user's display when one works. Without one (or with ZOK_VIRTUAL_DISPLAY=1), the window
+# opens on a private virtual display (Xvfb); once it has been drawn, a screenshot goes to
+# build/win32/screenshot.png (or to $ZOK_SCREENSHOT) and the program ends.
+# Run scripts/wine-setup.sh once before.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/.." && pwd)
@@ -13,17 +14,16 @@ wait_seconds=${ZOK_WAIT_SECONDS:-180}
 
 [[ -f $exe ]] || { echo "show-window: $exe is missing; build it with ./run.sh" >&2; exit 1; }
 
-if [[ ${ZOK_INSIDE_XVFB:-} != 1 ]]; then
-    if [[ ${ZOK_VIRTUAL_DISPLAY:-} != 1 && -n ${DISPLAY:-} ]] && xdpyinfo >/dev/null 2>&1; then
-        echo "show-window: starting zok.exe on display $DISPLAY"
-        exec "$here/wine-run.sh" "$exe" "$@"
-    fi
-    echo "show-window: no display; using a virtual one"
-    export ZOK_INSIDE_XVFB=1
-    exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" "$@"
+# Wine's server must start inside the display the window uses: the session sees to it.
+[[ ${ZOK_WINE_SESSION:-} == running ]] || exec "$here/wine-session.sh" "$0" "$@"
+
+if [[ ${ZOK_DISPLAY_IS_VIRTUAL:-} != 1 ]]; then
+    echo "show-window: starting zok.exe on display $DISPLAY"
+    "$here/wine-run.sh" "$exe" "$@"
+    exit
 fi
 
-# Inside the virtual display.
+echo "show-window: no display; using a virtual one"
 "$here/wine-run.sh" "$exe" "$@" </dev/null >/dev/null 2>&1 &
 program=$!
 trap 'kill "$program" 2>/dev/null || true' EXIT
@@ -35,7 +35,12 @@ window_id() {
 deadline=$((SECONDS + wait_seconds))
 id=
 until [[ -n $id ]]; do
-    kill -0 "$program" 2>/dev/null || { echo "show-window: zok.exe ended before its window appeared" >&2; exit 1; }
+    if ! kill -0 "$program" 2>/dev/null; then
+        code=0
+        wait "$program" || code=$?
+        echo "show-window: zok.exe ended with exit code $code before its window appeared" >&2
+        exit 1
+    fi
     ((SECONDS < deadline)) || { echo "show-window: no window after ${wait_seconds}s" >&2; exit 1; }
     sleep 0.2
     id=$(window_id)

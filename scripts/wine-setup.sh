@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
 # Prepares the build's own Wine prefix: initialised once, no window-manager delays, and a CJK
-# font standing in for the dialog's font. Leaves a wineserver running for fast starts.
+# font standing in for the dialog's font.
 #
 # On hosts whose kernel cannot run 32-bit x86 code (no IA-32 compatibility mode), Wine's 32-bit
 # side runs under qemu's i386 user-mode emulator, registered here through binfmt_misc. Wine
 # reserves its address space with MAP_FIXED_NOREPLACE, which qemu honours from version 8 on, so
-# Debian 12 needs qemu from bookworm-backports.
+# Debian 12 needs qemu from its backports suite, taken from the mirror the machine already uses.
+#
+# Ends with no Wine process running: programs that open windows run in scripts/wine-session.sh,
+# which starts the server inside their display.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-export WINEPREFIX=${WINEPREFIX:-$here/../build/win32/wineprefix}
-export WINEDEBUG=-all LC_ALL=C.UTF-8
+source "$here/wine-env.sh"
 
 can_run_i386() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
 
@@ -20,12 +22,19 @@ ensure_i386() {
     local major=0
     [[ -x $qemu ]] && major=$("$qemu" --version | sed -n 's/^qemu-i386 version \([0-9]*\).*/\1/p')
     if ((major < 8)); then
-        local list=/etc/apt/sources.list.d/bookworm-backports.list
-        grep -qs bookworm-backports /etc/apt/sources.list /etc/apt/sources.list.d/* ||
-            echo 'deb http://deb.debian.org/debian bookworm-backports main' >"$list"
+        local codename backports
+        codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+        backports=$codename-backports
+        if ! "$here/debian-mirror.sh" "$backports" >/dev/null 2>&1; then
+            local uri key
+            read -r uri key < <("$here/debian-mirror.sh" "$codename" || true)
+            [[ -n $uri ]] || { echo "wine-setup: no Debian source for $codename" >&2; exit 1; }
+            echo "deb ${key:+[signed-by=$key] }$uri $backports main" \
+                >"/etc/apt/sources.list.d/$backports.list"
+        fi
         apt-get update -qq
         DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-            -t bookworm-backports qemu-user-static >/dev/null
+            -t "$backports" qemu-user-static >/dev/null
     fi
     local misc=/proc/sys/fs/binfmt_misc
     [[ -e $misc/register ]] || mount -t binfmt_misc binfmt_misc "$misc"
@@ -69,14 +78,14 @@ REG
 }
 
 ensure_i386
+# A server left from an earlier run may hold another display (or none): stop it first.
+stop_wine_server
 mkdir -p "$WINEPREFIX"
 # The marker names the settings' revision, so older prefixes are brought up to date.
 marker="$WINEPREFIX/.zok-ready-3 $cjk_font"
 if [[ ! -f $marker ]]; then
     if [[ ! -f $WINEPREFIX/system.reg ]]; then
-        wineboot -i >/dev/null 2>&1 || true
-        # No persistent server runs yet in a new prefix: wait for the first start to settle.
-        wineserver -w
+        wineboot -i </dev/null >/dev/null 2>&1 || true
     fi
     reg=$(mktemp --suffix=.reg)
     registry_file >"$reg"
@@ -89,8 +98,5 @@ if [[ ! -f $marker ]]; then
     fi
     touch "$marker"
 fi
-# A persistent server keeps later starts fast. Wine's service processes start with the first
-# program a server sees and inherit its standard streams: start them here, detached, so they do
-# not hold open the output pipe of a test runner (which would wait for them until they end).
-wineserver -p </dev/null >/dev/null 2>&1 || true  # fails when one already runs
-wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+# Wait until the server of the steps above has ended by itself, so the registry is saved.
+wineserver -w

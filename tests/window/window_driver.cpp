@@ -92,24 +92,37 @@ Program::~Program() {
     }
 }
 
-bool StartProgram(const std::wstring& commandLine, Program* program) {
+testing::AssertionResult StartProgram(const std::wstring& commandLine, Program* program) {
     std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
     line.push_back(L'\0');
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     if (!CreateProcessW(g_programPath.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         nullptr, &startup, &program->process)) {
-        return false;
+        return testing::AssertionFailure()
+               << "zok.exe could not be started: CreateProcessW failed with error "
+               << GetLastError();
     }
     Search search = {program->process.dwProcessId, nullptr, nullptr, nullptr};
-    return WaitUntil(
-               [&] {
-                   program->dialog = FindTopLevel(IsMainWindow, &search);
-                   return program->dialog != nullptr ||
-                          WaitForSingleObject(program->process.hProcess, 0) == WAIT_OBJECT_0;
-               },
-               kStartTimeoutMs) &&
-           program->dialog != nullptr;
+    bool ended = false;
+    WaitUntil(
+        [&] {
+            program->dialog = FindTopLevel(IsMainWindow, &search);
+            ended = WaitForSingleObject(program->process.hProcess, 0) == WAIT_OBJECT_0;
+            return program->dialog != nullptr || ended;
+        },
+        kStartTimeoutMs);
+    if (program->dialog != nullptr)
+        return testing::AssertionSuccess();
+    if (ended) {
+        DWORD code = 0;
+        GetExitCodeProcess(program->process.hProcess, &code);
+        return testing::AssertionFailure()
+               << "zok.exe ended with exit code " << code << " (0x" << std::hex << code
+               << ") before its window appeared; is Wine's server running inside this display?";
+    }
+    return testing::AssertionFailure()
+           << "zok.exe showed no window within " << kStartTimeoutMs << " ms";
 }
 
 bool WaitForExit(const Program& program, DWORD timeoutMs, DWORD* exitCode) {

@@ -2,6 +2,7 @@
 // sets control texts, clicks buttons and answers its message boxes. Every wait polls with a
 // time-out; none sleeps for a fixed time.
 #pragma once
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <functional>
@@ -32,8 +33,10 @@ struct Program {
     ~Program();
 };
 
-// Starts ProgramPath() with exactly this command line and waits for its main window.
-bool StartProgram(const std::wstring& commandLine, Program* program);
+// Starts ProgramPath() with exactly this command line and waits for its main window. A failure
+// says why: the program could not be started, ended first (with its exit code), or showed no
+// window in time.
+testing::AssertionResult StartProgram(const std::wstring& commandLine, Program* program);
 // Waits until the process has ended; its exit code goes to *exitCode.
 bool WaitForExit(const Program& program, DWORD timeoutMs, DWORD* exitCode);
 
