@@ -1,34 +1,90 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: native, sanitizers, and the Windows build under Wine.
+# Builds everything and runs every test: native, sanitizers, the Windows build under Wine, and
+# the fuzz targets. Stages can be picked by name; see --help.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
-scripts/install-deps.sh
-jobs=$(nproc)
 
+all_stages=(native sanitize tsan win32 fuzz)
+usage() {
+    cat <<'USAGE'
+Usage: ./test.sh [--no-deps] [STAGE...]
+
+Builds and tests the given stages, in the order given; with none, all of them in this order:
+  native     native Linux build (Release) and its tests
+  sanitize   the same with the address and undefined-behaviour sanitizers and fault injection
+  tsan       the same with the thread sanitizer
+  win32      Windows build (mingw-w64), its tests under Wine with a virtual display
+  fuzz       the libFuzzer targets, 60 seconds each (ZOK_FUZZ_SECONDS to change)
+
+Options:
+  --no-deps  skip installing the Debian packages the builds need (once they are there)
+  -h, --help this text
+
+A single test: ctest --preset native -R FaultSweep; a group: ctest --preset native -L runs.
+USAGE
+}
+
+install_deps=1
+stages=()
+for arg in "$@"; do
+    case $arg in
+        -h | --help) usage; exit 0 ;;
+        --no-deps) install_deps=0 ;;
+        native | sanitize | tsan | win32 | fuzz) stages+=("$arg") ;;
+        *) echo "test.sh: unknown stage or option '$arg'" >&2; usage >&2; exit 2 ;;
+    esac
+done
+((${#stages[@]})) || stages=("${all_stages[@]}")
+
+jobs=$(nproc)
 step() { printf '\n=== %s\n' "$*"; }
 
-step "native build and tests"
-cmake --preset native >/dev/null
-cmake --build build/native -j"$jobs"
-ctest --test-dir build/native --output-on-failure -j"$jobs"
+# Configure, build and run the native tests of one preset.
+native_preset() {
+    cmake --preset "$1" >/dev/null
+    cmake --build --preset "$1" -j"$jobs"
+    ctest --preset "$1" -j"$jobs"
+}
 
-step "address and undefined-behaviour sanitizers"
-cmake --preset sanitize >/dev/null
-cmake --build build/sanitize -j"$jobs"
-ctest --test-dir build/sanitize --output-on-failure -j"$jobs"
+stage_native() {
+    step "native build and tests"
+    native_preset native
+}
 
-step "thread sanitizer"
-cmake --preset tsan >/dev/null
-cmake --build build/tsan -j"$jobs"
-ctest --test-dir build/tsan --output-on-failure -j"$jobs"
+stage_sanitize() {
+    step "address and undefined-behaviour sanitizers"
+    native_preset sanitize
+}
 
-step "Windows build, tests under Wine"
-cmake --preset win32 >/dev/null
-cmake --build build/win32 -j"$jobs"
-scripts/wine-setup.sh
-scripts/with-display.sh ctest --test-dir build/win32 --output-on-failure -j1
+stage_tsan() {
+    step "thread sanitizer"
+    native_preset tsan
+}
 
-step "fuzzing, 60 seconds a target"
-scripts/fuzz.sh
+stage_win32() {
+    step "Windows build, tests under Wine"
+    # The interoperability test pairs zok-cli.exe with the native zok: build that too.
+    cmake --preset native >/dev/null
+    cmake --build --preset native -j"$jobs" --target zok
+    cmake --preset win32 >/dev/null
+    cmake --build --preset win32 -j"$jobs"
+    scripts/wine-setup.sh
+    ZOK_INTEROP_REQUIRED=1 scripts/wine-session.sh ctest --preset win32
+}
 
-step "all tests passed"
+stage_fuzz() {
+    step "fuzzing, ${ZOK_FUZZ_SECONDS:-60} seconds a target"
+    scripts/fuzz.sh
+}
+
+started=$SECONDS
+if ((install_deps)); then
+    step "dependencies"
+    scripts/install-deps.sh
+fi
+for stage in "${stages[@]}"; do
+    begin=$SECONDS
+    "stage_$stage"
+    printf '=== %s: %d s\n' "$stage" $((SECONDS - begin))
+done
+step "all tests passed: ${stages[*]} in $((SECONDS - started)) s"

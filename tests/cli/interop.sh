@@ -5,6 +5,10 @@
 set -euo pipefail
 native=$(realpath -m "$1") windows=$(realpath -m "$2") wine_run=$(realpath -m "$3")
 if [[ ! -x $native ]]; then
+    if [[ ${ZOK_INTEROP_REQUIRED:-} == 1 ]]; then
+        echo "FAIL: no native zok at $native (build it first: cmake --build --preset native)" >&2
+        exit 1
+    fi
     echo "skipped: no native zok at $native (build it first)"
     exit 77
 fi
