@@ -22,7 +22,7 @@
 #define ZOK_PROGRAM_NAME u"zok"
 #endif
 #ifndef ZOK_VERSION
-#define ZOK_VERSION u"0.0.0"
+#error "ZOK_VERSION is the project version, which the build defines"
 #endif
 
 namespace {

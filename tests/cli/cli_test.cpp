@@ -301,7 +301,7 @@ TEST_F(CliTest, OptionsEndAtDoubleDash) {
 TEST_F(CliTest, HelpAndVersionAloneWriteToStandardOutput) {
     ZokResult version = Zok({"--version"});
     EXPECT_EQ(version.exitCode, 0);
-    EXPECT_EQ(version.out, "zok 1.0.0\n");
+    EXPECT_EQ(version.out, "zok " ZOK_PROJECT_VERSION "\n");
     EXPECT_EQ(version.err, "");
     ZokResult help = Zok({"--help"});
     EXPECT_EQ(help.exitCode, 0);
