@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# Builds both release packages, checks what they hold and that their programs run, runs lintian
+# on the Debian package, then builds the same sources again from a second checkout in another
+# folder and requires the same bytes: zok, zok.exe, zok-cli.exe and both packages.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root"
+jobs=${JOBS:-$(nproc)}
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+
+fail() { echo "package-check: $*" >&2; exit 1; }
+step() { printf '\n--- %s\n' "$*"; }
+
+# Configures both builds of the sources in folder $1 and makes their packages. Extra arguments
+# go to the configure steps.
+build_packages() {
+    local src=$1; shift
+    (cd "$src" && cmake --preset native "$@" >/dev/null &&
+        cmake --build build/native -j"$jobs" --target package >/dev/null)
+    (cd "$src" && cmake --preset win32 "$@" >/dev/null &&
+        cmake --build build/win32 -j"$jobs" --target package >/dev/null)
+}
+
+step "packages of this checkout"
+build_packages "$root"
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/native/CMakeCache.txt)
+[[ -n $version ]] || fail "no project version in the native build's cache"
+deb=build/native/zok_${version}_amd64.deb
+zip=build/win32/zok-${version}-win32.zip
+[[ -f $deb ]] || fail "missing $deb"
+[[ -f $zip ]] || fail "missing $zip"
+
+step "Debian package: fields, files, the zok inside"
+field() { dpkg-deb -f "$deb" "$1"; }
+[[ $(field Package) == zok && $(field Version) == "$version" && $(field Architecture) == amd64 ]] ||
+    fail "wrong name, version or architecture in $deb"
+[[ $(field Depends) == *libc6* ]] || fail "Depends lacks libc6: $(field Depends)"
+[[ -n $(field Description) && -n $(field Maintainer) ]] || fail "no description or maintainer"
+expected_files='./usr/bin/zok
+./usr/share/doc/zok/changelog.gz
+./usr/share/doc/zok/copyright
+./usr/share/man/man1/zok.1.gz'
+files=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sort)
+[[ $files == "$expected_files" ]] || fail "unexpected files in $deb:"$'\n'"$files"
+deb_root=$scratch/deb
+dpkg-deb -x "$deb" "$deb_root"
+zok=$deb_root/usr/bin/zok
+[[ $("$zok" --version) == "zok $version" ]] || fail "packaged zok: wrong --version"
+printf 'round trip through the packaged zok\n' >"$scratch/note.txt"
+cp "$scratch/note.txt" "$scratch/original.txt"
+echo 'pass word' | "$zok" encrypt --in-place --password-stdin "$scratch/note.txt" 2>/dev/null
+cmp -s "$scratch/note.txt" "$scratch/original.txt" && fail "packaged zok did not encrypt"
+echo 'pass word' | "$zok" decrypt --in-place --password-stdin "$scratch/note.txt" 2>/dev/null
+cmp "$scratch/note.txt" "$scratch/original.txt" || fail "packaged zok: round trip changed the file"
+zcat "$deb_root/usr/share/man/man1/zok.1.gz" | grep -q "\"zok $version\"" ||
+    fail "manual page does not name version $version"
+[[ $(zcat "$deb_root/usr/share/doc/zok/changelog.gz" | head -1) == "zok ($version) "* ]] ||
+    fail "changelog does not start with version $version"
+grep -q 'No license has been granted' "$deb_root/usr/share/doc/zok/copyright" ||
+    fail "copyright file does not say that no license has been granted"
+
+step "lintian"
+lintian_status=0
+lintian_output=$(lintian --fail-on error --display-info --pedantic "$deb" 2>&1) || lintian_status=$?
+grep -v '^running with root privileges' <<<"$lintian_output" || true
+((lintian_status == 0)) || fail "lintian reports errors"
+
+step "Windows zip: members, sums, README, zok-cli.exe under Wine"
+members=$(unzip -Z1 "$zip" | tr '\n' ' ')
+[[ $members == 'zok.exe zok-cli.exe README.txt SHA256SUMS ' ]] || fail "zip members: $members"
+zip_root=$scratch/zip
+unzip -q "$zip" -d "$zip_root"
+(cd "$zip_root" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match"
+readme=$zip_root/README.txt
+lines=$(tr -cd '\n' <"$readme" | wc -c)
+crlf_lines=$(grep -c $'\r$' "$readme")
+((lines > 0 && lines == crlf_lines)) || fail "README.txt: $crlf_lines of $lines lines end in CRLF"
+cmp -s <(tail -c +4 "$readme" | tr -d '\r') README.md || fail "README.txt is not README.md"
+scripts/wine-setup.sh
+scripts/wine-run.sh "$zip_root/zok-cli.exe" --version >"$scratch/cli-version" 2>/dev/null
+[[ $(tr -d '\r' <"$scratch/cli-version") == "zok $version" ]] ||
+    fail "zok-cli.exe --version under Wine: $(cat "$scratch/cli-version")"
+
+step "second checkout in another folder, built again"
+second=$scratch/second-checkout
+git clone -q --no-hardlinks "$root" "$second"
+git -C "$second" checkout -q --detach "$(git rev-parse HEAD)"
+# Changes not yet committed are carried over, so both folders hold the same sources.
+git diff --binary HEAD >"$scratch/uncommitted.patch"
+if [[ -s $scratch/uncommitted.patch ]]; then
+    git -C "$second" apply --binary "$scratch/uncommitted.patch"
+fi
+git ls-files -z --others --exclude-standard | xargs -0r cp --parents -t "$second"
+build_packages "$second" -DZOK_BUILD_TESTS=OFF -DZOK_BUILD_BENCH=OFF
+
+step "reproducibility"
+different=0
+programs=(build/native/cli/zok build/win32/zok.exe build/win32/cli/zok-cli.exe)
+for artefact in "${programs[@]}" "$deb" "$zip"; do
+    if cmp -s "$artefact" "$second/$artefact"; then
+        result=identical
+    else
+        result=DIFFERENT
+        different=1
+    fi
+    printf '%-10s %8d bytes  %s  %s\n' "$result" "$(stat -c %s "$artefact")" \
+        "$(sha256sum "$artefact" | cut -d' ' -f1)" "$artefact"
+done
+((different == 0)) || fail "a build from another folder gave different bytes"
+echo "package-check: both packages are sound and reproducible"
