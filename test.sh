@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 
-all_stages=(native sanitize tsan win32 fuzz)
+all_stages=(native sanitize tsan win32 package fuzz)
 usage() {
     cat <<'USAGE'
 Usage: ./test.sh [--no-deps] [STAGE...]
@@ -14,6 +14,7 @@ Builds and tests the given stages, in the order given; with none, all of them in
   sanitize   the same with the address and undefined-behaviour sanitizers and fault injection
   tsan       the same with the thread sanitizer
   win32      Windows build (mingw-w64), its tests under Wine with a virtual display
+  package    both release packages: contents, lintian, and the same bytes from a second checkout
   fuzz       the libFuzzer targets, 60 seconds each (ZOK_FUZZ_SECONDS to change)
 
 Options:
@@ -30,7 +31,7 @@ for arg in "$@"; do
     case $arg in
         -h | --help) usage; exit 0 ;;
         --no-deps) install_deps=0 ;;
-        native | sanitize | tsan | win32 | fuzz) stages+=("$arg") ;;
+        native | sanitize | tsan | win32 | package | fuzz) stages+=("$arg") ;;
         *) echo "test.sh: unknown stage or option '$arg'" >&2; usage >&2; exit 2 ;;
     esac
 done
@@ -70,6 +71,11 @@ stage_win32() {
     cmake --build --preset win32 -j"$jobs"
     scripts/wine-setup.sh
     ZOK_INTEROP_REQUIRED=1 scripts/wine-session.sh ctest --preset win32
+}
+
+stage_package() {
+    step "release packages, built twice in two folders"
+    scripts/package-check.sh
 }
 
 stage_fuzz() {

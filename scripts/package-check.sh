@@ -16,10 +16,11 @@ step() { printf '\n--- %s\n' "$*"; }
 # go to the configure steps.
 build_packages() {
     local src=$1; shift
-    (cd "$src" && cmake --preset native "$@" >/dev/null &&
-        cmake --build build/native -j"$jobs" --target package >/dev/null)
-    (cd "$src" && cmake --preset win32 "$@" >/dev/null &&
-        cmake --build build/win32 -j"$jobs" --target package >/dev/null)
+    local preset
+    for preset in native win32; do
+        (cd "$src" && cmake --preset $preset "$@" >/dev/null &&
+            cmake --build --preset $preset -j"$jobs" --target package >/dev/null)
+    done
 }
 
 step "packages of this checkout"
@@ -78,7 +79,8 @@ crlf_lines=$(grep -c $'\r$' "$readme")
 ((lines > 0 && lines == crlf_lines)) || fail "README.txt: $crlf_lines of $lines lines end in CRLF"
 cmp -s <(tail -c +4 "$readme" | tr -d '\r') README.md || fail "README.txt is not README.md"
 scripts/wine-setup.sh
-scripts/wine-run.sh "$zip_root/zok-cli.exe" --version >"$scratch/cli-version" 2>/dev/null
+scripts/wine-session.sh scripts/wine-run.sh "$zip_root/zok-cli.exe" --version \
+    >"$scratch/cli-version" 2>/dev/null
 [[ $(tr -d '\r' <"$scratch/cli-version") == "zok $version" ]] ||
     fail "zok-cli.exe --version under Wine: $(cat "$scratch/cli-version")"
 
