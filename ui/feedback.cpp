@@ -70,7 +70,8 @@ void ShowInfo(const char16_t* text) {
 }
 
 bool AskYesNo(const char16_t* text) {
-    return ShowBox(text, kBoxCaption, kBoxYesNo) == kAnswerNo;
+    // A box that could not be shown (0) or any answer but Yes is no consent.
+    return ShowBox(text, kBoxCaption, kBoxYesNo) != kAnswerYes;
 }
 
 void SetActionButtonsEnabled(bool enabled) {

@@ -12,7 +12,7 @@ void AppendStatusLine(const char16_t* text);
 void ClearStatusLog();
 void ShowError(const char16_t* text);
 void ShowInfo(const char16_t* text);
-// Asks a yes/no question; true when the answer was No.
+// Asks a yes/no question; true unless the answer was an explicit Yes.
 bool AskYesNo(const char16_t* text);
 // Encrypt, Decrypt and Shred, in that order.
 void SetActionButtonsEnabled(bool enabled);

@@ -198,13 +198,18 @@ TEST(CipherRun, AsksBeforeOverwritingAnExistingOutput) {
     fs::path output = run.Write("a_ZOK.txt", "an older, longer file that must survive a No");
     run.SetPath(source);
 
-    run.AnswerQuestionsWith(kAnswerNo);
-    run.Press(kCommandEncrypt);
-    RecordedBox question = run.OnlyBox();
-    EXPECT_EQ(question.text, kMsgOverwriteQuestion);
-    EXPECT_EQ(question.style, kBoxYesNo);
-    EXPECT_EQ(RunHarness::Read(output), "an older, longer file that must survive a No");
-    EXPECT_EQ(run.LogLines().back(), kNoteReadingFile) << "no further message after a No";
+    // No, a box that failed to appear (0), and answers a Yes/No box should never give: only an
+    // explicit Yes is consent.
+    for (int answer : {kAnswerNo, 0, kAnswerOk, 2}) {
+        SCOPED_TRACE(answer);
+        run.AnswerQuestionsWith(answer);
+        run.Press(kCommandEncrypt);
+        RecordedBox question = run.OnlyBox();
+        EXPECT_EQ(question.text, kMsgOverwriteQuestion);
+        EXPECT_EQ(question.style, kBoxYesNo);
+        EXPECT_EQ(RunHarness::Read(output), "an older, longer file that must survive a No");
+        EXPECT_EQ(run.LogLines().back(), kNoteReadingFile) << "no further message after a No";
+    }
 
     run.AnswerQuestionsWith(kAnswerYes);
     run.Press(kCommandEncrypt);

@@ -30,7 +30,7 @@ class RunHarness {
     void SetPasswords(const std::u16string& password, const std::u16string& confirm);
     void SetPassword(const std::u16string& password) { SetPasswords(password, password); }
     void SetInPlace(bool inPlace);
-    // Answer to the overwrite question: kAnswerYes or kAnswerNo.
+    // Answer to the overwrite question: kAnswerYes, kAnswerNo, or 0 for a box that failed.
     void AnswerQuestionsWith(int answer) { answer_ = answer; }
 
     // Presses Encrypt (9), Decrypt (10) or Shred (11) and waits until the run has ended.
