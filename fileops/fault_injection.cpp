@@ -9,7 +9,16 @@ std::atomic<uint32_t> g_failAt{0};
 std::atomic<uint32_t> g_lastFailed{static_cast<uint32_t>(SystemOperation::kNone)};
 std::atomic<int32_t> g_liveBuffers{0};
 std::atomic<int32_t> g_openFiles{0};
+std::atomic<uint64_t> g_reportedSize{0};
 }  // namespace
+
+void ReportFileSizeAs(uint64_t size) {
+    g_reportedSize.store(size);
+}
+
+uint64_t ReportedFileSize() {
+    return g_reportedSize.load();
+}
 
 void FailSystemOperationAt(uint32_t n) {
     g_failAt.store(0);

@@ -36,6 +36,12 @@ SystemOperation LastFailedOperation();
 // An English name for test messages, e.g. "ReadWhole".
 const char* SystemOperationName(SystemOperation operation);
 
+// Makes QueryFileSize report `size` as the end of file, whatever the file holds (0: the real
+// size again), so tests reach the size limits where no sparse file of that size can be made.
+void ReportFileSizeAs(uint64_t size);
+// The size set by ReportFileSizeAs, 0 when none; read by the backend's size query.
+uint64_t ReportedFileSize();
+
 // Called by the backend at the start of each counted operation: counts it and tells whether
 // this one must fail. Safe from any thread.
 bool ShouldFail(SystemOperation operation);

@@ -213,6 +213,10 @@ bool QueryFileSize(FileHandle file, uint64_t* endOfFile) {
     if (fstat(FileOf(file)->fd, &status) != 0)
         return false;
     *endOfFile = static_cast<uint64_t>(status.st_size);
+#ifdef ZOK_FAULT_INJECTION
+    if (ReportedFileSize() != 0)
+        *endOfFile = ReportedFileSize();
+#endif
     return true;
 }
 

@@ -66,7 +66,8 @@ void PrepareCipherRun(uint32_t command) {
         ShowError(kMsgOpenFailed);
         return;
     }
-    if (endOfFile > kLargestFile) {
+    const bool encrypt = command == kCommandEncrypt;
+    if (endOfFile > (encrypt ? kLargestPlainFile : kLargestFile)) {
         CloseSource();
         ShowError(kMsgTooLarge);
         return;
@@ -79,7 +80,6 @@ void PrepareCipherRun(uint32_t command) {
         return;
     }
 
-    bool encrypt = command == kCommandEncrypt;
     g_app.allocationSize = encrypt ? g_app.fileSize + kContainerHeaderSize : g_app.fileSize;
     if (!AllocateBuffer(&g_app.allocationSize, &g_app.bufferBase)) {
         g_app.bufferBase = nullptr;
