@@ -7,8 +7,13 @@
 // - Sharing: each open holds a non-blocking exclusive flock for its whole life, so a second
 //   open of the same file by this or another of our processes fails, like a second write open
 //   under "share read". Other programs are not held off (the lock is advisory).
-// - Only the shred mode may mark its file for deletion, as only it asks for delete access.
-// - Delete-on-close unlinks the path at close, and only while it still names the same file.
+// - Only the shred mode may mark its file for deletion, as only it asks for delete access, and
+//   it opens only a file that the folder lets this user remove (write and search permission on
+//   the folder; in a sticky folder, the user owns the file or the folder): on Windows the open
+//   asking for delete access fails in the same case, before anything is written.
+// - Marking for deletion removes the name at once, while the lock is held and only while the
+//   path still names the same file, and fails when it cannot: POSIX has no delete-on-close, and
+//   a removal left to the close would have no result to report. The file lives on until close.
 #include <fcntl.h>
 #include <pthread.h>
 #include <sys/file.h>
@@ -40,7 +45,6 @@ namespace {
 struct OpenFile {
     int fd;
     bool deleteAccess;
-    bool deleteOnClose;
     dev_t device;
     ino_t inode;
     char* path;
@@ -109,11 +113,27 @@ int OpenRetrying(const char* path, int flags, mode_t mode) {
     return fd;
 }
 
-// Removes `path` if it still names the file `fd` is open on.
-void UnlinkIfSame(const char* path, dev_t device, ino_t inode) {
+// Removes `path` if it still names the file `fd` is open on; false when it is left.
+bool UnlinkIfSame(const char* path, dev_t device, ino_t inode) {
     struct stat now;
-    if (lstat(path, &now) == 0 && now.st_dev == device && now.st_ino == inode)
-        unlink(path);
+    return lstat(path, &now) == 0 && now.st_dev == device && now.st_ino == inode &&
+           unlink(path) == 0;
+}
+
+// Whether the folder of `path` lets this user remove `file` from it: write and search
+// permission, and in a sticky folder ownership of the file or the folder (root may always).
+bool FolderAllowsRemoval(const char* path, const struct stat& file) {
+    char folder[PATH_MAX];
+    const char* slash = strrchr(path, '/');
+    const size_t length = slash == path ? 1 : static_cast<size_t>(slash - path);
+    memcpy(folder, path, length);
+    folder[length] = 0;
+    struct stat status;
+    if (faccessat(AT_FDCWD, folder, W_OK | X_OK, AT_EACCESS) != 0 || stat(folder, &status) != 0)
+        return false;
+    const uid_t user = geteuid();
+    return (status.st_mode & S_ISVTX) == 0 || user == 0 || user == file.st_uid ||
+           user == status.st_uid;
 }
 
 // Turns a freshly opened descriptor into a handle: checks it is a writable regular file, takes
@@ -122,7 +142,8 @@ void UnlinkIfSame(const char* path, dev_t device, ino_t inode) {
 bool Adopt(int fd, const char* path, bool created, bool deleteAccess, FileHandle* file) {
     struct stat status;
     if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) ||
-        (!created && (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)) {
+        (!created && (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) ||
+        (deleteAccess && !FolderAllowsRemoval(path, status))) {
         close(fd);
         return false;
     }
@@ -137,13 +158,12 @@ bool Adopt(int fd, const char* path, bool created, bool deleteAccess, FileHandle
     if (flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 || record == nullptr) {
         free(record);
         if (created)
-            UnlinkIfSame(path, status.st_dev, status.st_ino);
+            static_cast<void>(UnlinkIfSame(path, status.st_dev, status.st_ino));
         close(fd);
         return false;
     }
     record->fd = fd;
     record->deleteAccess = deleteAccess;
-    record->deleteOnClose = false;
     record->device = status.st_dev;
     record->inode = status.st_ino;
     record->path = reinterpret_cast<char*>(record + 1);
@@ -302,22 +322,16 @@ bool MarkForDeletion(FileHandle file) {
     if (ZOK_INJECTED_FAULT(kMarkForDeletion) || file == 0)
         return false;
     OpenFile* record = FileOf(file);
-    if (!record->deleteAccess)
-        return false;
-    record->deleteOnClose = true;
-    return true;
+    return record->deleteAccess && UnlinkIfSame(record->path, record->device, record->inode);
 }
 
 void CloseFile(FileHandle file) {
     if (file == 0)
         return;
     // Close has no result. An injected failure is only counted: close(2) releases the
-    // descriptor even when it reports an error, and the pending deletion is still carried out.
+    // descriptor even when it reports an error.
     static_cast<void>(ZOK_INJECTED_FAULT(kCloseFile));
     OpenFile* record = FileOf(file);
-    // Unlink while the lock is still held, so no other open can have taken the file meanwhile.
-    if (record->deleteOnClose)
-        UnlinkIfSame(record->path, record->device, record->inode);
     close(record->fd);  // never retried: Linux releases the descriptor even on EINTR
     free(record);
     ZOK_COUNT_LIVE(CountOpenFiles, -1);

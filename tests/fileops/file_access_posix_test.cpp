@@ -83,6 +83,14 @@ TEST_F(PosixFileAccessTest, DeletionSparesAFileThatReplacedTheMarkedOne) {
     fs::rename(folder_.Path("other.txt"), folder_.Path("victim.txt"));
     CloseFile(file);
     EXPECT_EQ(ReadBytes(folder_.Path("victim.txt")), "new");
+
+    // Replaced before the mark: the removal fails and says so, rather than take the new file.
+    ASSERT_TRUE(OpenForShred(folder_.Native("victim.txt").c_str(), &file));
+    WriteBytes(folder_.Path("other.txt"), "newer");
+    fs::rename(folder_.Path("other.txt"), folder_.Path("victim.txt"));
+    EXPECT_FALSE(MarkForDeletion(file));
+    CloseFile(file);
+    EXPECT_EQ(ReadBytes(folder_.Path("victim.txt")), "newer");
 }
 
 TEST_F(PosixFileAccessTest, TheLockHoldsOffOtherProcessesToo) {

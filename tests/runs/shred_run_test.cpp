@@ -1,6 +1,11 @@
 // Shredding end to end over the in-memory dialog and real files.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <thread>
 
 #include "fileops/app_state.h"
 #include "fileops/runs.h"
@@ -9,6 +14,10 @@
 #include "ui/control_ids.h"
 #include "ui/headless_dialog.h"
 #include "ui/messages.h"
+
+#ifdef ZOK_FAULT_INJECTION
+#include "fileops/fault_injection.h"
+#endif
 
 namespace fs = std::filesystem;
 
@@ -70,6 +79,86 @@ TEST(ShredRun, RefusesWhatItCannotOpen) {
     EXPECT_EQ(RunHarness::Read(readOnly), "keep");
     EXPECT_EQ(RunHarness::Read(target), "target stays") << "a link never leads to its target";
     EXPECT_TRUE(fs::is_symlink(run.Dir() / "link"));
+}
+
+constexpr uid_t kUnprivileged = 65534;  // nobody
+
+// Presses Shred on a thread that runs as an unprivileged user; the worker it starts inherits
+// that user. The raw calls change only that thread's credentials, as glibc's wrappers would
+// change every thread's.
+void PressAsUnprivileged(RunHarness& run) {
+    std::thread user([&run] {
+        if (syscall(SYS_setresgid, kUnprivileged, kUnprivileged, kUnprivileged) != 0 ||
+            syscall(SYS_setresuid, kUnprivileged, kUnprivileged, kUnprivileged) != 0) {
+            ADD_FAILURE() << "cannot become an unprivileged user";
+            return;
+        }
+        run.Press(kCommandShred);
+    });
+    user.join();
+}
+
+// A file goes only where the folder lets this user remove it, as Windows asks for the right to
+// delete at the open: otherwise the open fails and the file is left as it was. No run reports
+// done unless the file is gone.
+TEST(ShredRun, NeedsTheRightToRemoveTheFile) {
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root to make files of two users";
+    RunHarness run;
+    const fs::path dir = run.Dir();
+    chmod(dir.c_str(), 0755);
+    struct Row {
+        const char* folder;
+        mode_t folderMode;
+        uid_t fileOwner;
+        const char16_t* message;
+    };
+    const Row rows[] = {
+        {"read-only", 0555, kUnprivileged, kMsgOpenFailed},  // no write permission
+        {"no-search", 0766, kUnprivileged, kMsgOpenFailed},  // no search permission
+        {"sticky", 01777, 0, kMsgOpenFailed},                // another user's file
+        {"sticky-own", 01777, kUnprivileged, kMsgDone},      // the user's own file
+        {"writable", 0777, 0, kMsgDone},                     // another user's, not sticky
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.folder);
+        const fs::path folder = dir / row.folder;
+        fs::create_directory(folder);
+        const fs::path file = run.Write(std::string(row.folder) + "/secret", "contents");
+        ASSERT_EQ(chown(file.c_str(), row.fileOwner, row.fileOwner), 0);
+        chmod(file.c_str(), 0666);
+        chmod(folder.c_str(), row.folderMode);
+        run.SetPath(file);
+        PressAsUnprivileged(run);
+        EXPECT_EQ(run.OnlyBox().text, row.message);
+        if (row.message == kMsgDone) {
+            EXPECT_FALSE(fs::exists(file));
+        } else {
+            EXPECT_EQ(RunHarness::Read(file), "contents") << "left untouched";
+        }
+    }
+#ifdef ZOK_FAULT_INJECTION
+    // The removal itself fails after the overwrite (a race, a read-only mount, an immutable
+    // file): reported, never done.
+    const fs::path file = run.Write("writable/late", "contents");
+    run.SetPath(file);
+    for (uint32_t n = 1;; ++n) {
+        WriteBytes(file, "contents");  // again, after a run that got through
+        chmod(file.c_str(), 0666);
+        FailSystemOperationAt(n);
+        PressAsUnprivileged(run);
+        const SystemOperation failed = LastFailedOperation();
+        FailSystemOperationAt(0);
+        ASSERT_NE(failed, SystemOperation::kNone) << "the run never reached the removal";
+        if (failed != SystemOperation::kMarkForDeletion)
+            continue;
+        EXPECT_EQ(run.OnlyBox().text, kMsgDeleteFailed);
+        const std::vector<std::u16string> log = run.LogLines();
+        EXPECT_EQ(std::count(log.begin(), log.end(), kMsgDone), 0);
+        EXPECT_EQ(fs::file_size(file), 0u) << "overwritten and cut, but not removed";
+        break;
+    }
+#endif
 }
 
 }  // namespace
