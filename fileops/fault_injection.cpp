@@ -6,6 +6,7 @@
 namespace {
 std::atomic<uint32_t> g_operationCount{0};
 std::atomic<uint32_t> g_failAt{0};
+std::atomic<uint32_t> g_alsoFailAt{0};
 std::atomic<uint32_t> g_lastFailed{static_cast<uint32_t>(SystemOperation::kNone)};
 std::atomic<int32_t> g_liveBuffers{0};
 std::atomic<int32_t> g_openFiles{0};
@@ -20,10 +21,12 @@ uint64_t ReportedFileSize() {
     return g_reportedSize.load();
 }
 
-void FailSystemOperationAt(uint32_t n) {
+void FailSystemOperationAt(uint32_t n, uint32_t alsoAt) {
     g_failAt.store(0);
+    g_alsoFailAt.store(0);
     g_operationCount.store(0);
     g_lastFailed.store(static_cast<uint32_t>(SystemOperation::kNone));
+    g_alsoFailAt.store(alsoAt);
     g_failAt.store(n);
 }
 
@@ -72,7 +75,8 @@ const char* SystemOperationName(SystemOperation operation) {
 bool ShouldFail(SystemOperation operation) {
     // fetch_add gives each operation its own number even when threads count at once.
     const uint32_t number = g_operationCount.fetch_add(1) + 1;
-    if (number != g_failAt.load())
+    const uint32_t alsoAt = g_alsoFailAt.load();
+    if (number != g_failAt.load() && (alsoAt == 0 || number != alsoAt))
         return false;
     g_lastFailed.store(static_cast<uint32_t>(operation));
     return true;

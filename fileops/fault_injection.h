@@ -26,8 +26,9 @@ enum class SystemOperation : uint32_t {
 };
 
 // Restarts the count: the n-th counted operation from now fails (1 = the next one); 0 = none
-// fails. Only that one operation fails; later ones succeed again.
-void FailSystemOperationAt(uint32_t n);
+// fails. Only that one operation fails, and the `alsoAt`-th as well when it is not 0 (a second
+// failure, such as one during the clean-up after the first); later ones succeed again.
+void FailSystemOperationAt(uint32_t n, uint32_t alsoAt = 0);
 // Counted operations since the last FailSystemOperationAt (or since start).
 uint32_t SystemOperationsSoFar();
 // The operation that was made to fail most recently, kNone if none has been since the last

@@ -38,6 +38,9 @@ struct Scenario {
     bool inPlace;
     bool existingOutput;  // the derived output exists and the question is answered Yes
     size_t size;          // of the plain file
+    // After each failure, every later operation of that run fails in turn as well: above all
+    // the removal of the output the run created.
+    bool secondFailure;
 };
 
 // What a run with one failed operation must show.
@@ -219,6 +222,40 @@ void CheckFailedRun(const Scenario& s, const CleanRun& clean, const std::vector<
     }
 }
 
+// The run whose n-th operation failed (`first`) did `operations` in all; each later one is made
+// to fail as well. The run must still report its first failure and nothing as done; what the
+// second failure may leave is the output the run created, when that failure is its removal.
+void SweepSecondFailures(const Scenario& s, uint32_t n, const Outcome& first, uint32_t operations,
+                         uint32_t threads) {
+    for (uint32_t m = n + 1; m <= operations; ++m) {
+        RunHarness run;
+        const Files before = Prepare(run, s);
+        const uint32_t buffers = LiveBufferCount();
+        const uint32_t files = OpenFileCount();
+        FailSystemOperationAt(n, m);
+        run.Press(s.command);
+        const Op second = LastFailedOperation();
+        FailSystemOperationAt(0);
+        SCOPED_TRACE(testing::Message()
+                     << "then operation " << m << ": " << SystemOperationName(second));
+        std::vector<RecordedBox> boxes = run.Boxes();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes.back().text, first.message) << "the first failure is reported";
+        const std::vector<std::u16string> log = run.LogLines();
+        EXPECT_EQ(std::count(log.begin(), log.end(), kMsgDone), 0);
+        EXPECT_EQ(RunHarness::Read(run.Dir() / kSourceName), before.source);
+        const bool removalFailed = second == Op::kOpenForShred || second == Op::kMarkForDeletion;
+        std::set<std::string> names = {kSourceName};
+        if (removalFailed && fs::exists(run.Dir() / kOutputName))
+            names.insert(kOutputName);  // what the run created and could not remove
+        EXPECT_EQ(Listing(run.Dir()), names);
+        EXPECT_EQ(LiveBufferCount(), buffers) << "the buffers are released";
+        EXPECT_EQ(OpenFileCount(), files) << "the files are closed";
+        EXPECT_TRUE(WaitForThreadCount(threads, kSettleMs)) << "the run's threads have ended";
+        CountFaultsInjected(1);
+    }
+}
+
 uint32_t Sweep(const Scenario& s) {
     SCOPED_TRACE(s.name);
     const uint32_t threads = BaselineThreadCount();
@@ -234,6 +271,7 @@ uint32_t Sweep(const Scenario& s) {
         FailSystemOperationAt(n);
         run.Press(s.command);
         const Op failed = LastFailedOperation();
+        const uint32_t operations = SystemOperationsSoFar();
         FailSystemOperationAt(0);
         SCOPED_TRACE(testing::Message()
                      << "operation " << n << ": " << SystemOperationName(failed));
@@ -247,21 +285,26 @@ uint32_t Sweep(const Scenario& s) {
         EXPECT_EQ(LiveBufferCount(), buffers) << "the buffers are released";
         EXPECT_EQ(OpenFileCount(), files) << "the files are closed";
         EXPECT_TRUE(WaitForThreadCount(threads, kSettleMs)) << "the run's threads have ended";
+        const Outcome first = Expected(s, kinds);
+        if (s.secondFailure && !first.done)
+            SweepSecondFailures(s, n, first, operations, threads);
     }
     return clean.operations;
 }
 
 TEST(FaultSweep, EveryOperationOfEveryRunFailsInTurn) {
     const Scenario scenarios[] = {
-        {"encrypt in place", kCommandEncrypt, true, false, 5000},
-        {"encrypt to a new file", kCommandEncrypt, false, false, 5000},
-        {"encrypt over an existing file", kCommandEncrypt, false, true, 5000},
-        {"encrypt an empty file to a new file", kCommandEncrypt, false, false, 0},
-        {"decrypt in place", kCommandDecrypt, true, false, 5000},
-        {"decrypt to a new file", kCommandDecrypt, false, false, 5000},
-        {"decrypt over an existing file", kCommandDecrypt, false, true, 5000},
-        {"shred", kCommandShred, false, false, 5000},
-        {"shred an empty file", kCommandShred, false, false, 0},
+        {"encrypt in place", kCommandEncrypt, true, false, 5000, false},
+        {"encrypt to a new file", kCommandEncrypt, false, false, 5000, false},
+        {"encrypt over an existing file", kCommandEncrypt, false, true, 5000, false},
+        {"encrypt an empty file to a new file", kCommandEncrypt, false, false, 0, false},
+        {"decrypt in place", kCommandDecrypt, true, false, 5000, false},
+        {"decrypt to a new file", kCommandDecrypt, false, false, 5000, false},
+        {"decrypt over an existing file", kCommandDecrypt, false, true, 5000, false},
+        {"shred", kCommandShred, false, false, 5000, false},
+        {"shred an empty file", kCommandShred, false, false, 0, false},
+        {"encrypt to a new file, clean-up fails too", kCommandEncrypt, false, false, 5000, true},
+        {"decrypt to a new file, clean-up fails too", kCommandDecrypt, false, false, 5000, true},
     };
     uint32_t injected = 0;
     for (const Scenario& s : scenarios) {

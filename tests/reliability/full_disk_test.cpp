@@ -13,6 +13,7 @@
 #include "fileops/runs.h"
 #include "tests/reliability/reliability_support.h"
 #include "tests/runs/run_harness.h"
+#include "ui/control_access.h"
 #include "ui/messages.h"
 
 #ifdef ZOK_FAULT_INJECTION
@@ -79,6 +80,19 @@ TEST(FullDisk, EncryptionThatDoesNotFitKeepsTheSource) {
         EXPECT_EQ(run.OnlyBox().text, kMsgWriteFailed);
         EXPECT_TRUE(RunHarness::Read(source) == part) << "the source is intact";
         EXPECT_EQ(Listing(disk), std::set<std::string>{"part.bin"}) << "the output is removed";
+        ExpectNothingHeld();
+        fs::remove(source);
+
+        // Decryption over an existing, shorter output (after a Yes): the output's length is set
+        // before it is written, so the full disk fails the run before a byte of it changes.
+        const std::string plain = RandomBytes(kDiskBytes * 6 / 10, 3);
+        const fs::path container = run.Write("disk/c.bin", MakeContainer(plain, u"pw", 7));
+        const fs::path older = run.Write("disk/c_ZOK.bin", "an older output");
+        run.AnswerQuestionsWith(kAnswerYes);
+        run.SetPath(container);
+        run.Press(kCommandDecrypt);
+        EXPECT_EQ(run.Boxes().back().text, kMsgWriteFailed);
+        EXPECT_EQ(RunHarness::Read(older), "an older output") << "the older output is intact";
         ExpectNothingHeld();
     });
     if (!problem.empty())
