@@ -38,6 +38,7 @@ const bool g_tallyRegistered = [] {
     return true;
 }();
 
+#ifndef _WIN32
 // The number after `key` in /proc/self/status, 0 when absent.
 uint64_t StatusField(const char* key) {
     std::ifstream status("/proc/self/status");
@@ -49,9 +50,11 @@ uint64_t StatusField(const char* key) {
     }
     return 0;
 }
+#endif
 
 }  // namespace
 
+#ifndef _WIN32  // process_figures_win32.cpp has the Windows ones
 uint32_t ThreadCount() {
     return static_cast<uint32_t>(StatusField("Threads:"));
 }
@@ -70,6 +73,7 @@ uint32_t OpenDescriptorCount() {
 uint64_t ResidentBytes() {
     return StatusField("VmRSS:") * 1024;
 }
+#endif
 
 bool WaitForThreadCount(uint32_t count, uint32_t timeoutMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);

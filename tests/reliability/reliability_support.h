@@ -1,5 +1,6 @@
-// Shared by the reliability tests: the process's own figures from /proc, folder listings,
-// containers made directly with the core, and the tallies printed when the tests end.
+// Shared by the reliability tests: the process's own figures (/proc, or the Windows services),
+// folder listings, containers made directly with the core, and the tallies printed when the
+// tests end.
 #pragma once
 #include <cstdint>
 #include <filesystem>
@@ -13,9 +14,10 @@ uint32_t ThreadCount();
 // The same once a thread has been started and joined: the thread sanitizer starts a helper
 // thread of its own with the first thread, which must not count as a run's.
 uint32_t BaselineThreadCount();
-// Entries of /proc/self/fd, not counting the one the listing itself opens.
+// Entries of /proc/self/fd, not counting the one the listing itself opens; on Windows the
+// process's open handles.
 uint32_t OpenDescriptorCount();
-// "VmRSS:" of /proc/self/status, in bytes.
+// "VmRSS:" of /proc/self/status (Windows: the working set), in bytes.
 uint64_t ResidentBytes();
 // Polls until the process has `count` threads (a worker re-enables the buttons just before it
 // ends itself); false on time-out.
