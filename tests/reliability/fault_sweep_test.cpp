@@ -225,8 +225,13 @@ void CheckFailedRun(const Scenario& s, const CleanRun& clean, const std::vector<
 // The run whose n-th operation failed (`first`) did `operations` in all; each later one is made
 // to fail as well. The run must still report its first failure and nothing as done; what the
 // second failure may leave is the output the run created, when that failure is its removal.
+struct SecondFailures {
+    uint32_t runs = 0;
+    uint32_t outputsLeft = 0;  // runs that could not remove the output they created
+};
+
 void SweepSecondFailures(const Scenario& s, uint32_t n, const Outcome& first, uint32_t operations,
-                         uint32_t threads) {
+                         uint32_t threads, SecondFailures* tally) {
     for (uint32_t m = n + 1; m <= operations; ++m) {
         RunHarness run;
         const Files before = Prepare(run, s);
@@ -246,13 +251,15 @@ void SweepSecondFailures(const Scenario& s, uint32_t n, const Outcome& first, ui
         EXPECT_EQ(RunHarness::Read(run.Dir() / kSourceName), before.source);
         const bool removalFailed = second == Op::kOpenForShred || second == Op::kMarkForDeletion;
         std::set<std::string> names = {kSourceName};
-        if (removalFailed && fs::exists(run.Dir() / kOutputName))
+        if (removalFailed && fs::exists(run.Dir() / kOutputName)) {
             names.insert(kOutputName);  // what the run created and could not remove
+            ++tally->outputsLeft;
+        }
         EXPECT_EQ(Listing(run.Dir()), names);
         EXPECT_EQ(LiveBufferCount(), buffers) << "the buffers are released";
         EXPECT_EQ(OpenFileCount(), files) << "the files are closed";
         EXPECT_TRUE(WaitForThreadCount(threads, kSettleMs)) << "the run's threads have ended";
-        CountFaultsInjected(1);
+        ++tally->runs;
     }
 }
 
@@ -263,6 +270,7 @@ uint32_t Sweep(const Scenario& s) {
     EXPECT_GE(clean.operations, 5u);
 
     std::vector<Op> kinds;
+    SecondFailures seconds;
     for (uint32_t n = 1; n <= clean.operations; ++n) {
         RunHarness run;
         const Files before = Prepare(run, s);
@@ -287,7 +295,13 @@ uint32_t Sweep(const Scenario& s) {
         EXPECT_TRUE(WaitForThreadCount(threads, kSettleMs)) << "the run's threads have ended";
         const Outcome first = Expected(s, kinds);
         if (s.secondFailure && !first.done)
-            SweepSecondFailures(s, n, first, operations, threads);
+            SweepSecondFailures(s, n, first, operations, threads, &seconds);
+    }
+    if (s.secondFailure) {
+        EXPECT_GT(seconds.outputsLeft, 0u) << "the removal of the output never failed";
+        std::printf("fault sweep: %-36s %2u runs with a second failure, %u left their output\n",
+                    s.name, seconds.runs, seconds.outputsLeft);
+        CountFaultsInjected(seconds.runs);
     }
     return clean.operations;
 }
