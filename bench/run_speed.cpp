@@ -31,8 +31,8 @@ using Clock = std::chrono::steady_clock;
 
 bool g_failed = false;
 
-int CountFailures(const char16_t* text, const char16_t*, uint32_t style, void*) {
-    if (style == kBoxError || std::u16string(text) != kMsgDone)
+int CountFailures(MessageId message, uint32_t style, void*) {
+    if (style == kBoxError || message != MessageId::kDone)
         g_failed = true;
     return kAnswerNo;
 }

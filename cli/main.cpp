@@ -54,7 +54,6 @@ struct FrontEnd {
     bool drawBar = false;
     std::mutex outputLock;
     std::u16string displayName;  // the file as named on the command line
-    size_t logPrinted = 0;       // units of the status log already printed
     bool barActive = false;      // a transform is running: progress goes to the bar
     bool barShown = false;
     uint32_t barPermille = 0;
@@ -143,28 +142,15 @@ void PrintFileMessage(std::u16string_view message) {
 
 // --- Hooks of the in-memory dialog ---------------------------------------------------------
 
-// Prints the lines appended to the status log since the last call. The log is cleared at the
-// start of every run and otherwise only grows by whole lines ending in CR LF.
-void OnText(int controlId, const char16_t* text, void*) {
-    if (controlId != IDC_STATUS_LOG)
-        return;
-    std::u16string_view log(text);
+// Prints each note as the run adds it to the status log.
+void OnNote(MessageId note, void*) {
     std::lock_guard<std::mutex> hold(g_cli.outputLock);
-    if (log.size() < g_cli.logPrinted)
-        g_cli.logPrinted = 0;
-    while (true) {
-        const size_t end = log.find(u"\r\n", g_cli.logPrinted);
-        if (end == std::u16string_view::npos)
-            break;
-        std::u16string_view line = log.substr(g_cli.logPrinted, end - g_cli.logPrinted);
-        g_cli.logPrinted = end + 2;
-        EraseBarLocked();
-        std::u16string out(line);
-        out += u'\n';
-        WriteStderr(out);
-        // The bar belongs to the transform: from its note to the next line.
-        g_cli.barActive = line == kNoteEncrypting || line == kNoteDecrypting;
-    }
+    EraseBarLocked();
+    std::u16string out(TextOf(note));
+    out += u'\n';
+    WriteStderr(out);
+    // The bar belongs to the transform: from its note to the next line.
+    g_cli.barActive = note == MessageId::kEncrypting || note == MessageId::kDecrypting;
 }
 
 void OnProgress(uint32_t position, uint32_t high, void*) {
@@ -182,7 +168,8 @@ void OnProgress(uint32_t position, uint32_t high, void*) {
 }
 
 int AnswerOverwrite() {
-    std::u16string question = Utf16Of(kMsgOverwriteQuestion) + Utf16Of(kQuestionSuffix);
+    std::u16string question =
+        Utf16Of(TextOf(MessageId::kOverwriteQuestion)) + Utf16Of(kQuestionSuffix);
     if (g_cli.options.yes) {
         PrintLine(question + u"y");
         return kAnswerYes;
@@ -201,21 +188,20 @@ int AnswerOverwrite() {
     return kAnswerNo;
 }
 
-int OnBox(const char16_t* text, const char16_t*, uint32_t style, void*) {
-    std::u16string_view message(text);
+int OnBox(MessageId message, uint32_t style, void*) {
     if (style == kBoxYesNo)
         return AnswerOverwrite();
     if (style == kBoxError) {
-        PrintFileMessage(message);
+        PrintFileMessage(TextOf(message));
         std::lock_guard<std::mutex> hold(g_cli.outputLock);
         g_cli.failed = true;
         return kAnswerOk;
     }
     // The completion box repeats the log's last line: it is not printed again.
-    if (message != kMsgDone)
-        PrintLine(message);
+    if (message != MessageId::kDone)
+        PrintLine(TextOf(message));
     std::lock_guard<std::mutex> hold(g_cli.outputLock);
-    if (message == kMsgDone)
+    if (message == MessageId::kDone)
         g_cli.completed = true;
     return kAnswerOk;
 }
@@ -322,7 +308,6 @@ void Wipe(std::u16string* text) {
 void BeginRun(const std::u16string& displayName) {
     std::lock_guard<std::mutex> hold(g_cli.outputLock);
     g_cli.displayName = displayName;
-    g_cli.logPrinted = 0;
     g_cli.barActive = false;
     g_cli.completed = false;
     g_cli.failed = false;
@@ -396,7 +381,7 @@ int RunCommandLine(const std::vector<std::u16string>& args) {
     }
 
     HeadlessReset();
-    HeadlessSetHooks({OnBox, OnText, OnProgress, nullptr});
+    HeadlessSetHooks({OnBox, OnNote, OnProgress, nullptr});
     SetControlText(IDC_PASSWORD, password.c_str());
     SetControlText(IDC_CONFIRM, confirmation.c_str());
     Wipe(&password);

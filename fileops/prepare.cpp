@@ -38,14 +38,14 @@ void CloseSource() {
 
 void PrepareCipherRun(uint32_t command) {
     ClearStatusLog();
-    AppendStatusLine(kNoteReadingPasswords);
+    AppendStatusLine(MessageId::kReadingPasswords);
 
     WipePasswordArea();
     GetControlText(IDC_PASSWORD, g_app.passwords.passwordBuffer, kPasswordCapacity);
     GetControlText(IDC_CONFIRM, g_app.passwords.confirmBuffer, kPasswordCapacity);
     if (!EntriesAgree()) {
         WipePasswordArea();
-        ShowError(kMsgPasswordMismatch);
+        ShowError(MessageId::kPasswordMismatch);
         return;
     }
     // For a 129-unit entry the key digest's trailing byte is the first byte of the confirmation.
@@ -53,30 +53,30 @@ void PrepareCipherRun(uint32_t command) {
     g_app.keyValue = PasswordKeyDigest(PasswordAreaBytes());
     WipePasswordArea();
 
-    AppendStatusLine(kNoteReadingFile);
+    AppendStatusLine(MessageId::kReadingFile);
     GetControlText(IDC_PATH, RunPath(), kPathCapacity);
     if (!OpenSourceForCipher(NativePath(), &g_app.fileHandle)) {
         g_app.fileHandle = 0;
-        ShowError(kMsgOpenFailed);
+        ShowError(MessageId::kOpenFailed);
         return;
     }
     uint64_t endOfFile = 0;
     if (!QueryFileSize(g_app.fileHandle, &endOfFile)) {
         CloseSource();
-        ShowError(kMsgOpenFailed);
+        ShowError(MessageId::kOpenFailed);
         return;
     }
     const bool encrypt = command == kCommandEncrypt;
     if (endOfFile > (encrypt ? kLargestPlainFile : kLargestFile)) {
         CloseSource();
-        ShowError(kMsgTooLarge);
+        ShowError(MessageId::kTooLarge);
         return;
     }
     g_app.fileSize = static_cast<uint32_t>(endOfFile);
     // An empty file holds no header: it cannot be a container.
     if (command == kCommandDecrypt && g_app.fileSize == 0) {
         CloseSource();
-        ShowError(kMsgDamaged);
+        ShowError(MessageId::kDamaged);
         return;
     }
 
@@ -84,7 +84,7 @@ void PrepareCipherRun(uint32_t command) {
     if (!AllocateBuffer(&g_app.allocationSize, &g_app.bufferBase)) {
         g_app.bufferBase = nullptr;
         CloseSource();
-        ShowError(kMsgNoMemory);
+        ShowError(MessageId::kNoMemory);
         return;
     }
     g_app.dataBuffer = encrypt ? g_app.bufferBase + kContainerHeaderSize : g_app.bufferBase;
@@ -92,7 +92,7 @@ void PrepareCipherRun(uint32_t command) {
     SetActionButtonsEnabled(false);
     if (StartThread(OperationWorker, command) == 0) {
         ReleaseRunResources();
-        ShowError(kMsgThreadFailed);
+        ShowError(MessageId::kThreadFailed);
         SetActionButtonsEnabled(true);
     }
 }

@@ -2,11 +2,13 @@
 #pragma once
 #include <cstdint>
 
+#include "ui/messages.h"
+
 // Ends the run without a message.
 [[noreturn]] void EndRun();
 // Releases the buffer and the file, removes an output file this run created, shows the error
 // and ends the run.
-[[noreturn]] void FailRun(const char16_t* message);
+[[noreturn]] void FailRun(MessageId message);
 // Removes the output file when this run created it; a file that existed before is left alone.
 void RemoveCreatedOutput();
 

@@ -27,7 +27,7 @@ void OverwriteWithPattern() {
     if (!AllocateBuffer(&g_app.fileSize, &g_app.bufferBase)) {
         g_app.bufferBase = nullptr;
         CloseShredFile();
-        ShowError(kMsgNoMemory);
+        ShowError(MessageId::kNoMemory);
         EndRun();
     }
     g_app.dataBuffer = g_app.bufferBase;
@@ -36,7 +36,7 @@ void OverwriteWithPattern() {
     }
     if (!WriteFromStart(g_app.fileHandle, g_app.dataBuffer, g_app.fileSize) ||
         !FlushFile(g_app.fileHandle)) {
-        FailRun(kMsgWriteFailed);
+        FailRun(MessageId::kWriteFailed);
     }
 }
 
@@ -46,38 +46,38 @@ void StartShredRun() {
     ClearStatusLog();
     SetActionButtonsEnabled(false);
     if (StartThread(OperationWorker, kCommandShred) == 0) {
-        ShowError(kMsgThreadFailed);
+        ShowError(MessageId::kThreadFailed);
         SetActionButtonsEnabled(true);
     }
 }
 
 void ShredWorker() {
-    AppendStatusLine(kNoteReadingFile);
+    AppendStatusLine(MessageId::kReadingFile);
     // The file shredded is the one the field names now, a moment after the press.
     GetControlText(IDC_PATH, RunPath(), kPathCapacity);
     if (!OpenForShred(NativePath(), &g_app.fileHandle)) {
         g_app.fileHandle = 0;
-        ShowError(kMsgOpenFailed);
+        ShowError(MessageId::kOpenFailed);
         EndRun();
     }
     uint64_t endOfFile = 0;
     bool sized = QueryFileSize(g_app.fileHandle, &endOfFile);
     if (!sized || endOfFile > kLargestFile) {
         CloseShredFile();
-        ShowError(sized ? kMsgTooLarge : kMsgOpenFailed);
+        ShowError(sized ? MessageId::kTooLarge : MessageId::kOpenFailed);
         EndRun();
     }
     g_app.fileSize = static_cast<uint32_t>(endOfFile);
 
-    AppendStatusLine(kNoteShredding);
+    AppendStatusLine(MessageId::kShredding);
     // An empty file has nothing to overwrite: it is only deleted.
     if (g_app.fileSize != 0)
         OverwriteWithPattern();
     if (!SetFileLength(g_app.fileHandle, 0) || !MarkForDeletion(g_app.fileHandle)) {
-        FailRun(kMsgDeleteFailed);
+        FailRun(MessageId::kDeleteFailed);
     }
     ReleaseRunResources();  // the close removes the file
-    AppendStatusLine(kMsgDone);
-    ShowInfo(kMsgDone);
+    AppendStatusLine(MessageId::kDone);
+    ShowInfo(MessageId::kDone);
     EndRun();
 }

@@ -42,14 +42,14 @@ void OpenSeparateOutput() {
     bool derived = DeriveOutputPath(RunPath());
     WipePasswordArea();  // the naming scratch
     if (!derived)
-        FailRun(kMsgPathTooLong);
+        FailRun(MessageId::kPathTooLong);
     bool created = false;
     if (!OpenOutput(NativePath(), &g_app.fileHandle, &created)) {
         g_app.fileHandle = 0;
-        FailRun(kMsgWriteFailed);
+        FailRun(MessageId::kWriteFailed);
     }
     g_app.ioStatus.information = created ? kFileCreated : kFileOpened;
-    if (!created && AskYesNo(kMsgOverwriteQuestion)) {
+    if (!created && AskYesNo(MessageId::kOverwriteQuestion)) {
         ReleaseRunResources();
         EndRun();
     }
@@ -67,7 +67,7 @@ bool SaveOutput(const uint8_t* data, uint32_t size, bool lengthFirst) {
 }
 
 [[noreturn]] void EncryptRun() {
-    AppendStatusLine(kNoteEncrypting);
+    AppendStatusLine(MessageId::kEncrypting);
     uint32_t plainSize = g_app.fileSize;
     uint32_t bodySize = static_cast<uint32_t>(BodySizeFor(plainSize));
     SetProgressRangeTo(bodySize);
@@ -80,27 +80,27 @@ bool SaveOutput(const uint8_t* data, uint32_t size, bool lengthFirst) {
     StopProgressReporter();
     SetProgressPositionTo(bodySize);
 
-    AppendStatusLine(kNoteSaving);
+    AppendStatusLine(MessageId::kSaving);
     if (!SaveOutput(g_app.bufferBase, kContainerHeaderSize + bodySize, true)) {
-        FailRun(kMsgWriteFailed);
+        FailRun(MessageId::kWriteFailed);
     }
     ReleaseRunResources();
-    AppendStatusLine(kMsgDone);
-    ShowInfo(kMsgDone);
+    AppendStatusLine(MessageId::kDone);
+    ShowInfo(MessageId::kDone);
     EndRun();
 }
 
 [[noreturn]] void DecryptRun(bool inPlace) {
-    AppendStatusLine(kNoteDecrypting);
+    AppendStatusLine(MessageId::kDecrypting);
     uint32_t containerSize = g_app.fileSize;
     ContainerHeader header = ReadHeader(g_app.bufferBase);
     if (header.checkDigest != g_app.checkValue)
-        FailRun(kMsgWrongPassword);
+        FailRun(MessageId::kWrongPassword);
     // The stored size must fit in the file and in the signed 32-bit model.
     uint64_t storedBody = BodySizeFor(header.originalSize);
     if (header.originalSize >= (uint32_t{1} << 31) ||
         kContainerHeaderSize + storedBody > containerSize) {
-        FailRun(kMsgDamaged);
+        FailRun(MessageId::kDamaged);
     }
 
     uint32_t counterStart = static_cast<uint32_t>(BodySizeFor(containerSize));
@@ -112,11 +112,11 @@ bool SaveOutput(const uint8_t* data, uint32_t size, bool lengthFirst) {
     DecryptWords(body, header.originalSize, g_app.keyValue, header.salt,
                  g_app.allocationSize - kContainerHeaderSize, g_app.progressCounter);
 
-    AppendStatusLine(kNoteSaving);
+    AppendStatusLine(MessageId::kSaving);
     if (!SaveOutput(body, header.originalSize, !inPlace)) {
         ReleaseRunResources();
         RemoveCreatedOutput();
-        ShowError(kMsgWriteFailed);
+        ShowError(MessageId::kWriteFailed);
         StopProgressReporter();
         SetProgressPositionTo(0);
         EndRun();
@@ -124,8 +124,8 @@ bool SaveOutput(const uint8_t* data, uint32_t size, bool lengthFirst) {
     ReleaseRunResources();
     StopProgressReporter();
     SetProgressPositionTo(0);
-    AppendStatusLine(kMsgDone);
-    ShowInfo(kMsgDone);
+    AppendStatusLine(MessageId::kDone);
+    ShowInfo(MessageId::kDone);
     EndRun();
 }
 
@@ -147,7 +147,7 @@ void RemoveCreatedOutput() {
     }
 }
 
-void FailRun(const char16_t* message) {
+void FailRun(MessageId message) {
     ReleaseRunResources();
     RemoveCreatedOutput();
     ShowError(message);
@@ -160,7 +160,7 @@ void OperationWorker(uintptr_t command) {
         ShredWorker();
 
     if (!ReadWhole(g_app.fileHandle, g_app.dataBuffer, g_app.fileSize))
-        FailRun(kMsgReadFailed);
+        FailRun(MessageId::kReadFailed);
     // The mode is read now, after the whole file: a change made while reading still counts.
     bool inPlace = IsControlChecked(IDC_OVERWRITE_SOURCE);
     if (!inPlace)

@@ -30,14 +30,14 @@ constexpr size_t kPage = 4096;
 
 struct Seen {
     std::mutex mutex;
-    std::vector<std::u16string> boxes;
+    std::vector<MessageId> boxes;
 };
 Seen g_seen;
 std::string g_file;
 
-int OnBox(const char16_t* text, const char16_t*, uint32_t style, void*) {
+int OnBox(MessageId message, uint32_t style, void*) {
     std::lock_guard<std::mutex> lock(g_seen.mutex);
-    g_seen.boxes.push_back(text);
+    g_seen.boxes.push_back(message);
     return style == kBoxYesNo ? kAnswerNo : kAnswerOk;
 }
 
@@ -49,14 +49,14 @@ void Require(bool condition, const char* what) {
 }
 
 struct Prediction {
-    const char16_t* message;
+    MessageId message;
     std::string result;  // the file after the run
 };
 
 // The worker's decision and transform, on a buffer of exactly the run buffer's size.
 Prediction Predict(const uint8_t* data, size_t size) {
     if (size == 0)
-        return {kMsgDamaged, {}};
+        return {MessageId::kDamaged, {}};
     uint8_t area[520] = {};
     std::memcpy(area, kPassword, sizeof kPassword - 2);
     std::memcpy(area + 260, kPassword, sizeof kPassword - 2);
@@ -66,13 +66,14 @@ Prediction Predict(const uint8_t* data, size_t size) {
     const size_t allocation = (size + kPage - 1) / kPage * kPage;
     uint8_t* buffer = new uint8_t[allocation]();
     std::memcpy(buffer, data, size);
-    Prediction prediction{kMsgDone, {}};
+    Prediction prediction{MessageId::kDone, {}};
     const ContainerHeader header = ReadHeader(buffer);
     if (header.checkDigest != check) {
-        prediction = {kMsgWrongPassword, std::string(reinterpret_cast<const char*>(data), size)};
+        prediction = {MessageId::kWrongPassword,
+                      std::string(reinterpret_cast<const char*>(data), size)};
     } else if (header.originalSize >= (uint32_t{1} << 31) ||
                kContainerHeaderSize + BodySizeFor(header.originalSize) > size) {
-        prediction = {kMsgDamaged, std::string(reinterpret_cast<const char*>(data), size)};
+        prediction = {MessageId::kDamaged, std::string(reinterpret_cast<const char*>(data), size)};
     } else {
         std::atomic<uint32_t> counter{static_cast<uint32_t>(BodySizeFor(size))};
         DecryptWords(buffer + kContainerHeaderSize, header.originalSize, key, header.salt,

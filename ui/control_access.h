@@ -5,6 +5,8 @@
 #pragma once
 #include <cstdint>
 
+#include "ui/messages.h"
+
 // Box styles and answers, as the Windows message box defines them.
 constexpr uint32_t kBoxError = 0x10;
 constexpr uint32_t kBoxInfo = 0x40;
@@ -22,5 +24,9 @@ bool IsControlChecked(int controlId);
 void EnableControl(int controlId, bool enabled);
 void SetProgressRange(uint32_t high);
 void SetProgressPosition(uint32_t position);
-// Shows a modal box owned by the main window on the calling thread; returns the answer.
-int ShowBox(const char16_t* text, const char16_t* caption, uint32_t style);
+// Shows a modal box with the message's text and kBoxCaption, owned by the main window, on the
+// calling thread; returns the answer.
+int ShowBox(MessageId message, uint32_t style);
+// AppendStatusLine has added the note's line to the status log. The window needs nothing more;
+// the in-memory dialog tells its hook, so that nobody has to read notes back from the log.
+void NoteAppended(MessageId note);

@@ -139,13 +139,8 @@ uint32_t GetControlText(int controlId, char16_t* buffer, uint32_t capacity) {
 void SetControlText(int controlId, const char16_t* text) {
     if (!Known(controlId))
         return;
-    {
-        std::lock_guard<std::mutex> lock(Dialog().mutex);
-        Dialog().text[controlId] = text;
-    }
-    HeadlessHooks hooks = Hooks();
-    if (hooks.onText)
-        hooks.onText(controlId, text, hooks.context);
+    std::lock_guard<std::mutex> lock(Dialog().mutex);
+    Dialog().text[controlId] = text;
 }
 
 bool IsControlChecked(int controlId) {
@@ -179,9 +174,15 @@ void SetProgressPosition(uint32_t position) {
     ReportProgress();
 }
 
-int ShowBox(const char16_t* text, const char16_t* caption, uint32_t style) {
+int ShowBox(MessageId message, uint32_t style) {
     HeadlessHooks hooks = Hooks();
     if (hooks.onBox)
-        return hooks.onBox(text, caption, style, hooks.context);
+        return hooks.onBox(message, style, hooks.context);
     return style == kBoxYesNo ? kAnswerNo : kAnswerOk;
+}
+
+void NoteAppended(MessageId note) {
+    HeadlessHooks hooks = Hooks();
+    if (hooks.onNote)
+        hooks.onNote(note, hooks.context);
 }

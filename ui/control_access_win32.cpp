@@ -60,7 +60,9 @@ void SetProgressPosition(uint32_t position) {
                  0);
 }
 
-int ShowBox(const char16_t* text, const char16_t* caption, uint32_t style) {
-    return MessageBoxTimeoutW(Dialog(), reinterpret_cast<LPCWSTR>(text),
-                              reinterpret_cast<LPCWSTR>(caption), style, 0, kNoTimeout);
+int ShowBox(MessageId message, uint32_t style) {
+    return MessageBoxTimeoutW(Dialog(), reinterpret_cast<LPCWSTR>(TextOf(message)),
+                              reinterpret_cast<LPCWSTR>(kBoxCaption), style, 0, kNoTimeout);
 }
+
+void NoteAppended(MessageId) {}

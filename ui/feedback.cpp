@@ -10,8 +10,6 @@
 #include "ui/control_access.h"
 #include "ui/control_ids.h"
 
-const char16_t kBoxCaption[] = u"ZOK（Torvel File Encryptor - 青禾文件加密机）";
-
 namespace {
 
 uint32_t TextLength(const char16_t* text) {
@@ -39,7 +37,8 @@ void ProgressReporter(uintptr_t) {
 
 }  // namespace
 
-void AppendStatusLine(const char16_t* text) {
+void AppendStatusLine(MessageId note) {
+    const char16_t* text = TextOf(note);
     uint32_t oldLength = ControlTextLength(IDC_STATUS_LOG);
     uint32_t textLength = TextLength(text);
     // Old text, new text, CR, LF and the terminator, in a fresh zero-filled block.
@@ -55,23 +54,24 @@ void AppendStatusLine(const char16_t* text) {
     log[length] = 0;
     SetControlText(IDC_STATUS_LOG, log);
     FreeBuffer(scratch);
+    NoteAppended(note);
 }
 
 void ClearStatusLog() {
     SetControlText(IDC_STATUS_LOG, u"");
 }
 
-void ShowError(const char16_t* text) {
-    ShowBox(text, kBoxCaption, kBoxError);
+void ShowError(MessageId message) {
+    ShowBox(message, kBoxError);
 }
 
-void ShowInfo(const char16_t* text) {
-    ShowBox(text, kBoxCaption, kBoxInfo);
+void ShowInfo(MessageId message) {
+    ShowBox(message, kBoxInfo);
 }
 
-bool AskYesNo(const char16_t* text) {
+bool AskYesNo(MessageId question) {
     // A box that could not be shown (0) or any answer but Yes is no consent.
-    return ShowBox(text, kBoxCaption, kBoxYesNo) != kAnswerYes;
+    return ShowBox(question, kBoxYesNo) != kAnswerYes;
 }
 
 void SetActionButtonsEnabled(bool enabled) {

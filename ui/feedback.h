@@ -4,16 +4,15 @@
 #pragma once
 #include <cstdint>
 
-// "ZOK（Torvel File Encryptor - 青禾文件加密机）"
-extern const char16_t kBoxCaption[];
+#include "ui/messages.h"
 
-// Appends text and CR LF to the status log.
-void AppendStatusLine(const char16_t* text);
+// Appends the note's text and CR LF to the status log.
+void AppendStatusLine(MessageId note);
 void ClearStatusLog();
-void ShowError(const char16_t* text);
-void ShowInfo(const char16_t* text);
+void ShowError(MessageId message);
+void ShowInfo(MessageId message);
 // Asks a yes/no question; true unless the answer was an explicit Yes.
-bool AskYesNo(const char16_t* text);
+bool AskYesNo(MessageId question);
 // Encrypt, Decrypt and Shred, in that order.
 void SetActionButtonsEnabled(bool enabled);
 void SetProgressRangeTo(uint32_t high);

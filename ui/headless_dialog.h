@@ -1,15 +1,18 @@
 // An in-memory main window for the command line and the tests: control texts, check states,
-// enabled flags and the progress bar, with hooks that see each change and answer each box.
+// enabled flags and the progress bar, with hooks that see each note and progress change and
+// answer each box.
 // Safe from any thread.
 #pragma once
 #include <cstdint>
 #include <string>
 
+#include "ui/messages.h"
+
 struct HeadlessHooks {
     // Called for each box; returns the answer (kAnswerOk, kAnswerYes or kAnswerNo).
-    int (*onBox)(const char16_t* text, const char16_t* caption, uint32_t style, void* context);
-    // Called after a control's text was set.
-    void (*onText)(int controlId, const char16_t* text, void* context);
+    int (*onBox)(MessageId message, uint32_t style, void* context);
+    // Called after a note was added to the status log.
+    void (*onNote)(MessageId note, void* context);
     // Called after the progress range or position changed.
     void (*onProgress)(uint32_t position, uint32_t high, void* context);
     void* context;

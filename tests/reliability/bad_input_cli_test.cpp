@@ -46,11 +46,11 @@ std::string Utf8(std::u16string_view text) {
     return out;
 }
 
-const std::string kDone = Utf8(kMsgDone);
-const std::string kOpenFailed = Utf8(kMsgOpenFailed);
-const std::string kWrong = Utf8(kMsgWrongPassword);
-const std::string kDamaged = Utf8(kMsgDamaged);
-const std::string kPathTooLong = Utf8(kMsgPathTooLong);
+const std::string kDone = Utf8(TextOf(MessageId::kDone));
+const std::string kOpenFailed = Utf8(TextOf(MessageId::kOpenFailed));
+const std::string kWrong = Utf8(TextOf(MessageId::kWrongPassword));
+const std::string kDamaged = Utf8(TextOf(MessageId::kDamaged));
+const std::string kPathTooLong = Utf8(TextOf(MessageId::kPathTooLong));
 
 // "n104" and the like. (Built by appending: gcc 12 warns falsely on "n" + std::to_string(...).)
 std::string Numbered(char prefix, uint64_t number) {

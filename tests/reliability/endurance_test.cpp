@@ -30,10 +30,10 @@ constexpr size_t kFileSize = 64 * 1024;
 constexpr uint32_t kRunsPerCycle = 5;  // each starts a worker thread
 constexpr uint32_t kOneOffHandles = 2;
 
-void ExpectLast(RunHarness& run, const char16_t* message) {
+void ExpectLast(RunHarness& run, MessageId message) {
     std::vector<RecordedBox> boxes = run.Boxes();
     ASSERT_FALSE(boxes.empty());
-    EXPECT_EQ(boxes.back().text, message);
+    EXPECT_EQ(boxes.back().message, message);
 }
 
 // One cycle of five runs; leaves a.bin as it found it (plain) and nothing else.
@@ -42,25 +42,25 @@ void Cycle(RunHarness& run, const fs::path& plainFile, const std::string& plain)
     run.SetPassword(u"endurance");
     run.SetInPlace(true);
     run.Press(kCommandEncrypt);
-    ExpectLast(run, kMsgDone);
+    ExpectLast(run, MessageId::kDone);
 
     run.SetInPlace(false);
     run.Press(kCommandDecrypt);
-    ExpectLast(run, kMsgDone);
+    ExpectLast(run, MessageId::kDone);
 
     run.SetPassword(u"not it");
     run.SetInPlace(true);
     run.Press(kCommandDecrypt);
-    ExpectLast(run, kMsgWrongPassword);
+    ExpectLast(run, MessageId::kWrongPassword);
 
     run.SetPath(run.Dir() / "a_ZOK.bin");
     run.Press(kCommandShred);
-    ExpectLast(run, kMsgDone);
+    ExpectLast(run, MessageId::kDone);
 
     run.SetPath(plainFile);
     run.SetPassword(u"endurance");
     run.Press(kCommandDecrypt);
-    ExpectLast(run, kMsgDone);
+    ExpectLast(run, MessageId::kDone);
     ASSERT_EQ(fs::file_size(plainFile), plain.size());
 }
 

@@ -45,7 +45,7 @@ struct Scenario {
 
 // What a run with one failed operation must show.
 struct Outcome {
-    const char16_t* message;
+    MessageId message;
     bool done;
 };
 
@@ -75,33 +75,33 @@ Outcome Expected(const Scenario& s, const std::vector<Op>& kinds) {
         case Op::kOpenSourceForCipher:
         case Op::kOpenForShred:
         case Op::kQueryFileSize:
-            return {kMsgOpenFailed, false};
+            return {MessageId::kOpenFailed, false};
         case Op::kAllocateBuffer:
             // Every allocation but the run buffer is a status line's scratch, whose loss costs
             // only that line.
             if (IsRunBuffer(s, kinds, kinds.size() - 1))
-                return {kMsgNoMemory, false};
-            return {kMsgDone, true};
+                return {MessageId::kNoMemory, false};
+            return {MessageId::kDone, true};
         case Op::kStartThread:
-            return {kMsgThreadFailed, false};
+            return {MessageId::kThreadFailed, false};
         case Op::kStartJoinableThread:  // the progress reporter: the run goes on without it
         case Op::kCloseFile:            // a close has nothing to report
-            return {kMsgDone, true};
+            return {MessageId::kDone, true};
         case Op::kReadWhole:
-            return {kMsgReadFailed, false};
+            return {MessageId::kReadFailed, false};
         case Op::kOpenOutput:
         case Op::kWriteFromStart:
         case Op::kFlushFile:
-            return {kMsgWriteFailed, false};
+            return {MessageId::kWriteFailed, false};
         case Op::kSetFileLength:
-            return {shred ? kMsgDeleteFailed : kMsgWriteFailed, false};
+            return {shred ? MessageId::kDeleteFailed : MessageId::kWriteFailed, false};
         case Op::kMarkForDeletion:
-            return {kMsgDeleteFailed, false};
+            return {MessageId::kDeleteFailed, false};
         case Op::kNone:
             break;
     }
     ADD_FAILURE() << "no expectation for " << SystemOperationName(failed);
-    return {u"", false};
+    return {MessageId{}, false};
 }
 
 struct Files {
@@ -136,7 +136,7 @@ CleanRun RunClean(const Scenario& s) {
     FailSystemOperationAt(0);
     run.Press(s.command);
     CleanRun clean{SystemOperationsSoFar(), run.LogLines()};
-    EXPECT_EQ(run.Boxes().back().text, kMsgDone) << "the clean run must complete";
+    EXPECT_EQ(run.Boxes().back().message, MessageId::kDone) << "the clean run must complete";
     return clean;
 }
 
@@ -154,9 +154,9 @@ void CheckFailedRun(const Scenario& s, const CleanRun& clean, const std::vector<
     std::vector<RecordedBox> boxes = run.Boxes();
     ASSERT_EQ(boxes.size(), asked ? 2u : 1u);
     if (asked) {
-        EXPECT_EQ(boxes.front().text, kMsgOverwriteQuestion);
+        EXPECT_EQ(boxes.front().message, MessageId::kOverwriteQuestion);
     }
-    EXPECT_EQ(boxes.back().text, expected.message);
+    EXPECT_EQ(boxes.back().message, expected.message);
     EXPECT_EQ(boxes.back().style, expected.done ? kBoxInfo : kBoxError);
     // A preparation that fails before it starts the worker leaves the buttons enabled; from the
     // start of the worker on they come back only after the box.
@@ -178,7 +178,7 @@ void CheckFailedRun(const Scenario& s, const CleanRun& clean, const std::vector<
         }
         EXPECT_EQ(log, wanted);
     } else {
-        EXPECT_EQ(std::count(log.begin(), log.end(), kMsgDone), 0);
+        EXPECT_EQ(std::count(log.begin(), log.end(), TextOf(MessageId::kDone)), 0);
     }
 
     // The folder: only what the design lets the run leave.
@@ -245,9 +245,9 @@ void SweepSecondFailures(const Scenario& s, uint32_t n, const Outcome& first, ui
                      << "then operation " << m << ": " << SystemOperationName(second));
         std::vector<RecordedBox> boxes = run.Boxes();
         ASSERT_EQ(boxes.size(), 1u);
-        EXPECT_EQ(boxes.back().text, first.message) << "the first failure is reported";
+        EXPECT_EQ(boxes.back().message, first.message) << "the first failure is reported";
         const std::vector<std::u16string> log = run.LogLines();
-        EXPECT_EQ(std::count(log.begin(), log.end(), kMsgDone), 0);
+        EXPECT_EQ(std::count(log.begin(), log.end(), TextOf(MessageId::kDone)), 0);
         EXPECT_EQ(RunHarness::Read(run.Dir() / kSourceName), before.source);
         const bool removalFailed = second == Op::kOpenForShred || second == Op::kMarkForDeletion;
         std::set<std::string> names = {kSourceName};

@@ -66,7 +66,7 @@ TEST(FullDisk, EncryptionThatDoesNotFitKeepsTheSource) {
         run.SetInPlace(true);
         run.SetPath(full);
         run.Press(kCommandEncrypt);
-        EXPECT_EQ(run.OnlyBox().text, kMsgWriteFailed);
+        EXPECT_EQ(run.OnlyBox().message, MessageId::kWriteFailed);
         EXPECT_TRUE(RunHarness::Read(full) == whole) << "the source is intact";
         ExpectNothingHeld();
         fs::remove(full);
@@ -77,7 +77,7 @@ TEST(FullDisk, EncryptionThatDoesNotFitKeepsTheSource) {
         run.SetInPlace(false);
         run.SetPath(source);
         run.Press(kCommandEncrypt);
-        EXPECT_EQ(run.OnlyBox().text, kMsgWriteFailed);
+        EXPECT_EQ(run.OnlyBox().message, MessageId::kWriteFailed);
         EXPECT_TRUE(RunHarness::Read(source) == part) << "the source is intact";
         EXPECT_EQ(Listing(disk), std::set<std::string>{"part.bin"}) << "the output is removed";
         ExpectNothingHeld();
@@ -91,7 +91,7 @@ TEST(FullDisk, EncryptionThatDoesNotFitKeepsTheSource) {
         run.AnswerQuestionsWith(kAnswerYes);
         run.SetPath(container);
         run.Press(kCommandDecrypt);
-        EXPECT_EQ(run.Boxes().back().text, kMsgWriteFailed);
+        EXPECT_EQ(run.Boxes().back().message, MessageId::kWriteFailed);
         EXPECT_TRUE(RunHarness::Read(older) == "an older output") << "the older output is intact";
         ExpectNothingHeld();
     });

@@ -43,7 +43,7 @@ TEST(Weakness, PasswordsThatAgreeInTheirFirstTwoCharactersCanBeInterchangeable) 
     run.Press(kCommandEncrypt);
     run.SetPassword(u"a一");
     run.Press(kCommandDecrypt);
-    EXPECT_EQ(run.OnlyBox().text, kMsgDone);
+    EXPECT_EQ(run.OnlyBox().message, MessageId::kDone);
     EXPECT_EQ(RunHarness::Read(file), "kept secret?");
 }
 

@@ -25,15 +25,14 @@ namespace {
 
 void ExpectDone(RunHarness& run) {
     RecordedBox box = run.OnlyBox();
-    EXPECT_EQ(box.text, kMsgDone);
+    EXPECT_EQ(box.message, MessageId::kDone);
     EXPECT_EQ(box.style, kBoxInfo);
-    EXPECT_EQ(box.caption, kBoxCaption);
     EXPECT_FALSE(box.buttonsEnabledWhileShown) << "buttons come back only after the box";
 }
 
-void ExpectError(RunHarness& run, const char16_t* message) {
+void ExpectError(RunHarness& run, MessageId message) {
     RecordedBox box = run.OnlyBox();
-    EXPECT_EQ(box.text, message);
+    EXPECT_EQ(box.message, message);
     EXPECT_EQ(box.style, kBoxError);
 }
 
@@ -76,15 +75,16 @@ TEST(CipherRun, LogsEveryPhase) {
     run.SetPath(file);
     run.Press(kCommandEncrypt);
     EXPECT_EQ(run.LogLines(),
-              (std::vector<std::u16string>{kNoteReadingPasswords, kNoteReadingFile, kNoteEncrypting,
-                                           kNoteSaving, kMsgDone}));
+              RunHarness::LinesOf({MessageId::kReadingPasswords, MessageId::kReadingFile,
+                                   MessageId::kEncrypting, MessageId::kSaving, MessageId::kDone}));
 
     run.SetPassword(u"wrong");
     run.Press(kCommandDecrypt);
-    ExpectError(run, kMsgWrongPassword);
+    ExpectError(run, MessageId::kWrongPassword);
     EXPECT_FALSE(run.OnlyBox().buttonsEnabledWhileShown);
-    EXPECT_EQ(run.LogLines(), (std::vector<std::u16string>{kNoteReadingPasswords, kNoteReadingFile,
-                                                           kNoteDecrypting}));
+    EXPECT_EQ(run.LogLines(),
+              RunHarness::LinesOf(
+                  {MessageId::kReadingPasswords, MessageId::kReadingFile, MessageId::kDecrypting}));
     EXPECT_EQ(RunHarness::Read(file).size(), 20u) << "the container is unchanged";
 }
 
@@ -97,9 +97,9 @@ TEST(CipherRun, RejectsEntriesThatDifferOrAreEmpty) {
     for (const auto& [first, second] : cases) {
         run.SetPasswords(first, second);
         run.Press(kCommandEncrypt);
-        ExpectError(run, kMsgPasswordMismatch);
+        ExpectError(run, MessageId::kPasswordMismatch);
         EXPECT_TRUE(run.OnlyBox().buttonsEnabledWhileShown) << "the run never started";
-        EXPECT_EQ(run.LogLines(), std::vector<std::u16string>{kNoteReadingPasswords});
+        EXPECT_EQ(run.LogLines(), RunHarness::LinesOf({MessageId::kReadingPasswords}));
     }
     EXPECT_EQ(RunHarness::Read(file), "plain");
 }
@@ -132,7 +132,7 @@ TEST(CipherRun, OpenFailures) {
         for (uint32_t command : {kCommandEncrypt, kCommandDecrypt}) {
             run.SetPathText(path);
             run.Press(command);
-            ExpectError(run, kMsgOpenFailed);
+            ExpectError(run, MessageId::kOpenFailed);
         }
     }
     EXPECT_EQ(RunHarness::Read(readOnly), "keep");
@@ -144,7 +144,7 @@ TEST(CipherRun, EmptyFileIsNoContainer) {
     run.SetPassword(u"pw");
     run.SetPath(file);
     run.Press(kCommandDecrypt);
-    ExpectError(run, kMsgDamaged);
+    ExpectError(run, MessageId::kDamaged);
     EXPECT_TRUE(fs::exists(file));
     EXPECT_FALSE(fs::exists(run.Dir() / "empty_Adv"));
 }
@@ -161,7 +161,7 @@ TEST(CipherRun, DamagedContainerIsNotTransformed) {
     std::string cut = sealed.substr(0, sealed.size() - 4);
     run.Write("a.txt", cut);
     run.Press(kCommandDecrypt);
-    ExpectError(run, kMsgDamaged);
+    ExpectError(run, MessageId::kDamaged);
     EXPECT_EQ(RunHarness::Read(file), cut);
     // A stored size of 2^31 or more.
     std::string huge = sealed;
@@ -172,7 +172,7 @@ TEST(CipherRun, DamagedContainerIsNotTransformed) {
     for (int i = 0; i < 4; ++i) huge[4 + i] = static_cast<char>(masked >> (8 * i));
     run.Write("a.txt", huge);
     run.Press(kCommandDecrypt);
-    ExpectError(run, kMsgDamaged);
+    ExpectError(run, MessageId::kDamaged);
     EXPECT_EQ(RunHarness::Read(file), huge);
 }
 
@@ -209,16 +209,17 @@ TEST(CipherRun, AsksBeforeOverwritingAnExistingOutput) {
         run.AnswerQuestionsWith(answer);
         run.Press(kCommandEncrypt);
         RecordedBox question = run.OnlyBox();
-        EXPECT_EQ(question.text, kMsgOverwriteQuestion);
+        EXPECT_EQ(question.message, MessageId::kOverwriteQuestion);
         EXPECT_EQ(question.style, kBoxYesNo);
         EXPECT_EQ(RunHarness::Read(output), "an older, longer file that must survive a No");
-        EXPECT_EQ(run.LogLines().back(), kNoteReadingFile) << "no further message after a No";
+        EXPECT_EQ(run.LogLines().back(), TextOf(MessageId::kReadingFile))
+            << "no further message after a No";
     }
 
     run.AnswerQuestionsWith(kAnswerYes);
     run.Press(kCommandEncrypt);
     EXPECT_EQ(run.Boxes().size(), 2u);
-    EXPECT_EQ(run.Boxes().back().text, kMsgDone);
+    EXPECT_EQ(run.Boxes().back().message, MessageId::kDone);
     EXPECT_EQ(RunHarness::Read(output).size(), 12u + 12u) << "cut to the new length";
 }
 
@@ -234,14 +235,14 @@ TEST(CipherRun, FailedOutputLeavesNoFileBehind) {
     // A wrong password after the output was created: the new file goes again.
     run.SetPassword(u"other");
     run.Press(kCommandDecrypt);
-    ExpectError(run, kMsgWrongPassword);
+    ExpectError(run, MessageId::kWrongPassword);
     EXPECT_FALSE(fs::exists(run.Dir() / "b_ZOK.txt"));
 
     // The same with an output that existed before: it is kept as it was.
     run.Write("b_ZOK.txt", "mine");
     run.AnswerQuestionsWith(kAnswerYes);
     run.Press(kCommandDecrypt);
-    EXPECT_EQ(run.Boxes().back().text, kMsgWrongPassword);
+    EXPECT_EQ(run.Boxes().back().message, MessageId::kWrongPassword);
     EXPECT_EQ(RunHarness::Read(run.Dir() / "b_ZOK.txt"), "mine");
 }
 
@@ -252,7 +253,7 @@ TEST(CipherRun, OutputInAMissingFolderFails) {
     fs::path source = run.Write("my.files/readme", "text");
     run.SetPath(source);
     run.Press(kCommandEncrypt);
-    ExpectError(run, kMsgWriteFailed);
+    ExpectError(run, MessageId::kWriteFailed);
     EXPECT_EQ(RunHarness::Read(source), "text");
 }
 
@@ -265,7 +266,7 @@ TEST(CipherRun, RefusesAnOutputPathThatWouldNotFit) {
     ASSERT_EQ(source.string().size(), 256u);
     run.SetPath(source);
     run.Press(kCommandEncrypt);
-    ExpectError(run, kMsgPathTooLong);
+    ExpectError(run, MessageId::kPathTooLong);
     EXPECT_EQ(RunHarness::Read(source), "text");
     EXPECT_EQ(fs::directory_iterator(run.Dir())->path(), source) << "nothing else created";
 
@@ -284,7 +285,7 @@ TEST(CipherRun, RefusesFilesOf2GiBAndMore) {
     run.SetPath(big);
     for (uint32_t command : {kCommandEncrypt, kCommandDecrypt, kCommandShred}) {
         run.Press(command);
-        ExpectError(run, kMsgTooLarge);
+        ExpectError(run, MessageId::kTooLarge);
         EXPECT_EQ(fs::file_size(big), uint64_t{1} << 31);
     }
 }
@@ -307,13 +308,13 @@ TEST(CipherRun, EncryptionSizeLimitThroughTheSizeQuery) {
         ReportFileSizeAs(kLargestSource + 1);
         run.Press(kCommandEncrypt);
         ReportFileSizeAs(0);
-        ExpectError(run, kMsgTooLarge);
+        ExpectError(run, MessageId::kTooLarge);
         EXPECT_TRUE(run.OnlyBox().buttonsEnabledWhileShown) << "refused before the worker";
         // The largest source passes the size check; the read then finds the file short.
         ReportFileSizeAs(kLargestSource);
         run.Press(kCommandEncrypt);
         ReportFileSizeAs(0);
-        ExpectError(run, kMsgReadFailed);
+        ExpectError(run, MessageId::kReadFailed);
         EXPECT_EQ(LiveBufferCount(), buffers);
         EXPECT_EQ(RunHarness::Read(file), "small");
         EXPECT_EQ(fs::directory_iterator(run.Dir())->path(), file) << "nothing else created";
@@ -335,7 +336,7 @@ TEST(CipherRun, EncryptsOnlyWhatDecryptCanOpen) {
     for (bool inPlace : {true, false}) {
         run.SetInPlace(inPlace);
         run.Press(kCommandEncrypt);
-        ExpectError(run, kMsgTooLarge);
+        ExpectError(run, MessageId::kTooLarge);
         EXPECT_EQ(fs::file_size(big), kLargestSource + 1);
         EXPECT_FALSE(fs::exists(run.Dir() / "big_ZOK.bin"));
     }

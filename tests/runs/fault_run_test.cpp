@@ -21,7 +21,7 @@ struct Case {
     uint32_t command;
     bool inPlace;
     SystemOperation kind;
-    const char16_t* message;
+    MessageId message;
 };
 
 // Runs the case on fresh files, failing the first operation of its kind.
@@ -49,7 +49,7 @@ void RunCase(const Case& c) {
             continue;
         std::vector<RecordedBox> boxes = run.Boxes();
         ASSERT_FALSE(boxes.empty());
-        EXPECT_EQ(boxes.back().text, c.message);
+        EXPECT_EQ(boxes.back().message, c.message);
         if (c.command != kCommandShred &&
             (!c.inPlace || c.kind != SystemOperation::kWriteFromStart)) {
             EXPECT_EQ(RunHarness::Read(source), plain) << "source unchanged";
@@ -64,25 +64,25 @@ void RunCase(const Case& c) {
 TEST(FaultRun, EachFailureHasItsMessage) {
     using S = SystemOperation;
     const Case cases[] = {
-        {kCommandEncrypt, true, S::kOpenSourceForCipher, kMsgOpenFailed},
-        {kCommandEncrypt, true, S::kQueryFileSize, kMsgOpenFailed},
-        {kCommandEncrypt, true, S::kReadWhole, kMsgReadFailed},
-        {kCommandEncrypt, true, S::kSetFileLength, kMsgWriteFailed},
-        {kCommandEncrypt, true, S::kWriteFromStart, kMsgWriteFailed},
-        {kCommandEncrypt, true, S::kStartThread, kMsgThreadFailed},
-        {kCommandEncrypt, false, S::kOpenOutput, kMsgWriteFailed},
-        {kCommandEncrypt, false, S::kSetFileLength, kMsgWriteFailed},
-        {kCommandEncrypt, false, S::kWriteFromStart, kMsgWriteFailed},
-        {kCommandDecrypt, true, S::kReadWhole, kMsgReadFailed},
-        {kCommandDecrypt, true, S::kWriteFromStart, kMsgWriteFailed},
-        {kCommandDecrypt, false, S::kWriteFromStart, kMsgWriteFailed},
-        {kCommandDecrypt, false, S::kSetFileLength, kMsgWriteFailed},
-        {kCommandShred, false, S::kOpenForShred, kMsgOpenFailed},
-        {kCommandShred, false, S::kQueryFileSize, kMsgOpenFailed},
-        {kCommandShred, false, S::kWriteFromStart, kMsgWriteFailed},
-        {kCommandShred, false, S::kSetFileLength, kMsgDeleteFailed},
-        {kCommandShred, false, S::kMarkForDeletion, kMsgDeleteFailed},
-        {kCommandShred, false, S::kStartThread, kMsgThreadFailed},
+        {kCommandEncrypt, true, S::kOpenSourceForCipher, MessageId::kOpenFailed},
+        {kCommandEncrypt, true, S::kQueryFileSize, MessageId::kOpenFailed},
+        {kCommandEncrypt, true, S::kReadWhole, MessageId::kReadFailed},
+        {kCommandEncrypt, true, S::kSetFileLength, MessageId::kWriteFailed},
+        {kCommandEncrypt, true, S::kWriteFromStart, MessageId::kWriteFailed},
+        {kCommandEncrypt, true, S::kStartThread, MessageId::kThreadFailed},
+        {kCommandEncrypt, false, S::kOpenOutput, MessageId::kWriteFailed},
+        {kCommandEncrypt, false, S::kSetFileLength, MessageId::kWriteFailed},
+        {kCommandEncrypt, false, S::kWriteFromStart, MessageId::kWriteFailed},
+        {kCommandDecrypt, true, S::kReadWhole, MessageId::kReadFailed},
+        {kCommandDecrypt, true, S::kWriteFromStart, MessageId::kWriteFailed},
+        {kCommandDecrypt, false, S::kWriteFromStart, MessageId::kWriteFailed},
+        {kCommandDecrypt, false, S::kSetFileLength, MessageId::kWriteFailed},
+        {kCommandShred, false, S::kOpenForShred, MessageId::kOpenFailed},
+        {kCommandShred, false, S::kQueryFileSize, MessageId::kOpenFailed},
+        {kCommandShred, false, S::kWriteFromStart, MessageId::kWriteFailed},
+        {kCommandShred, false, S::kSetFileLength, MessageId::kDeleteFailed},
+        {kCommandShred, false, S::kMarkForDeletion, MessageId::kDeleteFailed},
+        {kCommandShred, false, S::kStartThread, MessageId::kThreadFailed},
     };
     for (const Case& c : cases) RunCase(c);
 }
@@ -104,7 +104,7 @@ TEST(FaultRun, AllocationFailureIsNotEnoughMemory) {
             if (failed != SystemOperation::kAllocateBuffer)
                 continue;
             std::vector<RecordedBox> boxes = run.Boxes();
-            if (!boxes.empty() && boxes.back().text == std::u16string(kMsgNoMemory)) {
+            if (!boxes.empty() && boxes.back().message == MessageId::kNoMemory) {
                 seen = true;
                 EXPECT_EQ(RunHarness::Read(source), "memory");
             }

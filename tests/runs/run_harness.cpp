@@ -43,6 +43,10 @@ std::u16string Utf16(const std::string& text) {
     return out;
 }
 
+void PrintTo(MessageId message, std::ostream* out) {
+    *out << "MessageId " << static_cast<int>(message);
+}
+
 std::string RandomBytes(size_t size, uint32_t seed) {
     std::mt19937 rng(seed);
     std::string bytes(size, '\0');
@@ -120,9 +124,15 @@ std::vector<std::u16string> RunHarness::LogLines() {
     return lines;
 }
 
-int RunHarness::OnBox(const char16_t* text, const char16_t* caption, uint32_t style, void* self) {
+std::vector<std::u16string> RunHarness::LinesOf(std::initializer_list<MessageId> notes) {
+    std::vector<std::u16string> lines;
+    for (MessageId note : notes) lines.push_back(TextOf(note));
+    return lines;
+}
+
+int RunHarness::OnBox(MessageId message, uint32_t style, void* self) {
     auto* harness = static_cast<RunHarness*>(self);
     std::lock_guard<std::mutex> lock(harness->mutex_);
-    harness->boxes_.push_back({text, caption, style, HeadlessIsEnabled(IDC_SHRED)});
+    harness->boxes_.push_back({message, style, HeadlessIsEnabled(IDC_SHRED)});
     return style == kBoxYesNo ? harness->answer_ : kAnswerOk;
 }

@@ -3,15 +3,17 @@
 #pragma once
 #include <cstdint>
 #include <filesystem>
+#include <initializer_list>
 #include <mutex>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "tests/support/test_files.h"
+#include "ui/messages.h"
 
 struct RecordedBox {
-    std::u16string text;
-    std::u16string caption;
+    MessageId message;
     uint32_t style;
     bool buttonsEnabledWhileShown;
 };
@@ -40,9 +42,11 @@ class RunHarness {
     // The single box of the last press (fails the test when there was not exactly one).
     RecordedBox OnlyBox();
     std::vector<std::u16string> LogLines();
+    // The log lines the notes make, for comparison with LogLines().
+    static std::vector<std::u16string> LinesOf(std::initializer_list<MessageId> notes);
 
   private:
-    static int OnBox(const char16_t* text, const char16_t* caption, uint32_t style, void* self);
+    static int OnBox(MessageId message, uint32_t style, void* self);
     ScratchFolder folder_;
     std::mutex mutex_;
     std::vector<RecordedBox> boxes_;
@@ -50,4 +54,6 @@ class RunHarness {
 };
 
 std::u16string Utf16(const std::string& ascii);
+// Failure output names the message by its number.
+void PrintTo(MessageId message, std::ostream* out);
 std::string RandomBytes(size_t size, uint32_t seed);

@@ -32,12 +32,12 @@ TEST(ShredRun, OverwritesWholeBlocksThenDeletes) {
         run.SetPath(file);
         run.Press(kCommandShred);
         RecordedBox box = run.OnlyBox();
-        EXPECT_EQ(box.text, kMsgDone);
+        EXPECT_EQ(box.message, MessageId::kDone);
         EXPECT_EQ(box.style, kBoxInfo);
         EXPECT_FALSE(fs::exists(file));
         EXPECT_EQ(RunHarness::Read(other), "stays");
-        EXPECT_EQ(run.LogLines(),
-                  (std::vector<std::u16string>{kNoteReadingFile, kNoteShredding, kMsgDone}));
+        EXPECT_EQ(run.LogLines(), RunHarness::LinesOf({MessageId::kReadingFile,
+                                                       MessageId::kShredding, MessageId::kDone}));
         size_t rounded = (size + 4095) / 4096 * 4096;
         EXPECT_EQ(g_app.fileSize, rounded) << "the overwrite length is the rounded size";
     }
@@ -51,7 +51,7 @@ TEST(ShredRun, NeedsNoPasswordAndLeavesTheBarAlone) {
     run.SetPasswords(u"", u"");
     run.SetPath(file);
     run.Press(kCommandShred);
-    EXPECT_EQ(run.OnlyBox().text, kMsgDone);
+    EXPECT_EQ(run.OnlyBox().message, MessageId::kDone);
     EXPECT_EQ(HeadlessProgressPosition(), 700u);
     EXPECT_EQ(HeadlessProgressHigh(), 1000u);
 }
@@ -73,7 +73,7 @@ TEST(ShredRun, RefusesWhatItCannotOpen) {
         run.SetPathText(path);
         run.Press(kCommandShred);
         RecordedBox box = run.OnlyBox();
-        EXPECT_EQ(box.text, kMsgOpenFailed);
+        EXPECT_EQ(box.message, MessageId::kOpenFailed);
         EXPECT_FALSE(box.buttonsEnabledWhileShown);
     }
     EXPECT_EQ(RunHarness::Read(readOnly), "keep");
@@ -111,14 +111,14 @@ TEST(ShredRun, NeedsTheRightToRemoveTheFile) {
         const char* folder;
         mode_t folderMode;
         uid_t fileOwner;
-        const char16_t* message;
+        MessageId message;
     };
     const Row rows[] = {
-        {"read-only", 0555, kUnprivileged, kMsgOpenFailed},  // no write permission
-        {"no-search", 0766, kUnprivileged, kMsgOpenFailed},  // no search permission
-        {"sticky", 01777, 0, kMsgOpenFailed},                // another user's file
-        {"sticky-own", 01777, kUnprivileged, kMsgDone},      // the user's own file
-        {"writable", 0777, 0, kMsgDone},                     // another user's, not sticky
+        {"read-only", 0555, kUnprivileged, MessageId::kOpenFailed},  // no write permission
+        {"no-search", 0766, kUnprivileged, MessageId::kOpenFailed},  // no search permission
+        {"sticky", 01777, 0, MessageId::kOpenFailed},                // another user's file
+        {"sticky-own", 01777, kUnprivileged, MessageId::kDone},      // the user's own file
+        {"writable", 0777, 0, MessageId::kDone},                     // another user's, not sticky
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.folder);
@@ -130,8 +130,8 @@ TEST(ShredRun, NeedsTheRightToRemoveTheFile) {
         chmod(folder.c_str(), row.folderMode);
         run.SetPath(file);
         PressAsUnprivileged(run);
-        EXPECT_EQ(run.OnlyBox().text, row.message);
-        if (row.message == kMsgDone) {
+        EXPECT_EQ(run.OnlyBox().message, row.message);
+        if (row.message == MessageId::kDone) {
             EXPECT_FALSE(fs::exists(file));
         } else {
             EXPECT_EQ(RunHarness::Read(file), "contents") << "left untouched";
@@ -152,9 +152,9 @@ TEST(ShredRun, NeedsTheRightToRemoveTheFile) {
         ASSERT_NE(failed, SystemOperation::kNone) << "the run never reached the removal";
         if (failed != SystemOperation::kMarkForDeletion)
             continue;
-        EXPECT_EQ(run.OnlyBox().text, kMsgDeleteFailed);
+        EXPECT_EQ(run.OnlyBox().message, MessageId::kDeleteFailed);
         const std::vector<std::u16string> log = run.LogLines();
-        EXPECT_EQ(std::count(log.begin(), log.end(), kMsgDone), 0);
+        EXPECT_EQ(std::count(log.begin(), log.end(), TextOf(MessageId::kDone)), 0);
         EXPECT_EQ(fs::file_size(file), 0u) << "overwritten and cut, but not removed";
         break;
     }

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -20,20 +21,25 @@ namespace {
 
 struct Seen {
     std::mutex mutex;
-    std::vector<std::u16string> boxTexts;
-    std::vector<std::u16string> captions;
+    std::vector<MessageId> boxMessages;
+    std::vector<MessageId> notes;
     std::vector<uint32_t> styles;
     std::vector<uint32_t> positions;
     int answer = kAnswerYes;
 };
 
-int RecordBox(const char16_t* text, const char16_t* caption, uint32_t style, void* context) {
+int RecordBox(MessageId message, uint32_t style, void* context) {
     auto* seen = static_cast<Seen*>(context);
     std::lock_guard<std::mutex> lock(seen->mutex);
-    seen->boxTexts.push_back(text);
-    seen->captions.push_back(caption);
+    seen->boxMessages.push_back(message);
     seen->styles.push_back(style);
     return style == kBoxYesNo ? seen->answer : kAnswerOk;
+}
+
+void RecordNote(MessageId note, void* context) {
+    auto* seen = static_cast<Seen*>(context);
+    std::lock_guard<std::mutex> lock(seen->mutex);
+    seen->notes.push_back(note);
 }
 
 void RecordProgress(uint32_t position, uint32_t, void* context) {
@@ -46,42 +52,42 @@ class FeedbackTest : public testing::Test {
   protected:
     void SetUp() override {
         HeadlessReset();
-        HeadlessSetHooks({RecordBox, nullptr, RecordProgress, &seen});
+        HeadlessSetHooks({RecordBox, RecordNote, RecordProgress, &seen});
     }
     void TearDown() override { HeadlessReset(); }
     Seen seen;
 };
 
 TEST_F(FeedbackTest, LogLinesEndInCrLf) {
-    AppendStatusLine(kNoteReadingFile);
-    AppendStatusLine(u"second");
-    EXPECT_EQ(HeadlessText(IDC_STATUS_LOG), std::u16string(kNoteReadingFile) + u"\r\nsecond\r\n");
+    AppendStatusLine(MessageId::kReadingFile);
+    AppendStatusLine(MessageId::kSaving);
+    EXPECT_EQ(HeadlessText(IDC_STATUS_LOG),
+              std::u16string(u"正在读取文件……\r\n正在保存文件……\r\n"));
+    EXPECT_EQ(seen.notes, (std::vector<MessageId>{MessageId::kReadingFile, MessageId::kSaving}));
     ClearStatusLog();
     EXPECT_EQ(HeadlessText(IDC_STATUS_LOG), u"");
-    AppendStatusLine(u"");
-    EXPECT_EQ(HeadlessText(IDC_STATUS_LOG), u"\r\n");
+    AppendStatusLine(MessageId::kDone);
+    EXPECT_EQ(HeadlessText(IDC_STATUS_LOG), u"操作完毕。\r\n");
 }
 
 TEST_F(FeedbackTest, LogGrowsPast64KiB) {
-    std::u16string line(1000, u'字');
-    for (int i = 0; i < 80; ++i) AppendStatusLine(line.c_str());
-    std::u16string log = HeadlessText(IDC_STATUS_LOG);
-    EXPECT_EQ(log.size(), 80u * 1002u);
-    EXPECT_EQ(log.substr(log.size() - 1002), line + u"\r\n");
+    std::u16string earlier;
+    for (int i = 0; i < 80; ++i) earlier += std::u16string(1000, u'字') + u"\r\n";
+    SetControlText(IDC_STATUS_LOG, earlier.c_str());
+    AppendStatusLine(MessageId::kShredding);
+    EXPECT_EQ(HeadlessText(IDC_STATUS_LOG), earlier + TextOf(MessageId::kShredding) + u"\r\n");
 }
 
-TEST_F(FeedbackTest, BoxesCarryCaptionStyleAndAnswer) {
-    ShowError(kMsgOpenFailed);
-    ShowInfo(kMsgDone);
+TEST_F(FeedbackTest, BoxesCarryMessageStyleAndAnswer) {
+    ShowError(MessageId::kOpenFailed);
+    ShowInfo(MessageId::kDone);
     seen.answer = kAnswerNo;
-    EXPECT_TRUE(AskYesNo(kMsgOverwriteQuestion));
+    EXPECT_TRUE(AskYesNo(MessageId::kOverwriteQuestion));
     seen.answer = kAnswerYes;
-    EXPECT_FALSE(AskYesNo(kMsgOverwriteQuestion));
+    EXPECT_FALSE(AskYesNo(MessageId::kOverwriteQuestion));
     EXPECT_EQ(seen.styles, (std::vector<uint32_t>{0x10, 0x40, 0x24, 0x24}));
-    EXPECT_EQ(seen.boxTexts[0], kMsgOpenFailed);
-    for (const std::u16string& caption : seen.captions) {
-        EXPECT_EQ(caption, u"ZOK（Torvel File Encryptor - 青禾文件加密机）");
-    }
+    EXPECT_EQ(seen.boxMessages[0], MessageId::kOpenFailed);
+    EXPECT_EQ(seen.boxMessages[1], MessageId::kDone);
 }
 
 TEST_F(FeedbackTest, ActionButtonsOnlyAreSwitched) {
@@ -114,6 +120,16 @@ TEST_F(FeedbackTest, ReporterFollowsTheCounterAndStopsBeforeTheFinalPosition) {
     EXPECT_EQ(HeadlessProgressPosition(), 1000u);
     std::lock_guard<std::mutex> lock(seen.mutex);
     EXPECT_EQ(seen.positions.back(), 1000u);
+}
+
+// A text copied to the wrong row would show one message for another.
+TEST(Messages, EveryIdentifierHasATextOfItsOwn) {
+    std::set<std::u16string> texts;
+    for (size_t i = 0; i < kMessageCount; ++i) {
+        const std::u16string text = TextOf(static_cast<MessageId>(i));
+        EXPECT_FALSE(text.empty()) << i;
+        EXPECT_TRUE(texts.insert(text).second) << "text of " << i << " repeats another";
+    }
 }
 
 }  // namespace

@@ -1,0 +1,48 @@
+#include "ui/messages.h"
+
+const char16_t kBoxCaption[] = u"ZOK（Torvel File Encryptor - 青禾文件加密机）";
+
+namespace {
+
+struct MessageText {
+    MessageId message;
+    const char16_t* text;
+};
+
+// Each entry names its identifier, so a table out of order does not compile.
+constexpr bool InIdentifierOrder(const MessageText (&table)[kMessageCount]) {
+    for (size_t i = 0; i < kMessageCount; ++i) {
+        if (static_cast<size_t>(table[i].message) != i)
+            return false;
+    }
+    return true;
+}
+
+constexpr MessageText kChineseTexts[] = {
+    {MessageId::kPasswordMismatch, u"两次输入密码不一致或为空！"},
+    {MessageId::kOpenFailed, u"打开文件出错！"},
+    {MessageId::kNoMemory, u"内存不足！"},
+    {MessageId::kReadFailed, u"读取文件出错！"},
+    {MessageId::kWriteFailed, u"写入文件出错！"},
+    {MessageId::kWrongPassword, u"密码错误！"},
+    {MessageId::kDamaged, u"文件已损坏或不是加密文件！"},
+    {MessageId::kTooLarge, u"文件过大（不能超过 2 GB）！"},
+    {MessageId::kDeleteFailed, u"删除文件出错！"},
+    {MessageId::kPathTooLong, u"输出文件路径过长！"},
+    {MessageId::kThreadFailed, u"无法启动工作线程！"},
+    {MessageId::kOverwriteQuestion, u"与输出文件同名的文件已经存在，是否覆盖？"},
+    {MessageId::kDone, u"操作完毕。"},
+    {MessageId::kReadingPasswords, u"正在读取输入密码……"},
+    {MessageId::kReadingFile, u"正在读取文件……"},
+    {MessageId::kEncrypting, u"正在加密……"},
+    {MessageId::kDecrypting, u"正在解密……"},
+    {MessageId::kSaving, u"正在保存文件……"},
+    {MessageId::kShredding, u"正在粉碎……"},
+};
+static_assert(InIdentifierOrder(kChineseTexts), "one text per identifier, in identifier order");
+
+}  // namespace
+
+const char16_t* TextOf(MessageId message) {
+    return kChineseTexts[static_cast<size_t>(message)].text;
+}
