@@ -1,6 +1,7 @@
 // System access for the run logic: files, memory and threads. Two backends implement this
 // header: file_access_win32.cpp on the Windows native services, file_access_posix.cpp on POSIX.
-// Every operation returns true on success; callers choose the message for a failure.
+// Every operation returns true on success; callers choose the message for a failure. A failed
+// open leaves the handle 0 and a failed allocation the base null, so callers need not clear them.
 #pragma once
 #include <cstdint>
 
@@ -39,6 +40,8 @@ void FreeBuffer(uint8_t* base);
 // Frees the run buffer (g_app.bufferBase) and closes g_app.fileHandle, whichever exist, and
 // clears both fields.
 void ReleaseRunResources();
+// Closes g_app.fileHandle, if open, and clears it.
+void CloseRunFile();
 
 // --- Threads.
 using ThreadRoutine = void (*)(uintptr_t argument);

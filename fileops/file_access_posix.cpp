@@ -184,18 +184,21 @@ bool OpenExisting(const char16_t* nativePath, int access, bool deleteAccess, Fil
 }  // namespace
 
 bool OpenSourceForCipher(const char16_t* nativePath, FileHandle* file) {
+    *file = 0;
     if (ZOK_INJECTED_FAULT(kOpenSourceForCipher))
         return false;
     return OpenExisting(nativePath, O_RDWR, false, file);
 }
 
 bool OpenForShred(const char16_t* nativePath, FileHandle* file) {
+    *file = 0;
     if (ZOK_INJECTED_FAULT(kOpenForShred))
         return false;
     return OpenExisting(nativePath, O_WRONLY, true, file);
 }
 
 bool OpenOutput(const char16_t* nativePath, FileHandle* file, bool* created) {
+    *file = 0;
     if (ZOK_INJECTED_FAULT(kOpenOutput))
         return false;
     char path[PATH_MAX];
@@ -379,6 +382,7 @@ size_t Forget(uint8_t* base) {
 }  // namespace
 
 bool AllocateBuffer(uint32_t* size, uint8_t** base) {
+    *base = nullptr;
     if (ZOK_INJECTED_FAULT(kAllocateBuffer) || *size == 0)
         return false;
     const uint64_t rounded = (*size + kGranularity - 1) & ~(kGranularity - 1);

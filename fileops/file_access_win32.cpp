@@ -63,6 +63,7 @@ HANDLE HandleOf(FileHandle file) {
 
 bool OpenNative(const char16_t* nativePath, ACCESS_MASK access, ULONG disposition, FileHandle* file,
                 bool* created) {
+    *file = 0;
     // Lengths in bytes, computed on 16 bits as the descriptor holds them.
     USHORT length = 0;
     for (const char16_t* unit = nativePath; *unit != 0; ++unit) length += 2;
@@ -156,6 +157,7 @@ void CloseFile(FileHandle file) {
 }
 
 bool AllocateBuffer(uint32_t* size, uint8_t** base) {
+    *base = nullptr;
     if (*size == 0)
         return false;
     PVOID memory = nullptr;

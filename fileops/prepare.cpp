@@ -29,9 +29,11 @@ bool EntriesAgree() {
     return true;
 }
 
-void CloseSource() {
-    CloseFile(g_app.fileHandle);
-    g_app.fileHandle = 0;
+// Ends a preparation that failed, as FailRun ends a worker: releases what it holds and shows
+// the error. The buttons were not disabled yet and stay enabled.
+void FailPreparation(MessageId message) {
+    ReleaseRunResources();
+    ShowError(message);
 }
 
 }  // namespace
@@ -56,43 +58,36 @@ void PrepareCipherRun(uint32_t command) {
     AppendStatusLine(MessageId::kReadingFile);
     GetControlText(IDC_PATH, RunPath(), kPathCapacity);
     if (!OpenSourceForCipher(NativePath(), &g_app.fileHandle)) {
-        g_app.fileHandle = 0;
-        ShowError(MessageId::kOpenFailed);
+        FailPreparation(MessageId::kOpenFailed);
         return;
     }
     uint64_t endOfFile = 0;
     if (!QueryFileSize(g_app.fileHandle, &endOfFile)) {
-        CloseSource();
-        ShowError(MessageId::kOpenFailed);
+        FailPreparation(MessageId::kOpenFailed);
         return;
     }
     const bool encrypt = command == kCommandEncrypt;
     if (endOfFile > (encrypt ? kLargestPlainFile : kLargestFile)) {
-        CloseSource();
-        ShowError(MessageId::kTooLarge);
+        FailPreparation(MessageId::kTooLarge);
         return;
     }
     g_app.fileSize = static_cast<uint32_t>(endOfFile);
     // An empty file holds no header: it cannot be a container.
     if (command == kCommandDecrypt && g_app.fileSize == 0) {
-        CloseSource();
-        ShowError(MessageId::kDamaged);
+        FailPreparation(MessageId::kDamaged);
         return;
     }
 
     g_app.allocationSize = encrypt ? g_app.fileSize + kContainerHeaderSize : g_app.fileSize;
     if (!AllocateBuffer(&g_app.allocationSize, &g_app.bufferBase)) {
-        g_app.bufferBase = nullptr;
-        CloseSource();
-        ShowError(MessageId::kNoMemory);
+        FailPreparation(MessageId::kNoMemory);
         return;
     }
     g_app.dataBuffer = encrypt ? g_app.bufferBase + kContainerHeaderSize : g_app.bufferBase;
 
     SetActionButtonsEnabled(false);
     if (StartThread(OperationWorker, command) == 0) {
-        ReleaseRunResources();
-        ShowError(MessageId::kThreadFailed);
+        FailPreparation(MessageId::kThreadFailed);
         SetActionButtonsEnabled(true);
     }
 }

@@ -4,9 +4,13 @@
 void ReleaseRunResources() {
     if (g_app.bufferBase != nullptr)
         FreeBuffer(g_app.bufferBase);
-    if (g_app.fileHandle != 0)
-        CloseFile(g_app.fileHandle);
     g_app.bufferBase = nullptr;
     g_app.dataBuffer = nullptr;
+    CloseRunFile();
+}
+
+void CloseRunFile() {
+    if (g_app.fileHandle != 0)
+        CloseFile(g_app.fileHandle);
     g_app.fileHandle = 0;
 }

@@ -16,20 +16,11 @@ namespace {
 
 constexpr uint8_t kFillPattern[4] = {'Z', 'O', 'K', ' '};
 
-void CloseShredFile() {
-    CloseFile(g_app.fileHandle);
-    g_app.fileHandle = 0;
-}
-
 // Overwrites the whole file, rounded up to 4096 bytes; ends the run on failure.
 void OverwriteWithPattern() {
     // The allocation rounds fileSize in place: the rounded length is what gets written.
-    if (!AllocateBuffer(&g_app.fileSize, &g_app.bufferBase)) {
-        g_app.bufferBase = nullptr;
-        CloseShredFile();
-        ShowError(MessageId::kNoMemory);
-        EndRun();
-    }
+    if (!AllocateBuffer(&g_app.fileSize, &g_app.bufferBase))
+        FailRun(MessageId::kNoMemory);
     g_app.dataBuffer = g_app.bufferBase;
     for (uint32_t i = 0; i < g_app.fileSize; i += 4) {
         std::memcpy(g_app.dataBuffer + i, kFillPattern, 4);
@@ -55,18 +46,13 @@ void ShredWorker() {
     AppendStatusLine(MessageId::kReadingFile);
     // The file shredded is the one the field names now, a moment after the press.
     GetControlText(IDC_PATH, RunPath(), kPathCapacity);
-    if (!OpenForShred(NativePath(), &g_app.fileHandle)) {
-        g_app.fileHandle = 0;
-        ShowError(MessageId::kOpenFailed);
-        EndRun();
-    }
+    if (!OpenForShred(NativePath(), &g_app.fileHandle))
+        FailRun(MessageId::kOpenFailed);
     uint64_t endOfFile = 0;
-    bool sized = QueryFileSize(g_app.fileHandle, &endOfFile);
-    if (!sized || endOfFile > kLargestFile) {
-        CloseShredFile();
-        ShowError(sized ? MessageId::kTooLarge : MessageId::kOpenFailed);
-        EndRun();
-    }
+    if (!QueryFileSize(g_app.fileHandle, &endOfFile))
+        FailRun(MessageId::kOpenFailed);
+    if (endOfFile > kLargestFile)
+        FailRun(MessageId::kTooLarge);
     g_app.fileSize = static_cast<uint32_t>(endOfFile);
 
     AppendStatusLine(MessageId::kShredding);

@@ -37,17 +37,14 @@ uint32_t ReadTimeStampCounter() {
 // Separate-output mode: closes the source, derives the output name and opens the output,
 // asking before an existing file is overwritten. Ends the run on failure or a No.
 void OpenSeparateOutput() {
-    CloseFile(g_app.fileHandle);
-    g_app.fileHandle = 0;
+    CloseRunFile();
     bool derived = DeriveOutputPath(RunPath());
     WipePasswordArea();  // the naming scratch
     if (!derived)
         FailRun(MessageId::kPathTooLong);
     bool created = false;
-    if (!OpenOutput(NativePath(), &g_app.fileHandle, &created)) {
-        g_app.fileHandle = 0;
+    if (!OpenOutput(NativePath(), &g_app.fileHandle, &created))
         FailRun(MessageId::kWriteFailed);
-    }
     g_app.ioStatus.information = created ? kFileCreated : kFileOpened;
     if (!created && AskYesNo(MessageId::kOverwriteQuestion)) {
         ReleaseRunResources();

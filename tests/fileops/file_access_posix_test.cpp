@@ -163,11 +163,18 @@ TEST_F(FaultInjectionTest, TheChosenOperationFailsOnceAndIsNamed) {
 
 TEST_F(FaultInjectionTest, FailedOperationsChangeNothing) {
     WriteBytes(folder_.Path("f.txt"), "abcd");
-    FileHandle file = 0;
+    FileHandle file = 0x5A5A;
     bool created = false;
     FailSystemOperationAt(1);
     EXPECT_FALSE(OpenOutput(folder_.Native("new.txt").c_str(), &file, &created));
+    EXPECT_EQ(file, 0u);
     EXPECT_FALSE(fs::exists(folder_.Path("new.txt")));
+    uint32_t size = 4096;
+    uint8_t stale = 0;
+    uint8_t* base = &stale;
+    FailSystemOperationAt(1);
+    EXPECT_FALSE(AllocateBuffer(&size, &base));
+    EXPECT_EQ(base, nullptr);
 
     ASSERT_TRUE(OpenForShred(folder_.Native("f.txt").c_str(), &file));
     FailSystemOperationAt(1);

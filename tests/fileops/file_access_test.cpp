@@ -29,6 +29,9 @@ const OpenMode kModes[] = {
     {"OpenOutput", OpenOutputIgnoringReport},
 };
 
+// What a failed open must not leave behind in the caller's handle.
+constexpr FileHandle kStaleHandle = 0x5A5A;
+
 class FileAccessTest : public ::testing::Test {
   protected:
     TestFolder folder_;
@@ -67,16 +70,21 @@ TEST_F(FileAccessTest, OpenOutputReportsWhetherItCreatedTheFile) {
 
 TEST_F(FileAccessTest, MissingFileOpensOnlyAsOutput) {
     const std::u16string path = folder_.Native("missing.txt");
-    FileHandle file = 0;
+    FileHandle file = kStaleHandle;
     EXPECT_FALSE(OpenSourceForCipher(path.c_str(), &file));
+    EXPECT_EQ(file, 0u);
+    file = kStaleHandle;
     EXPECT_FALSE(OpenForShred(path.c_str(), &file));
+    EXPECT_EQ(file, 0u);
     EXPECT_FALSE(fs::exists(folder_.Path("missing.txt")));
 
     // A missing folder on the way is not created.
     const std::u16string deeper =
         TestFolder::NativePathOf(folder_.Path("no-such-folder") / "x.txt");
     bool created = false;
+    file = kStaleHandle;
     EXPECT_FALSE(OpenOutput(deeper.c_str(), &file, &created));
+    EXPECT_EQ(file, 0u);
     EXPECT_FALSE(fs::exists(folder_.Path("no-such-folder")));
 }
 
@@ -85,8 +93,9 @@ TEST_F(FileAccessTest, DirectoryFailsEveryMode) {
     const std::u16string path = folder_.Native("dir");
     for (const OpenMode& mode : kModes) {
         SCOPED_TRACE(mode.name);
-        FileHandle file = 0;
+        FileHandle file = kStaleHandle;
         EXPECT_FALSE(mode.open(path.c_str(), &file));
+        EXPECT_EQ(file, 0u);
         EXPECT_TRUE(fs::is_directory(folder_.Path("dir")));
     }
 }

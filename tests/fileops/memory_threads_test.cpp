@@ -42,9 +42,10 @@ TEST(BufferTest, ZeroAndUnroundableSizesAreRefused) {
     for (uint32_t asked : {0u, 0xFFFFF001u, 0xFFFFFFFFu}) {
         SCOPED_TRACE(asked);
         uint32_t size = asked;
-        uint8_t* base = nullptr;
+        uint8_t stale = 0;
+        uint8_t* base = &stale;
         EXPECT_FALSE(AllocateBuffer(&size, &base));
-        EXPECT_EQ(base, nullptr);
+        EXPECT_EQ(base, nullptr) << "a failed allocation leaves no stale pointer";
     }
 }
 
