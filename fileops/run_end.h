@@ -6,8 +6,10 @@
 
 // Ends the run without a message.
 [[noreturn]] void EndRun();
-// Releases the buffer and the file, removes an output file this run created, shows the error
-// and ends the run.
+// Releases the buffer and the file, removes an output file this run created and shows the
+// error.
+void ReportFailure(MessageId message);
+// ReportFailure, then ends the run.
 [[noreturn]] void FailRun(MessageId message);
 // Removes the output file when this run created it; a file that existed before is left alone.
 void RemoveCreatedOutput();

@@ -63,6 +63,12 @@ bool SaveOutput(const uint8_t* data, uint32_t size, bool lengthFirst) {
     return lengthFirst || SetFileLength(g_app.fileHandle, size);
 }
 
+// Decryption's bar runs from full towards empty; it is emptied at the end of the run.
+void EmptyProgressBar() {
+    StopProgressReporter();
+    SetProgressPositionTo(0);
+}
+
 [[noreturn]] void EncryptRun() {
     AppendStatusLine(MessageId::kEncrypting);
     uint32_t plainSize = g_app.fileSize;
@@ -111,19 +117,31 @@ bool SaveOutput(const uint8_t* data, uint32_t size, bool lengthFirst) {
 
     AppendStatusLine(MessageId::kSaving);
     if (!SaveOutput(body, header.originalSize, !inPlace)) {
-        ReleaseRunResources();
-        RemoveCreatedOutput();
-        ShowError(MessageId::kWriteFailed);
-        StopProgressReporter();
-        SetProgressPositionTo(0);
+        // Not FailRun: the bar keeps the position the run reached while the error is shown, and
+        // is emptied only once the box is closed. This order is part of the window's behaviour.
+        ReportFailure(MessageId::kWriteFailed);
+        EmptyProgressBar();
         EndRun();
     }
     ReleaseRunResources();
-    StopProgressReporter();
-    SetProgressPositionTo(0);
+    EmptyProgressBar();
     AppendStatusLine(MessageId::kDone);
     ShowInfo(MessageId::kDone);
     EndRun();
+}
+
+// The common start of encryption and decryption, then the branch of each.
+[[noreturn]] void CipherWorker(bool encrypt) {
+    if (!ReadWhole(g_app.fileHandle, g_app.dataBuffer, g_app.fileSize))
+        FailRun(MessageId::kReadFailed);
+    // The mode is read now, after the whole file: a change made while reading still counts.
+    bool inPlace = IsControlChecked(IDC_OVERWRITE_SOURCE);
+    if (!inPlace)
+        OpenSeparateOutput();
+    if (encrypt)
+        EncryptRun();
+    else
+        DecryptRun(inPlace);
 }
 
 }  // namespace
@@ -144,10 +162,14 @@ void RemoveCreatedOutput() {
     }
 }
 
-void FailRun(MessageId message) {
+void ReportFailure(MessageId message) {
     ReleaseRunResources();
     RemoveCreatedOutput();
     ShowError(message);
+}
+
+void FailRun(MessageId message) {
+    ReportFailure(message);
     EndRun();
 }
 
@@ -155,14 +177,6 @@ void OperationWorker(uintptr_t command) {
     g_app.ioStatus = {};
     if (command == kCommandShred)
         ShredWorker();
-
-    if (!ReadWhole(g_app.fileHandle, g_app.dataBuffer, g_app.fileSize))
-        FailRun(MessageId::kReadFailed);
-    // The mode is read now, after the whole file: a change made while reading still counts.
-    bool inPlace = IsControlChecked(IDC_OVERWRITE_SOURCE);
-    if (!inPlace)
-        OpenSeparateOutput();
-    if (command == kCommandEncrypt)
-        EncryptRun();
-    DecryptRun(inPlace);
+    else
+        CipherWorker(command == kCommandEncrypt);
 }

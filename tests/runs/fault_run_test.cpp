@@ -5,6 +5,7 @@
 #include "fileops/runs.h"
 #include "tests/runs/run_harness.h"
 #include "ui/control_access.h"
+#include "ui/headless_dialog.h"
 #include "ui/messages.h"
 
 #ifdef ZOK_FAULT_INJECTION
@@ -50,6 +51,11 @@ void RunCase(const Case& c) {
         std::vector<RecordedBox> boxes = run.Boxes();
         ASSERT_FALSE(boxes.empty());
         EXPECT_EQ(boxes.back().message, c.message);
+        if (c.command == kCommandDecrypt && c.message == MessageId::kWriteFailed) {
+            // The bar holds the run's position while the error is shown, then empties.
+            EXPECT_TRUE(boxes.back().reporterRunningWhileShown);
+            EXPECT_EQ(HeadlessProgressPosition(), 0u);
+        }
         if (c.command != kCommandShred &&
             (!c.inPlace || c.kind != SystemOperation::kWriteFromStart)) {
             EXPECT_EQ(RunHarness::Read(source), plain) << "source unchanged";

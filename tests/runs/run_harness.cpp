@@ -4,6 +4,7 @@
 
 #include <random>
 
+#include "fileops/app_state.h"
 #include "fileops/runs.h"
 #include "ui/control_access.h"
 #include "ui/control_ids.h"
@@ -133,6 +134,7 @@ std::vector<std::u16string> RunHarness::LinesOf(std::initializer_list<MessageId>
 int RunHarness::OnBox(MessageId message, uint32_t style, void* self) {
     auto* harness = static_cast<RunHarness*>(self);
     std::lock_guard<std::mutex> lock(harness->mutex_);
-    harness->boxes_.push_back({message, style, HeadlessIsEnabled(IDC_SHRED)});
+    harness->boxes_.push_back(
+        {message, style, HeadlessIsEnabled(IDC_SHRED), g_app.reporterThread != 0});
     return style == kBoxYesNo ? harness->answer_ : kAnswerOk;
 }

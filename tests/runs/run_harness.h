@@ -16,6 +16,7 @@ struct RecordedBox {
     MessageId message;
     uint32_t style;
     bool buttonsEnabledWhileShown;
+    bool reporterRunningWhileShown;
 };
 
 class RunHarness {
