@@ -8,6 +8,8 @@
 
 #include "fileops/file_access.h"
 
+using WindowHandle = void*;
+
 constexpr uint32_t kPathCapacity = 260;      // units, terminator included
 constexpr uint32_t kPasswordCapacity = 130;  // units per entry, terminator included
 
@@ -65,3 +67,8 @@ inline uint8_t* PasswordAreaBytes() {
 
 // Zeroes the password area (both entries and the trailing byte).
 void WipePasswordArea();
+
+// Frees the run buffer (bufferBase) and closes fileHandle, whichever exist, and clears both.
+void ReleaseRunResources();
+// Closes fileHandle, if open, and clears it.
+void CloseRunFile();

@@ -8,7 +8,6 @@
 // Opaque handles; 0 means "none".
 using FileHandle = uintptr_t;
 using ThreadHandle = uintptr_t;
-using WindowHandle = void*;
 
 // --- Files. `nativePath` is "\??\" followed by a full path (Windows: with a drive letter;
 // POSIX: an absolute path). Every mode asks for write access and shares only reading, so a
@@ -36,12 +35,6 @@ void CloseFile(FileHandle file);
 // a zero size is refused. The caller frees the block with FreeBuffer.
 bool AllocateBuffer(uint32_t* size, uint8_t** base);
 void FreeBuffer(uint8_t* base);
-
-// Frees the run buffer (g_app.bufferBase) and closes g_app.fileHandle, whichever exist, and
-// clears both fields.
-void ReleaseRunResources();
-// Closes g_app.fileHandle, if open, and clears it.
-void CloseRunFile();
 
 // --- Threads.
 using ThreadRoutine = void (*)(uintptr_t argument);

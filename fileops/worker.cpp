@@ -46,7 +46,8 @@ void OpenSeparateOutput() {
     if (!OpenOutput(NativePath(), &g_app.fileHandle, &created))
         FailRun(MessageId::kWriteFailed);
     g_app.ioStatus.information = created ? kFileCreated : kFileOpened;
-    if (!created && AskYesNo(MessageId::kOverwriteQuestion)) {
+    // Only a Yes overwrites; a No, or a box that could not be shown, leaves the file alone.
+    if (!created && !AnsweredYes(MessageId::kOverwriteQuestion)) {
         ReleaseRunResources();
         EndRun();
     }
@@ -66,14 +67,14 @@ bool SaveOutput(const uint8_t* data, uint32_t size, bool lengthFirst) {
 // Decryption's bar runs from full towards empty; it is emptied at the end of the run.
 void EmptyProgressBar() {
     StopProgressReporter();
-    SetProgressPositionTo(0);
+    SetProgressPosition(0);
 }
 
 [[noreturn]] void EncryptRun() {
     AppendStatusLine(MessageId::kEncrypting);
     uint32_t plainSize = g_app.fileSize;
     uint32_t bodySize = static_cast<uint32_t>(BodySizeFor(plainSize));
-    SetProgressRangeTo(bodySize);
+    SetProgressRange(bodySize);
     g_app.progressCounter.store(0, std::memory_order_relaxed);
     StartProgressReporter();
     uint32_t salt = ReadTimeStampCounter();
@@ -81,7 +82,7 @@ void EmptyProgressBar() {
     EncryptWords(g_app.dataBuffer, plainSize, g_app.keyValue, salt,
                  g_app.allocationSize - kContainerHeaderSize, g_app.progressCounter);
     StopProgressReporter();
-    SetProgressPositionTo(bodySize);
+    SetProgressPosition(bodySize);
 
     AppendStatusLine(MessageId::kSaving);
     if (!SaveOutput(g_app.bufferBase, kContainerHeaderSize + bodySize, true)) {
@@ -108,7 +109,7 @@ void EmptyProgressBar() {
 
     uint32_t counterStart = static_cast<uint32_t>(BodySizeFor(containerSize));
     g_app.progressCounter.store(counterStart, std::memory_order_relaxed);
-    SetProgressRangeTo(counterStart);
+    SetProgressRange(counterStart);
     StartProgressReporter();
     g_app.fileSize = header.originalSize;
     uint8_t* body = g_app.bufferBase + kContainerHeaderSize;

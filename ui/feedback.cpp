@@ -4,6 +4,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <string>
 
 #include "fileops/app_state.h"
 #include "fileops/file_access.h"
@@ -11,12 +12,6 @@
 #include "ui/control_ids.h"
 
 namespace {
-
-uint32_t TextLength(const char16_t* text) {
-    uint32_t n = 0;
-    while (text[n] != 0) ++n;
-    return n;
-}
 
 // The reporter sleeps between updates on this condition so that a stop wakes it at once.
 std::mutex g_reporterMutex;
@@ -40,7 +35,7 @@ void ProgressReporter(uintptr_t) {
 void AppendStatusLine(MessageId note) {
     const char16_t* text = TextOf(note);
     uint32_t oldLength = ControlTextLength(IDC_STATUS_LOG);
-    uint32_t textLength = TextLength(text);
+    uint32_t textLength = static_cast<uint32_t>(std::char_traits<char16_t>::length(text));
     // Old text, new text, CR, LF and the terminator, in a fresh zero-filled block.
     uint32_t size = 2 * (oldLength + textLength + 3);
     uint8_t* scratch = nullptr;
@@ -69,23 +64,15 @@ void ShowInfo(MessageId message) {
     ShowBox(message, kBoxInfo);
 }
 
-bool AskYesNo(MessageId question) {
+bool AnsweredYes(MessageId question) {
     // A box that could not be shown (0) or any answer but Yes is no consent.
-    return ShowBox(question, kBoxYesNo) != kAnswerYes;
+    return ShowBox(question, kBoxYesNo) == kAnswerYes;
 }
 
 void SetActionButtonsEnabled(bool enabled) {
     EnableControl(IDC_ENCRYPT, enabled);
     EnableControl(IDC_DECRYPT, enabled);
     EnableControl(IDC_SHRED, enabled);
-}
-
-void SetProgressRangeTo(uint32_t high) {
-    SetProgressRange(high);
-}
-
-void SetProgressPositionTo(uint32_t position) {
-    SetProgressPosition(position);
 }
 
 bool StartProgressReporter() {

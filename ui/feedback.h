@@ -11,12 +11,10 @@ void AppendStatusLine(MessageId note);
 void ClearStatusLog();
 void ShowError(MessageId message);
 void ShowInfo(MessageId message);
-// Asks a yes/no question; true unless the answer was an explicit Yes.
-bool AskYesNo(MessageId question);
+// Asks a yes/no question; true only for an explicit Yes.
+bool AnsweredYes(MessageId question);
 // Encrypt, Decrypt and Shred, in that order.
 void SetActionButtonsEnabled(bool enabled);
-void SetProgressRangeTo(uint32_t high);
-void SetProgressPositionTo(uint32_t position);
 
 // Starts the reporter, which copies g_app.progressCounter to the bar about 50 times a second.
 // False when its thread could not be started (the run goes on without it).

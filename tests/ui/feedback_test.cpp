@@ -82,10 +82,12 @@ TEST_F(FeedbackTest, BoxesCarryMessageStyleAndAnswer) {
     ShowError(MessageId::kOpenFailed);
     ShowInfo(MessageId::kDone);
     seen.answer = kAnswerNo;
-    EXPECT_TRUE(AskYesNo(MessageId::kOverwriteQuestion));
+    EXPECT_FALSE(AnsweredYes(MessageId::kOverwriteQuestion));
     seen.answer = kAnswerYes;
-    EXPECT_FALSE(AskYesNo(MessageId::kOverwriteQuestion));
-    EXPECT_EQ(seen.styles, (std::vector<uint32_t>{0x10, 0x40, 0x24, 0x24}));
+    EXPECT_TRUE(AnsweredYes(MessageId::kOverwriteQuestion));
+    seen.answer = 0;  // the box could not be shown
+    EXPECT_FALSE(AnsweredYes(MessageId::kOverwriteQuestion));
+    EXPECT_EQ(seen.styles, (std::vector<uint32_t>{0x10, 0x40, 0x24, 0x24, 0x24}));
     EXPECT_EQ(seen.boxMessages[0], MessageId::kOpenFailed);
     EXPECT_EQ(seen.boxMessages[1], MessageId::kDone);
 }
@@ -101,7 +103,7 @@ TEST_F(FeedbackTest, ActionButtonsOnlyAreSwitched) {
 }
 
 TEST_F(FeedbackTest, ReporterFollowsTheCounterAndStopsBeforeTheFinalPosition) {
-    SetProgressRangeTo(1000);
+    SetProgressRange(1000);
     g_app.progressCounter.store(0);
     ASSERT_TRUE(StartProgressReporter());
     g_app.progressCounter.store(420);
@@ -115,7 +117,7 @@ TEST_F(FeedbackTest, ReporterFollowsTheCounterAndStopsBeforeTheFinalPosition) {
     StopProgressReporter();
     EXPECT_EQ(g_app.reporterThread, 0u);
     g_app.progressCounter.store(7);  // a late reporter update would show this
-    SetProgressPositionTo(1000);
+    SetProgressPosition(1000);
     // The reporter was joined: nothing of it can follow the final position.
     EXPECT_EQ(HeadlessProgressPosition(), 1000u);
     std::lock_guard<std::mutex> lock(seen.mutex);
