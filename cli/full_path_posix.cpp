@@ -6,7 +6,7 @@
 #include <string>
 
 #include "cli/platform.h"
-#include "cli/utf.h"
+#include "fileops/utf.h"
 
 bool MakeFullPath(std::u16string_view name, std::u16string* full) {
     if (!name.empty() && name[0] == u'/') {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "cli/platform.h"
-#include "cli/utf.h"
+#include "fileops/utf.h"
 
 namespace {
 

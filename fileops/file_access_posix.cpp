@@ -27,8 +27,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <string_view>
 
 #include "fileops/file_access.h"
+#include "fileops/utf.h"
 
 #ifdef ZOK_FAULT_INJECTION
 #include "fileops/fault_injection.h"
@@ -57,52 +59,11 @@ OpenFile* FileOf(FileHandle file) {
 // "\??\/abs/path" in UTF-16 to "/abs/path" in UTF-8. Fails on any other form, on unpaired
 // surrogates and when the result does not fit `capacity` bytes with its terminator.
 bool ToPosixPath(const char16_t* nativePath, char* out, size_t capacity) {
-    static constexpr char16_t kPrefix[4] = {u'\\', u'?', u'?', u'\\'};
-    for (int i = 0; i < 4; ++i) {
-        if (nativePath[i] != kPrefix[i])
-            return false;
-    }
-    const char16_t* unit = nativePath + 4;
-    if (*unit != u'/')
+    const std::u16string_view path(nativePath);
+    static constexpr std::u16string_view kPrefix = u"\\??\\/";
+    if (path.substr(0, kPrefix.size()) != kPrefix)
         return false;
-    size_t used = 0;
-    while (*unit != 0) {
-        uint32_t code = *unit++;
-        if (code >= 0xD800 && code <= 0xDBFF) {
-            if (*unit < 0xDC00 || *unit > 0xDFFF)
-                return false;
-            code = 0x10000 + ((code - 0xD800) << 10) + (*unit++ - 0xDC00);
-        } else if (code >= 0xDC00 && code <= 0xDFFF) {
-            return false;
-        }
-        char bytes[4];
-        size_t count;
-        if (code < 0x80) {
-            bytes[0] = static_cast<char>(code);
-            count = 1;
-        } else if (code < 0x800) {
-            bytes[0] = static_cast<char>(0xC0 | (code >> 6));
-            bytes[1] = static_cast<char>(0x80 | (code & 0x3F));
-            count = 2;
-        } else if (code < 0x10000) {
-            bytes[0] = static_cast<char>(0xE0 | (code >> 12));
-            bytes[1] = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            bytes[2] = static_cast<char>(0x80 | (code & 0x3F));
-            count = 3;
-        } else {
-            bytes[0] = static_cast<char>(0xF0 | (code >> 18));
-            bytes[1] = static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-            bytes[2] = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            bytes[3] = static_cast<char>(0x80 | (code & 0x3F));
-            count = 4;
-        }
-        if (used + count + 1 > capacity)
-            return false;
-        memcpy(out + used, bytes, count);
-        used += count;
-    }
-    out[used] = 0;
-    return true;
+    return Utf16ToUtf8Exact(path.substr(kPrefix.size() - 1), out, capacity);
 }
 
 int OpenRetrying(const char* path, int flags, mode_t mode) {

@@ -10,6 +10,7 @@
 #include <map>
 
 #include "core/container.h"
+#include "fileops/utf.h"
 #include "tests/cli/zok_process.h"
 #include "tests/reliability/reliability_support.h"
 #include "tests/runs/run_harness.h"
@@ -21,36 +22,11 @@ namespace {
 
 const std::string kPasswordLine = "pw\n";
 
-std::string Utf8(std::u16string_view text) {
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        uint32_t c = text[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size())
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | c >> 6);
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | c >> 12);
-            out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | c >> 18);
-            out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
-            out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
-const std::string kDone = Utf8(TextOf(MessageId::kDone));
-const std::string kOpenFailed = Utf8(TextOf(MessageId::kOpenFailed));
-const std::string kWrong = Utf8(TextOf(MessageId::kWrongPassword));
-const std::string kDamaged = Utf8(TextOf(MessageId::kDamaged));
-const std::string kPathTooLong = Utf8(TextOf(MessageId::kPathTooLong));
+const std::string kDone = Utf16ToUtf8(TextOf(MessageId::kDone));
+const std::string kOpenFailed = Utf16ToUtf8(TextOf(MessageId::kOpenFailed));
+const std::string kWrong = Utf16ToUtf8(TextOf(MessageId::kWrongPassword));
+const std::string kDamaged = Utf16ToUtf8(TextOf(MessageId::kDamaged));
+const std::string kPathTooLong = Utf16ToUtf8(TextOf(MessageId::kPathTooLong));
 
 // "n104" and the like. (Built by appending: gcc 12 warns falsely on "n" + std::to_string(...).)
 std::string Numbered(char prefix, uint64_t number) {
@@ -268,13 +244,13 @@ TEST_F(BadInputCli, LinksSpecialFilesAndHeldFiles) {
 
 // Passwords of 1, 128, 129 and 130 units on standard input; only 129 units count.
 TEST_F(BadInputCli, PasswordsAtTheFieldLimit) {
-    const std::string cjk129 = Utf8(std::u16string(129, u'\u5BC6'));
+    const std::string cjk129 = Utf16ToUtf8(std::u16string(129, u'\u5BC6'));
     const std::pair<std::string, std::string> cases[] = {
         {"1", ""},
         {std::string(128, 'a'), std::string(127, 'a')},
         {std::string(129, 'b'), std::string(128, 'b')},
         {std::string(130, 'c'), std::string(128, 'c')},
-        {cjk129, Utf8(std::u16string(128, u'\u5BC6'))},
+        {cjk129, Utf16ToUtf8(std::u16string(128, u'\u5BC6'))},
     };
     for (const auto& [typed, shorter] : cases) {
         SCOPED_TRACE(typed.size());

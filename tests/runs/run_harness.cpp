@@ -6,41 +6,16 @@
 
 #include "fileops/app_state.h"
 #include "fileops/runs.h"
+#include "fileops/utf.h"
 #include "ui/control_access.h"
 #include "ui/control_ids.h"
 #include "ui/headless_dialog.h"
 
 namespace fs = std::filesystem;
 
-std::u16string Utf16(const std::string& text) {
+std::u16string Utf16(const std::string& utf8) {
     std::u16string out;
-    for (size_t i = 0; i < text.size();) {
-        unsigned char c = static_cast<unsigned char>(text[i]);
-        uint32_t cp;
-        int extra;
-        if (c < 0x80) {
-            cp = c;
-            extra = 0;
-        } else if (c < 0xE0) {
-            cp = c & 0x1F;
-            extra = 1;
-        } else if (c < 0xF0) {
-            cp = c & 0x0F;
-            extra = 2;
-        } else {
-            cp = c & 0x07;
-            extra = 3;
-        }
-        for (int k = 1; k <= extra; ++k) cp = (cp << 6) | (text[i + k] & 0x3F);
-        i += 1 + extra;
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out += static_cast<char16_t>(0xD800 + (cp >> 10));
-            out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-        } else {
-            out += static_cast<char16_t>(cp);
-        }
-    }
+    EXPECT_TRUE(Utf8ToUtf16(utf8, &out)) << "not UTF-8: " << utf8;
     return out;
 }
 

@@ -54,7 +54,8 @@ class RunHarness {
     int answer_;
 };
 
-std::u16string Utf16(const std::string& ascii);
+// Test paths and texts, given in UTF-8.
+std::u16string Utf16(const std::string& utf8);
 // Failure output names the message by its number.
 void PrintTo(MessageId message, std::ostream* out);
 std::string RandomBytes(size_t size, uint32_t seed);

@@ -1,4 +1,4 @@
-#include "cli/utf.h"
+#include "fileops/utf.h"
 
 #include <gtest/gtest.h>
 
@@ -53,6 +53,20 @@ TEST(Utf16ToUtf8, EncodesPairsAndReplacesLoneSurrogates) {
     std::u16string back;
     ASSERT_TRUE(Utf8ToUtf16(Utf16ToUtf8(u"两次输入密码不一致或为空！\U0010FFFF"), &back));
     EXPECT_EQ(back, u"两次输入密码不一致或为空！\U0010FFFF");
+}
+
+TEST(Utf16ToUtf8Exact, RefusesLoneSurrogatesAndWhatDoesNotFit) {
+    char out[11];
+    ASSERT_TRUE(Utf16ToUtf8Exact(u"/\u5BC6\U0001F600", out, 9));  // 1 + 3 + 4 bytes and the end
+    EXPECT_STREQ(out, "/\xE5\xAF\x86\xF0\x9F\x98\x80");
+    EXPECT_FALSE(Utf16ToUtf8Exact(u"/\u5BC6\U0001F600", out, 8));
+    EXPECT_FALSE(Utf16ToUtf8Exact(u"", out, 0));
+    const char16_t trailFirst[] = {u'a', 0xDC00, u'b', 0};
+    const char16_t leadLast[] = {u'a', 0xD83D, 0};
+    const char16_t leadThenLead[] = {0xD83D, 0xD83D, 0xDE00, 0};
+    for (const char16_t* text : {trailFirst, leadLast, leadThenLead}) {
+        EXPECT_FALSE(Utf16ToUtf8Exact(text, out, sizeof out));
+    }
 }
 
 }  // namespace

@@ -1,0 +1,127 @@
+#include "fileops/utf.h"
+
+#include <cstdint>
+
+namespace {
+
+void AppendUtf16(uint32_t code, std::u16string* out) {
+    if (code < 0x10000) {
+        out->push_back(static_cast<char16_t>(code));
+        return;
+    }
+    code -= 0x10000;
+    out->push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
+    out->push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
+}
+
+// Writes the UTF-8 form of `code` to `bytes`; returns its length (1 to 4).
+size_t EncodeUtf8(uint32_t code, char bytes[4]) {
+    if (code < 0x80) {
+        bytes[0] = static_cast<char>(code);
+        return 1;
+    }
+    if (code < 0x800) {
+        bytes[0] = static_cast<char>(0xC0 | (code >> 6));
+        bytes[1] = static_cast<char>(0x80 | (code & 0x3F));
+        return 2;
+    }
+    if (code < 0x10000) {
+        bytes[0] = static_cast<char>(0xE0 | (code >> 12));
+        bytes[1] = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        bytes[2] = static_cast<char>(0x80 | (code & 0x3F));
+        return 3;
+    }
+    bytes[0] = static_cast<char>(0xF0 | (code >> 18));
+    bytes[1] = static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+    bytes[2] = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    bytes[3] = static_cast<char>(0x80 | (code & 0x3F));
+    return 4;
+}
+
+constexpr uint32_t kUnpaired = 0xFFFFFFFF;
+
+// The code point at utf16[*i], a surrogate pair taken whole; kUnpaired for a lone surrogate.
+// Advances *i past what it read.
+uint32_t NextCodePoint(std::u16string_view utf16, size_t* i) {
+    const uint32_t unit = utf16[(*i)++];
+    if (unit < 0xD800 || unit > 0xDFFF)
+        return unit;
+    if (unit <= 0xDBFF && *i < utf16.size() && utf16[*i] >= 0xDC00 && utf16[*i] <= 0xDFFF)
+        return 0x10000 + ((unit - 0xD800) << 10) + (utf16[(*i)++] - 0xDC00);
+    return kUnpaired;
+}
+
+}  // namespace
+
+bool Utf8ToUtf16(std::string_view utf8, std::u16string* utf16) {
+    utf16->clear();
+    size_t i = 0;
+    while (i < utf8.size()) {
+        const uint8_t lead = static_cast<uint8_t>(utf8[i]);
+        uint32_t code;
+        size_t trail;
+        uint32_t smallest;
+        if (lead < 0x80) {
+            code = lead;
+            trail = 0;
+            smallest = 0;
+        } else if (lead >= 0xC2 && lead <= 0xDF) {
+            code = lead & 0x1F;
+            trail = 1;
+            smallest = 0x80;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            code = lead & 0x0F;
+            trail = 2;
+            smallest = 0x800;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            code = lead & 0x07;
+            trail = 3;
+            smallest = 0x10000;
+        } else {
+            return false;  // a trail byte first, the overlong leads C0 C1, or F5..FF
+        }
+        if (utf8.size() - i - 1 < trail)
+            return false;
+        for (size_t k = 1; k <= trail; ++k) {
+            const uint8_t next = static_cast<uint8_t>(utf8[i + k]);
+            if ((next & 0xC0) != 0x80)
+                return false;
+            code = (code << 6) | (next & 0x3F);
+        }
+        if (code < smallest || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+            return false;
+        }
+        AppendUtf16(code, utf16);
+        i += trail + 1;
+    }
+    return true;
+}
+
+std::string Utf16ToUtf8(std::u16string_view utf16) {
+    std::string out;
+    out.reserve(utf16.size() * 3);
+    for (size_t i = 0; i < utf16.size();) {
+        uint32_t code = NextCodePoint(utf16, &i);
+        char bytes[4];
+        out.append(bytes, EncodeUtf8(code == kUnpaired ? 0xFFFD : code, bytes));
+    }
+    return out;
+}
+
+bool Utf16ToUtf8Exact(std::u16string_view utf16, char* out, size_t capacity) {
+    size_t used = 0;
+    for (size_t i = 0; i < utf16.size();) {
+        const uint32_t code = NextCodePoint(utf16, &i);
+        if (code == kUnpaired)
+            return false;
+        char bytes[4];
+        const size_t count = EncodeUtf8(code, bytes);
+        if (used + count + 1 > capacity)
+            return false;
+        for (size_t k = 0; k < count; ++k) out[used++] = bytes[k];
+    }
+    if (capacity == 0)
+        return false;
+    out[used] = 0;
+    return true;
+}
