@@ -43,6 +43,31 @@
 
 namespace {
 
+// Calls `call` again for as long as a signal interrupts it (-1 with EINTR); returns the result
+// of the last call.
+template <typename Call>
+auto RetryInterrupted(Call call) {
+    auto result = call();
+    while (result == -1 && errno == EINTR) result = call();
+    return result;
+}
+
+// Moves exactly `size` bytes between `buffer` and the file at offset 0 through `transfer`
+// (pread or pwrite), in as many calls as the system needs. False on an error, and when the
+// file ends before `size` bytes were read.
+template <typename Byte, typename Transfer>
+bool TransferWhole(int fd, Byte* buffer, uint32_t size, Transfer transfer) {
+    uint32_t done = 0;
+    while (done < size) {
+        const ssize_t count = RetryInterrupted(
+            [&] { return transfer(fd, buffer + done, size - done, static_cast<off_t>(done)); });
+        if (count <= 0)
+            return false;
+        done += static_cast<uint32_t>(count);
+    }
+    return true;
+}
+
 // What a FileHandle points to. One heap block: the record, then the path text.
 struct OpenFile {
     int fd;
@@ -67,11 +92,8 @@ bool ToPosixPath(const char16_t* nativePath, char* out, size_t capacity) {
 }
 
 int OpenRetrying(const char* path, int flags, mode_t mode) {
-    int fd;
-    do {
-        fd = open(path, flags | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, mode);
-    } while (fd < 0 && errno == EINTR);
-    return fd;
+    return RetryInterrupted(
+        [&] { return open(path, flags | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, mode); });
 }
 
 // Removes `path` if it still names the file `fd` is open on; false when it is left.
@@ -207,42 +229,18 @@ bool QueryFileSize(FileHandle file, uint64_t* endOfFile) {
 bool ReadWhole(FileHandle file, uint8_t* buffer, uint32_t size) {
     if (ZOK_INJECTED_FAULT(kReadWhole) || file == 0)
         return false;
-    const int fd = FileOf(file)->fd;
-    uint32_t done = 0;
-    while (done < size) {
-        const ssize_t count = pread(fd, buffer + done, size - done, done);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0)
-            return false;  // an error, or the file ended before `size` bytes
-        done += static_cast<uint32_t>(count);
-    }
-    return true;
+    return TransferWhole(FileOf(file)->fd, buffer, size, pread);
 }
 
 bool WriteFromStart(FileHandle file, const uint8_t* data, uint32_t size) {
     if (ZOK_INJECTED_FAULT(kWriteFromStart) || file == 0)
         return false;
-    const int fd = FileOf(file)->fd;
-    uint32_t done = 0;
-    while (done < size) {
-        const ssize_t count = pwrite(fd, data + done, size - done, done);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0)
-            return false;
-        done += static_cast<uint32_t>(count);
-    }
-    return true;
+    return TransferWhole(FileOf(file)->fd, data, size, pwrite);
 }
 
 namespace {
 bool Truncate(int fd, off_t length) {
-    int result;
-    do {
-        result = ftruncate(fd, length);
-    } while (result != 0 && errno == EINTR);
-    return result == 0;
+    return RetryInterrupted([&] { return ftruncate(fd, length); }) == 0;
 }
 }  // namespace
 
@@ -257,11 +255,8 @@ bool SetFileLength(FileHandle file, uint32_t length) {
     // then fails here, before the caller overwrites a byte of the file. ftruncate alone would
     // leave a hole that the write could not fill.
     if (status.st_size < static_cast<off_t>(length)) {
-        int result;
-        do {
-            result = fallocate(fd, 0, status.st_size, static_cast<off_t>(length) - status.st_size);
-        } while (result != 0 && errno == EINTR);
-        if (result == 0)
+        const off_t growth = static_cast<off_t>(length) - status.st_size;
+        if (RetryInterrupted([&] { return fallocate(fd, 0, status.st_size, growth); }) == 0)
             return true;
         if (errno != EOPNOTSUPP && errno != ENOSYS) {
             Truncate(fd, status.st_size);  // drop whatever part of the growth was reserved
@@ -275,11 +270,8 @@ bool SetFileLength(FileHandle file, uint32_t length) {
 bool FlushFile(FileHandle file) {
     if (ZOK_INJECTED_FAULT(kFlushFile) || file == 0)
         return false;
-    int result;
-    do {
-        result = fdatasync(FileOf(file)->fd);
-    } while (result != 0 && errno == EINTR);
-    return result == 0;
+    const int fd = FileOf(file)->fd;
+    return RetryInterrupted([&] { return fdatasync(fd); }) == 0;
 }
 
 bool MarkForDeletion(FileHandle file) {
