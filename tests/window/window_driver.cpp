@@ -220,11 +220,16 @@ std::wstring TestFolder() {
     static unsigned counter = 0;
     wchar_t temp[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, temp);
-    std::wstring folder = std::wstring(temp) + L"zok-window-" +
-                          std::to_wstring(GetCurrentProcessId()) + L"-" +
-                          std::to_wstring(++counter);
-    CreateDirectoryW(folder.c_str(), nullptr);
-    return folder;
+    // Process ids repeat from one Wine server to the next: a folder left by an earlier session
+    // is passed over, never reused with its files.
+    for (;;) {
+        std::wstring folder = std::wstring(temp) + L"zok-window-" +
+                              std::to_wstring(GetCurrentProcessId()) + L"-" +
+                              std::to_wstring(++counter);
+        if (CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() != ERROR_ALREADY_EXISTS) {
+            return folder;
+        }
+    }
 }
 
 bool WriteWholeFile(const std::wstring& path, const std::string& bytes) {
