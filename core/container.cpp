@@ -177,8 +177,8 @@ ContainerHeader ReadHeader(const uint8_t* container) {
     return header;
 }
 
-void EncryptWordsShifted(uint8_t* data, uint32_t shift, uint32_t originalSize, uint32_t key,
-                         uint32_t salt, uint32_t room, std::atomic<uint32_t>& counter) {
+void EncryptWords(uint8_t* data, uint32_t shift, uint32_t originalSize, uint32_t key, uint32_t salt,
+                  uint32_t room, std::atomic<uint32_t>& counter) {
     const uint64_t bodySize = BodySizeFor(originalSize);
     const size_t words = static_cast<size_t>(bodySize / 4);
     const uint32_t afterLast = WordAfterLast(data, bodySize, room);
@@ -196,11 +196,6 @@ void EncryptWordsShifted(uint8_t* data, uint32_t shift, uint32_t originalSize, u
     r += salt;
     StoreLe32(data - shift + 4 * (words - 1), LoadLe32(last) + r + afterLast);
     counter.store(base + 4 * static_cast<uint32_t>(words), std::memory_order_relaxed);
-}
-
-void EncryptWords(uint8_t* data, uint32_t originalSize, uint32_t key, uint32_t salt, uint32_t room,
-                  std::atomic<uint32_t>& counter) {
-    EncryptWordsShifted(data, 0, originalSize, key, salt, room, counter);
 }
 
 void DecryptWords(uint8_t* body, uint32_t originalSize, uint32_t key, uint32_t salt, uint32_t room,

@@ -25,18 +25,14 @@ void WriteHeader(uint8_t* reserve, uint32_t salt, uint32_t originalSize, uint32_
 // Reads the 12 bytes at `container` (a zero-filled buffer of at least 12 bytes).
 ContainerHeader ReadHeader(const uint8_t* container);
 
-// Encrypts in place the BodySizeFor(originalSize) bytes at `data`, which hold the plain bytes
-// followed by zeros. `room` is the number of bytes from `data` to the end of the buffer; the
-// word after the last is read only when room reaches past it. Adds 4 to `counter` per word.
-void EncryptWords(uint8_t* data, uint32_t originalSize, uint32_t key, uint32_t salt, uint32_t room,
-                  std::atomic<uint32_t>& counter);
-
-// As EncryptWords, but writes the body `shift` bytes lower: the plain bytes are read at `data`
-// and the container's body ends up at `data - shift`, so a file read to an aligned spot can be
-// encrypted into the header's place. `room` still counts from `data`. Nothing from
-// `data - shift + BodySizeFor(originalSize)` on is written: the last `shift` bytes stay plain.
-void EncryptWordsShifted(uint8_t* data, uint32_t shift, uint32_t originalSize, uint32_t key,
-                         uint32_t salt, uint32_t room, std::atomic<uint32_t>& counter);
+// Encrypts the BodySizeFor(originalSize) bytes at `data`, which hold the plain bytes followed by
+// zeros, and writes the body `shift` bytes lower, at `data - shift` (0 encrypts in place). A run
+// reads the file to an aligned spot behind the header's place and lets the body land right after
+// the header. `room` is the number of bytes from `data` to the end of the buffer; the word after
+// the last is read only when room reaches past it. Nothing from `data - shift + BodySizeFor(...)`
+// on is written: the last `shift` bytes stay plain. Adds 4 to `counter` per word.
+void EncryptWords(uint8_t* data, uint32_t shift, uint32_t originalSize, uint32_t key, uint32_t salt,
+                  uint32_t room, std::atomic<uint32_t>& counter);
 
 // Decrypts in place the first BodySizeFor(originalSize) bytes at `body`; the caller has checked
 // the password and that they fit in `room`. Subtracts 4 from `counter` per word.

@@ -4,6 +4,7 @@
 #include "core/container.h"
 #include "core/digests.h"
 #include "fileops/app_state.h"
+#include "fileops/encrypt_layout.h"
 #include "fileops/file_access.h"
 #include "fileops/run_limits.h"
 #include "fileops/runs.h"
@@ -78,12 +79,12 @@ void PrepareCipherRun(uint32_t command) {
         return;
     }
 
-    g_app.allocationSize = encrypt ? g_app.fileSize + kContainerHeaderSize : g_app.fileSize;
+    g_app.allocationSize = encrypt ? g_app.fileSize + kPlainReadOffset : g_app.fileSize;
     if (!AllocateBuffer(&g_app.allocationSize, &g_app.bufferBase)) {
         FailPreparation(MessageId::kNoMemory);
         return;
     }
-    g_app.dataBuffer = encrypt ? g_app.bufferBase + kContainerHeaderSize : g_app.bufferBase;
+    g_app.dataBuffer = encrypt ? g_app.bufferBase + kPlainReadOffset : g_app.bufferBase;
 
     SetActionButtonsEnabled(false);
     if (StartThread(OperationWorker, command) == 0) {

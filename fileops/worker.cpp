@@ -3,6 +3,7 @@
 // releases both on every way out.
 #include "core/container.h"
 #include "fileops/app_state.h"
+#include "fileops/encrypt_layout.h"
 #include "fileops/file_access.h"
 #include "fileops/output_name.h"
 #include "fileops/run_end.h"
@@ -79,8 +80,9 @@ void EmptyProgressBar() {
     StartProgressReporter();
     uint32_t salt = ReadTimeStampCounter();
     WriteHeader(g_app.bufferBase, salt, plainSize, g_app.checkValue);
-    EncryptWords(g_app.dataBuffer, plainSize, g_app.keyValue, salt,
-                 g_app.allocationSize - kContainerHeaderSize, g_app.progressCounter);
+    // The body lands right after the header, kBodyShift bytes below the plain bytes.
+    EncryptWords(g_app.dataBuffer, kBodyShift, plainSize, g_app.keyValue, salt,
+                 g_app.allocationSize - kPlainReadOffset, g_app.progressCounter);
     StopProgressReporter();
     SetProgressPosition(bodySize);
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/digests.h"
+#include "fileops/encrypt_layout.h"
 #include "tests/core/password_area.h"
 #include "tests/core/reference_cipher.h"
 
@@ -32,18 +33,18 @@ Bytes FromHexBytes(std::string_view hex) {
     return Bytes(bytes.begin(), bytes.end());
 }
 
-// Encrypts as a run does: a zero-filled buffer of size + 12 rounded up to a page, the plain
-// bytes 12 bytes in, the header in front. Returns the container.
+// Encrypts as a run does: a zero-filled buffer of size + 16 rounded up to a page, the plain
+// bytes 16 bytes in, the body written right after the header. Returns the container.
 Bytes EncryptFile(const Bytes& plain, std::u16string_view password, uint32_t salt,
                   uint32_t* counterEnd = nullptr) {
     const Digests digests = DigestsOf(password);
     const auto size = static_cast<uint32_t>(plain.size());
-    Bytes buffer(RoundUpToPage(plain.size() + kContainerHeaderSize));
-    std::copy(plain.begin(), plain.end(), buffer.begin() + kContainerHeaderSize);
+    Bytes buffer(RoundUpToPage(plain.size() + kPlainReadOffset));
+    std::copy(plain.begin(), plain.end(), buffer.begin() + kPlainReadOffset);
     WriteHeader(buffer.data(), salt, size, digests.check);
     std::atomic<uint32_t> counter{0};
-    EncryptWords(buffer.data() + kContainerHeaderSize, size, digests.key, salt,
-                 static_cast<uint32_t>(buffer.size() - kContainerHeaderSize), counter);
+    EncryptWords(buffer.data() + kPlainReadOffset, kBodyShift, size, digests.key, salt,
+                 static_cast<uint32_t>(buffer.size() - kPlainReadOffset), counter);
     if (counterEnd != nullptr)
         *counterEnd = counter.load();
     buffer.resize(kContainerHeaderSize + BodySizeFor(size));
@@ -159,7 +160,7 @@ TEST(Container, RoomEndingAfterLastWord) {
     std::copy(data.begin(), data.end(), buffer.begin() + 12);
     Bytes expected(buffer.begin() + 12, buffer.begin() + 4096);
     std::atomic<uint32_t> counter{0};
-    EncryptWords(buffer.data() + 12, 4084, digests.key, salt, 4084, counter);
+    EncryptWords(buffer.data() + 12, 0, 4084, digests.key, salt, 4084, counter);
     uint32_t refCounter = 0;
     RefEncrypt(expected.data(), 4084, digests.key, salt, 4084, refCounter);
     EXPECT_TRUE(std::equal(expected.begin(), expected.end(), buffer.begin() + 12));
@@ -183,7 +184,7 @@ TEST(Container, WordAfterLastIsReadWhenRoomReachesPastIt) {
     RefStore(data + 4, 0x00000005);
     RefStore(data + 8, after);
     std::atomic<uint32_t> counter{0};
-    EncryptWords(data, 5, key, salt, sizeof data, counter);
+    EncryptWords(data, 0, 5, key, salt, sizeof data, counter);
     EXPECT_EQ(RefLoad(data + 4), 0x00000005u + key + 2 * salt + after);
     EXPECT_EQ(RefLoad(data + 8), after);
 
@@ -248,7 +249,7 @@ TEST(Container, CounterFinalValues) {
     // The counter is the caller's: counts continue from its value and wrap like any u32.
     Bytes buffer(300004);
     std::atomic<uint32_t> counter{0xFFFFFFF0};
-    EncryptWords(buffer.data(), 300000, 1, 2, 300004, counter);
+    EncryptWords(buffer.data(), 0, 300000, 1, 2, 300004, counter);
     EXPECT_EQ(counter.load(), 0xFFFFFFF0u + 300000u);
     DecryptWords(buffer.data(), 300000, 1, 2, 300004, counter);
     EXPECT_EQ(counter.load(), 0xFFFFFFF0u);

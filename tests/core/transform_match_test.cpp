@@ -1,12 +1,15 @@
 // The fast transforms against the step-by-step reference, over every small size, every room
-// that ends at, inside or beyond the word after the last, every alignment, and big buffers that
-// span several progress blocks.
+// that ends at, inside or beyond the word after the last, every alignment, in place and in a
+// run's layout (read to an aligned spot, written 4 bytes lower), and big buffers that span
+// several progress blocks.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
 #include "core/container.h"
+#include "fileops/encrypt_layout.h"
 #include "tests/core/reference_cipher.h"
 
 namespace {
@@ -16,9 +19,11 @@ using Bytes = std::vector<uint8_t>;
 enum class Direction { kEncrypt, kDecrypt };
 
 // Runs both implementations on the same random buffer (`offset` bytes in, `room` bytes of it
-// from there on, followed by a guard area) and compares every byte and the counter.
+// from there on, followed by a guard area) and compares every byte and the counter. Encryption
+// writes the body `shift` bytes lower; the reference encrypts a copy in place, and its body is
+// expected there.
 void ExpectSameAsReference(Direction direction, std::mt19937& random, uint32_t size, uint32_t room,
-                           size_t offset) {
+                           size_t offset, uint32_t shift = 0) {
     Bytes buffer(offset + room + 16);
     for (uint8_t& b : buffer) b = static_cast<uint8_t>(random());
     const uint32_t key = static_cast<uint32_t>(random());
@@ -29,13 +34,16 @@ void ExpectSameAsReference(Direction direction, std::mt19937& random, uint32_t s
     uint32_t refCounter = start;
     std::atomic<uint32_t> counter{start};
     if (direction == Direction::kEncrypt) {
-        RefEncrypt(expected.data() + offset, size, key, salt, room, refCounter);
-        EncryptWords(buffer.data() + offset, size, key, salt, room, counter);
+        Bytes data(buffer.begin() + offset, buffer.end());
+        RefEncrypt(data.data(), size, key, salt, room, refCounter);
+        std::copy_n(data.begin(), BodySizeFor(size), expected.begin() + offset - shift);
+        EncryptWords(buffer.data() + offset, shift, size, key, salt, room, counter);
     } else {
         RefDecrypt(expected.data() + offset, size, key, salt, room, refCounter);
         DecryptWords(buffer.data() + offset, size, key, salt, room, counter);
     }
-    ASSERT_EQ(buffer, expected) << "size " << size << " room " << room << " offset " << offset;
+    ASSERT_EQ(buffer, expected) << "size " << size << " room " << room << " offset " << offset
+                                << " shift " << shift;
     ASSERT_EQ(counter.load(), refCounter);
 }
 
@@ -53,6 +61,21 @@ TEST(TransformMatch, SmallSizesAllRoomsAllAlignments) {
     }
 }
 
+// A run's encryption: the plain bytes read to an aligned spot, the body written right after
+// the header. Every size, room and alignment, as in place above.
+TEST(TransformMatch, RunLayoutAllSizesAllRoomsAllAlignments) {
+    std::mt19937 random(45);
+    for (uint32_t size = 0; size <= 300; ++size) {
+        const auto body = static_cast<uint32_t>(BodySizeFor(size));
+        for (uint32_t extra : {0u, 1u, 2u, 3u, 4u, 9u}) {
+            for (size_t offset = kPlainReadOffset; offset < kPlainReadOffset + 16; ++offset) {
+                ExpectSameAsReference(Direction::kEncrypt, random, size, body + extra, offset,
+                                      kBodyShift);
+            }
+        }
+    }
+}
+
 TEST(TransformMatch, BigBuffers) {
     std::mt19937 random(43);
     const uint32_t block = 65536;
@@ -62,6 +85,12 @@ TEST(TransformMatch, BigBuffers) {
             for (uint32_t extra : {0u, 4u}) {
                 for (size_t offset : {0u, 4u, 12u, 7u}) {
                     ExpectSameAsReference(direction, random, size, body + extra, offset);
+                }
+                if (direction == Direction::kEncrypt) {
+                    for (size_t offset : {16u, 17u, 28u}) {
+                        ExpectSameAsReference(direction, random, size, body + extra, offset,
+                                              kBodyShift);
+                    }
                 }
             }
         }
@@ -88,8 +117,7 @@ TEST(TransformMatch, ShiftedEncryption) {
                 std::copy(cipher.begin(), cipher.begin() + body, expected.begin() + offset - shift);
 
                 std::atomic<uint32_t> counter{5};
-                EncryptWordsShifted(buffer.data() + offset, shift, size, key, salt, body + extra,
-                                    counter);
+                EncryptWords(buffer.data() + offset, shift, size, key, salt, body + extra, counter);
                 ASSERT_EQ(buffer, expected) << size << " " << shift << " " << extra;
                 ASSERT_EQ(counter.load(), refCounter);
             }

@@ -104,7 +104,7 @@ std::string MakeContainer(const std::string& plain, const std::u16string& passwo
     std::memcpy(buffer.data() + kContainerHeaderSize, plain.data(), plain.size());
     WriteHeader(buffer.data(), salt, size, check);
     std::atomic<uint32_t> counter{0};
-    EncryptWords(buffer.data() + kContainerHeaderSize, size, key, salt,
+    EncryptWords(buffer.data() + kContainerHeaderSize, 0, size, key, salt,
                  static_cast<uint32_t>(buffer.size() - kContainerHeaderSize), counter);
     return std::string(reinterpret_cast<const char*>(buffer.data()), length);
 }

@@ -3,11 +3,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "core/container.h"
+#include "core/digests.h"
 #include "fileops/app_state.h"
 #include "fileops/runs.h"
+#include "tests/core/password_area.h"
+#include "tests/core/reference_cipher.h"
 #include "tests/runs/run_harness.h"
 #include "ui/control_access.h"
 #include "ui/control_ids.h"
@@ -36,8 +40,31 @@ void ExpectError(RunHarness& run, MessageId message) {
     EXPECT_EQ(box.style, kBoxError);
 }
 
+// The container holds the header and the body that the step-by-step transform gives for the
+// salt it stores.
+void ExpectReferenceContainer(const std::string& sealed, const std::string& plain,
+                              std::u16string_view password) {
+    const AreaBytes area = AreaFor(password);
+    const auto size = static_cast<uint32_t>(plain.size());
+    const auto bodySize = static_cast<uint32_t>(BodySizeFor(size));
+    std::vector<uint8_t> expected(kContainerHeaderSize + bodySize, 0);
+    const uint32_t salt = RefLoad(reinterpret_cast<const uint8_t*>(sealed.data()));
+    RefStore(expected.data(), salt);
+    RefStore(expected.data() + 4, size ^ salt);
+    RefStore(expected.data() + 8, PasswordCheckDigest(area.data()));
+    std::copy(plain.begin(), plain.end(), expected.begin() + kContainerHeaderSize);
+    uint32_t counter = 0;
+    RefEncrypt(expected.data() + kContainerHeaderSize, size, PasswordKeyDigest(area.data()), salt,
+               bodySize, counter);
+    EXPECT_TRUE(sealed.size() == expected.size() &&
+                std::equal(expected.begin(), expected.end(), sealed.begin(),
+                           [](uint8_t a, char b) { return a == static_cast<uint8_t>(b); }));
+}
+
 TEST(CipherRun, RoundTripsInPlaceAndSeparately) {
-    for (size_t size : {0, 1, 5, 4084, 4096, 65537, 3 << 20}) {
+    // 4077 to 4080 bytes fill the encryption buffer up to its last word; 4084 fills the
+    // decryption buffer.
+    for (size_t size : {0, 1, 5, 4077, 4080, 4081, 4084, 4096, 65537, 3 << 20}) {
         for (bool inPlace : {true, false}) {
             SCOPED_TRACE(testing::Message() << size << " bytes, in place " << inPlace);
             RunHarness run;
@@ -51,6 +78,7 @@ TEST(CipherRun, RoundTripsInPlaceAndSeparately) {
             fs::path container = inPlace ? source : run.Dir() / "data_ZOK.bin";
             std::string sealed = RunHarness::Read(container);
             ASSERT_EQ(sealed.size(), kContainerHeaderSize + BodySizeFor(size));
+            ExpectReferenceContainer(sealed, plain, u"correct horse 密码");
             EXPECT_EQ(HeadlessProgressPosition(), BodySizeFor(size)) << "bar full after encryption";
             EXPECT_EQ(HeadlessProgressHigh(), BodySizeFor(size));
             if (!inPlace) {
