@@ -11,6 +11,7 @@
 #include <string>
 
 #include "core/container.h"
+#include "fileops/encrypt_layout.h"
 
 namespace {
 
@@ -51,14 +52,15 @@ void BM_EncryptInPlace(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kSize));
 }
 
-// A run's layout: the file read to an aligned spot (16 bytes in) and encrypted 4 bytes lower,
-// right after the header at the buffer's start.
+// A run's layout: the file read to an aligned spot and encrypted right after the header at the
+// buffer's start.
 void BM_EncryptRunLayout(benchmark::State& state) {
-    uint8_t* data = Buffer(0) + 16;
+    uint8_t* data = Buffer(0) + kPlainReadOffset;
     std::atomic<uint32_t> counter{0};
     for (auto _ : state) {
         counter.store(0, std::memory_order_relaxed);
-        EncryptWords(data, 4, kSize, 0x24f6c657, 0x9E3779B9, kSize + kSlack - 16, counter);
+        EncryptWords(data, kBodyShift, kSize, 0x24f6c657, 0x9E3779B9,
+                     kSize + kSlack - kPlainReadOffset, counter);
         benchmark::ClobberMemory();
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kSize));

@@ -2,7 +2,7 @@
 // product's own file access, buffer and transform, without dialog, worker or reporter), with the
 // plain file read to a chosen offset in the run buffer. The body is written (offset - 12) bytes
 // lower, so the container always starts at the buffer's start. Offset 12 is the layout that
-// encryption used before it read to an aligned spot; 16 is the run's layout now.
+// encryption used before it read to an aligned spot; a run now reads to kPlainReadOffset (64).
 //
 //   zok_read_offset encrypt FILE OFFSET   encrypts FILE in place under the password "bench"
 //   zok_read_offset read FILE OFFSET      only reads FILE into a fresh run buffer at OFFSET

@@ -80,7 +80,7 @@ void EmptyProgressBar() {
     StartProgressReporter();
     uint32_t salt = ReadTimeStampCounter();
     WriteHeader(g_app.bufferBase, salt, plainSize, g_app.checkValue);
-    // The body lands right after the header, kBodyShift bytes below the plain bytes.
+    // The body lands right after the header, below the plain bytes (fileops/encrypt_layout.h).
     EncryptWords(g_app.dataBuffer, kBodyShift, plainSize, g_app.keyValue, salt,
                  g_app.allocationSize - kPlainReadOffset, g_app.progressCounter);
     StopProgressReporter();

@@ -33,8 +33,9 @@ Bytes FromHexBytes(std::string_view hex) {
     return Bytes(bytes.begin(), bytes.end());
 }
 
-// Encrypts as a run does: a zero-filled buffer of size + 16 rounded up to a page, the plain
-// bytes 16 bytes in, the body written right after the header. Returns the container.
+// Encrypts as a run does: a zero-filled buffer of size + kPlainReadOffset rounded up to a page,
+// the plain bytes at kPlainReadOffset, the body written right after the header. Returns the
+// container.
 Bytes EncryptFile(const Bytes& plain, std::u16string_view password, uint32_t salt,
                   uint32_t* counterEnd = nullptr) {
     const Digests digests = DigestsOf(password);

@@ -9,6 +9,7 @@
 #include "core/container.h"
 #include "core/digests.h"
 #include "fileops/app_state.h"
+#include "fileops/encrypt_layout.h"
 #include "fileops/runs.h"
 #include "tests/core/password_area.h"
 #include "tests/core/reference_cipher.h"
@@ -62,9 +63,11 @@ void ExpectReferenceContainer(const std::string& sealed, const std::string& plai
 }
 
 TEST(CipherRun, RoundTripsInPlaceAndSeparately) {
-    // 4077 to 4080 bytes fill the encryption buffer up to its last word; 4084 fills the
+    // Up to `fill` bytes fill the encryption buffer to its last word; 4084 fills the
     // decryption buffer.
-    for (size_t size : {0, 1, 5, 4077, 4080, 4081, 4084, 4096, 65537, 3 << 20}) {
+    constexpr size_t fill = 4096 - kPlainReadOffset;
+    for (size_t size : {size_t{0}, size_t{1}, size_t{5}, fill - 3, fill, fill + 1, size_t{4084},
+                        size_t{4096}, size_t{65537}, size_t{3} << 20}) {
         for (bool inPlace : {true, false}) {
             SCOPED_TRACE(testing::Message() << size << " bytes, in place " << inPlace);
             RunHarness run;
