@@ -107,7 +107,10 @@ for mib in $sizes; do
     declare -A times=()
     add() { times[$1]+="$2 "; }
     for (( round = 0; round < runs; ++round )); do
+        # Outputs go at once: each command then follows a free of about the file's size, so
+        # none of them gets recycled memory that the one before could not have.
         add 0 "$(micros cp "$src" "$copy")"
+        rm -f "$copy"
         add 1 "$(micros zok_run encrypt)"
         add 2 "$(micros zok_run decrypt)"
         add 3 "$(micros "$offsets" encrypt "$src" 12)"
@@ -118,13 +121,13 @@ for mib in $sizes; do
         add 6 "$(micros "$offsets" read "$src" 16)"
         add 7 "$(micros "$offsets" read "$src" 64)"
         add 8 "$(micros openssl enc -aes-128-ctr -K $key -iv $iv -in "$src" -out "$cipher")"
+        rm -f "$cipher"
         if (( with_wine )); then
             add 9 "$(micros wine_zok_run encrypt)"
             add 10 "$(micros wine_zok_run decrypt)"
         fi
         # Every round must give the original back.
         cmp -s "$src" "$ref" || { echo "the file did not come back" >&2; exit 1; }
-        rm -f "$copy" "$cipher"
     done
     # shellcheck disable=SC2086
     cp_best=$(best ${times[0]})
