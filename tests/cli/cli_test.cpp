@@ -65,7 +65,10 @@ TEST_F(CliTest, InPlaceRoundTripRestoresEveryByteAndLogsEachPhase) {
             "正在读取输入密码……\n正在读取文件……\n正在加密……\n正在保存文件……\n" + kDone + "\n");
         const std::string container = ReadBytes(At("data.bin"));
         EXPECT_EQ(container.size(), ContainerSize(size));
-        EXPECT_NE(container.substr(12, size), original);
+        // A one-byte body equals the plain byte for one salt in 256: compare only longer ones.
+        if (size >= 4) {
+            EXPECT_NE(container.substr(12, size), original);
+        }
 
         ZokResult decrypted = Zok({"decrypt", "--password-stdin", "--in-place", Full("data.bin")});
         ASSERT_EQ(decrypted.exitCode, 0) << decrypted.err;
