@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         std::u16string arg;
         if (!Utf8ToUtf16(argv[i], &arg))
-            ExitNow(UsageError(u"an argument is not valid UTF-8"));
+            ExitNow(UsageError(CliText::kArgumentNotUtf8));
         args.push_back(std::move(arg));
     }
     ExitNow(RunCommandLine(args));

@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "cli/front_end.h"
+#include "cli/language.h"
 #include "cli/platform.h"
+#include "cli/texts.h"
 #include "fileops/app_state.h"
 #include "fileops/runs.h"
 #include "ui/control_access.h"
@@ -28,7 +30,6 @@
 namespace {
 
 constexpr std::u16string_view kProgram = ZOK_PROGRAM_NAME;
-constexpr std::u16string_view kQuestionSuffix = u" [y/N] ";
 constexpr uint32_t kBarCells = 40;
 constexpr uint32_t kWaitSliceMs = 1000;
 
@@ -63,32 +64,19 @@ struct FrontEnd {
 
 FrontEnd g_cli;
 
-const char16_t kHelp[] =
-    u"Usage: zok encrypt [--in-place] [--yes] [--password-stdin] FILE...\n"
-    u"       zok decrypt [--in-place] [--yes] [--password-stdin] FILE...\n"
-    u"       zok shred FILE...\n"
-    u"       zok --help | --version\n"
-    u"\n"
-    u"Encrypts, decrypts or shreds each FILE in turn, exactly as the ZOK window does.\n"
-    u"\n"
-    u"  encrypt   write an encrypted container of FILE\n"
-    u"  decrypt   restore the original from a container\n"
-    u"  shred     overwrite FILE with a pattern, cut it to zero length and delete it\n"
-    u"\n"
-    u"  --in-place        write over FILE itself (\"overwrite source file\"); otherwise the\n"
-    u"                    output goes beside it: name.ext -> name_ZOK.ext, name -> name_Adv\n"
-    u"  --yes             overwrite an existing output file without asking\n"
-    u"  --password-stdin  read the password as one UTF-8 line from standard input\n"
-    u"  --                end of options: every later argument is a FILE\n"
-    u"\n"
-    u"The password is asked once, twice without echo, on the terminal, and used for every\n"
-    u"FILE; at most 129 UTF-16 units of it count. An existing output file is overwritten only\n"
-    u"after a yes on the terminal, or with --yes; without a terminal the answer is no.\n"
-    u"Status lines and error messages go to standard error, with a progress bar when it is a\n"
-    u"terminal. Paths are limited to 259 UTF-16 units.\n"
-    u"\n"
-    u"Exit status: 0 when every run completed, 1 when a run failed or an overwrite was\n"
-    u"declined, 2 for a usage error.\n";
+// Everything printed is in one language, chosen at the first word.
+Language Speaking() {
+    static const Language language = UserLanguage();
+    return language;
+}
+
+std::u16string_view Say(MessageId message) {
+    return TextIn(Speaking(), message);
+}
+
+std::u16string_view Say(CliText text) {
+    return TextIn(Speaking(), text);
+}
 
 std::u16string Utf16Of(std::u16string_view text) {
     return std::u16string(text);
@@ -146,7 +134,7 @@ void PrintFileMessage(std::u16string_view message) {
 void OnNote(MessageId note, void*) {
     std::lock_guard<std::mutex> hold(g_cli.outputLock);
     EraseBarLocked();
-    std::u16string out(TextOf(note));
+    std::u16string out(Say(note));
     out += u'\n';
     WriteStderr(out);
     // The bar belongs to the transform: from its note to the next line.
@@ -168,10 +156,10 @@ void OnProgress(uint32_t position, uint32_t high, void*) {
 }
 
 int AnswerOverwrite() {
-    std::u16string question =
-        Utf16Of(TextOf(MessageId::kOverwriteQuestion)) + Utf16Of(kQuestionSuffix);
+    const std::u16string question =
+        Utf16Of(Say(MessageId::kOverwriteQuestion)) + Utf16Of(Say(CliText::kQuestionKeys));
     if (g_cli.options.yes) {
-        PrintLine(question + u"y");
+        PrintLine(question + Utf16Of(Say(CliText::kAnsweredYes)));
         return kAnswerYes;
     }
     if (g_cli.askOnTerminal) {
@@ -182,9 +170,9 @@ int AnswerOverwrite() {
         if (AskOnTerminal(question))
             return kAnswerYes;
     } else {
-        PrintLine(question + u"n");
+        PrintLine(question + Utf16Of(Say(CliText::kAnsweredNo)));
     }
-    PrintFileMessage(u"not overwritten (--yes overwrites without asking)");
+    PrintFileMessage(Say(CliText::kNotOverwritten));
     return kAnswerNo;
 }
 
@@ -192,14 +180,14 @@ int OnBox(MessageId message, uint32_t style, void*) {
     if (style == kBoxYesNo)
         return AnswerOverwrite();
     if (style == kBoxError) {
-        PrintFileMessage(TextOf(message));
+        PrintFileMessage(Say(message));
         std::lock_guard<std::mutex> hold(g_cli.outputLock);
         g_cli.failed = true;
         return kAnswerOk;
     }
     // The completion box repeats the log's last line: it is not printed again.
     if (message != MessageId::kDone)
-        PrintLine(TextOf(message));
+        PrintLine(Say(message));
     std::lock_guard<std::mutex> hold(g_cli.outputLock);
     if (message == MessageId::kDone)
         g_cli.completed = true;
@@ -225,7 +213,7 @@ bool ParseCommand(std::u16string_view word, CommandKind* command) {
 
 ParseResult ParseArguments(const std::vector<std::u16string>& args, Options* options) {
     if (args.empty()) {
-        UsageError(u"no command given");
+        UsageError(CliText::kNoCommand);
         return kParseFailed;
     }
     if (args[0] == u"--help" || args[0] == u"-h")
@@ -233,7 +221,7 @@ ParseResult ParseArguments(const std::vector<std::u16string>& args, Options* opt
     if (args[0] == u"--version")
         return kVersionShown;
     if (!ParseCommand(args[0], &options->command)) {
-        UsageError(u"unknown command '" + args[0] + u"'");
+        UsageError(CliText::kUnknownCommand, args[0]);
         return kParseFailed;
     }
     const bool cipher = options->command != kShred;
@@ -242,7 +230,7 @@ ParseResult ParseArguments(const std::vector<std::u16string>& args, Options* opt
         const std::u16string& arg = args[i];
         if (optionsEnded || arg.empty() || arg[0] != u'-') {
             if (arg.empty()) {
-                UsageError(u"empty file name");
+                UsageError(CliText::kEmptyFileName);
                 return kParseFailed;
             }
             options->files.push_back(arg);
@@ -257,12 +245,12 @@ ParseResult ParseArguments(const std::vector<std::u16string>& args, Options* opt
         } else if (cipher && arg == u"--password-stdin") {
             options->passwordStdin = true;
         } else {
-            UsageError(u"unknown option '" + arg + u"'");
+            UsageError(CliText::kUnknownOption, arg);
             return kParseFailed;
         }
     }
     if (options->files.empty()) {
-        UsageError(u"no file given");
+        UsageError(CliText::kNoFileGiven);
         return kParseFailed;
     }
     return kParsed;
@@ -278,20 +266,20 @@ bool ObtainPassword(std::u16string* first, std::u16string* second) {
         *second = *first;
     } else {
         if (!StdinIsTerminal()) {
-            UsageError(u"no terminal to ask for the password (use --password-stdin)");
+            UsageError(CliText::kNoTerminal);
             return false;
         }
-        result = ReadSecretLine(u"加密密码:", first);
+        result = ReadSecretLine(Say(CliText::kPasswordPrompt), first);
         if (result == LineResult::kRead)
-            result = ReadSecretLine(u"确认密码:", second);
+            result = ReadSecretLine(Say(CliText::kConfirmPrompt), second);
     }
     if (result == LineResult::kBadText) {
-        UsageError(u"the password is not valid UTF-8");
+        UsageError(CliText::kPasswordNotUtf8);
         return false;
     }
     // A field holds text up to its first NUL: a password with one cannot be typed.
     if (first->find(u'\0') != std::u16string::npos || second->find(u'\0') != std::u16string::npos) {
-        UsageError(u"the password contains a NUL character");
+        UsageError(CliText::kPasswordHasNul);
         return false;
     }
     return true;
@@ -336,12 +324,12 @@ bool RunOneFile(const std::u16string& name) {
     BeginRun(name);
     std::u16string full;
     if (!MakeFullPath(name, &full)) {
-        PrintFileMessage(u"the current directory cannot be determined");
+        PrintFileMessage(Say(CliText::kNoCurrentDirectory));
         return false;
     }
     // The field would cut a longer path and name another file.
     if (full.size() >= kPathCapacity) {
-        PrintFileMessage(u"path longer than 259 UTF-16 units");
+        PrintFileMessage(Say(CliText::kPathTooLong));
         return false;
     }
     SetControlText(IDC_PATH, full.c_str());
@@ -351,10 +339,9 @@ bool RunOneFile(const std::u16string& name) {
 
 }  // namespace
 
-int UsageError(std::u16string_view problem) {
-    std::u16string text = Utf16Of(kProgram) + u": ";
-    text += problem;
-    text += u"\nTry '" + Utf16Of(kProgram) + u" --help'.\n";
+int UsageError(CliText problem, std::u16string_view named) {
+    std::u16string text = Utf16Of(kProgram) + u": " + Filled(Say(problem), named) + u"\n";
+    text += Filled(Say(CliText::kTryHelp), kProgram) + u"\n";
     WriteStderr(text);
     return kExitUsage;
 }
@@ -364,7 +351,7 @@ int RunCommandLine(const std::vector<std::u16string>& args) {
         case kParseFailed:
             return kExitUsage;
         case kHelpShown:
-            WriteStdout(kHelp);
+            WriteStdout(Say(CliText::kHelp));
             return kExitSuccess;
         case kVersionShown:
             WriteStdout(u"zok " ZOK_VERSION u"\n");

@@ -41,8 +41,40 @@ constexpr MessageText kChineseTexts[] = {
 };
 static_assert(InIdentifierOrder(kChineseTexts), "one text per identifier, in identifier order");
 
+// Plain ASCII, so an English terminal without CJK fonts shows every line.
+constexpr MessageText kEnglishTexts[] = {
+    {MessageId::kPasswordMismatch, u"The passwords do not match or are empty."},
+    {MessageId::kOpenFailed, u"Cannot open the file."},
+    {MessageId::kNoMemory, u"Not enough memory."},
+    {MessageId::kReadFailed, u"Cannot read the file."},
+    {MessageId::kWriteFailed, u"Cannot write the file."},
+    {MessageId::kWrongPassword, u"Wrong password."},
+    {MessageId::kDamaged, u"The file is damaged or is not an encrypted file."},
+    {MessageId::kTooLarge, u"The file is too large (2 GB at most)."},
+    {MessageId::kDeleteFailed, u"Cannot delete the file."},
+    {MessageId::kPathTooLong, u"The output file path is too long."},
+    {MessageId::kThreadFailed, u"Cannot start the worker thread."},
+    {MessageId::kOverwriteQuestion, u"The output file already exists. Overwrite it?"},
+    {MessageId::kDone, u"Done."},
+    {MessageId::kReadingPasswords, u"Reading the password..."},
+    {MessageId::kReadingFile, u"Reading the file..."},
+    {MessageId::kEncrypting, u"Encrypting..."},
+    {MessageId::kDecrypting, u"Decrypting..."},
+    {MessageId::kSaving, u"Saving the file..."},
+    {MessageId::kShredding, u"Shredding..."},
+};
+static_assert(InIdentifierOrder(kEnglishTexts), "one text per identifier, in identifier order");
+
+// Indexed by Language.
+constexpr const MessageText* kTables[] = {kChineseTexts, kEnglishTexts};
+static_assert(sizeof kTables / sizeof kTables[0] == kLanguageCount, "one table per language");
+
 }  // namespace
 
 const char16_t* TextOf(MessageId message) {
-    return kChineseTexts[static_cast<size_t>(message)].text;
+    return TextIn(Language::kChinese, message);
+}
+
+const char16_t* TextIn(Language language, MessageId message) {
+    return kTables[static_cast<size_t>(language)][static_cast<size_t>(message)].text;
 }

@@ -32,8 +32,18 @@ enum class MessageId : uint8_t {
 };
 constexpr size_t kMessageCount = static_cast<size_t>(MessageId::kShredding) + 1;
 
+// The languages the texts are written in. The window speaks Chinese only; the command line
+// speaks the user's language. Another language is one more entry here and one more table.
+enum class Language : uint8_t {
+    kChinese,
+    kEnglish,
+};
+constexpr size_t kLanguageCount = static_cast<size_t>(Language::kEnglish) + 1;
+
 // The caption of every box: "ZOK（Torvel File Encryptor - 青禾文件加密机）".
 extern const char16_t kBoxCaption[];
 
-// The text the window shows for the message.
+// The text the window shows for the message: its Chinese text.
 const char16_t* TextOf(MessageId message);
+// The message's text in `language`.
+const char16_t* TextIn(Language language, MessageId message);

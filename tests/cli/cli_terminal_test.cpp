@@ -23,17 +23,22 @@ constexpr auto kTimeOut = std::chrono::seconds(30);
 // One run of zok with the pseudo-terminal as its controlling terminal and all three streams.
 class TerminalSession {
   public:
-    TerminalSession(const std::vector<std::string>& args, const fs::path& directory) {
+    TerminalSession(const std::vector<std::string>& args, const fs::path& directory,
+                    const Settings& settings = kChinese) {
         std::vector<std::string> copies(args);
         std::string program = ZOK_CLI_PATH;
         std::vector<char*> argv = {program.data()};
         for (std::string& arg : copies) argv.push_back(arg.data());
         argv.push_back(nullptr);
+        std::vector<std::string> environment = EnvironmentWith(settings);
+        std::vector<char*> envp;
+        for (std::string& entry : environment) envp.push_back(entry.data());
+        envp.push_back(nullptr);
         child_ = forkpty(&master_, nullptr, nullptr, nullptr);
         if (child_ == 0) {
             if (chdir(directory.c_str()) != 0)
                 _exit(126);
-            execv(argv[0], argv.data());
+            execve(argv[0], argv.data(), envp.data());
             _exit(127);
         }
     }
@@ -149,21 +154,47 @@ TEST_F(CliTerminalTest, DifferingEntriesFailTheRun) {
     EXPECT_EQ(ReadBytes(folder_ / "doc.bin"), "unchanged");
 }
 
-TEST_F(CliTerminalTest, OverwriteIsAskedOnTheTerminal) {
-    WriteBytes(folder_ / "a.txt", "fresh");
+TEST_F(CliTerminalTest, OverwriteIsAskedOnTheTerminalInTheUsersLanguage) {
+    struct Case {
+        Settings settings;
+        const char* answer;
+        const char* prompt;
+        const char* confirm;
+        const char* question;
+        const char* declined;  // the note after a no
+    };
+    const Case chinese = {
+        kChinese, "", "加密密码:", "确认密码:", "与输出文件同名的文件已经存在，是否覆盖？ [y/N]",
+        "未覆盖"};
+    const Case english = {kEnglish,
+                          "",
+                          "Password: ",
+                          "Confirm password: ",
+                          "The output file already exists. Overwrite it? [y/N]",
+                          "not overwritten"};
+    std::vector<Case> cases;
     for (const char* answer : {"n\n", "\n", "y\n"}) {
-        SCOPED_TRACE(answer);
+        cases.push_back(chinese);
+        cases.back().answer = answer;
+    }
+    for (const char* answer : {"n\n", "y\n"}) {
+        cases.push_back(english);
+        cases.back().answer = answer;
+    }
+    WriteBytes(folder_ / "a.txt", "fresh");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.prompt) + c.answer);
         WriteBytes(folder_ / "a_ZOK.txt", "old");
-        TerminalSession session({"encrypt", "a.txt"}, folder_.Root());
-        ASSERT_TRUE(session.WaitFor("加密密码:")) << session.Seen();
+        TerminalSession session({"encrypt", "a.txt"}, folder_.Root(), c.settings);
+        ASSERT_TRUE(session.WaitFor(c.prompt)) << session.Seen();
         session.Type("pw\n");
-        ASSERT_TRUE(session.WaitFor("确认密码:")) << session.Seen();
+        ASSERT_TRUE(session.WaitFor(c.confirm)) << session.Seen();
         session.Type("pw\n");
-        ASSERT_TRUE(session.WaitFor("与输出文件同名的文件已经存在，是否覆盖？ [y/N]"))
-            << session.Seen();
-        session.Type(answer);
-        const bool yes = answer[0] == 'y';
+        ASSERT_TRUE(session.WaitFor(c.question)) << session.Seen();
+        session.Type(c.answer);
+        const bool yes = c.answer[0] == 'y';
         EXPECT_EQ(session.Finish(), yes ? 0 : 1) << session.Seen();
+        EXPECT_EQ(Contains(session.Seen(), c.declined), !yes) << session.Seen();
         EXPECT_EQ(ReadBytes(folder_ / "a_ZOK.txt").size(), yes ? 20u : 3u);
     }
 }

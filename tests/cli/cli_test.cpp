@@ -1,11 +1,20 @@
 // The real front end, driven as a script would drive it: no terminal, the password on standard
-// input. The same cases run natively against zok and under Wine against zok-cli.exe.
+// input. The same cases run natively against zok and under Wine against zok-cli.exe. Runs speak
+// Chinese unless a case names another language.
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+#include <cctype>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "cli/texts.h"
 #include "tests/cli/zok_process.h"
+#include "ui/messages.h"
 
 namespace fs = std::filesystem;
 
@@ -37,10 +46,51 @@ size_t Count(const std::string& text, const std::string& part) {
     return count;
 }
 
+// `text` without any of `names`.
+std::string Without(std::string text, const std::vector<std::string>& names) {
+    for (const std::string& name : names) {
+        for (size_t at = text.find(name); at != std::string::npos; at = text.find(name, at)) {
+            text.erase(at, name.size());
+        }
+    }
+    return text;
+}
+
+// English output: ASCII only, once the file names are taken out.
+bool IsEnglishOnly(const std::string& text, const std::vector<std::string>& names) {
+    for (char c : Without(text, names)) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+// Chinese output: no word of Latin letters but the program's own names, commands, options and
+// standards, once the file names are taken out.
+std::string EnglishWordsIn(const std::string& text, const std::vector<std::string>& names) {
+    static const std::set<std::string> kOwnWords = {
+        "zok",      "cli",   "exe",      "encrypt", "decrypt", "shred", "in",  "place", "yes",
+        "password", "stdin", "help",     "version", "name",    "ext",   "ZOK", "Adv",   "UTF",
+        "LC",       "ALL",   "MESSAGES", "LANG",    "zh",      "y",     "N",   "NUL"};
+    std::string found;
+    std::string word;
+    for (char c : Without(text, names) + " ") {
+        if (std::isalpha(static_cast<unsigned char>(c))) {
+            word += c;
+            continue;
+        }
+        if (!word.empty() && kOwnWords.count(word) == 0)
+            found += word + " ";
+        word.clear();
+    }
+    return found;
+}
+
 class CliTest : public ::testing::Test {
   protected:
-    ZokResult Zok(const std::vector<std::string>& args, const std::string& input = "pw\n") {
-        return RunZok(args, input, folder_.Root());
+    ZokResult Zok(const std::vector<std::string>& args, const std::string& input = "pw\n",
+                  const Settings& settings = kChinese) {
+        return RunZok(args, input, folder_.Root(), settings);
     }
     fs::path At(const std::string& name) const { return folder_ / name; }
     std::string Full(const std::string& name) const {
@@ -339,6 +389,109 @@ TEST_F(CliTest, HelpAndVersionAloneWriteToStandardOutput) {
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(Contains(help.out, "--password-stdin"));
     EXPECT_EQ(help.err, "");
+}
+
+// One run of each kind in each language: every line of it in that language alone.
+TEST_F(CliTest, EachLanguageSpeaksAloneFromHelpToTheLastLine) {
+    struct Speech {
+        Settings settings;
+        std::string notes;  // of a completed encryption
+        std::string wrongPassword;
+        std::string unknownOption;
+        std::string helpTitle;
+    };
+    const std::vector<Speech> languages = {
+        {kEnglish,
+         "Reading the password...\nReading the file...\nEncrypting...\nSaving the file...\nDone.\n",
+         "Wrong password.", "unknown option '--force'", "Usage: "},
+        {kChinese,
+         "正在读取输入密码……\n正在读取文件……\n正在加密……\n正在保存文件……\n" + kDone + "\n",
+         kWrongPassword, "未知选项“--force”", "用法："},
+    };
+    // Names as given: the file, and the option that the usage error quotes.
+    const std::string name = "名字 note.txt";
+    const std::vector<std::string> given = {name, "--force"};
+    for (const Speech& language : languages) {
+        SCOPED_TRACE(language.helpTitle);
+        const bool english = language.settings == kEnglish;
+        const auto speaksAlone = [&](const ZokResult& run) {
+            const std::string all = run.out + run.err;
+            if (english)
+                EXPECT_TRUE(IsEnglishOnly(all, given)) << all;
+            else
+                EXPECT_EQ(EnglishWordsIn(all, given), "") << all;
+        };
+        WriteBytes(At(name), "plain words");
+
+        ZokResult run =
+            Zok({"encrypt", "--in-place", "--password-stdin", name}, "right\n", language.settings);
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(run.err, language.notes);
+        speaksAlone(run);
+
+        run = Zok({"decrypt", "--password-stdin", name}, "wrong\n", language.settings);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_TRUE(Contains(run.err, ": " + name + ": " + language.wrongPassword + "\n"))
+            << run.err;
+        speaksAlone(run);
+
+        run = Zok({"decrypt", "--force", name}, "", language.settings);
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_TRUE(Contains(run.err, language.unknownOption)) << run.err;
+        speaksAlone(run);
+
+        run = Zok({"--help"}, "", language.settings);
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_EQ(run.out.rfind(language.helpTitle, 0), 0u) << run.out;
+        speaksAlone(run);
+    }
+}
+
+// The first non-empty of LC_ALL, LC_MESSAGES and LANG decides; "zh..." is Chinese.
+TEST_F(CliTest, TheLanguageFollowsTheLocaleVariables) {
+#ifdef _WIN32
+    const bool unsetIsChinese = PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_CHINESE;
+#else
+    const bool unsetIsChinese = false;
+#endif
+    const struct {
+        Settings settings;
+        bool chinese;
+    } cases[] = {
+        {{"LC_ALL=zh_CN.UTF-8", "LANG=en_US.UTF-8"}, true},
+        {{"LC_ALL=", "LC_MESSAGES=zh_TW.UTF-8", "LANG=en_US.UTF-8"}, true},
+        {{"LC_ALL=", "LC_MESSAGES=", "LANG=zh"}, true},
+        {{"LC_ALL=C", "LANG=zh_CN.UTF-8"}, false},
+        {{"LC_ALL=", "LC_MESSAGES=de_DE.UTF-8", "LANG=zh_CN.UTF-8"}, false},
+        {{"LC_ALL=POSIX", "LC_MESSAGES=zh_CN.UTF-8"}, false},
+        {{"LC_ALL=", "LC_MESSAGES=", "LANG=en_US.UTF-8"}, false},
+        {{"LC_ALL=", "LC_MESSAGES=", "LANG="}, unsetIsChinese},
+    };
+    for (const auto& c : cases) {
+        std::string trace;
+        for (const std::string& setting : c.settings) trace += setting + " ";
+        ZokResult result = Zok({}, "", c.settings);
+        EXPECT_EQ(result.exitCode, 2) << trace;
+        EXPECT_EQ(Contains(result.err, "未指定命令"), c.chinese) << trace << result.err;
+        EXPECT_EQ(Contains(result.err, "no command given"), !c.chinese) << trace << result.err;
+    }
+}
+
+// Each text is written once per language; a missing one would print nothing, a missing "{}"
+// would drop the argument the message names.
+TEST(CliTexts, EveryIdentifierHasATextInEveryLanguage) {
+    for (size_t i = 0; i < kCliTextCount; ++i) {
+        const CliText id = static_cast<CliText>(i);
+        const bool named =
+            std::u16string(TextIn(Language::kEnglish, id)).find(u"{}") != std::u16string::npos;
+        for (size_t language = 0; language < kLanguageCount; ++language) {
+            const std::u16string text = TextIn(static_cast<Language>(language), id);
+            EXPECT_FALSE(text.empty()) << language << ":" << i;
+            EXPECT_EQ(text.find(u"{}") != std::u16string::npos, named) << language << ":" << i;
+        }
+        for (char16_t unit : std::u16string(TextIn(Language::kEnglish, id)))
+            EXPECT_LT(unit, 0x80) << i;
+    }
 }
 
 #ifndef _WIN32

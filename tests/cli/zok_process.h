@@ -13,9 +13,20 @@ struct ZokResult {
     std::string err;
 };
 
+// Settings "NAME=value" laid over the inherited environment. The program speaks the user's
+// language; the tests name it rather than take the caller's.
+using Settings = std::vector<std::string>;
+inline const Settings kChinese = {"LC_ALL=zh_CN.UTF-8"};
+inline const Settings kEnglish = {"LC_ALL=C.UTF-8"};
+
 // Runs the program under test in `directory`, with no terminal anywhere.
 ZokResult RunZok(const std::vector<std::string>& args, const std::string& input,
-                 const std::filesystem::path& directory);
+                 const std::filesystem::path& directory, const Settings& settings = kChinese);
+
+#ifndef _WIN32
+// This process's environment with `settings` laid over it, for execve.
+std::vector<std::string> EnvironmentWith(const Settings& settings);
+#endif
 
 // Whether the system itself refuses to open `path` for writing. Wine run by root does not
 // (the read-only attribute is only a missing write permission there).

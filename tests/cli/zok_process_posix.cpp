@@ -10,8 +10,26 @@
 
 namespace fs = std::filesystem;
 
+extern char** environ;
+
 namespace {
 constexpr auto kTimeOut = std::chrono::seconds(60);
+}
+
+std::vector<std::string> EnvironmentWith(const Settings& settings) {
+    std::vector<std::string> environment;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        const std::string text = *entry;
+        bool replaced = false;
+        for (const std::string& setting : settings) {
+            const size_t nameEnd = setting.find('=') + 1;
+            replaced = replaced || text.compare(0, nameEnd, setting, 0, nameEnd) == 0;
+        }
+        if (!replaced)
+            environment.push_back(text);
+    }
+    environment.insert(environment.end(), settings.begin(), settings.end());
+    return environment;
 }
 
 bool WritingIsRefused(const fs::path& path) {
@@ -23,7 +41,7 @@ bool WritingIsRefused(const fs::path& path) {
 }
 
 ZokResult RunZok(const std::vector<std::string>& args, const std::string& input,
-                 const fs::path& directory) {
+                 const fs::path& directory, const Settings& settings) {
     // Standard streams through files in a folder of their own, beside nothing under test.
     ScratchFolder streams;
     const fs::path in = streams.Root() / "in", out = streams.Root() / "out",
@@ -35,6 +53,10 @@ ZokResult RunZok(const std::vector<std::string>& args, const std::string& input,
     std::vector<std::string> copies(args);
     for (std::string& arg : copies) argv.push_back(arg.data());
     argv.push_back(nullptr);
+    std::vector<std::string> environment = EnvironmentWith(settings);
+    std::vector<char*> envp;
+    for (std::string& entry : environment) envp.push_back(entry.data());
+    envp.push_back(nullptr);
 
     const pid_t child = fork();
     if (child == 0) {
@@ -46,7 +68,7 @@ ZokResult RunZok(const std::vector<std::string>& args, const std::string& input,
             dup2(errFd, 2) < 0 || chdir(directory.c_str()) != 0) {
             _exit(126);
         }
-        execv(argv[0], argv.data());
+        execve(argv[0], argv.data(), envp.data());
         _exit(127);
     }
     ZokResult result;

@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <cwchar>
+
 #include "tests/cli/zok_process.h"
 
 namespace fs = std::filesystem;
@@ -54,6 +56,28 @@ std::wstring ProgramPath() {
     return path;
 }
 
+// This process's environment block with `settings` laid over it.
+std::wstring EnvironmentBlockWith(const Settings& settings) {
+    std::vector<std::wstring> overrides;
+    for (const std::string& setting : settings) overrides.push_back(Wide(setting));
+    std::wstring block;
+    wchar_t* strings = GetEnvironmentStringsW();
+    for (const wchar_t* entry = strings; *entry != 0; entry += wcslen(entry) + 1) {
+        const std::wstring text = entry;
+        bool replaced = false;
+        for (const std::wstring& setting : overrides) {
+            const size_t nameEnd = setting.find(L'=') + 1;
+            replaced = replaced || text.compare(0, nameEnd, setting, 0, nameEnd) == 0;
+        }
+        if (!replaced)
+            block += text + L'\0';
+    }
+    FreeEnvironmentStringsW(strings);
+    for (const std::wstring& setting : overrides) block += setting + L'\0';
+    block += L'\0';
+    return block;
+}
+
 HANDLE Inheritable(const fs::path& path, DWORD access, DWORD disposition) {
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     return CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
@@ -72,7 +96,7 @@ bool WritingIsRefused(const fs::path& path) {
 }
 
 ZokResult RunZok(const std::vector<std::string>& args, const std::string& input,
-                 const fs::path& directory) {
+                 const fs::path& directory, const Settings& settings) {
     ScratchFolder streams;
     const fs::path in = streams.Root() / "in", out = streams.Root() / "out",
                    err = streams.Root() / "err";
@@ -91,11 +115,12 @@ ZokResult RunZok(const std::vector<std::string>& args, const std::string& input,
     startup.hStdInput = inHandle;
     startup.hStdOutput = outHandle;
     startup.hStdError = errHandle;
+    std::wstring environment = EnvironmentBlockWith(settings);
     PROCESS_INFORMATION process = {};
     // No console: the program must find no terminal, as under a service or a pipe.
-    const BOOL started =
-        CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                       CREATE_NO_WINDOW, nullptr, directory.c_str(), &startup, &process);
+    const BOOL started = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                                        CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT,
+                                        environment.data(), directory.c_str(), &startup, &process);
     CloseHandle(inHandle);
     CloseHandle(outHandle);
     CloseHandle(errHandle);

@@ -124,13 +124,21 @@ TEST_F(FeedbackTest, ReporterFollowsTheCounterAndStopsBeforeTheFinalPosition) {
     EXPECT_EQ(seen.positions.back(), 1000u);
 }
 
-// A text copied to the wrong row would show one message for another.
-TEST(Messages, EveryIdentifierHasATextOfItsOwn) {
-    std::set<std::u16string> texts;
-    for (size_t i = 0; i < kMessageCount; ++i) {
-        const std::u16string text = TextOf(static_cast<MessageId>(i));
-        EXPECT_FALSE(text.empty()) << i;
-        EXPECT_TRUE(texts.insert(text).second) << "text of " << i << " repeats another";
+// A text copied to the wrong row would show one message for another. English texts are plain
+// ASCII, so an English terminal shows no CJK.
+TEST(Messages, EveryIdentifierHasATextOfItsOwnInEveryLanguage) {
+    for (size_t language = 0; language < kLanguageCount; ++language) {
+        std::set<std::u16string> texts;
+        for (size_t i = 0; i < kMessageCount; ++i) {
+            const std::u16string text =
+                TextIn(static_cast<Language>(language), static_cast<MessageId>(i));
+            EXPECT_FALSE(text.empty()) << language << ":" << i;
+            EXPECT_TRUE(texts.insert(text).second)
+                << language << ":" << i << " repeats another text";
+            if (static_cast<Language>(language) == Language::kEnglish) {
+                for (char16_t unit : text) EXPECT_LT(unit, 0x80) << i;
+            }
+        }
     }
 }
 
