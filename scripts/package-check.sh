@@ -41,7 +41,8 @@ field() { dpkg-deb -f "$deb" "$1"; }
 expected_files='./usr/bin/zok
 ./usr/share/doc/zok/changelog.gz
 ./usr/share/doc/zok/copyright
-./usr/share/man/man1/zok.1.gz'
+./usr/share/man/man1/zok.1.gz
+./usr/share/man/zh_CN/man1/zok.1.gz'
 files=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sort)
 [[ $files == "$expected_files" ]] || fail "unexpected files in $deb:"$'\n'"$files"
 deb_root=$scratch/deb
@@ -54,8 +55,10 @@ echo 'pass word' | "$zok" encrypt --in-place --password-stdin "$scratch/note.txt
 cmp -s "$scratch/note.txt" "$scratch/original.txt" && fail "packaged zok did not encrypt"
 echo 'pass word' | "$zok" decrypt --in-place --password-stdin "$scratch/note.txt" 2>/dev/null
 cmp "$scratch/note.txt" "$scratch/original.txt" || fail "packaged zok: round trip changed the file"
-zcat "$deb_root/usr/share/man/man1/zok.1.gz" | grep -q "\"zok $version\"" ||
-    fail "manual page does not name version $version"
+for page in man1 zh_CN/man1; do
+    zcat "$deb_root/usr/share/man/$page/zok.1.gz" | grep -q "\"zok $version\"" ||
+        fail "manual page $page does not name version $version"
+done
 [[ $(zcat "$deb_root/usr/share/doc/zok/changelog.gz" | head -1) == "zok ($version) "* ]] ||
     fail "changelog does not start with version $version"
 grep -q 'No license has been granted' "$deb_root/usr/share/doc/zok/copyright" ||
