@@ -1,20 +1,10 @@
 #include "cli/texts.h"
 
+#include "ui/text_table.h"
+
 namespace {
 
-struct CliTextEntry {
-    CliText id;
-    const char16_t* text;
-};
-
-// Each entry names its identifier, so a table out of order does not compile.
-constexpr bool InIdentifierOrder(const CliTextEntry (&table)[kCliTextCount]) {
-    for (size_t i = 0; i < kCliTextCount; ++i) {
-        if (static_cast<size_t>(table[i].id) != i)
-            return false;
-    }
-    return true;
-}
+using CliTextEntry = TextEntry<CliText>;
 
 constexpr CliTextEntry kEnglishTexts[] = {
     {CliText::kHelp,
@@ -65,7 +55,8 @@ constexpr CliTextEntry kEnglishTexts[] = {
     {CliText::kNoCurrentDirectory, u"the current directory cannot be determined"},
     {CliText::kPathTooLong, u"path longer than 259 UTF-16 units"},
 };
-static_assert(InIdentifierOrder(kEnglishTexts), "one text per identifier, in identifier order");
+static_assert(HasEveryIdentifierInOrder<kCliTextCount>(kEnglishTexts),
+              "one text per identifier, in identifier order");
 
 // The prompts are the window's own labels; the keys to type stay y and n.
 constexpr CliTextEntry kChineseTexts[] = {
@@ -114,7 +105,8 @@ constexpr CliTextEntry kChineseTexts[] = {
     {CliText::kNoCurrentDirectory, u"无法确定当前目录"},
     {CliText::kPathTooLong, u"路径超过 259 个 UTF-16 单元"},
 };
-static_assert(InIdentifierOrder(kChineseTexts), "one text per identifier, in identifier order");
+static_assert(HasEveryIdentifierInOrder<kCliTextCount>(kChineseTexts),
+              "one text per identifier, in identifier order");
 
 // Indexed by Language.
 constexpr const CliTextEntry* kTables[] = {kChineseTexts, kEnglishTexts};

@@ -1,22 +1,12 @@
 #include "ui/messages.h"
 
+#include "ui/text_table.h"
+
 const char16_t kBoxCaption[] = u"ZOK（Torvel File Encryptor - 青禾文件加密机）";
 
 namespace {
 
-struct MessageText {
-    MessageId message;
-    const char16_t* text;
-};
-
-// Each entry names its identifier, so a table out of order does not compile.
-constexpr bool InIdentifierOrder(const MessageText (&table)[kMessageCount]) {
-    for (size_t i = 0; i < kMessageCount; ++i) {
-        if (static_cast<size_t>(table[i].message) != i)
-            return false;
-    }
-    return true;
-}
+using MessageText = TextEntry<MessageId>;
 
 constexpr MessageText kChineseTexts[] = {
     {MessageId::kPasswordMismatch, u"两次输入密码不一致或为空！"},
@@ -39,7 +29,8 @@ constexpr MessageText kChineseTexts[] = {
     {MessageId::kSaving, u"正在保存文件……"},
     {MessageId::kShredding, u"正在粉碎……"},
 };
-static_assert(InIdentifierOrder(kChineseTexts), "one text per identifier, in identifier order");
+static_assert(HasEveryIdentifierInOrder<kMessageCount>(kChineseTexts),
+              "one text per identifier, in identifier order");
 
 // Plain ASCII, so an English terminal without CJK fonts shows every line.
 constexpr MessageText kEnglishTexts[] = {
@@ -63,7 +54,8 @@ constexpr MessageText kEnglishTexts[] = {
     {MessageId::kSaving, u"Saving the file..."},
     {MessageId::kShredding, u"Shredding..."},
 };
-static_assert(InIdentifierOrder(kEnglishTexts), "one text per identifier, in identifier order");
+static_assert(HasEveryIdentifierInOrder<kMessageCount>(kEnglishTexts),
+              "one text per identifier, in identifier order");
 
 // Indexed by Language.
 constexpr const MessageText* kTables[] = {kChineseTexts, kEnglishTexts};
