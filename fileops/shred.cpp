@@ -62,7 +62,7 @@ void ShredWorker() {
     if (!SetFileLength(g_app.fileHandle, 0) || !MarkForDeletion(g_app.fileHandle)) {
         FailRun(MessageId::kDeleteFailed);
     }
-    ReleaseRunResources();  // the close removes the file
+    ReleaseRunResources();  // Windows removes the marked file here; POSIX did at the mark
     AppendStatusLine(MessageId::kDone);
     ShowInfo(MessageId::kDone);
     EndRun();
