@@ -11,6 +11,7 @@
 int main(int argc, char** argv) {
     // A closed standard error must not kill the process halfway through writing a file.
     signal(SIGPIPE, SIG_IGN);
+    EndOnInterrupts();
     std::vector<std::u16string> args;
     for (int i = 1; i < argc; ++i) {
         std::u16string arg;

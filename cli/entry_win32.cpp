@@ -6,6 +6,7 @@
 #include "cli/platform.h"
 
 int wmain(int argc, wchar_t** argv) {
+    EndOnInterrupts();
     std::vector<std::u16string> args;
     for (int i = 1; i < argc; ++i) args.emplace_back(reinterpret_cast<const char16_t*>(argv[i]));
     ExitNow(RunCommandLine(args));

@@ -155,9 +155,12 @@ void OnProgress(uint32_t position, uint32_t high, void*) {
     DrawBarLocked(static_cast<uint32_t>(permille));
 }
 
+// The question names the output by its full path: a dot in a folder name can put the output
+// far from the file named on the command line.
 int AnswerOverwrite() {
-    const std::u16string question =
-        Utf16Of(Say(MessageId::kOverwriteQuestion)) + Utf16Of(Say(CliText::kQuestionKeys));
+    const std::u16string question = Utf16Of(kProgram) + u": " + RunPath() + u": " +
+                                    Utf16Of(Say(MessageId::kOverwriteQuestion)) +
+                                    Utf16Of(Say(CliText::kQuestionKeys));
     if (g_cli.options.yes) {
         PrintLine(question + Utf16Of(Say(CliText::kAnsweredYes)));
         return kAnswerYes;

@@ -2,6 +2,11 @@
 
 #ifdef ZOK_FAULT_INJECTION
 #include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+
+#include "fileops/save_guard.h"
 
 namespace {
 std::atomic<uint32_t> g_operationCount{0};
@@ -11,7 +16,37 @@ std::atomic<uint32_t> g_lastFailed{static_cast<uint32_t>(SystemOperation::kNone)
 std::atomic<int32_t> g_liveBuffers{0};
 std::atomic<int32_t> g_openFiles{0};
 std::atomic<uint64_t> g_reportedSize{0};
+std::atomic<int> g_signalInSave{0};
+std::atomic<uint32_t> g_signalAtOperation{0};
+std::atomic<uint32_t> g_saveOperations{0};
+
+struct SignalFromEnvironment {
+    SignalFromEnvironment() {
+        const char* value = std::getenv("ZOK_TEST_SIGNAL_IN_SAVE");
+        int signal = 0;
+        unsigned operation = 0;
+        if (value != nullptr && std::sscanf(value, "%d:%u", &signal, &operation) == 2)
+            RaiseSignalInSave(signal, operation);
+    }
+} g_signalFromEnvironment;
+
+// Counts the operations of the save under way; raises the chosen signal before the chosen one.
+void CountSaveOperation() {
+    if (!SaveUnderWay()) {
+        g_saveOperations.store(0);
+        return;
+    }
+    const uint32_t number = g_saveOperations.fetch_add(1) + 1;
+    if (number == g_signalAtOperation.load() && g_signalInSave.load() != 0)
+        std::raise(g_signalInSave.load());
+}
 }  // namespace
+
+void RaiseSignalInSave(int signal, uint32_t operation) {
+    g_signalInSave.store(signal);
+    g_signalAtOperation.store(operation);
+    g_saveOperations.store(0);
+}
 
 void ReportFileSizeAs(uint64_t size) {
     g_reportedSize.store(size);
@@ -46,16 +81,20 @@ const char* SystemOperationName(SystemOperation operation) {
             return "OpenSourceForCipher";
         case SystemOperation::kOpenForShred:
             return "OpenForShred";
-        case SystemOperation::kOpenOutput:
-            return "OpenOutput";
+        case SystemOperation::kProbeOutput:
+            return "ProbeOutput";
+        case SystemOperation::kCreateOutput:
+            return "CreateOutput";
+        case SystemOperation::kRenameOutput:
+            return "RenameOutput";
         case SystemOperation::kQueryFileSize:
             return "QueryFileSize";
         case SystemOperation::kAllocateBuffer:
             return "AllocateBuffer";
         case SystemOperation::kReadWhole:
             return "ReadWhole";
-        case SystemOperation::kWriteFromStart:
-            return "WriteFromStart";
+        case SystemOperation::kWriteAt:
+            return "WriteAt";
         case SystemOperation::kSetFileLength:
             return "SetFileLength";
         case SystemOperation::kMarkForDeletion:
@@ -68,12 +107,15 @@ const char* SystemOperationName(SystemOperation operation) {
             return "StartJoinableThread";
         case SystemOperation::kFlushFile:
             return "FlushFile";
+        case SystemOperation::kReserveSpace:
+            return "ReserveSpace";
     }
     return "unknown";
 }
 
 bool ShouldFail(SystemOperation operation) {
     // fetch_add gives each operation its own number even when threads count at once.
+    CountSaveOperation();
     const uint32_t number = g_operationCount.fetch_add(1) + 1;
     const uint32_t alsoAt = g_alsoFailAt.load();
     if (number != g_failAt.load() && (alsoAt == 0 || number != alsoAt))

@@ -12,17 +12,20 @@ enum class SystemOperation : uint32_t {
     kNone,
     kOpenSourceForCipher,
     kOpenForShred,
-    kOpenOutput,
+    kProbeOutput,
+    kCreateOutput,
+    kRenameOutput,
     kQueryFileSize,
     kAllocateBuffer,
     kReadWhole,
-    kWriteFromStart,
+    kWriteAt,
     kSetFileLength,
     kMarkForDeletion,
     kCloseFile,
     kStartThread,
     kStartJoinableThread,
     kFlushFile,
+    kReserveSpace,
 };
 
 // Restarts the count: the n-th counted operation from now fails (1 = the next one); 0 = none
@@ -42,6 +45,12 @@ const char* SystemOperationName(SystemOperation operation);
 void ReportFileSizeAs(uint64_t size);
 // The size set by ReportFileSizeAs, 0 when none; read by the backend's size query.
 uint64_t ReportedFileSize();
+
+// Raises `signal` in this process just before the `operation`-th counted operation of every
+// save (1 = the first; 0 = never), so that tests deliver an end request at a known step of a
+// save. A program started with ZOK_TEST_SIGNAL_IN_SAVE="SIGNAL:OPERATION" in its environment
+// does the same from its start.
+void RaiseSignalInSave(int signal, uint32_t operation);
 
 // Called by the backend at the start of each counted operation: counts it and tells whether
 // this one must fail. Safe from any thread.

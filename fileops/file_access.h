@@ -14,17 +14,34 @@ using ThreadHandle = uintptr_t;
 // read-only file, a directory or a file another open holds for writing fails every mode.
 bool OpenSourceForCipher(const char16_t* nativePath, FileHandle* file);  // read + write, existing
 bool OpenForShred(const char16_t* nativePath, FileHandle* file);         // write + delete, existing
-// Opens or creates; `created` tells which.
-bool OpenOutput(const char16_t* nativePath, FileHandle* file, bool* created);
+// Whether an output may take this name: true with *exists false when nothing has it, true with
+// *exists set when an existing file there opens for writing (opened and closed again), false
+// otherwise (a folder, a link, a read-only file, a file in use, a missing folder).
+bool ProbeOutput(const char16_t* nativePath, bool* exists);
+// Creates a new file for writing and for removal through its handle (MarkForDeletion); fails
+// when the name exists. POSIX: with no more permission than the open file `model` has.
+bool CreateOutput(const char16_t* nativePath, FileHandle model, FileHandle* file);
+// Gives a file made by CreateOutput the name `nativePath` in the same folder, replacing a file
+// of that name only when `replace`; the new name is on the disk when this returns true. The
+// handle stays open but can no longer be marked for deletion.
+bool RenameOutput(FileHandle file, const char16_t* nativePath, bool replace);
 
 // The 64-bit end of file. Callers refuse files of 2^31 bytes or more.
 bool QueryFileSize(FileHandle file, uint64_t* endOfFile);
 // Reads exactly `size` bytes from offset 0; a short read fails.
 bool ReadWhole(FileHandle file, uint8_t* buffer, uint32_t size);
-// Writes exactly `size` bytes at offset 0; a short write fails.
-bool WriteFromStart(FileHandle file, const uint8_t* data, uint32_t size);
+// Writes exactly `size` bytes at `offset`; a short write fails.
+bool WriteAt(FileHandle file, uint32_t offset, const uint8_t* data, uint32_t size);
+inline bool WriteFromStart(FileHandle file, const uint8_t* data, uint32_t size) {
+    return WriteAt(file, 0, data, size);
+}
 // Truncates or extends to exactly `length` bytes.
 bool SetFileLength(FileHandle file, uint32_t length);
+// Allocates the first `length` bytes of the file on the disk, holes included, extending the
+// file when it is shorter, so that writing them cannot fail for want of space. On failure the
+// file keeps its length. POSIX: where the filesystem cannot allocate, holes are filled by
+// writing zero bytes over zero bytes only.
+bool ReserveSpace(FileHandle file, uint32_t length);
 // Pushes what was written through to the storage device.
 bool FlushFile(FileHandle file);
 // The file is removed when its handle is closed.

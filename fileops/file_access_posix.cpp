@@ -7,10 +7,10 @@
 // - Sharing: each open holds a non-blocking exclusive flock for its whole life, so a second
 //   open of the same file by this or another of our processes fails, like a second write open
 //   under "share read". Other programs are not held off (the lock is advisory).
-// - Only the shred mode may mark its file for deletion, as only it asks for delete access, and
-//   it opens only a file that the folder lets this user remove (write and search permission on
-//   the folder; in a sticky folder, the user owns the file or the folder): on Windows the open
-//   asking for delete access fails in the same case, before anything is written.
+// - Only the shred mode and a created output may mark their file for deletion, as only they
+//   ask for delete access; shred opens only a file that the folder lets this user remove (write and
+//   search permission on the folder; in a sticky folder, the user owns the file or the folder): on
+//   Windows the open asking for delete access fails in the same case, before anything is written.
 // - Marking for deletion removes the name at once, while the lock is held and only while the
 //   path still names the same file, and fails when it cannot: POSIX has no delete-on-close, and
 //   a removal left to the close would have no result to report. The file lives on until close.
@@ -52,15 +52,16 @@ auto RetryInterrupted(Call call) {
     return result;
 }
 
-// Moves exactly `size` bytes between `buffer` and the file at offset 0 through `transfer`
+// Moves exactly `size` bytes between `buffer` and the file from `offset` on through `transfer`
 // (pread or pwrite), in as many calls as the system needs. False on an error, and when the
 // file ends before `size` bytes were read.
 template <typename Byte, typename Transfer>
-bool TransferWhole(int fd, Byte* buffer, uint32_t size, Transfer transfer) {
+bool TransferWhole(int fd, off_t offset, Byte* buffer, uint32_t size, Transfer transfer) {
     uint32_t done = 0;
     while (done < size) {
-        const ssize_t count = RetryInterrupted(
-            [&] { return transfer(fd, buffer + done, size - done, static_cast<off_t>(done)); });
+        const ssize_t count = RetryInterrupted([&] {
+            return transfer(fd, buffer + done, size - done, offset + static_cast<off_t>(done));
+        });
         if (count <= 0)
             return false;
         done += static_cast<uint32_t>(count);
@@ -96,11 +97,33 @@ int OpenRetrying(const char* path, int flags, mode_t mode) {
         [&] { return open(path, flags | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, mode); });
 }
 
-// Removes `path` if it still names the file `fd` is open on; false when it is left.
-bool UnlinkIfSame(const char* path, dev_t device, ino_t inode) {
+// Whether `path` still names the file `device` and `inode` identify.
+bool NamesSameFile(const char* path, dev_t device, ino_t inode) {
     struct stat now;
-    return lstat(path, &now) == 0 && now.st_dev == device && now.st_ino == inode &&
-           unlink(path) == 0;
+    return lstat(path, &now) == 0 && now.st_dev == device && now.st_ino == inode;
+}
+
+// Removes `path` if it still names that file; false when it is left. Linux has no removal
+// through a descriptor: the identity check keeps a file that was renamed onto the name since.
+bool UnlinkIfSame(const char* path, dev_t device, ino_t inode) {
+    return NamesSameFile(path, device, inode) && unlink(path) == 0;
+}
+
+// Pushes the folder entry of `path` to the disk, so that a rename survives a power cut.
+// Filesystems that cannot sync a folder (EINVAL) keep their entries by other means.
+bool SyncFolderOf(const char* path) {
+    char folder[PATH_MAX];
+    const char* slash = strrchr(path, '/');
+    const size_t length = slash == path ? 1 : static_cast<size_t>(slash - path);
+    memcpy(folder, path, length);
+    folder[length] = 0;
+    const int fd = RetryInterrupted(
+        [&] { return open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW); });
+    if (fd < 0)
+        return false;
+    const bool synced = RetryInterrupted([&] { return fsync(fd); }) == 0 || errno == EINVAL;
+    close(fd);
+    return synced;
 }
 
 // Whether the folder of `path` lets this user remove `file` from it: write and search
@@ -124,13 +147,7 @@ bool FolderAllowsRemoval(const char* path, const struct stat& file) {
 // removed again unless another open has already locked it.
 bool Adopt(int fd, const char* path, bool created, bool deleteAccess, FileHandle* file) {
     struct stat status;
-    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) ||
-        (!created && (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) ||
-        (deleteAccess && !FolderAllowsRemoval(path, status))) {
-        close(fd);
-        return false;
-    }
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (fstat(fd, &status) != 0) {
         close(fd);
         return false;
     }
@@ -138,7 +155,10 @@ bool Adopt(int fd, const char* path, bool created, bool deleteAccess, FileHandle
     const int flags = fcntl(fd, F_GETFL);
     const size_t pathBytes = strlen(path) + 1;
     auto* record = static_cast<OpenFile*>(malloc(sizeof(OpenFile) + pathBytes));
-    if (flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 || record == nullptr) {
+    if (!S_ISREG(status.st_mode) ||
+        (!created && (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) ||
+        (deleteAccess && !FolderAllowsRemoval(path, status)) || flock(fd, LOCK_EX | LOCK_NB) != 0 ||
+        flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 || record == nullptr) {
         free(record);
         if (created)
             static_cast<void>(UnlinkIfSame(path, status.st_dev, status.st_ino));
@@ -180,36 +200,63 @@ bool OpenForShred(const char16_t* nativePath, FileHandle* file) {
     return OpenExisting(nativePath, O_WRONLY, true, file);
 }
 
-bool OpenOutput(const char16_t* nativePath, FileHandle* file, bool* created) {
-    *file = 0;
-    if (ZOK_INJECTED_FAULT(kOpenOutput))
+bool ProbeOutput(const char16_t* nativePath, bool* exists) {
+    *exists = false;
+    if (ZOK_INJECTED_FAULT(kProbeOutput))
         return false;
     char path[PATH_MAX];
     if (!ToPosixPath(nativePath, path, sizeof path))
         return false;
-    // Create first so that "created" is exact; the file can vanish or appear between the two
-    // attempts, hence the few rounds.
-    for (int round = 0; round < 4; ++round) {
-        int fd = OpenRetrying(path, O_WRONLY | O_CREAT | O_EXCL, 0666);
-        if (fd >= 0) {
-            if (!Adopt(fd, path, true, false, file))
-                return false;
-            *created = true;
-            return true;
-        }
-        if (errno != EEXIST)
+    const int fd = OpenRetrying(path, O_WRONLY | O_NONBLOCK, 0);
+    if (fd < 0)
+        return errno == ENOENT;  // a missing folder fails later, at the create
+    FileHandle file = 0;
+    if (!Adopt(fd, path, false, false, &file))
+        return false;
+    CloseFile(file);
+    *exists = true;
+    return true;
+}
+
+bool CreateOutput(const char16_t* nativePath, FileHandle model, FileHandle* file) {
+    *file = 0;
+    if (ZOK_INJECTED_FAULT(kCreateOutput))
+        return false;
+    char path[PATH_MAX];
+    if (!ToPosixPath(nativePath, path, sizeof path))
+        return false;
+    mode_t mode = 0666;
+    struct stat status;
+    if (model != 0) {
+        if (fstat(FileOf(model)->fd, &status) != 0)
             return false;
-        fd = OpenRetrying(path, O_WRONLY | O_NONBLOCK, 0);
-        if (fd >= 0) {
-            if (!Adopt(fd, path, false, false, file))
-                return false;
-            *created = false;
-            return true;
-        }
-        if (errno != ENOENT)
-            return false;
+        mode &= status.st_mode;
     }
-    return false;
+    // Readable too: where the filesystem cannot allocate, ReserveSpace reads before it fills.
+    const int fd = OpenRetrying(path, O_RDWR | O_CREAT | O_EXCL, mode);
+    return fd >= 0 && Adopt(fd, path, true, true, file);
+}
+
+bool RenameOutput(FileHandle file, const char16_t* nativePath, bool replace) {
+    if (ZOK_INJECTED_FAULT(kRenameOutput) || file == 0)
+        return false;
+    OpenFile* record = FileOf(file);
+    char path[PATH_MAX];
+    if (!ToPosixPath(nativePath, path, sizeof path) || !record->deleteAccess ||
+        !NamesSameFile(record->path, record->device, record->inode)) {
+        return false;
+    }
+    int result = renameat2(AT_FDCWD, record->path, AT_FDCWD, path, replace ? 0 : RENAME_NOREPLACE);
+    if (result != 0 && !replace && errno == EINVAL) {
+        // A filesystem without the no-replace rename: a new link fails where the name exists.
+        result = link(record->path, path);
+        if (result == 0)
+            unlink(record->path);
+    }
+    if (result != 0)
+        return false;
+    record->deleteAccess = false;  // the recorded name is gone
+    return SyncFolderOf(path);
 }
 
 bool QueryFileSize(FileHandle file, uint64_t* endOfFile) {
@@ -229,13 +276,13 @@ bool QueryFileSize(FileHandle file, uint64_t* endOfFile) {
 bool ReadWhole(FileHandle file, uint8_t* buffer, uint32_t size) {
     if (ZOK_INJECTED_FAULT(kReadWhole) || file == 0)
         return false;
-    return TransferWhole(FileOf(file)->fd, buffer, size, pread);
+    return TransferWhole(FileOf(file)->fd, 0, buffer, size, pread);
 }
 
-bool WriteFromStart(FileHandle file, const uint8_t* data, uint32_t size) {
-    if (ZOK_INJECTED_FAULT(kWriteFromStart) || file == 0)
+bool WriteAt(FileHandle file, uint32_t offset, const uint8_t* data, uint32_t size) {
+    if (ZOK_INJECTED_FAULT(kWriteAt) || file == 0)
         return false;
-    return TransferWhole(FileOf(file)->fd, data, size, pwrite);
+    return TransferWhole(FileOf(file)->fd, static_cast<off_t>(offset), data, size, pwrite);
 }
 
 namespace {
@@ -247,24 +294,29 @@ bool Truncate(int fd, off_t length) {
 bool SetFileLength(FileHandle file, uint32_t length) {
     if (ZOK_INJECTED_FAULT(kSetFileLength) || file == 0)
         return false;
+    return Truncate(FileOf(file)->fd, static_cast<off_t>(length));
+}
+
+bool ReserveSpace(FileHandle file, uint32_t length) {
+    if (ZOK_INJECTED_FAULT(kReserveSpace) || file == 0)
+        return false;
     const int fd = FileOf(file)->fd;
     struct stat status;
     if (fstat(fd, &status) != 0)
         return false;
-    // Growing reserves the new blocks, as setting the end of file does on Windows: a full disk
-    // then fails here, before the caller overwrites a byte of the file. ftruncate alone would
-    // leave a hole that the write could not fill.
-    if (status.st_size < static_cast<off_t>(length)) {
-        const off_t growth = static_cast<off_t>(length) - status.st_size;
-        if (RetryInterrupted([&] { return fallocate(fd, 0, status.st_size, growth); }) == 0)
-            return true;
-        if (errno != EOPNOTSUPP && errno != ENOSYS) {
-            Truncate(fd, status.st_size);  // drop whatever part of the growth was reserved
-            return false;
-        }
-        // A filesystem that cannot reserve: a plain extension is the best there is.
-    }
-    return Truncate(fd, static_cast<off_t>(length));
+    if (length == 0)
+        return true;
+    // From offset 0, not from the old end: a sparse file's holes need blocks as well. Where the
+    // filesystem has no fallocate (ext2, for one), glibc fills each hole by writing a zero byte
+    // where it reads one, which changes no data.
+    int error = posix_fallocate(fd, 0, static_cast<off_t>(length));
+    while (error == EINTR) error = posix_fallocate(fd, 0, static_cast<off_t>(length));
+    if (error == 0)
+        return true;
+    if (status.st_size < static_cast<off_t>(length))
+        Truncate(fd, status.st_size);  // drop whatever part of the growth was reserved
+    errno = error;
+    return false;
 }
 
 bool FlushFile(FileHandle file) {

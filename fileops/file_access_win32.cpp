@@ -3,7 +3,9 @@
 #include <windows.h>
 #include <winternl.h>
 
+#include <cstddef>
 #include <cstdlib>
+#include <cstring>
 
 #include "fileops/file_access.h"
 
@@ -38,12 +40,14 @@ constexpr ULONG kCaseInsensitiveKernelHandle = 0x240;  // OBJ_CASE_INSENSITIVE |
 constexpr ULONG kSynchronousNonDirectory = 0x60;
 constexpr ULONG kShareRead = 1;
 constexpr ULONG kOpenExisting = 1;  // FILE_OPEN
-constexpr ULONG kOpenOrCreate = 3;  // FILE_OPEN_IF
+constexpr ULONG kCreateNew = 2;     // FILE_CREATE
 constexpr ACCESS_MASK kReadWriteSynchronize = 0x100003;
 constexpr ACCESS_MASK kDeleteWriteSynchronize = 0x110002;
 constexpr ACCESS_MASK kWriteSynchronize = 0x100002;
-constexpr ULONG_PTR kFileCreated = 2;
+constexpr NTSTATUS kNameNotFound = static_cast<NTSTATUS>(0xC0000034);  // no file of that name
+constexpr NTSTATUS kPathNotFound = static_cast<NTSTATUS>(0xC000003A);  // no folder of that name
 constexpr int kStandardInformationClass = 5;
+constexpr int kRenameClass = 10;
 constexpr int kDispositionClass = 13;
 constexpr int kEndOfFileClass = 20;
 
@@ -61,12 +65,18 @@ HANDLE HandleOf(FileHandle file) {
     return reinterpret_cast<HANDLE>(file);
 }
 
-bool OpenNative(const char16_t* nativePath, ACCESS_MASK access, ULONG disposition, FileHandle* file,
-                bool* created) {
-    *file = 0;
-    // Lengths in bytes, computed on 16 bits as the descriptor holds them.
+// The length of a path in bytes, computed on 16 bits as the descriptor holds it.
+USHORT ByteLength(const char16_t* nativePath) {
     USHORT length = 0;
     for (const char16_t* unit = nativePath; *unit != 0; ++unit) length += 2;
+    return length;
+}
+
+// Opens with the given access and disposition; returns the service's status.
+NTSTATUS OpenNative(const char16_t* nativePath, ACCESS_MASK access, ULONG disposition,
+                    FileHandle* file) {
+    *file = 0;
+    const USHORT length = ByteLength(nativePath);
     UNICODE_STRING name;
     name.Length = length;
     name.MaximumLength = static_cast<USHORT>(length + 2);
@@ -81,26 +91,53 @@ bool OpenNative(const char16_t* nativePath, ACCESS_MASK access, ULONG dispositio
         // An informational status still comes with an open handle; do not leak it.
         if (NT_SUCCESS(status) && handle != nullptr)
             NtClose(handle);
-        return false;
+        return status;
     }
     *file = reinterpret_cast<FileHandle>(handle);
-    if (created != nullptr)
-        *created = io.Information == kFileCreated;
-    return true;
+    return 0;
 }
 
 }  // namespace
 
 bool OpenSourceForCipher(const char16_t* nativePath, FileHandle* file) {
-    return OpenNative(nativePath, kReadWriteSynchronize, kOpenExisting, file, nullptr);
+    return OpenNative(nativePath, kReadWriteSynchronize, kOpenExisting, file) == 0;
 }
 
 bool OpenForShred(const char16_t* nativePath, FileHandle* file) {
-    return OpenNative(nativePath, kDeleteWriteSynchronize, kOpenExisting, file, nullptr);
+    return OpenNative(nativePath, kDeleteWriteSynchronize, kOpenExisting, file) == 0;
 }
 
-bool OpenOutput(const char16_t* nativePath, FileHandle* file, bool* created) {
-    return OpenNative(nativePath, kWriteSynchronize, kOpenOrCreate, file, created);
+bool ProbeOutput(const char16_t* nativePath, bool* exists) {
+    FileHandle file = 0;
+    const NTSTATUS status = OpenNative(nativePath, kWriteSynchronize, kOpenExisting, &file);
+    *exists = status == 0;
+    CloseFile(file);
+    // A missing folder fails at the create, as it does on POSIX.
+    return status == 0 || status == kNameNotFound || status == kPathNotFound;
+}
+
+// Delete access, so that a failed run removes the file through its handle, and the rename
+// needs it too. Windows has no mode bits: the folder's inherited permissions apply.
+bool CreateOutput(const char16_t* nativePath, FileHandle, FileHandle* file) {
+    return OpenNative(nativePath, kDeleteWriteSynchronize, kCreateNew, file) == 0;
+}
+
+bool RenameOutput(FileHandle file, const char16_t* nativePath, bool replace) {
+    // FILE_RENAME_INFORMATION with the full native path, which names the target folder.
+    const ULONG nameBytes = ByteLength(nativePath);
+    const ULONG size = offsetof(FILE_RENAME_INFORMATION, FileName) + nameBytes;
+    auto* rename = static_cast<FILE_RENAME_INFORMATION*>(calloc(1, size + sizeof(WCHAR)));
+    if (rename == nullptr)
+        return false;
+    rename->ReplaceIfExists = replace ? TRUE : FALSE;
+    rename->RootDirectory = nullptr;
+    rename->FileNameLength = nameBytes;
+    memcpy(rename->FileName, nativePath, nameBytes);
+    IO_STATUS_BLOCK io = {};
+    const NTSTATUS status = NtSetInformationFile(HandleOf(file), &io, rename, size,
+                                                 static_cast<FILE_INFORMATION_CLASS>(kRenameClass));
+    free(rename);
+    return status == 0;
 }
 
 bool QueryFileSize(FileHandle file, uint64_t* endOfFile) {
@@ -123,9 +160,10 @@ bool ReadWhole(FileHandle file, uint8_t* buffer, uint32_t size) {
            io.Information == size;
 }
 
-bool WriteFromStart(FileHandle file, const uint8_t* data, uint32_t size) {
+bool WriteAt(FileHandle file, uint32_t at, const uint8_t* data, uint32_t size) {
     IO_STATUS_BLOCK io = {};
     LARGE_INTEGER offset = {};
+    offset.QuadPart = at;
     return NtWriteFile(HandleOf(file), nullptr, nullptr, nullptr, &io, const_cast<uint8_t*>(data),
                        size, &offset, nullptr) == 0 &&
            io.Information == size;
@@ -137,6 +175,15 @@ bool SetFileLength(FileHandle file, uint32_t length) {
     endOfFile.QuadPart = length;  // high half always 0
     return NtSetInformationFile(HandleOf(file), &io, &endOfFile, sizeof endOfFile,
                                 static_cast<FILE_INFORMATION_CLASS>(kEndOfFileClass)) == 0;
+}
+
+// Setting a larger end of file allocates the clusters up to it on NTFS and FAT. Only a file that
+// a program has marked sparse has holes, and those are not reserved here.
+bool ReserveSpace(FileHandle file, uint32_t length) {
+    uint64_t endOfFile = 0;
+    if (!QueryFileSize(file, &endOfFile))
+        return false;
+    return length <= endOfFile || SetFileLength(file, length);
 }
 
 bool FlushFile(FileHandle file) {

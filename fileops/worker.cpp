@@ -1,6 +1,15 @@
-// The worker thread of a run: reads the whole source, chooses the output, transforms in memory,
-// writes from offset 0 and sets the exact length. It owns the run's buffer and file and
-// releases both on every way out.
+// The worker thread of a run: reads the whole source, chooses the output, transforms in memory
+// and saves the result. It owns the run's buffer and file and releases both on every way out.
+//
+// A save never leaves a file that passes for what it is not. A separate output is written under
+// an unfinished name beside it and takes the output's name only once it is complete and on the
+// disk. In place, the header, the only part a decryption can check, is written last when
+// encrypting and first when decrypting, each time with a flush between, so that a save cut short
+// by any cause leaves a file that decryption refuses. An end of the program requested during a
+// save waits for it (fileops/save_guard.h).
+#include <algorithm>
+#include <string_view>
+
 #include "core/container.h"
 #include "fileops/app_state.h"
 #include "fileops/encrypt_layout.h"
@@ -8,6 +17,7 @@
 #include "fileops/output_name.h"
 #include "fileops/run_end.h"
 #include "fileops/runs.h"
+#include "fileops/save_guard.h"
 #include "ui/control_access.h"
 #include "ui/control_ids.h"
 #include "ui/feedback.h"
@@ -22,8 +32,22 @@
 namespace {
 
 // ioStatus.information after an open: the file was created, or an existing one was opened.
+// In separate-output mode "created" stays until the unfinished output has taken its name: until
+// then a failure removes it.
 constexpr uint32_t kFileCreated = 2;
 constexpr uint32_t kFileOpened = 1;
+
+// The unfinished output: "\\??\\", the output's folder and name, this suffix and 8 hex digits
+// that keep two runs, or a file left by an interrupted one, from meeting.
+constexpr std::u16string_view kUnfinishedSuffix = u".zok-unfinished-";
+constexpr size_t kUnfinishedNameUnits = 64;
+constexpr uint32_t kUnfinishedCapacity = 4 + kPathCapacity + kUnfinishedSuffix.size() + 8;
+char16_t g_unfinishedPath[kUnfinishedCapacity];
+// Whether the output's name held a file when asked about, which the user agreed to replace.
+bool g_replaceOutput = false;
+
+// In place, decryption writes this much first, header included, and flushes it.
+constexpr uint32_t kFirstBlock = 4096;
 
 // The salt: any value that changes from one encryption to the next serves, as it is stored
 // openly in the header.
@@ -35,34 +59,94 @@ uint32_t ReadTimeStampCounter() {
 #endif
 }
 
-// Separate-output mode: closes the source, derives the output name and opens the output,
-// asking before an existing file is overwritten. Ends the run on failure or a No.
+// Names the unfinished output after the output path in runPath: in the same folder, the
+// output's name cut to kUnfinishedNameUnits (a name has at most 255 units on Windows and 255
+// bytes on Linux), never inside a surrogate pair, then the suffix and the tag.
+void NameUnfinishedOutput() {
+    const std::u16string_view output(NativePath());
+    size_t name = output.find_last_of(u"\\/") + 1;  // the prefix holds a backslash
+    size_t nameEnd = std::min(output.size(), name + kUnfinishedNameUnits);
+    if (nameEnd < output.size() && output[nameEnd - 1] >= 0xD800 && output[nameEnd - 1] < 0xDC00)
+        --nameEnd;
+    char16_t* end = std::copy(output.begin(), output.begin() + nameEnd, g_unfinishedPath);
+    end = std::copy(kUnfinishedSuffix.begin(), kUnfinishedSuffix.end(), end);
+    const uint32_t tag = ReadTimeStampCounter();
+    for (int shift = 28; shift >= 0; shift -= 4) *end++ = u"0123456789abcdef"[(tag >> shift) & 15];
+    *end = 0;
+}
+
+// Separate-output mode: derives the output name, asks before an existing file there is
+// replaced, creates the unfinished output beside it (with no more permission than the source)
+// and closes the source. Ends the run on failure or a No.
 void OpenSeparateOutput() {
-    CloseRunFile();
     bool derived = DeriveOutputPath(RunPath());
     WipePasswordArea();  // the naming scratch
     if (!derived)
         FailRun(MessageId::kPathTooLong);
-    bool created = false;
-    if (!OpenOutput(NativePath(), &g_app.fileHandle, &created))
+    bool exists = false;
+    if (!ProbeOutput(NativePath(), &exists))
         FailRun(MessageId::kWriteFailed);
-    g_app.ioStatus.information = created ? kFileCreated : kFileOpened;
     // Only a Yes overwrites; a No, or a box that could not be shown, leaves the file alone.
-    if (!created && !AnsweredYes(MessageId::kOverwriteQuestion)) {
+    if (exists && !AnsweredYes(MessageId::kOverwriteQuestion)) {
         ReleaseRunResources();
         EndRun();
     }
+    g_replaceOutput = exists;
+    NameUnfinishedOutput();
+    FileHandle output = 0;
+    if (!CreateOutput(g_unfinishedPath, g_app.fileHandle, &output))
+        FailRun(MessageId::kWriteFailed);
+    CloseRunFile();
+    g_app.fileHandle = output;
+    g_app.ioStatus.information = kFileCreated;
 }
 
-// Writes the result and sets the exact length. When the file grows (encryption) or is a
-// separate output, the length is set first, so that a full disk fails the run before a byte
-// of the source is overwritten.
-bool SaveOutput(const uint8_t* data, uint32_t size, bool lengthFirst) {
-    if (lengthFirst && !SetFileLength(g_app.fileHandle, size))
-        return false;
-    if (!WriteFromStart(g_app.fileHandle, data, size))
-        return false;
-    return lengthFirst || SetFileLength(g_app.fileHandle, size);
+// A separate output: reserved, written and flushed under the unfinished name, then renamed onto
+// the output's name, replacing a file there only after the user's Yes.
+bool SaveSeparately(const uint8_t* data, uint32_t size) {
+    const FileHandle file = g_app.fileHandle;
+    BeginSave();
+    const bool saved = ReserveSpace(file, size) && WriteFromStart(file, data, size) &&
+                       FlushFile(file) && RenameOutput(file, NativePath(), g_replaceOutput);
+    if (saved)
+        g_app.ioStatus.information = kFileOpened;  // the output is the user's now
+    else
+        RemoveCreatedOutput();
+    EndSave();
+    return saved;
+}
+
+// Encryption in place: the whole container's room reserved first, so that a full disk fails
+// the run before a byte is overwritten; then the body, and the header last. On failure the file
+// gets its old length back: intact when nothing was written yet.
+bool SaveEncryptionInPlace(uint32_t plainSize, uint32_t containerSize) {
+    const FileHandle file = g_app.fileHandle;
+    const uint8_t* container = g_app.bufferBase;
+    BeginSave();
+    const bool saved = ReserveSpace(file, containerSize) &&
+                       WriteAt(file, kContainerHeaderSize, container + kContainerHeaderSize,
+                               containerSize - kContainerHeaderSize) &&
+                       FlushFile(file) && WriteFromStart(file, container, kContainerHeaderSize) &&
+                       FlushFile(file);
+    if (!saved)
+        static_cast<void>(SetFileLength(file, plainSize));
+    EndSave();
+    return saved;
+}
+
+// Decryption in place: the first block, header included, first. A plain file shorter than the
+// header is written with the zeros after it, which cover the rest of the header until the
+// length is cut.
+bool SaveDecryptionInPlace(const uint8_t* plain, uint32_t size) {
+    const FileHandle file = g_app.fileHandle;
+    const uint32_t head = std::max(std::min(size, kFirstBlock), kContainerHeaderSize);
+    BeginSave();
+    const bool saved = ReserveSpace(file, size) && WriteFromStart(file, plain, head) &&
+                       FlushFile(file) &&
+                       (size <= head || WriteAt(file, head, plain + head, size - head)) &&
+                       SetFileLength(file, size) && FlushFile(file);
+    EndSave();
+    return saved;
 }
 
 // Decryption's bar runs from full towards empty; it is emptied at the end of the run.
@@ -71,7 +155,7 @@ void EmptyProgressBar() {
     SetProgressPosition(0);
 }
 
-[[noreturn]] void EncryptRun() {
+[[noreturn]] void EncryptRun(bool inPlace) {
     AppendStatusLine(MessageId::kEncrypting);
     uint32_t plainSize = g_app.fileSize;
     uint32_t bodySize = static_cast<uint32_t>(BodySizeFor(plainSize));
@@ -87,7 +171,9 @@ void EmptyProgressBar() {
     SetProgressPosition(bodySize);
 
     AppendStatusLine(MessageId::kSaving);
-    if (!SaveOutput(g_app.bufferBase, kContainerHeaderSize + bodySize, true)) {
+    const uint32_t containerSize = kContainerHeaderSize + bodySize;
+    if (inPlace ? !SaveEncryptionInPlace(plainSize, containerSize)
+                : !SaveSeparately(g_app.bufferBase, containerSize)) {
         FailRun(MessageId::kWriteFailed);
     }
     ReleaseRunResources();
@@ -119,7 +205,8 @@ void EmptyProgressBar() {
                  g_app.allocationSize - kContainerHeaderSize, g_app.progressCounter);
 
     AppendStatusLine(MessageId::kSaving);
-    if (!SaveOutput(body, header.originalSize, !inPlace)) {
+    if (inPlace ? !SaveDecryptionInPlace(body, header.originalSize)
+                : !SaveSeparately(body, header.originalSize)) {
         // Not FailRun: the bar keeps the position the run reached while the error is shown, and
         // is emptied only once the box is closed. This order is part of the window's behaviour.
         ReportFailure(MessageId::kWriteFailed);
@@ -142,7 +229,7 @@ void EmptyProgressBar() {
     if (!inPlace)
         OpenSeparateOutput();
     if (encrypt)
-        EncryptRun();
+        EncryptRun(inPlace);
     else
         DecryptRun(inPlace);
 }
@@ -158,16 +245,13 @@ void RemoveCreatedOutput() {
     if (g_app.ioStatus.information != kFileCreated)
         return;
     g_app.ioStatus.information = 0;
-    FileHandle output = 0;
-    if (OpenForShred(NativePath(), &output)) {
-        MarkForDeletion(output);
-        CloseFile(output);
-    }
+    // Through the open handle, never by name: whatever else may have taken the name is spared.
+    static_cast<void>(MarkForDeletion(g_app.fileHandle));
 }
 
 void ReportFailure(MessageId message) {
-    ReleaseRunResources();
     RemoveCreatedOutput();
+    ReleaseRunResources();
     ShowError(message);
 }
 

@@ -11,6 +11,7 @@
 #include "fileops/app_state.h"
 #include "fileops/file_access.h"
 #include "fileops/runs.h"
+#include "fileops/save_guard.h"
 #include "ui/command_line_path.h"
 #include "ui/control_access.h"
 #include "ui/control_ids.h"
@@ -79,6 +80,13 @@ void OnBrowse() {
     ShowPathBuffer();
 }
 
+// Exit and the close box end the program at once, but never in the middle of a save: then the
+// save's end ends it (seconds at most), and the window stays responsive meanwhile.
+void OnExit() {
+    if (!HoldEndUntilSaved(0))
+        EndProgram();
+}
+
 void OnWebSite() {
     SHELLEXECUTEINFOW execute = {};
     execute.cbSize = sizeof execute;
@@ -107,7 +115,8 @@ void OnCommand(WPARAM command) {
             OnWebSite();
             break;
         case IDC_EXIT:
-            EndProgram();
+            OnExit();
+            break;
         default:
             break;
     }
@@ -128,7 +137,8 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
             OnCommand(wParam);
             break;
         case WM_CLOSE:
-            EndProgram();
+            OnExit();
+            break;
         default:
             break;
     }
@@ -136,7 +146,8 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
 }
 
 // The dialog is never ended: the process stops only through EndProgram (Exit or the close
-// box). The return below is reached only when the window could not be created.
+// box, or the end of a save during which one of them was pressed). The return below is reached only
+// when the window could not be created.
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainDialogProc,
                     0);

@@ -28,13 +28,14 @@ TEST_F(PosixFileAccessTest, ALinkAsLastComponentIsNeverFollowed) {
     fs::create_symlink(folder_.Path("target.txt"), folder_.Path("link.txt"));
     fs::create_symlink(folder_.Path("absent.txt"), folder_.Path("dangling.txt"));
     FileHandle file = 0;
-    bool created = false;
+    bool exists = false;
     for (const char* name : {"link.txt", "dangling.txt"}) {
         SCOPED_TRACE(name);
         const std::u16string path = folder_.Native(name);
         EXPECT_FALSE(OpenSourceForCipher(path.c_str(), &file));
         EXPECT_FALSE(OpenForShred(path.c_str(), &file));
-        EXPECT_FALSE(OpenOutput(path.c_str(), &file, &created));
+        EXPECT_FALSE(CreateOutput(path.c_str(), 0, &file));
+        EXPECT_FALSE(ProbeOutput(path.c_str(), &exists)) << "a link is not replaced";
     }
     EXPECT_EQ(ReadBytes(folder_.Path("target.txt")), "target");
     EXPECT_FALSE(fs::exists(folder_.Path("absent.txt")));
@@ -44,10 +45,11 @@ TEST_F(PosixFileAccessTest, AFifoFailsAtOnceInsteadOfBlocking) {
     ASSERT_EQ(mkfifo(folder_.Path("fifo").c_str(), 0666), 0);
     const std::u16string path = folder_.Native("fifo");
     FileHandle file = 0;
-    bool created = false;
+    bool exists = false;
     EXPECT_FALSE(OpenSourceForCipher(path.c_str(), &file));
     EXPECT_FALSE(OpenForShred(path.c_str(), &file));
-    EXPECT_FALSE(OpenOutput(path.c_str(), &file, &created));
+    EXPECT_FALSE(CreateOutput(path.c_str(), 0, &file));
+    EXPECT_FALSE(ProbeOutput(path.c_str(), &exists));
 }
 
 TEST_F(PosixFileAccessTest, NamesOutsideTheBasicPlaneBecomeUtf8) {
@@ -55,11 +57,29 @@ TEST_F(PosixFileAccessTest, NamesOutsideTheBasicPlaneBecomeUtf8) {
     const std::u16string name = u"\xD83D\xDD12\u6587\u4EF6.txt";
     const std::u16string path = TestFolder::NativePathOf(folder_.Root()) + u"/" + name;
     FileHandle file = 0;
-    bool created = false;
-    ASSERT_TRUE(OpenOutput(path.c_str(), &file, &created));
-    EXPECT_TRUE(created);
+    ASSERT_TRUE(CreateOutput(path.c_str(), 0, &file));
     CloseFile(file);
     EXPECT_TRUE(fs::exists(folder_.Path("\xF0\x9F\x94\x92\xE6\x96\x87\xE4\xBB\xB6.txt")));
+}
+
+TEST_F(PosixFileAccessTest, AnOutputHasNoMorePermissionThanItsSource) {
+    const mode_t mask = umask(0);
+    for (const mode_t source : {0600, 0640, 0666, 0755}) {
+        SCOPED_TRACE(source);
+        WriteBytes(folder_.Path("source"), "s");
+        ASSERT_EQ(chmod(folder_.Path("source").c_str(), source), 0);
+        FileHandle model = 0;
+        FileHandle file = 0;
+        ASSERT_TRUE(OpenSourceForCipher(folder_.Native("source").c_str(), &model));
+        ASSERT_TRUE(CreateOutput(folder_.Native("output").c_str(), model, &file));
+        struct stat status;
+        ASSERT_EQ(stat(folder_.Path("output").c_str(), &status), 0);
+        EXPECT_EQ(status.st_mode & 0777, source & 0666);
+        CloseFile(file);
+        CloseFile(model);
+        fs::remove(folder_.Path("output"));
+    }
+    umask(mask);
 }
 
 TEST_F(PosixFileAccessTest, UnpairedSurrogatesDoNotOpen) {
@@ -68,8 +88,7 @@ TEST_F(PosixFileAccessTest, UnpairedSurrogatesDoNotOpen) {
          {std::u16string(u"a\xD83D.txt"), std::u16string(u"a\xDD12.txt"),
           std::u16string(u"a\xDD12\xD83D.txt"), std::u16string(u"end\xD83D")}) {
         FileHandle file = 0;
-        bool created = false;
-        EXPECT_FALSE(OpenOutput((base + name).c_str(), &file, &created));
+        EXPECT_FALSE(CreateOutput((base + name).c_str(), 0, &file));
     }
     EXPECT_TRUE(fs::is_empty(folder_.Root()));
 }
@@ -126,9 +145,12 @@ TEST_F(FaultInjectionTest, TheChosenOperationFailsOnceAndIsNamed) {
     // One round of a cipher run's operations; round n makes operation n fail.
     constexpr uint32_t kOperations = 7;
     const SystemOperation expected[kOperations] = {
-        SystemOperation::kOpenSourceForCipher, SystemOperation::kQueryFileSize,
-        SystemOperation::kAllocateBuffer,      SystemOperation::kReadWhole,
-        SystemOperation::kWriteFromStart,      SystemOperation::kSetFileLength,
+        SystemOperation::kOpenSourceForCipher,
+        SystemOperation::kQueryFileSize,
+        SystemOperation::kAllocateBuffer,
+        SystemOperation::kReadWhole,
+        SystemOperation::kWriteAt,
+        SystemOperation::kSetFileLength,
         SystemOperation::kCloseFile,
     };
     for (uint32_t n = 1; n <= kOperations; ++n) {
@@ -164,9 +186,8 @@ TEST_F(FaultInjectionTest, TheChosenOperationFailsOnceAndIsNamed) {
 TEST_F(FaultInjectionTest, FailedOperationsChangeNothing) {
     WriteBytes(folder_.Path("f.txt"), "abcd");
     FileHandle file = 0x5A5A;
-    bool created = false;
     FailSystemOperationAt(1);
-    EXPECT_FALSE(OpenOutput(folder_.Native("new.txt").c_str(), &file, &created));
+    EXPECT_FALSE(CreateOutput(folder_.Native("new.txt").c_str(), 0, &file));
     EXPECT_EQ(file, 0u);
     EXPECT_FALSE(fs::exists(folder_.Path("new.txt")));
     uint32_t size = 4096;

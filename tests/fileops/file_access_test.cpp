@@ -18,16 +18,16 @@ struct OpenMode {
     bool (*open)(const char16_t* nativePath, FileHandle* file);
 };
 
-bool OpenOutputIgnoringReport(const char16_t* nativePath, FileHandle* file) {
-    bool created = false;
-    return OpenOutput(nativePath, file, &created);
-}
-
 const OpenMode kModes[] = {
     {"OpenSourceForCipher", OpenSourceForCipher},
     {"OpenForShred", OpenForShred},
-    {"OpenOutput", OpenOutputIgnoringReport},
 };
+
+// Whether ProbeOutput lets an output replace the file at `nativePath`.
+bool ProbeAllows(const std::u16string& nativePath) {
+    bool exists = false;
+    return ProbeOutput(nativePath.c_str(), &exists) && exists;
+}
 
 // What a failed open must not leave behind in the caller's handle.
 constexpr FileHandle kStaleHandle = 0x5A5A;
@@ -50,22 +50,38 @@ TEST_F(FileAccessTest, EveryModeOpensAnExistingFileWithoutChangingIt) {
     }
 }
 
-TEST_F(FileAccessTest, OpenOutputReportsWhetherItCreatedTheFile) {
-    const std::u16string path = folder_.Native("out.bin");
-    FileHandle file = 0;
-    bool created = false;
-    ASSERT_TRUE(OpenOutput(path.c_str(), &file, &created));
-    EXPECT_TRUE(created);
-    CloseFile(file);
-    EXPECT_TRUE(fs::is_regular_file(folder_.Path("out.bin")));
-    EXPECT_EQ(fs::file_size(folder_.Path("out.bin")), 0u);
+// The road of a separate output: the name probed, the file created under another name, then
+// renamed onto the output's name, replacing a file there only when told to.
+TEST_F(FileAccessTest, AnOutputIsCreatedAsNewAndTakesItsNameByRenaming) {
+    const std::u16string out = folder_.Native("out.bin");
+    const std::u16string part = folder_.Native("out.part");
+    bool exists = true;
+    ASSERT_TRUE(ProbeOutput(out.c_str(), &exists));
+    EXPECT_FALSE(exists);
+    EXPECT_FALSE(fs::exists(folder_.Path("out.bin"))) << "a probe creates nothing";
 
-    // An existing file is opened as it is, not emptied.
+    FileHandle file = kStaleHandle;
+    ASSERT_TRUE(CreateOutput(part.c_str(), 0, &file));
+    FileHandle again = kStaleHandle;
+    EXPECT_FALSE(CreateOutput(part.c_str(), 0, &again)) << "an existing name is never reused";
+    EXPECT_EQ(again, 0u);
+    ASSERT_TRUE(WriteFromStart(file, reinterpret_cast<const uint8_t*>("new"), 3));
     WriteBytes(folder_.Path("out.bin"), "old");
-    ASSERT_TRUE(OpenOutput(path.c_str(), &file, &created));
-    EXPECT_FALSE(created);
-    CloseFile(file);
+    EXPECT_TRUE(ProbeAllows(out));
+    EXPECT_EQ(ReadBytes(folder_.Path("out.bin")), "old") << "a probe changes nothing";
+    EXPECT_FALSE(RenameOutput(file, out.c_str(), false)) << "no replacing without consent";
     EXPECT_EQ(ReadBytes(folder_.Path("out.bin")), "old");
+    ASSERT_TRUE(RenameOutput(file, out.c_str(), true));
+    EXPECT_FALSE(MarkForDeletion(file)) << "once renamed, the output is the user's";
+    CloseFile(file);
+    EXPECT_EQ(ReadBytes(folder_.Path("out.bin")), "new");
+    EXPECT_FALSE(fs::exists(folder_.Path("out.part")));
+
+    // A created output that is given up goes through its own handle.
+    ASSERT_TRUE(CreateOutput(part.c_str(), 0, &file));
+    ASSERT_TRUE(MarkForDeletion(file));
+    CloseFile(file);
+    EXPECT_FALSE(fs::exists(folder_.Path("out.part")));
 }
 
 TEST_F(FileAccessTest, MissingFileOpensOnlyAsOutput) {
@@ -81,9 +97,8 @@ TEST_F(FileAccessTest, MissingFileOpensOnlyAsOutput) {
     // A missing folder on the way is not created.
     const std::u16string deeper =
         TestFolder::NativePathOf(folder_.Path("no-such-folder") / "x.txt");
-    bool created = false;
     file = kStaleHandle;
-    EXPECT_FALSE(OpenOutput(deeper.c_str(), &file, &created));
+    EXPECT_FALSE(CreateOutput(deeper.c_str(), 0, &file));
     EXPECT_EQ(file, 0u);
     EXPECT_FALSE(fs::exists(folder_.Path("no-such-folder")));
 }
@@ -98,6 +113,11 @@ TEST_F(FileAccessTest, DirectoryFailsEveryMode) {
         EXPECT_EQ(file, 0u);
         EXPECT_TRUE(fs::is_directory(folder_.Path("dir")));
     }
+    bool exists = false;
+    EXPECT_FALSE(ProbeOutput(path.c_str(), &exists));
+    FileHandle file = kStaleHandle;
+    EXPECT_FALSE(CreateOutput(path.c_str(), 0, &file));
+    EXPECT_TRUE(fs::is_directory(folder_.Path("dir")));
 }
 
 TEST_F(FileAccessTest, OnlyFullNativePathsOpen) {
@@ -115,6 +135,8 @@ TEST_F(FileAccessTest, OnlyFullNativePathsOpen) {
             FileHandle file = 0;
             EXPECT_FALSE(mode.open(form.c_str(), &file));
         }
+        FileHandle file = 0;
+        EXPECT_FALSE(CreateOutput(form.c_str(), 0, &file));
     }
     fs::current_path(previous);
     EXPECT_FALSE(fs::exists(folder_.Path("new.txt")));
@@ -134,6 +156,7 @@ TEST_F(FileAccessTest, ReadOnlyFileFailsEveryMode) {
         if (file != 0)
             CloseFile(file);
     }
+    EXPECT_FALSE(ProbeAllows(path));
     EXPECT_EQ(ReadBytes(folder_.Path("ro.txt")), "keep");
 }
 
@@ -148,6 +171,7 @@ TEST_F(FileAccessTest, AFileHeldForWritingCannotBeOpenedAgain) {
             FileHandle file = 0;
             EXPECT_FALSE(second.open(path.c_str(), &file));
         }
+        EXPECT_FALSE(ProbeAllows(path)) << "an output never replaces a file in use";
         CloseFile(held);
     }
     // Once closed, the file opens again.
@@ -179,9 +203,10 @@ TEST_F(FileAccessTest, ReadAndWriteMoveExactCountsFromOffsetZero) {
     ASSERT_TRUE(WriteFromStart(file, reinterpret_cast<const uint8_t*>("HELLO"), 5));
     ASSERT_TRUE(WriteFromStart(file, reinterpret_cast<const uint8_t*>("J"), 1));
     EXPECT_TRUE(WriteFromStart(file, reinterpret_cast<const uint8_t*>(""), 0));
+    ASSERT_TRUE(WriteAt(file, 6, reinterpret_cast<const uint8_t*>("W"), 1));
     EXPECT_TRUE(FlushFile(file));
     CloseFile(file);
-    EXPECT_EQ(ReadBytes(folder_.Path("rw.txt")), "JELLO world");
+    EXPECT_EQ(ReadBytes(folder_.Path("rw.txt")), "JELLO World");
 }
 
 TEST_F(FileAccessTest, WriteOnlyModesCannotRead) {
@@ -190,9 +215,6 @@ TEST_F(FileAccessTest, WriteOnlyModesCannotRead) {
     uint8_t buffer[4];
     FileHandle file = 0;
     ASSERT_TRUE(OpenForShred(path.c_str(), &file));
-    EXPECT_FALSE(ReadWhole(file, buffer, 3));
-    CloseFile(file);
-    ASSERT_TRUE(OpenOutputIgnoringReport(path.c_str(), &file));
     EXPECT_FALSE(ReadWhole(file, buffer, 3));
     CloseFile(file);
 }
@@ -210,6 +232,13 @@ TEST_F(FileAccessTest, SetFileLengthShrinksAndGrowsWithZeros) {
     EXPECT_EQ(size, 7u);
     CloseFile(file);
     EXPECT_EQ(ReadBytes(folder_.Path("len.txt")), std::string("0123\0\0\0", 7));
+
+    // A reservation never shortens the file and keeps its bytes; a longer one adds zeros.
+    ASSERT_TRUE(OpenSourceForCipher(folder_.Native("len.txt").c_str(), &file));
+    ASSERT_TRUE(ReserveSpace(file, 3));
+    ASSERT_TRUE(ReserveSpace(file, 9));
+    CloseFile(file);
+    EXPECT_EQ(ReadBytes(folder_.Path("len.txt")), std::string("0123\0\0\0\0\0", 9));
 
     // Through the write-only modes as well; zero length empties the file.
     ASSERT_TRUE(OpenForShred(folder_.Native("len.txt").c_str(), &file));
@@ -243,15 +272,12 @@ TEST_F(FileAccessTest, MarkedFileIsRemovedAtClose) {
     EXPECT_FALSE(fs::exists(folder_.Path("gone.txt")));
 }
 
-TEST_F(FileAccessTest, OnlyTheShredModeMayMarkForDeletion) {
-    // Only that mode asks for delete access; the others keep their file whatever happens.
+TEST_F(FileAccessTest, OnlyTheShredModeMayMarkAnExistingFileForDeletion) {
+    // Only that mode asks for delete access; the source's keeps its file whatever happens.
     WriteBytes(folder_.Path("stay.txt"), "stay");
     const std::u16string path = folder_.Native("stay.txt");
     FileHandle file = 0;
     ASSERT_TRUE(OpenSourceForCipher(path.c_str(), &file));
-    EXPECT_FALSE(MarkForDeletion(file));
-    CloseFile(file);
-    ASSERT_TRUE(OpenOutputIgnoringReport(path.c_str(), &file));
     EXPECT_FALSE(MarkForDeletion(file));
     CloseFile(file);
     // Opened for shredding but not marked: kept.

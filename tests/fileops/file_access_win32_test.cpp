@@ -20,9 +20,8 @@ TEST(Win32FileAccessTest, PathsWithoutADriveLetterDoNotOpen) {
     };
     for (const std::u16string& form : forms) {
         FileHandle file = 0;
-        bool created = false;
         EXPECT_FALSE(OpenSourceForCipher(form.c_str(), &file));
-        EXPECT_FALSE(OpenOutput(form.c_str(), &file, &created));
+        EXPECT_FALSE(CreateOutput(form.c_str(), 0, &file));
     }
     EXPECT_EQ(ReadBytes(folder.Path("f.txt")), "f");
 }

@@ -89,9 +89,12 @@ Outcome Expected(const Scenario& s, const std::vector<Op>& kinds) {
             return {MessageId::kDone, true};
         case Op::kReadWhole:
             return {MessageId::kReadFailed, false};
-        case Op::kOpenOutput:
-        case Op::kWriteFromStart:
+        case Op::kProbeOutput:
+        case Op::kCreateOutput:
+        case Op::kReserveSpace:
+        case Op::kWriteAt:
         case Op::kFlushFile:
+        case Op::kRenameOutput:
             return {MessageId::kWriteFailed, false};
         case Op::kSetFileLength:
             return {shred ? MessageId::kDeleteFailed : MessageId::kWriteFailed, false};
@@ -140,6 +143,18 @@ CleanRun RunClean(const Scenario& s) {
     return clean;
 }
 
+// What a save cut short in place leaves is never taken for a container: decrypting it is
+// refused and changes nothing.
+void ExpectRefusedWreck(RunHarness& run, const fs::path& file) {
+    const std::string wreck = RunHarness::Read(file);
+    run.SetInPlace(true);
+    run.Press(kCommandDecrypt);
+    const MessageId verdict = run.Boxes().back().message;
+    EXPECT_TRUE(verdict == MessageId::kWrongPassword || verdict == MessageId::kDamaged)
+        << "a wreck was decrypted";
+    EXPECT_EQ(RunHarness::Read(file), wreck) << "the refused decryption changed nothing";
+}
+
 // Checks one run whose n-th operation failed; `kinds` ends with that operation.
 void CheckFailedRun(const Scenario& s, const CleanRun& clean, const std::vector<Op>& kinds,
                     RunHarness& run, const Files& before) {
@@ -147,10 +162,10 @@ void CheckFailedRun(const Scenario& s, const CleanRun& clean, const std::vector<
     const Outcome expected = Expected(s, kinds);
     const bool separate = !s.inPlace && s.command != kCommandShred;
 
-    // The boxes: the overwrite question once the output was opened, then exactly one more.
+    // The boxes: the overwrite question once the output was probed, then exactly one more.
     const bool asked = s.existingOutput && !s.inPlace &&
                        (expected.done || std::find(kinds.begin(), kinds.end() - 1,
-                                                   Op::kOpenOutput) != kinds.end() - 1);
+                                                   Op::kProbeOutput) != kinds.end() - 1);
     std::vector<RecordedBox> boxes = run.Boxes();
     ASSERT_EQ(boxes.size(), asked ? 2u : 1u);
     if (asked) {
@@ -200,13 +215,15 @@ void CheckFailedRun(const Scenario& s, const CleanRun& clean, const std::vector<
         }
         return;
     }
-    // Only a failed write in place (or, in place, the length cut after a decryption's write)
-    // may have changed the source.
+    // Only a save in place that failed after its first write may have changed the source, and
+    // then decryption must refuse what it left and change nothing.
     const bool sourceMayChange =
-        s.inPlace && (expected.done || failed == Op::kWriteFromStart ||
-                      (s.command == kCommandDecrypt && failed == Op::kSetFileLength));
+        s.inPlace && (expected.done || failed == Op::kWriteAt || failed == Op::kFlushFile ||
+                      failed == Op::kSetFileLength);
     if (!sourceMayChange) {
         EXPECT_EQ(RunHarness::Read(source), before.source) << "the source is unchanged";
+    } else if (!expected.done && RunHarness::Read(source) != before.source) {
+        ExpectRefusedWreck(run, source);
     }
     if (expected.done) {
         const fs::path result = s.inPlace ? source : output;
@@ -217,7 +234,7 @@ void CheckFailedRun(const Scenario& s, const CleanRun& clean, const std::vector<
             EXPECT_EQ(fs::file_size(result), 12 + BodySizeFor(s.size));
             EXPECT_EQ(HeadlessProgressPosition(), BodySizeFor(s.size));
         }
-    } else if (s.existingOutput && failed != Op::kSetFileLength && failed != Op::kWriteFromStart) {
+    } else if (s.existingOutput) {
         EXPECT_EQ(RunHarness::Read(output), kOlderOutput) << "an existing output is kept";
     }
 }
@@ -249,13 +266,17 @@ void SweepSecondFailures(const Scenario& s, uint32_t n, const Outcome& first, ui
         const std::vector<std::u16string> log = run.LogLines();
         EXPECT_EQ(std::count(log.begin(), log.end(), TextOf(MessageId::kDone)), 0);
         EXPECT_EQ(RunHarness::Read(run.Dir() / kSourceName), before.source);
-        const bool removalFailed = second == Op::kOpenForShred || second == Op::kMarkForDeletion;
-        std::set<std::string> names = {kSourceName};
-        if (removalFailed && fs::exists(run.Dir() / kOutputName)) {
-            names.insert(kOutputName);  // what the run created and could not remove
+        // What the run created and could not remove is the unfinished output, never a file at
+        // the output's name.
+        std::set<std::string> names = Listing(run.Dir());
+        const auto unfinished = std::find_if(names.begin(), names.end(), [](const std::string& n) {
+            return n.rfind(std::string(kOutputName) + ".zok-unfinished-", 0) == 0;
+        });
+        if (second == Op::kMarkForDeletion && unfinished != names.end()) {
+            names.erase(unfinished);
             ++tally->outputsLeft;
         }
-        EXPECT_EQ(Listing(run.Dir()), names);
+        EXPECT_EQ(names, std::set<std::string>{kSourceName});
         EXPECT_EQ(LiveBufferCount(), buffers) << "the buffers are released";
         EXPECT_EQ(OpenFileCount(), files) << "the files are closed";
         EXPECT_TRUE(WaitForThreadCount(threads, kSettleMs)) << "the run's threads have ended";

@@ -1,9 +1,11 @@
 // A real full disk: a 1 MiB tmpfs mounted in a private mount namespace (root, or a user with the
 // right to mount, only; skipped elsewhere). Encryption grows a file, so on a full disk it must
 // fail before a byte of the source is overwritten, and a separate output it created goes again.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sched.h>
 #include <sys/mount.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -53,6 +55,19 @@ std::string OnSmallDisk(const fs::path& mountPoint, const std::function<void()>&
     return problem;
 }
 
+// Writes `file` until the disk is full, then gives `pages` pages back.
+void FillAllButPages(const fs::path& file, int pages) {
+    const int fd = open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ASSERT_GE(fd, 0);
+    const std::string block(4096, 'f');
+    off_t written = 0;
+    while (write(fd, block.data(), block.size()) == static_cast<ssize_t>(block.size()))
+        written += static_cast<off_t>(block.size());
+    ASSERT_EQ(errno, ENOSPC);
+    ASSERT_EQ(ftruncate(fd, written - pages * static_cast<off_t>(block.size())), 0);
+    close(fd);
+}
+
 TEST(FullDisk, EncryptionThatDoesNotFitKeepsTheSource) {
     RunHarness run;
     const fs::path disk = run.Dir() / "disk";
@@ -83,8 +98,8 @@ TEST(FullDisk, EncryptionThatDoesNotFitKeepsTheSource) {
         ExpectNothingHeld();
         fs::remove(source);
 
-        // Decryption over an existing, shorter output (after a Yes): the output's length is set
-        // before it is written, so the full disk fails the run before a byte of it changes.
+        // Decryption over an existing, shorter output (after a Yes): the result is written beside
+        // it, so the full disk fails the run before a byte of it changes.
         const std::string plain = RandomBytes(kDiskBytes * 6 / 10, 3);
         const fs::path container = run.Write("disk/c.bin", MakeContainer(plain, u"pw", 7));
         const fs::path older = run.Write("disk/c_ZOK.bin", "an older output");
@@ -93,6 +108,22 @@ TEST(FullDisk, EncryptionThatDoesNotFitKeepsTheSource) {
         run.Press(kCommandDecrypt);
         EXPECT_EQ(run.Boxes().back().message, MessageId::kWriteFailed);
         EXPECT_TRUE(RunHarness::Read(older) == "an older output") << "the older output is intact";
+        ExpectNothingHeld();
+        fs::remove(container);
+        fs::remove(older);
+
+        // A sparse file, in place: the disk has room for the container's growth at the end but
+        // not for the holes, which must be claimed before the first byte is overwritten.
+        const std::string head = RandomBytes(64 << 10, 4);
+        const fs::path sparse = run.Write("disk/sparse.bin", head);
+        fs::resize_file(sparse, 512 << 10);
+        const std::string holey = head + std::string((512 << 10) - head.size(), '\0');
+        FillAllButPages(disk / "filler", 4);
+        run.SetInPlace(true);
+        run.SetPath(sparse);
+        run.Press(kCommandEncrypt);
+        EXPECT_EQ(run.OnlyBox().message, MessageId::kWriteFailed);
+        EXPECT_TRUE(RunHarness::Read(sparse) == holey) << "the sparse source is intact";
         ExpectNothingHeld();
     });
     if (!problem.empty())

@@ -56,8 +56,7 @@ void RunCase(const Case& c) {
             EXPECT_TRUE(boxes.back().reporterRunningWhileShown);
             EXPECT_EQ(HeadlessProgressPosition(), 0u);
         }
-        if (c.command != kCommandShred &&
-            (!c.inPlace || c.kind != SystemOperation::kWriteFromStart)) {
+        if (c.command != kCommandShred && (!c.inPlace || c.kind != SystemOperation::kWriteAt)) {
             EXPECT_EQ(RunHarness::Read(source), plain) << "source unchanged";
         }
         if (!c.inPlace && c.command != kCommandShred) {
@@ -73,19 +72,22 @@ TEST(FaultRun, EachFailureHasItsMessage) {
         {kCommandEncrypt, true, S::kOpenSourceForCipher, MessageId::kOpenFailed},
         {kCommandEncrypt, true, S::kQueryFileSize, MessageId::kOpenFailed},
         {kCommandEncrypt, true, S::kReadWhole, MessageId::kReadFailed},
-        {kCommandEncrypt, true, S::kSetFileLength, MessageId::kWriteFailed},
-        {kCommandEncrypt, true, S::kWriteFromStart, MessageId::kWriteFailed},
+        {kCommandEncrypt, true, S::kReserveSpace, MessageId::kWriteFailed},
+        {kCommandEncrypt, true, S::kWriteAt, MessageId::kWriteFailed},
         {kCommandEncrypt, true, S::kStartThread, MessageId::kThreadFailed},
-        {kCommandEncrypt, false, S::kOpenOutput, MessageId::kWriteFailed},
-        {kCommandEncrypt, false, S::kSetFileLength, MessageId::kWriteFailed},
-        {kCommandEncrypt, false, S::kWriteFromStart, MessageId::kWriteFailed},
+        {kCommandEncrypt, false, S::kProbeOutput, MessageId::kWriteFailed},
+        {kCommandEncrypt, false, S::kCreateOutput, MessageId::kWriteFailed},
+        {kCommandEncrypt, false, S::kReserveSpace, MessageId::kWriteFailed},
+        {kCommandEncrypt, false, S::kWriteAt, MessageId::kWriteFailed},
+        {kCommandEncrypt, false, S::kFlushFile, MessageId::kWriteFailed},
+        {kCommandEncrypt, false, S::kRenameOutput, MessageId::kWriteFailed},
         {kCommandDecrypt, true, S::kReadWhole, MessageId::kReadFailed},
-        {kCommandDecrypt, true, S::kWriteFromStart, MessageId::kWriteFailed},
-        {kCommandDecrypt, false, S::kWriteFromStart, MessageId::kWriteFailed},
-        {kCommandDecrypt, false, S::kSetFileLength, MessageId::kWriteFailed},
+        {kCommandDecrypt, true, S::kWriteAt, MessageId::kWriteFailed},
+        {kCommandDecrypt, false, S::kWriteAt, MessageId::kWriteFailed},
+        {kCommandDecrypt, false, S::kReserveSpace, MessageId::kWriteFailed},
         {kCommandShred, false, S::kOpenForShred, MessageId::kOpenFailed},
         {kCommandShred, false, S::kQueryFileSize, MessageId::kOpenFailed},
-        {kCommandShred, false, S::kWriteFromStart, MessageId::kWriteFailed},
+        {kCommandShred, false, S::kWriteAt, MessageId::kWriteFailed},
         {kCommandShred, false, S::kSetFileLength, MessageId::kDeleteFailed},
         {kCommandShred, false, S::kMarkForDeletion, MessageId::kDeleteFailed},
         {kCommandShred, false, S::kStartThread, MessageId::kThreadFailed},

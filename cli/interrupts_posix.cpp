@@ -1,0 +1,39 @@
+// SIGINT, SIGTERM and SIGHUP end the program as their default action would, so that a shell
+// sees the signal, but a save under way is finished first.
+#include <pthread.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include "cli/platform.h"
+#include "fileops/save_guard.h"
+
+namespace {
+
+constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+// Ends the process by `signalNumber` itself, also from inside its handler.
+void DieBy(int signalNumber) {
+    signal(signalNumber, SIG_DFL);
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, signalNumber);
+    pthread_sigmask(SIG_UNBLOCK, &only, nullptr);
+    raise(signalNumber);
+    _exit(128 + signalNumber);  // not reached: the default action ends the process
+}
+
+void OnEndingSignal(int signalNumber) {
+    if (!HoldEndUntilSaved(signalNumber))
+        DieBy(signalNumber);
+}
+
+}  // namespace
+
+void EndOnInterrupts() {
+    SetHeldEndRoutine(DieBy);
+    struct sigaction action = {};
+    action.sa_handler = OnEndingSignal;
+    action.sa_flags = SA_RESTART;
+    sigemptyset(&action.sa_mask);
+    for (int signalNumber : kEndingSignals) sigaction(signalNumber, &action, nullptr);
+}

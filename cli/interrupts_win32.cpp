@@ -1,0 +1,33 @@
+// Ctrl-C, Ctrl-Break and closing the console end the program with a non-zero status (the
+// default handler would exit with 0 under Wine), but a save under way is finished first.
+#include <windows.h>
+
+#include "cli/platform.h"
+#include "fileops/save_guard.h"
+
+namespace {
+
+constexpr int kInterrupted = 130;  // 128 + SIGINT, as the native program reports it
+constexpr int kHungUp = 129;       // 128 + SIGHUP: the console went away
+
+[[noreturn]] void EndWith(int status) {
+    ExitNow(status);
+}
+
+// Runs on a thread of its own. During a save it waits there for the save's end, which ends the
+// process; returning would let the system end it at once for the close, log-off and shut-down
+// events.
+BOOL WINAPI OnConsoleControl(DWORD event) {
+    const int status = event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT ? kInterrupted : kHungUp;
+    if (HoldEndUntilSaved(status)) {
+        for (;;) Sleep(INFINITE);
+    }
+    EndWith(status);
+}
+
+}  // namespace
+
+void EndOnInterrupts() {
+    SetHeldEndRoutine(EndWith);
+    SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+}
