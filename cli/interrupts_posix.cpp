@@ -35,5 +35,11 @@ void EndOnInterrupts() {
     action.sa_handler = OnEndingSignal;
     action.sa_flags = SA_RESTART;
     sigemptyset(&action.sa_mask);
-    for (int signalNumber : kEndingSignals) sigaction(signalNumber, &action, nullptr);
+    for (int signalNumber : kEndingSignals) {
+        // A signal ignored from the start (nohup, a background job of a script) stays ignored.
+        struct sigaction previous;
+        if (sigaction(signalNumber, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN)
+            continue;
+        sigaction(signalNumber, &action, nullptr);
+    }
 }

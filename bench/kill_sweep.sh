@@ -1,0 +1,98 @@
+#!/usr/bin/env bash
+# Ends zok with a signal at a spread of moments during runs on a large file, and sorts what each
+# run left behind:
+#   intact    the source as it was, and no file at the output's name
+#   complete  the whole result, decrypting to the original
+#   refused   a damaged file, which zok decrypt refuses without changing it
+#   accepted  a damaged file that zok decrypt takes for a container, or an incomplete output
+#             under the output's name: the loss a user would not notice
+# Moments are spread evenly over the length of an uninterrupted run, which is timed first.
+#
+# Usage: bench/kill_sweep.sh [path/to/zok]
+#   SWEEP_DIR   folder for the files (default /var/tmp: a disk, not memory)
+#   SIZE_MIB    file size in MiB (default 256)
+#   MOMENTS     moments per signal and kind of run (default 20)
+#   SIGNALS     default "INT TERM HUP KILL"
+set -euo pipefail
+set -m  # job control: background runs get SIGINT like any other signal, not ignored
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+zok=$(realpath "${1:-$here/../build/native/cli/zok}")
+size=${SIZE_MIB:-256}
+moments=${MOMENTS:-20}
+signals=${SIGNALS:-"INT TERM HUP KILL"}
+[[ -x $zok ]] || { echo "no zok at $zok (build it first)" >&2; exit 1; }
+work=$(mktemp -d "${SWEEP_DIR:-/var/tmp}/zok-kill-sweep.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+
+export LC_ALL=C.UTF-8
+pw() { printf 'sweep password\n'; }
+head -c $((size << 20)) /dev/urandom > original
+cp original plain && pw | "$zok" encrypt --in-place --password-stdin plain 2>/dev/null
+mv plain container
+
+# The source of a kind of run, and the file that holds its result.
+source_of() { [[ $1 == encrypt* ]] && echo original || echo container; }
+result_of() { [[ $1 == *separate ]] && echo f_ZOK.bin || echo f.bin; }
+
+# Whether zok decrypt refuses `file` and leaves it as it was.
+refuses() {
+    local before after
+    before=$(sha256sum < "$1")
+    if pw | "$zok" decrypt --in-place --password-stdin "$1" 2>/dev/null; then return 1; fi
+    after=$(sha256sum < "$1")
+    [[ $before == "$after" ]]
+}
+
+# Sorts what the run of `kind` left in the folder.
+verdict() {
+    local kind=$1 source result
+    source=$(source_of "$kind")
+    result=$(result_of "$kind")
+    if [[ $kind == *separate ]]; then
+        cmp -s f.bin "$source" || { echo lost; return; }
+        [[ -e $result ]] || { echo intact; return; }
+    elif cmp -s f.bin "$source"; then
+        echo intact; return
+    fi
+    if [[ $kind == encrypt* ]]; then
+        if refuses "$result"; then echo refused; return; fi
+        cmp -s "$result" original && echo complete || echo accepted
+    else
+        cmp -s "$result" original && { echo complete; return; }
+        refuses "$result" && echo refused || echo accepted
+    fi
+}
+
+run() {  # kind: starts zok on f.bin in the background, its pid in $!
+    local args=(--password-stdin)
+    [[ $1 == *in-place ]] && args+=(--in-place)
+    pw | "$zok" "${1%%-*}" "${args[@]}" f.bin 2>/dev/null &
+}
+
+printf '%-18s %-5s %7s %7s %7s %7s %7s %9s\n' run signal intact complete refused accepted lost unfinished
+for kind in encrypt-in-place decrypt-in-place encrypt-separate decrypt-separate; do
+    cp "$(source_of "$kind")" f.bin
+    start=$(date +%s%N); run "$kind"; wait $!; took=$(( $(date +%s%N) - start ))
+    for signal in $signals; do
+        declare -A tally=()
+        unfinished=0
+        for ((i = 1; i <= moments; i++)); do
+            rm -f f.bin f_ZOK.bin f_ZOK.bin.zok-unfinished-*
+            cp "$(source_of "$kind")" f.bin
+            sync f.bin
+            run "$kind"
+            pid=$!
+            sleep "$(awk -v t="$took" -v i="$i" -v n="$moments" 'BEGIN{printf "%.4f", t*i/(n+1)/1e9}')"
+            kill -s "$signal" "$pid" 2>/dev/null || true
+            wait "$pid" 2>/dev/null || true
+            compgen -G 'f_ZOK.bin.zok-unfinished-*' >/dev/null && unfinished=$((unfinished + 1))
+            v=$(verdict "$kind")
+            tally[$v]=$(( ${tally[$v]:-0} + 1 ))
+        done
+        printf '%-18s %-5s %7d %7d %7d %7d %7d %9d\n' "$kind" "$signal" "${tally[intact]:-0}" \
+            "${tally[complete]:-0}" "${tally[refused]:-0}" "${tally[accepted]:-0}" \
+            "${tally[lost]:-0}" "$unfinished"
+        unset tally
+    done
+done
