@@ -22,8 +22,10 @@ bool ProbeOutput(const char16_t* nativePath, bool* exists);
 // when the name exists. POSIX: with no more permission than the open file `model` has.
 bool CreateOutput(const char16_t* nativePath, FileHandle model, FileHandle* file);
 // Gives a file made by CreateOutput the name `nativePath` in the same folder, replacing a file
-// of that name only when `replace`; the new name is on the disk when this returns true. The
-// handle stays open but can no longer be marked for deletion.
+// of that name only when `replace`. POSIX flushes the folder, so the new name is on the disk
+// when this returns true; NTFS logs the rename in its journal. The
+// file is the user's from then on: its handle stays open only to be closed (POSIX refuses to
+// mark it for deletion, as its recorded name is gone).
 bool RenameOutput(FileHandle file, const char16_t* nativePath, bool replace);
 
 // The 64-bit end of file. Callers refuse files of 2^31 bytes or more.
