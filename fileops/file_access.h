@@ -16,16 +16,17 @@ bool OpenSourceForCipher(const char16_t* nativePath, FileHandle* file);  // read
 bool OpenForShred(const char16_t* nativePath, FileHandle* file);         // write + delete, existing
 // Whether an output may take this name: true with *exists false when nothing has it, true with
 // *exists set when an existing file there opens for writing (opened and closed again), false
-// otherwise (a folder, a link, a read-only file, a file in use, a missing folder).
+// otherwise (a folder, a link, a read-only file, a file in use). A missing folder counts as a
+// free name here and fails at the create.
 bool ProbeOutput(const char16_t* nativePath, bool* exists);
 // Creates a new file for writing and for removal through its handle (MarkForDeletion); fails
 // when the name exists. POSIX: with no more permission than the open file `model` has.
 bool CreateOutput(const char16_t* nativePath, FileHandle model, FileHandle* file);
 // Gives a file made by CreateOutput the name `nativePath` in the same folder, replacing a file
 // of that name only when `replace`. POSIX flushes the folder, so the new name is on the disk
-// when this returns true; NTFS logs the rename in its journal. The
-// file is the user's from then on: its handle stays open only to be closed (POSIX refuses to
-// mark it for deletion, as its recorded name is gone).
+// when this returns true; NTFS logs the rename in its journal. The file is the user's from then
+// on: its handle stays open only to be closed (POSIX refuses to mark it for deletion, as its
+// recorded name is gone).
 bool RenameOutput(FileHandle file, const char16_t* nativePath, bool replace);
 
 // The 64-bit end of file. Callers refuse files of 2^31 bytes or more.
