@@ -11,7 +11,7 @@
 #include <string>
 
 #include "core/container.h"
-#include "fileops/encrypt_layout.h"
+#include "fileops/run_layout.h"
 
 namespace {
 

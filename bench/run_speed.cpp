@@ -19,7 +19,8 @@
 #include <string>
 #include <vector>
 
-#include "fileops/runs.h"
+#include "fileops/prepare.h"
+#include "fileops/shred.h"
 #include "ui/control_access.h"
 #include "ui/control_ids.h"
 #include "ui/headless_dialog.h"

@@ -14,7 +14,8 @@
 #include "cli/platform.h"
 #include "cli/texts.h"
 #include "fileops/app_state.h"
-#include "fileops/runs.h"
+#include "fileops/prepare.h"
+#include "fileops/shred.h"
 #include "ui/control_access.h"
 #include "ui/control_ids.h"
 #include "ui/headless_dialog.h"
@@ -33,11 +34,13 @@ constexpr std::u16string_view kProgram = ZOK_PROGRAM_NAME;
 constexpr uint32_t kBarCells = 40;
 constexpr uint32_t kWaitSliceMs = 1000;
 
+// A command is the press of its button: its value is the button's control identifier.
 enum CommandKind : uint32_t {
-    kEncrypt = kCommandEncrypt,
-    kDecrypt = kCommandDecrypt,
-    kShred = kCommandShred,
+    kEncrypt = 9,
+    kDecrypt = 10,
+    kShred = 11,
 };
+static_assert(kEncrypt == IDC_ENCRYPT && kDecrypt == IDC_DECRYPT && kShred == IDC_SHRED);
 
 struct Options {
     CommandKind command = kEncrypt;

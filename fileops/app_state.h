@@ -28,9 +28,10 @@ struct PasswordArea {
 static_assert(sizeof(PasswordArea) == 2 * 2 * kPasswordCapacity, "entries must be adjacent");
 static_assert(sizeof(NativePathText) == 2 * (4 + kPathCapacity), "prefix must precede runPath");
 
+// What an open reports: `information` is 2 when it created the file. Each operation's status
+// is its own result (file_access.h), so no status word is kept here.
 struct IoStatus {
-    uint32_t status;
-    uint32_t information;  // after an open: 2 when the file was created
+    uint32_t information;
 };
 
 struct AppState {

@@ -1,13 +1,13 @@
 // Encrypt or Decrypt pressed: everything that can fail early happens here, on the
 // user-interface thread, before the buttons are disabled. Every early return leaves no open
 // file and no buffer behind.
+#include "fileops/prepare.h"
 #include "core/container.h"
 #include "core/digests.h"
 #include "fileops/app_state.h"
-#include "fileops/encrypt_layout.h"
 #include "fileops/file_access.h"
-#include "fileops/run_limits.h"
-#include "fileops/runs.h"
+#include "fileops/run_layout.h"
+#include "fileops/worker.h"
 #include "ui/control_access.h"
 #include "ui/control_ids.h"
 #include "ui/feedback.h"
@@ -67,14 +67,14 @@ void PrepareCipherRun(uint32_t command) {
         FailPreparation(MessageId::kOpenFailed);
         return;
     }
-    const bool encrypt = command == kCommandEncrypt;
+    const bool encrypt = command == IDC_ENCRYPT;
     if (endOfFile > (encrypt ? kLargestPlainFile : kLargestFile)) {
         FailPreparation(MessageId::kTooLarge);
         return;
     }
     g_app.fileSize = static_cast<uint32_t>(endOfFile);
     // An empty file holds no header: it cannot be a container.
-    if (command == kCommandDecrypt && g_app.fileSize == 0) {
+    if (command == IDC_DECRYPT && g_app.fileSize == 0) {
         FailPreparation(MessageId::kDamaged);
         return;
     }

@@ -4,9 +4,9 @@
 
 #include "fileops/app_state.h"
 #include "fileops/file_access.h"
-#include "fileops/run_end.h"
-#include "fileops/run_limits.h"
-#include "fileops/runs.h"
+#include "fileops/run_layout.h"
+#include "fileops/shred.h"
+#include "fileops/worker.h"
 #include "ui/control_access.h"
 #include "ui/control_ids.h"
 #include "ui/feedback.h"
@@ -36,7 +36,7 @@ void OverwriteWithPattern() {
 void StartShredRun() {
     ClearStatusLog();
     SetActionButtonsEnabled(false);
-    if (StartThread(OperationWorker, kCommandShred) == 0) {
+    if (StartThread(OperationWorker, IDC_SHRED) == 0) {
         ShowError(MessageId::kThreadFailed);
         SetActionButtonsEnabled(true);
     }

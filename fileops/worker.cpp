@@ -12,12 +12,12 @@
 
 #include "core/container.h"
 #include "fileops/app_state.h"
-#include "fileops/encrypt_layout.h"
 #include "fileops/file_access.h"
 #include "fileops/output_name.h"
-#include "fileops/run_end.h"
-#include "fileops/runs.h"
+#include "fileops/run_layout.h"
 #include "fileops/save_guard.h"
+#include "fileops/shred.h"
+#include "fileops/worker.h"
 #include "ui/control_access.h"
 #include "ui/control_ids.h"
 #include "ui/feedback.h"
@@ -31,11 +31,13 @@
 
 namespace {
 
-// ioStatus.information after an open: the file was created, or an existing one was opened.
-// In separate-output mode "created" stays until the unfinished output has taken its name: until
-// then a failure removes it.
+// ioStatus.information after an open: the file was created. In separate-output mode it stays
+// so until the unfinished output has taken the output's name: until then a failure removes it.
 constexpr uint32_t kFileCreated = 2;
-constexpr uint32_t kFileOpened = 1;
+
+bool OutputWasCreated() {
+    return g_app.ioStatus.information == kFileCreated;
+}
 
 // The unfinished output: "\\??\\", the output's folder and name, this suffix and 8 hex digits
 // that keep two runs, or a file left by an interrupted one, from meeting.
@@ -109,7 +111,7 @@ bool SaveSeparately(const uint8_t* data, uint32_t size) {
     const bool saved = ReserveSpace(file, size) && WriteFromStart(file, data, size) &&
                        FlushFile(file) && RenameOutput(file, NativePath(), g_replaceOutput);
     if (saved)
-        g_app.ioStatus.information = kFileOpened;  // the output is the user's now
+        g_app.ioStatus.information = 0;  // the output is the user's now
     else
         RemoveCreatedOutput();
     EndSave();
@@ -164,9 +166,9 @@ void EmptyProgressBar() {
     StartProgressReporter();
     uint32_t salt = ReadTimeStampCounter();
     WriteHeader(g_app.bufferBase, salt, plainSize, g_app.checkValue);
-    // The body lands right after the header, below the plain bytes (fileops/encrypt_layout.h).
-    EncryptWords(g_app.dataBuffer, kBodyShift, plainSize, g_app.keyValue, salt,
-                 g_app.allocationSize - kPlainReadOffset, g_app.progressCounter);
+    // The body lands right after the header, below the plain bytes (fileops/run_layout.h).
+    EncryptWords(g_app.dataBuffer, kBodyShift, plainSize, g_app.keyValue, salt, EncryptRoom(),
+                 g_app.progressCounter);
     StopProgressReporter();
     SetProgressPosition(bodySize);
 
@@ -201,8 +203,8 @@ void EmptyProgressBar() {
     StartProgressReporter();
     g_app.fileSize = header.originalSize;
     uint8_t* body = g_app.bufferBase + kContainerHeaderSize;
-    DecryptWords(body, header.originalSize, g_app.keyValue, header.salt,
-                 g_app.allocationSize - kContainerHeaderSize, g_app.progressCounter);
+    DecryptWords(body, header.originalSize, g_app.keyValue, header.salt, DecryptRoom(),
+                 g_app.progressCounter);
 
     AppendStatusLine(MessageId::kSaving);
     if (inPlace ? !SaveDecryptionInPlace(body, header.originalSize)
@@ -242,7 +244,7 @@ void EndRun() {
 }
 
 void RemoveCreatedOutput() {
-    if (g_app.ioStatus.information != kFileCreated)
+    if (!OutputWasCreated())
         return;
     g_app.ioStatus.information = 0;
     // Through the open handle, never by name: whatever else may have taken the name is spared.
@@ -262,8 +264,8 @@ void FailRun(MessageId message) {
 
 void OperationWorker(uintptr_t command) {
     g_app.ioStatus = {};
-    if (command == kCommandShred)
+    if (command == IDC_SHRED)
         ShredWorker();
     else
-        CipherWorker(command == kCommandEncrypt);
+        CipherWorker(command == IDC_ENCRYPT);
 }

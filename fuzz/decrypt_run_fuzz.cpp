@@ -17,7 +17,8 @@
 
 #include "core/container.h"
 #include "core/digests.h"
-#include "fileops/runs.h"
+#include "fileops/prepare.h"
+#include "fileops/shred.h"
 #include "ui/control_access.h"
 #include "ui/control_ids.h"
 #include "ui/headless_dialog.h"
@@ -128,7 +129,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::lock_guard<std::mutex> lock(g_seen.mutex);
         g_seen.boxes.clear();
     }
-    PrepareCipherRun(kCommandDecrypt);
+    PrepareCipherRun(IDC_DECRYPT);
     Require(HeadlessWaitUntilEnabled(IDC_SHRED, 60000), "the run did not end");
 
     std::lock_guard<std::mutex> lock(g_seen.mutex);

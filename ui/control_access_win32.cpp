@@ -8,6 +8,7 @@
 
 #include "fileops/app_state.h"
 #include "ui/control_access.h"
+#include "ui/control_ids.h"
 
 // Exported by user32 but not declared in the system headers.
 extern "C" int WINAPI MessageBoxTimeoutW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT style,
@@ -20,7 +21,10 @@ constexpr DWORD kNoTimeout = 0xFFFFFFFF;
 HWND Dialog() {
     return static_cast<HWND>(g_app.dialogWindow);
 }
+// The log and the bar, the controls the runs talk to most, by the handles taken at start.
 HWND Control(int controlId) {
+    if (controlId == IDC_STATUS_LOG)
+        return static_cast<HWND>(g_app.statusLog);
     return GetDlgItem(Dialog(), controlId);
 }
 

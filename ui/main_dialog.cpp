@@ -10,8 +10,9 @@
 
 #include "fileops/app_state.h"
 #include "fileops/file_access.h"
-#include "fileops/runs.h"
+#include "fileops/prepare.h"
 #include "fileops/save_guard.h"
+#include "fileops/shred.h"
 #include "ui/command_line_path.h"
 #include "ui/control_access.h"
 #include "ui/control_ids.h"
@@ -103,10 +104,10 @@ void OnCommand(WPARAM command) {
             OnBrowse();
             break;
         case IDC_ENCRYPT:
-            PrepareCipherRun(kCommandEncrypt);
+            PrepareCipherRun(IDC_ENCRYPT);
             break;
         case IDC_DECRYPT:
-            PrepareCipherRun(kCommandDecrypt);
+            PrepareCipherRun(IDC_DECRYPT);
             break;
         case IDC_SHRED:
             StartShredRun();

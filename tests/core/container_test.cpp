@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/digests.h"
-#include "fileops/encrypt_layout.h"
+#include "fileops/run_layout.h"
 #include "tests/core/password_area.h"
 #include "tests/core/reference_cipher.h"
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/container.h"
-#include "fileops/encrypt_layout.h"
+#include "fileops/run_layout.h"
 #include "tests/core/reference_cipher.h"
 
 namespace {

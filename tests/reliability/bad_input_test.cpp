@@ -10,7 +10,8 @@
 
 #include "core/container.h"
 #include "fileops/app_state.h"
-#include "fileops/runs.h"
+#include "fileops/prepare.h"
+#include "fileops/shred.h"
 #include "tests/reliability/reliability_support.h"
 #include "tests/runs/run_harness.h"
 #include "ui/control_access.h"
@@ -66,7 +67,7 @@ TEST(BadInput, NonContainersOfEveryLength) {
                 SCOPED_TRACE(testing::Message() << length << " bytes, in place " << inPlace);
                 Bench bench;
                 const fs::path file = bench.run.Write("x.bin", bytes);
-                const MessageId message = bench.Press(kCommandDecrypt, file, inPlace);
+                const MessageId message = bench.Press(IDC_DECRYPT, file, inPlace);
                 EXPECT_EQ(message, length == 0 ? MessageId::kDamaged : MessageId::kWrongPassword);
                 EXPECT_EQ(RunHarness::Read(file), bytes);
                 EXPECT_EQ(Listing(bench.run.Dir()),
@@ -82,7 +83,7 @@ TEST(BadInput, NonContainersOfEveryLength) {
             PutWord(&forged, 4, salt ^ static_cast<uint32_t>(length - 12 + 1 + length % 5));
             Bench bench;
             const fs::path file = bench.run.Write("x.bin", forged);
-            EXPECT_EQ(bench.Press(kCommandDecrypt, file, false), MessageId::kDamaged);
+            EXPECT_EQ(bench.Press(IDC_DECRYPT, file, false), MessageId::kDamaged);
             EXPECT_EQ(RunHarness::Read(file), forged);
             EXPECT_EQ(Listing(bench.run.Dir()), (std::set<std::string>{"x.bin", "bystander.txt"}));
             ++tried;
@@ -104,7 +105,7 @@ TEST(BadInput, TrailingBytesAfterAContainer) {
             const std::string longer = container + std::string(extra, fill);
             Bench bench;
             const fs::path file = bench.run.Write("t.bin", longer);
-            EXPECT_EQ(bench.Press(kCommandDecrypt, file, false), MessageId::kDone);
+            EXPECT_EQ(bench.Press(IDC_DECRYPT, file, false), MessageId::kDone);
             EXPECT_EQ(RunHarness::Read(file), longer);
             const uint32_t after = BufferWordAt(longer, container.size());
             EXPECT_EQ(RunHarness::Read(bench.run.Dir() / "t_ZOK.bin"),
@@ -125,7 +126,7 @@ TEST(BadInput, BitFlipsInHeaderAndBody) {
         flipped[bit / 8] = static_cast<char>(flipped[bit / 8] ^ (1 << (bit % 8)));
         Bench bench;
         const fs::path file = bench.run.Write("b.bin", flipped);
-        const MessageId message = bench.Press(kCommandDecrypt, file, true);
+        const MessageId message = bench.Press(IDC_DECRYPT, file, true);
         ++tried;
         if (bit >= 96) {
             // A body bit: the decryption completes, and the change runs down the chain.
@@ -167,7 +168,7 @@ TEST(BadInput, StoredSizesThatCannotBe) {
             PutWord(&forged, 4, WordAt(forged, 0) ^ size);
             Bench bench;
             const fs::path file = bench.run.Write("s.bin", forged);
-            EXPECT_EQ(bench.Press(kCommandDecrypt, file, inPlace), MessageId::kDamaged);
+            EXPECT_EQ(bench.Press(IDC_DECRYPT, file, inPlace), MessageId::kDamaged);
             EXPECT_EQ(RunHarness::Read(file), forged);
             EXPECT_EQ(Listing(bench.run.Dir()), (std::set<std::string>{"s.bin", "bystander.txt"}));
             ++tried;
@@ -189,14 +190,14 @@ TEST(BadInput, AwkwardButValidPaths) {
         SCOPED_TRACE(i);
         Bench bench;
         const fs::path file = bench.run.Write(names[i], "content " + names[i]);
-        EXPECT_EQ(bench.Press(kCommandEncrypt, file, false), MessageId::kDone);
+        EXPECT_EQ(bench.Press(IDC_ENCRYPT, file, false), MessageId::kDone);
         const fs::path output = bench.run.Dir() / outputs[i];
         ASSERT_TRUE(fs::exists(output));
         fs::remove(file);
         fs::rename(output, file);
-        EXPECT_EQ(bench.Press(kCommandDecrypt, file, true), MessageId::kDone);
+        EXPECT_EQ(bench.Press(IDC_DECRYPT, file, true), MessageId::kDone);
         EXPECT_EQ(RunHarness::Read(file), "content " + names[i]);
-        EXPECT_EQ(bench.Press(kCommandShred, file, false), MessageId::kDone);
+        EXPECT_EQ(bench.Press(IDC_SHRED, file, false), MessageId::kDone);
         EXPECT_EQ(Listing(bench.run.Dir()), std::set<std::string>{"bystander.txt"});
         tried += 3;
     }
@@ -218,7 +219,7 @@ TEST(BadInput, PathsThatNameNoFile) {
     uint32_t tried = 0;
     for (size_t i = 0; i < std::size(paths); ++i) {
         SCOPED_TRACE(i);
-        for (uint32_t command : {kCommandEncrypt, kCommandDecrypt, kCommandShred}) {
+        for (uint32_t command : {IDC_ENCRYPT, IDC_DECRYPT, IDC_SHRED}) {
             EXPECT_EQ(bench.Press(command, paths[i], false), MessageId::kOpenFailed);
             ++tried;
         }
@@ -239,13 +240,13 @@ TEST(BadInput, PathsAtTheLengthLimits) {
         const std::string name(length - folder.size() - 1 - 4, 'L');
         const fs::path file = bench.run.Write(name + ".txt", "limits");
         ASSERT_EQ(Utf16(file.string()).size(), length);
-        const MessageId separate = bench.Press(kCommandEncrypt, file, false);
+        const MessageId separate = bench.Press(IDC_ENCRYPT, file, false);
         EXPECT_EQ(separate, length <= 255 ? MessageId::kDone : MessageId::kPathTooLong);
         EXPECT_EQ(fs::exists(bench.run.Dir() / (name + "_ZOK.txt")), length <= 255);
-        EXPECT_EQ(bench.Press(kCommandEncrypt, file, true), MessageId::kDone);
-        EXPECT_EQ(bench.Press(kCommandDecrypt, file, true), MessageId::kDone);
+        EXPECT_EQ(bench.Press(IDC_ENCRYPT, file, true), MessageId::kDone);
+        EXPECT_EQ(bench.Press(IDC_DECRYPT, file, true), MessageId::kDone);
         EXPECT_EQ(RunHarness::Read(file), "limits");
-        EXPECT_EQ(bench.Press(kCommandShred, file, false), MessageId::kDone);
+        EXPECT_EQ(bench.Press(IDC_SHRED, file, false), MessageId::kDone);
         EXPECT_FALSE(fs::exists(file));
         tried += 4;
     }
@@ -255,7 +256,7 @@ TEST(BadInput, PathsAtTheLengthLimits) {
     const std::string name(260 - folder.size() - 1, 'M');
     const fs::path file = bench.run.Write(name, "too long");
     ASSERT_EQ(Utf16(file.string()).size(), 260u);
-    for (uint32_t command : {kCommandEncrypt, kCommandDecrypt, kCommandShred}) {
+    for (uint32_t command : {IDC_ENCRYPT, IDC_DECRYPT, IDC_SHRED}) {
         EXPECT_EQ(bench.Press(command, file, true), MessageId::kOpenFailed);
         EXPECT_EQ(RunHarness::Read(file), "too long");
         ++tried;
@@ -273,7 +274,7 @@ TEST(BadInput, SymbolicLinksAreRefused) {
     fs::create_symlink(dir / "nowhere", dir / "dangling.bin");
     uint32_t tried = 0;
     for (const char* link : {"link.bin", "dangling.bin"}) {
-        for (uint32_t command : {kCommandEncrypt, kCommandDecrypt, kCommandShred}) {
+        for (uint32_t command : {IDC_ENCRYPT, IDC_DECRYPT, IDC_SHRED}) {
             for (bool inPlace : {true, false}) {
                 EXPECT_EQ(bench.Press(command, dir / link, inPlace), MessageId::kOpenFailed);
                 ++tried;
@@ -292,11 +293,11 @@ TEST(BadInput, SymbolicLinksAreRefused) {
     const fs::path victim = bench.run.Write("victim.txt", "victim");
     fs::create_symlink(victim, dir / "src_ZOK.txt");
     bench.run.AnswerQuestionsWith(kAnswerYes);
-    EXPECT_EQ(bench.Press(kCommandEncrypt, source, false), MessageId::kWriteFailed);
+    EXPECT_EQ(bench.Press(IDC_ENCRYPT, source, false), MessageId::kWriteFailed);
     EXPECT_EQ(RunHarness::Read(victim), "victim");
     fs::remove(dir / "src_ZOK.txt");
     fs::create_symlink(dir / "created-through-link", dir / "src_ZOK.txt");
-    EXPECT_EQ(bench.Press(kCommandEncrypt, source, false), MessageId::kWriteFailed);
+    EXPECT_EQ(bench.Press(IDC_ENCRYPT, source, false), MessageId::kWriteFailed);
     EXPECT_FALSE(fs::exists(dir / "created-through-link"));
     EXPECT_EQ(RunHarness::Read(source), "source");
     tried += 2;
@@ -305,8 +306,7 @@ TEST(BadInput, SymbolicLinksAreRefused) {
     fs::create_directory(dir / "real-folder");
     fs::create_directory_symlink(dir / "real-folder", dir / "folder-link");
     const fs::path inside = bench.run.Write("real-folder/inside.txt", "inside");
-    EXPECT_EQ(bench.Press(kCommandEncrypt, dir / "folder-link" / "inside.txt", true),
-              MessageId::kDone);
+    EXPECT_EQ(bench.Press(IDC_ENCRYPT, dir / "folder-link" / "inside.txt", true), MessageId::kDone);
     EXPECT_EQ(fs::file_size(inside), 12u + 8u);
     ++tried;
     CountBadInputs(tried);
@@ -317,7 +317,7 @@ TEST(BadInput, ShredOfAFileWithASecondHardLink) {
     Bench bench;
     const fs::path file = bench.run.Write("named.txt", std::string(5000, 's'));
     fs::create_hard_link(file, bench.run.Dir() / "other-name.txt");
-    EXPECT_EQ(bench.Press(kCommandShred, file, false), MessageId::kDone);
+    EXPECT_EQ(bench.Press(IDC_SHRED, file, false), MessageId::kDone);
     EXPECT_FALSE(fs::exists(file));
     EXPECT_EQ(fs::file_size(bench.run.Dir() / "other-name.txt"), 0u);
     CountBadInputs(1);
@@ -333,7 +333,7 @@ TEST(BadInput, SpecialFilesAreRefused) {
     uint32_t tried = 0;
     // A FIFO without a reader or writer must not block the run.
     for (const fs::path& path : {dir / "pipe", dir / "folder", fs::path("/dev/null"), readOnly}) {
-        for (uint32_t command : {kCommandEncrypt, kCommandDecrypt, kCommandShred}) {
+        for (uint32_t command : {IDC_ENCRYPT, IDC_DECRYPT, IDC_SHRED}) {
             for (bool inPlace : {true, false}) {
                 EXPECT_EQ(bench.Press(command, path, inPlace), MessageId::kOpenFailed) << path;
                 ++tried;
@@ -347,13 +347,13 @@ TEST(BadInput, SpecialFilesAreRefused) {
     // The output name taken by a folder or a read-only file.
     const fs::path source = bench.run.Write("src.txt", "source");
     fs::create_directory(dir / "src_ZOK.txt");
-    EXPECT_EQ(bench.Press(kCommandEncrypt, source, false), MessageId::kWriteFailed);
+    EXPECT_EQ(bench.Press(IDC_ENCRYPT, source, false), MessageId::kWriteFailed);
     EXPECT_TRUE(fs::is_directory(dir / "src_ZOK.txt"));
     const fs::path other = bench.run.Write("other", "source");
     const fs::path readOnlyOutput = bench.run.Write("other_Adv", "keep me");
     chmod(readOnlyOutput.c_str(), 0444);
     bench.run.AnswerQuestionsWith(kAnswerYes);
-    EXPECT_EQ(bench.Press(kCommandEncrypt, other, false), MessageId::kWriteFailed);
+    EXPECT_EQ(bench.Press(IDC_ENCRYPT, other, false), MessageId::kWriteFailed);
     EXPECT_EQ(RunHarness::Read(readOnlyOutput), "keep me");
     EXPECT_EQ(RunHarness::Read(source), "source");
     tried += 2;
@@ -369,7 +369,7 @@ TEST(BadInput, FilesHeldByAnotherRun) {
     FileHandle held = 0;
     ASSERT_TRUE(OpenSourceForCipher(native.c_str(), &held));
     uint32_t tried = 0;
-    for (uint32_t command : {kCommandEncrypt, kCommandDecrypt, kCommandShred}) {
+    for (uint32_t command : {IDC_ENCRYPT, IDC_DECRYPT, IDC_SHRED}) {
         EXPECT_EQ(bench.Press(command, file, true), MessageId::kOpenFailed);
         ++tried;
     }
@@ -381,7 +381,7 @@ TEST(BadInput, FilesHeldByAnotherRun) {
     const std::u16string nativeOutput = u"\\??\\" + Utf16(output.string());
     ASSERT_TRUE(OpenSourceForCipher(nativeOutput.c_str(), &held));
     bench.run.AnswerQuestionsWith(kAnswerYes);
-    EXPECT_EQ(bench.Press(kCommandEncrypt, source, false), MessageId::kWriteFailed);
+    EXPECT_EQ(bench.Press(IDC_ENCRYPT, source, false), MessageId::kWriteFailed);
     CloseFile(held);
     EXPECT_EQ(RunHarness::Read(output), "held output");
     ++tried;
@@ -409,7 +409,7 @@ TEST(BadInput, FilesHeldByAnotherRun) {
     const bool reported = read(ready[0], &locked, 1) == 1;
     close(ready[0]);
     if (reported && locked == 'y') {
-        for (uint32_t command : {kCommandEncrypt, kCommandDecrypt, kCommandShred}) {
+        for (uint32_t command : {IDC_ENCRYPT, IDC_DECRYPT, IDC_SHRED}) {
             EXPECT_EQ(bench.Press(command, file, false), MessageId::kOpenFailed);
             ++tried;
         }
@@ -419,7 +419,7 @@ TEST(BadInput, FilesHeldByAnotherRun) {
     waitpid(child, &status, 0);
     EXPECT_TRUE(reported && locked == 'y') << "the child could not lock the file";
     EXPECT_EQ(RunHarness::Read(file), "held");
-    EXPECT_EQ(bench.Press(kCommandEncrypt, file, true), MessageId::kDone) << "free again";
+    EXPECT_EQ(bench.Press(IDC_ENCRYPT, file, true), MessageId::kDone) << "free again";
     ExpectNothingHeld();
     CountBadInputs(tried);
 }
@@ -442,20 +442,20 @@ TEST(BadInput, PasswordsAtTheFieldLimit) {
         Bench bench;
         const fs::path file = bench.run.Write("p.txt", "password limits");
         bench.run.SetPassword(typed);
-        EXPECT_EQ(bench.Press(kCommandEncrypt, file, true), MessageId::kDone);
+        EXPECT_EQ(bench.Press(IDC_ENCRYPT, file, true), MessageId::kDone);
         const std::string sealed = RunHarness::Read(file);
         // One unit less does not open it.
         bench.run.SetPassword(effective.substr(0, effective.size() - 1));
         if (effective.size() > 1) {
-            EXPECT_EQ(bench.Press(kCommandDecrypt, file, true), MessageId::kWrongPassword);
+            EXPECT_EQ(bench.Press(IDC_DECRYPT, file, true), MessageId::kWrongPassword);
             EXPECT_EQ(RunHarness::Read(file), sealed);
         }
         // The typed text and what the field kept both do.
         bench.run.SetPassword(effective);
-        EXPECT_EQ(bench.Press(kCommandDecrypt, file, false), MessageId::kDone);
+        EXPECT_EQ(bench.Press(IDC_DECRYPT, file, false), MessageId::kDone);
         EXPECT_EQ(RunHarness::Read(bench.run.Dir() / "p_ZOK.txt"), "password limits");
         bench.run.SetPassword(typed);
-        EXPECT_EQ(bench.Press(kCommandDecrypt, file, true), MessageId::kDone);
+        EXPECT_EQ(bench.Press(IDC_DECRYPT, file, true), MessageId::kDone);
         EXPECT_EQ(RunHarness::Read(file), "password limits");
         tried += 4;
     }
@@ -463,7 +463,7 @@ TEST(BadInput, PasswordsAtTheFieldLimit) {
     Bench bench;
     const fs::path file = bench.run.Write("q.txt", "cut");
     bench.run.SetPasswords(std::u16string(129, u'd') + u"1", std::u16string(129, u'd') + u"2");
-    EXPECT_EQ(bench.Press(kCommandEncrypt, file, true), MessageId::kDone);
+    EXPECT_EQ(bench.Press(IDC_ENCRYPT, file, true), MessageId::kDone);
     CountBadInputs(tried + 1);
 }
 

@@ -5,9 +5,11 @@
 // the design never closes. Nothing else may grow there either.
 #include <gtest/gtest.h>
 
-#include "fileops/runs.h"
+#include "fileops/prepare.h"
+#include "fileops/shred.h"
 #include "tests/reliability/reliability_support.h"
 #include "tests/runs/run_harness.h"
+#include "ui/control_ids.h"
 #include "ui/messages.h"
 
 #ifdef ZOK_FAULT_INJECTION
@@ -41,25 +43,25 @@ void Cycle(RunHarness& run, const fs::path& plainFile, const std::string& plain)
     run.SetPath(plainFile);
     run.SetPassword(u"endurance");
     run.SetInPlace(true);
-    run.Press(kCommandEncrypt);
+    run.Press(IDC_ENCRYPT);
     ExpectLast(run, MessageId::kDone);
 
     run.SetInPlace(false);
-    run.Press(kCommandDecrypt);
+    run.Press(IDC_DECRYPT);
     ExpectLast(run, MessageId::kDone);
 
     run.SetPassword(u"not it");
     run.SetInPlace(true);
-    run.Press(kCommandDecrypt);
+    run.Press(IDC_DECRYPT);
     ExpectLast(run, MessageId::kWrongPassword);
 
     run.SetPath(run.Dir() / "a_ZOK.bin");
-    run.Press(kCommandShred);
+    run.Press(IDC_SHRED);
     ExpectLast(run, MessageId::kDone);
 
     run.SetPath(plainFile);
     run.SetPassword(u"endurance");
-    run.Press(kCommandDecrypt);
+    run.Press(IDC_DECRYPT);
     ExpectLast(run, MessageId::kDone);
     ASSERT_EQ(fs::file_size(plainFile), plain.size());
 }

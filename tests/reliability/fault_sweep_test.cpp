@@ -8,10 +8,12 @@
 #include <algorithm>
 
 #include "core/container.h"
-#include "fileops/runs.h"
+#include "fileops/prepare.h"
+#include "fileops/shred.h"
 #include "tests/reliability/reliability_support.h"
 #include "tests/runs/run_harness.h"
 #include "ui/control_access.h"
+#include "ui/control_ids.h"
 #include "ui/headless_dialog.h"
 #include "ui/messages.h"
 
@@ -61,7 +63,7 @@ bool IsRunBuffer(const Scenario& s, const std::vector<Op>& kinds, size_t i) {
         return false;
     const auto before =
         std::count(query, kinds.begin() + static_cast<std::ptrdiff_t>(i), Op::kAllocateBuffer);
-    if (s.command != kCommandShred)
+    if (s.command != IDC_SHRED)
         return before == 0;
     return s.size != 0 && before == 1;
 }
@@ -70,7 +72,7 @@ bool IsRunBuffer(const Scenario& s, const std::vector<Op>& kinds, size_t i) {
 // the operations of the run up to and including the failed one, which is the last.
 Outcome Expected(const Scenario& s, const std::vector<Op>& kinds) {
     const Op failed = kinds.back();
-    const bool shred = s.command == kCommandShred;
+    const bool shred = s.command == IDC_SHRED;
     switch (failed) {
         case Op::kOpenSourceForCipher:
         case Op::kOpenForShred:
@@ -116,8 +118,8 @@ Files Prepare(RunHarness& run, const Scenario& s) {
     std::string plain = RandomBytes(s.size, static_cast<uint32_t>(s.size) + 11);
     std::string container = MakeContainer(plain, u"pw", 0x5A17u);
     Files files;
-    files.source = s.command == kCommandDecrypt ? container : plain;
-    files.output = s.command == kCommandDecrypt ? plain : std::string();
+    files.source = s.command == IDC_DECRYPT ? container : plain;
+    files.output = s.command == IDC_DECRYPT ? plain : std::string();
     run.Write(kSourceName, files.source);
     if (s.existingOutput)
         run.Write(kOutputName, kOlderOutput);
@@ -148,7 +150,7 @@ CleanRun RunClean(const Scenario& s) {
 void ExpectRefusedWreck(RunHarness& run, const fs::path& file) {
     const std::string wreck = RunHarness::Read(file);
     run.SetInPlace(true);
-    run.Press(kCommandDecrypt);
+    run.Press(IDC_DECRYPT);
     const MessageId verdict = run.Boxes().back().message;
     EXPECT_TRUE(verdict == MessageId::kWrongPassword || verdict == MessageId::kDamaged)
         << "a wreck was decrypted";
@@ -160,7 +162,7 @@ void CheckFailedRun(const Scenario& s, const CleanRun& clean, const std::vector<
                     RunHarness& run, const Files& before) {
     const Op failed = kinds.back();
     const Outcome expected = Expected(s, kinds);
-    const bool separate = !s.inPlace && s.command != kCommandShred;
+    const bool separate = !s.inPlace && s.command != IDC_SHRED;
 
     // The boxes: the overwrite question once the output was probed, then exactly one more.
     const bool asked = s.existingOutput && !s.inPlace &&
@@ -175,7 +177,7 @@ void CheckFailedRun(const Scenario& s, const CleanRun& clean, const std::vector<
     EXPECT_EQ(boxes.back().style, expected.done ? kBoxInfo : kBoxError);
     // A preparation that fails before it starts the worker leaves the buttons enabled; from the
     // start of the worker on they come back only after the box.
-    const bool prepared = s.command == kCommandShred || expected.done ||
+    const bool prepared = s.command == IDC_SHRED || expected.done ||
                           std::find(kinds.begin(), kinds.end(), Op::kStartThread) != kinds.end();
     EXPECT_EQ(boxes.back().buttonsEnabledWhileShown, !prepared);
 
@@ -200,13 +202,13 @@ void CheckFailedRun(const Scenario& s, const CleanRun& clean, const std::vector<
     std::set<std::string> names = {kSourceName};
     if (s.existingOutput || (separate && expected.done))
         names.insert(kOutputName);
-    if (s.command == kCommandShred && expected.done)
+    if (s.command == IDC_SHRED && expected.done)
         names.erase(kSourceName);
     EXPECT_EQ(Listing(run.Dir()), names);
 
     const fs::path source = run.Dir() / kSourceName;
     const fs::path output = run.Dir() / kOutputName;
-    if (s.command == kCommandShred) {
+    if (s.command == IDC_SHRED) {
         const bool untouched = failed == Op::kOpenForShred || failed == Op::kQueryFileSize ||
                                failed == Op::kStartThread ||
                                (failed == Op::kAllocateBuffer && !expected.done);
@@ -227,7 +229,7 @@ void CheckFailedRun(const Scenario& s, const CleanRun& clean, const std::vector<
     }
     if (expected.done) {
         const fs::path result = s.inPlace ? source : output;
-        if (s.command == kCommandDecrypt) {
+        if (s.command == IDC_DECRYPT) {
             EXPECT_EQ(RunHarness::Read(result), before.output);
             EXPECT_EQ(HeadlessProgressPosition(), 0u);
         } else {
@@ -329,17 +331,17 @@ uint32_t Sweep(const Scenario& s) {
 
 TEST(FaultSweep, EveryOperationOfEveryRunFailsInTurn) {
     const Scenario scenarios[] = {
-        {"encrypt in place", kCommandEncrypt, true, false, 5000, false},
-        {"encrypt to a new file", kCommandEncrypt, false, false, 5000, false},
-        {"encrypt over an existing file", kCommandEncrypt, false, true, 5000, false},
-        {"encrypt an empty file to a new file", kCommandEncrypt, false, false, 0, false},
-        {"decrypt in place", kCommandDecrypt, true, false, 5000, false},
-        {"decrypt to a new file", kCommandDecrypt, false, false, 5000, false},
-        {"decrypt over an existing file", kCommandDecrypt, false, true, 5000, false},
-        {"shred", kCommandShred, false, false, 5000, false},
-        {"shred an empty file", kCommandShred, false, false, 0, false},
-        {"encrypt to a new file, clean-up fails too", kCommandEncrypt, false, false, 5000, true},
-        {"decrypt to a new file, clean-up fails too", kCommandDecrypt, false, false, 5000, true},
+        {"encrypt in place", IDC_ENCRYPT, true, false, 5000, false},
+        {"encrypt to a new file", IDC_ENCRYPT, false, false, 5000, false},
+        {"encrypt over an existing file", IDC_ENCRYPT, false, true, 5000, false},
+        {"encrypt an empty file to a new file", IDC_ENCRYPT, false, false, 0, false},
+        {"decrypt in place", IDC_DECRYPT, true, false, 5000, false},
+        {"decrypt to a new file", IDC_DECRYPT, false, false, 5000, false},
+        {"decrypt over an existing file", IDC_DECRYPT, false, true, 5000, false},
+        {"shred", IDC_SHRED, false, false, 5000, false},
+        {"shred an empty file", IDC_SHRED, false, false, 0, false},
+        {"encrypt to a new file, clean-up fails too", IDC_ENCRYPT, false, false, 5000, true},
+        {"decrypt to a new file, clean-up fails too", IDC_DECRYPT, false, false, 5000, true},
     };
     uint32_t injected = 0;
     for (const Scenario& s : scenarios) {

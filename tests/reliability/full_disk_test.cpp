@@ -12,10 +12,12 @@
 #include <functional>
 #include <thread>
 
-#include "fileops/runs.h"
+#include "fileops/prepare.h"
+#include "fileops/shred.h"
 #include "tests/reliability/reliability_support.h"
 #include "tests/runs/run_harness.h"
 #include "ui/control_access.h"
+#include "ui/control_ids.h"
 #include "ui/messages.h"
 
 #ifdef ZOK_FAULT_INJECTION
@@ -80,7 +82,7 @@ TEST(FullDisk, EncryptionThatDoesNotFitKeepsTheSource) {
         run.SetPassword(u"pw");
         run.SetInPlace(true);
         run.SetPath(full);
-        run.Press(kCommandEncrypt);
+        run.Press(IDC_ENCRYPT);
         EXPECT_EQ(run.OnlyBox().message, MessageId::kWriteFailed);
         EXPECT_TRUE(RunHarness::Read(full) == whole) << "the source is intact";
         ExpectNothingHeld();
@@ -91,7 +93,7 @@ TEST(FullDisk, EncryptionThatDoesNotFitKeepsTheSource) {
         const fs::path source = run.Write("disk/part.bin", part);
         run.SetInPlace(false);
         run.SetPath(source);
-        run.Press(kCommandEncrypt);
+        run.Press(IDC_ENCRYPT);
         EXPECT_EQ(run.OnlyBox().message, MessageId::kWriteFailed);
         EXPECT_TRUE(RunHarness::Read(source) == part) << "the source is intact";
         EXPECT_EQ(Listing(disk), std::set<std::string>{"part.bin"}) << "the output is removed";
@@ -105,7 +107,7 @@ TEST(FullDisk, EncryptionThatDoesNotFitKeepsTheSource) {
         const fs::path older = run.Write("disk/c_ZOK.bin", "an older output");
         run.AnswerQuestionsWith(kAnswerYes);
         run.SetPath(container);
-        run.Press(kCommandDecrypt);
+        run.Press(IDC_DECRYPT);
         EXPECT_EQ(run.Boxes().back().message, MessageId::kWriteFailed);
         EXPECT_TRUE(RunHarness::Read(older) == "an older output") << "the older output is intact";
         ExpectNothingHeld();
@@ -121,7 +123,7 @@ TEST(FullDisk, EncryptionThatDoesNotFitKeepsTheSource) {
         FillAllButPages(disk / "filler", 4);
         run.SetInPlace(true);
         run.SetPath(sparse);
-        run.Press(kCommandEncrypt);
+        run.Press(IDC_ENCRYPT);
         EXPECT_EQ(run.OnlyBox().message, MessageId::kWriteFailed);
         EXPECT_TRUE(RunHarness::Read(sparse) == holey) << "the sparse source is intact";
         ExpectNothingHeld();

@@ -6,9 +6,11 @@
 #include <vector>
 
 #include "core/container.h"
-#include "fileops/runs.h"
+#include "fileops/prepare.h"
+#include "fileops/shred.h"
 #include "tests/reliability/reliability_support.h"
 #include "tests/runs/run_harness.h"
+#include "ui/control_ids.h"
 #include "ui/messages.h"
 
 namespace {
@@ -40,9 +42,9 @@ TEST(Weakness, PasswordsThatAgreeInTheirFirstTwoCharactersCanBeInterchangeable) 
     run.SetInPlace(true);
     run.SetPath(file);
     run.SetPassword(u"a一 correct horse battery staple");
-    run.Press(kCommandEncrypt);
+    run.Press(IDC_ENCRYPT);
     run.SetPassword(u"a一");
-    run.Press(kCommandDecrypt);
+    run.Press(IDC_DECRYPT);
     EXPECT_EQ(run.OnlyBox().message, MessageId::kDone);
     EXPECT_EQ(RunHarness::Read(file), "kept secret?");
 }

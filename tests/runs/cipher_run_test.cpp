@@ -9,8 +9,9 @@
 #include "core/container.h"
 #include "core/digests.h"
 #include "fileops/app_state.h"
-#include "fileops/encrypt_layout.h"
-#include "fileops/runs.h"
+#include "fileops/prepare.h"
+#include "fileops/run_layout.h"
+#include "fileops/shred.h"
 #include "tests/core/password_area.h"
 #include "tests/core/reference_cipher.h"
 #include "tests/runs/run_harness.h"
@@ -76,7 +77,7 @@ TEST(CipherRun, RoundTripsInPlaceAndSeparately) {
             run.SetPassword(u"correct horse 密码");
             run.SetInPlace(inPlace);
             run.SetPath(source);
-            run.Press(kCommandEncrypt);
+            run.Press(IDC_ENCRYPT);
             ExpectDone(run);
             fs::path container = inPlace ? source : run.Dir() / "data_ZOK.bin";
             std::string sealed = RunHarness::Read(container);
@@ -89,7 +90,7 @@ TEST(CipherRun, RoundTripsInPlaceAndSeparately) {
             }
 
             run.SetPath(container);
-            run.Press(kCommandDecrypt);
+            run.Press(IDC_DECRYPT);
             ExpectDone(run);
             fs::path restored = inPlace ? source : run.Dir() / "data_ZOK_ZOK.bin";
             EXPECT_EQ(RunHarness::Read(restored), plain);
@@ -104,13 +105,13 @@ TEST(CipherRun, LogsEveryPhase) {
     run.SetPassword(u"secret");
     run.SetInPlace(true);
     run.SetPath(file);
-    run.Press(kCommandEncrypt);
+    run.Press(IDC_ENCRYPT);
     EXPECT_EQ(run.LogLines(),
               RunHarness::LinesOf({MessageId::kReadingPasswords, MessageId::kReadingFile,
                                    MessageId::kEncrypting, MessageId::kSaving, MessageId::kDone}));
 
     run.SetPassword(u"wrong");
-    run.Press(kCommandDecrypt);
+    run.Press(IDC_DECRYPT);
     ExpectError(run, MessageId::kWrongPassword);
     EXPECT_FALSE(run.OnlyBox().buttonsEnabledWhileShown);
     EXPECT_EQ(run.LogLines(),
@@ -127,7 +128,7 @@ TEST(CipherRun, RejectsEntriesThatDifferOrAreEmpty) {
         {u"", u""}, {u"abc", u"abd"}, {u"abc", u"abcd"}, {u"abcd", u"abc"}, {u"", u"x"}};
     for (const auto& [first, second] : cases) {
         run.SetPasswords(first, second);
-        run.Press(kCommandEncrypt);
+        run.Press(IDC_ENCRYPT);
         ExpectError(run, MessageId::kPasswordMismatch);
         EXPECT_TRUE(run.OnlyBox().buttonsEnabledWhileShown) << "the run never started";
         EXPECT_EQ(run.LogLines(), RunHarness::LinesOf({MessageId::kReadingPasswords}));
@@ -142,10 +143,10 @@ TEST(CipherRun, EntriesAreCutAt129Units) {
     run.SetInPlace(true);
     run.SetPath(file);
     run.SetPasswords(common + u"first", common + u"second");
-    run.Press(kCommandEncrypt);
+    run.Press(IDC_ENCRYPT);
     ExpectDone(run);
     run.SetPassword(common);
-    run.Press(kCommandDecrypt);
+    run.Press(IDC_DECRYPT);
     ExpectDone(run);
     EXPECT_EQ(RunHarness::Read(file), "some text");
 }
@@ -160,7 +161,7 @@ TEST(CipherRun, OpenFailures) {
                                     Utf16((run.Dir() / "folder").string()),
                                     Utf16(readOnly.string())};
     for (const std::u16string& path : paths) {
-        for (uint32_t command : {kCommandEncrypt, kCommandDecrypt}) {
+        for (uint32_t command : {IDC_ENCRYPT, IDC_DECRYPT}) {
             run.SetPathText(path);
             run.Press(command);
             ExpectError(run, MessageId::kOpenFailed);
@@ -174,7 +175,7 @@ TEST(CipherRun, EmptyFileIsNoContainer) {
     fs::path file = run.Write("empty", "");
     run.SetPassword(u"pw");
     run.SetPath(file);
-    run.Press(kCommandDecrypt);
+    run.Press(IDC_DECRYPT);
     ExpectError(run, MessageId::kDamaged);
     EXPECT_TRUE(fs::exists(file));
     EXPECT_FALSE(fs::exists(run.Dir() / "empty_Adv"));
@@ -186,12 +187,12 @@ TEST(CipherRun, DamagedContainerIsNotTransformed) {
     run.SetPassword(u"pw");
     run.SetInPlace(true);
     run.SetPath(file);
-    run.Press(kCommandEncrypt);
+    run.Press(IDC_ENCRYPT);
     std::string sealed = RunHarness::Read(file);
     // Cut the body short: the stored size no longer fits in the file.
     std::string cut = sealed.substr(0, sealed.size() - 4);
     run.Write("a.txt", cut);
-    run.Press(kCommandDecrypt);
+    run.Press(IDC_DECRYPT);
     ExpectError(run, MessageId::kDamaged);
     EXPECT_EQ(RunHarness::Read(file), cut);
     // A stored size of 2^31 or more.
@@ -202,7 +203,7 @@ TEST(CipherRun, DamagedContainerIsNotTransformed) {
     uint32_t masked = salt ^ 0x80000000u;
     for (int i = 0; i < 4; ++i) huge[4 + i] = static_cast<char>(masked >> (8 * i));
     run.Write("a.txt", huge);
-    run.Press(kCommandDecrypt);
+    run.Press(IDC_DECRYPT);
     ExpectError(run, MessageId::kDamaged);
     EXPECT_EQ(RunHarness::Read(file), huge);
 }
@@ -213,15 +214,15 @@ TEST(CipherRun, OutputNamesFollowTheLastDot) {
     fs::path text = run.Write("a.txt", "alpha");
     fs::path bare = run.Write("readme", "beta");
     run.SetPath(text);
-    run.Press(kCommandEncrypt);
+    run.Press(IDC_ENCRYPT);
     ExpectDone(run);
     run.SetPath(bare);
-    run.Press(kCommandEncrypt);
+    run.Press(IDC_ENCRYPT);
     ExpectDone(run);
     EXPECT_TRUE(fs::exists(run.Dir() / "a_ZOK.txt"));
     EXPECT_TRUE(fs::exists(run.Dir() / "readme_Adv"));
     run.SetPath(run.Dir() / "a_ZOK.txt");
-    run.Press(kCommandDecrypt);
+    run.Press(IDC_DECRYPT);
     ExpectDone(run);
     EXPECT_EQ(RunHarness::Read(run.Dir() / "a_ZOK_ZOK.txt"), "alpha");
 }
@@ -238,7 +239,7 @@ TEST(CipherRun, AsksBeforeOverwritingAnExistingOutput) {
     for (int answer : {kAnswerNo, 0, kAnswerOk, 2}) {
         SCOPED_TRACE(answer);
         run.AnswerQuestionsWith(answer);
-        run.Press(kCommandEncrypt);
+        run.Press(IDC_ENCRYPT);
         RecordedBox question = run.OnlyBox();
         EXPECT_EQ(question.message, MessageId::kOverwriteQuestion);
         EXPECT_EQ(question.style, kBoxYesNo);
@@ -248,7 +249,7 @@ TEST(CipherRun, AsksBeforeOverwritingAnExistingOutput) {
     }
 
     run.AnswerQuestionsWith(kAnswerYes);
-    run.Press(kCommandEncrypt);
+    run.Press(IDC_ENCRYPT);
     EXPECT_EQ(run.Boxes().size(), 2u);
     EXPECT_EQ(run.Boxes().back().message, MessageId::kDone);
     EXPECT_EQ(RunHarness::Read(output).size(), 12u + 12u) << "cut to the new length";
@@ -260,19 +261,19 @@ TEST(CipherRun, FailedOutputLeavesNoFileBehind) {
     fs::path source = run.Write("b.txt", "payload");
     run.SetInPlace(true);
     run.SetPath(source);
-    run.Press(kCommandEncrypt);
+    run.Press(IDC_ENCRYPT);
     run.SetInPlace(false);
 
     // A wrong password after the output was created: the new file goes again.
     run.SetPassword(u"other");
-    run.Press(kCommandDecrypt);
+    run.Press(IDC_DECRYPT);
     ExpectError(run, MessageId::kWrongPassword);
     EXPECT_FALSE(fs::exists(run.Dir() / "b_ZOK.txt"));
 
     // The same with an output that existed before: it is kept as it was.
     run.Write("b_ZOK.txt", "mine");
     run.AnswerQuestionsWith(kAnswerYes);
-    run.Press(kCommandDecrypt);
+    run.Press(IDC_DECRYPT);
     EXPECT_EQ(run.Boxes().back().message, MessageId::kWrongPassword);
     EXPECT_EQ(RunHarness::Read(run.Dir() / "b_ZOK.txt"), "mine");
 }
@@ -283,7 +284,7 @@ TEST(CipherRun, OutputInAMissingFolderFails) {
     fs::create_directory(run.Dir() / "my.files");
     fs::path source = run.Write("my.files/readme", "text");
     run.SetPath(source);
-    run.Press(kCommandEncrypt);
+    run.Press(IDC_ENCRYPT);
     ExpectError(run, MessageId::kWriteFailed);
     EXPECT_EQ(RunHarness::Read(source), "text");
 }
@@ -296,7 +297,7 @@ TEST(CipherRun, RefusesAnOutputPathThatWouldNotFit) {
     fs::path source = run.Write(name + ".txt", "text");
     ASSERT_EQ(source.string().size(), 256u);
     run.SetPath(source);
-    run.Press(kCommandEncrypt);
+    run.Press(IDC_ENCRYPT);
     ExpectError(run, MessageId::kPathTooLong);
     EXPECT_EQ(RunHarness::Read(source), "text");
     EXPECT_EQ(fs::directory_iterator(run.Dir())->path(), source) << "nothing else created";
@@ -304,7 +305,7 @@ TEST(CipherRun, RefusesAnOutputPathThatWouldNotFit) {
     // 255 units still fit.
     fs::rename(source, run.Dir() / (name.substr(1) + ".txt"));
     run.SetPath(run.Dir() / (name.substr(1) + ".txt"));
-    run.Press(kCommandEncrypt);
+    run.Press(IDC_ENCRYPT);
     ExpectDone(run);
 }
 
@@ -314,7 +315,7 @@ TEST(CipherRun, RefusesFilesOf2GiBAndMore) {
     fs::path big = run.Write("big.bin", "");
     fs::resize_file(big, uint64_t{1} << 31);  // sparse: costs no disk
     run.SetPath(big);
-    for (uint32_t command : {kCommandEncrypt, kCommandDecrypt, kCommandShred}) {
+    for (uint32_t command : {IDC_ENCRYPT, IDC_DECRYPT, IDC_SHRED}) {
         run.Press(command);
         ExpectError(run, MessageId::kTooLarge);
         EXPECT_EQ(fs::file_size(big), uint64_t{1} << 31);
@@ -337,13 +338,13 @@ TEST(CipherRun, EncryptionSizeLimitThroughTheSizeQuery) {
     for (bool inPlace : {true, false}) {
         run.SetInPlace(inPlace);
         ReportFileSizeAs(kLargestSource + 1);
-        run.Press(kCommandEncrypt);
+        run.Press(IDC_ENCRYPT);
         ReportFileSizeAs(0);
         ExpectError(run, MessageId::kTooLarge);
         EXPECT_TRUE(run.OnlyBox().buttonsEnabledWhileShown) << "refused before the worker";
         // The largest source passes the size check; the read then finds the file short.
         ReportFileSizeAs(kLargestSource);
-        run.Press(kCommandEncrypt);
+        run.Press(IDC_ENCRYPT);
         ReportFileSizeAs(0);
         ExpectError(run, MessageId::kReadFailed);
         EXPECT_EQ(LiveBufferCount(), buffers);
@@ -366,7 +367,7 @@ TEST(CipherRun, EncryptsOnlyWhatDecryptCanOpen) {
     run.SetPath(big);
     for (bool inPlace : {true, false}) {
         run.SetInPlace(inPlace);
-        run.Press(kCommandEncrypt);
+        run.Press(IDC_ENCRYPT);
         ExpectError(run, MessageId::kTooLarge);
         EXPECT_EQ(fs::file_size(big), kLargestSource + 1);
         EXPECT_FALSE(fs::exists(run.Dir() / "big_ZOK.bin"));
@@ -385,10 +386,10 @@ TEST(CipherRun, EncryptsOnlyWhatDecryptCanOpen) {
         end.write("tail", 4);
     }
     run.SetInPlace(true);
-    run.Press(kCommandEncrypt);
+    run.Press(IDC_ENCRYPT);
     ExpectDone(run);
     EXPECT_EQ(fs::file_size(big), kContainerHeaderSize + kLargestSource);
-    run.Press(kCommandDecrypt);
+    run.Press(IDC_DECRYPT);
     ExpectDone(run);
     ASSERT_EQ(fs::file_size(big), kLargestSource);
     std::ifstream in(big, std::ios::binary);
@@ -409,7 +410,7 @@ TEST(CipherRun, PasswordAreaIsWipedAfterARun) {
     for (bool inPlace : {false, true}) {
         run.SetInPlace(inPlace);
         run.SetPath(file);
-        run.Press(kCommandEncrypt);
+        run.Press(IDC_ENCRYPT);
         ExpectDone(run);
         const uint8_t* area = PasswordAreaBytes();
         for (size_t i = 0; i < sizeof(PasswordArea); ++i) ASSERT_EQ(area[i], 0) << i;
@@ -426,7 +427,7 @@ TEST(CipherRun, ContainerMatchesTheReferenceBytes) {
     run.SetPassword(u"secret");
     run.SetInPlace(true);
     run.SetPath(file);
-    run.Press(kCommandDecrypt);
+    run.Press(IDC_DECRYPT);
     ExpectDone(run);
     EXPECT_EQ(RunHarness::Read(file), "hello");
 }

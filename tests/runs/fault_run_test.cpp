@@ -2,9 +2,11 @@
 // the run holds, brings the buttons back and loses nothing the design can keep.
 #include <gtest/gtest.h>
 
-#include "fileops/runs.h"
+#include "fileops/prepare.h"
+#include "fileops/shred.h"
 #include "tests/runs/run_harness.h"
 #include "ui/control_access.h"
+#include "ui/control_ids.h"
 #include "ui/headless_dialog.h"
 #include "ui/messages.h"
 
@@ -35,9 +37,9 @@ void RunCase(const Case& c) {
         fs::path source = run.Write("f.bin", plain);
         run.SetPassword(u"pw");
         run.SetPath(source);
-        if (c.command == kCommandDecrypt) {
+        if (c.command == IDC_DECRYPT) {
             run.SetInPlace(true);
-            run.Press(kCommandEncrypt);
+            run.Press(IDC_ENCRYPT);
             plain = RunHarness::Read(source);
         }
         run.SetInPlace(c.inPlace);
@@ -51,15 +53,15 @@ void RunCase(const Case& c) {
         std::vector<RecordedBox> boxes = run.Boxes();
         ASSERT_FALSE(boxes.empty());
         EXPECT_EQ(boxes.back().message, c.message);
-        if (c.command == kCommandDecrypt && c.message == MessageId::kWriteFailed) {
+        if (c.command == IDC_DECRYPT && c.message == MessageId::kWriteFailed) {
             // The bar holds the run's position while the error is shown, then empties.
             EXPECT_TRUE(boxes.back().reporterRunningWhileShown);
             EXPECT_EQ(HeadlessProgressPosition(), 0u);
         }
-        if (c.command != kCommandShred && (!c.inPlace || c.kind != SystemOperation::kWriteAt)) {
+        if (c.command != IDC_SHRED && (!c.inPlace || c.kind != SystemOperation::kWriteAt)) {
             EXPECT_EQ(RunHarness::Read(source), plain) << "source unchanged";
         }
-        if (!c.inPlace && c.command != kCommandShred) {
+        if (!c.inPlace && c.command != IDC_SHRED) {
             EXPECT_FALSE(fs::exists(run.Dir() / "f_ZOK.bin")) << "created output removed";
         }
         return;
@@ -69,28 +71,28 @@ void RunCase(const Case& c) {
 TEST(FaultRun, EachFailureHasItsMessage) {
     using S = SystemOperation;
     const Case cases[] = {
-        {kCommandEncrypt, true, S::kOpenSourceForCipher, MessageId::kOpenFailed},
-        {kCommandEncrypt, true, S::kQueryFileSize, MessageId::kOpenFailed},
-        {kCommandEncrypt, true, S::kReadWhole, MessageId::kReadFailed},
-        {kCommandEncrypt, true, S::kReserveSpace, MessageId::kWriteFailed},
-        {kCommandEncrypt, true, S::kWriteAt, MessageId::kWriteFailed},
-        {kCommandEncrypt, true, S::kStartThread, MessageId::kThreadFailed},
-        {kCommandEncrypt, false, S::kProbeOutput, MessageId::kWriteFailed},
-        {kCommandEncrypt, false, S::kCreateOutput, MessageId::kWriteFailed},
-        {kCommandEncrypt, false, S::kReserveSpace, MessageId::kWriteFailed},
-        {kCommandEncrypt, false, S::kWriteAt, MessageId::kWriteFailed},
-        {kCommandEncrypt, false, S::kFlushFile, MessageId::kWriteFailed},
-        {kCommandEncrypt, false, S::kRenameOutput, MessageId::kWriteFailed},
-        {kCommandDecrypt, true, S::kReadWhole, MessageId::kReadFailed},
-        {kCommandDecrypt, true, S::kWriteAt, MessageId::kWriteFailed},
-        {kCommandDecrypt, false, S::kWriteAt, MessageId::kWriteFailed},
-        {kCommandDecrypt, false, S::kReserveSpace, MessageId::kWriteFailed},
-        {kCommandShred, false, S::kOpenForShred, MessageId::kOpenFailed},
-        {kCommandShred, false, S::kQueryFileSize, MessageId::kOpenFailed},
-        {kCommandShred, false, S::kWriteAt, MessageId::kWriteFailed},
-        {kCommandShred, false, S::kSetFileLength, MessageId::kDeleteFailed},
-        {kCommandShred, false, S::kMarkForDeletion, MessageId::kDeleteFailed},
-        {kCommandShred, false, S::kStartThread, MessageId::kThreadFailed},
+        {IDC_ENCRYPT, true, S::kOpenSourceForCipher, MessageId::kOpenFailed},
+        {IDC_ENCRYPT, true, S::kQueryFileSize, MessageId::kOpenFailed},
+        {IDC_ENCRYPT, true, S::kReadWhole, MessageId::kReadFailed},
+        {IDC_ENCRYPT, true, S::kReserveSpace, MessageId::kWriteFailed},
+        {IDC_ENCRYPT, true, S::kWriteAt, MessageId::kWriteFailed},
+        {IDC_ENCRYPT, true, S::kStartThread, MessageId::kThreadFailed},
+        {IDC_ENCRYPT, false, S::kProbeOutput, MessageId::kWriteFailed},
+        {IDC_ENCRYPT, false, S::kCreateOutput, MessageId::kWriteFailed},
+        {IDC_ENCRYPT, false, S::kReserveSpace, MessageId::kWriteFailed},
+        {IDC_ENCRYPT, false, S::kWriteAt, MessageId::kWriteFailed},
+        {IDC_ENCRYPT, false, S::kFlushFile, MessageId::kWriteFailed},
+        {IDC_ENCRYPT, false, S::kRenameOutput, MessageId::kWriteFailed},
+        {IDC_DECRYPT, true, S::kReadWhole, MessageId::kReadFailed},
+        {IDC_DECRYPT, true, S::kWriteAt, MessageId::kWriteFailed},
+        {IDC_DECRYPT, false, S::kWriteAt, MessageId::kWriteFailed},
+        {IDC_DECRYPT, false, S::kReserveSpace, MessageId::kWriteFailed},
+        {IDC_SHRED, false, S::kOpenForShred, MessageId::kOpenFailed},
+        {IDC_SHRED, false, S::kQueryFileSize, MessageId::kOpenFailed},
+        {IDC_SHRED, false, S::kWriteAt, MessageId::kWriteFailed},
+        {IDC_SHRED, false, S::kSetFileLength, MessageId::kDeleteFailed},
+        {IDC_SHRED, false, S::kMarkForDeletion, MessageId::kDeleteFailed},
+        {IDC_SHRED, false, S::kStartThread, MessageId::kThreadFailed},
     };
     for (const Case& c : cases) RunCase(c);
 }
@@ -98,7 +100,7 @@ TEST(FaultRun, EachFailureHasItsMessage) {
 TEST(FaultRun, AllocationFailureIsNotEnoughMemory) {
     // The first allocation of a press is the log's scratch; the run buffer comes later. Fail
     // every allocation from the n-th on by retrying until the message appears.
-    for (uint32_t command : {kCommandEncrypt, kCommandShred}) {
+    for (uint32_t command : {IDC_ENCRYPT, IDC_SHRED}) {
         bool seen = false;
         for (uint32_t n = 1; n < 40 && !seen; ++n) {
             RunHarness run;

@@ -5,7 +5,8 @@
 #include <random>
 
 #include "fileops/app_state.h"
-#include "fileops/runs.h"
+#include "fileops/prepare.h"
+#include "fileops/shred.h"
 #include "fileops/utf.h"
 #include "ui/control_access.h"
 #include "ui/control_ids.h"
@@ -68,7 +69,7 @@ void RunHarness::Press(uint32_t command) {
         boxes_.clear();
     }
     ASSERT_TRUE(HeadlessIsEnabled(IDC_ENCRYPT));
-    if (command == kCommandShred) {
+    if (command == IDC_SHRED) {
         StartShredRun();
     } else {
         PrepareCipherRun(command);

@@ -8,7 +8,8 @@
 #include <thread>
 
 #include "fileops/app_state.h"
-#include "fileops/runs.h"
+#include "fileops/prepare.h"
+#include "fileops/shred.h"
 #include "tests/runs/run_harness.h"
 #include "ui/control_access.h"
 #include "ui/control_ids.h"
@@ -30,7 +31,7 @@ TEST(ShredRun, OverwritesWholeBlocksThenDeletes) {
         fs::path file = run.Write("secret.txt", std::string(size, 's'));
         fs::path other = run.Write("other.txt", "stays");
         run.SetPath(file);
-        run.Press(kCommandShred);
+        run.Press(IDC_SHRED);
         RecordedBox box = run.OnlyBox();
         EXPECT_EQ(box.message, MessageId::kDone);
         EXPECT_EQ(box.style, kBoxInfo);
@@ -50,7 +51,7 @@ TEST(ShredRun, NeedsNoPasswordAndLeavesTheBarAlone) {
     SetProgressPosition(700);
     run.SetPasswords(u"", u"");
     run.SetPath(file);
-    run.Press(kCommandShred);
+    run.Press(IDC_SHRED);
     EXPECT_EQ(run.OnlyBox().message, MessageId::kDone);
     EXPECT_EQ(HeadlessProgressPosition(), 700u);
     EXPECT_EQ(HeadlessProgressHigh(), 1000u);
@@ -71,7 +72,7 @@ TEST(ShredRun, RefusesWhatItCannotOpen) {
                                     Utf16((run.Dir() / "link").string())};
     for (const std::u16string& path : paths) {
         run.SetPathText(path);
-        run.Press(kCommandShred);
+        run.Press(IDC_SHRED);
         RecordedBox box = run.OnlyBox();
         EXPECT_EQ(box.message, MessageId::kOpenFailed);
         EXPECT_FALSE(box.buttonsEnabledWhileShown);
@@ -93,7 +94,7 @@ void PressAsUnprivileged(RunHarness& run) {
             ADD_FAILURE() << "cannot become an unprivileged user";
             return;
         }
-        run.Press(kCommandShred);
+        run.Press(IDC_SHRED);
     });
     user.join();
 }
