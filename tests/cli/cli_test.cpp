@@ -571,6 +571,46 @@ TEST(CliTexts, EveryIdentifierHasATextInEveryLanguage) {
     }
 }
 
+#ifdef _WIN32
+// cmd hands `*` and `?` on as typed: zok-cli.exe expands them in FILE arguments itself.
+TEST_F(CliTest, WildcardsInFileNamesAreExpandedByTheProgram) {
+    const std::vector<std::string> made = {"a.txt", "b.TXT", "c.txtx", "[x].txt", "sub/d.txt"};
+    const struct {
+        std::vector<std::string> args;  // after "shred"
+        int exitCode;
+        std::string errorNames;  // "" when no error is expected
+        std::set<std::string> shredded;
+    } rows[] = {
+        // Several matches, in any case; the long name decides, not the short 8.3 one.
+        {{"*.txt"}, 0, "", {"a.txt", "b.TXT", "[x].txt"}},
+        {{"?.txt", "sub\\*"}, 0, "", {"a.txt", "b.TXT", "sub/d.txt"}},
+        // No match: an error naming the pattern, and nothing runs.
+        {{"a.txt", "*.doc"}, 1, "*.doc", {}},
+        // A bracket is an ordinary character, in a literal name and in a pattern.
+        {{"[x].txt"}, 0, "", {"[x].txt"}},
+        {{"[x]*"}, 0, "", {"[x].txt"}},
+        // Options are not patterns; after "--" every argument is a FILE.
+        {{"--", "*.txtx"}, 0, "", {"c.txtx"}},
+    };
+    fs::create_directory(At("sub"));
+    for (const auto& row : rows) {
+        std::string trace;
+        for (const std::string& arg : row.args) trace += "[" + arg + "]";
+        for (const std::string& name : made) WriteBytes(At(name), name);
+        std::vector<std::string> args = {"shred"};
+        args.insert(args.end(), row.args.begin(), row.args.end());
+        ZokResult result = Zok(args, "");
+        EXPECT_EQ(result.exitCode, row.exitCode) << trace << result.err;
+        if (!row.errorNames.empty()) {
+            EXPECT_TRUE(Contains(result.err, "“" + row.errorNames + "”")) << trace << result.err;
+        }
+        EXPECT_EQ(Count(result.err, kDone), row.shredded.size()) << trace << result.err;
+        for (const std::string& name : made)
+            EXPECT_EQ(fs::exists(At(name)), row.shredded.count(name) == 0) << trace << name;
+    }
+}
+#endif
+
 #ifndef _WIN32
 TEST_F(CliTest, ANameThatIsNotUtf8IsAUsageError) {
     WriteBytes(At("\xFF"), "latin");

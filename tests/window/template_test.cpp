@@ -1,5 +1,6 @@
 // The resources inside zok.exe, read from the file itself: the dialog template exactly as
-// built (styles, rectangles, order, font), the icon, banner, manifest and version record.
+// built (styles, rectangles, order, font), the icon, banner, manifest and version record; and
+// those of zok-cli.exe.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -16,11 +17,14 @@ const WORD kChinesePrc = MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED);
 
 class Resources : public testing::Test {
   protected:
-    void SetUp() override {
-        module_ = LoadLibraryExW(ProgramPath().c_str(), nullptr,
+    void SetUp() override { Open(ProgramPath()); }
+    void Open(const std::wstring& program) {
+        if (module_ != nullptr)
+            FreeLibrary(module_);
+        module_ = LoadLibraryExW(program.c_str(), nullptr,
                                  LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
         ASSERT_NE(module_, nullptr)
-            << "cannot load " << std::string(ProgramPath().begin(), ProgramPath().end());
+            << "cannot load " << std::string(program.begin(), program.end());
     }
     void TearDown() override {
         if (module_ != nullptr)
@@ -244,6 +248,40 @@ TEST_F(Resources, VersionRecordIsChinesePrcUnicode) {
     ASSERT_TRUE(VerQueryValueW(info.data(), L"\\StringFileInfo\\080404b0\\FileDescription",
                                reinterpret_cast<void**>(&description), &length));
     EXPECT_EQ(std::wstring(description), L"青禾文件加密机");
+}
+
+// The fixed part of a program's version record: file and product versions, high and low.
+std::vector<DWORD> FixedVersion(const std::wstring& program) {
+    DWORD ignored = 0;
+    std::vector<BYTE> info(GetFileVersionInfoSizeW(program.c_str(), &ignored));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    if (info.empty() || !GetFileVersionInfoW(program.c_str(), 0, info.size(), info.data()) ||
+        !VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length)) {
+        return {};
+    }
+    return {fixed->dwFileVersionMS, fixed->dwFileVersionLS, fixed->dwProductVersionMS,
+            fixed->dwProductVersionLS};
+}
+
+// zok-cli.exe is a console program as Windows expects one: zok.exe's version and icon, and a
+// manifest that asks for no elevation and names the systems it was tested on.
+TEST_F(Resources, ConsoleProgramHasTheWindowsVersionIconAndManifest) {
+    const std::wstring cli = WindowsPathOf(ZOK_CLI_EXE);
+    Open(cli);
+    EXPECT_FALSE(Load(RT_GROUP_ICON, MAKEINTRESOURCEW(1)).empty());
+    std::vector<BYTE> bytes = Load(MAKEINTRESOURCEW(24), MAKEINTRESOURCEW(1));
+    const std::string manifest(bytes.begin(), bytes.end());
+    EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos) << manifest;
+    size_t systems = 0;
+    for (size_t at = manifest.find("<supportedOS"); at != std::string::npos;
+         at = manifest.find("<supportedOS", at + 1)) {
+        ++systems;
+    }
+    EXPECT_EQ(systems, 5u) << "Vista, 7, 8, 8.1 and 10/11";
+    const std::vector<DWORD> version = FixedVersion(cli);
+    EXPECT_EQ(version.size(), 4u);
+    EXPECT_EQ(version, FixedVersion(ProgramPath()));
 }
 
 }  // namespace

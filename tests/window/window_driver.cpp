@@ -61,7 +61,7 @@ BOOL CALLBACK IsOtherDialog(HWND window, LPARAM context) {
 
 }  // namespace
 
-void SetProgramPath(const char* path) {
+std::wstring WindowsPathOf(const char* path) {
     std::wstring wide;
     for (const char* c = path; *c != '\0'; ++c) wide += static_cast<wchar_t>(*c);
     if (!wide.empty() && wide[0] == L'/') {
@@ -71,7 +71,11 @@ void SetProgramPath(const char* path) {
         }
         wide = L"Z:" + wide;
     }
-    g_programPath = wide;
+    return wide;
+}
+
+void SetProgramPath(const char* path) {
+    g_programPath = WindowsPathOf(path);
 }
 
 const std::wstring& ProgramPath() {

@@ -15,8 +15,9 @@ constexpr DWORD kTimeoutMs = 30000;
 extern const wchar_t kMainCaption[];
 extern const wchar_t kBoxCaption[];
 
-// The program under test, as given on the driver's command line (a Unix path is mapped to
-// Wine's Z: drive).
+// An ASCII path as given on a command line; a Unix path is mapped to Wine's Z: drive.
+std::wstring WindowsPathOf(const char* path);
+// The program under test, as given on the driver's command line.
 void SetProgramPath(const char* path);
 const std::wstring& ProgramPath();
 // The program's full path in double quotes: the start of a command line.

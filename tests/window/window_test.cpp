@@ -137,6 +137,23 @@ TEST(CommandLine, PathLongerThanTheFieldHoldsIsRefusedNotCut) {
     EXPECT_EQ(StartedPath(QuotedProgram() + L" \"" + longest + L"b\""), L"");
 }
 
+// Run by scripts/setup-check.sh on the installed zok.exe, once the setup program has written
+// Explorer's entry; skipped elsewhere. The command is run as Explorer runs it, a file in a
+// folder with spaces and Chinese characters put in for "%1".
+TEST(CommandLine, ExplorerEntryOfTheSetupOpensTheWindowWithTheFile) {
+    wchar_t command[1024] = {};
+    DWORD size = sizeof command;
+    if (RegGetValueW(HKEY_CLASSES_ROOT, L"*\\shell\\ZOK\\command", nullptr, RRF_RT_REG_SZ, nullptr,
+                     command, &size) != ERROR_SUCCESS) {
+        GTEST_SKIP() << "no Explorer entry: the setup program has not run";
+    }
+    std::wstring line = command;
+    ASSERT_EQ(line, QuotedProgram() + L" \"%1\"");
+    const std::wstring file = L"C:\\我的 资料\\季度 报告.docx";
+    line.replace(line.find(L"%1"), 2, file);
+    EXPECT_EQ(StartedPath(line), file);
+}
+
 TEST(Ending, ExitButtonEndsTheProcess) {
     Program program;
     ASSERT_TRUE(StartProgram(QuotedProgram(), &program));

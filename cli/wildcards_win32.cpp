@@ -1,0 +1,102 @@
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "cli/wildcards.h"
+
+namespace {
+
+bool HasWildcard(std::u16string_view text) {
+    return text.find_first_of(u"*?") != std::u16string_view::npos;
+}
+
+std::u16string Upper(std::u16string_view text) {
+    std::u16string upper(text);
+    if (!upper.empty())
+        CharUpperBuffW(reinterpret_cast<wchar_t*>(upper.data()), static_cast<DWORD>(upper.size()));
+    return upper;
+}
+
+bool Exists(const std::u16string& name) {
+    return GetFileAttributesW(reinterpret_cast<const wchar_t*>(name.c_str())) !=
+           INVALID_FILE_ATTRIBUTES;
+}
+
+// The files (not folders) in the pattern's folder whose names match its last component, each
+// with the folder part as the pattern wrote it. The folder part itself takes no wildcards.
+std::vector<std::u16string> Matches(const std::u16string& pattern) {
+    const size_t cut = pattern.find_last_of(u"\\/:");
+    const std::u16string folder = cut == std::u16string::npos ? u"" : pattern.substr(0, cut + 1);
+    const std::u16string namePattern = pattern.substr(folder.size());
+    std::vector<std::u16string> found;
+    if (HasWildcard(folder))
+        return found;
+    WIN32_FIND_DATAW entry;
+    const std::u16string all = folder + u"*";
+    HANDLE search = FindFirstFileExW(reinterpret_cast<const wchar_t*>(all.c_str()), FindExInfoBasic,
+                                     &entry, FindExSearchNameMatch, nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE)
+        return found;
+    do {
+        const std::u16string name(reinterpret_cast<const char16_t*>(entry.cFileName));
+        // The long name decides: the system's own matching also tries the short 8.3 names.
+        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+            WildcardMatches(namePattern, name)) {
+            found.push_back(folder + name);
+        }
+    } while (FindNextFileW(search, &entry));
+    FindClose(search);
+    // The system lists a folder in no promised order; the runs go in the order of the names.
+    std::sort(found.begin(), found.end(),
+              [](const std::u16string& a, const std::u16string& b) { return Upper(a) < Upper(b); });
+    return found;
+}
+
+}  // namespace
+
+bool WildcardMatches(std::u16string_view pattern, std::u16string_view name) {
+    const std::u16string p = Upper(pattern), n = Upper(name);
+    // Greedy match with one back-up point: the last `*` seen and where its run would end.
+    size_t at = 0, from = 0, star = std::u16string::npos, resume = 0;
+    while (from < n.size()) {
+        if (at < p.size() && (p[at] == u'?' || p[at] == n[from])) {
+            ++at;
+            ++from;
+        } else if (at < p.size() && p[at] == u'*') {
+            star = at++;
+            resume = from;
+        } else if (star != std::u16string::npos) {
+            at = star + 1;
+            from = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (at < p.size() && p[at] == u'*') ++at;
+    return at == p.size();
+}
+
+bool ExpandWildcards(std::vector<std::u16string>* args, std::u16string* unmatched) {
+    std::vector<std::u16string> expanded;
+    bool optionsEnded = false;
+    for (size_t i = 0; i < args->size(); ++i) {
+        const std::u16string& arg = (*args)[i];
+        const bool option = !optionsEnded && !arg.empty() && arg[0] == u'-';
+        if (option && arg == u"--")
+            optionsEnded = true;
+        if (i == 0 || option || !HasWildcard(arg) || Exists(arg)) {
+            expanded.push_back(arg);
+            continue;
+        }
+        const std::vector<std::u16string> found = Matches(arg);
+        if (found.empty()) {
+            *unmatched = arg;
+            return false;
+        }
+        expanded.insert(expanded.end(), found.begin(), found.end());
+    }
+    *args = std::move(expanded);
+    return true;
+}
