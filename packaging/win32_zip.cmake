@@ -11,9 +11,10 @@ file(MAKE_DIRECTORY ${STAGE_DIR})
 file(COPY_FILE ${ZOK_EXE} ${STAGE_DIR}/zok.exe)
 file(COPY_FILE ${ZOK_CLI_EXE} ${STAGE_DIR}/zok-cli.exe)
 
-# The README as plain text for Notepad: Windows line ends, and a byte-order mark so that
-# editors that default to the ANSI code page still read it as UTF-8.
-file(READ ${SOURCE_DIR}/README.md readme)
+# The user guide (not the developer README) as plain text for Notepad: Windows line ends, and a
+# byte-order mark so that editors that default to the ANSI code page still read it as UTF-8.
+# The setup program installs the same file.
+file(READ ${SOURCE_DIR}/docs/user-guide.txt readme)
 string(REPLACE "\r\n" "\n" readme "${readme}")
 string(REPLACE "\n" "\r\n" readme "${readme}")
 string(ASCII 239 187 191 bom)

@@ -1,0 +1,179 @@
+#!/usr/bin/env bash
+# Checks the setup program under Wine (run inside scripts/wine-session.sh, with a prefix of its
+# own that no setup has touched):
+#   scripts/setup-check.sh SETUP_EXE WINDOW_TESTS_EXE
+# 1. a silent install into the default folder puts every entry of the table below in place, and
+#    leaves the desktop shortcut out;
+# 2. the same again leaves one uninstall entry;
+# 3. a silent install in Chinese into a folder with spaces and Chinese characters moves the
+#    installation there (one entry, nothing left in the first folder), and Explorer's entry
+#    opens the window with a file (the window driver's ExplorerEntry case);
+# 4. a silent uninstall removes every entry of the table and leaves no file, shortcut or
+#    registry key naming ZOK, but keeps a file the user put into the folder, and the folder.
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$here/wine-env.sh"
+# Shortcuts stay in the prefix: Wine's menu builder would copy them into the Unix home.
+export WINEDLLOVERRIDES=winemenubuilder.exe=d
+setup=$(realpath "$1")
+window_tests=$(realpath "$2")
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+drive=$WINEPREFIX/drive_c
+
+fail() { echo "setup-check: $*" >&2; exit 1; }
+step() { printf -- '- %s\n' "$*"; }
+
+# Every entry the setup writes. Fields, separated by "|": kind (file, or reg for a registry
+# value), where (a path, or a key and a value name, @ for the key's default value), and the
+# value a registry entry holds. $dir is the install folder; $verb, $guide and $remover depend
+# on the setup's language. "absent" rows must not exist after a silent install.
+expected_entries() {
+    local menu='C:\ProgramData\Microsoft\Windows\Start Menu\Programs\ZOK'
+    local sendto="C:\\users\\$USER\\AppData\\Roaming\\Microsoft\\Windows\\SendTo"
+    local verb_key='HKEY_LOCAL_MACHINE\Software\Classes\*\shell\ZOK'
+    local entry='HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall\ZOK'
+    cat <<TABLE
+file|$dir\\zok.exe
+file|$dir\\zok-cli.exe
+file|$dir\\README.txt
+file|$dir\\Uninstall.exe
+file|$menu\\ZOK.lnk
+file|$menu\\$guide.lnk
+file|$menu\\$remover.lnk
+file|$sendto\\ZOK.lnk
+absent|C:\\users\\Public\\Desktop\\ZOK.lnk
+reg|$verb_key|@|$verb
+reg|$verb_key|Icon|$dir\\zok.exe
+reg|$verb_key\\command|@|"$dir\\zok.exe" "%1"
+reg|$entry|DisplayName|ZOK Torvel File Encryptor
+reg|$entry|DisplayVersion|$version
+reg|$entry|Publisher|Torvel
+reg|$entry|DisplayIcon|$dir\\zok.exe,0
+reg|$entry|InstallLocation|$dir
+reg|$entry|UninstallString|"$dir\\Uninstall.exe"
+reg|$entry|QuietUninstallString|"$dir\\Uninstall.exe" /S
+reg|$entry|EstimatedSize|$size_kib
+reg|$entry|NoModify|1
+reg|$entry|NoRepair|1
+TABLE
+}
+
+unix_path() {  # C:\a\b -> the file in the prefix
+    local path=${1#C:}
+    printf '%s' "$drive${path//\\//}"
+}
+
+# The registry key (with its subkeys) as UTF-8 text; empty when it does not exist.
+export_key() {
+    local file=$scratch/export.reg
+    rm -f "$file"
+    wine regedit /E "Z:${file//\//\\}" "$1" </dev/null >/dev/null 2>&1 || true
+    [[ -s $file ]] && iconv -f UTF-16 -t UTF-8 "$file" | tr -d '\r' | sed '1s/^\xEF\xBB\xBF//'
+    return 0
+}
+
+# A value of the key (not of its subkeys) as the program reads it; status 1 when it is absent.
+reg_value() {
+    local key=$1 name=$2 prefix
+    [[ $name == @ ]] && prefix='@=' || prefix="\"$name\"="
+    export_key "$key" | awk -v prefix="$prefix" '
+        /^\[/ { sections++ }
+        sections == 1 && index($0, prefix) == 1 { print substr($0, length(prefix) + 1); found = 1 }
+        END { exit !found }' |
+        sed -e 's/^"\(.*\)"$/\1/' -e 's/\\"/"/g' -e 's/\\\\/\\/g' -e 's/^dword:0*\(.\)/\1/' |
+        while read -r text; do
+            # A DWORD is written in hexadecimal.
+            [[ $text =~ ^[0-9a-f]+$ && $name != DisplayVersion ]] && text=$((16#$text))
+            printf '%s\n' "$text"
+        done
+    return "${PIPESTATUS[0]}"
+}
+
+# Checks every row of the table: present (with its value) or, with "gone", absent.
+check_entries() {
+    local want=$1 kind where name value got
+    while IFS='|' read -r kind where name value; do
+        if [[ $kind == file || $kind == absent ]]; then
+            if [[ $want == present && $kind == file ]]; then
+                [[ -f $(unix_path "$where") ]] || fail "missing file $where"
+            else
+                [[ ! -e $(unix_path "$where") ]] || fail "left behind: $where"
+            fi
+        elif [[ $want == present ]]; then
+            got=$(reg_value "$where" "$name") || fail "missing registry value $where $name"
+            [[ $got == "$value" ]] || fail "$where $name: '$got', expected '$value'"
+        else
+            ! reg_value "$where" "$name" >/dev/null || fail "left behind: $where $name"
+        fi
+    done < <(expected_entries)
+}
+
+uninstall_entries() {
+    export_key 'HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall' |
+        grep -c '^"DisplayName"=".*ZOK' || true
+}
+
+# NSIS reads /D= (and the uninstaller _?=) to the end of its command line, unquoted; Wine
+# quotes an argument holding spaces, so a folder is passed as its space-separated words.
+install() {
+    local -a words
+    read -ra words <<<"/D=$dir"
+    env "$@" wine "$setup" /S "${words[@]}" </dev/null || fail "setup ended with status $?"
+}
+
+# Everything in the prefix and in its registry that names ZOK.
+traces() {
+    (cd "$drive" && find . -iname '*zok*' | sort)
+    for root in HKEY_LOCAL_MACHINE HKEY_CURRENT_USER; do
+        export_key "$root\\Software" | grep -i 'zok' || true
+    done
+}
+
+version=$(basename "$setup" | sed -n 's/^zok-\(.*\)-setup\.exe$/\1/p')
+[[ -n $version ]] || fail "cannot read the version from the name $setup"
+before=$(traces)
+[[ -z $before ]] || fail "the prefix already holds traces of ZOK:"$'\n'"$before"
+
+step "silent install into the default folder"
+dir='C:\Program Files\ZOK'
+verb='Open with ZOK' guide='ZOK user guide' remover='Uninstall ZOK'
+install LC_ALL=C.UTF-8
+size_kib=$(du -k --apparent-size -c "$(unix_path "$dir")"/{zok.exe,zok-cli.exe,README.txt} | tail -1 | cut -f1)
+check_entries present
+
+step "the same version again over it"
+install LC_ALL=C.UTF-8
+check_entries present
+[[ $(uninstall_entries) == 1 ]] || fail "$(uninstall_entries) uninstall entries after a second install"
+
+step "silent install in Chinese into a folder with spaces and Chinese characters"
+first=$(unix_path "$dir")
+dir='C:\Program Files\青禾 ZOK'
+verb='用 ZOK 加密机打开' guide='ZOK 使用说明' remover='卸载 ZOK'
+# The setup speaks the user interface language, which Wine takes from LC_MESSAGES.
+install -u LC_ALL LC_CTYPE=C.UTF-8 LC_MESSAGES=zh_CN.UTF-8
+check_entries present
+[[ $(uninstall_entries) == 1 ]] || fail "$(uninstall_entries) uninstall entries after moving"
+[[ ! -e $first ]] || fail "the earlier installation stays in $first: $(ls "$first")"
+
+step "Explorer's entry opens the window with the file"
+wine "$window_tests" "$dir\\zok.exe" --gtest_filter='CommandLine.ExplorerEntry*' \
+    </dev/null >"$scratch/window.log" 2>&1 || { cat "$scratch/window.log"; fail "window test failed"; }
+grep -q '^\[  PASSED  \] 1 test' "$scratch/window.log" || { cat "$scratch/window.log"; fail "window test did not run"; }
+
+step "silent uninstall keeps a file the user added"
+user_file=$(unix_path "$dir\\我的 笔记.txt")
+echo 'mine' >"$user_file"
+# Run from a copy, as the uninstaller itself does, so that its end can be waited for and the
+# installed one is removed too.
+cp "$(unix_path "$dir\\Uninstall.exe")" "$scratch/uninstall.exe"
+read -ra words <<<"_?=$dir"
+wine "$scratch/uninstall.exe" /S "${words[@]}" </dev/null || fail "uninstaller ended with status $?"
+check_entries gone
+[[ $(cat "$user_file") == mine ]] || fail "the user's file was not kept"
+rm "$user_file"
+rmdir "$(unix_path "$dir")" || fail "the install folder holds more than the user's file"
+after=$(traces)
+[[ -z $after ]] || fail "left behind after uninstalling:"$'\n'"$after"
+echo "setup-check: install, Explorer entry, upgrade and uninstall are as expected"
