@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds both release packages, checks what they hold and that their programs run, runs lintian
-# on the Debian package, then builds the same sources again from a second checkout in another
-# folder and requires the same bytes: zok, zok.exe, zok-cli.exe and both packages.
+# Builds the release packages, checks what they hold and that their programs run, runs lintian
+# on the Debian package, installs and uninstalls the Windows setup program under Wine
+# (scripts/setup-check.sh), then builds the same sources again from a second checkout in another
+# folder and requires the same bytes: zok, zok.exe, zok-cli.exe and the three packages.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
@@ -29,8 +30,10 @@ version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/native/CMakeCache.t
 [[ -n $version ]] || fail "no project version in the native build's cache"
 deb=build/native/zok_${version}_amd64.deb
 zip=build/win32/zok-${version}-win32.zip
-[[ -f $deb ]] || fail "missing $deb"
-[[ -f $zip ]] || fail "missing $zip"
+setup=build/win32/zok-${version}-setup.exe
+for package in "$deb" "$zip" "$setup"; do
+    [[ -f $package ]] || fail "missing $package"
+done
 
 step "Debian package: fields, files, the zok inside"
 field() { dpkg-deb -f "$deb" "$1"; }
@@ -80,12 +83,23 @@ readme=$zip_root/README.txt
 lines=$(tr -cd '\n' <"$readme" | wc -c)
 crlf_lines=$(grep -c $'\r$' "$readme")
 ((lines > 0 && lines == crlf_lines)) || fail "README.txt: $crlf_lines of $lines lines end in CRLF"
-cmp -s <(tail -c +4 "$readme" | tr -d '\r') README.md || fail "README.txt is not README.md"
+((lines < 150)) || fail "README.txt has $lines lines, not under 150"
+[[ $(head -c 3 "$readme") == $'\xEF\xBB\xBF' ]] ||
+    fail "README.txt does not start with a byte-order mark"
+cmp -s <(tail -c +4 "$readme" | tr -d '\r') docs/user-guide.txt ||
+    fail "README.txt is not the user guide"
 scripts/wine-setup.sh
 scripts/wine-session.sh scripts/wine-run.sh "$zip_root/zok-cli.exe" --version \
     >"$scratch/cli-version" 2>/dev/null
 [[ $(tr -d '\r' <"$scratch/cli-version") == "zok $version" ]] ||
     fail "zok-cli.exe --version under Wine: $(cat "$scratch/cli-version")"
+
+step "Windows setup program under Wine, in a prefix of its own"
+cmake --build --preset win32 -j"$jobs" --target window_tests >/dev/null
+export WINEPREFIX=$scratch/setup-prefix
+scripts/wine-setup.sh
+scripts/wine-session.sh scripts/setup-check.sh "$setup" build/win32/tests/window/window_tests.exe
+unset WINEPREFIX
 
 step "second checkout in another folder, built again"
 second=$scratch/second-checkout
@@ -102,7 +116,7 @@ build_packages "$second" -DZOK_BUILD_TESTS=OFF -DZOK_BUILD_BENCH=OFF
 step "reproducibility"
 different=0
 programs=(build/native/cli/zok build/win32/zok.exe build/win32/cli/zok-cli.exe)
-for artefact in "${programs[@]}" "$deb" "$zip"; do
+for artefact in "${programs[@]}" "$deb" "$zip" "$setup"; do
     if cmp -s "$artefact" "$second/$artefact"; then
         result=identical
     else

@@ -30,7 +30,7 @@ step() { printf -- '- %s\n' "$*"; }
 # on the setup's language. "absent" rows must not exist after a silent install.
 expected_entries() {
     local menu='C:\ProgramData\Microsoft\Windows\Start Menu\Programs\ZOK'
-    local sendto="C:\\users\\$USER\\AppData\\Roaming\\Microsoft\\Windows\\SendTo"
+    local sendto="C:\\users\\$(id -un)\\AppData\\Roaming\\Microsoft\\Windows\\SendTo"
     local verb_key='HKEY_LOCAL_MACHINE\Software\Classes\*\shell\ZOK'
     local entry='HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall\ZOK'
     cat <<TABLE
@@ -73,7 +73,8 @@ export_key() {
     return 0
 }
 
-# A value of the key (not of its subkeys) as the program reads it; status 1 when it is absent.
+# A value of the key (not of its subkeys) as the program reads it, a DWORD in decimal; status 1
+# when it is absent.
 reg_value() {
     local key=$1 name=$2 prefix
     [[ $name == @ ]] && prefix='@=' || prefix="\"$name\"="
@@ -81,19 +82,19 @@ reg_value() {
         /^\[/ { sections++ }
         sections == 1 && index($0, prefix) == 1 { print substr($0, length(prefix) + 1); found = 1 }
         END { exit !found }' |
-        sed -e 's/^"\(.*\)"$/\1/' -e 's/\\"/"/g' -e 's/\\\\/\\/g' -e 's/^dword:0*\(.\)/\1/' |
+        sed -e 's/^"\(.*\)"$/\1/' -e 's/\\"/"/g' -e 's/\\\\/\\/g' |
         while read -r text; do
-            # A DWORD is written in hexadecimal.
-            [[ $text =~ ^[0-9a-f]+$ && $name != DisplayVersion ]] && text=$((16#$text))
+            [[ $text =~ ^dword:([0-9a-f]{8})$ ]] && text=$((16#${BASH_REMATCH[1]}))
             printf '%s\n' "$text"
         done
-    return "${PIPESTATUS[0]}"
 }
 
 # Checks every row of the table: present (with its value) or, with "gone", absent.
 check_entries() {
-    local want=$1 kind where name value got
+    local want=$1 kind where name value got entries checked=0
+    entries=$(expected_entries)
     while IFS='|' read -r kind where name value; do
+        checked=$((checked + 1))
         if [[ $kind == file || $kind == absent ]]; then
             if [[ $want == present && $kind == file ]]; then
                 [[ -f $(unix_path "$where") ]] || fail "missing file $where"
@@ -106,7 +107,8 @@ check_entries() {
         else
             ! reg_value "$where" "$name" >/dev/null || fail "left behind: $where $name"
         fi
-    done < <(expected_entries)
+    done <<<"$entries"
+    ((checked == 22)) || fail "checked $checked entries of the table's 22"
 }
 
 uninstall_entries() {
@@ -125,8 +127,11 @@ install() {
 # Everything in the prefix and in its registry that names ZOK.
 traces() {
     (cd "$drive" && find . -iname '*zok*' | sort)
+    local root text
     for root in HKEY_LOCAL_MACHINE HKEY_CURRENT_USER; do
-        export_key "$root\\Software" | grep -i 'zok' || true
+        text=$(export_key "$root\\Software")
+        [[ -n $text ]] || fail "cannot read $root\\Software"
+        grep -i 'zok' <<<"$text" || true
     done
 }
 
@@ -139,7 +144,9 @@ step "silent install into the default folder"
 dir='C:\Program Files\ZOK'
 verb='Open with ZOK' guide='ZOK user guide' remover='Uninstall ZOK'
 install LC_ALL=C.UTF-8
-size_kib=$(du -k --apparent-size -c "$(unix_path "$dir")"/{zok.exe,zok-cli.exe,README.txt} | tail -1 | cut -f1)
+# The files' sizes in KiB, each rounded up, as makensis counts them.
+size_kib=$(stat -c %s "$(unix_path "$dir")"/{zok.exe,zok-cli.exe,README.txt} |
+    awk '{ kib += int(($1 + 1023) / 1024) } END { print kib }')
 check_entries present
 
 step "the same version again over it"
@@ -151,8 +158,10 @@ step "silent install in Chinese into a folder with spaces and Chinese characters
 first=$(unix_path "$dir")
 dir='C:\Program Files\青禾 ZOK'
 verb='用 ZOK 加密机打开' guide='ZOK 使用说明' remover='卸载 ZOK'
-# The setup speaks the user interface language, which Wine takes from LC_MESSAGES.
-install -u LC_ALL LC_CTYPE=C.UTF-8 LC_MESSAGES=zh_CN.UTF-8
+# The setup speaks the user interface language, which Wine takes from the locale: a Chinese one,
+# compiled into the scratch folder so that the system's locales stay as they are.
+localedef -i zh_CN -f UTF-8 "$scratch/zh_CN.UTF-8" || fail "cannot compile the zh_CN.UTF-8 locale"
+install LOCPATH="$scratch" LC_ALL=zh_CN.UTF-8
 check_entries present
 [[ $(uninstall_entries) == 1 ]] || fail "$(uninstall_entries) uninstall entries after moving"
 [[ ! -e $first ]] || fail "the earlier installation stays in $first: $(ls "$first")"

@@ -267,7 +267,7 @@ std::vector<DWORD> FixedVersion(const std::wstring& program) {
 // zok-cli.exe is a console program as Windows expects one: zok.exe's version and icon, and a
 // manifest that asks for no elevation and names the systems it was tested on.
 TEST_F(Resources, ConsoleProgramHasTheWindowsVersionIconAndManifest) {
-    const std::wstring cli = WindowsPathOf(ZOK_CLI_EXE);
+    const std::wstring cli = WindowsPathOf(L"" ZOK_CLI_EXE);
     Open(cli);
     EXPECT_FALSE(Load(RT_GROUP_ICON, MAKEINTRESOURCEW(1)).empty());
     std::vector<BYTE> bytes = Load(MAKEINTRESOURCEW(24), MAKEINTRESOURCEW(1));

@@ -61,9 +61,8 @@ BOOL CALLBACK IsOtherDialog(HWND window, LPARAM context) {
 
 }  // namespace
 
-std::wstring WindowsPathOf(const char* path) {
-    std::wstring wide;
-    for (const char* c = path; *c != '\0'; ++c) wide += static_cast<wchar_t>(*c);
+std::wstring WindowsPathOf(const wchar_t* path) {
+    std::wstring wide = path;
     if (!wide.empty() && wide[0] == L'/') {
         for (wchar_t& c : wide) {
             if (c == L'/')
@@ -74,7 +73,7 @@ std::wstring WindowsPathOf(const char* path) {
     return wide;
 }
 
-void SetProgramPath(const char* path) {
+void SetProgramPath(const wchar_t* path) {
     g_programPath = WindowsPathOf(path);
 }
 

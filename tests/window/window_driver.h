@@ -15,10 +15,10 @@ constexpr DWORD kTimeoutMs = 30000;
 extern const wchar_t kMainCaption[];
 extern const wchar_t kBoxCaption[];
 
-// An ASCII path as given on a command line; a Unix path is mapped to Wine's Z: drive.
-std::wstring WindowsPathOf(const char* path);
+// A path as given on a command line; a Unix path is mapped to Wine's Z: drive.
+std::wstring WindowsPathOf(const wchar_t* path);
 // The program under test, as given on the driver's command line.
-void SetProgramPath(const char* path);
+void SetProgramPath(const wchar_t* path);
 const std::wstring& ProgramPath();
 // The program's full path in double quotes: the start of a command line.
 std::wstring QuotedProgram();
