@@ -127,4 +127,4 @@ for artefact in "${programs[@]}" "$deb" "$zip" "$setup"; do
         "$(sha256sum "$artefact" | cut -d' ' -f1)" "$artefact"
 done
 ((different == 0)) || fail "a build from another folder gave different bytes"
-echo "package-check: both packages are sound and reproducible"
+echo "package-check: the packages are sound and reproducible"

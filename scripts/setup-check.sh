@@ -30,7 +30,8 @@ step() { printf -- '- %s\n' "$*"; }
 # on the setup's language. "absent" rows must not exist after a silent install.
 expected_entries() {
     local menu='C:\ProgramData\Microsoft\Windows\Start Menu\Programs\ZOK'
-    local sendto="C:\\users\\$(id -un)\\AppData\\Roaming\\Microsoft\\Windows\\SendTo"
+    local sendto
+    sendto="C:\\users\\$(id -un)\\AppData\\Roaming\\Microsoft\\Windows\\SendTo"
     local verb_key='HKEY_LOCAL_MACHINE\Software\Classes\*\shell\ZOK'
     local entry='HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall\ZOK'
     cat <<TABLE
@@ -152,7 +153,8 @@ check_entries present
 step "the same version again over it"
 install LC_ALL=C.UTF-8
 check_entries present
-[[ $(uninstall_entries) == 1 ]] || fail "$(uninstall_entries) uninstall entries after a second install"
+entries=$(uninstall_entries)
+[[ $entries == 1 ]] || fail "$entries uninstall entries after a second install"
 
 step "silent install in Chinese into a folder with spaces and Chinese characters"
 first=$(unix_path "$dir")
@@ -163,13 +165,16 @@ verb='用 ZOK 加密机打开' guide='ZOK 使用说明' remover='卸载 ZOK'
 localedef -i zh_CN -f UTF-8 "$scratch/zh_CN.UTF-8" || fail "cannot compile the zh_CN.UTF-8 locale"
 install LOCPATH="$scratch" LC_ALL=zh_CN.UTF-8
 check_entries present
-[[ $(uninstall_entries) == 1 ]] || fail "$(uninstall_entries) uninstall entries after moving"
+entries=$(uninstall_entries)
+[[ $entries == 1 ]] || fail "$entries uninstall entries after moving"
 [[ ! -e $first ]] || fail "the earlier installation stays in $first: $(ls "$first")"
 
 step "Explorer's entry opens the window with the file"
+# The case is skipped where no setup has run: here it must have passed.
 wine "$window_tests" "$dir\\zok.exe" --gtest_filter='CommandLine.ExplorerEntry*' \
-    </dev/null >"$scratch/window.log" 2>&1 || { cat "$scratch/window.log"; fail "window test failed"; }
-grep -q '^\[  PASSED  \] 1 test' "$scratch/window.log" || { cat "$scratch/window.log"; fail "window test did not run"; }
+    </dev/null >"$scratch/window.log" 2>&1 || true
+grep -q '^\[  PASSED  \] 1 test\.' "$scratch/window.log" ||
+    { cat "$scratch/window.log"; fail "the Explorer entry did not open the window with the file"; }
 
 step "silent uninstall keeps a file the user added"
 user_file=$(unix_path "$dir\\我的 笔记.txt")
