@@ -54,6 +54,7 @@ reg|$entry|DisplayIcon|$dir\\zok.exe,0
 reg|$entry|InstallLocation|$dir
 reg|$entry|UninstallString|"$dir\\Uninstall.exe"
 reg|$entry|QuietUninstallString|"$dir\\Uninstall.exe" /S
+reg|$entry|URLInfoAbout|https://zok.torvel.example/
 reg|$entry|EstimatedSize|$size_kib
 reg|$entry|NoModify|1
 reg|$entry|NoRepair|1
@@ -109,7 +110,7 @@ check_entries() {
             ! reg_value "$where" "$name" >/dev/null || fail "left behind: $where $name"
         fi
     done <<<"$entries"
-    ((checked == 22)) || fail "checked $checked entries of the table's 22"
+    ((checked == 23)) || fail "checked $checked entries of the table's 23"
 }
 
 uninstall_entries() {
