@@ -14,8 +14,11 @@
 #include "cli/platform.h"
 #include "cli/texts.h"
 #include "fileops/app_state.h"
+#include "fileops/output_name.h"
 #include "fileops/prepare.h"
+#include "fileops/run_layout.h"
 #include "fileops/shred.h"
+#include "fileops/system_reason.h"
 #include "ui/control_access.h"
 #include "ui/control_ids.h"
 #include "ui/headless_dialog.h"
@@ -42,11 +45,20 @@ enum CommandKind : uint32_t {
 };
 static_assert(kEncrypt == IDC_ENCRYPT && kDecrypt == IDC_DECRYPT && kShred == IDC_SHRED);
 
+enum class PasswordSource : uint8_t { kTerminal, kStdin, kFile, kDescriptor };
+
 struct Options {
     CommandKind command = kEncrypt;
     bool inPlace = false;
     bool yes = false;
-    bool passwordStdin = false;
+    bool quiet = false;
+    PasswordSource passwordSource = PasswordSource::kTerminal;
+    uint32_t passwordSourceCount = 0;
+    std::u16string passwordFile;  // --password-file, or the number given to --password-fd
+    int passwordFd = -1;
+    bool hasOutput = false;
+    std::u16string output;
+    bool standardInput = false;  // FILE is "-"
     std::vector<std::u16string> files;
 };
 
@@ -61,8 +73,9 @@ struct FrontEnd {
     bool barActive = false;      // a transform is running: progress goes to the bar
     bool barShown = false;
     uint32_t barPermille = 0;
+    bool nameLines = false;  // several FILEs: every line names its file
     bool completed = false;
-    bool failed = false;
+    int runStatus = 0;  // the first failure of the current run, by kind
 };
 
 FrontEnd g_cli;
@@ -124,11 +137,64 @@ void PrintLine(std::u16string_view line) {
     WriteStderr(text);
 }
 
+// "zok: FILE: "
+std::u16string FilePrefix() {
+    return Utf16Of(kProgram) + u": " + g_cli.displayName + u": ";
+}
+
 // "zok: FILE: message"
 void PrintFileMessage(std::u16string_view message) {
-    std::u16string text = Utf16Of(kProgram) + u": " + g_cli.displayName + u": ";
-    text += message;
-    PrintLine(text);
+    PrintLine(FilePrefix() + Utf16Of(message));
+}
+
+// "zok: message", for what concerns no one FILE.
+void PrintProgramMessage(std::u16string_view message) {
+    PrintLine(Utf16Of(kProgram) + u": " + Utf16Of(message));
+}
+
+// " (No such file or directory)" for the reason of the last refused system call, if known.
+std::u16string ReasonSuffix() {
+    const SystemReason reason = LastSystemReason();
+    if (reason == SystemReason::kNone)
+        return {};
+    const auto text = static_cast<CliText>(static_cast<uint32_t>(CliText::kReasonNoSuchFile) +
+                                           static_cast<uint32_t>(reason) -
+                                           static_cast<uint32_t>(SystemReason::kNoSuchFile));
+    return Filled(Say(CliText::kReasonFrame), Say(text));
+}
+
+// The exit status for a run that failed with `message`.
+int ExitStatusOf(MessageId message) {
+    switch (message) {
+        case MessageId::kPasswordMismatch:
+        case MessageId::kWrongPassword:
+            return kExitWrongPassword;
+        case MessageId::kDamaged:
+            return kExitNotContainer;
+        case MessageId::kOpenFailed:
+        case MessageId::kReadFailed:
+        case MessageId::kWriteFailed:
+        case MessageId::kDeleteFailed:
+        case MessageId::kPathTooLong:
+            return kExitCannotAccess;
+        case MessageId::kTooLarge:
+        case MessageId::kNoMemory:
+            return kExitTooLarge;
+        default:
+            return kExitFailure;
+    }
+}
+
+// The messages after which the system's reason is worth telling.
+bool IsAccessFailure(MessageId message) {
+    return message == MessageId::kOpenFailed || message == MessageId::kReadFailed ||
+           message == MessageId::kWriteFailed || message == MessageId::kDeleteFailed;
+}
+
+// Caller holds outputLock. The first failure of a run decides its status.
+void NoteRunStatusLocked(int status) {
+    if (g_cli.runStatus == kExitSuccess)
+        g_cli.runStatus = status;
 }
 
 // --- Hooks of the in-memory dialog ---------------------------------------------------------
@@ -136,12 +202,15 @@ void PrintFileMessage(std::u16string_view message) {
 // Prints each note as the run adds it to the status log.
 void OnNote(MessageId note, void*) {
     std::lock_guard<std::mutex> hold(g_cli.outputLock);
-    EraseBarLocked();
-    std::u16string out(Say(note));
-    out += u'\n';
-    WriteStderr(out);
     // The bar belongs to the transform: from its note to the next line.
     g_cli.barActive = note == MessageId::kEncrypting || note == MessageId::kDecrypting;
+    if (g_cli.options.quiet)
+        return;
+    EraseBarLocked();
+    std::u16string out = g_cli.nameLines ? FilePrefix() : std::u16string();
+    out += Say(note);
+    out += u'\n';
+    WriteStderr(out);
 }
 
 void OnProgress(uint32_t position, uint32_t high, void*) {
@@ -165,7 +234,8 @@ int AnswerOverwrite() {
                                     Utf16Of(Say(MessageId::kOverwriteQuestion)) +
                                     Utf16Of(Say(CliText::kQuestionKeys));
     if (g_cli.options.yes) {
-        PrintLine(question + Utf16Of(Say(CliText::kAnsweredYes)));
+        if (!g_cli.options.quiet)
+            PrintLine(question + Utf16Of(Say(CliText::kAnsweredYes)));
         return kAnswerYes;
     }
     if (g_cli.askOnTerminal) {
@@ -175,10 +245,12 @@ int AnswerOverwrite() {
         }
         if (AskOnTerminal(question))
             return kAnswerYes;
-    } else {
+    } else if (!g_cli.options.quiet) {
         PrintLine(question + Utf16Of(Say(CliText::kAnsweredNo)));
     }
     PrintFileMessage(Say(CliText::kNotOverwritten));
+    std::lock_guard<std::mutex> hold(g_cli.outputLock);
+    NoteRunStatusLocked(kExitDeclined);
     return kAnswerNo;
 }
 
@@ -186,13 +258,16 @@ int OnBox(MessageId message, uint32_t style, void*) {
     if (style == kBoxYesNo)
         return AnswerOverwrite();
     if (style == kBoxError) {
-        PrintFileMessage(Say(message));
+        std::u16string text(Say(message));
+        if (IsAccessFailure(message))
+            text += ReasonSuffix();
+        PrintFileMessage(text);
         std::lock_guard<std::mutex> hold(g_cli.outputLock);
-        g_cli.failed = true;
+        NoteRunStatusLocked(ExitStatusOf(message));
         return kAnswerOk;
     }
     // The completion box repeats the log's last line: it is not printed again.
-    if (message != MessageId::kDone)
+    if (message != MessageId::kDone && !g_cli.options.quiet)
         PrintLine(Say(message));
     std::lock_guard<std::mutex> hold(g_cli.outputLock);
     if (message == MessageId::kDone)
@@ -203,6 +278,115 @@ int OnBox(MessageId message, uint32_t style, void*) {
 // --- Arguments -----------------------------------------------------------------------------
 
 enum ParseResult { kParsed, kHelpShown, kVersionShown, kParseFailed };
+
+enum class OptionId : uint8_t {
+    kInPlace,
+    kYes,
+    kQuiet,
+    kPasswordStdin,
+    kPasswordFile,
+    kPasswordFd,
+    kOutput,
+    kHelp,
+    kVersion,
+};
+
+struct OptionSpec {
+    std::u16string_view longName;
+    char16_t shortName;  // 0: none
+    OptionId id;
+    bool takesValue;
+    bool cipherOnly;  // not for shred
+};
+
+constexpr OptionSpec kOptionSpecs[] = {
+    {u"--in-place", 0, OptionId::kInPlace, false, true},
+    {u"--yes", u'y', OptionId::kYes, false, true},
+    {u"--quiet", u'q', OptionId::kQuiet, false, false},
+    {u"--password-stdin", 0, OptionId::kPasswordStdin, false, true},
+    {u"--password-file", 0, OptionId::kPasswordFile, true, true},
+    {u"--password-fd", 0, OptionId::kPasswordFd, true, true},
+    {u"--output", u'o', OptionId::kOutput, true, true},
+    {u"--help", u'h', OptionId::kHelp, false, false},
+    {u"--version", u'V', OptionId::kVersion, false, false},
+};
+
+// The option this command accepts under `longName`, or under `shortName` when that is not 0.
+const OptionSpec* FindOption(CommandKind command, std::u16string_view longName,
+                             char16_t shortName) {
+    for (const OptionSpec& spec : kOptionSpecs) {
+        if (spec.cipherOnly && command == kShred)
+            continue;
+        if (spec.id == OptionId::kPasswordFd && !HasStandardStreamFiles())
+            continue;
+        if (shortName != 0 ? spec.shortName == shortName : spec.longName == longName)
+            return &spec;
+    }
+    return nullptr;
+}
+
+bool ParseDescriptor(std::u16string_view text, int* fd) {
+    if (text.empty() || text.size() > 9)
+        return false;
+    int value = 0;
+    for (char16_t unit : text) {
+        if (unit < u'0' || unit > u'9')
+            return false;
+        value = value * 10 + (unit - u'0');
+    }
+    *fd = value;
+    return true;
+}
+
+// Applies one option; kParsed to go on.
+ParseResult ApplyOption(const OptionSpec& spec, const std::u16string& value, Options* options) {
+    switch (spec.id) {
+        case OptionId::kInPlace:
+            options->inPlace = true;
+            break;
+        case OptionId::kYes:
+            options->yes = true;
+            break;
+        case OptionId::kQuiet:
+            options->quiet = true;
+            break;
+        case OptionId::kPasswordStdin:
+            options->passwordSource = PasswordSource::kStdin;
+            ++options->passwordSourceCount;
+            break;
+        case OptionId::kPasswordFile:
+            if (value.empty()) {
+                UsageError(CliText::kEmptyFileName);
+                return kParseFailed;
+            }
+            options->passwordSource = PasswordSource::kFile;
+            options->passwordFile = value;
+            ++options->passwordSourceCount;
+            break;
+        case OptionId::kPasswordFd:
+            if (!ParseDescriptor(value, &options->passwordFd)) {
+                UsageError(CliText::kBadDescriptor, value);
+                return kParseFailed;
+            }
+            options->passwordSource = PasswordSource::kDescriptor;
+            options->passwordFile = value;
+            ++options->passwordSourceCount;
+            break;
+        case OptionId::kOutput:
+            if (value.empty()) {
+                UsageError(CliText::kEmptyFileName);
+                return kParseFailed;
+            }
+            options->hasOutput = true;
+            options->output = value;
+            break;
+        case OptionId::kHelp:
+            return kHelpShown;
+        case OptionId::kVersion:
+            return kVersionShown;
+    }
+    return kParsed;
+}
 
 bool ParseCommand(std::u16string_view word, CommandKind* command) {
     if (word == u"encrypt") {
@@ -217,6 +401,104 @@ bool ParseCommand(std::u16string_view word, CommandKind* command) {
     return true;
 }
 
+// "--name", "--name=value" and "--name value"; "-x", "-xy" (flags together), "-oOUT" and
+// "-o OUT". `next` is advanced past a value taken from the following argument.
+ParseResult ParseOption(const std::vector<std::u16string>& args, size_t* next, Options* options) {
+    const std::u16string& arg = args[*next];
+    const auto valueAfter = [&](const std::u16string& name, std::u16string* value) {
+        if (*next + 1 >= args.size()) {
+            UsageError(CliText::kOptionNeedsValue, name);
+            return false;
+        }
+        *value = args[++*next];
+        return true;
+    };
+    if (arg.compare(0, 2, u"--") == 0) {
+        const size_t equals = arg.find(u'=');
+        const std::u16string name = arg.substr(0, equals);
+        const OptionSpec* spec = FindOption(options->command, name, 0);
+        if (spec == nullptr) {
+            UsageError(CliText::kUnknownOption, name);
+            return kParseFailed;
+        }
+        std::u16string value;
+        if (equals != std::u16string::npos) {
+            if (!spec->takesValue) {
+                UsageError(CliText::kOptionTakesNoValue, name);
+                return kParseFailed;
+            }
+            value = arg.substr(equals + 1);
+        } else if (spec->takesValue && !valueAfter(name, &value)) {
+            return kParseFailed;
+        }
+        return ApplyOption(*spec, value, options);
+    }
+    for (size_t at = 1; at < arg.size(); ++at) {
+        const std::u16string name = std::u16string(u"-") + arg[at];
+        const OptionSpec* spec = FindOption(options->command, {}, arg[at]);
+        if (spec == nullptr) {
+            UsageError(CliText::kUnknownOption, name);
+            return kParseFailed;
+        }
+        std::u16string value;
+        if (spec->takesValue) {
+            if (at + 1 < arg.size()) {
+                value = arg.substr(at + 1);
+            } else if (!valueAfter(name, &value)) {
+                return kParseFailed;
+            }
+            return ApplyOption(*spec, value, options);
+        }
+        const ParseResult result = ApplyOption(*spec, value, options);
+        if (result != kParsed)
+            return result;
+    }
+    return kParsed;
+}
+
+// The combinations that cannot work, refused before anything is read or run.
+bool CheckCombinations(Options* options) {
+    if (options->files.empty()) {
+        UsageError(CliText::kNoFileGiven);
+        return false;
+    }
+    if (options->passwordSourceCount > 1) {
+        UsageError(CliText::kTwoPasswordSources);
+        return false;
+    }
+    if (options->hasOutput && options->inPlace) {
+        UsageError(CliText::kOutputWithInPlace);
+        return false;
+    }
+    if (options->hasOutput && options->files.size() > 1) {
+        UsageError(CliText::kOutputWithSeveralFiles);
+        return false;
+    }
+    bool anyStandardInput = false;
+    for (const std::u16string& file : options->files) anyStandardInput |= file == u"-";
+    if (!anyStandardInput || !HasStandardStreamFiles())
+        return true;
+    options->standardInput = true;
+    CliText problem = CliText::kHelp;
+    if (options->files.size() > 1) {
+        problem = CliText::kStandardInputNotAlone;
+    } else if (options->command == kShred) {
+        problem = CliText::kShredStandardInput;
+    } else if (options->inPlace) {
+        problem = CliText::kStandardInputInPlace;
+    } else if (options->passwordSource == PasswordSource::kStdin ||
+               (options->passwordSource == PasswordSource::kDescriptor &&
+                options->passwordFd == 0)) {
+        problem = CliText::kStandardInputTwice;
+    } else if (options->command == kEncrypt && !options->hasOutput && StdoutIsTerminal()) {
+        problem = CliText::kEncryptToTerminal;
+    }
+    if (problem == CliText::kHelp)
+        return true;
+    UsageError(problem);
+    return false;
+}
+
 ParseResult ParseArguments(const std::vector<std::u16string>& args, Options* options) {
     if (args.empty()) {
         UsageError(CliText::kNoCommand);
@@ -224,17 +506,16 @@ ParseResult ParseArguments(const std::vector<std::u16string>& args, Options* opt
     }
     if (args[0] == u"--help" || args[0] == u"-h")
         return kHelpShown;
-    if (args[0] == u"--version")
+    if (args[0] == u"--version" || args[0] == u"-V")
         return kVersionShown;
     if (!ParseCommand(args[0], &options->command)) {
         UsageError(CliText::kUnknownCommand, args[0]);
         return kParseFailed;
     }
-    const bool cipher = options->command != kShred;
     bool optionsEnded = false;
     for (size_t i = 1; i < args.size(); ++i) {
         const std::u16string& arg = args[i];
-        if (optionsEnded || arg.empty() || arg[0] != u'-') {
+        if (optionsEnded || arg.size() < 2 || arg[0] != u'-') {
             if (arg.empty()) {
                 UsageError(CliText::kEmptyFileName);
                 return kParseFailed;
@@ -242,53 +523,68 @@ ParseResult ParseArguments(const std::vector<std::u16string>& args, Options* opt
             options->files.push_back(arg);
         } else if (arg == u"--") {
             optionsEnded = true;
-        } else if (arg == u"--help" || arg == u"-h") {
-            return kHelpShown;
-        } else if (cipher && arg == u"--in-place") {
-            options->inPlace = true;
-        } else if (cipher && arg == u"--yes") {
-            options->yes = true;
-        } else if (cipher && arg == u"--password-stdin") {
-            options->passwordStdin = true;
         } else {
-            UsageError(CliText::kUnknownOption, arg);
-            return kParseFailed;
+            const ParseResult result = ParseOption(args, &i, options);
+            if (result != kParsed)
+                return result;
         }
     }
-    if (options->files.empty()) {
-        UsageError(CliText::kNoFileGiven);
-        return kParseFailed;
-    }
-    return kParsed;
+    return CheckCombinations(options) ? kParsed : kParseFailed;
 }
 
-// Reads the password once for every file: from standard input, or twice from the terminal.
-// The two terminal entries go into the two fields as typed; the run compares them. False after
-// a usage error was reported.
-bool ObtainPassword(std::u16string* first, std::u16string* second) {
-    LineResult result;
-    if (g_cli.options.passwordStdin) {
-        result = ReadStdinLine(first);
-        *second = *first;
+// Reads one line from the source the options name; kCannotRead after an error was reported.
+LineResult ReadPasswordFromSource(std::u16string* line) {
+    LineResult result = LineResult::kRead;
+    if (g_cli.options.passwordSource == PasswordSource::kStdin) {
+        result = ReadStdinLine(line);
+    } else if (g_cli.options.passwordSource == PasswordSource::kFile) {
+        result = ReadFirstLineOfFile(g_cli.options.passwordFile, line);
     } else {
-        if (!StdinIsTerminal()) {
-            UsageError(CliText::kNoTerminal);
-            return false;
-        }
-        result = ReadSecretLine(Say(CliText::kPasswordPrompt), first);
+        result = ReadDescriptorLine(g_cli.options.passwordFd, line);
+    }
+    if (result == LineResult::kCannotRead) {
+        PrintProgramMessage(
+            Filled(Say(CliText::kPasswordFileUnreadable), g_cli.options.passwordFile) +
+            ReasonSuffix());
+    }
+    return result;
+}
+
+// Asks twice on the terminal; entries that differ are asked again, three tries in all. The last
+// entries go to the run as typed, which refuses them if they still differ.
+LineResult AskPasswordOnTerminal(std::u16string* first, std::u16string* second) {
+    constexpr int kTries = 3;
+    for (int attempt = 1;; ++attempt) {
+        LineResult result = ReadSecretLine(Say(CliText::kPasswordPrompt), first);
         if (result == LineResult::kRead)
             result = ReadSecretLine(Say(CliText::kConfirmPrompt), second);
+        if (result != LineResult::kRead || *first == *second || attempt == kTries)
+            return result;
+        PrintLine(Say(CliText::kEntriesDiffer));
     }
-    if (result == LineResult::kBadText) {
-        UsageError(CliText::kPasswordNotUtf8);
-        return false;
+}
+
+// Reads the password once for every file. The two entries go into the two fields as given;
+// the run compares them. Returns kExitSuccess, or the status after an error was reported.
+int ObtainPassword(std::u16string* first, std::u16string* second) {
+    LineResult result;
+    if (g_cli.options.passwordSource != PasswordSource::kTerminal) {
+        result = ReadPasswordFromSource(first);
+        if (result == LineResult::kCannotRead)
+            return kExitCannotAccess;
+        *second = *first;
+    } else {
+        const bool terminal = StdinIsTerminal() || (g_cli.options.standardInput && TerminalOpens());
+        if (!terminal)
+            return UsageError(CliText::kNoTerminal);
+        result = AskPasswordOnTerminal(first, second);
     }
+    if (result == LineResult::kBadText)
+        return UsageError(CliText::kPasswordNotUtf8);
     // A field holds text up to its first NUL: a password with one cannot be typed.
-    if (first->find(u'\0') != std::u16string::npos || second->find(u'\0') != std::u16string::npos) {
-        UsageError(CliText::kPasswordHasNul);
-        return false;
-    }
-    return true;
+    if (first->find(u'\0') != std::u16string::npos || second->find(u'\0') != std::u16string::npos)
+        return UsageError(CliText::kPasswordHasNul);
+    return kExitSuccess;
 }
 
 void Wipe(std::u16string* text) {
@@ -304,7 +600,8 @@ void BeginRun(const std::u16string& displayName) {
     g_cli.displayName = displayName;
     g_cli.barActive = false;
     g_cli.completed = false;
-    g_cli.failed = false;
+    g_cli.runStatus = kExitSuccess;
+    ClearSystemReason();
 }
 
 // The press returns at once when the preparation failed (buttons still enabled) and otherwise
@@ -320,27 +617,73 @@ void PressAndWait(CommandKind command) {
     }
 }
 
-bool EndRunSucceeded() {
+int EndRunStatus() {
     std::lock_guard<std::mutex> hold(g_cli.outputLock);
     EraseBarLocked();
-    return g_cli.completed && !g_cli.failed;
+    if (g_cli.runStatus != kExitSuccess)
+        return g_cli.runStatus;
+    return g_cli.completed ? kExitSuccess : kExitFailure;
 }
 
-bool RunOneFile(const std::u16string& name) {
-    BeginRun(name);
-    std::u16string full;
-    if (!MakeFullPath(name, &full)) {
+// `name` made absolute and checked against the field's size; false after the error was
+// reported for the current run.
+bool FullPathFor(const std::u16string& name, std::u16string* full) {
+    if (!MakeFullPath(name, full)) {
         PrintFileMessage(Say(CliText::kNoCurrentDirectory));
         return false;
     }
     // The field would cut a longer path and name another file.
-    if (full.size() >= kPathCapacity) {
+    if (full->size() >= kPathCapacity) {
         PrintFileMessage(Say(CliText::kPathTooLong));
         return false;
     }
+    return true;
+}
+
+// One run on the file at `full`; returns its exit status.
+int RunOnPath(const std::u16string& full) {
     SetControlText(IDC_PATH, full.c_str());
     PressAndWait(g_cli.options.command);
-    return EndRunSucceeded();
+    return EndRunStatus();
+}
+
+int RunOneFile(const std::u16string& name) {
+    BeginRun(name);
+    std::u16string full;
+    if (!FullPathFor(name, &full))
+        return kExitCannotAccess;
+    return RunOnPath(full);
+}
+
+// "-": standard input, read whole into memory, runs in place (or into --output); the result
+// goes to standard output.
+int RunOnStandardInput() {
+    BeginRun(u"-");
+    const uint64_t limit = g_cli.options.command == kEncrypt ? kLargestPlainFile : kLargestFile;
+    std::u16string path;
+    if (!LoadStandardInput(limit, &path)) {
+        PrintProgramMessage(Utf16Of(Say(CliText::kStandardInputUnreadable)) + ReasonSuffix());
+        return kExitCannotAccess;
+    }
+    const int status = RunOnPath(path);
+    if (status != kExitSuccess || g_cli.options.hasOutput)
+        return status;
+    ClearSystemReason();
+    if (!CopyStandardInputFileToStdout()) {
+        PrintProgramMessage(Utf16Of(Say(CliText::kStandardOutputUnwritable)) + ReasonSuffix());
+        return kExitCannotAccess;
+    }
+    return kExitSuccess;
+}
+
+// --output: the one run's output path, in place of the derived name.
+int SetOutputPath() {
+    BeginRun(g_cli.options.output);
+    std::u16string full;
+    if (!FullPathFor(g_cli.options.output, &full))
+        return kExitCannotAccess;
+    SetOutputPathOverride(full.c_str());
+    return kExitSuccess;
 }
 
 }  // namespace
@@ -357,7 +700,7 @@ int RunCommandLine(const std::vector<std::u16string>& args) {
         case kParseFailed:
             return kExitUsage;
         case kHelpShown:
-            WriteStdout(Say(CliText::kHelp));
+            WriteStdout(Filled(Say(CliText::kHelp), kProgram));
             return kExitSuccess;
         case kVersionShown:
             WriteStdout(u"zok " ZOK_VERSION u"\n");
@@ -365,12 +708,16 @@ int RunCommandLine(const std::vector<std::u16string>& args) {
         case kParsed:
             break;
     }
-    g_cli.askOnTerminal = StdinIsTerminal();
-    g_cli.drawBar = StderrIsTerminal();
+    const Options& options = g_cli.options;
+    g_cli.askOnTerminal = StdinIsTerminal() || (options.standardInput && TerminalOpens());
+    g_cli.drawBar = StderrIsTerminal() && !options.quiet;
+    g_cli.nameLines = options.files.size() > 1;
 
     std::u16string password, confirmation;
-    if (g_cli.options.command != kShred && !ObtainPassword(&password, &confirmation)) {
-        return kExitUsage;
+    if (options.command != kShred) {
+        const int status = ObtainPassword(&password, &confirmation);
+        if (status != kExitSuccess)
+            return status;
     }
 
     HeadlessReset();
@@ -379,14 +726,22 @@ int RunCommandLine(const std::vector<std::u16string>& args) {
     SetControlText(IDC_CONFIRM, confirmation.c_str());
     Wipe(&password);
     Wipe(&confirmation);
-    HeadlessSetChecked(IDC_OVERWRITE_SOURCE, g_cli.options.inPlace);
+    HeadlessSetChecked(IDC_OVERWRITE_SOURCE,
+                       options.inPlace || (options.standardInput && !options.hasOutput));
 
-    bool allCompleted = true;
-    for (const std::u16string& name : g_cli.options.files) {
-        if (!RunOneFile(name))
-            allCompleted = false;
+    int status = options.hasOutput ? SetOutputPath() : kExitSuccess;
+    if (status == kExitSuccess && options.standardInput) {
+        status = RunOnStandardInput();
+    } else if (status == kExitSuccess) {
+        // Every FILE is tried; the first failure decides the status.
+        for (const std::u16string& name : options.files) {
+            const int fileStatus = RunOneFile(name);
+            if (status == kExitSuccess)
+                status = fileStatus;
+        }
     }
+    SetOutputPathOverride(nullptr);
     SetControlText(IDC_PASSWORD, u"");
     SetControlText(IDC_CONFIRM, u"");
-    return allCompleted ? kExitSuccess : kExitFailure;
+    return status;
 }

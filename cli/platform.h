@@ -1,12 +1,16 @@
 // What the front end needs from the system: its standard streams, the terminal, full paths
 // and the way out. Backends: terminal_posix.cpp + full_path_posix.cpp, and the _win32 pair.
 #pragma once
+#include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "fileops/system_reason.h"
+
 enum class LineResult {
-    kRead,     // a line was read (it may be empty)
-    kBadText,  // the bytes were not valid UTF-8
+    kRead,        // a line was read (it may be empty)
+    kBadText,     // the bytes were not valid UTF-8
+    kCannotRead,  // the source did not open or read; the reason is noted (system_reason.h)
 };
 
 // "A terminal": standard input is an interactive console. Only then are the password and the
@@ -23,6 +27,9 @@ void WriteStdout(std::u16string_view text);
 LineResult ReadSecretLine(std::u16string_view prompt, std::u16string* line);
 // Reads one line of UTF-8 from standard input, line end ("\n" or "\r\n") removed.
 LineResult ReadStdinLine(std::u16string* line);
+// Reads the first line of the file `name` (as given) in UTF-8, line end and a leading byte
+// order mark removed.
+LineResult ReadFirstLineOfFile(std::u16string_view name, std::u16string* line);
 // Shows `question` on the terminal; true when the answer starts with "y" or "Y".
 bool AskOnTerminal(std::u16string_view question);
 
@@ -35,6 +42,20 @@ bool MakeFullPath(std::u16string_view name, std::u16string* full);
 // which is finished first. The exit status is 128 + the signal's number: 130, 143, 129; on
 // Windows 130 for Ctrl-C and Ctrl-Break, 129 for closing the console.
 void EndOnInterrupts();
+
+// --- Numbered descriptors and "-" for the standard streams: Linux only. Elsewhere the first
+// is false and the others are never called.
+bool HasStandardStreamFiles();
+bool StdoutIsTerminal();
+// A terminal to ask on even when standard input carries data.
+bool TerminalOpens();
+// Reads one line of UTF-8 from descriptor `fd`, as ReadStdinLine does.
+LineResult ReadDescriptorLine(int fd, std::u16string* line);
+// Copies standard input into a memory file, stopping after `limit` + 1 bytes, and names it for
+// the runs; `path` receives the full path that opens it. False with the reason noted.
+bool LoadStandardInput(uint64_t limit, std::u16string* path);
+// Copies the memory file, as the run left it, to standard output. False with the reason noted.
+bool CopyStandardInputFileToStdout();
 
 // Ends the process at once. A worker may still be on its way out; nothing is torn down under it.
 [[noreturn]] void ExitNow(int status);

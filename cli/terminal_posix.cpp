@@ -9,6 +9,7 @@
 #include <string>
 
 #include "cli/platform.h"
+#include "fileops/system_reason.h"
 #include "fileops/utf.h"
 
 namespace {
@@ -148,4 +149,37 @@ bool AskOnTerminal(std::u16string_view question) {
 
 void ExitNow(int status) {
     _exit(status);
+}
+
+LineResult ReadFirstLineOfFile(std::u16string_view name, std::u16string* line) {
+    const int fd = open(Utf16ToUtf8(name).c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        NoteSystemReason(SystemReasonOfCode(static_cast<uint32_t>(errno)));
+        return LineResult::kCannotRead;
+    }
+    std::string bytes = ReadLineBytes(fd);
+    close(fd);
+    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
+        bytes.erase(0, 3);
+    return Decode(bytes, line);
+}
+
+LineResult ReadDescriptorLine(int fd, std::u16string* line) {
+    if (fcntl(fd, F_GETFD) < 0) {
+        NoteSystemReason(SystemReasonOfCode(static_cast<uint32_t>(errno)));
+        return LineResult::kCannotRead;
+    }
+    return Decode(ReadLineBytes(fd), line);
+}
+
+bool StdoutIsTerminal() {
+    return isatty(STDOUT_FILENO) == 1;
+}
+
+bool TerminalOpens() {
+    const int fd = open("/dev/tty", O_RDWR | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return false;
+    close(fd);
+    return true;
 }

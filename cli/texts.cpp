@@ -8,10 +8,11 @@ using CliTextEntry = TextEntry<CliText>;
 
 constexpr CliTextEntry kEnglishTexts[] = {
     {CliText::kHelp,
-     u"Usage: zok encrypt [--in-place] [--yes] [--password-stdin] FILE...\n"
-     u"       zok decrypt [--in-place] [--yes] [--password-stdin] FILE...\n"
-     u"       zok shred FILE...\n"
-     u"       zok --help | --version\n"
+     u"Usage: {} encrypt [OPTION]... FILE...\n"
+     u"       {} decrypt [OPTION]... FILE...\n"
+     u"       {} shred [-q] FILE...\n"
+     u"       {} --help | --version\n"
+     u"Warning: the ZOK format is weak; do not rely on it to keep a file secret.\n"
      u"\n"
      u"Encrypts, decrypts or shreds each FILE in turn, exactly as the ZOK window does.\n"
      u"\n"
@@ -19,41 +20,82 @@ constexpr CliTextEntry kEnglishTexts[] = {
      u"  decrypt   restore the original from a container\n"
      u"  shred     overwrite FILE with a pattern, cut it to zero length and delete it\n"
      u"\n"
-     u"  --in-place        write over FILE itself (\"overwrite source file\"); otherwise the\n"
-     u"                    output goes beside it: name.ext -> name_ZOK.ext, name -> name_Adv\n"
-     u"  --yes             overwrite an existing output file without asking\n"
-     u"  --password-stdin  read the password as one UTF-8 line from standard input\n"
-     u"  --                end of options: every later argument is a FILE\n"
+     u"  -o, --output=OUT        write the result to OUT instead (a single FILE only)\n"
+     u"      --in-place          write over FILE itself (\"overwrite source file\"); otherwise\n"
+     u"                          the output goes beside it: name.ext -> name_ZOK.ext,\n"
+     u"                          name -> name_Adv\n"
+     u"  -y, --yes               overwrite an existing output file without asking\n"
+     u"  -q, --quiet             print error messages only\n"
+     u"      --password-file=PF  read the password from the first line of the file PF\n"
+     u"      --password-fd=N     read the password as one line from descriptor N (Linux)\n"
+     u"      --password-stdin    read the password as one line from standard input\n"
+     u"  -h, --help              print this help;  -V, --version  print the version\n"
+     u"      --                  end of options: every later argument is a FILE\n"
      u"\n"
-     u"The password is asked once, twice without echo, on the terminal, and used for every\n"
-     u"FILE; at most 129 UTF-16 units of it count. An existing output file is overwritten only\n"
+     u"A FILE of \"-\" (Linux) is standard input, read whole; the result goes to standard\n"
+     u"output (encrypted data never to a terminal). Files hold at most 2 GiB - 16 bytes.\n"
+     u"\n"
+     u"Without another source the password is asked on the terminal, twice without echo\n"
+     u"(three tries to make the two agree), and used for every FILE; passwords are UTF-8 and\n"
+     u"at most 129 UTF-16 units of one count. An existing output file is overwritten only\n"
      u"after a yes on the terminal, or with --yes; without a terminal the answer is no.\n"
      u"Status lines and error messages go to standard error, with a progress bar when it is a\n"
-     u"terminal. Paths are limited to 259 UTF-16 units.\n"
+     u"terminal; with several FILEs each line names its FILE. Paths are limited to 259 UTF-16\n"
+     u"units. The language follows LC_ALL, LC_MESSAGES or LANG: Chinese for a value starting\n"
+     u"with \"zh\", English otherwise.\n"
      u"\n"
-     u"The language follows LC_ALL, LC_MESSAGES or LANG: Chinese for a value starting with\n"
-     u"\"zh\", English otherwise.\n"
-     u"\n"
-     u"Exit status: 0 when every run completed, 1 when a run failed or an overwrite was\n"
-     u"declined, 2 for a usage error.\n"},
+     u"Exit status: 0 all done; 1 another failure; 2 usage error; 3 wrong password, or the\n"
+     u"entries differ or are empty; 4 not a container, or damaged; 5 cannot open, read, write\n"
+     u"or delete; 6 too large, or out of memory; 7 overwrite declined. With several FILEs\n"
+     u"every FILE is tried, and the status is that of the first failure.\n"},
     {CliText::kNoCommand, u"no command given"},
     {CliText::kUnknownCommand, u"unknown command '{}'"},
     {CliText::kUnknownOption, u"unknown option '{}'"},
+    {CliText::kOptionNeedsValue, u"option '{}' needs a value"},
+    {CliText::kOptionTakesNoValue, u"option '{}' takes no value"},
+    {CliText::kBadDescriptor, u"'{}' is not a descriptor number"},
+    {CliText::kTwoPasswordSources, u"more than one password source given"},
+    {CliText::kOutputWithInPlace, u"--output and --in-place exclude each other"},
+    {CliText::kOutputWithSeveralFiles, u"--output takes a single FILE"},
+    {CliText::kStandardInputNotAlone, u"'-' (standard input) must be the only FILE"},
+    {CliText::kStandardInputTwice, u"standard input cannot carry both the password and FILE '-'"},
+    {CliText::kStandardInputInPlace, u"'-' writes to standard output: --in-place does not apply"},
+    {CliText::kShredStandardInput, u"shred needs a named FILE, not '-'"},
+    {CliText::kEncryptToTerminal,
+     u"encrypted data is not written to a terminal (redirect standard output or use --output)"},
     {CliText::kEmptyFileName, u"empty file name"},
     {CliText::kNoFileGiven, u"no file given"},
-    {CliText::kNoTerminal, u"no terminal to ask for the password (use --password-stdin)"},
+    {CliText::kNoTerminal,
+     u"no terminal to ask for the password (use --password-file or --password-stdin)"},
     {CliText::kPasswordNotUtf8, u"the password is not valid UTF-8"},
     {CliText::kPasswordHasNul, u"the password contains a NUL character"},
     {CliText::kArgumentNotUtf8, u"an argument is not valid UTF-8"},
     {CliText::kTryHelp, u"Try '{} --help'."},
+    {CliText::kPasswordFileUnreadable, u"cannot read the password from '{}'"},
+    {CliText::kStandardInputUnreadable, u"cannot read standard input"},
+    {CliText::kStandardOutputUnwritable, u"cannot write standard output"},
     {CliText::kPasswordPrompt, u"Password: "},
     {CliText::kConfirmPrompt, u"Confirm password: "},
+    {CliText::kEntriesDiffer, u"The entries differ; try again."},
     {CliText::kQuestionKeys, u" [y/N] "},
     {CliText::kAnsweredYes, u"y"},
     {CliText::kAnsweredNo, u"n"},
     {CliText::kNotOverwritten, u"not overwritten (--yes overwrites without asking)"},
     {CliText::kNoCurrentDirectory, u"the current directory cannot be determined"},
     {CliText::kPathTooLong, u"path longer than 259 UTF-16 units"},
+    {CliText::kReasonFrame, u" ({})"},
+    {CliText::kReasonNoSuchFile, u"No such file or directory"},
+    {CliText::kReasonIsDirectory, u"Is a directory"},
+    {CliText::kReasonPermissionDenied, u"Permission denied"},
+    {CliText::kReasonSymbolicLink, u"Is a symbolic link, which is not followed"},
+    {CliText::kReasonNotRegularFile, u"Not a regular file"},
+    {CliText::kReasonInUse, u"In use by another run"},
+    {CliText::kReasonNoSpace, u"No space left on device"},
+    {CliText::kReasonReadOnlyFileSystem, u"Read-only file system"},
+    {CliText::kReasonNameTooLong, u"File name too long"},
+    {CliText::kReasonNotDirectory, u"Not a directory"},
+    {CliText::kReasonInputOutput, u"Input/output error"},
+    {CliText::kReasonBrokenPipe, u"Broken pipe"},
 };
 static_assert(HasEveryIdentifierInOrder<kCliTextCount>(kEnglishTexts),
               "one text per identifier, in identifier order");
@@ -61,10 +103,11 @@ static_assert(HasEveryIdentifierInOrder<kCliTextCount>(kEnglishTexts),
 // The prompts are the window's own labels; the keys to type stay y and n.
 constexpr CliTextEntry kChineseTexts[] = {
     {CliText::kHelp,
-     u"用法：zok encrypt [--in-place] [--yes] [--password-stdin] 文件...\n"
-     u"      zok decrypt [--in-place] [--yes] [--password-stdin] 文件...\n"
-     u"      zok shred 文件...\n"
-     u"      zok --help | --version\n"
+     u"用法：{} encrypt [选项]... 文件...\n"
+     u"      {} decrypt [选项]... 文件...\n"
+     u"      {} shred [-q] 文件...\n"
+     u"      {} --help | --version\n"
+     u"警告：ZOK 格式很弱，不能靠它为文件保密。\n"
      u"\n"
      u"依次加密、解密或粉碎每个文件，与 ZOK 窗口的做法完全相同。\n"
      u"\n"
@@ -72,38 +115,75 @@ constexpr CliTextEntry kChineseTexts[] = {
      u"  decrypt   从容器还原原文件\n"
      u"  shred     用固定图案覆盖文件，截为零长度后删除\n"
      u"\n"
-     u"  --in-place        直接写在文件本身上（“覆盖源文件”）；否则输出写到它旁边：\n"
-     u"                    name.ext -> name_ZOK.ext，name -> name_Adv\n"
-     u"  --yes             输出文件已存在时不经询问直接覆盖\n"
-     u"  --password-stdin  从标准输入读取一行 UTF-8 文本作为密码\n"
-     u"  --                选项到此结束：其后的每个参数都是文件\n"
+     u"  -o, --output=输出       把结果写到“输出”（只限一个文件）\n"
+     u"      --in-place          直接写在文件本身上（“覆盖源文件”）；否则输出写到它旁边：\n"
+     u"                          name.ext -> name_ZOK.ext，name -> name_Adv\n"
+     u"  -y, --yes               输出文件已存在时不经询问直接覆盖\n"
+     u"  -q, --quiet             只显示错误信息\n"
+     u"      --password-file=PF  从文件 PF 的第一行读取密码\n"
+     u"      --password-fd=N     从文件描述符 N 读取一行作为密码（仅 Linux）\n"
+     u"      --password-stdin    从标准输入读取一行作为密码\n"
+     u"  -h, --help              显示本帮助；  -V, --version  显示版本\n"
+     u"      --                  选项到此结束：其后的每个参数都是文件\n"
      u"\n"
-     u"密码在终端上询问一次（输入两遍，不回显），用于每个文件；最多计入前 129 个 UTF-16\n"
-     u"单元。已存在的输出文件只在终端上回答 y 或给出 --yes 时覆盖；没有终端时视为回答否。\n"
-     u"状态行和错误信息写到标准错误，标准错误是终端时另有进度条。路径最长 259 个 UTF-16\n"
-     u"单元。\n"
+     u"文件为“-”（仅 Linux）时读取整个标准输入，结果写到标准输出（加密结果不写到终端）。\n"
+     u"文件最大 2 GiB - 16 字节。\n"
      u"\n"
+     u"没有其他来源时在终端上询问密码（输入两遍，不回显，最多三次机会使两遍一致），用于每个\n"
+     u"文件；密码为 UTF-8 文本，最多计入前 129 个 UTF-16 单元。已存在的输出文件只在终端上\n"
+     u"回答 y 或给出 --yes 时覆盖；没有终端时视为回答否。状态行和错误信息写到标准错误，\n"
+     u"标准错误是终端时另有进度条；有多个文件时每行都注明文件。路径最长 259 个 UTF-16 单元。\n"
      u"语言取自 LC_ALL、LC_MESSAGES 或 LANG：以“zh”开头的值为中文，其余为英文。\n"
      u"\n"
-     u"退出状态：0 表示每次运行都已完成，1 表示有运行失败或拒绝了覆盖，2 表示用法错误。\n"},
+     u"退出状态：0 全部完成；1 其他失败；2 用法错误；3 密码错误，或两次输入不一致或为空；\n"
+     u"4 不是加密文件或已损坏；5 无法打开、读取、写入或删除；6 文件过大或内存不足；\n"
+     u"7 拒绝了覆盖。有多个文件时每个文件都会处理，退出状态取第一个失败的文件。\n"},
     {CliText::kNoCommand, u"未指定命令"},
     {CliText::kUnknownCommand, u"未知命令“{}”"},
     {CliText::kUnknownOption, u"未知选项“{}”"},
+    {CliText::kOptionNeedsValue, u"选项“{}”需要一个值"},
+    {CliText::kOptionTakesNoValue, u"选项“{}”不带值"},
+    {CliText::kBadDescriptor, u"“{}”不是文件描述符编号"},
+    {CliText::kTwoPasswordSources, u"给出了不止一个密码来源"},
+    {CliText::kOutputWithInPlace, u"--output 与 --in-place 不能同时使用"},
+    {CliText::kOutputWithSeveralFiles, u"--output 只能用于一个文件"},
+    {CliText::kStandardInputNotAlone, u"“-”（标准输入）必须是唯一的文件"},
+    {CliText::kStandardInputTwice, u"标准输入不能同时提供密码和文件“-”"},
+    {CliText::kStandardInputInPlace, u"“-”的结果写到标准输出：--in-place 不适用"},
+    {CliText::kShredStandardInput, u"粉碎需要有名字的文件，不能是“-”"},
+    {CliText::kEncryptToTerminal, u"加密结果不写到终端（请重定向标准输出或使用 --output）"},
     {CliText::kEmptyFileName, u"文件名为空"},
     {CliText::kNoFileGiven, u"未指定文件"},
-    {CliText::kNoTerminal, u"没有可以询问密码的终端（请用 --password-stdin）"},
+    {CliText::kNoTerminal, u"没有可以询问密码的终端（请用 --password-file 或 --password-stdin）"},
     {CliText::kPasswordNotUtf8, u"密码不是有效的 UTF-8 文本"},
     {CliText::kPasswordHasNul, u"密码含有 NUL 字符"},
     {CliText::kArgumentNotUtf8, u"有参数不是有效的 UTF-8 文本"},
     {CliText::kTryHelp, u"用“{} --help”查看用法。"},
+    {CliText::kPasswordFileUnreadable, u"无法从“{}”读取密码"},
+    {CliText::kStandardInputUnreadable, u"无法读取标准输入"},
+    {CliText::kStandardOutputUnwritable, u"无法写入标准输出"},
     {CliText::kPasswordPrompt, u"加密密码:"},
     {CliText::kConfirmPrompt, u"确认密码:"},
+    {CliText::kEntriesDiffer, u"两次输入不一致，请重新输入。"},
     {CliText::kQuestionKeys, u" [y/N] "},
     {CliText::kAnsweredYes, u"是"},
     {CliText::kAnsweredNo, u"否"},
     {CliText::kNotOverwritten, u"未覆盖（--yes 不经询问直接覆盖）"},
     {CliText::kNoCurrentDirectory, u"无法确定当前目录"},
     {CliText::kPathTooLong, u"路径超过 259 个 UTF-16 单元"},
+    {CliText::kReasonFrame, u"（{}）"},
+    {CliText::kReasonNoSuchFile, u"没有那个文件或目录"},
+    {CliText::kReasonIsDirectory, u"是一个目录"},
+    {CliText::kReasonPermissionDenied, u"权限不够"},
+    {CliText::kReasonSymbolicLink, u"是符号链接，不会跟随"},
+    {CliText::kReasonNotRegularFile, u"不是普通文件"},
+    {CliText::kReasonInUse, u"正被另一次运行使用"},
+    {CliText::kReasonNoSpace, u"设备上没有空间"},
+    {CliText::kReasonReadOnlyFileSystem, u"只读文件系统"},
+    {CliText::kReasonNameTooLong, u"文件名过长"},
+    {CliText::kReasonNotDirectory, u"不是目录"},
+    {CliText::kReasonInputOutput, u"输入/输出错误"},
+    {CliText::kReasonBrokenPipe, u"断开的管道"},
 };
 static_assert(HasEveryIdentifierInOrder<kCliTextCount>(kChineseTexts),
               "one text per identifier, in identifier order");
@@ -120,8 +200,9 @@ const char16_t* TextIn(Language language, CliText text) {
 
 std::u16string Filled(std::u16string_view text, std::u16string_view value) {
     std::u16string filled(text);
-    const size_t at = filled.find(u"{}");
-    if (at != std::u16string::npos)
+    for (size_t at = filled.find(u"{}"); at != std::u16string::npos;
+         at = filled.find(u"{}", at + value.size())) {
         filled.replace(at, 2, value);
+    }
     return filled;
 }

@@ -1,5 +1,6 @@
-// The command line's own words: help, usage errors, prompts and notes, each named by an
-// identifier and written once per language, beside the run's messages (ui/messages.h).
+// The command line's own words: help, usage errors, prompts, notes and the system's reasons,
+// each named by an identifier and written once per language, beside the run's messages
+// (ui/messages.h).
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -9,11 +10,22 @@
 #include "ui/messages.h"
 
 enum class CliText : uint8_t {
-    kHelp,
+    kHelp,  // "{}" stands for the program's name
     // Usage errors; "{}" stands for the argument or program name the text names.
     kNoCommand,
     kUnknownCommand,
     kUnknownOption,
+    kOptionNeedsValue,
+    kOptionTakesNoValue,
+    kBadDescriptor,
+    kTwoPasswordSources,
+    kOutputWithInPlace,
+    kOutputWithSeveralFiles,
+    kStandardInputNotAlone,
+    kStandardInputTwice,
+    kStandardInputInPlace,
+    kShredStandardInput,
+    kEncryptToTerminal,
     kEmptyFileName,
     kNoFileGiven,
     kNoTerminal,
@@ -21,9 +33,14 @@ enum class CliText : uint8_t {
     kPasswordHasNul,
     kArgumentNotUtf8,
     kTryHelp,
+    // Failures outside the runs.
+    kPasswordFileUnreadable,
+    kStandardInputUnreadable,
+    kStandardOutputUnwritable,
     // Prompts and the overwrite question's keys and answers.
     kPasswordPrompt,
     kConfirmPrompt,
+    kEntriesDiffer,
     kQuestionKeys,
     kAnsweredYes,
     kAnsweredNo,
@@ -31,10 +48,25 @@ enum class CliText : uint8_t {
     kNotOverwritten,
     kNoCurrentDirectory,
     kPathTooLong,
+    // The system's reason after a message: the frame ("{}" is the reason), then each reason in
+    // the order of SystemReason, from kNoSuchFile on.
+    kReasonFrame,
+    kReasonNoSuchFile,
+    kReasonIsDirectory,
+    kReasonPermissionDenied,
+    kReasonSymbolicLink,
+    kReasonNotRegularFile,
+    kReasonInUse,
+    kReasonNoSpace,
+    kReasonReadOnlyFileSystem,
+    kReasonNameTooLong,
+    kReasonNotDirectory,
+    kReasonInputOutput,
+    kReasonBrokenPipe,
 };
-constexpr size_t kCliTextCount = static_cast<size_t>(CliText::kPathTooLong) + 1;
+constexpr size_t kCliTextCount = static_cast<size_t>(CliText::kReasonBrokenPipe) + 1;
 
 const char16_t* TextIn(Language language, CliText text);
 
-// `text` with its "{}" replaced by `value` (unchanged when it has none).
+// `text` with every "{}" replaced by `value` (unchanged when it has none).
 std::u16string Filled(std::u16string_view text, std::u16string_view value);

@@ -30,6 +30,8 @@
 #include <string_view>
 
 #include "fileops/file_access.h"
+#include "fileops/stand_in.h"
+#include "fileops/system_reason.h"
 #include "fileops/utf.h"
 
 #ifdef ZOK_FAULT_INJECTION
@@ -42,6 +44,12 @@
 #endif
 
 namespace {
+
+// Notes why the call that just failed was refused (errno), for the front end's message.
+bool FailedWithErrno() {
+    NoteSystemReason(SystemReasonOfCode(static_cast<uint32_t>(errno)));
+    return false;
+}
 
 // Calls `call` again for as long as a signal interrupts it (-1 with EINTR); returns the result
 // of the last call.
@@ -62,7 +70,9 @@ bool TransferWhole(int fd, off_t offset, Byte* buffer, uint32_t size, Transfer t
         const ssize_t count = RetryInterrupted([&] {
             return transfer(fd, buffer + done, size - done, offset + static_cast<off_t>(done));
         });
-        if (count <= 0)
+        if (count < 0)
+            return FailedWithErrno();
+        if (count == 0)
             return false;
         done += static_cast<uint32_t>(count);
     }
@@ -155,10 +165,18 @@ bool Adopt(int fd, const char* path, bool created, bool deleteAccess, FileHandle
     const int flags = fcntl(fd, F_GETFL);
     const size_t pathBytes = strlen(path) + 1;
     auto* record = static_cast<OpenFile*>(malloc(sizeof(OpenFile) + pathBytes));
-    if (!S_ISREG(status.st_mode) ||
-        (!created && (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) ||
-        (deleteAccess && !FolderAllowsRemoval(path, status)) || flock(fd, LOCK_EX | LOCK_NB) != 0 ||
-        flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 || record == nullptr) {
+    // Each check in turn, the later ones only once the earlier passed.
+    const SystemReason refusal =
+        !S_ISREG(status.st_mode) ? SystemReason::kNotRegularFile
+        : (!created && (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) ||
+                (deleteAccess && !FolderAllowsRemoval(path, status))
+            ? SystemReason::kPermissionDenied
+        : flock(fd, LOCK_EX | LOCK_NB) != 0 ? SystemReason::kInUse
+                                            : SystemReason::kNone;
+    if (refusal != SystemReason::kNone || flags < 0 ||
+        fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 || record == nullptr) {
+        if (refusal != SystemReason::kNone)
+            NoteSystemReason(refusal);
         free(record);
         if (created)
             static_cast<void>(UnlinkIfSame(path, status.st_dev, status.st_ino));
@@ -180,8 +198,11 @@ bool OpenExisting(const char16_t* nativePath, int access, bool deleteAccess, Fil
     char path[PATH_MAX];
     if (!ToPosixPath(nativePath, path, sizeof path))
         return false;
-    const int fd = OpenRetrying(path, access | O_NONBLOCK, 0);
-    return fd >= 0 && Adopt(fd, path, false, deleteAccess, file);
+    const int standIn = OpenStandIn(path);
+    const int fd = standIn >= 0 ? standIn : OpenRetrying(path, access | O_NONBLOCK, 0);
+    if (fd < 0)
+        return FailedWithErrno();
+    return Adopt(fd, path, false, deleteAccess, file);
 }
 
 }  // namespace
@@ -209,7 +230,7 @@ bool ProbeOutput(const char16_t* nativePath, bool* exists) {
         return false;
     const int fd = OpenRetrying(path, O_WRONLY | O_NONBLOCK, 0);
     if (fd < 0)
-        return errno == ENOENT;  // a missing folder fails later, at the create
+        return errno == ENOENT || FailedWithErrno();  // a missing folder fails at the create
     FileHandle file = 0;
     if (!Adopt(fd, path, false, false, &file))
         return false;
@@ -234,7 +255,9 @@ bool CreateOutput(const char16_t* nativePath, FileHandle model, FileHandle* file
     }
     // Readable too: where the filesystem cannot allocate, ReserveSpace reads before it fills.
     const int fd = OpenRetrying(path, O_RDWR | O_CREAT | O_EXCL, mode);
-    return fd >= 0 && Adopt(fd, path, true, true, file);
+    if (fd < 0)
+        return FailedWithErrno();
+    return Adopt(fd, path, true, true, file);
 }
 
 bool RenameOutput(FileHandle file, const char16_t* nativePath, bool replace) {
@@ -254,7 +277,7 @@ bool RenameOutput(FileHandle file, const char16_t* nativePath, bool replace) {
             unlink(record->path);
     }
     if (result != 0)
-        return false;
+        return FailedWithErrno();
     record->deleteAccess = false;  // the recorded name is gone
     return SyncFolderOf(path);
 }
@@ -287,7 +310,7 @@ bool WriteAt(FileHandle file, uint32_t offset, const uint8_t* data, uint32_t siz
 
 namespace {
 bool Truncate(int fd, off_t length) {
-    return RetryInterrupted([&] { return ftruncate(fd, length); }) == 0;
+    return RetryInterrupted([&] { return ftruncate(fd, length); }) == 0 || FailedWithErrno();
 }
 }  // namespace
 
@@ -313,6 +336,7 @@ bool ReserveSpace(FileHandle file, uint32_t length) {
     while (error == EINTR) error = posix_fallocate(fd, 0, static_cast<off_t>(length));
     if (error == 0)
         return true;
+    NoteSystemReason(SystemReasonOfCode(static_cast<uint32_t>(error)));
     if (status.st_size < static_cast<off_t>(length))
         Truncate(fd, status.st_size);  // drop whatever part of the growth was reserved
     errno = error;

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "fileops/file_access.h"
+#include "fileops/system_reason.h"
 
 // ntdll exports that <winternl.h> does not declare.
 extern "C" {
@@ -61,6 +62,13 @@ struct StandardInformation {
 };
 static_assert(sizeof(StandardInformation) == 24);
 
+// True for a zero status; otherwise notes the reason for the front end's message.
+bool Succeeded(NTSTATUS status) {
+    if (status != 0)
+        NoteSystemReason(SystemReasonOfCode(static_cast<uint32_t>(status)));
+    return status == 0;
+}
+
 HANDLE HandleOf(FileHandle file) {
     return reinterpret_cast<HANDLE>(file);
 }
@@ -88,6 +96,7 @@ NTSTATUS OpenNative(const char16_t* nativePath, ACCESS_MASK access, ULONG dispos
     const NTSTATUS status = NtCreateFile(&handle, access, &attributes, &io, nullptr, 0, kShareRead,
                                          disposition, kSynchronousNonDirectory, nullptr, 0);
     if (status != 0) {
+        NoteSystemReason(SystemReasonOfCode(static_cast<uint32_t>(status)));
         // An informational status still comes with an open handle; do not leak it.
         if (NT_SUCCESS(status) && handle != nullptr)
             NtClose(handle);
@@ -113,7 +122,10 @@ bool ProbeOutput(const char16_t* nativePath, bool* exists) {
     *exists = status == 0;
     CloseFile(file);
     // A missing folder fails at the create, as it does on POSIX.
-    return status == 0 || status == kNameNotFound || status == kPathNotFound;
+    const bool missing = status == kNameNotFound || status == kPathNotFound;
+    if (missing)
+        ClearSystemReason();
+    return status == 0 || missing;
 }
 
 // Delete access, so that a failed run removes the file through its handle, and the rename
@@ -137,7 +149,7 @@ bool RenameOutput(FileHandle file, const char16_t* nativePath, bool replace) {
     const NTSTATUS status = NtSetInformationFile(HandleOf(file), &io, rename, size,
                                                  static_cast<FILE_INFORMATION_CLASS>(kRenameClass));
     free(rename);
-    return status == 0;
+    return Succeeded(status);
 }
 
 bool QueryFileSize(FileHandle file, uint64_t* endOfFile) {
@@ -164,8 +176,8 @@ bool WriteAt(FileHandle file, uint32_t at, const uint8_t* data, uint32_t size) {
     IO_STATUS_BLOCK io = {};
     LARGE_INTEGER offset = {};
     offset.QuadPart = at;
-    return NtWriteFile(HandleOf(file), nullptr, nullptr, nullptr, &io, const_cast<uint8_t*>(data),
-                       size, &offset, nullptr) == 0 &&
+    return Succeeded(NtWriteFile(HandleOf(file), nullptr, nullptr, nullptr, &io,
+                                 const_cast<uint8_t*>(data), size, &offset, nullptr)) &&
            io.Information == size;
 }
 
@@ -173,8 +185,8 @@ bool SetFileLength(FileHandle file, uint32_t length) {
     IO_STATUS_BLOCK io = {};
     LARGE_INTEGER endOfFile = {};
     endOfFile.QuadPart = length;  // high half always 0
-    return NtSetInformationFile(HandleOf(file), &io, &endOfFile, sizeof endOfFile,
-                                static_cast<FILE_INFORMATION_CLASS>(kEndOfFileClass)) == 0;
+    return Succeeded(NtSetInformationFile(HandleOf(file), &io, &endOfFile, sizeof endOfFile,
+                                          static_cast<FILE_INFORMATION_CLASS>(kEndOfFileClass)));
 }
 
 // Setting a larger end of file allocates the clusters up to it on NTFS and FAT. Only a file that

@@ -7,7 +7,12 @@
 // the password area (g_app.passwords), which is free once the digests exist. Returns false and
 // leaves the path unchanged when the source has more than 255 units (the result would not fit)
 // or no terminator within the buffer.
+// With an override set, the override's path instead.
 bool DeriveOutputPath(char16_t* path);
+
+// The command line's --output: DeriveOutputPath gives `path` (a full path shorter than
+// kPathCapacity units) until it is set to null or empty again.
+void SetOutputPathOverride(const char16_t* path);
 
 // The same with an explicit scratch of at least kPathCapacity units.
 bool DeriveOutputPathIn(char16_t* path, char16_t* scratch);

@@ -1,0 +1,29 @@
+// Why the system refused the last file operation that failed: the backends note it where a
+// call fails, the command line adds it to its error text. The window does not show it. One
+// record for the process; a run clears it before it starts.
+#pragma once
+#include <cstdint>
+
+enum class SystemReason : uint8_t {
+    kNone,  // no reason known, or one without a text of its own
+    kNoSuchFile,
+    kIsDirectory,
+    kPermissionDenied,
+    kSymbolicLink,
+    kNotRegularFile,
+    kInUse,
+    kNoSpace,
+    kReadOnlyFileSystem,
+    kNameTooLong,
+    kNotDirectory,
+    kInputOutput,
+    kBrokenPipe,
+};
+constexpr uint32_t kSystemReasonCount = static_cast<uint32_t>(SystemReason::kBrokenPipe) + 1;
+
+void NoteSystemReason(SystemReason reason);
+SystemReason LastSystemReason();
+void ClearSystemReason();
+
+// The reason for a POSIX errno value (POSIX builds) or an NTSTATUS or Win32 error (Windows).
+SystemReason SystemReasonOfCode(uint32_t code);
