@@ -142,16 +142,42 @@ TEST_F(CliTerminalTest, PasswordIsAskedTwiceWithoutEcho) {
     EXPECT_FALSE(Contains(back.err, "%"));  // no bar when standard error is a file
 }
 
-TEST_F(CliTerminalTest, DifferingEntriesFailTheRun) {
-    WriteBytes(folder_ / "doc.bin", "unchanged");
-    TerminalSession session({"encrypt", "--in-place", "doc.bin"}, folder_.Root());
-    ASSERT_TRUE(session.WaitFor("加密密码:")) << session.Seen();
-    session.Type("first\n");
-    ASSERT_TRUE(session.WaitFor("确认密码:")) << session.Seen();
-    session.Type("second\n");
-    EXPECT_EQ(session.Finish(), 1);
-    EXPECT_TRUE(Contains(session.Seen(), "两次输入密码不一致或为空！")) << session.Seen();
-    EXPECT_EQ(ReadBytes(folder_ / "doc.bin"), "unchanged");
+// Differing entries are asked again, three tries in all; the third pair goes to the run.
+TEST_F(CliTerminalTest, DifferingEntriesAreAskedAgainThenFailTheRun) {
+    for (int agreeingTry : {2, 3, 0}) {
+        SCOPED_TRACE(agreeingTry);
+        WriteBytes(folder_ / "doc.bin", "unchanged");
+        TerminalSession session({"encrypt", "--in-place", "doc.bin"}, folder_.Root());
+        for (int attempt = 1; attempt <= 3; ++attempt) {
+            ASSERT_TRUE(session.WaitFor("加密密码:")) << session.Seen();
+            session.Type("first\n");
+            ASSERT_TRUE(session.WaitFor("确认密码:")) << session.Seen();
+            session.Type(attempt == agreeingTry ? "first\n" : "second\n");
+            if (attempt == agreeingTry)
+                break;
+            if (attempt < 3) {
+                ASSERT_TRUE(session.WaitFor("两次输入不一致，请重新输入。")) << session.Seen();
+            }
+        }
+        const int status = session.Finish();
+        if (agreeingTry == 0) {
+            EXPECT_EQ(status, 3);
+            EXPECT_TRUE(Contains(session.Seen(), "两次输入密码不一致或为空！")) << session.Seen();
+            EXPECT_EQ(ReadBytes(folder_ / "doc.bin"), "unchanged");
+        } else {
+            EXPECT_EQ(status, 0) << session.Seen();
+            EXPECT_EQ(ReadBytes(folder_ / "doc.bin").size(), 24u);
+        }
+    }
+}
+
+// With "-" the data comes on standard input and the password from the terminal; encrypted
+// bytes are never written to the terminal.
+TEST_F(CliTerminalTest, DashRefusesToEncryptToTheTerminal) {
+    TerminalSession session({"encrypt", "-"}, folder_.Root(), kEnglish);
+    EXPECT_EQ(session.Finish(), 2);
+    EXPECT_TRUE(Contains(session.Seen(), "encrypted data is not written to a terminal"))
+        << session.Seen();
 }
 
 TEST_F(CliTerminalTest, OverwriteIsAskedOnTheTerminalInTheUsersLanguage) {
@@ -193,7 +219,7 @@ TEST_F(CliTerminalTest, OverwriteIsAskedOnTheTerminalInTheUsersLanguage) {
         ASSERT_TRUE(session.WaitFor(c.question)) << session.Seen();
         session.Type(c.answer);
         const bool yes = c.answer[0] == 'y';
-        EXPECT_EQ(session.Finish(), yes ? 0 : 1) << session.Seen();
+        EXPECT_EQ(session.Finish(), yes ? 0 : 7) << session.Seen();
         EXPECT_EQ(Contains(session.Seen(), c.declined), !yes) << session.Seen();
         EXPECT_EQ(ReadBytes(folder_ / "a_ZOK.txt").size(), yes ? 20u : 3u);
     }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/front_end.h"
 #include "cli/texts.h"
 #include "tests/cli/zok_process.h"
 #include "ui/messages.h"
@@ -69,9 +70,11 @@ bool IsEnglishOnly(const std::string& text, const std::vector<std::string>& name
 // standards, once the file names are taken out.
 std::string EnglishWordsIn(const std::string& text, const std::vector<std::string>& names) {
     static const std::set<std::string> kOwnWords = {
-        "zok",      "cli",   "exe",      "encrypt", "decrypt", "shred", "in",  "place", "yes",
-        "password", "stdin", "help",     "version", "name",    "ext",   "ZOK", "Adv",   "UTF",
-        "LC",       "ALL",   "MESSAGES", "LANG",    "zh",      "y",     "N",   "NUL"};
+        "zok", "cli",      "exe",   "encrypt", "decrypt",  "shred", "in",   "place",
+        "yes", "password", "stdin", "help",    "version",  "name",  "ext",  "ZOK",
+        "Adv", "UTF",      "LC",    "ALL",     "MESSAGES", "LANG",  "zh",   "y",
+        "N",   "NUL",      "o",     "output",  "q",        "quiet", "file", "fd",
+        "PF",  "V",        "h",     "Linux",   "GiB"};
     std::string found;
     std::string word;
     for (char c : Without(text, names) + " ") {
@@ -163,10 +166,16 @@ TEST_F(CliTest, EachFileIsItsOwnRunAndOneFailureDoesNotStopTheOthers) {
     WriteBytes(At("three"), "third");
     ZokResult result =
         Zok({"encrypt", "--in-place", "--password-stdin", "one", "two-is-missing", "three"});
-    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.exitCode, kExitCannotAccess);
     EXPECT_TRUE(Contains(result.err, "two-is-missing: " + kOpenFailed)) << result.err;
     EXPECT_EQ(Count(result.err, kDone), 2u);
     EXPECT_EQ(Count(result.err, "正在读取输入密码……"), 3u);  // the log starts anew per run
+    // With several FILEs every line names its file.
+    const std::vector<std::string> named = {"zok: one: 正在加密……\n", "zok: three: " + kDone + "\n",
+                                            "zok: two-is-missing: 正在读取文件……\n"};
+    for (const std::string& line : named) {
+        EXPECT_TRUE(Contains(result.err, line)) << line << result.err;
+    }
     EXPECT_EQ(ReadBytes(At("one")).size(), ContainerSize(5));
     EXPECT_EQ(ReadBytes(At("three")).size(), ContainerSize(5));
 
@@ -182,7 +191,7 @@ TEST_F(CliTest, AnExistingOutputIsReplacedOnlyWithYes) {
     WriteBytes(At("a_ZOK.txt"), "keep me");
 
     ZokResult refused = Zok({"encrypt", "--password-stdin", "a.txt"});
-    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.exitCode, kExitDeclined);
     EXPECT_TRUE(Contains(refused.err, Full("a_ZOK.txt") + ": " + kQuestion)) << refused.err;
     EXPECT_FALSE(Contains(refused.err, kDone));
     EXPECT_EQ(ReadBytes(At("a_ZOK.txt")), "keep me");
@@ -286,7 +295,7 @@ TEST_F(CliTest, WrongPasswordFailsAndLeavesTheContainerAsItWas) {
         if (inPlace)
             args.push_back("--in-place");
         ZokResult result = Zok(args, "wrong\n");
-        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_EQ(result.exitCode, kExitWrongPassword);
         EXPECT_TRUE(Contains(result.err, kWrongPassword)) << result.err;
         EXPECT_FALSE(Contains(result.err, kDone));
         EXPECT_EQ(ReadBytes(At("secret.doc")), container);
@@ -308,13 +317,14 @@ TEST_F(CliTest, PasswordsGoThroughTheEntryFields) {
     WriteBytes(At("emoji.bin"), "astral");
     ASSERT_EQ(Zok({"encrypt", "--in-place", "--password-stdin", "emoji.bin"}, "密😀\r\n").exitCode,
               0);
-    EXPECT_EQ(Zok({"decrypt", "--in-place", "--password-stdin", "emoji.bin"}, "密\n").exitCode, 1);
+    EXPECT_EQ(Zok({"decrypt", "--in-place", "--password-stdin", "emoji.bin"}, "密\n").exitCode,
+              kExitWrongPassword);
     EXPECT_EQ(Zok({"decrypt", "--in-place", "--password-stdin", "emoji.bin"}, "密😀").exitCode, 0);
     EXPECT_EQ(ReadBytes(At("emoji.bin")), "astral");
 
     // An empty line is an empty entry: the run refuses it.
     result = Zok({"encrypt", "--in-place", "--password-stdin", "emoji.bin"}, "\n");
-    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.exitCode, kExitWrongPassword);
     EXPECT_TRUE(Contains(result.err, kMismatch)) << result.err;
     EXPECT_EQ(ReadBytes(At("emoji.bin")), "astral");
 }
@@ -327,13 +337,13 @@ TEST_F(CliTest, DamagedAndEmptyContainersAreRefused) {
     WriteBytes(At("cut.bin"), container);
 
     ZokResult result = Zok({"decrypt", "--in-place", "--password-stdin", "cut.bin"});
-    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.exitCode, kExitNotContainer);
     EXPECT_TRUE(Contains(result.err, kDamaged)) << result.err;
     EXPECT_EQ(ReadBytes(At("cut.bin")), container);
 
     WriteBytes(At("empty"), "");
     result = Zok({"decrypt", "--in-place", "--password-stdin", "empty"});
-    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.exitCode, kExitNotContainer);
     EXPECT_TRUE(Contains(result.err, kDamaged)) << result.err;
 }
 
@@ -367,7 +377,7 @@ TEST_F(CliTest, FilesThatCannotBeOpenedFailTheirRun) {
             args.push_back("--password-stdin");
         args.insert(args.end(), names.begin(), names.end());
         ZokResult result = Zok(args);
-        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_EQ(result.exitCode, kExitCannotAccess);
         EXPECT_EQ(Count(result.err, kOpenFailed), names.size()) << result.err;
         EXPECT_EQ(ReadBytes(At("locked.txt")), "read only");
     }
@@ -386,7 +396,7 @@ TEST_F(CliTest, EncryptionRefusesASourceWhoseContainerCouldNotBeOpened) {
         if (inPlace)
             args.push_back("--in-place");
         ZokResult result = Zok(args);
-        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_EQ(result.exitCode, kExitTooLarge);
         EXPECT_TRUE(Contains(result.err, kTooLarge)) << result.err;
         EXPECT_EQ(fs::file_size(At("big.bin")), kLargestSource + 1);
         EXPECT_FALSE(fs::exists(At("big_ZOK.bin")));
@@ -396,7 +406,7 @@ TEST_F(CliTest, EncryptionRefusesASourceWhoseContainerCouldNotBeOpened) {
     // buffer; the native build's run tests take it through a whole round trip.
     fs::resize_file(At("big.bin"), kLargestSource);
     ZokResult result = Zok({"encrypt", "--in-place", "--password-stdin", "big.bin"});
-    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.exitCode, kExitTooLarge);
     EXPECT_TRUE(Contains(result.err, kNoMemory)) << result.err;
     EXPECT_EQ(fs::file_size(At("big.bin")), kLargestSource);
 #endif
@@ -407,8 +417,9 @@ TEST_F(CliTest, ShredDeletesWithoutAskingForAPassword) {
     WriteBytes(At("also"), SampleBytes(5000, 9));
     ZokResult result = Zok({"shred", "gone.txt", "also"}, "");
     ASSERT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(result.err, "正在读取文件……\n正在粉碎……\n" + kDone +
-                              "\n正在读取文件……\n正在粉碎……\n" + kDone + "\n");
+    EXPECT_EQ(result.err,
+              "zok: gone.txt: 正在读取文件……\nzok: gone.txt: 正在粉碎……\nzok: gone.txt: " + kDone +
+                  "\nzok: also: 正在读取文件……\nzok: also: 正在粉碎……\nzok: also: " + kDone + "\n");
     EXPECT_FALSE(fs::exists(At("gone.txt")));
     EXPECT_FALSE(fs::exists(At("also")));
 }
@@ -417,7 +428,7 @@ TEST_F(CliTest, APathTheFieldWouldCutIsRefusedBeforeAnythingOpens) {
     // A cut path could name another file; 300 units do not fit the 259 of the field.
     const std::string name(300 - Full("").size(), 'n');
     ZokResult result = Zok({"shred", name});
-    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.exitCode, kExitCannotAccess);
     EXPECT_TRUE(Contains(result.err, "259")) << result.err;
     EXPECT_FALSE(Contains(result.err, kOpenFailed));
 }
@@ -432,6 +443,24 @@ TEST_F(CliTest, UsageErrorsRunNothing) {
         {"shred", "--in-place", "f"},
         {"decrypt", "--password-stdin", ""},
         {"encrypt", "f"},  // no terminal to ask on
+        {"encrypt", "--password-file"},
+        {"encrypt", "--password-file=", "f"},
+        {"encrypt", "--yes=no", "--password-stdin", "f"},
+        {"encrypt", "-x", "--password-stdin", "f"},
+        {"encrypt", "-qz", "--password-stdin", "f"},
+        {"shred", "-y", "f"},
+        {"encrypt", "--password-stdin", "--password-file=pw", "f"},
+        {"encrypt", "--password-stdin", "-o", "out", "--in-place", "f"},
+        {"encrypt", "--password-stdin", "--output=out", "f", "f"},
+        {"encrypt", "--password-stdin", "-o", "", "f"},
+        {"decrypt", "--password-fd", "three", "f"},  // unknown on Windows, not a number here
+#ifndef _WIN32
+        {"decrypt", "--password-stdin", "-"},
+        {"decrypt", "--password-fd=0", "-"},
+        {"encrypt", "--password-file=pw", "-", "f"},
+        {"encrypt", "--password-file=pw", "--in-place", "-"},
+        {"shred", "-"},
+#endif
     };
     for (const std::vector<std::string>& args : wrong) {
         ZokResult result = Zok(args);
@@ -450,6 +479,151 @@ TEST_F(CliTest, UsageErrorsRunNothing) {
     EXPECT_FALSE(fs::exists(At("f_Adv")));
 }
 
+// One row per kind of failure: the status tells them apart; with several FILEs every FILE is
+// tried and the first failure decides.
+TEST_F(CliTest, TheExitStatusTellsTheKindOfTheFirstFailure) {
+    WriteBytes(At("plain.txt"), "plain");
+    ASSERT_EQ(Zok({"encrypt", "--password-stdin", "plain.txt"}).exitCode, kExitSuccess);
+    WriteBytes(At("folder_ZOK.txt"), "");  // for the overwrite row
+    fs::create_directory(At("folder"));
+    const struct {
+        std::vector<std::string> args;
+        std::string password;
+        int status;
+    } rows[] = {
+        {{"decrypt", "--password-stdin", "plain_ZOK.txt"}, "wrong\n", kExitWrongPassword},
+        {{"encrypt", "--password-stdin", "plain.txt"}, "\n", kExitWrongPassword},
+        {{"decrypt", "--password-stdin", "--in-place", "plain.txt"}, "pw\n", kExitWrongPassword},
+        {{"decrypt", "--password-stdin", "--in-place", "folder_ZOK.txt"},
+         "pw\n",
+         kExitNotContainer},
+        {{"shred", "missing"}, "", kExitCannotAccess},
+        {{"encrypt", "--password-stdin", "plain.txt"}, "pw\n", kExitDeclined},
+        {{"decrypt", "--password-stdin", "missing", "plain_ZOK.txt"}, "wrong\n", kExitCannotAccess},
+        {{"decrypt", "--password-stdin", "folder_ZOK.txt", "missing"}, "pw\n", kExitNotContainer},
+        {{"decrypt", "--password-stdin", "-o", "back.txt", "plain_ZOK.txt"}, "pw\n", kExitSuccess},
+    };
+    for (const auto& row : rows) {
+        std::string line;
+        for (const std::string& arg : row.args) line += "[" + arg + "]";
+        ZokResult result = Zok(row.args, row.password);
+        EXPECT_EQ(result.exitCode, row.status) << line << result.err;
+    }
+    EXPECT_EQ(ReadBytes(At("back.txt")), "plain");
+}
+
+// The first line of the file, for every FILE and every call: what a find/xargs loop needs.
+TEST_F(CliTest, PasswordFileGivesItsFirstLineToEveryFile) {
+    WriteBytes(At("pw"), "\xEF\xBB\xBFzwei Wörter\r\nsecond line\n");
+    WriteBytes(At("one"), "first");
+    WriteBytes(At("two"), "second");
+    ZokResult result = Zok({"encrypt", "--in-place", "--password-file", "pw", "one", "two"}, "");
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    // Each call reads the file anew; standard input is not touched.
+    for (const char* name : {"one", "two"}) {
+        result = Zok({"decrypt", "--in-place", "--password-file=" + Full("pw"), name}, "wrong\n");
+        ASSERT_EQ(result.exitCode, 0) << result.err;
+    }
+    EXPECT_EQ(ReadBytes(At("one")), "first");
+    EXPECT_EQ(ReadBytes(At("two")), "second");
+
+    result = Zok({"encrypt", "--password-file", "no-such-file", "one"}, "", kEnglish);
+    EXPECT_EQ(result.exitCode, kExitCannotAccess);
+    EXPECT_TRUE(Contains(
+        result.err, "cannot read the password from 'no-such-file' (No such file or directory)"))
+        << result.err;
+    EXPECT_EQ(ReadBytes(At("one")), "first");
+}
+
+TEST_F(CliTest, OutputGoesToTheNamedFileAndAFailedRunLeavesNothingThere) {
+    WriteBytes(At("note.txt"), "to be sealed");
+    ZokResult result = Zok({"encrypt", "--password-stdin", "-o", "sealed.bin", "note.txt"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(ReadBytes(At("sealed.bin")).size(), ContainerSize(12));
+    EXPECT_FALSE(fs::exists(At("note_ZOK.txt")));
+
+    // A wrong password creates nothing; an existing file stays as it was.
+    result = Zok({"decrypt", "--password-stdin", "--output=back.txt", "sealed.bin"}, "wrong\n");
+    EXPECT_EQ(result.exitCode, kExitWrongPassword);
+    EXPECT_FALSE(fs::exists(At("back.txt")));
+    WriteBytes(At("back.txt"), "older");
+    result = Zok({"decrypt", "--password-stdin", "-oback.txt", "sealed.bin"});
+    EXPECT_EQ(result.exitCode, kExitDeclined);
+    EXPECT_EQ(ReadBytes(At("back.txt")), "older");
+    result = Zok({"decrypt", "--password-stdin", "-yo", "back.txt", "sealed.bin"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(ReadBytes(At("back.txt")), "to be sealed");
+}
+
+TEST_F(CliTest, QuietPrintsErrorsOnly) {
+    WriteBytes(At("a"), "alpha");
+    WriteBytes(At("a_Adv"), "in the way");
+    ZokResult result = Zok({"encrypt", "-qy", "--password-stdin", "a"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    result = Zok({"encrypt", "--quiet", "--password-stdin", "a", "b"});
+    EXPECT_EQ(result.exitCode, kExitDeclined);
+    EXPECT_EQ(result.err, "zok: a: 未覆盖（--yes 不经询问直接覆盖）\nzok: b: " + kOpenFailed +
+                              "（没有那个文件或目录）\n");
+    result = Zok({"shred", "-q", "a_Adv"}, "");
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.err, "");
+}
+
+// The system's reason follows the message, in the chosen language.
+TEST_F(CliTest, ErrorsNameTheSystemsReason) {
+    fs::create_directory(At("folder"));
+    ZokResult result = Zok({"shred", "missing", "folder"}, "", kEnglish);
+    EXPECT_EQ(result.exitCode, kExitCannotAccess);
+    EXPECT_TRUE(
+        Contains(result.err, ": missing: Cannot open the file. (No such file or directory)\n"))
+        << result.err;
+    EXPECT_TRUE(Contains(result.err, ": folder: Cannot open the file. (Is a directory)\n"))
+        << result.err;
+}
+
+#ifndef _WIN32
+TEST_F(CliTest, PasswordFromADescriptor) {
+    WriteBytes(At("f"), "by descriptor");
+    ZokResult result = Zok({"encrypt", "--in-place", "--password-fd", "0", "f"}, "fd-pw\n");
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    result = Zok({"decrypt", "--in-place", "--password-fd=0", "f"}, "fd-pw\n");
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(ReadBytes(At("f")), "by descriptor");
+    result = Zok({"decrypt", "--in-place", "--password-fd", "9", "f"}, "", kEnglish);
+    EXPECT_EQ(result.exitCode, kExitCannotAccess);
+    EXPECT_TRUE(Contains(result.err, "cannot read the password from '9'")) << result.err;
+}
+
+// "-": standard input in, standard output out, through a memory file; nothing on the disk.
+TEST_F(CliTest, DashReadsStandardInputAndWritesStandardOutput) {
+    WriteBytes(At("pw"), "dash\n");
+    for (size_t size : {size_t{0}, size_t{3}, size_t{200000}}) {
+        SCOPED_TRACE(size);
+        const std::string original = SampleBytes(size, 11);
+        ZokResult sealed = Zok({"encrypt", "--password-file=pw", "-"}, original);
+        ASSERT_EQ(sealed.exitCode, 0) << sealed.err;
+        EXPECT_EQ(sealed.out.size(), ContainerSize(size));
+        ZokResult opened = Zok({"decrypt", "--password-file", "pw", "-q", "-"}, sealed.out);
+        ASSERT_EQ(opened.exitCode, 0) << opened.err;
+        EXPECT_EQ(opened.out, original);
+        EXPECT_EQ(opened.err, "");
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder_.Root()), {}), 1);  // pw alone
+    }
+    // Into a named output; a wrong password writes nothing anywhere.
+    ZokResult sealed = Zok({"encrypt", "--password-file=pw", "-o", "out.bin", "-"}, "named");
+    ASSERT_EQ(sealed.exitCode, 0) << sealed.err;
+    EXPECT_EQ(sealed.out, "");
+    WriteBytes(At("wrong"), "other\n");
+    ZokResult refused = Zok({"decrypt", "--password-file=wrong", "-"}, ReadBytes(At("out.bin")));
+    EXPECT_EQ(refused.exitCode, kExitWrongPassword);
+    EXPECT_EQ(refused.out, "");
+    EXPECT_TRUE(Contains(refused.err, "zok: -: " + kWrongPassword)) << refused.err;
+    refused = Zok({"decrypt", "--password-file=pw", "-"}, "not a container");
+    EXPECT_EQ(refused.exitCode, kExitWrongPassword);
+}
+#endif
+
 TEST_F(CliTest, OptionsEndAtDoubleDash) {
     WriteBytes(At("--yes"), "dashes");
     ZokResult result = Zok({"encrypt", "--password-stdin", "--", "--yes"});
@@ -466,6 +640,25 @@ TEST_F(CliTest, HelpAndVersionAloneWriteToStandardOutput) {
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(Contains(help.out, "--password-stdin"));
     EXPECT_EQ(help.err, "");
+    // Short forms, also after the command; the help names the program as it is called and
+    // warns in one line.
+#ifdef _WIN32
+    const std::string program = "zok-cli";
+#else
+    const std::string program = "zok";
+#endif
+    EXPECT_EQ(Zok({"-V"}).out, version.out);
+    EXPECT_EQ(Zok({"shred", "-V"}).out, version.out);
+    ZokResult shortHelp = Zok({"decrypt", "-h"}, "", kEnglish);
+    EXPECT_EQ(shortHelp.exitCode, 0);
+    EXPECT_EQ(shortHelp.out.rfind("Usage: " + program + " encrypt [OPTION]... FILE...\n", 0), 0u)
+        << shortHelp.out;
+    EXPECT_TRUE(Contains(shortHelp.out,
+                         "\nWarning: the ZOK format is weak; do not rely on it to "
+                         "keep a file secret.\n"));
+    EXPECT_TRUE(Contains(shortHelp.out, "7 overwrite declined"));
+    EXPECT_TRUE(
+        Contains(Zok({"encrypt", "--bogus"}, "", kEnglish).err, "Try '" + program + " --help'."));
 }
 
 // One run of each kind in each language: every line of it in that language alone.
@@ -507,7 +700,7 @@ TEST_F(CliTest, EachLanguageSpeaksAloneFromHelpToTheLastLine) {
         speaksAlone(run);
 
         run = Zok({"decrypt", "--password-stdin", name}, "wrong\n", language.settings);
-        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.exitCode, kExitWrongPassword);
         EXPECT_TRUE(Contains(run.err, ": " + name + ": " + language.wrongPassword + "\n"))
             << run.err;
         speaksAlone(run);
