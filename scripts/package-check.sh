@@ -4,6 +4,7 @@
 # (scripts/setup-check.sh), then builds the same sources again from a second checkout in another
 # folder and requires the same bytes: zok, zok.exe, zok-cli.exe and the three packages.
 set -euo pipefail
+shopt -s extglob
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 jobs=${JOBS:-$(nproc)}
@@ -42,8 +43,10 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [[ $(field Depends) == *libc6* ]] || fail "Depends lacks libc6: $(field Depends)"
 [[ -n $(field Description) && -n $(field Maintainer) ]] || fail "no description or maintainer"
 expected_files='./usr/bin/zok
+./usr/share/bash-completion/completions/zok
 ./usr/share/doc/zok/changelog.gz
 ./usr/share/doc/zok/copyright
+./usr/share/doc/zok/user-guide.txt
 ./usr/share/man/man1/zok.1.gz
 ./usr/share/man/zh_CN/man1/zok.1.gz'
 files=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sort)
@@ -58,10 +61,36 @@ echo 'pass word' | "$zok" encrypt --in-place --password-stdin "$scratch/note.txt
 cmp -s "$scratch/note.txt" "$scratch/original.txt" && fail "packaged zok did not encrypt"
 echo 'pass word' | "$zok" decrypt --in-place --password-stdin "$scratch/note.txt" 2>/dev/null
 cmp "$scratch/note.txt" "$scratch/original.txt" || fail "packaged zok: round trip changed the file"
+# Both pages: the version, the warning first, every section and as many entries and examples.
+declare -A page_shape
 for page in man1 zh_CN/man1; do
-    zcat "$deb_root/usr/share/man/$page/zok.1.gz" | grep -q "\"zok $version\"" ||
-        fail "manual page $page does not name version $version"
+    text=$(zcat "$deb_root/usr/share/man/$page/zok.1.gz")
+    grep -q "\"zok $version\"" <<<"$text" || fail "manual page $page does not name version $version"
+    [[ $(grep '^\.SH' <<<"$text" | sed -n 2p) == '.SH '@(WARNING|警告) ]] ||
+        fail "manual page $page does not start with its warning"
+    grep -c '^\.SH' <<<"$text" | grep -qx 13 || fail "manual page $page: not 13 sections"
+    page_shape[$page]=$(grep -Ec '^\.(SH|TP|B|BR|BI|RS|nf)( |$)' <<<"$text")
+    grep -q 'zok.*password.*file ~/.zok.*password \\- | grep' <<<"$text" ||
+        fail "manual page $page lacks the pipeline example"
 done
+[[ ${page_shape[man1]} == "${page_shape[zh_CN/man1]}" ]] ||
+    fail "the English and Chinese manual pages differ in shape: ${page_shape[*]}"
+
+step "hardening of the packaged zok"
+hardening-check "$zok" || fail "hardening-check fails on the packaged zok"
+
+step "bash completion"
+completion=$deb_root/usr/share/bash-completion/completions/zok
+bash -c '_init_completion() { cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]}
+    words=("${COMP_WORDS[@]}") cword=$COMP_CWORD; }
+    _filedir() { COMPREPLY=(FILES); }
+    source "$1"
+    COMP_WORDS=(zok de); COMP_CWORD=1; _zok; [[ ${COMPREPLY[*]} == decrypt ]] || exit 1
+    COMP_WORDS=(zok encrypt --pass); COMP_CWORD=2; _zok
+    [[ ${COMPREPLY[*]} == "--password-file --password-fd --password-stdin" ]] || exit 2
+    COMP_WORDS=(zok shred --); COMP_CWORD=2; _zok; [[ ${COMPREPLY[*]} == "--quiet --help --version --" ]] || exit 3
+    COMP_WORDS=(zok decrypt -o no); COMP_CWORD=3; _zok; [[ ${COMPREPLY[*]} == FILES ]] || exit 4
+    ' completion "$completion" || fail "bash completion gives wrong candidates ($?)"
 [[ $(zcat "$deb_root/usr/share/doc/zok/changelog.gz" | head -1) == "zok ($version) "* ]] ||
     fail "changelog does not start with version $version"
 grep -q 'No license has been granted' "$deb_root/usr/share/doc/zok/copyright" ||
