@@ -1,6 +1,5 @@
 # The hardening of Debian's own packages: compiler and linker flags as dpkg-buildflags gives
-# them (stack protector, FORTIFY, relro and BIND_NOW), and the stack-clash and control-flow
-# protection of its later releases. The optimisation and debug levels stay
+# them (stack protector, FORTIFY, relro and BIND_NOW). The optimisation and debug levels stay
 # the build type's. Its -ffile-prefix-map names the source folder, as reproducible.cmake does.
 find_program(ZOK_DPKG_BUILDFLAGS dpkg-buildflags REQUIRED)
 set(ENV{DEB_BUILD_MAINT_OPTIONS} "hardening=+all")
@@ -20,7 +19,3 @@ foreach(kind CPPFLAGS CXXFLAGS LDFLAGS)
   endif()
   message(STATUS "dpkg-buildflags ${kind}: ${flags}")
 endforeach()
-# What later releases of dpkg-buildflags add on amd64, and hardening-check looks for.
-if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64)$")
-  add_compile_options(-fstack-clash-protection -fcf-protection)
-endif()

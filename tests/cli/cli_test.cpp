@@ -546,6 +546,7 @@ TEST_F(CliTest, OutputGoesToTheNamedFileAndAFailedRunLeavesNothingThere) {
     result = Zok({"decrypt", "--password-stdin", "--output=back.txt", "sealed.bin"}, "wrong\n");
     EXPECT_EQ(result.exitCode, kExitWrongPassword);
     EXPECT_FALSE(fs::exists(At("back.txt")));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder_.Root()), {}), 2);  // nothing unfinished
     WriteBytes(At("back.txt"), "older");
     result = Zok({"decrypt", "--password-stdin", "-oback.txt", "sealed.bin"});
     EXPECT_EQ(result.exitCode, kExitDeclined);
