@@ -152,6 +152,11 @@ void PrintProgramMessage(std::u16string_view message) {
     PrintLine(Utf16Of(kProgram) + u": " + Utf16Of(message));
 }
 
+static_assert(static_cast<uint32_t>(CliText::kReasonBrokenPipe) -
+                      static_cast<uint32_t>(CliText::kReasonNoSuchFile) + 1 ==
+                  kSystemReasonCount - 1,
+              "one text per system reason, in the order of SystemReason");
+
 // " (No such file or directory)" for the reason of the last refused system call, if known.
 std::u16string ReasonSuffix() {
     const SystemReason reason = LastSystemReason();

@@ -763,6 +763,9 @@ TEST(CliTexts, EveryIdentifierHasATextInEveryLanguage) {
         for (char16_t unit : std::u16string(TextIn(Language::kEnglish, id)))
             EXPECT_LT(unit, 0x80) << i;
     }
+    // The help names the program wherever it stands.
+    EXPECT_EQ(Filled(u"{} a | {} b", u"zok-cli"), u"zok-cli a | zok-cli b");
+    EXPECT_EQ(Filled(u"no name", u"zok"), u"no name");
 }
 
 #ifdef _WIN32
