@@ -21,6 +21,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The program names itself as it is called.
+#ifdef _WIN32
+const std::string kProgram = "zok-cli: ";
+#else
+const std::string kProgram = "zok: ";
+#endif
 const std::string kDone = "操作完毕。";
 const std::string kMismatch = "两次输入密码不一致或为空！";
 const std::string kOpenFailed = "打开文件出错！";
@@ -171,8 +177,9 @@ TEST_F(CliTest, EachFileIsItsOwnRunAndOneFailureDoesNotStopTheOthers) {
     EXPECT_EQ(Count(result.err, kDone), 2u);
     EXPECT_EQ(Count(result.err, "正在读取输入密码……"), 3u);  // the log starts anew per run
     // With several FILEs every line names its file.
-    const std::vector<std::string> named = {"zok: one: 正在加密……\n", "zok: three: " + kDone + "\n",
-                                            "zok: two-is-missing: 正在读取文件……\n"};
+    const std::vector<std::string> named = {kProgram + "one: 正在加密……\n",
+                                            kProgram + "three: " + kDone + "\n",
+                                            kProgram + "two-is-missing: 正在读取文件……\n"};
     for (const std::string& line : named) {
         EXPECT_TRUE(Contains(result.err, line)) << line << result.err;
     }
@@ -417,9 +424,10 @@ TEST_F(CliTest, ShredDeletesWithoutAskingForAPassword) {
     WriteBytes(At("also"), SampleBytes(5000, 9));
     ZokResult result = Zok({"shred", "gone.txt", "also"}, "");
     ASSERT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(result.err,
-              "zok: gone.txt: 正在读取文件……\nzok: gone.txt: 正在粉碎……\nzok: gone.txt: " + kDone +
-                  "\nzok: also: 正在读取文件……\nzok: also: 正在粉碎……\nzok: also: " + kDone + "\n");
+    EXPECT_EQ(result.err, kProgram + "gone.txt: 正在读取文件……\n" + kProgram +
+                              "gone.txt: 正在粉碎……\n" + kProgram + "gone.txt: " + kDone + "\n" +
+                              kProgram + "also: 正在读取文件……\n" + kProgram +
+                              "also: 正在粉碎……\n" + kProgram + "also: " + kDone + "\n");
     EXPECT_FALSE(fs::exists(At("gone.txt")));
     EXPECT_FALSE(fs::exists(At("also")));
 }
@@ -564,8 +572,8 @@ TEST_F(CliTest, QuietPrintsErrorsOnly) {
     EXPECT_EQ(result.err, "");
     result = Zok({"encrypt", "--quiet", "--password-stdin", "a", "b"});
     EXPECT_EQ(result.exitCode, kExitDeclined);
-    EXPECT_EQ(result.err, "zok: a: 未覆盖（--yes 不经询问直接覆盖）\nzok: b: " + kOpenFailed +
-                              "（没有那个文件或目录）\n");
+    EXPECT_EQ(result.err, kProgram + "a: 未覆盖（--yes 不经询问直接覆盖）\n" + kProgram +
+                              "b: " + kOpenFailed + "（没有那个文件或目录）\n");
     result = Zok({"shred", "-q", "a_Adv"}, "");
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.err, "");
@@ -619,7 +627,7 @@ TEST_F(CliTest, DashReadsStandardInputAndWritesStandardOutput) {
     ZokResult refused = Zok({"decrypt", "--password-file=wrong", "-"}, ReadBytes(At("out.bin")));
     EXPECT_EQ(refused.exitCode, kExitWrongPassword);
     EXPECT_EQ(refused.out, "");
-    EXPECT_TRUE(Contains(refused.err, "zok: -: " + kWrongPassword)) << refused.err;
+    EXPECT_TRUE(Contains(refused.err, kProgram + "-: " + kWrongPassword)) << refused.err;
     refused = Zok({"decrypt", "--password-file=pw", "-"}, "not a container");
     EXPECT_EQ(refused.exitCode, kExitWrongPassword);
 }
