@@ -296,7 +296,7 @@ enum class OptionId : uint8_t {
     kVersion,
 };
 
-struct OptionSpec {
+struct OptionForm {
     std::u16string_view longName;
     char16_t shortName;  // 0: none
     OptionId id;
@@ -304,7 +304,7 @@ struct OptionSpec {
     bool cipherOnly;  // not for shred
 };
 
-constexpr OptionSpec kOptionSpecs[] = {
+constexpr OptionForm kOptionForms[] = {
     {u"--in-place", 0, OptionId::kInPlace, false, true},
     {u"--yes", u'y', OptionId::kYes, false, true},
     {u"--quiet", u'q', OptionId::kQuiet, false, false},
@@ -317,15 +317,15 @@ constexpr OptionSpec kOptionSpecs[] = {
 };
 
 // The option this command accepts under `longName`, or under `shortName` when that is not 0.
-const OptionSpec* FindOption(CommandKind command, std::u16string_view longName,
+const OptionForm* FindOption(CommandKind command, std::u16string_view longName,
                              char16_t shortName) {
-    for (const OptionSpec& spec : kOptionSpecs) {
-        if (spec.cipherOnly && command == kShred)
+    for (const OptionForm& form : kOptionForms) {
+        if (form.cipherOnly && command == kShred)
             continue;
-        if (spec.id == OptionId::kPasswordFd && !HasStandardStreamFiles())
+        if (form.id == OptionId::kPasswordFd && !HasStandardStreamFiles())
             continue;
-        if (shortName != 0 ? spec.shortName == shortName : spec.longName == longName)
-            return &spec;
+        if (shortName != 0 ? form.shortName == shortName : form.longName == longName)
+            return &form;
     }
     return nullptr;
 }
@@ -344,8 +344,8 @@ bool ParseDescriptor(std::u16string_view text, int* fd) {
 }
 
 // Applies one option; kParsed to go on.
-ParseResult ApplyOption(const OptionSpec& spec, const std::u16string& value, Options* options) {
-    switch (spec.id) {
+ParseResult ApplyOption(const OptionForm& form, const std::u16string& value, Options* options) {
+    switch (form.id) {
         case OptionId::kInPlace:
             options->inPlace = true;
             break;
@@ -421,40 +421,40 @@ ParseResult ParseOption(const std::vector<std::u16string>& args, size_t* next, O
     if (arg.compare(0, 2, u"--") == 0) {
         const size_t equals = arg.find(u'=');
         const std::u16string name = arg.substr(0, equals);
-        const OptionSpec* spec = FindOption(options->command, name, 0);
-        if (spec == nullptr) {
+        const OptionForm* form = FindOption(options->command, name, 0);
+        if (form == nullptr) {
             UsageError(CliText::kUnknownOption, name);
             return kParseFailed;
         }
         std::u16string value;
         if (equals != std::u16string::npos) {
-            if (!spec->takesValue) {
+            if (!form->takesValue) {
                 UsageError(CliText::kOptionTakesNoValue, name);
                 return kParseFailed;
             }
             value = arg.substr(equals + 1);
-        } else if (spec->takesValue && !valueAfter(name, &value)) {
+        } else if (form->takesValue && !valueAfter(name, &value)) {
             return kParseFailed;
         }
-        return ApplyOption(*spec, value, options);
+        return ApplyOption(*form, value, options);
     }
     for (size_t at = 1; at < arg.size(); ++at) {
         const std::u16string name = std::u16string(u"-") + arg[at];
-        const OptionSpec* spec = FindOption(options->command, {}, arg[at]);
-        if (spec == nullptr) {
+        const OptionForm* form = FindOption(options->command, {}, arg[at]);
+        if (form == nullptr) {
             UsageError(CliText::kUnknownOption, name);
             return kParseFailed;
         }
         std::u16string value;
-        if (spec->takesValue) {
+        if (form->takesValue) {
             if (at + 1 < arg.size()) {
                 value = arg.substr(at + 1);
             } else if (!valueAfter(name, &value)) {
                 return kParseFailed;
             }
-            return ApplyOption(*spec, value, options);
+            return ApplyOption(*form, value, options);
         }
-        const ParseResult result = ApplyOption(*spec, value, options);
+        const ParseResult result = ApplyOption(*form, value, options);
         if (result != kParsed)
             return result;
     }
