@@ -46,8 +46,9 @@ constexpr CliTextEntry kEnglishTexts[] = {
      u"\n"
      u"Exit status: 0 all done; 1 another failure; 2 usage error; 3 wrong password, or the\n"
      u"entries differ or are empty; 4 not a container, or damaged; 5 cannot open, read, write\n"
-     u"or delete; 6 too large, or out of memory; 7 overwrite declined. With several FILEs\n"
-     u"every FILE is tried, and the status is that of the first failure.\n"},
+     u"or delete; 6 too large, or out of memory; 7 overwrite declined; 128+N ended by signal N\n"
+     u"(a save under way is finished first). With several FILEs every FILE is tried, and the\n"
+     u"status is that of the first failure.\n"},
     {CliText::kNoCommand, u"no command given"},
     {CliText::kUnknownCommand, u"unknown command '{}'"},
     {CliText::kUnknownOption, u"unknown option '{}'"},
@@ -137,7 +138,8 @@ constexpr CliTextEntry kChineseTexts[] = {
      u"\n"
      u"退出状态：0 全部完成；1 其他失败；2 用法错误；3 密码错误，或两次输入不一致或为空；\n"
      u"4 不是加密文件或已损坏；5 无法打开、读取、写入或删除；6 文件过大或内存不足；\n"
-     u"7 拒绝了覆盖。有多个文件时每个文件都会处理，退出状态取第一个失败的文件。\n"},
+     u"7 拒绝了覆盖；128+N 被信号 N 结束（正在进行的保存会先完成）。有多个文件时每个文件都会\n"
+     u"处理，退出状态取第一个失败的文件。\n"},
     {CliText::kNoCommand, u"未指定命令"},
     {CliText::kUnknownCommand, u"未知命令“{}”"},
     {CliText::kUnknownOption, u"未知选项“{}”"},
