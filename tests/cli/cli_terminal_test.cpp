@@ -12,7 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/cli/zok_process.h"
+#include "tests/support/zok_process.h"
+
+const char* const kProgramUnderTest = ZOK_CLI_PATH;
 
 namespace fs = std::filesystem;
 
@@ -26,7 +28,7 @@ class TerminalSession {
     TerminalSession(const std::vector<std::string>& args, const fs::path& directory,
                     const Settings& settings = kChinese) {
         std::vector<std::string> copies(args);
-        std::string program = ZOK_CLI_PATH;
+        std::string program = kProgramUnderTest;
         std::vector<char*> argv = {program.data()};
         for (std::string& arg : copies) argv.push_back(arg.data());
         argv.push_back(nullptr);

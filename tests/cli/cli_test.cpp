@@ -14,8 +14,10 @@
 
 #include "cli/front_end.h"
 #include "cli/texts.h"
-#include "tests/cli/zok_process.h"
+#include "tests/support/zok_process.h"
 #include "ui/messages.h"
+
+const char* const kProgramUnderTest = ZOK_CLI_PATH;
 
 namespace fs = std::filesystem;
 

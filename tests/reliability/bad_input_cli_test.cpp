@@ -13,10 +13,12 @@
 #include "cli/texts.h"
 #include "core/container.h"
 #include "fileops/utf.h"
-#include "tests/cli/zok_process.h"
 #include "tests/reliability/reliability_support.h"
-#include "tests/runs/run_harness.h"
+#include "tests/support/run_harness.h"
+#include "tests/support/zok_process.h"
 #include "ui/messages.h"
+
+const char* const kProgramUnderTest = ZOK_CLI_PATH;
 
 namespace fs = std::filesystem;
 

@@ -14,7 +14,7 @@
 #include "fileops/shred.h"
 #include "tests/core/password_area.h"
 #include "tests/core/reference_cipher.h"
-#include "tests/runs/run_harness.h"
+#include "tests/support/run_harness.h"
 #include "ui/control_access.h"
 #include "ui/control_ids.h"
 #include "ui/feedback.h"

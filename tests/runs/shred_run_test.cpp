@@ -10,7 +10,7 @@
 #include "fileops/app_state.h"
 #include "fileops/prepare.h"
 #include "fileops/shred.h"
-#include "tests/runs/run_harness.h"
+#include "tests/support/run_harness.h"
 #include "ui/control_access.h"
 #include "ui/control_ids.h"
 #include "ui/headless_dialog.h"

@@ -6,7 +6,7 @@
 #include <csignal>
 #include <thread>
 
-#include "tests/cli/zok_process.h"
+#include "tests/support/zok_process.h"
 
 namespace fs = std::filesystem;
 
@@ -48,7 +48,7 @@ ZokResult RunZok(const std::vector<std::string>& args, const std::string& input,
                    err = streams.Root() / "err";
     WriteBytes(in, input);
     std::vector<char*> argv;
-    std::string program = ZOK_CLI_PATH;
+    std::string program = kProgramUnderTest;
     argv.push_back(program.data());
     std::vector<std::string> copies(args);
     for (std::string& arg : copies) argv.push_back(arg.data());

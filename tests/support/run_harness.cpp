@@ -1,4 +1,4 @@
-#include "tests/runs/run_harness.h"
+#include "tests/support/run_harness.h"
 
 #include <gtest/gtest.h>
 

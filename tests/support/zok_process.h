@@ -19,6 +19,10 @@ using Settings = std::vector<std::string>;
 inline const Settings kChinese = {"LC_ALL=zh_CN.UTF-8"};
 inline const Settings kEnglish = {"LC_ALL=C.UTF-8"};
 
+// The path of the program under test. Each test program that runs it defines this, from the
+// ZOK_CLI_PATH its build gives it, so that one runner serves every test program.
+extern const char* const kProgramUnderTest;
+
 // Runs the program under test in `directory`, with no terminal anywhere.
 ZokResult RunZok(const std::vector<std::string>& args, const std::string& input,
                  const std::filesystem::path& directory, const Settings& settings = kChinese);

@@ -2,7 +2,7 @@
 
 #include <cwchar>
 
-#include "tests/cli/zok_process.h"
+#include "tests/support/zok_process.h"
 
 namespace fs = std::filesystem;
 
@@ -45,7 +45,7 @@ std::wstring Quote(const std::wstring& arg) {
 
 // The program's path as Wine sees it: Unix paths of the build live on drive Z:.
 std::wstring ProgramPath() {
-    std::wstring path = Wide(ZOK_CLI_PATH);
+    std::wstring path = Wide(kProgramUnderTest);
     if (!path.empty() && path[0] == L'/') {
         for (wchar_t& c : path) {
             if (c == L'/')

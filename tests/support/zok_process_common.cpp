@@ -2,7 +2,7 @@
 #include <random>
 #include <stdexcept>
 
-#include "tests/cli/zok_process.h"
+#include "tests/support/zok_process.h"
 
 namespace fs = std::filesystem;
 
