@@ -8,6 +8,7 @@
 #include "core/digests.h"
 #include "tests/core/password_area.h"
 #include "tests/core/reference_cipher.h"
+#include "tests/support/words.h"
 
 namespace {
 
@@ -82,10 +83,6 @@ Bytes RandomBytes(std::mt19937& random, size_t size) {
     Bytes bytes(size);
     for (uint8_t& b : bytes) b = static_cast<uint8_t>(random());
     return bytes;
-}
-
-uint32_t WordAt(const Bytes& bytes, size_t offset) {
-    return RefLoad(bytes.data() + offset);
 }
 
 static_assert(BodySizeFor(0) == 4 && BodySizeFor(1) == 4 && BodySizeFor(4) == 4);
@@ -171,7 +168,7 @@ TEST(Container, RoomEndingAfterLastWord) {
     RefEncrypt(expected.data(), 4084, digests.key, salt, 4084, refCounter);
     EXPECT_TRUE(std::equal(expected.begin(), expected.end(), buffer.begin() + 12));
     EXPECT_EQ(WordAt(buffer, 4092),
-              RefLoad(data.data() + 4080) + digests.key + 1021 * salt);  // next word is zero
+              LoadWord(data.data() + 4080) + digests.key + 1021 * salt);  // next word is zero
     EXPECT_EQ(counter.load(), 4084u);
 
     // Decrypting the 4096-byte container in a 4096-byte buffer: room ends at M as well.
@@ -186,17 +183,17 @@ TEST(Container, RoomEndingAfterLastWord) {
 TEST(Container, WordAfterLastIsReadWhenRoomReachesPastIt) {
     const uint32_t key = 0x11111111, salt = 0x01000001, after = 0xCAFEF00D;
     uint8_t data[12] = {};
-    RefStore(data, 0x01020304);
-    RefStore(data + 4, 0x00000005);
-    RefStore(data + 8, after);
+    StoreWord(data, 0x01020304);
+    StoreWord(data + 4, 0x00000005);
+    StoreWord(data + 8, after);
     std::atomic<uint32_t> counter{0};
     EncryptWords(data, 0, 5, key, salt, sizeof data, counter);
-    EXPECT_EQ(RefLoad(data + 4), 0x00000005u + key + 2 * salt + after);
-    EXPECT_EQ(RefLoad(data + 8), after);
+    EXPECT_EQ(LoadWord(data + 4), 0x00000005u + key + 2 * salt + after);
+    EXPECT_EQ(LoadWord(data + 8), after);
 
     DecryptWords(data, 5, key, salt, sizeof data, counter);
-    EXPECT_EQ(RefLoad(data), 0x01020304u);
-    EXPECT_EQ(RefLoad(data + 4), 0x00000005u);
+    EXPECT_EQ(LoadWord(data), 0x01020304u);
+    EXPECT_EQ(LoadWord(data + 4), 0x00000005u);
     EXPECT_EQ(counter.load(), 0u);
 }
 

@@ -3,13 +3,7 @@
 #pragma once
 #include <cstdint>
 
-inline uint32_t RefLoad(const uint8_t* p) {
-    return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
-}
-
-inline void RefStore(uint8_t* p, uint32_t v) {
-    for (int b = 0; b < 4; ++b) p[b] = static_cast<uint8_t>(v >> (8 * b));
-}
+#include "tests/support/words.h"
 
 // The word at `offset`; bytes at or beyond `room` are zero and not read.
 inline uint32_t RefWordWithin(const uint8_t* data, uint64_t offset, uint64_t room) {
@@ -28,7 +22,7 @@ inline void RefEncrypt(uint8_t* data, uint32_t size, uint32_t key, uint32_t salt
     for (uint64_t i = 0; i < words; ++i) {
         r += salt;
         const uint32_t next = RefWordWithin(data, 4 * (i + 1), room);
-        RefStore(data + 4 * i, RefLoad(data + 4 * i) + r + next);
+        StoreWord(data + 4 * i, LoadWord(data + 4 * i) + r + next);
         counter += 4;
     }
 }
@@ -43,8 +37,8 @@ inline void RefDecrypt(uint8_t* body, uint32_t size, uint32_t key, uint32_t salt
     } while (count < size);
     uint32_t next = RefWordWithin(body, count, room);
     for (uint64_t j = count / 4; j-- > 0;) {
-        const uint32_t plain = RefLoad(body + 4 * j) - next - r;
-        RefStore(body + 4 * j, plain);
+        const uint32_t plain = LoadWord(body + 4 * j) - next - r;
+        StoreWord(body + 4 * j, plain);
         next = plain;
         r -= salt;
         counter -= 4;

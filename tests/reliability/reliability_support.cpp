@@ -113,16 +113,6 @@ uint32_t CheckDigestOf(const std::u16string& password) {
     return PasswordCheckDigest(AreaFor(password).data());
 }
 
-uint32_t WordAt(const std::string& bytes, size_t offset) {
-    uint32_t word = 0;
-    for (int i = 3; i >= 0; --i) word = word << 8 | static_cast<uint8_t>(bytes[offset + i]);
-    return word;
-}
-
-void PutWord(std::string* bytes, size_t offset, uint32_t word) {
-    for (int i = 0; i < 4; ++i) (*bytes)[offset + i] = static_cast<char>(word >> (8 * i));
-}
-
 uint32_t BufferWordAt(const std::string& file, size_t offset) {
     std::string padded = file + std::string(16, '\0');
     return WordAt(padded, offset);

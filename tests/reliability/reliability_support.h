@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/words.h"
+
 // "Threads:" of /proc/self/status.
 uint32_t ThreadCount();
 // The same once a thread has been started and joined: the thread sanitizer starts a helper
@@ -29,9 +31,6 @@ std::set<std::string> Listing(const std::filesystem::path& folder);
 // A container of `plain` under `password` with the given salt, as an encryption writes it.
 std::string MakeContainer(const std::string& plain, const std::u16string& password, uint32_t salt);
 uint32_t CheckDigestOf(const std::u16string& password);
-// Little-endian 32-bit word at `offset` of `bytes`, and its replacement.
-uint32_t WordAt(const std::string& bytes, size_t offset);
-void PutWord(std::string* bytes, size_t offset, uint32_t word);
 // The word a run reads at `offset` of its zero-filled buffer holding `file`.
 uint32_t BufferWordAt(const std::string& file, size_t offset);
 // What the backward pass makes of a container of `plain` (stored size `storedSize`) whose body

@@ -15,6 +15,7 @@
 #include "tests/core/password_area.h"
 #include "tests/core/reference_cipher.h"
 #include "tests/support/run_harness.h"
+#include "tests/support/words.h"
 #include "ui/control_access.h"
 #include "ui/control_ids.h"
 #include "ui/feedback.h"
@@ -50,10 +51,10 @@ void ExpectReferenceContainer(const std::string& sealed, const std::string& plai
     const auto size = static_cast<uint32_t>(plain.size());
     const auto bodySize = static_cast<uint32_t>(BodySizeFor(size));
     std::vector<uint8_t> expected(kContainerHeaderSize + bodySize, 0);
-    const uint32_t salt = RefLoad(reinterpret_cast<const uint8_t*>(sealed.data()));
-    RefStore(expected.data(), salt);
-    RefStore(expected.data() + 4, size ^ salt);
-    RefStore(expected.data() + 8, PasswordCheckDigest(area.data()));
+    const uint32_t salt = WordAt(sealed, 0);
+    StoreWord(expected.data(), salt);
+    StoreWord(expected.data() + 4, size ^ salt);
+    StoreWord(expected.data() + 8, PasswordCheckDigest(area.data()));
     std::copy(plain.begin(), plain.end(), expected.begin() + kContainerHeaderSize);
     uint32_t counter = 0;
     RefEncrypt(expected.data() + kContainerHeaderSize, size, PasswordKeyDigest(area.data()), salt,
@@ -197,11 +198,7 @@ TEST(CipherRun, DamagedContainerIsNotTransformed) {
     EXPECT_EQ(RunHarness::Read(file), cut);
     // A stored size of 2^31 or more.
     std::string huge = sealed;
-    uint32_t salt = static_cast<uint8_t>(huge[0]) | static_cast<uint8_t>(huge[1]) << 8 |
-                    static_cast<uint8_t>(huge[2]) << 16 |
-                    static_cast<uint32_t>(static_cast<uint8_t>(huge[3])) << 24;
-    uint32_t masked = salt ^ 0x80000000u;
-    for (int i = 0; i < 4; ++i) huge[4 + i] = static_cast<char>(masked >> (8 * i));
+    PutWord(&huge, 4, WordAt(huge, 0) ^ 0x80000000u);
     run.Write("a.txt", huge);
     run.Press(IDC_DECRYPT);
     ExpectError(run, MessageId::kDamaged);
