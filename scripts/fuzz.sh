@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets of fuzz/ with clang (address and undefined-behaviour sanitizers)
-# and runs each for a while on its committed seed corpus; prints each target's executions.
+# and runs each for a while on its committed seed corpus (decryption also on the published
+# containers of tests/vectors); prints each target's executions.
 # New inputs go to the build folder, never to the committed corpus. A crash stops the script
 # with the input's path; turn it into a unit test.
 #   ZOK_FUZZ_BUILD    build folder (default build/fuzz)
@@ -15,13 +16,23 @@ cxx=${ZOK_FUZZ_CXX:-$(command -v clang++-14 || command -v clang++)}
 cmake -S fuzz -B "$build" -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j"$(nproc)" >/dev/null
 
+# The published containers of tests/vectors join the decryption's seeds, one file each.
+vectors="$build/vectors/decrypt_run"
+rm -rf "$vectors" && mkdir -p "$vectors"
+VECTORS="$vectors" perl -ne 'push @f, $1 if /^([0-9a-f]*):$/;
+    END { for ($i = 3; $i < @f; $i += 4) {
+        open(my $o, ">", "$ENV{VECTORS}/container-" . ($i - 3) / 4) or die; binmode $o;
+        print $o pack("H*", $f[$i]); } }' tests/vectors/containers.txt
+
 for target in decrypt_run command_line_path output_name; do
     work="$build/corpus/$target"
     crashes="$build/crashes/$target"
     log="$build/$target.log"
+    seeds=("fuzz/corpus/$target")
+    [ "$target" = decrypt_run ] && seeds+=("$vectors")
     mkdir -p "$work" "$crashes"
     if ! "$build/fuzz_$target" -max_total_time="$seconds" -max_len=8192 -timeout=30 \
-        -print_final_stats=1 -artifact_prefix="$crashes/" "$work" "fuzz/corpus/$target" \
+        -print_final_stats=1 -artifact_prefix="$crashes/" "$work" "${seeds[@]}" \
         >"$log" 2>&1; then
         tail -n 40 "$log"
         echo "fuzz: $target failed; the input is in $crashes" >&2

@@ -8,6 +8,7 @@
 #include "core/digests.h"
 #include "tests/core/password_area.h"
 #include "tests/core/reference_cipher.h"
+#include "tests/support/vectors.h"
 #include "tests/support/words.h"
 
 namespace {
@@ -89,20 +90,18 @@ static_assert(BodySizeFor(0) == 4 && BodySizeFor(1) == 4 && BodySizeFor(4) == 4)
 static_assert(BodySizeFor(5) == 8 && BodySizeFor(0x7FFFFFFD) == 0x80000000);
 static_assert(BodySizeFor(0xFFFFFFFF) == 0x100000000);
 
+// tests/vectors/containers.txt: password, salt, plain file, container.
 TEST(Container, PublishedContainers) {
-    const Bytes hello{'h', 'e', 'l', 'l', 'o'};
-    EXPECT_EQ(EncryptFile(hello, u"secret", 0x12345678),
-              FromHexBytes("785634127d5634128049562ac9e5ddc7d9d6a56d"));
-    EXPECT_EQ(EncryptFile({}, u"\u5bc6\u7801", 0xdeadbeef),
-              FromHexBytes("efbeaddeefbeaddebdf881a44685a403"));
-
-    Bytes plain;
-    ASSERT_TRUE(
-        DecryptFile(FromHexBytes("785634127d5634128049562ac9e5ddc7d9d6a56d"), u"secret", plain));
-    EXPECT_EQ(plain, hello);
-    ASSERT_TRUE(
-        DecryptFile(FromHexBytes("efbeaddeefbeaddebdf881a44685a403"), u"\u5bc6\u7801", plain));
-    EXPECT_TRUE(plain.empty());
+    const std::vector<Vector> vectors = ReadVectors("containers.txt", 4);
+    EXPECT_EQ(vectors.size(), 2u);
+    for (const Vector& v : vectors) {
+        const std::u16string password = TextOfHex(v[0]);
+        const Bytes plain = FromHexBytes(v[2]), container = FromHexBytes(v[3]);
+        EXPECT_EQ(EncryptFile(plain, password, NumberOfHex(v[1])), container) << v[3];
+        Bytes decrypted;
+        ASSERT_TRUE(DecryptFile(container, password, decrypted)) << v[3];
+        EXPECT_EQ(decrypted, plain) << v[3];
+    }
 }
 
 TEST(Container, HeaderFieldsAreLittleEndian) {

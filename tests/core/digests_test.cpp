@@ -6,6 +6,7 @@
 #include <random>
 
 #include "tests/core/password_area.h"
+#include "tests/support/vectors.h"
 
 namespace {
 
@@ -16,27 +17,14 @@ uint32_t Key(const AreaBytes& area) {
     return PasswordKeyDigest(area.data());
 }
 
-// The project's published reference vectors: password as UTF-16LE hex, check digest, key digest.
-struct PublishedVector {
-    const char* passwordHex;
-    uint32_t check;
-    uint32_t key;
-};
-constexpr PublishedVector kPublished[] = {
-    {"6100", 0x80001260, 0x00004982},
-    {"61006200", 0x05e9175a, 0x4f229a21},
-    {"700061007300730077006f0072006400", 0xa80a2c95, 0xcdd5368c},
-    {"c65b0178", 0xa481f8bd, 0x24f6c657},
-    {"6100004e780079007a00", 0x80001260, 0x003b6582},
-    {"61000001", 0x80001260, 0x00010b82},
-    {"61000002", 0x80001260, 0x0001cd82},
-};
-
+// tests/vectors/digests.txt: password, check digest, key digest.
 TEST(Digests, PublishedVectors) {
-    for (const PublishedVector& v : kPublished) {
-        const AreaBytes area = AreaFromBytes(FromHex(v.passwordHex));
-        EXPECT_EQ(Check(area), v.check) << v.passwordHex;
-        EXPECT_EQ(Key(area), v.key) << v.passwordHex;
+    const std::vector<Vector> vectors = ReadVectors("digests.txt", 3);
+    EXPECT_EQ(vectors.size(), 7u);
+    for (const Vector& v : vectors) {
+        const AreaBytes area = AreaFromBytes(FromHex(v[0]));
+        EXPECT_EQ(Check(area), NumberOfHex(v[1])) << v[0];
+        EXPECT_EQ(Key(area), NumberOfHex(v[2])) << v[0];
     }
 }
 

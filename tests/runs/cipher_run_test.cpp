@@ -15,6 +15,7 @@
 #include "tests/core/password_area.h"
 #include "tests/core/reference_cipher.h"
 #include "tests/support/run_harness.h"
+#include "tests/support/vectors.h"
 #include "tests/support/words.h"
 #include "ui/control_access.h"
 #include "ui/control_ids.h"
@@ -416,17 +417,17 @@ TEST(CipherRun, PasswordAreaIsWipedAfterARun) {
 }
 
 TEST(CipherRun, ContainerMatchesTheReferenceBytes) {
-    // A container written elsewhere opens here: "hello" under "secret" with salt 0x12345678.
-    RunHarness run;
-    const unsigned char sealed[] = {0x78, 0x56, 0x34, 0x12, 0x7d, 0x56, 0x34, 0x12, 0x80, 0x49,
-                                    0x56, 0x2a, 0xc9, 0xe5, 0xdd, 0xc7, 0xd9, 0xd6, 0xa5, 0x6d};
-    fs::path file = run.Write("hello.txt", std::string(reinterpret_cast<const char*>(sealed), 20));
-    run.SetPassword(u"secret");
-    run.SetInPlace(true);
-    run.SetPath(file);
-    run.Press(IDC_DECRYPT);
-    ExpectDone(run);
-    EXPECT_EQ(RunHarness::Read(file), "hello");
+    // The published containers (tests/vectors/containers.txt), written elsewhere, open here.
+    for (const Vector& v : ReadVectors("containers.txt", 4)) {
+        RunHarness run;
+        fs::path file = run.Write("sealed.txt", BytesOfHex(v[3]));
+        run.SetPassword(TextOfHex(v[0]));
+        run.SetInPlace(true);
+        run.SetPath(file);
+        run.Press(IDC_DECRYPT);
+        ExpectDone(run);
+        EXPECT_EQ(RunHarness::Read(file), BytesOfHex(v[2])) << v[3];
+    }
 }
 
 }  // namespace
