@@ -6,17 +6,16 @@
 #include "cli/front_end.h"
 #include "cli/language.h"
 #include "cli/platform.h"
+#include "cli/texts.h"
 #include "cli/wildcards.h"
 
 namespace {
 
-// A pattern that matches no file fails the whole command: nothing runs.
+// A pattern that matches no file fails the whole command, as a missing file would: nothing runs.
 int NoMatch(const std::u16string& pattern) {
-    const std::u16string text = UserLanguage() == Language::kChinese
-                                    ? u"zok-cli: 没有与“" + pattern + u"”匹配的文件\n"
-                                    : u"zok-cli: no file matches '" + pattern + u"'\n";
-    WriteStderr(text);
-    return kExitFailure;
+    WriteStderr(u"zok-cli: " + Filled(TextIn(UserLanguage(), CliText::kNoFileMatches), pattern) +
+                u"\n");
+    return kExitCannotAccess;
 }
 
 }  // namespace

@@ -48,6 +48,7 @@ enum class CliText : uint8_t {
     kNotOverwritten,
     kNoCurrentDirectory,
     kPathTooLong,
+    kNoFileMatches,  // zok-cli.exe: a FILE pattern that matches no file ("{}" is the pattern)
     // The system's reason after a message: the frame ("{}" is the reason), then each reason in
     // the order of SystemReason, from kNoSuchFile on.
     kReasonFrame,

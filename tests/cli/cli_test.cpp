@@ -792,7 +792,7 @@ TEST_F(CliTest, WildcardsInFileNamesAreExpandedByTheProgram) {
         {{"*.txt"}, 0, "", {"a.txt", "b.TXT", "[x].txt"}},
         {{"?.txt", "sub\\*"}, 0, "", {"a.txt", "b.TXT", "sub/d.txt"}},
         // No match: an error naming the pattern, and nothing runs.
-        {{"a.txt", "*.doc"}, 1, "*.doc", {}},
+        {{"a.txt", "*.doc"}, 5, "*.doc", {}},
         // A bracket is an ordinary character, in a literal name and in a pattern.
         {{"[x].txt"}, 0, "", {"[x].txt"}},
         {{"[x]*"}, 0, "", {"[x].txt"}},
