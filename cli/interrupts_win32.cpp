@@ -10,10 +10,6 @@ namespace {
 constexpr int kInterrupted = 130;  // 128 + SIGINT, as the native program reports it
 constexpr int kHungUp = 129;       // 128 + SIGHUP: the console went away
 
-[[noreturn]] void EndWith(int status) {
-    ExitNow(status);
-}
-
 // Runs on a thread of its own. During a save it waits there for the save's end, which ends the
 // process; returning would let the system end it at once for the close, log-off and shut-down
 // events.
@@ -22,12 +18,12 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
     if (HoldEndUntilSaved(status)) {
         for (;;) Sleep(INFINITE);
     }
-    EndWith(status);
+    ExitNow(status);
 }
 
 }  // namespace
 
 void EndOnInterrupts() {
-    SetHeldEndRoutine(EndWith);
+    SetHeldEndRoutine(ExitNow);
     SetConsoleCtrlHandler(OnConsoleControl, TRUE);
 }

@@ -119,14 +119,20 @@ bool UnlinkIfSame(const char* path, dev_t device, ino_t inode) {
     return NamesSameFile(path, device, inode) && unlink(path) == 0;
 }
 
-// Pushes the folder entry of `path` to the disk, so that a rename survives a power cut.
-// Filesystems that cannot sync a folder (EINVAL) keep their entries by other means.
-bool SyncFolderOf(const char* path) {
-    char folder[PATH_MAX];
+// The folder of the absolute `path` (shorter than PATH_MAX) into `folder`: "/" for a file in
+// the root.
+void FolderOf(const char* path, char* folder) {
     const char* slash = strrchr(path, '/');
     const size_t length = slash == path ? 1 : static_cast<size_t>(slash - path);
     memcpy(folder, path, length);
     folder[length] = 0;
+}
+
+// Pushes the folder entry of `path` to the disk, so that a rename survives a power cut.
+// Filesystems that cannot sync a folder (EINVAL) keep their entries by other means.
+bool SyncFolderOf(const char* path) {
+    char folder[PATH_MAX];
+    FolderOf(path, folder);
     const int fd = RetryInterrupted(
         [&] { return open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW); });
     if (fd < 0)
@@ -140,10 +146,7 @@ bool SyncFolderOf(const char* path) {
 // permission, and in a sticky folder ownership of the file or the folder (root may always).
 bool FolderAllowsRemoval(const char* path, const struct stat& file) {
     char folder[PATH_MAX];
-    const char* slash = strrchr(path, '/');
-    const size_t length = slash == path ? 1 : static_cast<size_t>(slash - path);
-    memcpy(folder, path, length);
-    folder[length] = 0;
+    FolderOf(path, folder);
     struct stat status;
     if (faccessat(AT_FDCWD, folder, W_OK | X_OK, AT_EACCESS) != 0 || stat(folder, &status) != 0)
         return false;
@@ -339,7 +342,6 @@ bool ReserveSpace(FileHandle file, uint32_t length) {
     NoteSystemReason(SystemReasonOfCode(static_cast<uint32_t>(error)));
     if (status.st_size < static_cast<off_t>(length))
         Truncate(fd, status.st_size);  // drop whatever part of the growth was reserved
-    errno = error;
     return false;
 }
 
