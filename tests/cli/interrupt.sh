@@ -12,26 +12,28 @@ cd "$work"
 export LC_ALL=C.UTF-8
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-# Starts zok-cli.exe ARGS... on a terminal of its own; its screen is read with `wait_for`.
+# Starts zok-cli.exe ARGS... on a terminal of its own. The shell that `script` starts is replaced
+# by the program, so the keystroke's SIGINT reaches nothing else, and `script -e` hands on the
+# program's status. Keys go in through a FIFO held open here; the screen collects in a file.
 start() {
-    coproc ZOK { script -qfec "$(printf '%q ' "$wine_run" "$windows" "$@"); echo \"EXIT=\$?\"" \
-                     /dev/null 2>&1; }
-    screen=""
+    rm -f keys screen
+    mkfifo keys
+    script -qfec "exec $(printf '%q ' "$wine_run" "$windows" "$@")" /dev/null <keys >screen 2>&1 &
+    zok=$!
+    exec 3>keys
 }
-# Reads the screen until TEXT appears (or the program's end).
+# Waits until TEXT is on the screen; fails once the program has ended without showing it.
 wait_for() {
-    local c
-    while [[ $screen != *"$1"* ]]; do
-        IFS= read -r -n 1 c <&"${ZOK[0]}" || return 1
-        screen+=${c:-$'\n'}
+    until grep -qF -- "$1" screen; do
+        kill -0 "$zok" 2>/dev/null || grep -qF -- "$1" screen || return 1
+        sleep 0.05
     done
 }
-# Reads the screen to the program's end; its exit status goes into `status`.
+# Waits for the program's end; its exit status goes into `status`.
 finish() {
-    wait_for "EXIT=" || true
-    wait_for $'\n' || true
-    status=${screen##*EXIT=}
-    status=${status%%[^0-9]*}
+    status=0
+    wait "$zok" || status=$?
+    exec 3>&-
 }
 
 head -c $((64 << 20)) /dev/urandom > original
@@ -39,8 +41,8 @@ cp original file
 
 # At the password prompt.
 start encrypt --in-place file
-wait_for "Password:" || fail "no password prompt: $screen"
-printf '\003' >&"${ZOK[1]}"
+wait_for "Password:" || fail "no password prompt: $(cat screen)"
+printf '\003' >&3
 finish
 [[ $status == 130 ]] || fail "Ctrl-C at the prompt gave status $status"
 cmp -s file original || fail "Ctrl-C at the prompt changed the file"
