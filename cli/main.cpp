@@ -66,7 +66,7 @@ struct Options {
 // error and the run outcome, which the hooks set from the worker thread.
 struct FrontEnd {
     Options options;
-    bool askOnTerminal = false;
+    bool askOnTerminal = false;  // a terminal takes the password and the overwrite answer
     bool drawBar = false;
     std::mutex outputLock;
     std::u16string displayName;  // the file as named on the command line
@@ -579,8 +579,7 @@ int ObtainPassword(std::u16string* first, std::u16string* second) {
             return kExitCannotAccess;
         *second = *first;
     } else {
-        const bool terminal = StdinIsTerminal() || (g_cli.options.standardInput && TerminalOpens());
-        if (!terminal)
+        if (!g_cli.askOnTerminal)
             return UsageError(CliText::kNoTerminal);
         result = AskPasswordOnTerminal(first, second);
     }

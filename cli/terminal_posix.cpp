@@ -177,9 +177,7 @@ bool StdoutIsTerminal() {
 }
 
 bool TerminalOpens() {
-    const int fd = open("/dev/tty", O_RDWR | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
-        return false;
-    close(fd);
-    return true;
+    const Terminal terminal = OpenTerminal();
+    CloseTerminal(terminal);
+    return terminal.opened;
 }

@@ -95,8 +95,7 @@ NTSTATUS OpenNative(const char16_t* nativePath, ACCESS_MASK access, ULONG dispos
     HANDLE handle = nullptr;
     const NTSTATUS status = NtCreateFile(&handle, access, &attributes, &io, nullptr, 0, kShareRead,
                                          disposition, kSynchronousNonDirectory, nullptr, 0);
-    if (status != 0) {
-        NoteSystemReason(SystemReasonOfCode(static_cast<uint32_t>(status)));
+    if (!Succeeded(status)) {
         // An informational status still comes with an open handle; do not leak it.
         if (NT_SUCCESS(status) && handle != nullptr)
             NtClose(handle);

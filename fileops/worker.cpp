@@ -113,7 +113,7 @@ bool SaveSeparately(const uint8_t* data, uint32_t size) {
     if (saved)
         g_app.ioStatus.information = 0;  // the output is the user's now
     else
-        RemoveCreatedOutput();
+        RemoveCreatedOutput();  // before EndSave, which may end the program for a held request
     EndSave();
     return saved;
 }

@@ -27,20 +27,12 @@ class TerminalSession {
   public:
     TerminalSession(const std::vector<std::string>& args, const fs::path& directory,
                     const Settings& settings = kChinese) {
-        std::vector<std::string> copies(args);
-        std::string program = kProgramUnderTest;
-        std::vector<char*> argv = {program.data()};
-        for (std::string& arg : copies) argv.push_back(arg.data());
-        argv.push_back(nullptr);
-        std::vector<std::string> environment = EnvironmentWith(settings);
-        std::vector<char*> envp;
-        for (std::string& entry : environment) envp.push_back(entry.data());
-        envp.push_back(nullptr);
+        const ExecVectors exec(args, settings);
         child_ = forkpty(&master_, nullptr, nullptr, nullptr);
         if (child_ == 0) {
             if (chdir(directory.c_str()) != 0)
                 _exit(126);
-            execve(argv[0], argv.data(), envp.data());
+            execve(kProgramUnderTest, exec.Argv(), exec.Envp());
             _exit(127);
         }
     }

@@ -28,8 +28,23 @@ ZokResult RunZok(const std::vector<std::string>& args, const std::string& input,
                  const std::filesystem::path& directory, const Settings& settings = kChinese);
 
 #ifndef _WIN32
-// This process's environment with `settings` laid over it, for execve.
-std::vector<std::string> EnvironmentWith(const Settings& settings);
+// execve's vectors for the program under test: its path and `args`, and this process's
+// environment with `settings` laid over it. Built before a fork; the pointers point into the
+// strings held here, so the object is neither copied nor moved.
+class ExecVectors {
+  public:
+    ExecVectors(const std::vector<std::string>& args, const Settings& settings);
+    ExecVectors(const ExecVectors&) = delete;
+    ExecVectors& operator=(const ExecVectors&) = delete;
+    char* const* Argv() const { return argv_.data(); }
+    char* const* Envp() const { return envp_.data(); }
+
+  private:
+    std::vector<std::string> args_;
+    std::vector<std::string> environment_;
+    std::vector<char*> argv_;
+    std::vector<char*> envp_;
+};
 #endif
 
 // Whether the system itself refuses to open `path` for writing. Wine run by root does not

@@ -16,8 +16,9 @@ namespace {
 constexpr auto kTimeOut = std::chrono::seconds(60);
 }
 
-std::vector<std::string> EnvironmentWith(const Settings& settings) {
-    std::vector<std::string> environment;
+ExecVectors::ExecVectors(const std::vector<std::string>& args, const Settings& settings)
+    : args_(args) {
+    args_.insert(args_.begin(), kProgramUnderTest);
     for (char** entry = environ; *entry != nullptr; ++entry) {
         const std::string text = *entry;
         bool replaced = false;
@@ -26,10 +27,13 @@ std::vector<std::string> EnvironmentWith(const Settings& settings) {
             replaced = replaced || text.compare(0, nameEnd, setting, 0, nameEnd) == 0;
         }
         if (!replaced)
-            environment.push_back(text);
+            environment_.push_back(text);
     }
-    environment.insert(environment.end(), settings.begin(), settings.end());
-    return environment;
+    environment_.insert(environment_.end(), settings.begin(), settings.end());
+    for (std::string& arg : args_) argv_.push_back(arg.data());
+    argv_.push_back(nullptr);
+    for (std::string& entry : environment_) envp_.push_back(entry.data());
+    envp_.push_back(nullptr);
 }
 
 bool WritingIsRefused(const fs::path& path) {
@@ -47,16 +51,7 @@ ZokResult RunZok(const std::vector<std::string>& args, const std::string& input,
     const fs::path in = streams.Root() / "in", out = streams.Root() / "out",
                    err = streams.Root() / "err";
     WriteBytes(in, input);
-    std::vector<char*> argv;
-    std::string program = kProgramUnderTest;
-    argv.push_back(program.data());
-    std::vector<std::string> copies(args);
-    for (std::string& arg : copies) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    std::vector<std::string> environment = EnvironmentWith(settings);
-    std::vector<char*> envp;
-    for (std::string& entry : environment) envp.push_back(entry.data());
-    envp.push_back(nullptr);
+    const ExecVectors exec(args, settings);
 
     const pid_t child = fork();
     if (child == 0) {
@@ -68,7 +63,7 @@ ZokResult RunZok(const std::vector<std::string>& args, const std::string& input,
             dup2(errFd, 2) < 0 || chdir(directory.c_str()) != 0) {
             _exit(126);
         }
-        execve(argv[0], argv.data(), envp.data());
+        execve(kProgramUnderTest, exec.Argv(), exec.Envp());
         _exit(127);
     }
     ZokResult result;
