@@ -78,25 +78,20 @@ bool WildcardMatches(std::u16string_view pattern, std::u16string_view name) {
     return at == p.size();
 }
 
-bool ExpandWildcards(std::vector<std::u16string>* args, std::u16string* unmatched) {
+bool ExpandWildcards(std::vector<std::u16string>* files, std::u16string* unmatched) {
     std::vector<std::u16string> expanded;
-    bool optionsEnded = false;
-    for (size_t i = 0; i < args->size(); ++i) {
-        const std::u16string& arg = (*args)[i];
-        const bool option = !optionsEnded && !arg.empty() && arg[0] == u'-';
-        if (option && arg == u"--")
-            optionsEnded = true;
-        if (i == 0 || option || !HasWildcard(arg) || Exists(arg)) {
-            expanded.push_back(arg);
+    for (const std::u16string& file : *files) {
+        if (!HasWildcard(file) || Exists(file)) {
+            expanded.push_back(file);
             continue;
         }
-        const std::vector<std::u16string> found = Matches(arg);
+        const std::vector<std::u16string> found = Matches(file);
         if (found.empty()) {
-            *unmatched = arg;
+            *unmatched = file;
             return false;
         }
         expanded.insert(expanded.end(), found.begin(), found.end());
     }
-    *args = std::move(expanded);
+    *files = std::move(expanded);
     return true;
 }

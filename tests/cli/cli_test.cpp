@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/front_end.h"
+#include "cli/exit_status.h"
 #include "cli/texts.h"
 #include "tests/support/zok_process.h"
 #include "ui/messages.h"

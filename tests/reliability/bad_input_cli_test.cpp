@@ -9,7 +9,7 @@
 
 #include <map>
 
-#include "cli/front_end.h"
+#include "cli/exit_status.h"
 #include "cli/texts.h"
 #include "core/container.h"
 #include "fileops/utf.h"

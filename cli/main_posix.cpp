@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/console.h"
 #include "cli/front_end.h"
 #include "cli/platform.h"
 #include "fileops/utf.h"

@@ -1,0 +1,307 @@
+// The command line drives the in-memory dialog as a user drives the window: for each file it
+// fills the path, password and check box fields, presses Encrypt, Decrypt or Shred on this
+// thread (the dialog's user-interface thread) and waits until the action buttons are enabled
+// again. Every check, message and byte comes from the run logic; this file only decides what to
+// type, how to answer the boxes and what the outcome is.
+#include "cli/front_end.h"
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+#include "cli/console.h"
+#include "cli/exit_status.h"
+#include "cli/options.h"
+#include "cli/password.h"
+#include "cli/platform.h"
+#include "cli/wildcards.h"
+#include "fileops/app_state.h"
+#include "fileops/output_name.h"
+#include "fileops/prepare.h"
+#include "fileops/run_layout.h"
+#include "fileops/shred.h"
+#include "fileops/system_reason.h"
+#include "ui/control_access.h"
+#include "ui/control_ids.h"
+#include "ui/headless_dialog.h"
+#include "ui/messages.h"
+
+#ifndef ZOK_VERSION
+#error "ZOK_VERSION is the project version, which the build defines"
+#endif
+
+namespace {
+
+constexpr uint32_t kWaitSliceMs = 1000;
+
+// The command line's state for its runs. The run outcome is set by the hooks on the worker
+// thread, under `outcomeLock`.
+struct FrontEnd {
+    Options options;
+    bool askOnTerminal = false;  // a terminal takes the password and the overwrite answer
+    std::mutex outcomeLock;
+    bool completed = false;
+    int runStatus = 0;  // the first failure of the current run, by kind
+};
+
+FrontEnd g_cli;
+
+// The exit status for a run that failed with `message`.
+int ExitStatusOf(MessageId message) {
+    switch (message) {
+        case MessageId::kPasswordMismatch:
+        case MessageId::kWrongPassword:
+            return kExitWrongPassword;
+        case MessageId::kDamaged:
+            return kExitNotContainer;
+        case MessageId::kOpenFailed:
+        case MessageId::kReadFailed:
+        case MessageId::kWriteFailed:
+        case MessageId::kDeleteFailed:
+        case MessageId::kPathTooLong:
+            return kExitCannotAccess;
+        case MessageId::kTooLarge:
+        case MessageId::kNoMemory:
+            return kExitTooLarge;
+        default:
+            return kExitFailure;
+    }
+}
+
+// The messages after which the system's reason is worth telling.
+bool IsAccessFailure(MessageId message) {
+    return message == MessageId::kOpenFailed || message == MessageId::kReadFailed ||
+           message == MessageId::kWriteFailed || message == MessageId::kDeleteFailed;
+}
+
+// The first failure of a run decides its status.
+void NoteRunStatus(int status) {
+    std::lock_guard<std::mutex> hold(g_cli.outcomeLock);
+    if (g_cli.runStatus == kExitSuccess)
+        g_cli.runStatus = status;
+}
+
+// --- Hooks of the in-memory dialog ---------------------------------------------------------
+
+// Prints each note as the run adds it to the status log.
+void OnNote(MessageId note, void*) {
+    PrintStatusLine(Say(note), note == MessageId::kEncrypting || note == MessageId::kDecrypting);
+}
+
+void OnProgress(uint32_t position, uint32_t high, void*) {
+    ShowProgress(position, high);
+}
+
+// The question names the output by its full path: a dot in a folder name can put the output
+// far from the file named on the command line.
+int AnswerOverwrite() {
+    const std::u16string question = std::u16string(ProgramName()) + u": " + RunPath() + u": " +
+                                    std::u16string(Say(MessageId::kOverwriteQuestion)) +
+                                    std::u16string(Say(CliText::kQuestionKeys));
+    const Options& options = g_cli.options;
+    if (options.yes) {
+        if (!options.quiet)
+            PrintLine(question + std::u16string(Say(CliText::kAnsweredYes)));
+        return kAnswerYes;
+    }
+    if (g_cli.askOnTerminal) {
+        EraseBar();
+        if (AskOnTerminal(question))
+            return kAnswerYes;
+    } else if (!options.quiet) {
+        PrintLine(question + std::u16string(Say(CliText::kAnsweredNo)));
+    }
+    PrintFileMessage(Say(CliText::kNotOverwritten));
+    NoteRunStatus(kExitDeclined);
+    return kAnswerNo;
+}
+
+int OnBox(MessageId message, uint32_t style, void*) {
+    if (style == kBoxYesNo)
+        return AnswerOverwrite();
+    if (style == kBoxError) {
+        std::u16string text(Say(message));
+        if (IsAccessFailure(message))
+            text += ReasonSuffix();
+        PrintFileMessage(text);
+        NoteRunStatus(ExitStatusOf(message));
+        return kAnswerOk;
+    }
+    // The completion box repeats the log's last line: it is not printed again.
+    if (message != MessageId::kDone && !g_cli.options.quiet)
+        PrintLine(Say(message));
+    std::lock_guard<std::mutex> hold(g_cli.outcomeLock);
+    if (message == MessageId::kDone)
+        g_cli.completed = true;
+    return kAnswerOk;
+}
+
+// --- Runs ----------------------------------------------------------------------------------
+
+void BeginRun(std::u16string_view displayName) {
+    SetConsoleFile(displayName);
+    std::lock_guard<std::mutex> hold(g_cli.outcomeLock);
+    g_cli.completed = false;
+    g_cli.runStatus = kExitSuccess;
+    ClearSystemReason();
+}
+
+// The press returns at once when the preparation failed (buttons still enabled) and otherwise
+// with the worker started (buttons disabled). The worker re-enables them after its last box,
+// perhaps before this wait begins.
+void PressAndWait(CommandKind command) {
+    if (command == kShred) {
+        StartShredRun();
+    } else {
+        PrepareCipherRun(command);
+    }
+    while (!HeadlessWaitUntilEnabled(IDC_SHRED, kWaitSliceMs)) {
+    }
+}
+
+int EndRunStatus() {
+    EraseBar();
+    std::lock_guard<std::mutex> hold(g_cli.outcomeLock);
+    if (g_cli.runStatus != kExitSuccess)
+        return g_cli.runStatus;
+    return g_cli.completed ? kExitSuccess : kExitFailure;
+}
+
+// `name` made absolute and checked against the field's size; false after the error was
+// reported for the current run.
+bool FullPathFor(const std::u16string& name, std::u16string* full) {
+    if (!MakeFullPath(name, full)) {
+        PrintFileMessage(Say(CliText::kNoCurrentDirectory));
+        return false;
+    }
+    // The field would cut a longer path and name another file.
+    if (full->size() >= kPathCapacity) {
+        PrintFileMessage(Say(CliText::kPathTooLong));
+        return false;
+    }
+    return true;
+}
+
+// One run on the file at `full`; returns its exit status.
+int RunOnPath(const std::u16string& full) {
+    SetControlText(IDC_PATH, full.c_str());
+    PressAndWait(g_cli.options.command);
+    return EndRunStatus();
+}
+
+int RunOneFile(const std::u16string& name) {
+    BeginRun(name);
+    std::u16string full;
+    if (!FullPathFor(name, &full))
+        return kExitCannotAccess;
+    return RunOnPath(full);
+}
+
+// "-": standard input, read whole into memory, runs in place (or into --output); the result
+// goes to standard output.
+int RunOnStandardInput() {
+    BeginRun(u"-");
+    const uint64_t limit = g_cli.options.command == kEncrypt ? kLargestPlainFile : kLargestFile;
+    std::u16string path;
+    if (!LoadStandardInput(limit, &path)) {
+        PrintProgramMessage(std::u16string(Say(CliText::kStandardInputUnreadable)) +
+                            ReasonSuffix());
+        return kExitCannotAccess;
+    }
+    const int status = RunOnPath(path);
+    if (status != kExitSuccess || g_cli.options.hasOutput)
+        return status;
+    ClearSystemReason();
+    if (!CopyStandardInputFileToStdout()) {
+        PrintProgramMessage(std::u16string(Say(CliText::kStandardOutputUnwritable)) +
+                            ReasonSuffix());
+        return kExitCannotAccess;
+    }
+    return kExitSuccess;
+}
+
+// --output: the one run's output path, in place of the derived name.
+int SetOutputPath() {
+    BeginRun(g_cli.options.output);
+    std::u16string full;
+    if (!FullPathFor(g_cli.options.output, &full))
+        return kExitCannotAccess;
+    SetOutputPathOverride(full.c_str());
+    return kExitSuccess;
+}
+
+// Parses the arguments, expands the FILE operands where the shell does not, and checks what
+// they ask for. False when the command ends here, with its status in `*status`: after help or
+// the version, or an error that was reported.
+bool ReadCommandLine(const std::vector<std::u16string>& args, int* status) {
+    *status = kExitUsage;
+    switch (ParseArguments(args, &g_cli.options)) {
+        case ParseResult::kFailed:
+            return false;
+        case ParseResult::kHelpShown:
+            WriteStdout(Filled(Say(CliText::kHelp), ProgramName()));
+            *status = kExitSuccess;
+            return false;
+        case ParseResult::kVersionShown:
+            WriteStdout(std::u16string(ProgramName()) + u" " ZOK_VERSION u"\n");
+            *status = kExitSuccess;
+            return false;
+        case ParseResult::kParsed:
+            break;
+    }
+    std::u16string unmatched;
+    if (!ExpandWildcards(&g_cli.options.files, &unmatched)) {
+        PrintProgramMessage(Filled(Say(CliText::kNoFileMatches), unmatched));
+        *status = kExitCannotAccess;
+        return false;
+    }
+    if (const auto problem = CheckCombinations(&g_cli.options)) {
+        UsageError(*problem);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int RunCommandLine(const std::vector<std::u16string>& args) {
+    int status = kExitSuccess;
+    if (!ReadCommandLine(args, &status))
+        return status;
+    const Options& options = g_cli.options;
+    g_cli.askOnTerminal = StdinIsTerminal() || (options.standardInput && TerminalOpens());
+    SetConsoleStyle(StderrIsTerminal() && !options.quiet, options.files.size() > 1, options.quiet);
+
+    std::u16string password, confirmation;
+    if (options.command != kShred) {
+        status = ObtainPassword(options, g_cli.askOnTerminal, &password, &confirmation);
+        if (status != kExitSuccess)
+            return status;
+    }
+
+    HeadlessReset();
+    HeadlessSetHooks({OnBox, OnNote, OnProgress, nullptr});
+    SetControlText(IDC_PASSWORD, password.c_str());
+    SetControlText(IDC_CONFIRM, confirmation.c_str());
+    Wipe(&password);
+    Wipe(&confirmation);
+    HeadlessSetChecked(IDC_OVERWRITE_SOURCE,
+                       options.inPlace || (options.standardInput && !options.hasOutput));
+
+    status = options.hasOutput ? SetOutputPath() : kExitSuccess;
+    if (status == kExitSuccess && options.standardInput) {
+        status = RunOnStandardInput();
+    } else if (status == kExitSuccess) {
+        // Every FILE is tried; the first failure decides the status.
+        for (const std::u16string& name : options.files) {
+            const int fileStatus = RunOneFile(name);
+            if (status == kExitSuccess)
+                status = fileStatus;
+        }
+    }
+    SetOutputPathOverride(nullptr);
+    SetControlText(IDC_PASSWORD, u"");
+    SetControlText(IDC_CONFIRM, u"");
+    return status;
+}

@@ -1,0 +1,249 @@
+// The option table and the parse: "--name", "--name=value", "--name value", "-x", "-xy",
+// "-oOUT", "-o OUT" and "--", for the command given first.
+#include "cli/options.h"
+
+#include "cli/console.h"
+#include "cli/platform.h"
+
+namespace {
+
+enum class OptionId : uint8_t {
+    kInPlace,
+    kYes,
+    kQuiet,
+    kPasswordStdin,
+    kPasswordFile,
+    kPasswordFd,
+    kOutput,
+    kHelp,
+    kVersion,
+};
+
+struct OptionForm {
+    std::u16string_view longName;
+    char16_t shortName;  // 0: none
+    OptionId id;
+    bool takesValue;
+    bool cipherOnly;  // not for shred
+};
+
+constexpr OptionForm kOptionForms[] = {
+    {u"--in-place", 0, OptionId::kInPlace, false, true},
+    {u"--yes", u'y', OptionId::kYes, false, true},
+    {u"--quiet", u'q', OptionId::kQuiet, false, false},
+    {u"--password-stdin", 0, OptionId::kPasswordStdin, false, true},
+    {u"--password-file", 0, OptionId::kPasswordFile, true, true},
+    {u"--password-fd", 0, OptionId::kPasswordFd, true, true},
+    {u"--output", u'o', OptionId::kOutput, true, true},
+    {u"--help", u'h', OptionId::kHelp, false, false},
+    {u"--version", u'V', OptionId::kVersion, false, false},
+};
+
+// The option this command accepts under `longName`, or under `shortName` when that is not 0.
+const OptionForm* FindOption(CommandKind command, std::u16string_view longName,
+                             char16_t shortName) {
+    for (const OptionForm& form : kOptionForms) {
+        if (form.cipherOnly && command == kShred)
+            continue;
+        if (form.id == OptionId::kPasswordFd && !HasStandardStreamFiles())
+            continue;
+        if (shortName != 0 ? form.shortName == shortName : form.longName == longName)
+            return &form;
+    }
+    return nullptr;
+}
+
+bool ParseDescriptor(std::u16string_view text, int* fd) {
+    if (text.empty() || text.size() > 9)
+        return false;
+    int value = 0;
+    for (char16_t unit : text) {
+        if (unit < u'0' || unit > u'9')
+            return false;
+        value = value * 10 + (unit - u'0');
+    }
+    *fd = value;
+    return true;
+}
+
+// Applies one option; kParsed to go on.
+ParseResult ApplyOption(const OptionForm& form, const std::u16string& value, Options* options) {
+    switch (form.id) {
+        case OptionId::kInPlace:
+            options->inPlace = true;
+            break;
+        case OptionId::kYes:
+            options->yes = true;
+            break;
+        case OptionId::kQuiet:
+            options->quiet = true;
+            break;
+        case OptionId::kPasswordStdin:
+            options->passwordSource = PasswordSource::kStdin;
+            ++options->passwordSourceCount;
+            break;
+        case OptionId::kPasswordFile:
+            if (value.empty()) {
+                UsageError(CliText::kEmptyFileName);
+                return ParseResult::kFailed;
+            }
+            options->passwordSource = PasswordSource::kFile;
+            options->passwordSourceName = value;
+            ++options->passwordSourceCount;
+            break;
+        case OptionId::kPasswordFd:
+            if (!ParseDescriptor(value, &options->passwordFd)) {
+                UsageError(CliText::kBadDescriptor, value);
+                return ParseResult::kFailed;
+            }
+            options->passwordSource = PasswordSource::kDescriptor;
+            options->passwordSourceName = value;
+            ++options->passwordSourceCount;
+            break;
+        case OptionId::kOutput:
+            if (value.empty()) {
+                UsageError(CliText::kEmptyFileName);
+                return ParseResult::kFailed;
+            }
+            options->hasOutput = true;
+            options->output = value;
+            break;
+        case OptionId::kHelp:
+            return ParseResult::kHelpShown;
+        case OptionId::kVersion:
+            return ParseResult::kVersionShown;
+    }
+    return ParseResult::kParsed;
+}
+
+bool ParseCommand(std::u16string_view word, CommandKind* command) {
+    if (word == u"encrypt") {
+        *command = kEncrypt;
+    } else if (word == u"decrypt") {
+        *command = kDecrypt;
+    } else if (word == u"shred") {
+        *command = kShred;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// "--name", "--name=value" and "--name value"; "-x", "-xy" (flags together), "-oOUT" and
+// "-o OUT". `next` is advanced past a value taken from the following argument.
+ParseResult ParseOption(const std::vector<std::u16string>& args, size_t* next, Options* options) {
+    const std::u16string& arg = args[*next];
+    const auto valueAfter = [&](const std::u16string& name, std::u16string* value) {
+        if (*next + 1 >= args.size()) {
+            UsageError(CliText::kOptionNeedsValue, name);
+            return false;
+        }
+        *value = args[++*next];
+        return true;
+    };
+    if (arg.compare(0, 2, u"--") == 0) {
+        const size_t equals = arg.find(u'=');
+        const std::u16string name = arg.substr(0, equals);
+        const OptionForm* form = FindOption(options->command, name, 0);
+        if (form == nullptr) {
+            UsageError(CliText::kUnknownOption, name);
+            return ParseResult::kFailed;
+        }
+        std::u16string value;
+        if (equals != std::u16string::npos) {
+            if (!form->takesValue) {
+                UsageError(CliText::kOptionTakesNoValue, name);
+                return ParseResult::kFailed;
+            }
+            value = arg.substr(equals + 1);
+        } else if (form->takesValue && !valueAfter(name, &value)) {
+            return ParseResult::kFailed;
+        }
+        return ApplyOption(*form, value, options);
+    }
+    for (size_t at = 1; at < arg.size(); ++at) {
+        const std::u16string name = std::u16string(u"-") + arg[at];
+        const OptionForm* form = FindOption(options->command, {}, arg[at]);
+        if (form == nullptr) {
+            UsageError(CliText::kUnknownOption, name);
+            return ParseResult::kFailed;
+        }
+        std::u16string value;
+        if (form->takesValue) {
+            if (at + 1 < arg.size()) {
+                value = arg.substr(at + 1);
+            } else if (!valueAfter(name, &value)) {
+                return ParseResult::kFailed;
+            }
+            return ApplyOption(*form, value, options);
+        }
+        const ParseResult result = ApplyOption(*form, value, options);
+        if (result != ParseResult::kParsed)
+            return result;
+    }
+    return ParseResult::kParsed;
+}
+
+}  // namespace
+
+ParseResult ParseArguments(const std::vector<std::u16string>& args, Options* options) {
+    if (args.empty()) {
+        UsageError(CliText::kNoCommand);
+        return ParseResult::kFailed;
+    }
+    if (args[0] == u"--help" || args[0] == u"-h")
+        return ParseResult::kHelpShown;
+    if (args[0] == u"--version" || args[0] == u"-V")
+        return ParseResult::kVersionShown;
+    if (!ParseCommand(args[0], &options->command)) {
+        UsageError(CliText::kUnknownCommand, args[0]);
+        return ParseResult::kFailed;
+    }
+    bool optionsEnded = false;
+    for (size_t i = 1; i < args.size(); ++i) {
+        const std::u16string& arg = args[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != u'-') {
+            if (arg.empty()) {
+                UsageError(CliText::kEmptyFileName);
+                return ParseResult::kFailed;
+            }
+            options->files.push_back(arg);
+        } else if (arg == u"--") {
+            optionsEnded = true;
+        } else {
+            const ParseResult result = ParseOption(args, &i, options);
+            if (result != ParseResult::kParsed)
+                return result;
+        }
+    }
+    return ParseResult::kParsed;
+}
+
+std::optional<CliText> CheckCombinations(Options* options) {
+    if (options->files.empty())
+        return CliText::kNoFileGiven;
+    if (options->passwordSourceCount > 1)
+        return CliText::kTwoPasswordSources;
+    if (options->hasOutput && options->inPlace)
+        return CliText::kOutputWithInPlace;
+    if (options->hasOutput && options->files.size() > 1)
+        return CliText::kOutputWithSeveralFiles;
+    bool anyStandardInput = false;
+    for (const std::u16string& file : options->files) anyStandardInput |= file == u"-";
+    if (!anyStandardInput || !HasStandardStreamFiles())
+        return std::nullopt;
+    options->standardInput = true;
+    if (options->files.size() > 1)
+        return CliText::kStandardInputNotAlone;
+    if (options->command == kShred)
+        return CliText::kShredStandardInput;
+    if (options->inPlace)
+        return CliText::kStandardInputInPlace;
+    if (options->passwordSource == PasswordSource::kStdin ||
+        (options->passwordSource == PasswordSource::kDescriptor && options->passwordFd == 0)) {
+        return CliText::kStandardInputTwice;
+    }
+    if (options->command == kEncrypt && !options->hasOutput && StdoutIsTerminal())
+        return CliText::kEncryptToTerminal;
+    return std::nullopt;
+}

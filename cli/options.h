@@ -1,0 +1,44 @@
+// What the command line asks for: the command, its options and its FILE operands, parsed from
+// the arguments after the program's name.
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/texts.h"
+#include "ui/control_ids.h"
+
+// A command is the press of its button: its value is the button's control identifier.
+enum CommandKind : uint32_t {
+    kEncrypt = IDC_ENCRYPT,
+    kDecrypt = IDC_DECRYPT,
+    kShred = IDC_SHRED,
+};
+
+enum class PasswordSource : uint8_t { kTerminal, kStdin, kFile, kDescriptor };
+
+struct Options {
+    CommandKind command = kEncrypt;
+    bool inPlace = false;
+    bool yes = false;
+    bool quiet = false;
+    PasswordSource passwordSource = PasswordSource::kTerminal;
+    uint32_t passwordSourceCount = 0;
+    std::u16string passwordSourceName;  // the file of --password-file, the number of --password-fd
+    int passwordFd = -1;
+    bool hasOutput = false;
+    std::u16string output;
+    bool standardInput = false;  // FILE is "-"
+    std::vector<std::u16string> files;
+};
+
+enum class ParseResult { kParsed, kHelpShown, kVersionShown, kFailed };
+
+// Parses `args` into `options`; a usage error is reported here (kFailed). The FILE operands are
+// taken as they stand: options are recognised before anything could expand a FILE.
+ParseResult ParseArguments(const std::vector<std::u16string>& args, Options* options);
+
+// The combination of options and FILEs that cannot work, if any; refused before anything is read
+// or run. Notes in `options` whether FILE "-" stands for standard input.
+std::optional<CliText> CheckCombinations(Options* options);

@@ -1,0 +1,15 @@
+// The password of a command, read once for every FILE: from standard input, a file or a
+// descriptor as the options name, or typed twice on the terminal.
+#pragma once
+#include <string>
+
+#include "cli/options.h"
+
+// Reads the two entries that go into the dialog's two fields; from a source both are its one
+// line. `askOnTerminal`: a terminal takes the password. Returns kExitSuccess, or the status
+// after the error was reported.
+int ObtainPassword(const Options& options, bool askOnTerminal, std::u16string* first,
+                   std::u16string* second);
+
+// Overwrites the text's units before it is let go.
+void Wipe(std::u16string* text);
