@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "cli/arguments.h"
 #include "cli/console.h"
 #include "cli/exit_status.h"
 #include "cli/options.h"
@@ -84,9 +85,24 @@ void NoteRunStatus(int status) {
 
 // --- Hooks of the in-memory dialog ---------------------------------------------------------
 
-// Prints each note as the run adds it to the status log.
+// Whether the run writes a file of its own beside the source, or at --output.
+bool WritesSeparateOutput() {
+    const Options& options = g_cli.options;
+    return options.command != kShred && !options.inPlace && !options.toStandardOutput;
+}
+
+// Prints each note as the run adds it to the status log. "Done." of a run whose result goes to
+// standard output waits until the result is there (RunFromMemory); after a separate output it
+// names the file, as a dot in a folder name can put it far from the source.
 void OnNote(MessageId note, void*) {
-    PrintStatusLine(Say(note), note == MessageId::kEncrypting || note == MessageId::kDecrypting);
+    if (note == MessageId::kDone && g_cli.options.toStandardOutput)
+        return;
+    std::u16string line(Say(note));
+    if (note == MessageId::kDone && WritesSeparateOutput()) {
+        line += u' ';
+        line += Filled(Say(CliText::kOutputWritten), RunPath());
+    }
+    PrintStatusLine(line, note == MessageId::kEncrypting || note == MessageId::kDecrypting);
 }
 
 void OnProgress(uint32_t position, uint32_t high, void*) {
@@ -190,34 +206,51 @@ int RunOnPath(const std::u16string& full) {
     return EndRunStatus();
 }
 
+// False, after the error was reported, for a FILE whose name is not text.
+bool IsTextFile(const std::u16string& name) {
+    if (IsText(name))
+        return true;
+    PrintFileMessage(Say(CliText::kNameNotText));
+    return false;
+}
+
 int RunOneFile(const std::u16string& name) {
-    BeginRun(name);
+    BeginRun(Printable(name));
     std::u16string full;
-    if (!FullPathFor(name, &full))
+    if (!IsTextFile(name) || !FullPathFor(name, &full))
         return kExitCannotAccess;
     return RunOnPath(full);
 }
 
-// "-": standard input, read whole into memory, runs in place (or into --output); the result
-// goes to standard output.
-int RunOnStandardInput() {
-    BeginRun(u"-");
+// The input, standard input for FILE "-" or the named FILE, read whole into memory, runs in
+// place there (or into --output); without --output the result then goes to standard output,
+// and only then is the run done.
+int RunFromMemory(const std::u16string& name) {
+    BeginRun(Printable(name));
     const uint64_t limit = g_cli.options.command == kEncrypt ? kLargestPlainFile : kLargestFile;
     std::u16string path;
-    if (!LoadStandardInput(limit, &path)) {
-        PrintProgramMessage(std::u16string(Say(CliText::kStandardInputUnreadable)) +
-                            ReasonSuffix());
+    if (g_cli.options.standardInput) {
+        if (!LoadStandardInput(limit, &path)) {
+            PrintProgramMessage(std::u16string(Say(CliText::kStandardInputUnreadable)) +
+                                ReasonSuffix());
+            return kExitCannotAccess;
+        }
+    } else if (!IsTextFile(name)) {
+        return kExitCannotAccess;
+    } else if (!LoadNamedFile(name, limit, &path)) {
+        PrintFileMessage(std::u16string(Say(MessageId::kReadFailed)) + ReasonSuffix());
         return kExitCannotAccess;
     }
     const int status = RunOnPath(path);
-    if (status != kExitSuccess || g_cli.options.hasOutput)
+    if (status != kExitSuccess || !g_cli.options.toStandardOutput)
         return status;
     ClearSystemReason();
-    if (!CopyStandardInputFileToStdout()) {
+    if (!CopyMemoryFileToStdout()) {
         PrintProgramMessage(std::u16string(Say(CliText::kStandardOutputUnwritable)) +
                             ReasonSuffix());
         return kExitCannotAccess;
     }
+    PrintStatusLine(Say(MessageId::kDone), false);
     return kExitSuccess;
 }
 
@@ -286,12 +319,12 @@ int RunCommandLine(const std::vector<std::u16string>& args) {
     SetControlText(IDC_CONFIRM, confirmation.c_str());
     Wipe(&password);
     Wipe(&confirmation);
-    HeadlessSetChecked(IDC_OVERWRITE_SOURCE,
-                       options.inPlace || (options.standardInput && !options.hasOutput));
+    // A result for standard output is made in place, in the memory file.
+    HeadlessSetChecked(IDC_OVERWRITE_SOURCE, options.inPlace || options.toStandardOutput);
 
     status = options.hasOutput ? SetOutputPath() : kExitSuccess;
-    if (status == kExitSuccess && options.standardInput) {
-        status = RunOnStandardInput();
+    if (status == kExitSuccess && (options.standardInput || options.toStandardOutput)) {
+        status = RunFromMemory(options.files.front());
     } else if (status == kExitSuccess) {
         // Every FILE is tried; the first failure decides the status.
         for (const std::u16string& name : options.files) {

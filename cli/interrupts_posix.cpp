@@ -1,15 +1,14 @@
-// SIGINT, SIGTERM and SIGHUP end the program as their default action would, so that a shell
-// sees the signal, but a save under way is finished first.
+// SIGINT, SIGTERM, SIGHUP and SIGQUIT end the program as their default action would, so that a
+// shell sees the signal, but a save under way is finished first.
 #include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
 
+#include "cli/ending_signals_posix.h"
 #include "cli/platform.h"
 #include "fileops/save_guard.h"
 
 namespace {
-
-constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 // Ends the process by `signalNumber` itself, also from inside its handler.
 void DieBy(int signalNumber) {

@@ -2,6 +2,7 @@
 // "-oOUT", "-o OUT" and "--", for the command given first.
 #include "cli/options.h"
 
+#include "cli/arguments.h"
 #include "cli/console.h"
 #include "cli/platform.h"
 
@@ -45,7 +46,7 @@ const OptionForm* FindOption(CommandKind command, std::u16string_view longName,
     for (const OptionForm& form : kOptionForms) {
         if (form.cipherOnly && command == kShred)
             continue;
-        if (form.id == OptionId::kPasswordFd && !HasStandardStreamFiles())
+        if (form.id == OptionId::kPasswordFd && !HasDashAndDescriptors())
             continue;
         if (shortName != 0 ? form.shortName == shortName : form.longName == longName)
             return &form;
@@ -87,13 +88,17 @@ ParseResult ApplyOption(const OptionForm& form, const std::u16string& value, Opt
                 UsageError(CliText::kEmptyFileName);
                 return ParseResult::kFailed;
             }
+            if (!IsText(value)) {
+                UsageError(CliText::kArgumentNotUtf8);
+                return ParseResult::kFailed;
+            }
             options->passwordSource = PasswordSource::kFile;
             options->passwordSourceName = value;
             ++options->passwordSourceCount;
             break;
         case OptionId::kPasswordFd:
             if (!ParseDescriptor(value, &options->passwordFd)) {
-                UsageError(CliText::kBadDescriptor, value);
+                UsageError(CliText::kBadDescriptor, Printable(value));
                 return ParseResult::kFailed;
             }
             options->passwordSource = PasswordSource::kDescriptor;
@@ -103,6 +108,10 @@ ParseResult ApplyOption(const OptionForm& form, const std::u16string& value, Opt
         case OptionId::kOutput:
             if (value.empty()) {
                 UsageError(CliText::kEmptyFileName);
+                return ParseResult::kFailed;
+            }
+            if (!IsText(value)) {
+                UsageError(CliText::kArgumentNotUtf8);
                 return ParseResult::kFailed;
             }
             options->hasOutput = true;
@@ -146,7 +155,7 @@ ParseResult ParseOption(const std::vector<std::u16string>& args, size_t* next, O
         const std::u16string name = arg.substr(0, equals);
         const OptionForm* form = FindOption(options->command, name, 0);
         if (form == nullptr) {
-            UsageError(CliText::kUnknownOption, name);
+            UsageError(CliText::kUnknownOption, Printable(name));
             return ParseResult::kFailed;
         }
         std::u16string value;
@@ -165,7 +174,7 @@ ParseResult ParseOption(const std::vector<std::u16string>& args, size_t* next, O
         const std::u16string name = std::u16string(u"-") + arg[at];
         const OptionForm* form = FindOption(options->command, {}, arg[at]);
         if (form == nullptr) {
-            UsageError(CliText::kUnknownOption, name);
+            UsageError(CliText::kUnknownOption, Printable(name));
             return ParseResult::kFailed;
         }
         std::u16string value;
@@ -196,7 +205,7 @@ ParseResult ParseArguments(const std::vector<std::u16string>& args, Options* opt
     if (args[0] == u"--version" || args[0] == u"-V")
         return ParseResult::kVersionShown;
     if (!ParseCommand(args[0], &options->command)) {
-        UsageError(CliText::kUnknownCommand, args[0]);
+        UsageError(CliText::kUnknownCommand, Printable(args[0]));
         return ParseResult::kFailed;
     }
     bool optionsEnded = false;
@@ -228,11 +237,21 @@ std::optional<CliText> CheckCombinations(Options* options) {
         return CliText::kOutputWithInPlace;
     if (options->hasOutput && options->files.size() > 1)
         return CliText::kOutputWithSeveralFiles;
+    if (options->hasOutput && options->output == u"-") {
+        if (!HasDashAndDescriptors())
+            return CliText::kOutputToStandardOutput;
+        options->hasOutput = false;
+        options->output.clear();
+        options->toStandardOutput = true;
+        if (options->command == kEncrypt && StdoutIsTerminal())
+            return CliText::kEncryptToTerminal;
+    }
     bool anyStandardInput = false;
     for (const std::u16string& file : options->files) anyStandardInput |= file == u"-";
-    if (!anyStandardInput || !HasStandardStreamFiles())
+    if (!anyStandardInput || !HasDashAndDescriptors())
         return std::nullopt;
     options->standardInput = true;
+    options->toStandardOutput = !options->hasOutput;
     if (options->files.size() > 1)
         return CliText::kStandardInputNotAlone;
     if (options->command == kShred)

@@ -29,7 +29,8 @@ struct Options {
     int passwordFd = -1;
     bool hasOutput = false;
     std::u16string output;
-    bool standardInput = false;  // FILE is "-"
+    bool standardInput = false;     // FILE is "-"
+    bool toStandardOutput = false;  // FILE is "-" without --output, or --output is "-"
     std::vector<std::u16string> files;
 };
 
@@ -40,5 +41,6 @@ enum class ParseResult { kParsed, kHelpShown, kVersionShown, kFailed };
 ParseResult ParseArguments(const std::vector<std::u16string>& args, Options* options);
 
 // The combination of options and FILEs that cannot work, if any; refused before anything is read
-// or run. Notes in `options` whether FILE "-" stands for standard input.
+// or run. Notes in `options` whether FILE "-" stands for standard input and whether the result
+// goes to standard output; "-o -" is then no longer an output file.
 std::optional<CliText> CheckCombinations(Options* options);

@@ -3,25 +3,53 @@
 #include "cli/console.h"
 #include "cli/exit_status.h"
 #include "cli/platform.h"
+#include "fileops/utf.h"
 
 namespace {
 
-// Reads one line from the source the options name; kCannotRead after an error was reported.
+// A password line is far shorter: a field keeps 129 units. The limit stops a source that never
+// ends a line (/dev/zero, a stream of one line) before it costs memory or time.
+constexpr size_t kPasswordLineLimit = 4096;
+constexpr std::u16string_view kPasswordLimitText = u"4096";
+
+// The password line as bytes from the source the options name.
+LineResult ReadSourceBytes(const Options& options, std::string* bytes) {
+    switch (options.passwordSource) {
+        case PasswordSource::kStdin:
+            return ReadLineBytesFromStdin(kPasswordLineLimit, bytes);
+        case PasswordSource::kFile:
+            return ReadLineBytesFromFile(options.passwordSourceName, kPasswordLineLimit, bytes);
+        case PasswordSource::kDescriptor:
+        case PasswordSource::kTerminal:
+            break;
+    }
+    return ReadLineBytesFromDescriptor(options.passwordFd, kPasswordLineLimit, bytes);
+}
+
+// One line from the source the options name. Every source gives the same password for the same
+// bytes: a "\r" before the line end and a leading byte order mark, as editors on Windows write
+// them, are not part of it. kCannotRead after the error was reported.
 LineResult ReadPasswordFromSource(const Options& options, std::u16string* line) {
-    LineResult result = LineResult::kRead;
-    if (options.passwordSource == PasswordSource::kStdin) {
-        result = ReadStdinLine(line);
-    } else if (options.passwordSource == PasswordSource::kFile) {
-        result = ReadFirstLineOfFile(options.passwordSourceName, line);
-    } else {
-        result = ReadDescriptorLine(options.passwordFd, line);
-    }
+    std::string bytes;
+    const LineResult result = ReadSourceBytes(options, &bytes);
+    if (result == LineResult::kTooLong)
+        Wipe(&bytes);
     if (result == LineResult::kCannotRead) {
-        PrintProgramMessage(
-            Filled(Say(CliText::kPasswordFileUnreadable), options.passwordSourceName) +
-            ReasonSuffix());
+        const std::u16string message = options.passwordSource == PasswordSource::kStdin
+                                           ? std::u16string(Say(CliText::kPasswordStdinUnreadable))
+                                           : Filled(Say(CliText::kPasswordUnreadable),
+                                                    options.passwordSourceName);
+        PrintProgramMessage(message + ReasonSuffix());
     }
-    return result;
+    if (result != LineResult::kRead)
+        return result;
+    if (!bytes.empty() && bytes.back() == '\r')
+        bytes.pop_back();
+    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
+        bytes.erase(0, 3);
+    const bool decoded = Utf8ToUtf16(bytes, line);
+    Wipe(&bytes);
+    return decoded ? LineResult::kRead : LineResult::kBadText;
 }
 
 // Asks twice on the terminal; entries that differ are asked again, three tries in all. The last
@@ -55,6 +83,8 @@ int ObtainPassword(const Options& options, bool askOnTerminal, std::u16string* f
     }
     if (result == LineResult::kBadText)
         return UsageError(CliText::kPasswordNotUtf8);
+    if (result == LineResult::kTooLong)
+        return UsageError(CliText::kPasswordTooLong, kPasswordLimitText);
     // A field holds text up to its first NUL: a password with one cannot be typed.
     if (first->find(u'\0') != std::u16string::npos || second->find(u'\0') != std::u16string::npos)
         return UsageError(CliText::kPasswordHasNul);
@@ -65,4 +95,10 @@ void Wipe(std::u16string* text) {
     volatile char16_t* units = text->data();
     for (size_t i = 0; i < text->size(); ++i) units[i] = 0;
     text->clear();
+}
+
+void Wipe(std::string* bytes) {
+    volatile char* units = bytes->data();
+    for (size_t i = 0; i < bytes->size(); ++i) units[i] = 0;
+    bytes->clear();
 }

@@ -11,5 +11,6 @@
 int ObtainPassword(const Options& options, bool askOnTerminal, std::u16string* first,
                    std::u16string* second);
 
-// Overwrites the text's units before it is let go.
+// Overwrites the text's units, or the bytes, before they are let go.
 void Wipe(std::u16string* text);
+void Wipe(std::string* bytes);

@@ -1,6 +1,7 @@
 // What the front end needs from the system: its standard streams, the terminal, full paths
 // and the way out. Backends: terminal_posix.cpp + full_path_posix.cpp, and the _win32 pair.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -11,6 +12,7 @@ enum class LineResult {
     kRead,        // a line was read (it may be empty)
     kBadText,     // the bytes were not valid UTF-8
     kCannotRead,  // the source did not open or read; the reason is noted (system_reason.h)
+    kTooLong,     // the line goes on past its limit
 };
 
 // "A terminal": standard input is an interactive console. Only then are the password and the
@@ -25,11 +27,11 @@ void WriteStdout(std::u16string_view text);
 // Shows `prompt` on the terminal and reads one line without echo, line end removed. The end of
 // input ends the line.
 LineResult ReadSecretLine(std::u16string_view prompt, std::u16string* line);
-// Reads one line of UTF-8 from standard input, line end ("\n" or "\r\n") removed.
-LineResult ReadStdinLine(std::u16string* line);
-// Reads the first line of the file `name` (as given) in UTF-8, line end and a leading byte
-// order mark removed.
-LineResult ReadFirstLineOfFile(std::u16string_view name, std::u16string* line);
+// The bytes of one line of a password source, up to "\n" (not kept) or the end of input, read
+// byte by byte so that nothing after the line is taken from a shared input. kTooLong as soon as
+// the line has more than `limit` bytes; kCannotRead with the reason noted.
+LineResult ReadLineBytesFromStdin(size_t limit, std::string* bytes);
+LineResult ReadLineBytesFromFile(std::u16string_view name, size_t limit, std::string* bytes);
 // Shows `question` on the terminal; true when the answer starts with "y" or "Y".
 bool AskOnTerminal(std::u16string_view question);
 
@@ -43,19 +45,22 @@ bool MakeFullPath(std::u16string_view name, std::u16string* full);
 // Windows 130 for Ctrl-C and Ctrl-Break, 129 for closing the console.
 void EndOnInterrupts();
 
-// --- Numbered descriptors and "-" for the standard streams: Linux only. Elsewhere the first
-// is false and the others are never called.
-bool HasStandardStreamFiles();
+// --- Numbered descriptors, and "-" for standard input or output: Linux only. Elsewhere the
+// first is false and the others are never called.
+bool HasDashAndDescriptors();
 bool StdoutIsTerminal();
 // A terminal to ask on even when standard input carries data.
 bool TerminalOpens();
-// Reads one line of UTF-8 from descriptor `fd`, as ReadStdinLine does.
-LineResult ReadDescriptorLine(int fd, std::u16string* line);
+// The same from the numbered descriptor `fd`.
+LineResult ReadLineBytesFromDescriptor(int fd, size_t limit, std::string* bytes);
 // Copies standard input into a memory file, stopping after `limit` + 1 bytes, and names it for
 // the runs; `path` receives the full path that opens it. False with the reason noted.
 bool LoadStandardInput(uint64_t limit, std::u16string* path);
+// The same with the regular file `name` (a symbolic link is not followed) in place of standard
+// input, for a result that goes to standard output. False with the reason noted.
+bool LoadNamedFile(std::u16string_view name, uint64_t limit, std::u16string* path);
 // Copies the memory file, as the run left it, to standard output. False with the reason noted.
-bool CopyStandardInputFileToStdout();
+bool CopyMemoryFileToStdout();
 
 // Ends the process at once. A worker may still be on its way out; nothing is torn down under it.
 [[noreturn]] void ExitNow(int status);

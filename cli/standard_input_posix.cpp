@@ -1,13 +1,16 @@
-// "-" as FILE: standard input goes whole into a memory file, never into a file on disk, and
-// the run works on it in place under the path that the stand-in gives it; the result is then
-// copied to standard output.
+// "-" as FILE or as output: the input (standard input, or the named FILE) goes whole into a
+// memory file, never into a file on disk, and the run works on it in place under the path that
+// the stand-in gives it; the result is then copied to standard output.
+#include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <string>
 
 #include "cli/platform.h"
+#include "fileops/posix_io.h"
 #include "fileops/stand_in.h"
 #include "fileops/system_reason.h"
 #include "fileops/utf.h"
@@ -16,48 +19,22 @@ namespace {
 
 int g_memoryFile = -1;
 
-bool Failed() {
-    NoteSystemReason(SystemReasonOfCode(static_cast<uint32_t>(errno)));
-    return false;
-}
-
-// Writes all of `size` bytes, retrying interrupted and partial writes.
-bool WriteAll(int fd, const char* data, size_t size) {
-    while (size > 0) {
-        const ssize_t count = write(fd, data, size);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0)
-            return false;
-        data += count;
-        size -= static_cast<size_t>(count);
-    }
-    return true;
-}
-
-}  // namespace
-
-bool HasStandardStreamFiles() {
-    return true;
-}
-
-bool LoadStandardInput(uint64_t limit, std::u16string* path) {
-    g_memoryFile = memfd_create("zok-standard-input", MFD_CLOEXEC);
+// Copies `input` into a new memory file, stopping after `limit` + 1 bytes (enough for the run
+// to refuse the size), and names it for the runs.
+bool LoadIntoMemory(int input, uint64_t limit, std::u16string* path) {
+    g_memoryFile = memfd_create("zok-input", MFD_CLOEXEC);
     if (g_memoryFile < 0)
-        return Failed();
+        return FailedWithErrno();
     static char chunk[1 << 16];
     uint64_t total = 0;
-    // One byte past the limit is enough for the run to refuse the size.
     while (total <= limit) {
-        const ssize_t count = read(STDIN_FILENO, chunk, sizeof chunk);
-        if (count < 0 && errno == EINTR)
-            continue;
+        const ssize_t count = RetryInterrupted([&] { return read(input, chunk, sizeof chunk); });
         if (count < 0)
-            return Failed();
+            return FailedWithErrno();
         if (count == 0)
             break;
         if (!WriteAll(g_memoryFile, chunk, static_cast<size_t>(count)))
-            return Failed();
+            return false;
         total += static_cast<uint64_t>(count);
     }
     const std::string link = "/proc/self/fd/" + std::to_string(g_memoryFile);
@@ -65,19 +42,49 @@ bool LoadStandardInput(uint64_t limit, std::u16string* path) {
     return Utf8ToUtf16(link, path);
 }
 
-bool CopyStandardInputFileToStdout() {
+}  // namespace
+
+bool HasDashAndDescriptors() {
+    return true;
+}
+
+bool LoadStandardInput(uint64_t limit, std::u16string* path) {
+    return LoadIntoMemory(STDIN_FILENO, limit, path);
+}
+
+bool LoadNamedFile(std::u16string_view name, uint64_t limit, std::u16string* path) {
+    const std::string bytes = Utf16ToUtf8(name);
+    const int fd = RetryInterrupted([&] {
+        return open(bytes.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    });
+    if (fd < 0)
+        return FailedWithErrno();
+    struct stat status;
+    bool loaded = false;
+    if (fstat(fd, &status) != 0) {
+        FailedWithErrno();
+    } else if (!S_ISREG(status.st_mode)) {
+        NoteSystemReason(S_ISDIR(status.st_mode) ? SystemReason::kIsDirectory
+                                                 : SystemReason::kNotRegularFile);
+    } else {
+        loaded = LoadIntoMemory(fd, limit, path);
+    }
+    close(fd);
+    return loaded;
+}
+
+bool CopyMemoryFileToStdout() {
     static char chunk[1 << 16];
     off_t offset = 0;
     while (true) {
-        const ssize_t count = pread(g_memoryFile, chunk, sizeof chunk, offset);
-        if (count < 0 && errno == EINTR)
-            continue;
+        const ssize_t count =
+            RetryInterrupted([&] { return pread(g_memoryFile, chunk, sizeof chunk, offset); });
         if (count < 0)
-            return Failed();
+            return FailedWithErrno();
         if (count == 0)
             return true;
         if (!WriteAll(STDOUT_FILENO, chunk, static_cast<size_t>(count)))
-            return Failed();
+            return false;
         offset += count;
     }
 }

@@ -1,14 +1,13 @@
 // The password file on Windows; numbered descriptors and "-" do not exist here.
 #include <windows.h>
 
-#include <algorithm>
 #include <string>
 
 #include "cli/platform.h"
+#include "cli/terminal_win32.h"
 #include "fileops/system_reason.h"
-#include "fileops/utf.h"
 
-LineResult ReadFirstLineOfFile(std::u16string_view name, std::u16string* line) {
+LineResult ReadLineBytesFromFile(std::u16string_view name, size_t limit, std::string* bytes) {
     const std::u16string path(name);
     HANDLE file = CreateFileW(reinterpret_cast<const wchar_t*>(path.c_str()), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
@@ -17,23 +16,12 @@ LineResult ReadFirstLineOfFile(std::u16string_view name, std::u16string* line) {
         NoteSystemReason(SystemReasonOfCode(GetLastError()));
         return LineResult::kCannotRead;
     }
-    std::string bytes;
-    char chunk[512];
-    DWORD count = 0;
-    while (bytes.find('\n') == std::string::npos &&
-           ReadFile(file, chunk, sizeof chunk, &count, nullptr) && count > 0) {
-        bytes.append(chunk, count);
-    }
+    const LineResult result = ReadLineBytesFromHandle(file, limit, bytes);
     CloseHandle(file);
-    bytes.resize(std::min(bytes.size(), bytes.find('\n')));
-    if (!bytes.empty() && bytes.back() == '\r')
-        bytes.pop_back();
-    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
-        bytes.erase(0, 3);
-    return Utf8ToUtf16(bytes, line) ? LineResult::kRead : LineResult::kBadText;
+    return result;
 }
 
-bool HasStandardStreamFiles() {
+bool HasDashAndDescriptors() {
     return false;
 }
 
@@ -45,7 +33,7 @@ bool TerminalOpens() {
     return false;
 }
 
-LineResult ReadDescriptorLine(int, std::u16string*) {
+LineResult ReadLineBytesFromDescriptor(int, size_t, std::string*) {
     return LineResult::kCannotRead;
 }
 
@@ -53,6 +41,10 @@ bool LoadStandardInput(uint64_t, std::u16string*) {
     return false;
 }
 
-bool CopyStandardInputFileToStdout() {
+bool LoadNamedFile(std::u16string_view, uint64_t, std::u16string*) {
+    return false;
+}
+
+bool CopyMemoryFileToStdout() {
     return false;
 }

@@ -8,22 +8,21 @@
 #include <cerrno>
 #include <string>
 
+#include "cli/ending_signals_posix.h"
 #include "cli/platform.h"
+#include "fileops/posix_io.h"
 #include "fileops/system_reason.h"
 #include "fileops/utf.h"
 
 namespace {
 
-void WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t count = write(fd, bytes.data(), bytes.size());
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0)
-            return;  // nowhere to write: the run goes on regardless
-        bytes.remove_prefix(static_cast<size_t>(count));
-    }
+// Prompts and lines on the screen; a failure to show one does not stop the run.
+void Show(int fd, std::string_view bytes) {
+    static_cast<void>(WriteAll(fd, bytes.data(), bytes.size()));
 }
+
+// What is typed on the terminal in answer to a prompt or a question.
+constexpr size_t kTypedLineLimit = 4096;
 
 struct Terminal {
     int in;
@@ -43,22 +42,16 @@ void CloseTerminal(const Terminal& terminal) {
         close(terminal.in);
 }
 
-// Reads byte by byte up to "\n" (not kept, nor a "\r" before it) or the end of input, so
-// nothing after the line is taken from a shared input.
-std::string ReadLineBytes(int fd) {
-    std::string line;
-    char c;
-    while (true) {
-        const ssize_t count = read(fd, &c, 1);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0 || c == '\n')
+LineResult ResultOf(LineStatus status) {
+    switch (status) {
+        case LineStatus::kRead:
+            return LineResult::kRead;
+        case LineStatus::kTooLong:
+            return LineResult::kTooLong;
+        case LineStatus::kFailed:
             break;
-        line.push_back(c);
     }
-    if (!line.empty() && line.back() == '\r')
-        line.pop_back();
-    return line;
+    return LineResult::kCannotRead;
 }
 
 LineResult Decode(const std::string& bytes, std::u16string* line) {
@@ -67,7 +60,6 @@ LineResult Decode(const std::string& bytes, std::u16string* line) {
 
 // Echo is switched off while a secret is typed; a signal that ends the program meanwhile must
 // not leave the terminal silent.
-constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 int g_quietFd = -1;
 struct termios g_echoSettings;
 struct sigaction g_previousActions[sizeof kEndingSignals / sizeof kEndingSignals[0]];
@@ -114,34 +106,38 @@ bool StderrIsTerminal() {
 }
 
 void WriteStderr(std::u16string_view text) {
-    WriteAll(STDERR_FILENO, Utf16ToUtf8(text));
+    Show(STDERR_FILENO, Utf16ToUtf8(text));
 }
 
 void WriteStdout(std::u16string_view text) {
-    WriteAll(STDOUT_FILENO, Utf16ToUtf8(text));
+    Show(STDOUT_FILENO, Utf16ToUtf8(text));
 }
 
 LineResult ReadSecretLine(std::u16string_view prompt, std::u16string* line) {
     const Terminal terminal = OpenTerminal();
     // Echo goes off before the prompt shows, so nothing typed after it is ever echoed.
     const bool silenced = SilenceEcho(terminal.in);
-    WriteAll(terminal.out, Utf16ToUtf8(prompt));
-    const std::string bytes = ReadLineBytes(terminal.in);
+    Show(terminal.out, Utf16ToUtf8(prompt));
+    std::string bytes;
+    const LineResult result = ResultOf(ReadLine(terminal.in, kTypedLineLimit, &bytes));
     if (silenced)
         RestoreEcho();
-    WriteAll(terminal.out, "\n");  // the Enter that was not echoed
+    Show(terminal.out, "\n");  // the Enter that was not echoed
     CloseTerminal(terminal);
-    return Decode(bytes, line);
+    if (!bytes.empty() && bytes.back() == '\r')
+        bytes.pop_back();
+    return result == LineResult::kRead ? Decode(bytes, line) : result;
 }
 
-LineResult ReadStdinLine(std::u16string* line) {
-    return Decode(ReadLineBytes(STDIN_FILENO), line);
+LineResult ReadLineBytesFromStdin(size_t limit, std::string* bytes) {
+    return ResultOf(ReadLine(STDIN_FILENO, limit, bytes));
 }
 
 bool AskOnTerminal(std::u16string_view question) {
     const Terminal terminal = OpenTerminal();
-    WriteAll(terminal.out, Utf16ToUtf8(question));
-    const std::string answer = ReadLineBytes(terminal.in);
+    Show(terminal.out, Utf16ToUtf8(question));
+    std::string answer;
+    static_cast<void>(ReadLine(terminal.in, kTypedLineLimit, &answer));
     CloseTerminal(terminal);
     const size_t first = answer.find_first_not_of(" \t");
     return first != std::string::npos && (answer[first] == 'y' || answer[first] == 'Y');
@@ -151,25 +147,20 @@ void ExitNow(int status) {
     _exit(status);
 }
 
-LineResult ReadFirstLineOfFile(std::u16string_view name, std::u16string* line) {
-    const int fd = open(Utf16ToUtf8(name).c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+LineResult ReadLineBytesFromFile(std::u16string_view name, size_t limit, std::string* bytes) {
+    const int fd = RetryInterrupted(
+        [&] { return open(Utf16ToUtf8(name).c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY); });
     if (fd < 0) {
-        NoteSystemReason(SystemReasonOfCode(static_cast<uint32_t>(errno)));
+        FailedWithErrno();
         return LineResult::kCannotRead;
     }
-    std::string bytes = ReadLineBytes(fd);
+    const LineResult result = ResultOf(ReadLine(fd, limit, bytes));
     close(fd);
-    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
-        bytes.erase(0, 3);
-    return Decode(bytes, line);
+    return result;
 }
 
-LineResult ReadDescriptorLine(int fd, std::u16string* line) {
-    if (fcntl(fd, F_GETFD) < 0) {
-        NoteSystemReason(SystemReasonOfCode(static_cast<uint32_t>(errno)));
-        return LineResult::kCannotRead;
-    }
-    return Decode(ReadLineBytes(fd), line);
+LineResult ReadLineBytesFromDescriptor(int fd, size_t limit, std::string* bytes) {
+    return ResultOf(ReadLine(fd, limit, bytes));
 }
 
 bool StdoutIsTerminal() {

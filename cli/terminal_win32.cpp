@@ -6,6 +6,8 @@
 #include <string>
 
 #include "cli/platform.h"
+#include "cli/terminal_win32.h"
+#include "fileops/system_reason.h"
 #include "fileops/utf.h"
 
 namespace {
@@ -124,23 +126,37 @@ LineResult ReadSecretLine(std::u16string_view prompt, std::u16string* line) {
     return LineResult::kRead;
 }
 
-LineResult ReadStdinLine(std::u16string* line) {
-    HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
-    if (IsConsole(in)) {
-        *line = ReadConsoleLine(in);
-        return LineResult::kRead;
-    }
-    // Byte by byte, so nothing after the line is taken from a shared input.
-    std::string bytes;
+LineResult ReadLineBytesFromHandle(HANDLE file, size_t limit, std::string* bytes) {
+    bytes->clear();
     char c;
     DWORD count = 0;
-    while (in != nullptr && in != INVALID_HANDLE_VALUE && ReadFile(in, &c, 1, &count, nullptr) &&
-           count == 1 && c != '\n') {
-        bytes.push_back(c);
+    while (true) {
+        if (!ReadFile(file, &c, 1, &count, nullptr)) {
+            // The writing end of a pipe closed: the end of input, not a failure.
+            if (GetLastError() == ERROR_BROKEN_PIPE)
+                return LineResult::kRead;
+            NoteSystemReason(SystemReasonOfCode(GetLastError()));
+            return LineResult::kCannotRead;
+        }
+        if (count == 0 || c == '\n')
+            return LineResult::kRead;
+        if (bytes->size() == limit)
+            return LineResult::kTooLong;
+        bytes->push_back(c);
     }
-    if (!bytes.empty() && bytes.back() == '\r')
-        bytes.pop_back();
-    return Utf8ToUtf16(bytes, line) ? LineResult::kRead : LineResult::kBadText;
+}
+
+LineResult ReadLineBytesFromStdin(size_t limit, std::string* bytes) {
+    HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
+    if (IsConsole(in)) {
+        *bytes = Utf16ToUtf8(ReadConsoleLine(in));
+        return bytes->size() > limit ? LineResult::kTooLong : LineResult::kRead;
+    }
+    if (in == nullptr || in == INVALID_HANDLE_VALUE) {
+        bytes->clear();
+        return LineResult::kRead;  // no standard input: an empty line
+    }
+    return ReadLineBytesFromHandle(in, limit, bytes);
 }
 
 bool AskOnTerminal(std::u16string_view question) {

@@ -21,6 +21,7 @@ enum class CliText : uint8_t {
     kTwoPasswordSources,
     kOutputWithInPlace,
     kOutputWithSeveralFiles,
+    kOutputToStandardOutput,
     kStandardInputNotAlone,
     kStandardInputTwice,
     kStandardInputInPlace,
@@ -31,10 +32,12 @@ enum class CliText : uint8_t {
     kNoTerminal,
     kPasswordNotUtf8,
     kPasswordHasNul,
+    kPasswordTooLong,
     kArgumentNotUtf8,
     kTryHelp,
     // Failures outside the runs.
-    kPasswordFileUnreadable,
+    kPasswordUnreadable,  // "{}" names the file or descriptor
+    kPasswordStdinUnreadable,
     kStandardInputUnreadable,
     kStandardOutputUnwritable,
     // Prompts and the overwrite question's keys and answers.
@@ -48,6 +51,8 @@ enum class CliText : uint8_t {
     kNotOverwritten,
     kNoCurrentDirectory,
     kPathTooLong,
+    kNameNotText,
+    kOutputWritten,
     kNoFileMatches,  // zok-cli.exe: a FILE pattern that matches no file ("{}" is the pattern)
     // The system's reason after a message: the frame ("{}" is the reason), then each reason in
     // the order of SystemReason, from kNoSuchFile on.

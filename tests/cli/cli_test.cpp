@@ -819,12 +819,20 @@ TEST_F(CliTest, WildcardsInFileNamesAreExpandedByTheProgram) {
 #endif
 
 #ifndef _WIN32
-TEST_F(CliTest, ANameThatIsNotUtf8IsAUsageError) {
-    WriteBytes(At("\xFF"), "latin");
-    ZokResult result = Zok({"shred", "\xFF"});
-    EXPECT_EQ(result.exitCode, 2);
+// A FILE named in bytes that are not UTF-8 fails alone, named with its bytes escaped; an option
+// value that is not UTF-8 is still a usage error.
+TEST_F(CliTest, ANameThatIsNotUtf8FailsAlone) {
+    WriteBytes(At("caf\xE9"), "latin");
+    WriteBytes(At("ok"), "text");
+    ZokResult result = Zok({"shred", "caf\xE9", "ok"}, "", kEnglish);
+    EXPECT_EQ(result.exitCode, kExitCannotAccess);
+    EXPECT_TRUE(Contains(result.err, kProgram + "caf\\xE9: the name is not valid UTF-8"))
+        << result.err;
+    EXPECT_EQ(ReadBytes(At("caf\xE9")), "latin");
+    EXPECT_FALSE(fs::exists(At("ok")));
+    result = Zok({"encrypt", "--password-stdin", "-o", "caf\xE9.out", "caf\xE9"});
+    EXPECT_EQ(result.exitCode, kExitUsage);
     EXPECT_TRUE(Contains(result.err, "UTF-8")) << result.err;
-    EXPECT_EQ(ReadBytes(At("\xFF")), "latin");
 }
 #endif
 

@@ -1,0 +1,32 @@
+// The small POSIX I/O chores that the system-access backend and the command line share, each
+// written once: retrying a call a signal interrupted, noting errno as the reason of a failure,
+// writing all of a buffer, and reading one line with a limit.
+#pragma once
+#include <cerrno>
+#include <cstddef>
+#include <string>
+
+// Calls `call` again for as long as a signal interrupts it (-1 with EINTR); returns the result
+// of the last call.
+template <typename Call>
+auto RetryInterrupted(Call call) {
+    auto result = call();
+    while (result == -1 && errno == EINTR) result = call();
+    return result;
+}
+
+// Notes errno as the reason why the call that just failed was refused (system_reason.h), for
+// the command line's message. Returns false, for `return FailedWithErrno();`.
+bool FailedWithErrno();
+
+// Writes all `size` bytes, in as many calls as the system needs. False with the reason noted.
+bool WriteAll(int fd, const void* data, size_t size);
+
+enum class LineStatus {
+    kRead,     // a line, up to "\n" (not kept) or the end of input
+    kTooLong,  // more than the limit came before the end of the line; reading stopped there
+    kFailed,   // a read failed; the reason is noted
+};
+
+// Reads one line from `fd` byte by byte, so that nothing after it is taken from a shared input.
+LineStatus ReadLine(int fd, size_t limit, std::string* line);
