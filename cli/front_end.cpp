@@ -97,12 +97,11 @@ bool WritesSeparateOutput() {
 void OnNote(MessageId note, void*) {
     if (note == MessageId::kDone && g_cli.options.toStandardOutput)
         return;
-    std::u16string line(Say(note));
     if (note == MessageId::kDone && WritesSeparateOutput()) {
-        line += u' ';
-        line += Filled(Say(CliText::kOutputWritten), RunPath());
+        PrintStatusLine(Filled(Say(CliText::kOutputWritten), RunPath()), false);
+        return;
     }
-    PrintStatusLine(line, note == MessageId::kEncrypting || note == MessageId::kDecrypting);
+    PrintStatusLine(Say(note), note == MessageId::kEncrypting || note == MessageId::kDecrypting);
 }
 
 void OnProgress(uint32_t position, uint32_t high, void*) {

@@ -52,7 +52,7 @@ enum class CliText : uint8_t {
     kNoCurrentDirectory,
     kPathTooLong,
     kNameNotText,
-    kOutputWritten,
+    kOutputWritten,  // the last line of a run with a separate output: "{}" is its path
     kNoFileMatches,  // zok-cli.exe: a FILE pattern that matches no file ("{}" is the pattern)
     // The system's reason after a message: the frame ("{}" is the reason), then each reason in
     // the order of SystemReason, from kNoSuchFile on.

@@ -95,7 +95,7 @@ class BadInputCli : public testing::Test {
                     << result.err;
             }
         }
-        EXPECT_EQ(Count(result.err, kDone + "\n"), completed) << result.err;
+        EXPECT_EQ(Count(result.err, kDone), completed) << result.err;
         // Every file was tried; the first failure in the order given decides the status.
         int status = kExitSuccess;
         for (const auto& [name, message] : expected) {
