@@ -7,7 +7,12 @@
 #include <windows.h>
 #endif
 
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
+
 #include <cctype>
+#include <cstdlib>
 #include <set>
 #include <string>
 #include <vector>
@@ -147,6 +152,10 @@ TEST_F(CliTest, SeparateOutputGoesBesideTheSourceUnderTheDerivedName) {
     ZokResult encrypted = Zok({"encrypt", "--password-stdin", "report.txt", "readme"});
     ASSERT_EQ(encrypted.exitCode, 0) << encrypted.err;
     EXPECT_EQ(Count(encrypted.err, kDone), 2u);
+    // The last line names where the output went.
+    EXPECT_TRUE(Contains(encrypted.err,
+                         "report.txt: " + kDone + "输出文件：" + Full("report_ZOK.txt") + "\n"))
+        << encrypted.err;
     EXPECT_EQ(ReadBytes(At("report.txt")), original);
     EXPECT_EQ(ReadBytes(At("report_ZOK.txt")).size(), ContainerSize(1000));
     EXPECT_EQ(ReadBytes(At("readme_Adv")).size(), ContainerSize(12));
@@ -464,7 +473,10 @@ TEST_F(CliTest, UsageErrorsRunNothing) {
         {"encrypt", "--password-stdin", "--output=out", "f", "f"},
         {"encrypt", "--password-stdin", "-o", "", "f"},
         {"decrypt", "--password-fd", "three", "f"},  // unknown on Windows, not a number here
-#ifndef _WIN32
+        {"encrypt", "--password-stdin", "-o", "-", "f", "f"},
+#ifdef _WIN32
+        {"encrypt", "--password-stdin", "-o", "-", "f"},  // no standard output as a file here
+#else
         {"decrypt", "--password-stdin", "-"},
         {"decrypt", "--password-fd=0", "-"},
         {"encrypt", "--password-file=pw", "-", "f"},
@@ -632,6 +644,108 @@ TEST_F(CliTest, DashReadsStandardInputAndWritesStandardOutput) {
     EXPECT_TRUE(Contains(refused.err, kProgram + "-: " + kWrongPassword)) << refused.err;
     refused = Zok({"decrypt", "--password-file=pw", "-"}, "not a container");
     EXPECT_EQ(refused.exitCode, kExitWrongPassword);
+
+    // "-o -": a named FILE's result goes to standard output, and nothing new to the disk.
+    WriteBytes(At("plain"), "to the screen");
+    const auto before = std::distance(fs::directory_iterator(folder_.Root()), {});
+    ZokResult toOut = Zok({"encrypt", "--password-file=pw", "-o", "-", "plain"}, "", kEnglish);
+    ASSERT_EQ(toOut.exitCode, 0) << toOut.err;
+    EXPECT_EQ(toOut.out.size(), ContainerSize(13));
+    EXPECT_TRUE(toOut.err.ends_with("Saving the file...\nDone.\n")) << toOut.err;
+    WriteBytes(At("sealed"), toOut.out);
+    ZokResult back = Zok({"decrypt", "--password-file=pw", "-o-", "sealed"});
+    ASSERT_EQ(back.exitCode, 0) << back.err;
+    EXPECT_EQ(back.out, "to the screen");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder_.Root()), {}), before + 1);  // sealed
+    EXPECT_EQ(ReadBytes(At("plain")), "to the screen");
+}
+
+// A result on standard output is done only once it is all there: a reader that went away or a
+// full device fail the run with the system's reason, and "Done." is never said.
+TEST_F(CliTest, StandardOutputThatCannotTakeTheResultFailsTheRun) {
+    WriteBytes(At("pw"), "out\n");
+    WriteBytes(At("big"), SampleBytes(size_t{4} << 20, 5));  // more than any pipe holds
+    const struct {
+        const char* form;  // how zok gets its input, and where its output goes
+        const char* reason;
+    } rows[] = {
+        {"- < big | head -c 10 > /dev/null", "(Broken pipe)"},
+        {"-o - big | head -c 10 > /dev/null", "(Broken pipe)"},
+        {"- < big > /dev/full", "(No space left on device)"},
+        {"-o - big > /dev/full", "(No space left on device)"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.form);
+        const std::string command = std::string("cd '") + Full("") +
+                                    "' && set -o pipefail && LC_ALL=C.UTF-8 '" + kProgramUnderTest +
+                                    "' encrypt --password-file=pw 2> err " + row.form;
+        const int status = std::system(("bash -c \"" + command + "\"").c_str());
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), kExitCannotAccess);
+        const std::string err = ReadBytes(At("err"));
+        EXPECT_TRUE(Contains(err, kProgram + "cannot write standard output " + row.reason)) << err;
+        EXPECT_FALSE(Contains(err, "Done.")) << err;
+    }
+}
+
+// Every source gives the same password for the same bytes: a file, a descriptor and standard
+// input, with a byte order mark, a CR before the line end, or no line end at all. A source that
+// cannot be read, or that never ends its line, is refused at once.
+TEST_F(CliTest, EveryPasswordSourceReadsTheSameBytesAlike) {
+    const std::string lines[] = {"pw\n", "pw", "\xEF\xBB\xBFpw\r\n", "pw\r\nnext line\n"};
+    const struct {
+        std::vector<std::string> options;
+        bool fromFile;  // the bytes go to the file "line", else to standard input
+    } sources[] = {
+        {{"--password-file=line"}, true},
+        {{"--password-stdin"}, false},
+        {{"--password-fd=0"}, false},
+    };
+    WriteBytes(At("f"), "same password");
+    for (const std::string& line : lines) {
+        for (size_t i = 0; i < std::size(sources); ++i) {
+            const auto& sealer = sources[i];
+            const auto& opener = sources[(i + 1) % std::size(sources)];
+            SCOPED_TRACE(line + " " + sealer.options[0] + " then " + opener.options[0]);
+            WriteBytes(At("line"), line);
+            std::vector<std::string> args = {"encrypt", "--in-place", "f"};
+            args.insert(args.begin() + 1, sealer.options.begin(), sealer.options.end());
+            ASSERT_EQ(Zok(args, sealer.fromFile ? "" : line).exitCode, 0);
+            args = {"decrypt", "--in-place", "f"};
+            args.insert(args.begin() + 1, opener.options.begin(), opener.options.end());
+            ZokResult opened = Zok(args, opener.fromFile ? "" : line);
+            ASSERT_EQ(opened.exitCode, 0) << opened.err;
+            ASSERT_EQ(ReadBytes(At("f")), "same password");
+        }
+    }
+    // The same as "pw": a run with it opens what the sources above sealed.
+    fs::create_directory(At("folder"));
+    const struct {
+        std::vector<std::string> options;
+        std::string input;
+        int exitCode;
+        std::string message;
+    } refusals[] = {
+        {{"--password-file=/dev/zero"},
+         "",
+         kExitUsage,
+         "the password line is longer than 4096 bytes"},
+        {{"--password-stdin"}, std::string(5000, 'a'), kExitUsage, "longer than 4096 bytes"},
+        {{"--password-file", "folder"},
+         "",
+         kExitCannotAccess,
+         "cannot read the password from 'folder' (Is a directory)"},
+        {{"--password-fd=9"}, "", kExitCannotAccess, "cannot read the password from '9'"},
+    };
+    for (const auto& row : refusals) {
+        SCOPED_TRACE(row.options[0]);
+        std::vector<std::string> args = {"encrypt", "--in-place", "f"};
+        args.insert(args.begin() + 1, row.options.begin(), row.options.end());
+        ZokResult result = Zok(args, row.input, kEnglish);
+        EXPECT_EQ(result.exitCode, row.exitCode);
+        EXPECT_TRUE(Contains(result.err, row.message)) << result.err;
+        EXPECT_EQ(ReadBytes(At("f")), "same password");
+    }
 }
 #endif
 
@@ -781,7 +895,8 @@ TEST(CliTexts, EveryIdentifierHasATextInEveryLanguage) {
 #ifdef _WIN32
 // cmd hands `*` and `?` on as typed: zok-cli.exe expands them in FILE arguments itself.
 TEST_F(CliTest, WildcardsInFileNamesAreExpandedByTheProgram) {
-    const std::vector<std::string> made = {"a.txt", "b.TXT", "c.txtx", "[x].txt", "sub/d.txt"};
+    const std::vector<std::string> made = {"a.txt",   "b.TXT", "c.txtx",
+                                           "[x].txt", "-yo",   "sub/d.txt"};
     const struct {
         std::vector<std::string> args;  // after "shred"
         int exitCode;
@@ -798,6 +913,8 @@ TEST_F(CliTest, WildcardsInFileNamesAreExpandedByTheProgram) {
         {{"[x]*"}, 0, "", {"[x].txt"}},
         // Options are not patterns; after "--" every argument is a FILE.
         {{"--", "*.txtx"}, 0, "", {"c.txtx"}},
+        // What a pattern finds is a FILE, whatever its first character: "-yo" is no option.
+        {{"*"}, 0, "", {"a.txt", "b.TXT", "c.txtx", "[x].txt", "-yo"}},
     };
     fs::create_directory(At("sub"));
     for (const auto& row : rows) {
@@ -815,6 +932,22 @@ TEST_F(CliTest, WildcardsInFileNamesAreExpandedByTheProgram) {
         for (const std::string& name : made)
             EXPECT_EQ(fs::exists(At(name)), row.shredded.count(name) == 0) << trace << name;
     }
+    // The case that once cost a file: "-yo" among the matches of `*` was read as --yes --output.
+    fs::create_directory(At("enc"));
+    WriteBytes(At("enc/-yo"), "");
+    WriteBytes(At("enc/a.txt"), "keep a");
+    WriteBytes(At("enc/b.txt"), "keep b");
+    ZokResult result = Zok({"encrypt", "--password-stdin", "enc\\*"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(ReadBytes(At("enc/a.txt")), "keep a");
+    EXPECT_EQ(ReadBytes(At("enc/a_ZOK.txt")).size(), ContainerSize(6));
+    EXPECT_EQ(ReadBytes(At("enc/b_ZOK.txt")).size(), ContainerSize(6));
+    EXPECT_EQ(ReadBytes(At("enc/-yo_Adv")).size(), ContainerSize(0));
+    // An option's value is never a pattern: "-o out*.txt" names that one file, not out1.txt.
+    WriteBytes(At("enc/out1.txt"), "other");
+    result = Zok({"encrypt", "--password-stdin", "-y", "-o", "enc\\out*.txt", "enc\\a.txt"});
+    EXPECT_NE(result.exitCode, 0) << result.err;
+    EXPECT_EQ(ReadBytes(At("enc/out1.txt")), "other");
 }
 #endif
 
