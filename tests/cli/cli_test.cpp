@@ -37,6 +37,7 @@ const std::string kProgram = "zok: ";
 const std::string kDone = "操作完毕。";
 const std::string kMismatch = "两次输入密码不一致或为空！";
 const std::string kOpenFailed = "打开文件出错！";
+const std::string kReadFailed = "读取文件出错！";
 const std::string kWrongPassword = "密码错误！";
 const std::string kDamaged = "文件已损坏或不是加密文件！";
 const std::string kQuestion = "与输出文件同名的文件已经存在，是否覆盖？";
@@ -420,12 +421,16 @@ TEST_F(CliTest, EncryptionRefusesASourceWhoseContainerCouldNotBeOpened) {
         EXPECT_FALSE(fs::exists(At("big_ZOK.bin")));
     }
 #ifdef _WIN32
-    // The largest source passes the size check, but a 32-bit process cannot hold its 2 GiB
-    // buffer; the native build's run tests take it through a whole round trip.
+    // The largest source passes the size check, but a 32-bit process cannot work on it whole:
+    // where its address space has no 2 GiB to spare the buffer is refused, and where it has
+    // (Wine's layout differs between hosts) the read of 2 GiB at once is. Either way nothing is
+    // written. The native build's run tests take it through a whole round trip.
     fs::resize_file(At("big.bin"), kLargestSource);
     ZokResult result = Zok({"encrypt", "--in-place", "--password-stdin", "big.bin"});
-    EXPECT_EQ(result.exitCode, kExitTooLarge);
-    EXPECT_TRUE(Contains(result.err, kNoMemory)) << result.err;
+    EXPECT_TRUE(result.exitCode == kExitTooLarge
+                    ? Contains(result.err, kNoMemory)
+                    : result.exitCode == kExitCannotAccess && Contains(result.err, kReadFailed))
+        << result.exitCode << result.err;
     EXPECT_EQ(fs::file_size(At("big.bin")), kLargestSource);
 #endif
 }
@@ -759,7 +764,7 @@ TEST_F(CliTest, OptionsEndAtDoubleDash) {
 TEST_F(CliTest, HelpAndVersionAloneWriteToStandardOutput) {
     ZokResult version = Zok({"--version"});
     EXPECT_EQ(version.exitCode, 0);
-    EXPECT_EQ(version.out, "zok " ZOK_PROJECT_VERSION "\n");
+    EXPECT_EQ(version.out, kProgram.substr(0, kProgram.size() - 2) + " " ZOK_PROJECT_VERSION "\n");
     EXPECT_EQ(version.err, "");
     ZokResult help = Zok({"--help"});
     EXPECT_EQ(help.exitCode, 0);
