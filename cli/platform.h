@@ -1,5 +1,7 @@
-// What the front end needs from the system: its standard streams, the terminal, full paths
-// and the way out. Backends: terminal_posix.cpp + full_path_posix.cpp, and the _win32 pair.
+// What the front end needs from the system: its standard streams, the terminal, full paths,
+// interrupts, standard input and output as files, and the way out. Each platform implements it
+// in the cli/ files of the same stem: terminal_, streams_, full_path_, interrupts_, language_,
+// wildcards_, arguments_ and main_, each with _posix.cpp and _win32.cpp.
 #pragma once
 #include <cstddef>
 #include <cstdint>

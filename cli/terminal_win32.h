@@ -1,4 +1,4 @@
-// What the Windows console file shares with the standard-streams file.
+// What terminal_win32.cpp shares with streams_win32.cpp; Windows only (POSIX has no such handle).
 #pragma once
 #include <windows.h>
 

@@ -1,4 +1,5 @@
-// The password file on Windows; numbered descriptors and "-" do not exist here.
+// Standard input and output as files on Windows: only the password file; numbered descriptors
+// and "-" do not exist here.
 #include <windows.h>
 
 #include <string>
