@@ -14,7 +14,8 @@ Builds and tests the given stages, in the order given; with none, all of them in
   sanitize   the same with the address and undefined-behaviour sanitizers and fault injection
   tsan       the same with the thread sanitizer
   win32      Windows build (mingw-w64), its tests under Wine with a virtual display
-  package    both release packages: contents, lintian, and the same bytes from a second checkout
+  package    the three release packages: contents, lintian, the setup under Wine, and the same
+             bytes from a second checkout
   fuzz       the libFuzzer targets, 60 seconds each (ZOK_FUZZ_SECONDS to change)
 
 Options:

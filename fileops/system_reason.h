@@ -1,6 +1,6 @@
 // Why the system refused the last file operation that failed: the backends note it where a
 // call fails, the command line adds it to its error text. The window does not show it. One
-// record for the process; a run clears it before it starts.
+// record for the process; the command line clears it before each FILE it runs.
 #pragma once
 #include <cstdint>
 

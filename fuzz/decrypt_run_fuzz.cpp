@@ -100,16 +100,34 @@ std::string ReadFile() {
     return bytes;
 }
 
+// The folder of its own that a run by hand makes.
+std::string g_ownFolder;
+
+void RemoveOwnFolder() {
+    unlink(g_file.c_str());
+    rmdir(g_ownFolder.c_str());
+}
+
 }  // namespace
 
+// The file lives in ZOK_FUZZ_SCRATCH, a folder that scripts/fuzz.sh makes and removes however
+// the run ends. Run by hand, the target makes a folder of its own and removes it when libFuzzer
+// ends normally; a crash, a time-out or Ctrl-C ends through _Exit and leaves it.
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    char folder[] = "/dev/shm/zok-fuzz-XXXXXX";
-    if (mkdtemp(folder) == nullptr) {
-        std::strcpy(folder, "/tmp/zok-fuzz-XXXXXX");
-        if (mkdtemp(folder) == nullptr)
-            std::abort();
+    const char* scratch = std::getenv("ZOK_FUZZ_SCRATCH");
+    if (scratch != nullptr && *scratch != 0) {
+        g_file = std::string(scratch) + "/c.bin";
+    } else {
+        char folder[] = "/dev/shm/zok-fuzz-XXXXXX";
+        if (mkdtemp(folder) == nullptr) {
+            std::strcpy(folder, "/tmp/zok-fuzz-XXXXXX");
+            if (mkdtemp(folder) == nullptr)
+                std::abort();
+        }
+        g_ownFolder = folder;
+        g_file = g_ownFolder + "/c.bin";
+        std::atexit(RemoveOwnFolder);
     }
-    g_file = std::string(folder) + "/c.bin";
     HeadlessReset();
     HeadlessSetHooks({OnBox, nullptr, nullptr, nullptr});
     SetControlText(IDC_PASSWORD, kPassword);

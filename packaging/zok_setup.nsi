@@ -2,7 +2,7 @@
 ;   makensis -DVERSION=<x.y.z> -DSTAGE_DIR=<folder with the three files> -DICON=<zok.ico>
 ;            -DOUT_FILE=<setup.exe> zok_setup.nsi
 ; What it writes, all removed again by the uninstaller (and checked by scripts/setup-check.sh):
-; the files below in the install folder, the Start-menu folder and its two shortcuts, the
+; the files below in the install folder, the Start-menu folder and its three shortcuts, the
 ; desktop shortcut when chosen, the Send To shortcut, the Explorer verb on every file and the
 ; Add/Remove Programs entry. zok.exe itself writes no registry key; only this program does.
 Unicode true
@@ -41,6 +41,8 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "Copyright (C) ${PUBLISHER}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
 !define MUI_COMPONENTSPAGE_NODESC
+!define MUI_WELCOMEPAGE_TEXT "$(WelcomeText)"
+!insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_INSTFILES
@@ -58,10 +60,32 @@ LangString SectionDesktop ${LANG_ENGLISH} "Desktop shortcut"
 LangString SectionDesktop ${LANG_SIMPCHINESE} "桌面快捷方式"
 LangString VerbText ${LANG_ENGLISH} "Open with ZOK"
 LangString VerbText ${LANG_SIMPCHINESE} "用 ZOK 加密机打开"
-LangString GuideName ${LANG_ENGLISH} "ZOK user guide"
-LangString GuideName ${LANG_SIMPCHINESE} "ZOK 使用说明"
-LangString UninstallName ${LANG_ENGLISH} "Uninstall ZOK"
-LangString UninstallName ${LANG_SIMPCHINESE} "卸载 ZOK"
+; The two Start-menu shortcuts whose names depend on the language (see RemoveMenuShortcuts).
+!define GUIDE_EN "ZOK user guide"
+!define GUIDE_ZH "ZOK 使用说明"
+!define UNINSTALL_EN "Uninstall ZOK"
+!define UNINSTALL_ZH "卸载 ZOK"
+LangString GuideName ${LANG_ENGLISH} "${GUIDE_EN}"
+LangString GuideName ${LANG_SIMPCHINESE} "${GUIDE_ZH}"
+LangString UninstallName ${LANG_ENGLISH} "${UNINSTALL_EN}"
+LangString UninstallName ${LANG_SIMPCHINESE} "${UNINSTALL_ZH}"
+; The weakness comes first, before anything is installed.
+LangString WelcomeText ${LANG_ENGLISH} "Setup will install $(^NameDA).$\r$\n$\r$\n\
+ZOK keeps a file from casual eyes only: its fixed legacy format has a 32-bit key, and one known \
+word of a file gives the whole file away. For real protection use a modern, reviewed encryption \
+tool; see README.txt, the user guide.$\r$\n$\r$\n$(^ClickNext)"
+LangString WelcomeText ${LANG_SIMPCHINESE} "安装程序将安装 $(^NameDA)。$\r$\n$\r$\n\
+ZOK 只能挡住随手翻看的人：它的旧格式固定不变，密钥只有 32 位，知道文件中的一个词就能解开整个文件。\
+需要真正保密时，请使用经过审查的现代加密工具，详见使用说明 README.txt。$\r$\n$\r$\n$(^ClickNext)"
+
+; Both languages' names: a setup run in one language over an installation made in the other
+; leaves only its own, and the uninstaller removes whichever are there.
+!macro RemoveMenuShortcuts
+  Delete "${MENU_FOLDER}\${GUIDE_EN}.lnk"
+  Delete "${MENU_FOLDER}\${GUIDE_ZH}.lnk"
+  Delete "${MENU_FOLDER}\${UNINSTALL_EN}.lnk"
+  Delete "${MENU_FOLDER}\${UNINSTALL_ZH}.lnk"
+!macroend
 
 ; Chinese for every Chinese user interface (zh-CN, zh-TW, ...), English for any other.
 !macro ChooseLanguage
@@ -101,6 +125,7 @@ Section "$(SectionProgram)" SectionProgram
   WriteUninstaller "$INSTDIR\Uninstall.exe"
 
   SetShellVarContext all
+  !insertmacro RemoveMenuShortcuts
   CreateDirectory "${MENU_FOLDER}"
   CreateShortcut "${MENU_FOLDER}\ZOK.lnk" "$INSTDIR\zok.exe"
   CreateShortcut "${MENU_FOLDER}\$(GuideName).lnk" "$INSTDIR\README.txt"
@@ -142,10 +167,7 @@ Section "Uninstall"
 
   SetShellVarContext all
   Delete "${MENU_FOLDER}\ZOK.lnk"
-  Delete "${MENU_FOLDER}\ZOK user guide.lnk"
-  Delete "${MENU_FOLDER}\ZOK 使用说明.lnk"
-  Delete "${MENU_FOLDER}\Uninstall ZOK.lnk"
-  Delete "${MENU_FOLDER}\卸载 ZOK.lnk"
+  !insertmacro RemoveMenuShortcuts
   RMDir "${MENU_FOLDER}"
   Delete "$DESKTOP\ZOK.lnk"
   SetShellVarContext current

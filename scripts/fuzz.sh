@@ -13,6 +13,15 @@ build=${ZOK_FUZZ_BUILD:-build/fuzz}
 seconds=${ZOK_FUZZ_SECONDS:-60}
 cxx=${ZOK_FUZZ_CXX:-$(command -v clang++-14 || command -v clang++)}
 
+# The decryption target's file lives in a scratch folder of this script's, in memory where there
+# is /dev/shm; it is removed however the run ends, a crash, a time-out or Ctrl-C included.
+scratch=$(mktemp -d /dev/shm/zok-fuzz-XXXXXX 2>/dev/null || mktemp -d -t zok-fuzz-XXXXXX)
+trap 'rm -rf "$scratch"' EXIT
+trap 'exit 129' HUP
+trap 'exit 130' INT
+trap 'exit 143' TERM
+export ZOK_FUZZ_SCRATCH=$scratch
+
 cmake -S fuzz -B "$build" -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j"$(nproc)" >/dev/null
 

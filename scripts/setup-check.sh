@@ -4,7 +4,7 @@
 #   scripts/setup-check.sh SETUP_EXE WINDOW_TESTS_EXE
 # 1. a silent install into the default folder puts every entry of the table below in place, and
 #    leaves the desktop shortcut out;
-# 2. the same again leaves one uninstall entry;
+# 2. the same again in Chinese leaves one uninstall entry and only the Chinese shortcut names;
 # 3. a silent install in Chinese into a folder with spaces and Chinese characters moves the
 #    installation there (one entry, nothing left in the first folder), and Explorer's entry
 #    opens the window with a file (the window driver's ExplorerEntry case);
@@ -27,7 +27,8 @@ step() { printf -- '- %s\n' "$*"; }
 # Every entry the setup writes. Fields, separated by "|": kind (file, or reg for a registry
 # value), where (a path, or a key and a value name, @ for the key's default value), and the
 # value a registry entry holds. $dir is the install folder; $verb, $guide and $remover depend
-# on the setup's language. "absent" rows must not exist after a silent install.
+# on the setup's language, $other_guide and $other_remover are the other language's names.
+# "absent" rows must not exist after a silent install.
 expected_entries() {
     local menu='C:\ProgramData\Microsoft\Windows\Start Menu\Programs\ZOK'
     local sendto
@@ -44,6 +45,8 @@ file|$menu\\$guide.lnk
 file|$menu\\$remover.lnk
 file|$sendto\\ZOK.lnk
 absent|C:\\users\\Public\\Desktop\\ZOK.lnk
+absent|$menu\\$other_guide.lnk
+absent|$menu\\$other_remover.lnk
 reg|$verb_key|@|$verb
 reg|$verb_key|Icon|$dir\\zok.exe
 reg|$verb_key\\command|@|"$dir\\zok.exe" "%1"
@@ -110,7 +113,7 @@ check_entries() {
             ! reg_value "$where" "$name" >/dev/null || fail "left behind: $where $name"
         fi
     done <<<"$entries"
-    ((checked == 23)) || fail "checked $checked entries of the table's 23"
+    ((checked == 25)) || fail "checked $checked entries of the table's 25"
 }
 
 uninstall_entries() {
@@ -142,17 +145,31 @@ version=$(basename "$setup" | sed -n 's/^zok-\(.*\)-setup\.exe$/\1/p')
 before=$(traces)
 [[ -z $before ]] || fail "the prefix already holds traces of ZOK:"$'\n'"$before"
 
+english() {
+    verb='Open with ZOK' guide='ZOK user guide' remover='Uninstall ZOK'
+    other_guide='ZOK 使用说明' other_remover='卸载 ZOK'
+}
+chinese() {
+    verb='用 ZOK 加密机打开' guide='ZOK 使用说明' remover='卸载 ZOK'
+    other_guide='ZOK user guide' other_remover='Uninstall ZOK'
+}
+# The setup speaks the user interface language, which Wine takes from the locale: a Chinese one,
+# compiled into the scratch folder so that the system's locales stay as they are.
+localedef -i zh_CN -f UTF-8 "$scratch/zh_CN.UTF-8" || fail "cannot compile the zh_CN.UTF-8 locale"
+chinese_locale=(LOCPATH="$scratch" LC_ALL=zh_CN.UTF-8)
+
 step "silent install into the default folder"
 dir='C:\Program Files\ZOK'
-verb='Open with ZOK' guide='ZOK user guide' remover='Uninstall ZOK'
+english
 install LC_ALL=C.UTF-8
 # The files' sizes in KiB, each rounded up, as makensis counts them.
 size_kib=$(stat -c %s "$(unix_path "$dir")"/{zok.exe,zok-cli.exe,README.txt} |
     awk '{ kib += int(($1 + 1023) / 1024) } END { print kib }')
 check_entries present
 
-step "the same version again over it"
-install LC_ALL=C.UTF-8
+step "the same version again over it, in Chinese"
+chinese
+install "${chinese_locale[@]}"
 check_entries present
 entries=$(uninstall_entries)
 [[ $entries == 1 ]] || fail "$entries uninstall entries after a second install"
@@ -160,11 +177,7 @@ entries=$(uninstall_entries)
 step "silent install in Chinese into a folder with spaces and Chinese characters"
 first=$(unix_path "$dir")
 dir='C:\Program Files\青禾 ZOK'
-verb='用 ZOK 加密机打开' guide='ZOK 使用说明' remover='卸载 ZOK'
-# The setup speaks the user interface language, which Wine takes from the locale: a Chinese one,
-# compiled into the scratch folder so that the system's locales stay as they are.
-localedef -i zh_CN -f UTF-8 "$scratch/zh_CN.UTF-8" || fail "cannot compile the zh_CN.UTF-8 locale"
-install LOCPATH="$scratch" LC_ALL=zh_CN.UTF-8
+install "${chinese_locale[@]}"
 check_entries present
 entries=$(uninstall_entries)
 [[ $entries == 1 ]] || fail "$entries uninstall entries after moving"

@@ -36,7 +36,7 @@ size_t RoundUpToPage(size_t size) {
 }
 
 Bytes FromHexBytes(std::string_view hex) {
-    const std::basic_string<uint8_t> bytes = FromHex(hex);
+    const std::string bytes = BytesOfHex(hex);
     return Bytes(bytes.begin(), bytes.end());
 }
 

@@ -22,7 +22,7 @@ TEST(Digests, PublishedVectors) {
     const std::vector<Vector> vectors = ReadVectors("digests.txt", 3);
     EXPECT_EQ(vectors.size(), 7u);
     for (const Vector& v : vectors) {
-        const AreaBytes area = AreaFromBytes(FromHex(v[0]));
+        const AreaBytes area = AreaFor(TextOfHex(v[0]));
         EXPECT_EQ(Check(area), NumberOfHex(v[1])) << v[0];
         EXPECT_EQ(Key(area), NumberOfHex(v[2])) << v[0];
     }

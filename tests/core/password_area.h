@@ -34,12 +34,3 @@ inline std::basic_string<uint8_t> Utf16Le(std::u16string_view units) {
 inline AreaBytes AreaFor(std::u16string_view password) {
     return AreaFromBytes(Utf16Le(password));
 }
-
-inline std::basic_string<uint8_t> FromHex(std::string_view hex) {
-    std::basic_string<uint8_t> bytes;
-    auto nibble = [](char c) { return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10; };
-    for (size_t i = 0; i + 1 < hex.size(); i += 2) {
-        bytes.push_back(static_cast<uint8_t>(nibble(hex[i]) << 4 | nibble(hex[i + 1])));
-    }
-    return bytes;
-}

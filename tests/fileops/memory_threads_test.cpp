@@ -7,6 +7,7 @@
 #include "fileops/app_state.h"
 #include "fileops/file_access.h"
 #include "tests/fileops/test_folder.h"
+#include "tests/support/wait_until.h"
 
 namespace {
 
@@ -103,7 +104,7 @@ TEST(ThreadTest, StartedThreadRunsItsRoutineWithItsArgument) {
     Mailbox mailbox;
     const uintptr_t argument = reinterpret_cast<uintptr_t>(&mailbox);
     ASSERT_NE(StartThread(StoreArgumentAndEnd, argument), 0u);
-    EXPECT_TRUE(WaitUntil([&] { return mailbox.received.load() == argument; }));
+    EXPECT_TRUE(WaitUntil([&] { return mailbox.received.load() == argument; }, 10000));
 }
 
 TEST(ThreadTest, JoinWaitsForEachThreadToEnd) {

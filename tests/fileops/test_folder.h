@@ -17,20 +17,3 @@ class TestFolder : public ScratchFolder {
 // False where the system lets writers open a read-only file anyway (Wine run by root ignores the
 // read-only attribute, which Windows enforces); the read-only cases are skipped there.
 bool ReadOnlyFilesAreEnforced();
-
-// Polls `done` until it holds or about ten seconds have passed.
-template <typename Condition>
-bool WaitUntil(Condition done);
-
-#include <chrono>
-#include <thread>
-template <typename Condition>
-bool WaitUntil(Condition done) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}

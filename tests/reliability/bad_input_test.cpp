@@ -31,10 +31,10 @@ const std::u16string kPassword = u"pw";
 const std::string kBystander = "a file nobody named";
 
 // A harness with a bystander file beside the file under test.
-struct Bench {
+struct RunWithBystander {
     RunHarness run;
     fs::path bystander;
-    Bench() {
+    RunWithBystander() {
         bystander = run.Write("bystander.txt", kBystander);
         run.SetPassword(kPassword);
     }
@@ -65,12 +65,12 @@ TEST(BadInput, NonContainersOfEveryLength) {
             ASSERT_NE(BufferWordAt(bytes, 8), check) << "not a container by chance";
             for (bool inPlace : {true, false}) {
                 SCOPED_TRACE(testing::Message() << length << " bytes, in place " << inPlace);
-                Bench bench;
-                const fs::path file = bench.run.Write("x.bin", bytes);
-                const MessageId message = bench.Press(IDC_DECRYPT, file, inPlace);
+                RunWithBystander trial;
+                const fs::path file = trial.run.Write("x.bin", bytes);
+                const MessageId message = trial.Press(IDC_DECRYPT, file, inPlace);
                 EXPECT_EQ(message, length == 0 ? MessageId::kDamaged : MessageId::kWrongPassword);
                 EXPECT_EQ(RunHarness::Read(file), bytes);
-                EXPECT_EQ(Listing(bench.run.Dir()),
+                EXPECT_EQ(Listing(trial.run.Dir()),
                           (std::set<std::string>{"x.bin", "bystander.txt"}));
                 ++tried;
             }
@@ -81,11 +81,11 @@ TEST(BadInput, NonContainersOfEveryLength) {
             PutWord(&forged, 8, check);
             const uint32_t salt = WordAt(forged, 0);
             PutWord(&forged, 4, salt ^ static_cast<uint32_t>(length - 12 + 1 + length % 5));
-            Bench bench;
-            const fs::path file = bench.run.Write("x.bin", forged);
-            EXPECT_EQ(bench.Press(IDC_DECRYPT, file, false), MessageId::kDamaged);
+            RunWithBystander trial;
+            const fs::path file = trial.run.Write("x.bin", forged);
+            EXPECT_EQ(trial.Press(IDC_DECRYPT, file, false), MessageId::kDamaged);
             EXPECT_EQ(RunHarness::Read(file), forged);
-            EXPECT_EQ(Listing(bench.run.Dir()), (std::set<std::string>{"x.bin", "bystander.txt"}));
+            EXPECT_EQ(Listing(trial.run.Dir()), (std::set<std::string>{"x.bin", "bystander.txt"}));
             ++tried;
         }
     }
@@ -103,12 +103,12 @@ TEST(BadInput, TrailingBytesAfterAContainer) {
         for (char fill : {'\0', '\x5A'}) {
             SCOPED_TRACE(testing::Message() << extra << " trailing bytes of " << int(fill));
             const std::string longer = container + std::string(extra, fill);
-            Bench bench;
-            const fs::path file = bench.run.Write("t.bin", longer);
-            EXPECT_EQ(bench.Press(IDC_DECRYPT, file, false), MessageId::kDone);
+            RunWithBystander trial;
+            const fs::path file = trial.run.Write("t.bin", longer);
+            EXPECT_EQ(trial.Press(IDC_DECRYPT, file, false), MessageId::kDone);
             EXPECT_EQ(RunHarness::Read(file), longer);
             const uint32_t after = BufferWordAt(longer, container.size());
-            EXPECT_EQ(RunHarness::Read(bench.run.Dir() / "t_ZOK.bin"),
+            EXPECT_EQ(RunHarness::Read(trial.run.Dir() / "t_ZOK.bin"),
                       ExpectedPlain(plain, 13, {}, after));
             ++tried;
         }
@@ -124,9 +124,9 @@ TEST(BadInput, BitFlipsInHeaderAndBody) {
         SCOPED_TRACE(testing::Message() << "bit " << bit);
         std::string flipped = container;
         flipped[bit / 8] = static_cast<char>(flipped[bit / 8] ^ (1 << (bit % 8)));
-        Bench bench;
-        const fs::path file = bench.run.Write("b.bin", flipped);
-        const MessageId message = bench.Press(IDC_DECRYPT, file, true);
+        RunWithBystander trial;
+        const fs::path file = trial.run.Write("b.bin", flipped);
+        const MessageId message = trial.Press(IDC_DECRYPT, file, true);
         ++tried;
         if (bit >= 96) {
             // A body bit: the decryption completes, and the change runs down the chain.
@@ -149,7 +149,7 @@ TEST(BadInput, BitFlipsInHeaderAndBody) {
                 EXPECT_EQ(RunHarness::Read(file), flipped);
             }
         }
-        EXPECT_EQ(Listing(bench.run.Dir()), (std::set<std::string>{"b.bin", "bystander.txt"}));
+        EXPECT_EQ(Listing(trial.run.Dir()), (std::set<std::string>{"b.bin", "bystander.txt"}));
     }
     ExpectNothingHeld();
     CountBadInputs(tried);
@@ -166,11 +166,11 @@ TEST(BadInput, StoredSizesThatCannotBe) {
             SCOPED_TRACE(testing::Message() << "stored size " << size << " in place " << inPlace);
             std::string forged = container;
             PutWord(&forged, 4, WordAt(forged, 0) ^ size);
-            Bench bench;
-            const fs::path file = bench.run.Write("s.bin", forged);
-            EXPECT_EQ(bench.Press(IDC_DECRYPT, file, inPlace), MessageId::kDamaged);
+            RunWithBystander trial;
+            const fs::path file = trial.run.Write("s.bin", forged);
+            EXPECT_EQ(trial.Press(IDC_DECRYPT, file, inPlace), MessageId::kDamaged);
             EXPECT_EQ(RunHarness::Read(file), forged);
-            EXPECT_EQ(Listing(bench.run.Dir()), (std::set<std::string>{"s.bin", "bystander.txt"}));
+            EXPECT_EQ(Listing(trial.run.Dir()), (std::set<std::string>{"s.bin", "bystander.txt"}));
             ++tried;
         }
     }
@@ -188,26 +188,26 @@ TEST(BadInput, AwkwardButValidPaths) {
     uint32_t tried = 0;
     for (size_t i = 0; i < std::size(names); ++i) {
         SCOPED_TRACE(i);
-        Bench bench;
-        const fs::path file = bench.run.Write(names[i], "content " + names[i]);
-        EXPECT_EQ(bench.Press(IDC_ENCRYPT, file, false), MessageId::kDone);
-        const fs::path output = bench.run.Dir() / outputs[i];
+        RunWithBystander trial;
+        const fs::path file = trial.run.Write(names[i], "content " + names[i]);
+        EXPECT_EQ(trial.Press(IDC_ENCRYPT, file, false), MessageId::kDone);
+        const fs::path output = trial.run.Dir() / outputs[i];
         ASSERT_TRUE(fs::exists(output));
         fs::remove(file);
         fs::rename(output, file);
-        EXPECT_EQ(bench.Press(IDC_DECRYPT, file, true), MessageId::kDone);
+        EXPECT_EQ(trial.Press(IDC_DECRYPT, file, true), MessageId::kDone);
         EXPECT_EQ(RunHarness::Read(file), "content " + names[i]);
-        EXPECT_EQ(bench.Press(IDC_SHRED, file, false), MessageId::kDone);
-        EXPECT_EQ(Listing(bench.run.Dir()), std::set<std::string>{"bystander.txt"});
+        EXPECT_EQ(trial.Press(IDC_SHRED, file, false), MessageId::kDone);
+        EXPECT_EQ(Listing(trial.run.Dir()), std::set<std::string>{"bystander.txt"});
         tried += 3;
     }
     CountBadInputs(tried);
 }
 
 TEST(BadInput, PathsThatNameNoFile) {
-    Bench bench;
-    const fs::path file = bench.run.Write("real.txt", "real");
-    const std::u16string dir = Utf16(bench.run.Dir().string());
+    RunWithBystander trial;
+    const fs::path file = trial.run.Write("real.txt", "real");
+    const std::u16string dir = Utf16(trial.run.Dir().string());
     const std::u16string paths[] = {
         dir + u"/\xD800real.txt",        // a lone high surrogate
         dir + u"/real\xDC00.txt",        // a lone low surrogate
@@ -220,12 +220,12 @@ TEST(BadInput, PathsThatNameNoFile) {
     for (size_t i = 0; i < std::size(paths); ++i) {
         SCOPED_TRACE(i);
         for (uint32_t command : {IDC_ENCRYPT, IDC_DECRYPT, IDC_SHRED}) {
-            EXPECT_EQ(bench.Press(command, paths[i], false), MessageId::kOpenFailed);
+            EXPECT_EQ(trial.Press(command, paths[i], false), MessageId::kOpenFailed);
             ++tried;
         }
     }
     EXPECT_EQ(RunHarness::Read(file), "real");
-    EXPECT_EQ(Listing(bench.run.Dir()), (std::set<std::string>{"real.txt", "bystander.txt"}));
+    EXPECT_EQ(Listing(trial.run.Dir()), (std::set<std::string>{"real.txt", "bystander.txt"}));
     CountBadInputs(tried);
 }
 
@@ -235,29 +235,29 @@ TEST(BadInput, PathsAtTheLengthLimits) {
     uint32_t tried = 0;
     for (size_t length : {255u, 256u, 259u}) {
         SCOPED_TRACE(length);
-        Bench bench;
-        const std::string folder = bench.run.Dir().string();
+        RunWithBystander trial;
+        const std::string folder = trial.run.Dir().string();
         const std::string name(length - folder.size() - 1 - 4, 'L');
-        const fs::path file = bench.run.Write(name + ".txt", "limits");
+        const fs::path file = trial.run.Write(name + ".txt", "limits");
         ASSERT_EQ(Utf16(file.string()).size(), length);
-        const MessageId separate = bench.Press(IDC_ENCRYPT, file, false);
+        const MessageId separate = trial.Press(IDC_ENCRYPT, file, false);
         EXPECT_EQ(separate, length <= 255 ? MessageId::kDone : MessageId::kPathTooLong);
-        EXPECT_EQ(fs::exists(bench.run.Dir() / (name + "_ZOK.txt")), length <= 255);
-        EXPECT_EQ(bench.Press(IDC_ENCRYPT, file, true), MessageId::kDone);
-        EXPECT_EQ(bench.Press(IDC_DECRYPT, file, true), MessageId::kDone);
+        EXPECT_EQ(fs::exists(trial.run.Dir() / (name + "_ZOK.txt")), length <= 255);
+        EXPECT_EQ(trial.Press(IDC_ENCRYPT, file, true), MessageId::kDone);
+        EXPECT_EQ(trial.Press(IDC_DECRYPT, file, true), MessageId::kDone);
         EXPECT_EQ(RunHarness::Read(file), "limits");
-        EXPECT_EQ(bench.Press(IDC_SHRED, file, false), MessageId::kDone);
+        EXPECT_EQ(trial.Press(IDC_SHRED, file, false), MessageId::kDone);
         EXPECT_FALSE(fs::exists(file));
         tried += 4;
     }
     // 260 units: the run sees the first 259 and never the file itself.
-    Bench bench;
-    const std::string folder = bench.run.Dir().string();
+    RunWithBystander trial;
+    const std::string folder = trial.run.Dir().string();
     const std::string name(260 - folder.size() - 1, 'M');
-    const fs::path file = bench.run.Write(name, "too long");
+    const fs::path file = trial.run.Write(name, "too long");
     ASSERT_EQ(Utf16(file.string()).size(), 260u);
     for (uint32_t command : {IDC_ENCRYPT, IDC_DECRYPT, IDC_SHRED}) {
-        EXPECT_EQ(bench.Press(command, file, true), MessageId::kOpenFailed);
+        EXPECT_EQ(trial.Press(command, file, true), MessageId::kOpenFailed);
         EXPECT_EQ(RunHarness::Read(file), "too long");
         ++tried;
     }
@@ -266,17 +266,17 @@ TEST(BadInput, PathsAtTheLengthLimits) {
 
 // A link is never followed to its target: the user named the link, not the target.
 TEST(BadInput, SymbolicLinksAreRefused) {
-    Bench bench;
-    const fs::path dir = bench.run.Dir();
+    RunWithBystander trial;
+    const fs::path dir = trial.run.Dir();
     const std::string container = MakeContainer("target text", kPassword, 77);
-    const fs::path target = bench.run.Write("target.bin", container);
+    const fs::path target = trial.run.Write("target.bin", container);
     fs::create_symlink(target, dir / "link.bin");
     fs::create_symlink(dir / "nowhere", dir / "dangling.bin");
     uint32_t tried = 0;
     for (const char* link : {"link.bin", "dangling.bin"}) {
         for (uint32_t command : {IDC_ENCRYPT, IDC_DECRYPT, IDC_SHRED}) {
             for (bool inPlace : {true, false}) {
-                EXPECT_EQ(bench.Press(command, dir / link, inPlace), MessageId::kOpenFailed);
+                EXPECT_EQ(trial.Press(command, dir / link, inPlace), MessageId::kOpenFailed);
                 ++tried;
             }
         }
@@ -289,15 +289,15 @@ TEST(BadInput, SymbolicLinksAreRefused) {
 
     // The output name taken by a link: the run refuses to write through it, and a dangling
     // one does not create its target.
-    const fs::path source = bench.run.Write("src.txt", "source");
-    const fs::path victim = bench.run.Write("victim.txt", "victim");
+    const fs::path source = trial.run.Write("src.txt", "source");
+    const fs::path victim = trial.run.Write("victim.txt", "victim");
     fs::create_symlink(victim, dir / "src_ZOK.txt");
-    bench.run.AnswerQuestionsWith(kAnswerYes);
-    EXPECT_EQ(bench.Press(IDC_ENCRYPT, source, false), MessageId::kWriteFailed);
+    trial.run.AnswerQuestionsWith(kAnswerYes);
+    EXPECT_EQ(trial.Press(IDC_ENCRYPT, source, false), MessageId::kWriteFailed);
     EXPECT_EQ(RunHarness::Read(victim), "victim");
     fs::remove(dir / "src_ZOK.txt");
     fs::create_symlink(dir / "created-through-link", dir / "src_ZOK.txt");
-    EXPECT_EQ(bench.Press(IDC_ENCRYPT, source, false), MessageId::kWriteFailed);
+    EXPECT_EQ(trial.Press(IDC_ENCRYPT, source, false), MessageId::kWriteFailed);
     EXPECT_FALSE(fs::exists(dir / "created-through-link"));
     EXPECT_EQ(RunHarness::Read(source), "source");
     tried += 2;
@@ -305,8 +305,8 @@ TEST(BadInput, SymbolicLinksAreRefused) {
     // A link to a folder inside the path is part of the name the user gave, and is followed.
     fs::create_directory(dir / "real-folder");
     fs::create_directory_symlink(dir / "real-folder", dir / "folder-link");
-    const fs::path inside = bench.run.Write("real-folder/inside.txt", "inside");
-    EXPECT_EQ(bench.Press(IDC_ENCRYPT, dir / "folder-link" / "inside.txt", true), MessageId::kDone);
+    const fs::path inside = trial.run.Write("real-folder/inside.txt", "inside");
+    EXPECT_EQ(trial.Press(IDC_ENCRYPT, dir / "folder-link" / "inside.txt", true), MessageId::kDone);
     EXPECT_EQ(fs::file_size(inside), 12u + 8u);
     ++tried;
     CountBadInputs(tried);
@@ -314,28 +314,28 @@ TEST(BadInput, SymbolicLinksAreRefused) {
 
 // Shredding destroys the contents, whichever name reaches them; the other name stays, empty.
 TEST(BadInput, ShredOfAFileWithASecondHardLink) {
-    Bench bench;
-    const fs::path file = bench.run.Write("named.txt", std::string(5000, 's'));
-    fs::create_hard_link(file, bench.run.Dir() / "other-name.txt");
-    EXPECT_EQ(bench.Press(IDC_SHRED, file, false), MessageId::kDone);
+    RunWithBystander trial;
+    const fs::path file = trial.run.Write("named.txt", std::string(5000, 's'));
+    fs::create_hard_link(file, trial.run.Dir() / "other-name.txt");
+    EXPECT_EQ(trial.Press(IDC_SHRED, file, false), MessageId::kDone);
     EXPECT_FALSE(fs::exists(file));
-    EXPECT_EQ(fs::file_size(bench.run.Dir() / "other-name.txt"), 0u);
+    EXPECT_EQ(fs::file_size(trial.run.Dir() / "other-name.txt"), 0u);
     CountBadInputs(1);
 }
 
 TEST(BadInput, SpecialFilesAreRefused) {
-    Bench bench;
-    const fs::path dir = bench.run.Dir();
+    RunWithBystander trial;
+    const fs::path dir = trial.run.Dir();
     ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0666), 0);
     fs::create_directory(dir / "folder");
-    const fs::path readOnly = bench.run.Write("ro.txt", "read only");
+    const fs::path readOnly = trial.run.Write("ro.txt", "read only");
     chmod(readOnly.c_str(), 0444);
     uint32_t tried = 0;
     // A FIFO without a reader or writer must not block the run.
     for (const fs::path& path : {dir / "pipe", dir / "folder", fs::path("/dev/null"), readOnly}) {
         for (uint32_t command : {IDC_ENCRYPT, IDC_DECRYPT, IDC_SHRED}) {
             for (bool inPlace : {true, false}) {
-                EXPECT_EQ(bench.Press(command, path, inPlace), MessageId::kOpenFailed) << path;
+                EXPECT_EQ(trial.Press(command, path, inPlace), MessageId::kOpenFailed) << path;
                 ++tried;
             }
         }
@@ -345,15 +345,15 @@ TEST(BadInput, SpecialFilesAreRefused) {
     EXPECT_EQ(RunHarness::Read(readOnly), "read only");
 
     // The output name taken by a folder or a read-only file.
-    const fs::path source = bench.run.Write("src.txt", "source");
+    const fs::path source = trial.run.Write("src.txt", "source");
     fs::create_directory(dir / "src_ZOK.txt");
-    EXPECT_EQ(bench.Press(IDC_ENCRYPT, source, false), MessageId::kWriteFailed);
+    EXPECT_EQ(trial.Press(IDC_ENCRYPT, source, false), MessageId::kWriteFailed);
     EXPECT_TRUE(fs::is_directory(dir / "src_ZOK.txt"));
-    const fs::path other = bench.run.Write("other", "source");
-    const fs::path readOnlyOutput = bench.run.Write("other_Adv", "keep me");
+    const fs::path other = trial.run.Write("other", "source");
+    const fs::path readOnlyOutput = trial.run.Write("other_Adv", "keep me");
     chmod(readOnlyOutput.c_str(), 0444);
-    bench.run.AnswerQuestionsWith(kAnswerYes);
-    EXPECT_EQ(bench.Press(IDC_ENCRYPT, other, false), MessageId::kWriteFailed);
+    trial.run.AnswerQuestionsWith(kAnswerYes);
+    EXPECT_EQ(trial.Press(IDC_ENCRYPT, other, false), MessageId::kWriteFailed);
     EXPECT_EQ(RunHarness::Read(readOnlyOutput), "keep me");
     EXPECT_EQ(RunHarness::Read(source), "source");
     tried += 2;
@@ -363,25 +363,25 @@ TEST(BadInput, SpecialFilesAreRefused) {
 
 // A file another run holds (the window of a second instance, or zok) cannot be opened.
 TEST(BadInput, FilesHeldByAnotherRun) {
-    Bench bench;
-    const fs::path file = bench.run.Write("held.txt", "held");
+    RunWithBystander trial;
+    const fs::path file = trial.run.Write("held.txt", "held");
     const std::u16string native = u"\\??\\" + Utf16(file.string());
     FileHandle held = 0;
     ASSERT_TRUE(OpenSourceForCipher(native.c_str(), &held));
     uint32_t tried = 0;
     for (uint32_t command : {IDC_ENCRYPT, IDC_DECRYPT, IDC_SHRED}) {
-        EXPECT_EQ(bench.Press(command, file, true), MessageId::kOpenFailed);
+        EXPECT_EQ(trial.Press(command, file, true), MessageId::kOpenFailed);
         ++tried;
     }
     CloseFile(held);
 
     // The output held: refused before the overwrite question.
-    const fs::path source = bench.run.Write("src.txt", "source");
-    const fs::path output = bench.run.Write("src_ZOK.txt", "held output");
+    const fs::path source = trial.run.Write("src.txt", "source");
+    const fs::path output = trial.run.Write("src_ZOK.txt", "held output");
     const std::u16string nativeOutput = u"\\??\\" + Utf16(output.string());
     ASSERT_TRUE(OpenSourceForCipher(nativeOutput.c_str(), &held));
-    bench.run.AnswerQuestionsWith(kAnswerYes);
-    EXPECT_EQ(bench.Press(IDC_ENCRYPT, source, false), MessageId::kWriteFailed);
+    trial.run.AnswerQuestionsWith(kAnswerYes);
+    EXPECT_EQ(trial.Press(IDC_ENCRYPT, source, false), MessageId::kWriteFailed);
     CloseFile(held);
     EXPECT_EQ(RunHarness::Read(output), "held output");
     ++tried;
@@ -410,7 +410,7 @@ TEST(BadInput, FilesHeldByAnotherRun) {
     close(ready[0]);
     if (reported && locked == 'y') {
         for (uint32_t command : {IDC_ENCRYPT, IDC_DECRYPT, IDC_SHRED}) {
-            EXPECT_EQ(bench.Press(command, file, false), MessageId::kOpenFailed);
+            EXPECT_EQ(trial.Press(command, file, false), MessageId::kOpenFailed);
             ++tried;
         }
     }
@@ -419,7 +419,7 @@ TEST(BadInput, FilesHeldByAnotherRun) {
     waitpid(child, &status, 0);
     EXPECT_TRUE(reported && locked == 'y') << "the child could not lock the file";
     EXPECT_EQ(RunHarness::Read(file), "held");
-    EXPECT_EQ(bench.Press(IDC_ENCRYPT, file, true), MessageId::kDone) << "free again";
+    EXPECT_EQ(trial.Press(IDC_ENCRYPT, file, true), MessageId::kDone) << "free again";
     ExpectNothingHeld();
     CountBadInputs(tried);
 }
@@ -439,31 +439,31 @@ TEST(BadInput, PasswordsAtTheFieldLimit) {
     uint32_t tried = 0;
     for (const auto& [typed, effective] : cases) {
         SCOPED_TRACE(testing::Message() << typed.size() << " units");
-        Bench bench;
-        const fs::path file = bench.run.Write("p.txt", "password limits");
-        bench.run.SetPassword(typed);
-        EXPECT_EQ(bench.Press(IDC_ENCRYPT, file, true), MessageId::kDone);
+        RunWithBystander trial;
+        const fs::path file = trial.run.Write("p.txt", "password limits");
+        trial.run.SetPassword(typed);
+        EXPECT_EQ(trial.Press(IDC_ENCRYPT, file, true), MessageId::kDone);
         const std::string sealed = RunHarness::Read(file);
         // One unit less does not open it.
-        bench.run.SetPassword(effective.substr(0, effective.size() - 1));
+        trial.run.SetPassword(effective.substr(0, effective.size() - 1));
         if (effective.size() > 1) {
-            EXPECT_EQ(bench.Press(IDC_DECRYPT, file, true), MessageId::kWrongPassword);
+            EXPECT_EQ(trial.Press(IDC_DECRYPT, file, true), MessageId::kWrongPassword);
             EXPECT_EQ(RunHarness::Read(file), sealed);
         }
         // The typed text and what the field kept both do.
-        bench.run.SetPassword(effective);
-        EXPECT_EQ(bench.Press(IDC_DECRYPT, file, false), MessageId::kDone);
-        EXPECT_EQ(RunHarness::Read(bench.run.Dir() / "p_ZOK.txt"), "password limits");
-        bench.run.SetPassword(typed);
-        EXPECT_EQ(bench.Press(IDC_DECRYPT, file, true), MessageId::kDone);
+        trial.run.SetPassword(effective);
+        EXPECT_EQ(trial.Press(IDC_DECRYPT, file, false), MessageId::kDone);
+        EXPECT_EQ(RunHarness::Read(trial.run.Dir() / "p_ZOK.txt"), "password limits");
+        trial.run.SetPassword(typed);
+        EXPECT_EQ(trial.Press(IDC_DECRYPT, file, true), MessageId::kDone);
         EXPECT_EQ(RunHarness::Read(file), "password limits");
         tried += 4;
     }
     // Entries that differ only after unit 129 agree as far as the run can tell.
-    Bench bench;
-    const fs::path file = bench.run.Write("q.txt", "cut");
-    bench.run.SetPasswords(std::u16string(129, u'd') + u"1", std::u16string(129, u'd') + u"2");
-    EXPECT_EQ(bench.Press(IDC_ENCRYPT, file, true), MessageId::kDone);
+    RunWithBystander trial;
+    const fs::path file = trial.run.Write("q.txt", "cut");
+    trial.run.SetPasswords(std::u16string(129, u'd') + u"1", std::u16string(129, u'd') + u"2");
+    EXPECT_EQ(trial.Press(IDC_ENCRYPT, file, true), MessageId::kDone);
     CountBadInputs(tried + 1);
 }
 

@@ -353,6 +353,112 @@ TEST(FaultSweep, EveryOperationOfEveryRunFailsInTurn) {
     std::printf("fault sweep: %u runs, each with one failed operation\n", injected);
 }
 
+// The first failure of each kind, one row per kind of operation and run: each gives its message,
+// releases what the run holds, brings the buttons back and loses nothing the design can keep.
+// While a decryption's failed save is shown, the bar still holds the run's position.
+struct FirstFailure {
+    uint32_t command;
+    bool inPlace;
+    SystemOperation kind;
+    MessageId message;
+};
+
+// Runs the case on fresh files, failing the first operation of its kind.
+void RunFirstFailure(const FirstFailure& c) {
+    SCOPED_TRACE(testing::Message() << "command " << c.command << " in place " << c.inPlace
+                                    << " failing " << SystemOperationName(c.kind));
+    for (uint32_t n = 1;; ++n) {
+        RunHarness run;
+        std::string plain = RandomBytes(5000, 7);
+        fs::path source = run.Write("f.bin", plain);
+        run.SetPassword(u"pw");
+        run.SetPath(source);
+        if (c.command == IDC_DECRYPT) {
+            run.SetInPlace(true);
+            run.Press(IDC_ENCRYPT);
+            plain = RunHarness::Read(source);
+        }
+        run.SetInPlace(c.inPlace);
+        FailSystemOperationAt(n);
+        run.Press(c.command);
+        SystemOperation failed = LastFailedOperation();
+        FailSystemOperationAt(0);
+        ASSERT_NE(failed, SystemOperation::kNone) << "the run never reached the operation";
+        if (failed != c.kind)
+            continue;
+        std::vector<RecordedBox> boxes = run.Boxes();
+        ASSERT_FALSE(boxes.empty());
+        EXPECT_EQ(boxes.back().message, c.message);
+        if (c.command == IDC_DECRYPT && c.message == MessageId::kWriteFailed) {
+            // The bar holds the run's position while the error is shown, then empties.
+            EXPECT_TRUE(boxes.back().reporterRunningWhileShown);
+            EXPECT_EQ(HeadlessProgressPosition(), 0u);
+        }
+        if (c.command != IDC_SHRED && (!c.inPlace || c.kind != SystemOperation::kWriteAt)) {
+            EXPECT_EQ(RunHarness::Read(source), plain) << "source unchanged";
+        }
+        if (!c.inPlace && c.command != IDC_SHRED) {
+            EXPECT_FALSE(fs::exists(run.Dir() / "f_ZOK.bin")) << "created output removed";
+        }
+        return;
+    }
+}
+
+TEST(FaultSweep, FirstFailureOfEachKindHasItsMessage) {
+    using S = SystemOperation;
+    const FirstFailure cases[] = {
+        {IDC_ENCRYPT, true, S::kOpenSourceForCipher, MessageId::kOpenFailed},
+        {IDC_ENCRYPT, true, S::kQueryFileSize, MessageId::kOpenFailed},
+        {IDC_ENCRYPT, true, S::kReadWhole, MessageId::kReadFailed},
+        {IDC_ENCRYPT, true, S::kReserveSpace, MessageId::kWriteFailed},
+        {IDC_ENCRYPT, true, S::kWriteAt, MessageId::kWriteFailed},
+        {IDC_ENCRYPT, true, S::kStartThread, MessageId::kThreadFailed},
+        {IDC_ENCRYPT, false, S::kProbeOutput, MessageId::kWriteFailed},
+        {IDC_ENCRYPT, false, S::kCreateOutput, MessageId::kWriteFailed},
+        {IDC_ENCRYPT, false, S::kReserveSpace, MessageId::kWriteFailed},
+        {IDC_ENCRYPT, false, S::kWriteAt, MessageId::kWriteFailed},
+        {IDC_ENCRYPT, false, S::kFlushFile, MessageId::kWriteFailed},
+        {IDC_ENCRYPT, false, S::kRenameOutput, MessageId::kWriteFailed},
+        {IDC_DECRYPT, true, S::kReadWhole, MessageId::kReadFailed},
+        {IDC_DECRYPT, true, S::kWriteAt, MessageId::kWriteFailed},
+        {IDC_DECRYPT, false, S::kWriteAt, MessageId::kWriteFailed},
+        {IDC_DECRYPT, false, S::kReserveSpace, MessageId::kWriteFailed},
+        {IDC_SHRED, false, S::kOpenForShred, MessageId::kOpenFailed},
+        {IDC_SHRED, false, S::kQueryFileSize, MessageId::kOpenFailed},
+        {IDC_SHRED, false, S::kWriteAt, MessageId::kWriteFailed},
+        {IDC_SHRED, false, S::kSetFileLength, MessageId::kDeleteFailed},
+        {IDC_SHRED, false, S::kMarkForDeletion, MessageId::kDeleteFailed},
+        {IDC_SHRED, false, S::kStartThread, MessageId::kThreadFailed},
+    };
+    for (const FirstFailure& c : cases) RunFirstFailure(c);
+}
+
+TEST(FaultSweep, RunBufferAllocationFailureIsNotEnoughMemory) {
+    // The first allocation of a press is the log's scratch; the run buffer comes later. Fail
+    // every allocation from the n-th on by retrying until the message appears.
+    for (uint32_t command : {IDC_ENCRYPT, IDC_SHRED}) {
+        bool seen = false;
+        for (uint32_t n = 1; n < 40 && !seen; ++n) {
+            RunHarness run;
+            fs::path source = run.Write("m.bin", "memory");
+            run.SetPassword(u"pw");
+            run.SetPath(source);
+            FailSystemOperationAt(n);
+            run.Press(command);
+            SystemOperation failed = LastFailedOperation();
+            FailSystemOperationAt(0);
+            if (failed != SystemOperation::kAllocateBuffer)
+                continue;
+            std::vector<RecordedBox> boxes = run.Boxes();
+            if (!boxes.empty() && boxes.back().message == MessageId::kNoMemory) {
+                seen = true;
+                EXPECT_EQ(RunHarness::Read(source), "memory");
+            }
+        }
+        EXPECT_TRUE(seen) << "command " << command;
+    }
+}
+
 #else
 
 TEST(FaultSweep, NeedsTheFaultInjectionBuild) {

@@ -8,7 +8,6 @@ const wchar_t kBoxCaption[] = L"ZOK（Torvel File Encryptor - 青禾文件加密
 namespace {
 
 std::wstring g_programPath;
-constexpr DWORD kPollMs = 10;
 
 struct Search {
     DWORD processId;
@@ -132,18 +131,6 @@ bool WaitForExit(const Program& program, DWORD timeoutMs, DWORD* exitCode) {
     if (WaitForSingleObject(program.process.hProcess, timeoutMs) != WAIT_OBJECT_0)
         return false;
     return GetExitCodeProcess(program.process.hProcess, exitCode) != 0;
-}
-
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    for (;;) {
-        if (condition())
-            return true;
-        if (GetTickCount64() >= deadline)
-            return false;
-        // Poll: let the program under test run between two looks.
-        Sleep(kPollMs);
-    }
 }
 
 std::wstring ClassOf(HWND window) {

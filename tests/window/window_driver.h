@@ -5,8 +5,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <functional>
 #include <string>
+
+#include "tests/support/wait_until.h"
 
 // Generous: under emulation a Wine program can take seconds to start.
 constexpr DWORD kStartTimeoutMs = 90000;
@@ -40,8 +41,6 @@ struct Program {
 testing::AssertionResult StartProgram(const std::wstring& commandLine, Program* program);
 // Waits until the process has ended; its exit code goes to *exitCode.
 bool WaitForExit(const Program& program, DWORD timeoutMs, DWORD* exitCode);
-
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 
 std::wstring ClassOf(HWND window);
 std::wstring TextOf(HWND window);  // through WM_GETTEXT, also across processes
