@@ -12,6 +12,7 @@
 #include "cli/front_end.h"
 #include "cli/language.h"
 #include "cli/platform.h"
+#include "cli/recovery.h"
 #include "cli/texts.h"
 #include "fileops/app_state.h"
 #include "fileops/output_name.h"
@@ -42,6 +43,8 @@ enum CommandKind : uint32_t {
     kEncrypt = 9,
     kDecrypt = 10,
     kShred = 11,
+    kCheck = 12,  // check and recover press no button: cli/recovery.h
+    kRecover = 13,
 };
 static_assert(kEncrypt == IDC_ENCRYPT && kDecrypt == IDC_DECRYPT && kShred == IDC_SHRED);
 
@@ -75,7 +78,8 @@ struct FrontEnd {
     uint32_t barPermille = 0;
     bool nameLines = false;  // several FILEs: every line names its file
     bool completed = false;
-    int runStatus = 0;  // the first failure of the current run, by kind
+    int runStatus = 0;                // the first failure of the current run, by kind
+    bool refusedAsContainer = false;  // decrypt said wrong password or damaged
 };
 
 FrontEnd g_cli;
@@ -269,6 +273,8 @@ int OnBox(MessageId message, uint32_t style, void*) {
         PrintFileMessage(text);
         std::lock_guard<std::mutex> hold(g_cli.outputLock);
         NoteRunStatusLocked(ExitStatusOf(message));
+        g_cli.refusedAsContainer |=
+            message == MessageId::kWrongPassword || message == MessageId::kDamaged;
         return kAnswerOk;
     }
     // The completion box repeats the log's last line: it is not printed again.
@@ -322,6 +328,11 @@ const OptionForm* FindOption(CommandKind command, std::u16string_view longName,
     for (const OptionForm& form : kOptionForms) {
         if (form.cipherOnly && command == kShred)
             continue;
+        if ((command == kCheck && (form.id == OptionId::kInPlace || form.id == OptionId::kYes ||
+                                   form.id == OptionId::kOutput)) ||
+            (command == kRecover && form.id == OptionId::kInPlace)) {
+            continue;
+        }
         if (form.id == OptionId::kPasswordFd && !HasStandardStreamFiles())
             continue;
         if (shortName != 0 ? form.shortName == shortName : form.longName == longName)
@@ -400,6 +411,10 @@ bool ParseCommand(std::u16string_view word, CommandKind* command) {
         *command = kDecrypt;
     } else if (word == u"shred") {
         *command = kShred;
+    } else if (word == u"check") {
+        *command = kCheck;
+    } else if (word == u"recover") {
+        *command = kRecover;
     } else {
         return false;
     }
@@ -481,6 +496,15 @@ bool CheckCombinations(Options* options) {
     }
     bool anyStandardInput = false;
     for (const std::u16string& file : options->files) anyStandardInput |= file == u"-";
+    if (options->command == kRecover && options->files.size() > 1) {
+        UsageError(CliText::kRecoverOneFile);
+        return false;
+    }
+    if ((options->command == kCheck || options->command == kRecover) && anyStandardInput &&
+        HasStandardStreamFiles()) {
+        UsageError(CliText::kRecoveryStandardInput);
+        return false;
+    }
     if (!anyStandardInput || !HasStandardStreamFiles())
         return true;
     options->standardInput = true;
@@ -605,6 +629,7 @@ void BeginRun(const std::u16string& displayName) {
     g_cli.barActive = false;
     g_cli.completed = false;
     g_cli.runStatus = kExitSuccess;
+    g_cli.refusedAsContainer = false;
     ClearSystemReason();
 }
 
@@ -656,7 +681,40 @@ int RunOneFile(const std::u16string& name) {
     std::u16string full;
     if (!FullPathFor(name, &full))
         return kExitCannotAccess;
-    return RunOnPath(full);
+    const int status = RunOnPath(full);
+    // The digests of the refused run are still in the state record.
+    if (g_cli.options.command == kDecrypt && g_cli.refusedAsContainer &&
+        IsRecoverableWreck(full, g_app.checkValue, g_app.keyValue)) {
+        PrintFileMessage(Filled(Say(CliText::kDecryptHint), kProgram));
+    }
+    return status;
+}
+
+// --- check and recover ---------------------------------------------------------------------
+
+std::u16string_view SayText(CliText text) {
+    return Say(text);
+}
+
+std::u16string_view SayMessage(MessageId message) {
+    return Say(message);
+}
+
+void PrintNamedLine(std::u16string_view file, std::u16string_view text) {
+    PrintLine(Utf16Of(kProgram) + u": " + Utf16Of(file) + u": " + Utf16Of(text));
+}
+
+int RunRecoveryCommand(const std::u16string& password, const std::u16string& confirmation) {
+    const Options& options = g_cli.options;
+    RecoveryRequest request;
+    request.recover = options.command == kRecover;
+    request.password = password;
+    request.confirmation = confirmation;
+    request.files = options.files;
+    request.output = options.hasOutput ? &options.output : nullptr;
+    request.replace = options.yes;
+    request.quiet = options.quiet;
+    return RunRecovery(request, {SayText, SayMessage, PrintNamedLine, ReasonSuffix});
 }
 
 // "-": standard input, read whole into memory, runs in place (or into --output); the result
@@ -722,6 +780,12 @@ int RunCommandLine(const std::vector<std::u16string>& args) {
         const int status = ObtainPassword(&password, &confirmation);
         if (status != kExitSuccess)
             return status;
+    }
+    if (options.command == kCheck || options.command == kRecover) {
+        const int status = RunRecoveryCommand(password, confirmation);
+        Wipe(&password);
+        Wipe(&confirmation);
+        return status;
     }
 
     HeadlessReset();
