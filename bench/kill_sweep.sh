@@ -9,7 +9,9 @@
 # and, for the refused files of in-place runs, what zok recover makes of them:
 #   restored  every byte, exit status 0
 #   partly    every byte but those recover names as unknown (exit status 8)
-#   unlocated nothing written: an encryption whose cut the data does not locate (random data
+#   zeros     nothing written, but the file is the original followed by zero bytes: an
+#             encryption stopped after reserving its room and before its body's first page
+#   unrestored nothing written: an encryption whose cut the data does not locate (random data
 #             never shows it), or pages of both kinds (status 4)
 #   wrong     a restored file that differs from the original: must stay 0
 # Moments are spread evenly over the length of an uninterrupted run, which is timed first.
@@ -20,6 +22,7 @@
 #   MOMENTS     moments per signal and kind of run (default 20)
 #   SIGNALS     default "INT TERM HUP KILL"
 #   DATA        random (default: incompressible, as the worst case) or text (base64 lines)
+#   KINDS       default "encrypt-in-place decrypt-in-place encrypt-separate decrypt-separate"
 set -euo pipefail
 set -m  # job control: background runs get SIGINT like any other signal, not ignored
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -89,7 +92,7 @@ recovered() {
             head -c $((last - first + 1)) /dev/zero |
                 dd of=expected bs=1 seek="$first" conv=notrunc status=none
             cmp -s r.bin expected && echo partly || echo wrong ;;
-        *) echo unlocated ;;
+        *) cmp -s -n "$(stat -c %s original)" f.bin original && echo zeros || echo unrestored ;;
     esac
 }
 
@@ -101,8 +104,8 @@ run() {  # kind: starts zok on f.bin in the background, its pid in $!
 
 declare -A totals=()
 printf '%-18s %-5s %7s %7s %7s %7s %7s %9s  %s\n' run signal intact complete refused accepted lost \
-    unfinished "restored by recover (whole/partly/unlocated/wrong)"
-for kind in encrypt-in-place decrypt-in-place encrypt-separate decrypt-separate; do
+    unfinished "restored by recover (whole/partly/zeros/unrestored/wrong)"
+for kind in ${KINDS:-encrypt-in-place decrypt-in-place encrypt-separate decrypt-separate}; do
     cp "$(source_of "$kind")" f.bin
     start=$(date +%s%N); run "$kind"; wait $!; took=$(( $(date +%s%N) - start ))
     for signal in $signals; do
@@ -128,7 +131,7 @@ for kind in encrypt-in-place decrypt-in-place encrypt-separate decrypt-separate;
             fi
         done
         restored=-
-        [[ $kind == *in-place ]] && restored="${recovery[restored]:-0}/${recovery[partly]:-0}/${recovery[unlocated]:-0}/${recovery[wrong]:-0}"
+        [[ $kind == *in-place ]] && restored="${recovery[restored]:-0}/${recovery[partly]:-0}/${recovery[zeros]:-0}/${recovery[unrestored]:-0}/${recovery[wrong]:-0}"
         printf '%-18s %-5s %7d %7d %7d %7d %7d %9d  %s\n' "$kind" "$signal" "${tally[intact]:-0}" \
             "${tally[complete]:-0}" "${tally[refused]:-0}" "${tally[accepted]:-0}" \
             "${tally[lost]:-0}" "$unfinished" "$restored"
@@ -136,8 +139,9 @@ for kind in encrypt-in-place decrypt-in-place encrypt-separate decrypt-separate;
     done
 done
 printf '\nNote: of %d in-place wrecks, recover restored %d whole and %d with only the bytes it\n' \
-    $(( ${totals[restored]:-0} + ${totals[partly]:-0} + ${totals[unlocated]:-0} + ${totals[wrong]:-0} )) \
+    $(( ${totals[restored]:-0} + ${totals[partly]:-0} + ${totals[zeros]:-0} + ${totals[unrestored]:-0} + ${totals[wrong]:-0} )) \
     "${totals[restored]:-0}" "${totals[partly]:-0}"
-printf 'named unknown; %d were left unrestored (cut not located, or pages of both kinds); %d came\n' \
-    "${totals[unlocated]:-0}" "${totals[wrong]:-0}"
-printf 'back wrong.\n'
+printf 'named unknown; %d were the original with zero bytes appended (no wreck to restore); %d were\n' \
+    "${totals[zeros]:-0}" "${totals[unrestored]:-0}"
+printf 'left unrestored (cut not located, or pages of both kinds); %d came back wrong.\n' \
+    "${totals[wrong]:-0}"
