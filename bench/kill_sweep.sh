@@ -23,6 +23,8 @@
 #   SIGNALS     default "INT TERM HUP KILL"
 #   DATA        random (default: incompressible, as the worst case) or text (base64 lines)
 #   KINDS       default "encrypt-in-place decrypt-in-place encrypt-separate decrypt-separate"
+#   AT          run (default): moments spread over the whole run; save: spread over the save
+#               alone, from the moment zok reports it, where a run can leave a wreck
 set -euo pipefail
 set -m  # job control: background runs get SIGINT like any other signal, not ignored
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -99,7 +101,12 @@ recovered() {
 run() {  # kind: starts zok on f.bin in the background, its pid in $!
     local args=(--password-stdin)
     [[ $1 == *in-place ]] && args+=(--in-place)
-    pw | "$zok" "${1%%-*}" "${args[@]}" f.bin 2>/dev/null &
+    pw | "$zok" "${1%%-*}" "${args[@]}" f.bin 2>notes &
+}
+
+# Waits until the run reports its save (or has ended).
+await_save() {
+    until grep -q Saving notes 2>/dev/null || ! kill -0 "$1" 2>/dev/null; do sleep 0.002; done
 }
 
 declare -A totals=()
@@ -107,7 +114,9 @@ printf '%-18s %-5s %7s %7s %7s %7s %7s %9s  %s\n' run signal intact complete ref
     unfinished "restored by recover (whole/partly/zeros/unrestored/wrong)"
 for kind in ${KINDS:-encrypt-in-place decrypt-in-place encrypt-separate decrypt-separate}; do
     cp "$(source_of "$kind")" f.bin
-    start=$(date +%s%N); run "$kind"; wait $!; took=$(( $(date +%s%N) - start ))
+    start=$(date +%s%N); run "$kind"; pid=$!
+    if [[ ${AT:-run} == save ]]; then await_save "$pid"; start=$(date +%s%N); fi
+    wait "$pid"; took=$(( $(date +%s%N) - start ))
     for signal in $signals; do
         declare -A tally=()
         declare -A recovery=()
@@ -118,6 +127,7 @@ for kind in ${KINDS:-encrypt-in-place decrypt-in-place encrypt-separate decrypt-
             sync f.bin
             run "$kind"
             pid=$!
+            [[ ${AT:-run} == save ]] && await_save "$pid"
             sleep "$(awk -v t="$took" -v i="$i" -v n="$moments" 'BEGIN{printf "%.4f", t*i/(n+1)/1e9}')"
             kill -s "$signal" "$pid" 2>/dev/null || true
             wait "$pid" 2>/dev/null || true
