@@ -6,6 +6,14 @@
 #   refused   a damaged file, which zok decrypt refuses without changing it
 #   accepted  a damaged file that zok decrypt takes for a container, or an incomplete output
 #             under the output's name: the loss a user would not notice
+# and, for the refused files of in-place runs, what zok recover makes of them:
+#   restored  every byte, exit status 0
+#   partly    every byte but those recover names as unknown (exit status 8)
+#   zeros     nothing written, but the file is the original followed by zero bytes: an
+#             encryption stopped after reserving its room and before its body's first page
+#   unrestored nothing written: an encryption whose cut the data does not locate (random data
+#             never shows it), or pages of both kinds (status 4)
+#   wrong     a restored file that differs from the original: must stay 0
 # Moments are spread evenly over the length of an uninterrupted run, which is timed first.
 #
 # Usage: bench/kill_sweep.sh [path/to/zok]
@@ -13,6 +21,10 @@
 #   SIZE_MIB    file size in MiB (default 256)
 #   MOMENTS     moments per signal and kind of run (default 20)
 #   SIGNALS     default "INT TERM HUP KILL"
+#   DATA        random (default: incompressible, as the worst case) or text (base64 lines)
+#   KINDS       default "encrypt-in-place decrypt-in-place encrypt-separate decrypt-separate"
+#   AT          run (default): moments spread over the whole run; save: spread over the save
+#               alone, from the moment zok reports it, where a run can leave a wreck
 set -euo pipefail
 set -m  # job control: background runs get SIGINT like any other signal, not ignored
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -27,7 +39,13 @@ cd "$work"
 
 export LC_ALL=C.UTF-8
 pw() { printf 'sweep password\n'; }
-head -c $((size << 20)) /dev/urandom > original
+if [[ ${DATA:-random} == text ]]; then
+    # base64 lines of random bytes, cut to size (the cut ends base64 early: no pipefail here)
+    (set +o pipefail; head -c $((size * 3 << 18)) /dev/urandom | base64 -w 76 |
+        head -c $((size << 20)) > original)
+else
+    head -c $((size << 20)) /dev/urandom > original
+fi
 cp original plain && pw | "$zok" encrypt --in-place --password-stdin plain 2>/dev/null
 mv plain container
 
@@ -64,18 +82,46 @@ verdict() {
     fi
 }
 
+# What zok recover makes of the wreck f.bin, compared with the original.
+recovered() {
+    local err status=0 range first last
+    rm -f r.bin expected
+    err=$(pw | "$zok" recover -q --password-stdin -o r.bin f.bin 2>&1) || status=$?
+    case $status in
+        0) cmp -s r.bin original && echo restored || echo wrong ;;
+        8)  # "..., at offsets A-B": those bytes are zeros, the others the original's
+            range=$(grep -o 'offsets [0-9]*-[0-9]*' <<<"$err" | cut -d' ' -f2)
+            first=${range%-*}; last=${range#*-}
+            cp original expected
+            head -c $((last - first + 1)) /dev/zero |
+                dd of=expected bs=1 seek="$first" conv=notrunc status=none
+            cmp -s r.bin expected && echo partly || echo wrong ;;
+        *) cmp -s -n "$(stat -c %s original)" f.bin original && echo zeros || echo unrestored ;;
+    esac
+}
+
 run() {  # kind: starts zok on f.bin in the background, its pid in $!
     local args=(--password-stdin)
     [[ $1 == *in-place ]] && args+=(--in-place)
-    pw | "$zok" "${1%%-*}" "${args[@]}" f.bin 2>/dev/null &
+    pw | "$zok" "${1%%-*}" "${args[@]}" f.bin 2>notes &
 }
 
-printf '%-18s %-5s %7s %7s %7s %7s %7s %9s\n' run signal intact complete refused accepted lost unfinished
-for kind in encrypt-in-place decrypt-in-place encrypt-separate decrypt-separate; do
+# Waits until the run reports its save (or has ended).
+await_save() {
+    until grep -q Saving notes 2>/dev/null || ! kill -0 "$1" 2>/dev/null; do sleep 0.002; done
+}
+
+declare -A totals=()
+printf '%-18s %-5s %7s %7s %7s %7s %7s %9s  %s\n' run signal intact complete refused accepted lost \
+    unfinished "restored by recover (whole/partly/zeros/unrestored/wrong)"
+for kind in ${KINDS:-encrypt-in-place decrypt-in-place encrypt-separate decrypt-separate}; do
     cp "$(source_of "$kind")" f.bin
-    start=$(date +%s%N); run "$kind"; wait $!; took=$(( $(date +%s%N) - start ))
+    start=$(date +%s%N); run "$kind"; pid=$!
+    if [[ ${AT:-run} == save ]]; then await_save "$pid"; start=$(date +%s%N); fi
+    wait "$pid"; took=$(( $(date +%s%N) - start ))
     for signal in $signals; do
         declare -A tally=()
+        declare -A recovery=()
         unfinished=0
         for ((i = 1; i <= moments; i++)); do
             rm -f f.bin f_ZOK.bin f_ZOK.bin.zok-unfinished-*
@@ -83,16 +129,31 @@ for kind in encrypt-in-place decrypt-in-place encrypt-separate decrypt-separate;
             sync f.bin
             run "$kind"
             pid=$!
+            [[ ${AT:-run} == save ]] && await_save "$pid"
             sleep "$(awk -v t="$took" -v i="$i" -v n="$moments" 'BEGIN{printf "%.4f", t*i/(n+1)/1e9}')"
             kill -s "$signal" "$pid" 2>/dev/null || true
             wait "$pid" 2>/dev/null || true
             compgen -G 'f_ZOK.bin.zok-unfinished-*' >/dev/null && unfinished=$((unfinished + 1))
             v=$(verdict "$kind")
             tally[$v]=$(( ${tally[$v]:-0} + 1 ))
+            if [[ $v == refused && $kind == *in-place ]]; then
+                r=$(recovered)
+                recovery[$r]=$(( ${recovery[$r]:-0} + 1 ))
+                totals[$r]=$(( ${totals[$r]:-0} + 1 ))
+            fi
         done
-        printf '%-18s %-5s %7d %7d %7d %7d %7d %9d\n' "$kind" "$signal" "${tally[intact]:-0}" \
+        restored=-
+        [[ $kind == *in-place ]] && restored="${recovery[restored]:-0}/${recovery[partly]:-0}/${recovery[zeros]:-0}/${recovery[unrestored]:-0}/${recovery[wrong]:-0}"
+        printf '%-18s %-5s %7d %7d %7d %7d %7d %9d  %s\n' "$kind" "$signal" "${tally[intact]:-0}" \
             "${tally[complete]:-0}" "${tally[refused]:-0}" "${tally[accepted]:-0}" \
-            "${tally[lost]:-0}" "$unfinished"
-        unset tally
+            "${tally[lost]:-0}" "$unfinished" "$restored"
+        unset tally recovery
     done
 done
+printf '\nNote: of %d in-place wrecks, recover restored %d whole and %d with only the bytes it\n' \
+    $(( ${totals[restored]:-0} + ${totals[partly]:-0} + ${totals[zeros]:-0} + ${totals[unrestored]:-0} + ${totals[wrong]:-0} )) \
+    "${totals[restored]:-0}" "${totals[partly]:-0}"
+printf 'named unknown; %d were the original with zero bytes appended (no wreck to restore); %d were\n' \
+    "${totals[zeros]:-0}" "${totals[unrestored]:-0}"
+printf 'left unrestored (cut not located, or pages of both kinds); %d came back wrong.\n' \
+    "${totals[wrong]:-0}"

@@ -9,3 +9,5 @@ constexpr int kExitNotContainer = 4;   // not a container, or a damaged one
 constexpr int kExitCannotAccess = 5;   // cannot open, read, write or delete
 constexpr int kExitTooLarge = 6;       // too large, or out of memory
 constexpr int kExitDeclined = 7;       // an overwrite was declined
+constexpr int kExitRecoverable = 8;    // check: a wreck that recover restores; recover: some
+                                       // bytes stay unknown

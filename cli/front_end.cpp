@@ -16,6 +16,7 @@
 #include "cli/options.h"
 #include "cli/password.h"
 #include "cli/platform.h"
+#include "cli/recovery.h"
 #include "cli/wildcards.h"
 #include "fileops/app_state.h"
 #include "fileops/output_name.h"
@@ -43,7 +44,8 @@ struct FrontEnd {
     bool askOnTerminal = false;  // a terminal takes the password and the overwrite answer
     std::mutex outcomeLock;
     bool completed = false;
-    int runStatus = 0;  // the first failure of the current run, by kind
+    int runStatus = 0;                // the first failure of the current run, by kind
+    bool refusedAsContainer = false;  // decrypt said wrong password or damaged
 };
 
 FrontEnd g_cli;
@@ -141,6 +143,9 @@ int OnBox(MessageId message, uint32_t style, void*) {
             text += ReasonSuffix();
         PrintFileMessage(text);
         NoteRunStatus(ExitStatusOf(message));
+        std::lock_guard<std::mutex> hold(g_cli.outcomeLock);
+        g_cli.refusedAsContainer |=
+            message == MessageId::kWrongPassword || message == MessageId::kDamaged;
         return kAnswerOk;
     }
     // The completion box repeats the log's last line: it is not printed again.
@@ -159,6 +164,7 @@ void BeginRun(std::u16string_view displayName) {
     std::lock_guard<std::mutex> hold(g_cli.outcomeLock);
     g_cli.completed = false;
     g_cli.runStatus = kExitSuccess;
+    g_cli.refusedAsContainer = false;
     ClearSystemReason();
 }
 
@@ -218,7 +224,42 @@ int RunOneFile(const std::u16string& name) {
     std::u16string full;
     if (!IsTextFile(name) || !FullPathFor(name, &full))
         return kExitCannotAccess;
-    return RunOnPath(full);
+    const int status = RunOnPath(full);
+    // A refused decryption of what an interrupted save left points to recover. The digests of
+    // the refused run are still in the state record.
+    if (g_cli.options.command == kDecrypt && g_cli.refusedAsContainer &&
+        IsRecoverableWreck(full, g_app.checkValue, g_app.keyValue)) {
+        PrintFileMessage(Filled(Say(CliText::kDecryptHint), ProgramName()));
+    }
+    return status;
+}
+
+// --- check and recover ---------------------------------------------------------------------
+
+std::u16string_view SayText(CliText text) {
+    return Say(text);
+}
+
+std::u16string_view SayMessage(MessageId message) {
+    return Say(message);
+}
+
+void PrintNamedLine(std::u16string_view file, std::u16string_view text) {
+    PrintLine(std::u16string(ProgramName()) + u": " + std::u16string(file) + u": " +
+              std::u16string(text));
+}
+
+int RunRecoveryCommand(const std::u16string& password, const std::u16string& confirmation) {
+    const Options& options = g_cli.options;
+    RecoveryRequest request;
+    request.recover = options.command == kRecover;
+    request.password = password;
+    request.confirmation = confirmation;
+    request.files = options.files;
+    request.output = options.hasOutput ? &options.output : nullptr;
+    request.replace = options.yes;
+    request.quiet = options.quiet;
+    return RunRecovery(request, {SayText, SayMessage, PrintNamedLine, ReasonSuffix});
 }
 
 // The input, standard input for FILE "-" or the named FILE, read whole into memory, runs in
@@ -310,6 +351,12 @@ int RunCommandLine(const std::vector<std::u16string>& args) {
         status = ObtainPassword(options, g_cli.askOnTerminal, &password, &confirmation);
         if (status != kExitSuccess)
             return status;
+    }
+    if (options.command == kCheck || options.command == kRecover) {
+        status = RunRecoveryCommand(password, confirmation);
+        Wipe(&password);
+        Wipe(&confirmation);
+        return status;
     }
 
     HeadlessReset();

@@ -46,6 +46,12 @@ const OptionForm* FindOption(CommandKind command, std::u16string_view longName,
     for (const OptionForm& form : kOptionForms) {
         if (form.cipherOnly && command == kShred)
             continue;
+        // check writes nothing; recover never writes in place.
+        if ((command == kCheck && (form.id == OptionId::kInPlace || form.id == OptionId::kYes ||
+                                   form.id == OptionId::kOutput)) ||
+            (command == kRecover && form.id == OptionId::kInPlace)) {
+            continue;
+        }
         if (form.id == OptionId::kPasswordFd && !HasDashAndDescriptors())
             continue;
         if (shortName != 0 ? form.shortName == shortName : form.longName == longName)
@@ -132,6 +138,10 @@ bool ParseCommand(std::u16string_view word, CommandKind* command) {
         *command = kDecrypt;
     } else if (word == u"shred") {
         *command = kShred;
+    } else if (word == u"check") {
+        *command = kCheck;
+    } else if (word == u"recover") {
+        *command = kRecover;
     } else {
         return false;
     }
@@ -237,6 +247,14 @@ std::optional<CliText> CheckCombinations(Options* options) {
         return CliText::kOutputWithInPlace;
     if (options->hasOutput && options->files.size() > 1)
         return CliText::kOutputWithSeveralFiles;
+    bool anyStandardInput = false;
+    for (const std::u16string& file : options->files) anyStandardInput |= file == u"-";
+    if (options->command == kRecover && options->files.size() > 1)
+        return CliText::kRecoverOneFile;
+    if ((options->command == kCheck || options->command == kRecover) && HasDashAndDescriptors() &&
+        (anyStandardInput || (options->hasOutput && options->output == u"-"))) {
+        return CliText::kRecoveryStandardInput;
+    }
     if (options->hasOutput && options->output == u"-") {
         if (!HasDashAndDescriptors())
             return CliText::kOutputToStandardOutput;
@@ -246,8 +264,6 @@ std::optional<CliText> CheckCombinations(Options* options) {
         if (options->command == kEncrypt && StdoutIsTerminal())
             return CliText::kEncryptToTerminal;
     }
-    bool anyStandardInput = false;
-    for (const std::u16string& file : options->files) anyStandardInput |= file == u"-";
     if (!anyStandardInput || !HasDashAndDescriptors())
         return std::nullopt;
     options->standardInput = true;

@@ -9,11 +9,14 @@
 #include "cli/texts.h"
 #include "ui/control_ids.h"
 
-// A command is the press of its button: its value is the button's control identifier.
+// A command of the window is the press of its button: its value is the button's control
+// identifier. check and recover press no button (cli/recovery.h).
 enum CommandKind : uint32_t {
     kEncrypt = IDC_ENCRYPT,
     kDecrypt = IDC_DECRYPT,
     kShred = IDC_SHRED,
+    kCheck = 0x100,
+    kRecover = 0x101,
 };
 
 enum class PasswordSource : uint8_t { kTerminal, kStdin, kFile, kDescriptor };

@@ -35,10 +35,10 @@ LineResult ReadPasswordFromSource(const Options& options, std::u16string* line) 
     if (result == LineResult::kTooLong)
         Wipe(&bytes);
     if (result == LineResult::kCannotRead) {
-        const std::u16string message = options.passwordSource == PasswordSource::kStdin
-                                           ? std::u16string(Say(CliText::kPasswordStdinUnreadable))
-                                           : Filled(Say(CliText::kPasswordUnreadable),
-                                                    options.passwordSourceName);
+        const std::u16string message =
+            options.passwordSource == PasswordSource::kStdin
+                ? std::u16string(Say(CliText::kPasswordStdinUnreadable))
+                : Filled(Say(CliText::kPasswordUnreadable), options.passwordSourceName);
         PrintProgramMessage(message + ReasonSuffix());
     }
     if (result != LineResult::kRead)

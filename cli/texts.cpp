@@ -11,6 +11,8 @@ constexpr CliTextEntry kEnglishTexts[] = {
      u"Usage: {} encrypt [OPTION]... FILE...\n"
      u"       {} decrypt [OPTION]... FILE...\n"
      u"       {} shred [-q] FILE...\n"
+     u"       {} check [OPTION]... FILE...\n"
+     u"       {} recover [OPTION]... [-o OUT] FILE\n"
      u"       {} --help | --version\n"
      u"Warning: the ZOK format is weak; do not rely on it to keep a file secret.\n"
      u"\n"
@@ -19,6 +21,10 @@ constexpr CliTextEntry kEnglishTexts[] = {
      u"  encrypt   write an encrypted container of FILE\n"
      u"  decrypt   restore the original from a container\n"
      u"  shred     overwrite FILE with a pattern, cut it to zero length and delete it\n"
+     u"  check     tell what FILE is for the password: a container, or a file that an\n"
+     u"            interrupted in-place save left; reads FILE and writes nothing\n"
+     u"  recover   restore what an interrupted in-place save left into OUT (default\n"
+     u"            FILE.recovered); FILE itself is never changed\n"
      u"\n"
      u"  -o, --output=OUT        write the result to OUT instead (a single FILE only);\n"
      u"                          \"-o -\" (Linux) writes it to standard output\n"
@@ -47,9 +53,10 @@ constexpr CliTextEntry kEnglishTexts[] = {
      u"\n"
      u"Exit status: 0 all done; 1 another failure; 2 usage error; 3 wrong password, or the\n"
      u"entries differ or are empty; 4 not a container, or damaged; 5 cannot open, read, write\n"
-     u"or delete; 6 too large, or out of memory; 7 overwrite declined; 128+N ended by signal N\n"
-     u"(a save under way is finished first). With several FILEs every FILE is tried, and the\n"
-     u"status is that of the first failure.\n"},
+     u"or delete; 6 too large, or out of memory; 7 overwrite declined; 8 an interrupted in-place\n"
+     u"save that recover restores (check), or restored with some bytes unknown (recover);\n"
+     u"128+N ended by signal N (a save under way is finished first). With several FILEs every\n"
+     u"FILE is tried, and the status is that of the first failure.\n"},
     {CliText::kNoCommand, u"no command given"},
     {CliText::kUnknownCommand, u"unknown command '{}'"},
     {CliText::kUnknownOption, u"unknown option '{}'"},
@@ -92,6 +99,34 @@ constexpr CliTextEntry kEnglishTexts[] = {
     {CliText::kNameNotText, u"the name is not valid UTF-8, so it cannot be opened"},
     {CliText::kOutputWritten, u"Done. Output: {}"},
     {CliText::kNoFileMatches, u"no file matches '{}'"},
+    {CliText::kRecoverOneFile, u"recover takes a single FILE"},
+    {CliText::kRecoveryStandardInput, u"check and recover need a named FILE, not '-'"},
+    {CliText::kCheckSound, u"a container this password opens, of {} bytes decrypted"},
+    {CliText::kCheckWrongPassword, u"wrong password, or not a container"},
+    {CliText::kCheckNotContainer, u"not a container, or damaged"},
+    {CliText::kCheckCutNotLocated,
+     u"an interrupted in-place encryption whose body stops somewhere in bytes {}; the bytes do "
+     u"not show where, so it cannot be restored with certainty"},
+    {CliText::kCheckMixedPages,
+     u"an interrupted in-place save with pages of both kinds out of order (a power cut during "
+     u"its flush); it cannot be restored with certainty"},
+    {CliText::kCheckInterruptedDecryption,
+     u"an interrupted in-place decryption, plain up to byte {}"},
+    {CliText::kCheckEncryptionWithoutHeader,
+     u"an interrupted in-place encryption, its body whole and its header never written"},
+    {CliText::kCheckInterruptedEncryption, u"an interrupted in-place encryption, cut at byte {}"},
+    {CliText::kCheckRestoresAll, u"; recover restores every byte"},
+    {CliText::kCheckRestoresAllBut, u"; recover restores all but {} bytes"},
+    {CliText::kRecoverOverSource, u"recover never writes over FILE itself; name another OUT"},
+    {CliText::kRecoverNotNeeded, u"; nothing to recover (decrypt it)"},
+    {CliText::kRecoveredTo, u"restored into {}"},
+    {CliText::kRecoveredUnknownBytes, u"; {} bytes are unknown and written as zeros"},
+    {CliText::kRecoveredAtOffsets, u", at offsets {}"},
+    {CliText::kRecoveredLengthUncertain,
+     u"the original length is {} bytes: zero bytes at its end may be the container's padding, "
+     u"and the restored file stops before them"},
+    {CliText::kDecryptHint,
+     u"this is an interrupted in-place save: '{} recover' restores it into a separate file"},
     {CliText::kReasonFrame, u" ({})"},
     {CliText::kReasonNoSuchFile, u"No such file or directory"},
     {CliText::kReasonIsDirectory, u"Is a directory"},
@@ -115,6 +150,8 @@ constexpr CliTextEntry kChineseTexts[] = {
      u"用法：{} encrypt [选项]... 文件...\n"
      u"      {} decrypt [选项]... 文件...\n"
      u"      {} shred [-q] 文件...\n"
+     u"      {} check [选项]... 文件...\n"
+     u"      {} recover [选项]... [-o 输出] 文件\n"
      u"      {} --help | --version\n"
      u"警告：ZOK 格式很弱，不能靠它为文件保密。\n"
      u"\n"
@@ -123,6 +160,9 @@ constexpr CliTextEntry kChineseTexts[] = {
      u"  encrypt   把文件加密为容器\n"
      u"  decrypt   从容器还原原文件\n"
      u"  shred     用固定图案覆盖文件，截为零长度后删除\n"
+     u"  check     判断文件对该密码是什么：加密文件，或被中断的原地保存留下的文件；只读不写\n"
+     u"  recover   把被中断的原地保存留下的内容恢复到“输出”（默认为 文件.recovered）；\n"
+     u"            文件本身从不改动\n"
      u"\n"
      u"  -o, --output=输出       把结果写到“输出”（只限一个文件）；\n"
      u"                          “-o -”（仅 Linux）写到标准输出\n"
@@ -147,7 +187,8 @@ constexpr CliTextEntry kChineseTexts[] = {
      u"\n"
      u"退出状态：0 全部完成；1 其他失败；2 用法错误；3 密码错误，或两次输入不一致或为空；\n"
      u"4 不是加密文件或已损坏；5 无法打开、读取、写入或删除；6 文件过大或内存不足；\n"
-     u"7 拒绝了覆盖；128+N 被信号 N 结束（正在进行的保存会先完成）。有多个文件时每个文件都会\n"
+     u"7 拒绝了覆盖；8 recover 能恢复的被中断的原地保存（check），或恢复后仍有字节无法得知\n"
+     u"（recover）；128+N 被信号 N 结束（正在进行的保存会先完成）。有多个文件时每个文件都会\n"
      u"处理，退出状态取第一个失败的文件。\n"},
     {CliText::kNoCommand, u"未指定命令"},
     {CliText::kUnknownCommand, u"未知命令“{}”"},
@@ -188,6 +229,28 @@ constexpr CliTextEntry kChineseTexts[] = {
     {CliText::kNameNotText, u"文件名不是有效的 UTF-8 文本，无法打开"},
     {CliText::kOutputWritten, u"操作完毕。输出文件：{}"},
     {CliText::kNoFileMatches, u"没有与“{}”匹配的文件"},
+    {CliText::kRecoverOneFile, u"recover 只能用于一个文件"},
+    {CliText::kRecoveryStandardInput, u"check 和 recover 需要有名字的文件，不能是“-”"},
+    {CliText::kCheckSound, u"本密码能打开的加密文件，解密后 {} 字节"},
+    {CliText::kCheckWrongPassword, u"密码错误，或不是加密文件"},
+    {CliText::kCheckNotContainer, u"不是加密文件，或已损坏"},
+    {CliText::kCheckCutNotLocated,
+     u"被中断的原地加密，正文停在第 {} 字节之间的某处；从内容看不出位置，无法可靠地恢复"},
+    {CliText::kCheckMixedPages,
+     u"被中断的原地保存，两种页面次序错乱（刷写时断电）；无法可靠地恢复"},
+    {CliText::kCheckInterruptedDecryption, u"被中断的原地解密，明文到第 {} 字节为止"},
+    {CliText::kCheckEncryptionWithoutHeader, u"被中断的原地加密，正文完整，文件头尚未写入"},
+    {CliText::kCheckInterruptedEncryption, u"被中断的原地加密，断在第 {} 字节"},
+    {CliText::kCheckRestoresAll, u"；recover 能恢复每个字节"},
+    {CliText::kCheckRestoresAllBut, u"；recover 能恢复除 {} 个字节外的全部内容"},
+    {CliText::kRecoverOverSource, u"recover 从不覆盖文件本身；请另指定输出"},
+    {CliText::kRecoverNotNeeded, u"；无需恢复（请解密）"},
+    {CliText::kRecoveredTo, u"已恢复到 {}"},
+    {CliText::kRecoveredUnknownBytes, u"；{} 个字节无法得知，写为零"},
+    {CliText::kRecoveredAtOffsets, u"，位于偏移 {}"},
+    {CliText::kRecoveredLengthUncertain,
+     u"原长度为 {} 字节：末尾的零字节可能是加密文件的填充，恢复出的文件在它们之前结束"},
+    {CliText::kDecryptHint, u"这是被中断的原地保存：“{} recover”可把它恢复到另一个文件"},
     {CliText::kReasonFrame, u"（{}）"},
     {CliText::kReasonNoSuchFile, u"没有那个文件或目录"},
     {CliText::kReasonIsDirectory, u"是一个目录"},

@@ -54,6 +54,26 @@ enum class CliText : uint8_t {
     kNameNotText,
     kOutputWritten,  // the last line of a run with a separate output: "{}" is its path
     kNoFileMatches,  // zok-cli.exe: a FILE pattern that matches no file ("{}" is the pattern)
+    // check and recover (cli/recovery.h); "{}" stands for the number, range or name shown.
+    kRecoverOneFile,
+    kRecoveryStandardInput,
+    kCheckSound,
+    kCheckWrongPassword,
+    kCheckNotContainer,
+    kCheckCutNotLocated,
+    kCheckMixedPages,
+    kCheckInterruptedDecryption,
+    kCheckEncryptionWithoutHeader,
+    kCheckInterruptedEncryption,
+    kCheckRestoresAll,
+    kCheckRestoresAllBut,
+    kRecoverOverSource,
+    kRecoverNotNeeded,
+    kRecoveredTo,
+    kRecoveredUnknownBytes,
+    kRecoveredAtOffsets,
+    kRecoveredLengthUncertain,
+    kDecryptHint,  // "{}" is the program's name
     // The system's reason after a message: the frame ("{}" is the reason), then each reason in
     // the order of SystemReason, from kNoSuchFile on.
     kReasonFrame,

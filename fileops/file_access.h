@@ -10,10 +10,14 @@ using FileHandle = uintptr_t;
 using ThreadHandle = uintptr_t;
 
 // --- Files. `nativePath` is "\??\" followed by a full path (Windows: with a drive letter;
-// POSIX: an absolute path). Every mode asks for write access and shares only reading, so a
-// read-only file, a directory or a file another open holds for writing fails every mode.
+// POSIX: an absolute path). Every mode but OpenForReading asks for write access and shares only
+// reading, so a read-only file, a directory or a file another open holds for writing fails
+// every mode.
 bool OpenSourceForCipher(const char16_t* nativePath, FileHandle* file);  // read + write, existing
 bool OpenForShred(const char16_t* nativePath, FileHandle* file);         // write + delete, existing
+// Read only, existing, for a look that changes nothing: any regular file, read-only ones too;
+// it fails while another open holds the file for writing, and holds off writers meanwhile.
+bool OpenForReading(const char16_t* nativePath, FileHandle* file);
 // Whether an output may take this name: true with *exists false when nothing has it, true with
 // *exists set when an existing file there opens for writing (opened and closed again), false
 // otherwise (a folder, a link, a read-only file, a file in use). A missing folder counts as a

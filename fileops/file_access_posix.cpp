@@ -155,10 +155,12 @@ bool FolderAllowsRemoval(const char* path, const struct stat& file) {
            user == status.st_uid;
 }
 
-// Turns a freshly opened descriptor into a handle: checks it is a writable regular file, takes
-// the lock and records the path. Closes the descriptor on failure; a file this open created is
-// removed again unless another open has already locked it.
-bool Adopt(int fd, const char* path, bool created, bool deleteAccess, FileHandle* file) {
+// Turns a freshly opened descriptor into a handle: checks it is a writable regular file (any
+// regular file when only `reading`), takes the lock (shared when reading) and records the path.
+// Closes the descriptor on failure; a file this open created is removed again unless another open
+// has already locked it.
+bool Adopt(int fd, const char* path, bool created, bool deleteAccess, FileHandle* file,
+           bool reading = false) {
     struct stat status;
     if (fstat(fd, &status) != 0) {
         close(fd);
@@ -171,11 +173,11 @@ bool Adopt(int fd, const char* path, bool created, bool deleteAccess, FileHandle
     // Each check in turn, the later ones only once the earlier passed.
     const SystemReason refusal =
         !S_ISREG(status.st_mode) ? SystemReason::kNotRegularFile
-        : (!created && (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) ||
+        : (!created && !reading && (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) ||
                 (deleteAccess && !FolderAllowsRemoval(path, status))
             ? SystemReason::kPermissionDenied
-        : flock(fd, LOCK_EX | LOCK_NB) != 0 ? SystemReason::kInUse
-                                            : SystemReason::kNone;
+        : flock(fd, (reading ? LOCK_SH : LOCK_EX) | LOCK_NB) != 0 ? SystemReason::kInUse
+                                                                  : SystemReason::kNone;
     if (refusal != SystemReason::kNone || flags < 0 ||
         fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 || record == nullptr) {
         if (refusal != SystemReason::kNone)
@@ -205,7 +207,7 @@ bool OpenExisting(const char16_t* nativePath, int access, bool deleteAccess, Fil
     const int fd = standIn >= 0 ? standIn : OpenRetrying(path, access | O_NONBLOCK, 0);
     if (fd < 0)
         return FailedWithErrno();
-    return Adopt(fd, path, false, deleteAccess, file);
+    return Adopt(fd, path, false, deleteAccess, file, access == O_RDONLY);
 }
 
 }  // namespace
@@ -215,6 +217,11 @@ bool OpenSourceForCipher(const char16_t* nativePath, FileHandle* file) {
     if (ZOK_INJECTED_FAULT(kOpenSourceForCipher))
         return false;
     return OpenExisting(nativePath, O_RDWR, false, file);
+}
+
+bool OpenForReading(const char16_t* nativePath, FileHandle* file) {
+    *file = 0;
+    return OpenExisting(nativePath, O_RDONLY, false, file);
 }
 
 bool OpenForShred(const char16_t* nativePath, FileHandle* file) {

@@ -43,6 +43,7 @@ constexpr ULONG kShareRead = 1;
 constexpr ULONG kOpenExisting = 1;  // FILE_OPEN
 constexpr ULONG kCreateNew = 2;     // FILE_CREATE
 constexpr ACCESS_MASK kReadWriteSynchronize = 0x100003;
+constexpr ACCESS_MASK kReadSynchronize = 0x100001;
 constexpr ACCESS_MASK kDeleteWriteSynchronize = 0x110002;
 constexpr ACCESS_MASK kWriteSynchronize = 0x100002;
 constexpr NTSTATUS kNameNotFound = static_cast<NTSTATUS>(0xC0000034);  // no file of that name
@@ -109,6 +110,10 @@ NTSTATUS OpenNative(const char16_t* nativePath, ACCESS_MASK access, ULONG dispos
 
 bool OpenSourceForCipher(const char16_t* nativePath, FileHandle* file) {
     return OpenNative(nativePath, kReadWriteSynchronize, kOpenExisting, file) == 0;
+}
+
+bool OpenForReading(const char16_t* nativePath, FileHandle* file) {
+    return OpenNative(nativePath, kReadSynchronize, kOpenExisting, file) == 0;
 }
 
 bool OpenForShred(const char16_t* nativePath, FileHandle* file) {

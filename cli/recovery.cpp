@@ -1,0 +1,325 @@
+// check and recover. A FILE is opened for reading only and read whole into a buffer of its own
+// size, the size a decryption takes; a restoration happens in that buffer. The restored file is
+// written as a separate output is: under an unfinished name beside OUT, reserved, written and
+// flushed, then renamed onto OUT (replacing a file there only with --yes), all in one save.
+#include "cli/recovery.h"
+
+#include <chrono>
+
+#include "cli/exit_status.h"
+#include "cli/platform.h"
+#include "core/digests.h"
+#include "core/recovery.h"
+#include "fileops/app_state.h"
+#include "fileops/file_access.h"
+#include "fileops/run_layout.h"
+#include "fileops/save_guard.h"
+#include "fileops/system_reason.h"
+
+namespace {
+
+constexpr std::u16string_view kRecoveredSuffix = u".recovered";
+constexpr std::u16string_view kUnfinishedSuffix = u".zok-unfinished-";
+
+struct Digests {
+    uint32_t check = 0;
+    uint32_t key = 0;
+};
+
+// A file read whole: its bytes in a buffer of its own, and its handle while it is open.
+struct LoadedFile {
+    FileHandle handle = 0;
+    uint8_t* buffer = nullptr;
+    uint32_t length = 0;
+};
+
+void Release(LoadedFile* file) {
+    if (file->handle != 0)
+        CloseFile(file->handle);
+    if (file->buffer != nullptr)
+        FreeBuffer(file->buffer);
+    *file = LoadedFile{};
+}
+
+std::u16string Number(uint64_t value) {
+    std::u16string text;
+    do {
+        text.insert(text.begin(), static_cast<char16_t>(u'0' + value % 10));
+        value /= 10;
+    } while (value != 0);
+    return text;
+}
+
+// "a-b", both ends included.
+std::u16string Range(uint64_t first, uint64_t last) {
+    return first == last ? Number(first) : Number(first) + u"-" + Number(last);
+}
+
+// The digests as a run takes them: the entries must agree and not be empty; at most 129 units
+// count, in the cleared password area.
+bool DigestsOf(std::u16string_view password, std::u16string_view confirmation, Digests* digests) {
+    if (password.empty() || password != confirmation)
+        return false;
+    WipePasswordArea();
+    const size_t units =
+        password.size() < kPasswordCapacity - 1 ? password.size() : kPasswordCapacity - 1;
+    for (size_t i = 0; i < units; ++i) {
+        g_app.passwords.passwordBuffer[i] = password[i];
+        g_app.passwords.confirmBuffer[i] = password[i];
+    }
+    digests->check = PasswordCheckDigest(PasswordAreaBytes());
+    digests->key = PasswordKeyDigest(PasswordAreaBytes());
+    WipePasswordArea();
+    return true;
+}
+
+std::u16string NativeOf(const std::u16string& full) {
+    return u"\\??\\" + full;
+}
+
+// Opens and reads the file at `full`; on failure the message that names why.
+bool Load(const std::u16string& full, LoadedFile* file, MessageId* failure) {
+    ClearSystemReason();
+    uint64_t size = 0;
+    *failure = MessageId::kOpenFailed;
+    if (!OpenForReading(NativeOf(full).c_str(), &file->handle) ||
+        !QueryFileSize(file->handle, &size)) {
+        return false;
+    }
+    *failure = MessageId::kTooLarge;
+    if (size > kLargestFile)
+        return false;
+    file->length = static_cast<uint32_t>(size);
+    if (size == 0)
+        return true;
+    uint32_t allocation = file->length;
+    *failure = MessageId::kNoMemory;
+    if (!AllocateBuffer(&allocation, &file->buffer))
+        return false;
+    *failure = MessageId::kReadFailed;
+    return ReadWhole(file->handle, file->buffer, file->length);
+}
+
+int StatusOf(FileState state) {
+    switch (state) {
+        case FileState::kSound:
+            return kExitSuccess;
+        case FileState::kWrongPassword:
+            return kExitWrongPassword;
+        case FileState::kInterruptedEncryption:
+        case FileState::kInterruptedDecryption:
+            return kExitRecoverable;
+        default:
+            return kExitNotContainer;
+    }
+}
+
+int StatusOf(MessageId failure) {
+    if (failure == MessageId::kTooLarge || failure == MessageId::kNoMemory)
+        return kExitTooLarge;
+    return kExitCannotAccess;
+}
+
+// The bytes that stay unknown within the `written` bytes of the restored file.
+uint32_t UnknownWithin(const FileAnalysis& analysis, uint32_t written) {
+    if (analysis.unknownStart >= written)
+        return 0;
+    const uint32_t end = analysis.unknownStart + analysis.unknownCount;
+    return (end < written ? end : written) - analysis.unknownStart;
+}
+
+// check's one line on a file.
+std::u16string Verdict(const FileAnalysis& analysis, const RecoveryHooks& hooks) {
+    auto say = [&hooks](CliText text, std::u16string_view value) {
+        return Filled(hooks.sayText(text), value);
+    };
+    switch (analysis.state) {
+        case FileState::kSound:
+            return say(CliText::kCheckSound, Number(analysis.plainSize));
+        case FileState::kWrongPassword:
+            return say(CliText::kCheckWrongPassword, {});
+        case FileState::kNotContainer:
+            return say(CliText::kCheckNotContainer, {});
+        case FileState::kCutNotLocated:
+            return say(CliText::kCheckCutNotLocated, Range(analysis.cutLow, analysis.cutHigh));
+        case FileState::kMixedPages:
+            return say(CliText::kCheckMixedPages, {});
+        default:
+            break;
+    }
+    std::u16string line =
+        analysis.state == FileState::kInterruptedDecryption
+            ? say(CliText::kCheckInterruptedDecryption, Number(analysis.boundary))
+        : analysis.boundary == kContainerHeaderSize
+            ? say(CliText::kCheckEncryptionWithoutHeader, {})
+            : say(CliText::kCheckInterruptedEncryption, Number(analysis.boundary));
+    const uint32_t unknown = UnknownWithin(analysis, analysis.plainSize);
+    line += unknown == 0 ? say(CliText::kCheckRestoresAll, {})
+                         : say(CliText::kCheckRestoresAllBut, Number(unknown));
+    return line;
+}
+
+// The unfinished name beside `output`: the suffix and 8 hex digits that keep two runs apart.
+std::u16string UnfinishedNameFor(const std::u16string& output) {
+    const auto tag =
+        static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    std::u16string name = output + std::u16string(kUnfinishedSuffix);
+    for (int shift = 28; shift >= 0; shift -= 4) name += u"0123456789abcdef"[(tag >> shift) & 15];
+    return name;
+}
+
+// Writes `size` bytes as a separate output: false with the output removed again on failure.
+bool WriteSeparately(const LoadedFile& source, const uint8_t* data, uint32_t size,
+                     const std::u16string& output, bool replace) {
+    FileHandle file = 0;
+    if (!CreateOutput(NativeOf(UnfinishedNameFor(output)).c_str(), source.handle, &file))
+        return false;
+    BeginSave();
+    const bool saved = ReserveSpace(file, size) && WriteFromStart(file, data, size) &&
+                       FlushFile(file) && RenameOutput(file, NativeOf(output).c_str(), replace);
+    if (!saved)
+        static_cast<void>(MarkForDeletion(file));
+    CloseFile(file);
+    EndSave();
+    return saved;
+}
+
+struct Session {
+    const RecoveryRequest& request;
+    const RecoveryHooks& hooks;
+    Digests digests;
+};
+
+void PrintFailure(const Session& session, std::u16string_view name, MessageId failure) {
+    std::u16string text(session.hooks.sayMessage(failure));
+    if (failure != MessageId::kTooLarge && failure != MessageId::kNoMemory)
+        text += session.hooks.reasonSuffix();
+    session.hooks.printFileLine(name, text);
+}
+
+// `name` made absolute; false after the error was printed.
+bool FullPathOf(const Session& session, const std::u16string& name, std::u16string* full) {
+    if (!MakeFullPath(name, full)) {
+        session.hooks.printFileLine(name, session.hooks.sayText(CliText::kNoCurrentDirectory));
+        return false;
+    }
+    return true;
+}
+
+int CheckOne(const Session& session, const std::u16string& name) {
+    std::u16string full;
+    if (!FullPathOf(session, name, &full))
+        return kExitCannotAccess;
+    LoadedFile file;
+    MessageId failure = MessageId::kOpenFailed;
+    if (!Load(full, &file, &failure)) {
+        PrintFailure(session, name, failure);
+        Release(&file);
+        return StatusOf(failure);
+    }
+    const FileAnalysis analysis =
+        AnalyseFile(file.buffer, file.length, session.digests.check, session.digests.key);
+    Release(&file);
+    session.hooks.printFileLine(name, Verdict(analysis, session.hooks));
+    return StatusOf(analysis.state);
+}
+
+int RecoverOne(const Session& session, const std::u16string& name) {
+    const RecoveryHooks& hooks = session.hooks;
+    const std::u16string& outputName = session.request.output != nullptr
+                                           ? *session.request.output
+                                           : name + std::u16string(kRecoveredSuffix);
+    std::u16string full;
+    std::u16string output;
+    if (!FullPathOf(session, name, &full) || !FullPathOf(session, outputName, &output))
+        return kExitCannotAccess;
+    if (output == full) {
+        hooks.printFileLine(name, hooks.sayText(CliText::kRecoverOverSource));
+        return kExitUsage;
+    }
+    LoadedFile file;
+    MessageId failure = MessageId::kOpenFailed;
+    if (!Load(full, &file, &failure)) {
+        PrintFailure(session, name, failure);
+        Release(&file);
+        return StatusOf(failure);
+    }
+    const FileAnalysis analysis =
+        AnalyseFile(file.buffer, file.length, session.digests.check, session.digests.key);
+    const int status = StatusOf(analysis.state);
+    if (status != kExitRecoverable) {
+        Release(&file);
+        std::u16string line = Verdict(analysis, hooks);
+        if (status == kExitSuccess)
+            line += hooks.sayText(CliText::kRecoverNotNeeded);
+        hooks.printFileLine(name, line);
+        return status;
+    }
+    bool exists = false;
+    ClearSystemReason();
+    if (!ProbeOutput(NativeOf(output).c_str(), &exists)) {
+        Release(&file);
+        PrintFailure(session, outputName, MessageId::kWriteFailed);
+        return kExitCannotAccess;
+    }
+    if (exists && !session.request.replace) {
+        Release(&file);
+        hooks.printFileLine(outputName, hooks.sayText(CliText::kNotOverwritten));
+        return kExitDeclined;
+    }
+    RestoreWreck(file.buffer, file.length, session.digests.key, analysis);
+    const uint32_t written = analysis.plainSize;
+    const bool saved = WriteSeparately(file, file.buffer, written, output, exists);
+    Release(&file);
+    if (!saved) {
+        PrintFailure(session, outputName, MessageId::kWriteFailed);
+        return kExitCannotAccess;
+    }
+    const uint32_t unknown = UnknownWithin(analysis, written);
+    if (!session.request.quiet || unknown > 0) {
+        std::u16string line = Filled(hooks.sayText(CliText::kRecoveredTo), outputName);
+        if (unknown > 0) {
+            line += Filled(hooks.sayText(CliText::kRecoveredUnknownBytes), Number(unknown));
+            line += Filled(hooks.sayText(CliText::kRecoveredAtOffsets),
+                           Range(analysis.unknownStart, analysis.unknownStart + unknown - 1));
+        }
+        hooks.printFileLine(name, line);
+    }
+    if (analysis.longestSize > written && !session.request.quiet) {
+        hooks.printFileLine(name, Filled(hooks.sayText(CliText::kRecoveredLengthUncertain),
+                                         Range(written, analysis.longestSize)));
+    }
+    return unknown > 0 ? kExitRecoverable : kExitSuccess;
+}
+
+}  // namespace
+
+int RunRecovery(const RecoveryRequest& request, const RecoveryHooks& hooks) {
+    Session session{request, hooks, {}};
+    if (!DigestsOf(request.password, request.confirmation, &session.digests)) {
+        for (const std::u16string& name : request.files)
+            hooks.printFileLine(name, hooks.sayMessage(MessageId::kPasswordMismatch));
+        return kExitWrongPassword;
+    }
+    int status = kExitSuccess;
+    for (const std::u16string& name : request.files) {
+        const int fileStatus =
+            request.recover ? RecoverOne(session, name) : CheckOne(session, name);
+        if (status == kExitSuccess)
+            status = fileStatus;
+    }
+    return status;
+}
+
+bool IsRecoverableWreck(const std::u16string& fullPath, uint32_t checkDigest, uint32_t keyDigest) {
+    LoadedFile file;
+    MessageId failure = MessageId::kOpenFailed;
+    bool recoverable = false;
+    if (Load(fullPath, &file, &failure)) {
+        const FileState state = AnalyseFile(file.buffer, file.length, checkDigest, keyDigest).state;
+        recoverable = StatusOf(state) == kExitRecoverable;
+    }
+    Release(&file);
+    ClearSystemReason();
+    return recoverable;
+}

@@ -1,0 +1,38 @@
+// `check` and `recover`: what a file is for a password, and what an in-place save cut short left
+// given back into a separate file. The front end reads the password and parses the command line;
+// this part reads each FILE whole (read-only), classifies it (core/recovery.h) and writes a
+// restored file the way a separate output is written. It prints through the front end's hooks.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/texts.h"
+#include "ui/messages.h"
+
+struct RecoveryHooks {
+    std::u16string_view (*sayText)(CliText text);
+    std::u16string_view (*sayMessage)(MessageId message);
+    // "zok: FILE: text" on standard error, `file` as named on the command line.
+    void (*printFileLine)(std::u16string_view file, std::u16string_view text);
+    // " (reason)" of the last refused system call, or nothing.
+    std::u16string (*reasonSuffix)();
+};
+
+struct RecoveryRequest {
+    bool recover = false;  // recover, or check
+    std::u16string_view password;
+    std::u16string_view confirmation;        // the second entry; must equal the first
+    std::vector<std::u16string> files;       // check: one or more; recover: exactly one
+    const std::u16string* output = nullptr;  // recover -o OUT, as named
+    bool replace = false;                    // recover: an existing OUT may be replaced (--yes)
+    bool quiet = false;                      // recover: only errors and what stays unknown
+};
+
+// Runs check or recover; returns the exit status (of the first failure, for several FILEs).
+int RunRecovery(const RecoveryRequest& request, const RecoveryHooks& hooks);
+
+// After decrypt refused the file at `fullPath`: whether check would call it a wreck that
+// recover restores, for the password with these digests.
+bool IsRecoverableWreck(const std::u16string& fullPath, uint32_t checkDigest, uint32_t keyDigest);
