@@ -1,5 +1,9 @@
-// The command line's exit statuses, by the kind of the first failure.
+// The command line's exit statuses, by the kind of the first failure. The table below is their
+// one description: --help prints it, and a test holds the manual pages and the guide against it.
 #pragma once
+#include <string_view>
+
+#include "cli/texts.h"
 
 constexpr int kExitSuccess = 0;        // every run completed
 constexpr int kExitFailure = 1;        // any other failure (a run could not start)
@@ -11,3 +15,16 @@ constexpr int kExitTooLarge = 6;       // too large, or out of memory
 constexpr int kExitDeclined = 7;       // an overwrite was declined
 constexpr int kExitRecoverable = 8;    // check: a wreck that recover restores; recover: some
                                        // bytes stay unknown
+
+struct ExitStatusRow {
+    std::u16string_view status;  // as --help shows it: "0", ..., "128+N"
+    CliText meaning;
+};
+
+constexpr ExitStatusRow kExitStatuses[] = {
+    {u"0", CliText::kExitMeansSuccess},      {u"1", CliText::kExitMeansFailure},
+    {u"2", CliText::kExitMeansUsage},        {u"3", CliText::kExitMeansWrongPassword},
+    {u"4", CliText::kExitMeansNotContainer}, {u"5", CliText::kExitMeansCannotAccess},
+    {u"6", CliText::kExitMeansTooLarge},     {u"7", CliText::kExitMeansDeclined},
+    {u"8", CliText::kExitMeansRecoverable},  {u"128+N", CliText::kExitMeansSignal},
+};

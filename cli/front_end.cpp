@@ -304,6 +304,20 @@ int SetOutputPath() {
     return kExitSuccess;
 }
 
+// The help's last part: each exit status and its meaning, from the one table.
+std::u16string ExitStatusHelp() {
+    std::u16string text(Say(CliText::kExitStatusHeading));
+    text += u'\n';
+    for (const ExitStatusRow& row : kExitStatuses) {
+        text += u"  ";
+        text += row.status;
+        text.append(7 - row.status.size(), u' ');
+        text += Say(row.meaning);
+        text += u'\n';
+    }
+    return text;
+}
+
 // Parses the arguments, expands the FILE operands where the shell does not, and checks what
 // they ask for. False when the command ends here, with its status in `*status`: after help or
 // the version, or an error that was reported.
@@ -313,7 +327,7 @@ bool ReadCommandLine(const std::vector<std::u16string>& args, int* status) {
         case ParseResult::kFailed:
             return false;
         case ParseResult::kHelpShown:
-            WriteStdout(Filled(Say(CliText::kHelp), ProgramName()));
+            WriteStdout(Filled(Say(CliText::kHelp), ProgramName()) + ExitStatusHelp());
             *status = kExitSuccess;
             return false;
         case ParseResult::kVersionShown:

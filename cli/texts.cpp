@@ -50,13 +50,7 @@ constexpr CliTextEntry kEnglishTexts[] = {
      u"terminal; with several FILEs each line names its FILE. Paths are limited to 259 UTF-16\n"
      u"units. The language follows LC_ALL, LC_MESSAGES or LANG: Chinese for a value starting\n"
      u"with \"zh\", English otherwise.\n"
-     u"\n"
-     u"Exit status: 0 all done; 1 another failure; 2 usage error; 3 wrong password, or the\n"
-     u"entries differ or are empty; 4 not a container, or damaged; 5 cannot open, read, write\n"
-     u"or delete; 6 too large, or out of memory; 7 overwrite declined; 8 an interrupted in-place\n"
-     u"save that recover restores (check), or restored with some bytes unknown (recover);\n"
-     u"128+N ended by signal N (a save under way is finished first). With several FILEs every\n"
-     u"FILE is tried, and the status is that of the first failure.\n"},
+     u"\n"},
     {CliText::kNoCommand, u"no command given"},
     {CliText::kUnknownCommand, u"unknown command '{}'"},
     {CliText::kUnknownOption, u"unknown option '{}'"},
@@ -83,6 +77,20 @@ constexpr CliTextEntry kEnglishTexts[] = {
     {CliText::kPasswordTooLong, u"the password line is longer than {} bytes"},
     {CliText::kArgumentNotUtf8, u"an argument is not valid UTF-8"},
     {CliText::kTryHelp, u"Try '{} --help'."},
+    {CliText::kExitStatusHeading,
+     u"Exit status (with several FILEs every FILE is tried; the first failure decides):"},
+    {CliText::kExitMeansSuccess, u"all done"},
+    {CliText::kExitMeansFailure, u"another failure (a run could not start)"},
+    {CliText::kExitMeansUsage, u"usage error; nothing was run"},
+    {CliText::kExitMeansWrongPassword, u"wrong password, or the entries differ or are empty"},
+    {CliText::kExitMeansNotContainer, u"not a container, or damaged"},
+    {CliText::kExitMeansCannotAccess, u"cannot open, read, write or delete"},
+    {CliText::kExitMeansTooLarge, u"too large, or out of memory"},
+    {CliText::kExitMeansDeclined, u"overwrite declined"},
+    {CliText::kExitMeansRecoverable,
+     u"check: a wreck of an in-place save that recover restores; recover: restored with\n"
+     u"         some bytes unknown"},
+    {CliText::kExitMeansSignal, u"ended by signal N (a save under way is finished first)"},
     {CliText::kPasswordUnreadable, u"cannot read the password from '{}'"},
     {CliText::kPasswordStdinUnreadable, u"cannot read the password from standard input"},
     {CliText::kStandardInputUnreadable, u"cannot read standard input"},
@@ -184,12 +192,7 @@ constexpr CliTextEntry kChineseTexts[] = {
      u"回答 y 或给出 --yes 时覆盖；没有终端时视为回答否。状态行和错误信息写到标准错误，\n"
      u"标准错误是终端时另有进度条；有多个文件时每行都注明文件。路径最长 259 个 UTF-16 单元。\n"
      u"语言取自 LC_ALL、LC_MESSAGES 或 LANG：以“zh”开头的值为中文，其余为英文。\n"
-     u"\n"
-     u"退出状态：0 全部完成；1 其他失败；2 用法错误；3 密码错误，或两次输入不一致或为空；\n"
-     u"4 不是加密文件或已损坏；5 无法打开、读取、写入或删除；6 文件过大或内存不足；\n"
-     u"7 拒绝了覆盖；8 recover 能恢复的被中断的原地保存（check），或恢复后仍有字节无法得知\n"
-     u"（recover）；128+N 被信号 N 结束（正在进行的保存会先完成）。有多个文件时每个文件都会\n"
-     u"处理，退出状态取第一个失败的文件。\n"},
+     u"\n"},
     {CliText::kNoCommand, u"未指定命令"},
     {CliText::kUnknownCommand, u"未知命令“{}”"},
     {CliText::kUnknownOption, u"未知选项“{}”"},
@@ -213,6 +216,18 @@ constexpr CliTextEntry kChineseTexts[] = {
     {CliText::kPasswordTooLong, u"密码行超过 {} 个字节"},
     {CliText::kArgumentNotUtf8, u"有参数不是有效的 UTF-8 文本"},
     {CliText::kTryHelp, u"用“{} --help”查看用法。"},
+    {CliText::kExitStatusHeading, u"退出状态（有多个文件时每个文件都会处理，取第一个失败）："},
+    {CliText::kExitMeansSuccess, u"全部完成"},
+    {CliText::kExitMeansFailure, u"其他失败（运行无法开始）"},
+    {CliText::kExitMeansUsage, u"用法错误，什么也没有运行"},
+    {CliText::kExitMeansWrongPassword, u"密码错误，或两次输入不一致或为空"},
+    {CliText::kExitMeansNotContainer, u"不是加密文件或已损坏"},
+    {CliText::kExitMeansCannotAccess, u"无法打开、读取、写入或删除"},
+    {CliText::kExitMeansTooLarge, u"文件过大或内存不足"},
+    {CliText::kExitMeansDeclined, u"拒绝了覆盖"},
+    {CliText::kExitMeansRecoverable,
+     u"check：recover 能恢复的被中断的原地保存；recover：恢复后仍有字节无法得知"},
+    {CliText::kExitMeansSignal, u"被信号 N 结束（正在进行的保存会先完成）"},
     {CliText::kPasswordUnreadable, u"无法从“{}”读取密码"},
     {CliText::kPasswordStdinUnreadable, u"无法从标准输入读取密码"},
     {CliText::kStandardInputUnreadable, u"无法读取标准输入"},

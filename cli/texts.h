@@ -35,6 +35,18 @@ enum class CliText : uint8_t {
     kPasswordTooLong,
     kArgumentNotUtf8,
     kTryHelp,
+    // The exit statuses in --help: the heading, then each status's meaning (cli/exit_status.h).
+    kExitStatusHeading,
+    kExitMeansSuccess,
+    kExitMeansFailure,
+    kExitMeansUsage,
+    kExitMeansWrongPassword,
+    kExitMeansNotContainer,
+    kExitMeansCannotAccess,
+    kExitMeansTooLarge,
+    kExitMeansDeclined,
+    kExitMeansRecoverable,
+    kExitMeansSignal,
     // Failures outside the runs.
     kPasswordUnreadable,  // "{}" names the file or descriptor
     kPasswordStdinUnreadable,

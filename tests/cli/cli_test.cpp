@@ -13,12 +13,14 @@
 
 #include <cctype>
 #include <cstdlib>
+#include <regex>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "cli/exit_status.h"
 #include "cli/texts.h"
+#include "fileops/utf.h"
 #include "tests/support/zok_process.h"
 #include "ui/messages.h"
 
@@ -879,7 +881,7 @@ TEST_F(CliTest, HelpAndVersionAloneWriteToStandardOutput) {
     EXPECT_TRUE(Contains(shortHelp.out,
                          "\nWarning: the ZOK format is weak; do not rely on it to "
                          "keep a file secret.\n"));
-    EXPECT_TRUE(Contains(shortHelp.out, "7 overwrite declined"));
+    EXPECT_TRUE(Contains(shortHelp.out, "\n  7      overwrite declined\n"));
     EXPECT_TRUE(
         Contains(Zok({"encrypt", "--bogus"}, "", kEnglish).err, "Try '" + program + " --help'."));
 }
@@ -972,6 +974,55 @@ TEST_F(CliTest, TheLanguageFollowsTheLocaleVariables) {
 
 // Each text is written once per language; a missing one would print nothing, a missing "{}"
 // would drop the argument the message names.
+// The exit statuses have one description, the table that --help prints; the manual pages and
+// the guide, in both languages, list the same statuses.
+TEST(ExitStatuses, EveryPlaceListsTheOneTable) {
+    std::set<std::string> table;
+    for (const ExitStatusRow& row : kExitStatuses) table.insert(Utf16ToUtf8(row.status));
+    ScratchFolder folder;
+    for (const Settings& language : {kChinese, kEnglish}) {
+        const ZokResult help = RunZok({"--help"}, "", folder.Root(), language);
+        const Language speaking = language == kEnglish ? Language::kEnglish : Language::kChinese;
+        for (const ExitStatusRow& row : kExitStatuses) {
+            std::string line = "  " + Utf16ToUtf8(row.status);
+            line.append(7 - row.status.size(), ' ');
+            line += Utf16ToUtf8(TextIn(speaking, row.meaning));
+            EXPECT_TRUE(Contains(help.out, line + "\n")) << line;
+        }
+    }
+#ifndef _WIN32
+    // The statuses a manual page lists: each ".B" line after a ".TP" of its section.
+    const auto manualStatuses = [](const std::string& page, const std::string& heading) {
+        const std::string text = ReadBytes(fs::path(ZOK_SOURCE_DIR) / "cli" / page);
+        const size_t from = text.find(".SH " + heading + "\n");
+        const std::string section = text.substr(from, text.find("\n.SH ", from + 1) - from);
+        std::set<std::string> found;
+        for (size_t at = section.find(".TP\n.B "); at != std::string::npos;
+             at = section.find(".TP\n.B ", at + 1)) {
+            std::string status = section.substr(at + 7, section.find('\n', at + 7) - at - 7);
+            std::erase(status, ' ');
+            found.insert(status);
+        }
+        return found;
+    };
+    EXPECT_EQ(manualStatuses("zok.1.in", "EXIT STATUS"), table);
+    EXPECT_EQ(manualStatuses("zok.zh_CN.1.in", "退出状态"), table);
+    // The statuses the guide lists: the number that starts each item of its paragraph.
+    const std::string guide = ReadBytes(fs::path(ZOK_SOURCE_DIR) / "docs" / "user-guide.txt");
+    for (const std::string heading : {"- 退出状态：", "- Exit status: "}) {
+        const size_t from = guide.find(heading) + heading.size();
+        const std::string paragraph = guide.substr(from, guide.find("\n- ", from) - from);
+        std::set<std::string> found;
+        const std::regex item("(^|[；;] *\n? *)([0-9]+(\\+N)?) ");
+        for (std::sregex_iterator it(paragraph.begin(), paragraph.end(), item), end; it != end;
+             ++it) {
+            found.insert((*it)[2]);
+        }
+        EXPECT_EQ(found, table) << heading;
+    }
+#endif
+}
+
 TEST(CliTexts, EveryIdentifierHasATextInEveryLanguage) {
     for (size_t i = 0; i < kCliTextCount; ++i) {
         const CliText id = static_cast<CliText>(i);
