@@ -38,7 +38,8 @@ struct RunWithBystander {
         bystander = run.Write("bystander.txt", kBystander);
         run.SetPassword(kPassword);
     }
-    // Presses `command` on `path` and returns the one box's message: an error unless done.
+    // Presses `command` on `path` and returns the one box's message: an error unless done. A
+    // shred opens on its worker, so its buttons come back only after the box.
     MessageId Press(uint32_t command, const std::u16string& path, bool inPlace) {
         run.SetInPlace(inPlace);
         run.SetPathText(path);
@@ -46,6 +47,7 @@ struct RunWithBystander {
         EXPECT_EQ(RunHarness::Read(bystander), kBystander);
         const RecordedBox box = run.OnlyBox();
         EXPECT_EQ(box.style, box.message == MessageId::kDone ? kBoxInfo : kBoxError);
+        EXPECT_FALSE(command == IDC_SHRED && box.buttonsEnabledWhileShown);
         return box.message;
     }
     MessageId Press(uint32_t command, const fs::path& file, bool inPlace) {
@@ -209,6 +211,8 @@ TEST(BadInput, PathsThatNameNoFile) {
     const fs::path file = trial.run.Write("real.txt", "real");
     const std::u16string dir = Utf16(trial.run.Dir().string());
     const std::u16string paths[] = {
+        u"",                             // nothing typed
+        dir + u"/missing.txt",           // no such file
         dir + u"/\xD800real.txt",        // a lone high surrogate
         dir + u"/real\xDC00.txt",        // a lone low surrogate
         dir + u"/real.txt/",             // a file taken for a folder

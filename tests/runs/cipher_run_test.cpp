@@ -153,25 +153,6 @@ TEST(CipherRun, EntriesAreCutAt129Units) {
     EXPECT_EQ(RunHarness::Read(file), "some text");
 }
 
-TEST(CipherRun, OpenFailures) {
-    RunHarness run;
-    run.SetPassword(u"pw");
-    fs::path readOnly = run.Write("ro.txt", "keep");
-    chmod(readOnly.c_str(), 0444);
-    fs::create_directory(run.Dir() / "folder");
-    const std::u16string paths[] = {u"", Utf16((run.Dir() / "missing").string()), u"relative.txt",
-                                    Utf16((run.Dir() / "folder").string()),
-                                    Utf16(readOnly.string())};
-    for (const std::u16string& path : paths) {
-        for (uint32_t command : {IDC_ENCRYPT, IDC_DECRYPT}) {
-            run.SetPathText(path);
-            run.Press(command);
-            ExpectError(run, MessageId::kOpenFailed);
-        }
-    }
-    EXPECT_EQ(RunHarness::Read(readOnly), "keep");
-}
-
 TEST(CipherRun, OutputNamesFollowTheLastDot) {
     RunHarness run;
     run.SetPassword(u"pw");
