@@ -113,14 +113,15 @@ std::vector<Row> Catalogue(size_t folderUnits) {
         PutWord(&forged, 4, WordAt(container, 0) ^ size);
         rows.back().files.push_back({Numbered('s', size), forged, kDamaged});
     }
-    // Every bit of the header flipped, the check word's first: the salt and size decrypt to
-    // other bytes where the stored size still fits.
+    // Every bit of the header flipped, the check word's first (a wrong password decides the
+    // status): a changed salt or size decrypts to other bytes where the stored size still fits.
     rows.push_back({"header bits", decrypt, kExitWrongPassword});
     for (size_t i = 64; i < 64 + 96; ++i) {
         const size_t bit = i % 96;
         std::string flipped = container;
         flipped[bit / 8] = static_cast<char>(flipped[bit / 8] ^ (1 << (bit % 8)));
-        const bool fits = 12 + BodySizeFor(WordAt(flipped, 0) ^ WordAt(flipped, 4)) <= 52;
+        const bool fits =
+            12 + BodySizeFor(WordAt(flipped, 0) ^ WordAt(flipped, 4)) <= container.size();
         const std::string message = bit >= 64 ? kWrong : fits ? "" : kDamaged;
         rows.back().files.push_back({Numbered('h', 100 + bit), flipped, message});
         if (message.empty())
