@@ -1,6 +1,6 @@
-// The bad-input catalogue through the zok program, as a script would meet it: many files per
-// call, each its own run. Every file gets its own message, and nothing the user did not name
-// is touched.
+// The bad-input catalogue through the zok program, as a script would meet it: one row per kind
+// of input, many files per call, each its own run. Every file gets its own message, the first
+// failure decides the status, and nothing the user did not name is touched.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <map>
+#include <optional>
 
 #include "cli/exit_status.h"
 #include "cli/texts.h"
@@ -24,29 +25,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string kPasswordLine = "pw\n";
-
 const std::string kDone = Utf16ToUtf8(TextOf(MessageId::kDone));
 const std::string kOpenFailed = Utf16ToUtf8(TextOf(MessageId::kOpenFailed));
 const std::string kWrong = Utf16ToUtf8(TextOf(MessageId::kWrongPassword));
 const std::string kDamaged = Utf16ToUtf8(TextOf(MessageId::kDamaged));
 const std::string kPathTooLong = Utf16ToUtf8(TextOf(MessageId::kPathTooLong));
+const std::string kFieldWouldCut = Utf16ToUtf8(TextIn(Language::kChinese, CliText::kPathTooLong));
+// Beside every row's files, and the target of its links.
+const std::string kBystander = "bystander";
 
 // "打开文件出错！（是一个目录）": the run's message with the system's reason, as zok prints it.
-std::string WithReason(const std::string& message, CliText reason) {
+std::string OpenFailed(CliText reason) {
     const std::u16string frame = TextIn(Language::kChinese, CliText::kReasonFrame);
-    return message + Utf16ToUtf8(Filled(frame, TextIn(Language::kChinese, reason)));
-}
-
-// The exit status of a run that failed with `message` (without its reason).
-int StatusOf(const std::string& message) {
-    if (message.rfind(kOpenFailed, 0) == 0 || message == kPathTooLong)
-        return kExitCannotAccess;
-    if (message == kWrong)
-        return kExitWrongPassword;
-    if (message == kDamaged)
-        return kExitNotContainer;
-    return kExitFailure;
+    return kOpenFailed + Utf16ToUtf8(Filled(frame, TextIn(Language::kChinese, reason)));
 }
 
 // "n104" and the like. (Built by appending: gcc 12 warns falsely on "n" + std::to_string(...).)
@@ -64,248 +55,251 @@ size_t Count(const std::string& text, const std::string& part) {
     return count;
 }
 
-class BadInputCli : public testing::Test {
-  protected:
-    fs::path At(const std::string& name) const { return folder_ / name; }
-    std::string Full(const std::string& name) const {
-        const std::u8string text = At(name).u8string();
-        return std::string(text.begin(), text.end());
-    }
-    ZokResult Zok(std::vector<std::string> args, const std::string& input = kPasswordLine) {
-        return RunZok(args, input, folder_.Root());
-    }
-    // Writes each file, runs zok on all of them at once, and checks that each named file gave
-    // `expected[name]` ("" for a completed run) and that the folder holds `after`.
-    ZokResult RunAll(const std::vector<std::string>& options,
-                     const std::map<std::string, std::string>& files,
-                     const std::map<std::string, std::string>& expected) {
-        std::vector<std::string> args = options;
-        for (const auto& [name, bytes] : files) {
-            WriteBytes(At(name), bytes);
-            args.push_back(name);
-        }
-        ZokResult result = Zok(args);
-        size_t completed = 0;
-        for (const auto& [name, message] : expected) {
-            if (message.empty()) {
-                ++completed;
-            } else {
-                EXPECT_EQ(Count(result.err, "zok: " + name + ": " + message + "\n"), 1u)
-                    << name << "\n"
-                    << result.err;
-            }
-        }
-        EXPECT_EQ(Count(result.err, kDone), completed) << result.err;
-        // Every file was tried; the first failure in the order given decides the status.
-        int status = kExitSuccess;
-        for (const auto& [name, message] : expected) {
-            if (!message.empty() && status == kExitSuccess)
-                status = StatusOf(message);
-        }
-        EXPECT_EQ(result.exitCode, status);
-        CountBadInputs(static_cast<uint32_t>(files.size()));
-        return result;
-    }
-    std::set<std::string> Names() const { return Listing(folder_.Root()); }
+// How a file of a row is made. A device is the system's own; a bare name makes nothing.
+enum class Made { kFile, kReadOnly, kHeld, kLink, kHardLink, kFolder, kPipe, kDevice, kName };
 
-    ScratchFolder folder_;
+struct File {
+    std::string name;
+    std::string bytes;         // its contents; for a link, the name it links to
+    std::string message = {};  // what zok says of it; "" when its run is done
+    Made made = Made::kFile;
+    bool named = true;  // on the command line, or only beside the named ones
 };
 
-TEST_F(BadInputCli, NonContainersOfEveryLength) {
-    const uint32_t check = CheckDigestOf(u"pw");
-    std::map<std::string, std::string> files, expected;
-    for (size_t length = 0; length <= 40; ++length) {
-        const std::string name = Numbered('n', 100 + length);
-        files[name] = RandomBytes(length, static_cast<uint32_t>(length) + 500);
-        ASSERT_NE(BufferWordAt(files[name], 8), check);
-        expected[name] = length == 0 ? kDamaged : kWrong;
-    }
-    for (const char* mode : {"--in-place", "--yes"}) {
-        RunAll({"decrypt", mode, "--password-stdin"}, files, expected);
-        for (const auto& [name, bytes] : files) EXPECT_EQ(ReadBytes(At(name)), bytes) << name;
-        EXPECT_EQ(Names().size(), files.size()) << "no output left behind";
-    }
-}
+// One kind of input through one call of zok.
+struct Row {
+    std::string kind;
+    std::vector<std::string> args;  // the command and its options; the named files follow
+    int status;
+    std::vector<File> files = {};
+    // What the call leaves besides the files as they were: name -> the plain bytes it holds
+    // (an encryption's output: a container of them; nullopt: any bytes). A shredded file goes.
+    std::map<std::string, std::optional<std::string>> written = {};
+    std::string input = "pw\n";
+};
 
-TEST_F(BadInputCli, DamagedContainers) {
+// Every row: the file names of the path rows fill the field from a folder of `folderUnits`.
+std::vector<Row> Catalogue(size_t folderUnits) {
+    const std::vector<std::string> decrypt = {"decrypt", "--password-stdin"};
+    const std::vector<std::string> encryptInPlace = {"encrypt", "--in-place", "--password-stdin"};
+    const std::vector<std::string> decryptInPlace = {"decrypt", "--in-place", "--password-stdin"};
+    std::vector<Row> rows;
+    // Files too short to be a container, or whose check word is not the password's.
+    for (const char* mode : {"--in-place", "--yes"}) {
+        rows.push_back({"no container", {"decrypt", mode, "--password-stdin"}, kExitNotContainer});
+        for (size_t length = 0; length <= 40; ++length) {
+            const std::string bytes = RandomBytes(length, static_cast<uint32_t>(length) + 500);
+            EXPECT_NE(BufferWordAt(bytes, 8), CheckDigestOf(u"pw")) << length;
+            rows.back().files.push_back(
+                {Numbered('n', 100 + length), bytes, length == 0 ? kDamaged : kWrong});
+        }
+    }
+    // Bytes after the body: the word after the last enters the backward pass.
     const std::string plain = RandomBytes(38, 8);
     const std::string container = MakeContainer(plain, u"pw", 0x31415926u);
-    std::map<std::string, std::string> files, expected;
-    // Trailing bytes: the word after the body enters the backward pass.
+    rows.push_back({"trailing bytes", decrypt, kExitSuccess});
     for (size_t extra = 1; extra <= 7; ++extra) {
-        const std::string name = Numbered('t', extra);
-        files[name] = container + RandomBytes(extra, static_cast<uint32_t>(extra));
-        expected[name] = "";
+        const std::string bytes = container + RandomBytes(extra, static_cast<uint32_t>(extra));
+        rows.back().files.push_back({Numbered('t', extra), bytes});
+        rows.back().written[Numbered('t', extra) + "_Adv"] =
+            ExpectedPlain(plain, 38, {}, BufferWordAt(bytes, container.size()));
     }
-    // Stored sizes that cannot be.
-    const uint32_t sizes[] = {1u << 31, 0x80000001u, 0xFFFFFFFCu, 0xFFFFFFFFu, 41u, 44u};
-    for (uint32_t size : sizes) {
-        const std::string name = Numbered('s', size);
-        files[name] = container;
-        PutWord(&files[name], 4, WordAt(container, 0) ^ size);
-        expected[name] = kDamaged;
+    // Stored sizes that cannot be, and a body cut short by a word.
+    rows.push_back(
+        {"impossible sizes", decrypt, kExitNotContainer, {{"cut", container, kDamaged}}});
+    rows.back().files[0].bytes.resize(container.size() - 4);
+    for (uint32_t size : {1u << 31, 0x80000001u, 0xFFFFFFFCu, 0xFFFFFFFFu, 41u, 44u}) {
+        std::string forged = container;
+        PutWord(&forged, 4, WordAt(container, 0) ^ size);
+        rows.back().files.push_back({Numbered('s', size), forged, kDamaged});
     }
-    // Every bit of the header flipped.
-    for (size_t bit = 0; bit < 96; ++bit) {
-        const std::string name = Numbered('h', 100 + bit);
+    // Every bit of the header flipped, the check word's first (a wrong password decides the
+    // status): a changed salt or size decrypts to other bytes where the stored size still fits.
+    rows.push_back({"header bits", decrypt, kExitWrongPassword});
+    for (size_t i = 64; i < 64 + 96; ++i) {
+        const size_t bit = i % 96;
         std::string flipped = container;
         flipped[bit / 8] = static_cast<char>(flipped[bit / 8] ^ (1 << (bit % 8)));
-        const uint32_t stored = WordAt(flipped, 0) ^ WordAt(flipped, 4);
-        const bool fits = 12 + BodySizeFor(stored) <= flipped.size();
-        files[name] = flipped;
-        expected[name] = bit >= 64 ? kWrong : fits ? "" : kDamaged;
+        const bool fits =
+            12 + BodySizeFor(WordAt(flipped, 0) ^ WordAt(flipped, 4)) <= container.size();
+        const std::string message = bit >= 64 ? kWrong : fits ? "" : kDamaged;
+        rows.back().files.push_back({Numbered('h', 100 + bit), flipped, message});
+        if (message.empty())
+            rows.back().written[Numbered('h', 100 + bit) + "_Adv"] = std::nullopt;
     }
-    RunAll({"decrypt", "--password-stdin"}, files, expected);
-    std::set<std::string> names;
-    for (const auto& [name, message] : expected) {
-        names.insert(name);
-        EXPECT_EQ(ReadBytes(At(name)), files[name]) << "the container is kept: " << name;
-        if (message.empty()) {
-            names.insert(name + "_Adv");
-        }
+    // Names the file system takes, however awkward.
+    const std::string emoji = "\xF0\x9F\x98\x80 emoji";
+    const std::map<std::string, std::string> awkward = {{"测试 文件.txt", "测试 文件_ZOK.txt"},
+                                                        {emoji, emoji + "_Adv"},
+                                                        {"two  spaces.txt", "two  spaces_ZOK.txt"},
+                                                        {"line\nbreak", "line\nbreak_Adv"}};
+    rows.push_back({"awkward names", {"encrypt", "--password-stdin"}, kExitSuccess});
+    for (const auto& [name, sealed] : awkward) {
+        rows.back().files.push_back({name, "content of " + name});
+        rows.back().written[sealed] = "content of " + name;
     }
-    EXPECT_EQ(Names(), names);
-    for (size_t extra = 1; extra <= 7; ++extra) {
-        const std::string name = Numbered('t', extra);
-        EXPECT_EQ(ReadBytes(At(name + "_Adv")),
-                  ExpectedPlain(plain, 38, {}, BufferWordAt(files[name], container.size())));
+    rows.push_back({"awkward names", {"shred"}, kExitSuccess, rows.back().files});
+    // The field holds 259 units: a longer path would reach the run cut short and name another
+    // file, so it is refused before anything opens. 259 units work in place; their output name
+    // would not fit.
+    const std::string name259(259 - folderUnits, 'x'), name260 = name259 + "y";
+    const std::string sealed259 = MakeContainer("259", u"pw", 259);
+    const File beside259 = {name259, "259", "", Made::kFile, false};
+    for (const auto& args : {std::vector<std::string>{"shred"}, encryptInPlace, decryptInPlace}) {
+        rows.push_back(
+            {"260 units", args, kExitCannotAccess, {{name260, "260", kFieldWouldCut}, beside259}});
     }
-}
-
-TEST_F(BadInputCli, AwkwardNamesRoundTrip) {
-    const std::string names[] = {"测试 文件.txt", "\xF0\x9F\x98\x80 emoji", "two  spaces.txt",
-                                 "line\nbreak"};
-    std::map<std::string, std::string> files, expected;
-    for (const std::string& name : names) {
-        files[name] = "content of " + name;
-        expected[name] = "";
-    }
-    RunAll({"encrypt", "--password-stdin"}, files, expected);
-    ASSERT_TRUE(fs::exists(At("测试 文件_ZOK.txt")));
-    ASSERT_TRUE(fs::exists(At("\xF0\x9F\x98\x80 emoji_Adv")));
-    std::vector<std::string> all = {"shred"};
-    for (const std::string& name : Names()) all.push_back(name);
-    EXPECT_EQ(Zok(all, "").exitCode, 0);
-    EXPECT_TRUE(Names().empty());
-}
-
-// The field holds 259 units: a longer path would reach the run cut short, naming another file,
-// so zok refuses it before anything is opened, even when that other file exists.
-TEST_F(BadInputCli, PathsAtTheLengthLimits) {
-    const size_t folder = Utf16(Full("")).size();
-    const std::string name259(259 - folder, 'x');
-    const std::string name260 = name259 + "y";
-    ASSERT_EQ(Utf16(Full(name259)).size(), 259u);
-    WriteBytes(At(name259), "259 units");
-    WriteBytes(At(name260), "260 units");
-    for (const char* command : {"shred", "encrypt", "decrypt"}) {
-        std::vector<std::string> args = {command, Full(name260)};
-        if (std::string(command) != "shred")
-            args.insert(args.begin() + 1, {"--in-place", "--password-stdin"});
-        ZokResult result = Zok(args);
-        EXPECT_EQ(result.exitCode, kExitCannotAccess);
-        EXPECT_EQ(Count(result.err, "正在"), 0u) << "no run started: " << result.err;
-    }
-    EXPECT_EQ(ReadBytes(At(name259)), "259 units");
-    EXPECT_EQ(ReadBytes(At(name260)), "260 units");
-    CountBadInputs(3);
-
-    // 259 units work in place; their output name would not fit.
-    EXPECT_EQ(Zok({"encrypt", "--in-place", "--password-stdin", name259}).exitCode, 0);
-    ZokResult separate = Zok({"decrypt", "--password-stdin", name259});
-    EXPECT_EQ(separate.exitCode, kExitCannotAccess);
-    EXPECT_EQ(Count(separate.err, kPathTooLong), 1u) << separate.err;
-    EXPECT_EQ(Zok({"decrypt", "--in-place", "--password-stdin", name259}).exitCode, 0);
-    EXPECT_EQ(ReadBytes(At(name259)), "259 units");
-    CountBadInputs(3);
-}
-
-TEST_F(BadInputCli, LinksSpecialFilesAndHeldFiles) {
-    WriteBytes(At("target"), MakeContainer("target", u"pw", 1));
-    const std::string target = ReadBytes(At("target"));
-    fs::create_symlink(At("target"), At("link"));
-    fs::create_symlink(At("nowhere"), At("dangling"));
-    ASSERT_EQ(mkfifo(At("pipe").c_str(), 0666), 0);
-    fs::create_directory(At("folder"));
-    WriteBytes(At("readonly"), "read only");
-    MakeReadOnly(At("readonly"));
-    WriteBytes(At("held"), "held");
-    const int holder = open(At("held").c_str(), O_RDWR);
-    ASSERT_GE(holder, 0);
-    ASSERT_EQ(flock(holder, LOCK_EX | LOCK_NB), 0);
-
-    const std::vector<std::string> names = {"link",     "dangling", "pipe",     "folder",
-                                            "readonly", "held",     "/dev/null"};
-    // Each refusal with the system's reason, as the command line adds it.
-    const std::map<std::string, CliText> reasons = {
-        {"link", CliText::kReasonSymbolicLink},         {"dangling", CliText::kReasonSymbolicLink},
-        {"pipe", CliText::kReasonNotRegularFile},       {"folder", CliText::kReasonIsDirectory},
-        {"readonly", CliText::kReasonPermissionDenied}, {"held", CliText::kReasonInUse},
-        {"/dev/null", CliText::kReasonNotRegularFile},
+    rows.push_back({"259 units", encryptInPlace, 0, {{name259, "259"}}, {{name259, "259"}}});
+    rows.push_back({"259 units", decrypt, kExitCannotAccess, {{name259, sealed259, kPathTooLong}}});
+    rows.push_back({"259 units", decryptInPlace, 0, {{name259, sealed259}}, {{name259, "259"}}});
+    // Links, special files, files held by another run and names of no file, refused with the
+    // system's reason.
+    const std::vector<File> special = {
+        {"link", kBystander, OpenFailed(CliText::kReasonSymbolicLink), Made::kLink},
+        {"dangling", "nowhere", OpenFailed(CliText::kReasonSymbolicLink), Made::kLink},
+        {"pipe", "", OpenFailed(CliText::kReasonNotRegularFile), Made::kPipe},
+        {"folder", "", OpenFailed(CliText::kReasonIsDirectory), Made::kFolder},
+        {"readonly", "read only", OpenFailed(CliText::kReasonPermissionDenied), Made::kReadOnly},
+        {"held", "held", OpenFailed(CliText::kReasonInUse), Made::kHeld},
+        {"/dev/null", "", OpenFailed(CliText::kReasonNotRegularFile), Made::kDevice},
+        {"real", "real", "", Made::kFile, false},
+        {"real/", "", OpenFailed(CliText::kReasonNotDirectory), Made::kName},  // a file as a folder
+        {"/", "", OpenFailed(CliText::kReasonIsDirectory), Made::kName},
     };
-    for (const char* command : {"encrypt", "decrypt", "shred"}) {
+    for (const char* command : {"encrypt", "decrypt"}) {
         for (const char* mode : {"--in-place", "--yes"}) {
-            const bool shred = std::string(command) == "shred";
-            if (shred && std::string(mode) != "--in-place")
-                continue;
-            std::vector<std::string> args = {command};
-            if (!shred) {
-                args.push_back(mode);
-                args.push_back("--password-stdin");
-            }
-            args.insert(args.end(), names.begin(), names.end());
-            ZokResult result = Zok(args);
-            EXPECT_EQ(result.exitCode, kExitCannotAccess);
-            for (const std::string& name : names) {
-                const std::string message = WithReason(kOpenFailed, reasons.at(name));
-                EXPECT_EQ(Count(result.err, "zok: " + name + ": " + message + "\n"), 1u)
-                    << name << "\n"
-                    << result.err;
-            }
-            CountBadInputs(static_cast<uint32_t>(names.size()));
+            rows.push_back(
+                {"special files", {command, mode, "--password-stdin"}, kExitCannotAccess, special});
         }
     }
-    close(holder);
-    EXPECT_EQ(ReadBytes(At("target")), target);
-    EXPECT_EQ(fs::read_symlink(At("link")), At("target"));
-    EXPECT_FALSE(fs::exists(At("nowhere")));
-    EXPECT_TRUE(fs::is_fifo(At("pipe")));
-    EXPECT_EQ(ReadBytes(At("readonly")), "read only");
-    EXPECT_EQ(ReadBytes(At("held")), "held");
-    EXPECT_TRUE(fs::is_character_file("/dev/null"));
-    EXPECT_EQ(Names(), (std::set<std::string>{"target", "link", "dangling", "pipe", "folder",
-                                              "readonly", "held"}));
-}
-
-// Passwords of 1, 128, 129 and 130 units on standard input; only 129 units count.
-TEST_F(BadInputCli, PasswordsAtTheFieldLimit) {
+    rows.push_back({"special files", {"shred"}, kExitCannotAccess, special});
+    // Shredding destroys the contents whichever name reaches them; the other name stays, empty.
+    const File other = {"other", "named", "", Made::kHardLink, false};
+    rows.push_back({"hard link", {"shred"}, 0, {{"named", "secret"}, other}, {{"other", ""}}});
+    // Passwords of 1, 128, 129 and 130 units on standard input: only 129 units count, and one
+    // unit less does not open what they sealed.
     const std::string cjk129 = Utf16ToUtf8(std::u16string(129, u'\u5BC6'));
-    const std::pair<std::string, std::string> cases[] = {
+    const std::pair<std::string, std::string> passwords[] = {
         {"1", ""},
         {std::string(128, 'a'), std::string(127, 'a')},
         {std::string(129, 'b'), std::string(128, 'b')},
         {std::string(130, 'c'), std::string(128, 'c')},
         {cjk129, Utf16ToUtf8(std::u16string(128, u'\u5BC6'))},
     };
-    for (const auto& [typed, shorter] : cases) {
-        SCOPED_TRACE(typed.size());
-        WriteBytes(At("p.txt"), "password limits");
-        ASSERT_EQ(
-            Zok({"encrypt", "--in-place", "--password-stdin", "p.txt"}, typed + "\n").exitCode, 0);
-        const std::string sealed = ReadBytes(At("p.txt"));
+    for (const auto& [typed, shorter] : passwords) {
+        const std::string sealed = MakeContainer("limits", Utf16(typed).substr(0, 129), 129);
+        rows.push_back({"password", encryptInPlace, 0, {{"p", "limits"}}, {{"p", "limits"}}});
+        rows.push_back({"password", decryptInPlace, 0, {{"p", sealed}}, {{"p", "limits"}}});
+        rows.end()[-1].input = rows.end()[-2].input = typed + "\n";
         if (!shorter.empty()) {
-            ZokResult wrong =
-                Zok({"decrypt", "--in-place", "--password-stdin", "p.txt"}, shorter + "\n");
-            EXPECT_EQ(Count(wrong.err, kWrong), 1u) << wrong.err;
-            EXPECT_EQ(ReadBytes(At("p.txt")), sealed);
+            rows.push_back(
+                {"password", decryptInPlace, kExitWrongPassword, {{"p", sealed, kWrong}}});
+            rows.back().input = shorter + "\n";
         }
-        // 130 typed units open with their first 129.
-        const std::string effective = typed.size() == 130 ? typed.substr(0, 129) : typed;
-        ZokResult right =
-            Zok({"decrypt", "--in-place", "--password-stdin", "p.txt"}, effective + "\n");
-        EXPECT_EQ(right.exitCode, 0) << right.err;
-        EXPECT_EQ(ReadBytes(At("p.txt")), "password limits");
-        CountBadInputs(shorter.empty() ? 2 : 3);
+    }
+    return rows;
+}
+
+class BadInputCli : public testing::Test {
+  protected:
+    fs::path At(const std::string& name) const { return folder_ / name; }
+    // Makes the row's files beside the bystander; returns the arguments of the call.
+    std::vector<std::string> Make(const Row& row) {
+        WriteBytes(At(kBystander), bystander_.bytes);
+        std::vector<std::string> args = row.args;
+        for (const File& file : row.files) {
+            const fs::path path = At(file.name);
+            if (file.made == Made::kLink) {
+                fs::create_symlink(At(file.bytes), path);
+            } else if (file.made == Made::kHardLink) {
+                fs::create_hard_link(At(file.bytes), path);
+            } else if (file.made == Made::kFolder) {
+                fs::create_directory(path);
+            } else if (file.made == Made::kPipe) {
+                EXPECT_EQ(mkfifo(path.c_str(), 0666), 0);
+            } else if (InFolder(file)) {
+                WriteBytes(path, file.bytes);
+            }
+            if (file.made == Made::kReadOnly)
+                MakeReadOnly(path);
+            if (file.made == Made::kHeld) {
+                held_.push_back(open(path.c_str(), O_RDWR));
+                EXPECT_EQ(flock(held_.back(), LOCK_EX | LOCK_NB), 0);
+            }
+            if (file.named)
+                args.push_back(file.name);
+        }
+        return args;
+    }
+    static bool InFolder(const File& file) {
+        return file.made != Made::kDevice && file.made != Made::kName;
+    }
+    // Expects `file` as it was made. (A device's name is a full path: At gives it back.)
+    void ExpectKept(const File& file) const {
+        const fs::path path = At(file.name);
+        if (file.made == Made::kLink) {
+            EXPECT_EQ(fs::read_symlink(path), At(file.bytes)) << file.name;
+        } else if (file.made == Made::kFolder) {
+            EXPECT_TRUE(fs::is_directory(path)) << file.name;
+        } else if (file.made == Made::kPipe) {
+            EXPECT_TRUE(fs::is_fifo(path)) << file.name;
+        } else if (file.made == Made::kDevice) {
+            EXPECT_TRUE(fs::is_character_file(path)) << file.name;
+        } else if (InFolder(file)) {
+            EXPECT_EQ(ReadBytes(path), file.bytes) << "kept: " << file.name;
+        }
+    }
+    void Empty() {
+        for (int fd : held_) close(fd);
+        held_.clear();
+        for (const auto& entry : fs::directory_iterator(folder_.Root())) fs::remove_all(entry);
+    }
+
+    ScratchFolder folder_;
+    const File bystander_ = {kBystander, MakeContainer("by", u"pw", 1), "", Made::kFile, false};
+    std::vector<int> held_;
+};
+
+TEST_F(BadInputCli, EveryKindOfInputGivesEachFileItsMessageAndTouchesNothingElse) {
+    const std::u8string folder = folder_.Root().u8string() + u8"/";
+    for (const Row& row : Catalogue(Utf16(std::string(folder.begin(), folder.end())).size())) {
+        const std::vector<std::string> args = Make(row);
+        std::string call = row.kind + ":";
+        for (const std::string& arg : row.args) call += " " + arg;
+        SCOPED_TRACE(call);
+        const ZokResult result = RunZok(args, row.input, folder_.Root());
+        EXPECT_EQ(result.exitCode, row.status) << result.err;
+        std::set<std::string> left = {kBystander};
+        ExpectKept(bystander_);
+        size_t done = 0;
+        for (const File& file : row.files) {
+            done += file.named && file.message.empty();
+            const std::string line = "zok: " + file.name + ": " + file.message + "\n";
+            if (file.named && !file.message.empty()) {
+                EXPECT_EQ(Count(result.err, line), 1u) << result.err;
+            }
+            const bool shredded = file.named && file.message.empty() && row.args[0] == "shred";
+            if (InFolder(file) && !shredded)
+                left.insert(file.name);
+            if (!shredded && !row.written.contains(file.name))
+                ExpectKept(file);
+        }
+        EXPECT_EQ(Count(result.err, kDone), done) << result.err;
+        for (const auto& [name, plain] : row.written) {
+            left.insert(name);
+            const std::string bytes = ReadBytes(At(name));
+            // An encryption's container, salt and all, is the one its salt gives.
+            if (plain && row.args[0] == "encrypt") {
+                const std::u16string password = Utf16(row.input.substr(0, row.input.size() - 1));
+                EXPECT_EQ(bytes, MakeContainer(*plain, password.substr(0, 129), WordAt(bytes, 0)))
+                    << name;
+            } else if (plain) {
+                EXPECT_EQ(bytes, *plain) << name;
+            }
+        }
+        EXPECT_EQ(Listing(folder_.Root()), left);
+        CountBadInputs(static_cast<uint32_t>(args.size() - row.args.size()));
+        Empty();
     }
 }
 

@@ -57,31 +57,6 @@ TEST(ShredRun, NeedsNoPasswordAndLeavesTheBarAlone) {
     EXPECT_EQ(HeadlessProgressHigh(), 1000u);
 }
 
-TEST(ShredRun, RefusesWhatItCannotOpen) {
-    RunHarness run;
-    fs::path readOnly = run.Write("ro", "keep");
-    chmod(readOnly.c_str(), 0444);
-    fs::create_directory(run.Dir() / "folder");
-    fs::path target = run.Write("target", "target stays");
-    fs::create_symlink(target, run.Dir() / "link");
-    const std::u16string paths[] = {u"",
-                                    u"relative",
-                                    Utf16((run.Dir() / "missing").string()),
-                                    Utf16(readOnly.string()),
-                                    Utf16((run.Dir() / "folder").string()),
-                                    Utf16((run.Dir() / "link").string())};
-    for (const std::u16string& path : paths) {
-        run.SetPathText(path);
-        run.Press(IDC_SHRED);
-        RecordedBox box = run.OnlyBox();
-        EXPECT_EQ(box.message, MessageId::kOpenFailed);
-        EXPECT_FALSE(box.buttonsEnabledWhileShown);
-    }
-    EXPECT_EQ(RunHarness::Read(readOnly), "keep");
-    EXPECT_EQ(RunHarness::Read(target), "target stays") << "a link never leads to its target";
-    EXPECT_TRUE(fs::is_symlink(run.Dir() / "link"));
-}
-
 constexpr uid_t kUnprivileged = 65534;  // nobody
 
 // Presses Shred on a thread that runs as an unprivileged user; the worker it starts inherits

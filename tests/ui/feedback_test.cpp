@@ -81,13 +81,13 @@ TEST_F(FeedbackTest, LogGrowsPast64KiB) {
 TEST_F(FeedbackTest, BoxesCarryMessageStyleAndAnswer) {
     ShowError(MessageId::kOpenFailed);
     ShowInfo(MessageId::kDone);
-    seen.answer = kAnswerNo;
-    EXPECT_FALSE(AnsweredYes(MessageId::kOverwriteQuestion));
-    seen.answer = kAnswerYes;
-    EXPECT_TRUE(AnsweredYes(MessageId::kOverwriteQuestion));
-    seen.answer = 0;  // the box could not be shown
-    EXPECT_FALSE(AnsweredYes(MessageId::kOverwriteQuestion));
-    EXPECT_EQ(seen.styles, (std::vector<uint32_t>{0x10, 0x40, 0x24, 0x24, 0x24}));
+    // Only an explicit Yes is consent: not No, not a box that could not be shown (0), not an
+    // answer a Yes/No box should never give.
+    for (int answer : {kAnswerYes, kAnswerNo, 0, kAnswerOk, 2}) {
+        seen.answer = answer;
+        EXPECT_EQ(AnsweredYes(MessageId::kOverwriteQuestion), answer == kAnswerYes) << answer;
+    }
+    EXPECT_EQ(seen.styles, (std::vector<uint32_t>{0x10, 0x40, 0x24, 0x24, 0x24, 0x24, 0x24}));
     EXPECT_EQ(seen.boxMessages[0], MessageId::kOpenFailed);
     EXPECT_EQ(seen.boxMessages[1], MessageId::kDone);
 }
