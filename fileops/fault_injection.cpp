@@ -19,6 +19,7 @@ std::atomic<uint64_t> g_reportedSize{0};
 std::atomic<int> g_signalInSave{0};
 std::atomic<uint32_t> g_signalAtOperation{0};
 std::atomic<uint32_t> g_saveOperations{0};
+std::atomic<int> g_renameRefusals[static_cast<uint32_t>(RenameStep::kCount)] = {};
 
 struct SignalFromEnvironment {
     SignalFromEnvironment() {
@@ -46,6 +47,14 @@ void RaiseSignalInSave(int signal, uint32_t operation) {
     g_signalInSave.store(signal);
     g_signalAtOperation.store(operation);
     g_saveOperations.store(0);
+}
+
+void RefuseRenameStep(RenameStep step, int error) {
+    g_renameRefusals[static_cast<uint32_t>(step)].store(error);
+}
+
+int RenameStepRefusal(RenameStep step) {
+    return g_renameRefusals[static_cast<uint32_t>(step)].load();
 }
 
 void ReportFileSizeAs(uint64_t size) {

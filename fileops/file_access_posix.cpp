@@ -38,9 +38,20 @@
 #include "fileops/fault_injection.h"
 #define ZOK_INJECTED_FAULT(operation) ShouldFail(SystemOperation::operation)
 #define ZOK_COUNT_LIVE(counter, delta) counter(delta)
+#define ZOK_REFUSED_STEP(step) RefusedStep(RenameStep::step)
+namespace {
+// A step the test refuses fails with its errno before it is tried.
+bool RefusedStep(RenameStep step) {
+    const int error = RenameStepRefusal(step);
+    if (error != 0)
+        errno = error;
+    return error != 0;
+}
+}  // namespace
 #else
 #define ZOK_INJECTED_FAULT(operation) false
 #define ZOK_COUNT_LIVE(counter, delta) static_cast<void>(0)
+#define ZOK_REFUSED_STEP(step) false
 #endif
 
 namespace {
@@ -263,6 +274,52 @@ bool CreateOutput(const char16_t* nativePath, FileHandle model, FileHandle* file
     return Adopt(fd, path, true, true, file);
 }
 
+namespace {
+
+// How a file system says that it lacks the no-replace rename, and that it lacks hard links: the
+// next way is tried then. Every other errno refuses this rename.
+bool LacksNoReplaceRename(int error) {
+    return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP;
+}
+bool LacksHardLinks(int error) {
+    // EPERM: the file system has no links (our own fresh file is never protected); EMLINK: it
+    // allows a file one name only.
+    return error == EPERM || error == EOPNOTSUPP || error == ENOSYS || error == EMLINK;
+}
+
+// Gives the unfinished file of `record` the name `path`, which must be free; false with errno.
+// The no-replace rename where the file system has it (ext4, XFS, btrfs, tmpfs); else a second
+// name and the removal of the first (NFS, ntfs-3g); else (exFAT, FAT, many SMB shares) a check
+// that the name is free and a plain rename: two steps, so a file another program puts under
+// the name in between is replaced.
+bool RenameNoReplace(const OpenFile& record, const char* path) {
+    if (!ZOK_REFUSED_STEP(kNoReplaceRename) &&
+        renameat2(AT_FDCWD, record.path, AT_FDCWD, path, RENAME_NOREPLACE) == 0) {
+        return true;
+    }
+    if (!LacksNoReplaceRename(errno))
+        return false;
+    if (!ZOK_REFUSED_STEP(kLink) && link(record.path, path) == 0) {
+        if (!ZOK_REFUSED_STEP(kUnlinkUnfinished) && unlink(record.path) == 0)
+            return true;
+        // The output's name goes again, so that a failed run leaves no second name behind.
+        const int error = errno;
+        static_cast<void>(UnlinkIfSame(path, record.device, record.inode));
+        errno = error;
+        return false;
+    }
+    if (!LacksHardLinks(errno))
+        return false;
+    struct stat existing;
+    if (lstat(path, &existing) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    return errno == ENOENT && rename(record.path, path) == 0;
+}
+
+}  // namespace
+
 bool RenameOutput(FileHandle file, const char16_t* nativePath, bool replace) {
     if (ZOK_INJECTED_FAULT(kRenameOutput) || file == 0)
         return false;
@@ -272,14 +329,7 @@ bool RenameOutput(FileHandle file, const char16_t* nativePath, bool replace) {
         !NamesSameFile(record->path, record->device, record->inode)) {
         return false;
     }
-    int result = renameat2(AT_FDCWD, record->path, AT_FDCWD, path, replace ? 0 : RENAME_NOREPLACE);
-    if (result != 0 && !replace && errno == EINVAL) {
-        // A filesystem without the no-replace rename: a new link fails where the name exists.
-        result = link(record->path, path);
-        if (result == 0)
-            unlink(record->path);
-    }
-    if (result != 0)
+    if (!(replace ? rename(record->path, path) == 0 : RenameNoReplace(*record, path)))
         return FailedWithErrno();
     record->deleteAccess = false;  // the recorded name is gone
     return SyncFolderOf(path);
