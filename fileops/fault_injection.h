@@ -66,6 +66,11 @@ void RefuseRenameStep(RenameStep step, int error);
 // The errno `step` is refused with now, 0 when it runs; read by the backend.
 int RenameStepRefusal(RenameStep step);
 
+// Calls `watcher` at the start of every counted operation, before it runs (nullptr: none), so
+// that tests can look at the files at each step of a run. Called on the run's threads.
+using OperationWatcher = void (*)(SystemOperation operation);
+void WatchOperations(OperationWatcher watcher);
+
 // Called by the backend at the start of each counted operation: counts it and tells whether
 // this one must fail. Safe from any thread.
 bool ShouldFail(SystemOperation operation);

@@ -1,12 +1,12 @@
 // The worker thread of a run: reads the whole source, chooses the output, transforms in memory
 // and saves the result. It owns the run's buffer and file and releases both on every way out.
 //
-// A save never leaves a file that passes for what it is not. A separate output is written under
-// an unfinished name beside it and takes the output's name only once it is complete and on the
-// disk. In place, the header, the only part a decryption can check, is written last when
-// encrypting and first when decrypting, each time with a flush between, so that a save cut short
-// by any cause leaves a file that decryption refuses. An end of the program requested during a
-// save waits for it (fileops/save_guard.h).
+// A save never leaves a file that passes for what it is not. A separate output is created under
+// an unfinished name beside it when the save starts, and takes the output's name only once it is
+// complete and on the disk. In place, the header, the only part a decryption can check, is written
+// last when encrypting and first when decrypting, each time with a flush between, so that a save
+// cut short by any cause leaves a file that decryption refuses. An end of the program requested
+// during a save waits for it (fileops/save_guard.h).
 #include <algorithm>
 #include <string_view>
 
@@ -77,10 +77,10 @@ void NameUnfinishedOutput() {
     *end = 0;
 }
 
-// Separate-output mode: derives the output name, asks before an existing file there is
-// replaced, creates the unfinished output beside it (with no more permission than the source)
-// and closes the source. Ends the run on failure or a No.
-void OpenSeparateOutput() {
+// Separate-output mode, before the transform: derives the output name and asks before an
+// existing file there is replaced. Ends the run on failure or a No. Nothing is created yet: an
+// end of the program before the save leaves nothing beside the source.
+void ChooseSeparateOutput() {
     bool derived = DeriveOutputPath(RunPath());
     WipePasswordArea();  // the naming scratch
     if (!derived)
@@ -94,22 +94,30 @@ void OpenSeparateOutput() {
         EndRun();
     }
     g_replaceOutput = exists;
+}
+
+// Creates the unfinished output beside the output's name, with no more permission than the
+// source, and puts it in the source's place, which is closed.
+bool CreateUnfinishedOutput() {
     NameUnfinishedOutput();
     FileHandle output = 0;
     if (!CreateOutput(g_unfinishedPath, g_app.fileHandle, &output))
-        FailRun(MessageId::kWriteFailed);
+        return false;
     CloseRunFile();
     g_app.fileHandle = output;
     g_app.ioStatus.information = kFileCreated;
+    return true;
 }
 
-// A separate output: reserved, written and flushed under the unfinished name, then renamed onto
-// the output's name, replacing a file there only after the user's Yes.
+// A separate output: created, reserved, written and flushed under the unfinished name, then
+// renamed onto the output's name, replacing a file there only after the user's Yes. All of it
+// within the save, so that the unfinished name exists only while an end request is held.
 bool SaveSeparately(const uint8_t* data, uint32_t size) {
-    const FileHandle file = g_app.fileHandle;
     BeginSave();
-    const bool saved = ReserveSpace(file, size) && WriteFromStart(file, data, size) &&
-                       FlushFile(file) && RenameOutput(file, NativePath(), g_replaceOutput);
+    const bool saved = CreateUnfinishedOutput() && ReserveSpace(g_app.fileHandle, size) &&
+                       WriteFromStart(g_app.fileHandle, data, size) &&
+                       FlushFile(g_app.fileHandle) &&
+                       RenameOutput(g_app.fileHandle, NativePath(), g_replaceOutput);
     if (saved)
         g_app.ioStatus.information = 0;  // the output is the user's now
     else
@@ -229,7 +237,7 @@ void EmptyProgressBar() {
     // The mode is read now, after the whole file: a change made while reading still counts.
     bool inPlace = IsControlChecked(IDC_OVERWRITE_SOURCE);
     if (!inPlace)
-        OpenSeparateOutput();
+        ChooseSeparateOutput();
     if (encrypt)
         EncryptRun(inPlace);
     else
