@@ -19,8 +19,10 @@
 #include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -373,6 +375,59 @@ bool SetFileLength(FileHandle file, uint32_t length) {
     return Truncate(FileOf(file)->fd, static_cast<off_t>(length));
 }
 
+namespace {
+
+// A hole of a file: [start, end).
+struct Hole {
+    off_t start;
+    off_t end;
+};
+
+// The holes of the file below `end` (at most its size), as SEEK_HOLE and SEEK_DATA show them,
+// into a list from malloc (*holes, free it) and their sum into *bytes. False when the list
+// cannot be kept. A file system without these seeks shows no holes.
+bool FindHoles(int fd, off_t end, Hole** holes, size_t* count, uint64_t* bytes) {
+    *holes = nullptr;
+    *count = 0;
+    *bytes = 0;
+    size_t capacity = 0;
+    for (off_t at = 0; at < end;) {
+        const off_t start = lseek(fd, at, SEEK_HOLE);
+        if (start < 0 || start >= end)
+            break;
+        off_t data = lseek(fd, start, SEEK_DATA);
+        if (data < 0 || data > end)
+            data = end;  // ENXIO: the hole runs to the end of the file
+        if (*count == capacity) {
+            capacity = capacity == 0 ? 16 : 2 * capacity;
+            auto* grown = static_cast<Hole*>(realloc(*holes, capacity * sizeof(Hole)));
+            if (grown == nullptr) {
+                free(*holes);
+                *holes = nullptr;
+                return false;
+            }
+            *holes = grown;
+        }
+        (*holes)[(*count)++] = {start, data};
+        *bytes += static_cast<uint64_t>(data - start);
+        at = data;
+    }
+    return true;
+}
+
+// Whether the file system of `fd` surely has fewer free bytes than `needed` (whole blocks, so
+// that rounding never refuses what fits). Root may use the blocks kept for it. A file system
+// that reports no size (some FUSE ones) is not judged.
+bool LacksRoom(int fd, uint64_t needed) {
+    struct statvfs disk;
+    if (fstatvfs(fd, &disk) != 0 || disk.f_blocks == 0 || disk.f_frsize == 0)
+        return false;
+    const uint64_t available = geteuid() == 0 ? disk.f_bfree : disk.f_bavail;
+    return needed / disk.f_frsize > available;
+}
+
+}  // namespace
+
 bool ReserveSpace(FileHandle file, uint32_t length) {
     if (ZOK_INJECTED_FAULT(kReserveSpace) || file == 0)
         return false;
@@ -382,16 +437,38 @@ bool ReserveSpace(FileHandle file, uint32_t length) {
         return false;
     if (length == 0)
         return true;
-    // From offset 0, not from the old end: a sparse file's holes need blocks as well. Where the
-    // filesystem has no fallocate (ext2, for one), glibc fills each hole by writing a zero byte
-    // where it reads one, which changes no data.
-    int error = posix_fallocate(fd, 0, static_cast<off_t>(length));
-    while (error == EINTR) error = posix_fallocate(fd, 0, static_cast<off_t>(length));
+    // From offset 0, not from the old end: a sparse file's holes need blocks as well. A failed
+    // reservation must give them back: file systems such as ext4 keep what a failed fallocate
+    // got. So the room is checked first, and the holes are punched again after a failure that
+    // the check did not foresee.
+    const off_t oldSize = status.st_size;
+    Hole* holes = nullptr;
+    size_t holeCount = 0;
+    uint64_t needed = 0;
+    if (!FindHoles(fd, std::min(oldSize, static_cast<off_t>(length)), &holes, &holeCount, &needed))
+        return FailedWithErrno();
+    if (static_cast<off_t>(length) > oldSize)
+        needed += static_cast<uint64_t>(length - oldSize);
+    int error = ENOSPC;
+    if (!LacksRoom(fd, needed)) {
+        // Where the filesystem has no fallocate (ext2, for one), glibc fills each hole by writing
+        // a zero byte where it reads one, which changes no data.
+        error = posix_fallocate(fd, 0, static_cast<off_t>(length));
+        while (error == EINTR) error = posix_fallocate(fd, 0, static_cast<off_t>(length));
+        if (error != 0) {
+            // Whatever reads zeros there now read zeros before: no data changes.
+            for (size_t i = 0; i < holeCount; ++i) {
+                static_cast<void>(fallocate(fd, FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE,
+                                            holes[i].start, holes[i].end - holes[i].start));
+            }
+        }
+    }
+    free(holes);
     if (error == 0)
         return true;
     NoteSystemReason(SystemReasonOfCode(static_cast<uint32_t>(error)));
-    if (status.st_size < static_cast<off_t>(length))
-        Truncate(fd, status.st_size);  // drop whatever part of the growth was reserved
+    if (oldSize < static_cast<off_t>(length))
+        Truncate(fd, oldSize);  // drop whatever part of the growth was reserved
     return false;
 }
 
