@@ -40,6 +40,7 @@ uint32_t BufferWordAt(const std::string& file, size_t offset);
 std::string ExpectedPlain(const std::string& plain, uint32_t storedSize,
                           const std::vector<std::pair<size_t, uint32_t>>& delta, uint32_t after);
 
+#ifndef _WIN32
 // A file system of `kind` ("ext4", or "exfat" through FUSE) made in an image file of
 // `megabytes` inside `scratch` and mounted from a loop device at `scratch`/mnt, for the cases
 // a tmpfs cannot show. Root only. The loop device is let go right after the mount, so that the
@@ -58,6 +59,7 @@ class LoopMount {
     std::filesystem::path dir_;
     std::string problem_;
 };
+#endif
 
 // Tallies for the closing lines of the test program ("faults injected: N", ...).
 // Fails the test when a run left a buffer or a file behind (checked in fault-injection builds,
