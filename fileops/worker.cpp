@@ -14,9 +14,9 @@
 #include "fileops/app_state.h"
 #include "fileops/file_access.h"
 #include "fileops/output_name.h"
+#include "fileops/run_end.h"
 #include "fileops/run_layout.h"
 #include "fileops/save_guard.h"
-#include "fileops/shred.h"
 #include "fileops/worker.h"
 #include "ui/control_access.h"
 #include "ui/control_ids.h"
@@ -31,22 +31,11 @@
 
 namespace {
 
-// ioStatus.information after an open: the file was created. In separate-output mode it stays
-// so until the unfinished output has taken the output's name: until then a failure removes it.
-constexpr uint32_t kFileCreated = 2;
-
-bool OutputWasCreated() {
-    return g_app.ioStatus.information == kFileCreated;
-}
-
-// The unfinished output: "\\??\\", the output's folder and name, this suffix and 8 hex digits
-// that keep two runs, or a file left by an interrupted one, from meeting.
+// The unfinished output's name: the output's, cut to kUnfinishedNameUnits, then this suffix and 8
+// hex digits that keep two runs, or a file left by an interrupted one, from meeting.
 constexpr std::u16string_view kUnfinishedSuffix = u".zok-unfinished-";
 constexpr size_t kUnfinishedNameUnits = 64;
-constexpr uint32_t kUnfinishedCapacity = 4 + kPathCapacity + kUnfinishedSuffix.size() + 8;
-char16_t g_unfinishedPath[kUnfinishedCapacity];
-// Whether the output's name held a file when asked about, which the user agreed to replace.
-bool g_replaceOutput = false;
+static_assert(kUnfinishedCapacity == 4 + kPathCapacity + kUnfinishedSuffix.size() + 8);
 
 // In place, decryption writes this much first, header included, and flushes it.
 constexpr uint32_t kFirstBlock = 4096;
@@ -70,7 +59,7 @@ void NameUnfinishedOutput() {
     size_t nameEnd = std::min(output.size(), name + kUnfinishedNameUnits);
     if (nameEnd < output.size() && output[nameEnd - 1] >= 0xD800 && output[nameEnd - 1] < 0xDC00)
         --nameEnd;
-    char16_t* end = std::copy(output.begin(), output.begin() + nameEnd, g_unfinishedPath);
+    char16_t* end = std::copy(output.begin(), output.begin() + nameEnd, g_app.unfinishedPath);
     end = std::copy(kUnfinishedSuffix.begin(), kUnfinishedSuffix.end(), end);
     const uint32_t tag = ReadTimeStampCounter();
     for (int shift = 28; shift >= 0; shift -= 4) *end++ = u"0123456789abcdef"[(tag >> shift) & 15];
@@ -93,7 +82,7 @@ void ChooseSeparateOutput() {
         ReleaseRunResources();
         EndRun();
     }
-    g_replaceOutput = exists;
+    g_app.replaceOutput = exists;
 }
 
 // Creates the unfinished output beside the output's name, with no more permission than the
@@ -101,11 +90,11 @@ void ChooseSeparateOutput() {
 bool CreateUnfinishedOutput() {
     NameUnfinishedOutput();
     FileHandle output = 0;
-    if (!CreateOutput(g_unfinishedPath, g_app.fileHandle, &output))
+    if (!CreateOutput(g_app.unfinishedPath, g_app.fileHandle, &output))
         return false;
     CloseRunFile();
     g_app.fileHandle = output;
-    g_app.ioStatus.information = kFileCreated;
+    g_app.outputCreated = true;
     return true;
 }
 
@@ -117,9 +106,9 @@ bool SaveSeparately(const uint8_t* data, uint32_t size) {
     const bool saved = CreateUnfinishedOutput() && ReserveSpace(g_app.fileHandle, size) &&
                        WriteFromStart(g_app.fileHandle, data, size) &&
                        FlushFile(g_app.fileHandle) &&
-                       RenameOutput(g_app.fileHandle, NativePath(), g_replaceOutput);
+                       RenameOutput(g_app.fileHandle, NativePath(), g_app.replaceOutput);
     if (saved)
-        g_app.ioStatus.information = 0;  // the output is the user's now
+        g_app.outputCreated = false;  // the output is the user's now
     else
         RemoveCreatedOutput();  // before EndSave, which may end the program for a held request
     EndSave();
@@ -246,34 +235,7 @@ void EmptyProgressBar() {
 
 }  // namespace
 
-void EndRun() {
-    SetActionButtonsEnabled(true);
-    EndCurrentThread();
-}
-
-void RemoveCreatedOutput() {
-    if (!OutputWasCreated())
-        return;
-    g_app.ioStatus.information = 0;
-    // Through the open handle, never by name: whatever else may have taken the name is spared.
-    static_cast<void>(MarkForDeletion(g_app.fileHandle));
-}
-
-void ReportFailure(MessageId message) {
-    RemoveCreatedOutput();
-    ReleaseRunResources();
-    ShowError(message);
-}
-
-void FailRun(MessageId message) {
-    ReportFailure(message);
-    EndRun();
-}
-
 void OperationWorker(uintptr_t command) {
-    g_app.ioStatus = {};
-    if (command == IDC_SHRED)
-        ShredWorker();
-    else
-        CipherWorker(command == IDC_ENCRYPT);
+    g_app.outputCreated = false;
+    CipherWorker(command == IDC_ENCRYPT);
 }
