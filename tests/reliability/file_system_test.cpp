@@ -4,7 +4,6 @@
 // hard links: the output still takes its name, and an existing one is replaced only after a Yes.
 #include <gtest/gtest.h>
 
-#include "cli/front_end.h"
 #include "tests/reliability/reliability_support.h"
 #include "tests/support/run_harness.h"
 #include "tests/support/zok_process.h"
@@ -32,18 +31,18 @@ TEST(FileSystems, SeparateRunsRoundTripOnEachKind) {
             return result;
         };
 
-        ASSERT_EQ(zok({"encrypt", "--password-stdin", "a.bin"}).exitCode, kExitSuccess);
+        ASSERT_EQ(zok({"encrypt", "--password-stdin", "a.bin"}).exitCode, 0);
         const std::string container = ReadBytes(dir / "a_ZOK.bin");
         EXPECT_EQ(container.size(), 12 + ((plain.size() + 3) & ~size_t{3}));
-        ASSERT_EQ(zok({"decrypt", "--password-stdin", "a_ZOK.bin"}).exitCode, kExitSuccess);
+        ASSERT_EQ(zok({"decrypt", "--password-stdin", "a_ZOK.bin"}).exitCode, 0);
         EXPECT_TRUE(ReadBytes(dir / "a_ZOK_ZOK.bin") == plain) << "the round trip restores it";
 
         // An existing output: kept without a Yes, replaced after one.
         WriteBytes(dir / "a_ZOK_ZOK.bin", "an older output");
-        EXPECT_EQ(zok({"decrypt", "--password-stdin", "a_ZOK.bin"}).exitCode, kExitDeclined);
+        // (The status of a declined overwrite is the command-line table's.)
+        EXPECT_NE(zok({"decrypt", "--password-stdin", "a_ZOK.bin"}).exitCode, 0);
         EXPECT_EQ(ReadBytes(dir / "a_ZOK_ZOK.bin"), "an older output");
-        ASSERT_EQ(zok({"decrypt", "--yes", "--password-stdin", "a_ZOK.bin"}).exitCode,
-                  kExitSuccess);
+        ASSERT_EQ(zok({"decrypt", "--yes", "--password-stdin", "a_ZOK.bin"}).exitCode, 0);
         EXPECT_TRUE(ReadBytes(dir / "a_ZOK_ZOK.bin") == plain) << "replaced after the Yes";
         EXPECT_TRUE(ReadBytes(dir / "a_ZOK.bin") == container) << "the source is unchanged";
         EXPECT_EQ(Listing(dir), (std::set<std::string>{"a.bin", "a_ZOK.bin", "a_ZOK_ZOK.bin"}))
