@@ -28,11 +28,9 @@ struct PasswordArea {
 static_assert(sizeof(PasswordArea) == 2 * 2 * kPasswordCapacity, "entries must be adjacent");
 static_assert(sizeof(NativePathText) == 2 * (4 + kPathCapacity), "prefix must precede runPath");
 
-// What an open reports: `information` is 2 when it created the file. Each operation's status
-// is its own result (file_access.h), so no status word is kept here.
-struct IoStatus {
-    uint32_t information;
-};
+// A separate run's unfinished output: "\??\", the output's folder and name (cut to 64 units),
+// ".zok-unfinished-" and 8 hex digits.
+constexpr uint32_t kUnfinishedCapacity = 4 + kPathCapacity + 16 + 8;
 
 struct AppState {
     char16_t pathBuffer[kPathCapacity];
@@ -49,8 +47,16 @@ struct AppState {
     uint32_t checkValue;
     uint32_t keyValue;
     ThreadHandle reporterThread;
-    IoStatus ioStatus;
     PasswordArea passwords;
+    // A separate run's output. The command line's --output (a full path, or empty: the derived
+    // name), set before a run starts; the window never sets it.
+    char16_t outputOverride[kPathCapacity];
+    char16_t unfinishedPath[kUnfinishedCapacity];
+    // Whether the output's name held a file when asked about, which the user agreed to replace.
+    bool replaceOutput;
+    // Whether fileHandle is the unfinished output this run created, which a failure removes;
+    // cleared once it has taken the output's name.
+    bool outputCreated;
 };
 
 extern AppState g_app;

@@ -19,6 +19,8 @@ std::atomic<uint64_t> g_reportedSize{0};
 std::atomic<int> g_signalInSave{0};
 std::atomic<uint32_t> g_signalAtOperation{0};
 std::atomic<uint32_t> g_saveOperations{0};
+std::atomic<OperationWatcher> g_watcher{nullptr};
+std::atomic<int> g_renameRefusals[static_cast<uint32_t>(RenameStep::kCount)] = {};
 
 struct SignalFromEnvironment {
     SignalFromEnvironment() {
@@ -46,6 +48,18 @@ void RaiseSignalInSave(int signal, uint32_t operation) {
     g_signalInSave.store(signal);
     g_signalAtOperation.store(operation);
     g_saveOperations.store(0);
+}
+
+void WatchOperations(OperationWatcher watcher) {
+    g_watcher.store(watcher);
+}
+
+void RefuseRenameStep(RenameStep step, int error) {
+    g_renameRefusals[static_cast<uint32_t>(step)].store(error);
+}
+
+int RenameStepRefusal(RenameStep step) {
+    return g_renameRefusals[static_cast<uint32_t>(step)].load();
 }
 
 void ReportFileSizeAs(uint64_t size) {
@@ -114,6 +128,8 @@ const char* SystemOperationName(SystemOperation operation) {
 }
 
 bool ShouldFail(SystemOperation operation) {
+    if (const OperationWatcher watcher = g_watcher.load(); watcher != nullptr)
+        watcher(operation);
     // fetch_add gives each operation its own number even when threads count at once.
     CountSaveOperation();
     const uint32_t number = g_operationCount.fetch_add(1) + 1;

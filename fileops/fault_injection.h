@@ -52,6 +52,25 @@ uint64_t ReportedFileSize();
 // does the same from its start.
 void RaiseSignalInSave(int signal, uint32_t operation);
 
+// The steps of RenameOutput in which file systems differ. Each refused step fails with the
+// chosen errno before it is tried, so tests lead the backend through a file system without the
+// no-replace rename, one without hard links too, and a removal of the unfinished name that fails.
+enum class RenameStep : uint32_t {
+    kNoReplaceRename,   // renameat2 with RENAME_NOREPLACE
+    kLink,              // the output's name as a second link
+    kUnlinkUnfinished,  // the unfinished name removed after the link
+    kCount,
+};
+// Makes every later `step` refuse with `error` as errno; 0 lets it run again.
+void RefuseRenameStep(RenameStep step, int error);
+// The errno `step` is refused with now, 0 when it runs; read by the backend.
+int RenameStepRefusal(RenameStep step);
+
+// Calls `watcher` at the start of every counted operation, before it runs (nullptr: none), so
+// that tests can look at the files at each step of a run. Called on the run's threads.
+using OperationWatcher = void (*)(SystemOperation operation);
+void WatchOperations(OperationWatcher watcher);
+
 // Called by the backend at the start of each counted operation: counts it and tells whether
 // this one must fail. Safe from any thread.
 bool ShouldFail(SystemOperation operation);

@@ -19,8 +19,10 @@
 #include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -38,9 +40,20 @@
 #include "fileops/fault_injection.h"
 #define ZOK_INJECTED_FAULT(operation) ShouldFail(SystemOperation::operation)
 #define ZOK_COUNT_LIVE(counter, delta) counter(delta)
+#define ZOK_REFUSED_STEP(step) RefusedStep(RenameStep::step)
+namespace {
+// A step the test refuses fails with its errno before it is tried.
+bool RefusedStep(RenameStep step) {
+    const int error = RenameStepRefusal(step);
+    if (error != 0)
+        errno = error;
+    return error != 0;
+}
+}  // namespace
 #else
 #define ZOK_INJECTED_FAULT(operation) false
 #define ZOK_COUNT_LIVE(counter, delta) static_cast<void>(0)
+#define ZOK_REFUSED_STEP(step) false
 #endif
 
 namespace {
@@ -270,6 +283,52 @@ bool CreateOutput(const char16_t* nativePath, FileHandle model, FileHandle* file
     return Adopt(fd, path, true, true, file);
 }
 
+namespace {
+
+// How a file system says that it lacks the no-replace rename, and that it lacks hard links: the
+// next way is tried then. Every other errno refuses this rename.
+bool LacksNoReplaceRename(int error) {
+    return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP;
+}
+bool LacksHardLinks(int error) {
+    // EPERM: the file system has no links (our own fresh file is never protected); EMLINK: it
+    // allows a file one name only.
+    return error == EPERM || error == EOPNOTSUPP || error == ENOSYS || error == EMLINK;
+}
+
+// Gives the unfinished file of `record` the name `path`, which must be free; false with errno.
+// The no-replace rename where the file system has it (ext4, XFS, btrfs, tmpfs); else a second
+// name and the removal of the first (NFS, ntfs-3g); else (exFAT, FAT, many SMB shares) a check
+// that the name is free and a plain rename: two steps, so a file another program puts under
+// the name in between is replaced.
+bool RenameNoReplace(const OpenFile& record, const char* path) {
+    if (!ZOK_REFUSED_STEP(kNoReplaceRename) &&
+        renameat2(AT_FDCWD, record.path, AT_FDCWD, path, RENAME_NOREPLACE) == 0) {
+        return true;
+    }
+    if (!LacksNoReplaceRename(errno))
+        return false;
+    if (!ZOK_REFUSED_STEP(kLink) && link(record.path, path) == 0) {
+        if (!ZOK_REFUSED_STEP(kUnlinkUnfinished) && unlink(record.path) == 0)
+            return true;
+        // The output's name goes again, so that a failed run leaves no second name behind.
+        const int error = errno;
+        static_cast<void>(UnlinkIfSame(path, record.device, record.inode));
+        errno = error;
+        return false;
+    }
+    if (!LacksHardLinks(errno))
+        return false;
+    struct stat existing;
+    if (lstat(path, &existing) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    return errno == ENOENT && rename(record.path, path) == 0;
+}
+
+}  // namespace
+
 bool RenameOutput(FileHandle file, const char16_t* nativePath, bool replace) {
     if (ZOK_INJECTED_FAULT(kRenameOutput) || file == 0)
         return false;
@@ -279,14 +338,7 @@ bool RenameOutput(FileHandle file, const char16_t* nativePath, bool replace) {
         !NamesSameFile(record->path, record->device, record->inode)) {
         return false;
     }
-    int result = renameat2(AT_FDCWD, record->path, AT_FDCWD, path, replace ? 0 : RENAME_NOREPLACE);
-    if (result != 0 && !replace && errno == EINVAL) {
-        // A filesystem without the no-replace rename: a new link fails where the name exists.
-        result = link(record->path, path);
-        if (result == 0)
-            unlink(record->path);
-    }
-    if (result != 0)
+    if (!(replace ? rename(record->path, path) == 0 : RenameNoReplace(*record, path)))
         return FailedWithErrno();
     record->deleteAccess = false;  // the recorded name is gone
     return SyncFolderOf(path);
@@ -330,6 +382,59 @@ bool SetFileLength(FileHandle file, uint32_t length) {
     return Truncate(FileOf(file)->fd, static_cast<off_t>(length));
 }
 
+namespace {
+
+// A hole of a file: [start, end).
+struct Hole {
+    off_t start;
+    off_t end;
+};
+
+// The holes of the file below `end` (at most its size), as SEEK_HOLE and SEEK_DATA show them,
+// into a list from malloc (*holes, free it) and their sum into *bytes. False when the list
+// cannot be kept. A file system without these seeks shows no holes.
+bool FindHoles(int fd, off_t end, Hole** holes, size_t* count, uint64_t* bytes) {
+    *holes = nullptr;
+    *count = 0;
+    *bytes = 0;
+    size_t capacity = 0;
+    for (off_t at = 0; at < end;) {
+        const off_t start = lseek(fd, at, SEEK_HOLE);
+        if (start < 0 || start >= end)
+            break;
+        off_t data = lseek(fd, start, SEEK_DATA);
+        if (data < 0 || data > end)
+            data = end;  // ENXIO: the hole runs to the end of the file
+        if (*count == capacity) {
+            capacity = capacity == 0 ? 16 : 2 * capacity;
+            auto* grown = static_cast<Hole*>(realloc(*holes, capacity * sizeof(Hole)));
+            if (grown == nullptr) {
+                free(*holes);
+                *holes = nullptr;
+                return false;
+            }
+            *holes = grown;
+        }
+        (*holes)[(*count)++] = {start, data};
+        *bytes += static_cast<uint64_t>(data - start);
+        at = data;
+    }
+    return true;
+}
+
+// Whether the file system of `fd` surely has fewer free bytes than `needed` (whole blocks, so
+// that rounding never refuses what fits). Root may use the blocks kept for it. A file system
+// that reports no size (some FUSE ones) is not judged.
+bool LacksRoom(int fd, uint64_t needed) {
+    struct statvfs disk;
+    if (fstatvfs(fd, &disk) != 0 || disk.f_blocks == 0 || disk.f_frsize == 0)
+        return false;
+    const uint64_t available = geteuid() == 0 ? disk.f_bfree : disk.f_bavail;
+    return needed / disk.f_frsize > available;
+}
+
+}  // namespace
+
 bool ReserveSpace(FileHandle file, uint32_t length) {
     if (ZOK_INJECTED_FAULT(kReserveSpace) || file == 0)
         return false;
@@ -339,16 +444,38 @@ bool ReserveSpace(FileHandle file, uint32_t length) {
         return false;
     if (length == 0)
         return true;
-    // From offset 0, not from the old end: a sparse file's holes need blocks as well. Where the
-    // filesystem has no fallocate (ext2, for one), glibc fills each hole by writing a zero byte
-    // where it reads one, which changes no data.
-    int error = posix_fallocate(fd, 0, static_cast<off_t>(length));
-    while (error == EINTR) error = posix_fallocate(fd, 0, static_cast<off_t>(length));
+    // From offset 0, not from the old end: a sparse file's holes need blocks as well. A failed
+    // reservation must give them back: file systems such as ext4 keep what a failed fallocate
+    // got. So the room is checked first, and the holes are punched again after a failure that
+    // the check did not foresee.
+    const off_t oldSize = status.st_size;
+    Hole* holes = nullptr;
+    size_t holeCount = 0;
+    uint64_t needed = 0;
+    if (!FindHoles(fd, std::min(oldSize, static_cast<off_t>(length)), &holes, &holeCount, &needed))
+        return FailedWithErrno();
+    if (static_cast<off_t>(length) > oldSize)
+        needed += static_cast<uint64_t>(length - oldSize);
+    int error = ENOSPC;
+    if (!LacksRoom(fd, needed)) {
+        // Where the filesystem has no fallocate (ext2, for one), glibc fills each hole by writing
+        // a zero byte where it reads one, which changes no data.
+        error = posix_fallocate(fd, 0, static_cast<off_t>(length));
+        while (error == EINTR) error = posix_fallocate(fd, 0, static_cast<off_t>(length));
+        if (error != 0) {
+            // Whatever reads zeros there now read zeros before: no data changes.
+            for (size_t i = 0; i < holeCount; ++i) {
+                static_cast<void>(fallocate(fd, FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE,
+                                            holes[i].start, holes[i].end - holes[i].start));
+            }
+        }
+    }
+    free(holes);
     if (error == 0)
         return true;
     NoteSystemReason(SystemReasonOfCode(static_cast<uint32_t>(error)));
-    if (status.st_size < static_cast<off_t>(length))
-        Truncate(fd, status.st_size);  // drop whatever part of the growth was reserved
+    if (oldSize < static_cast<off_t>(length))
+        Truncate(fd, oldSize);  // drop whatever part of the growth was reserved
     return false;
 }
 

@@ -8,18 +8,15 @@ constexpr uint32_t kSuffixLength = 4;
 constexpr uint32_t kLongestSource = kPathCapacity - 1 - kSuffixLength;
 constexpr char16_t kBeforeDot[kSuffixLength] = {u'_', u'Z', u'O', u'K'};
 constexpr char16_t kNoDot[kSuffixLength] = {u'_', u'A', u'd', u'v'};
-// The command line's --output: a full path of fewer than kPathCapacity units, or empty. Set
-// before a run starts; the window never sets it.
-char16_t g_outputOverride[kPathCapacity] = {};
 }  // namespace
 
 void SetOutputPathOverride(const char16_t* path) {
     uint32_t length = 0;
     while (path != nullptr && path[length] != 0 && length + 1 < kPathCapacity) {
-        g_outputOverride[length] = path[length];
+        g_app.outputOverride[length] = path[length];
         ++length;
     }
-    g_outputOverride[length] = 0;
+    g_app.outputOverride[length] = 0;
 }
 
 bool DeriveOutputPathIn(char16_t* path, char16_t* scratch) {
@@ -49,8 +46,8 @@ bool DeriveOutputPathIn(char16_t* path, char16_t* scratch) {
 }
 
 bool DeriveOutputPath(char16_t* path) {
-    if (g_outputOverride[0] != 0) {
-        for (uint32_t i = 0; i < kPathCapacity; ++i) path[i] = g_outputOverride[i];
+    if (g_app.outputOverride[0] != 0) {
+        for (uint32_t i = 0; i < kPathCapacity; ++i) path[i] = g_app.outputOverride[i];
         return true;
     }
     static_assert(sizeof(PasswordArea) >= kPathCapacity * sizeof(char16_t));

@@ -4,9 +4,9 @@
 
 #include "fileops/app_state.h"
 #include "fileops/file_access.h"
+#include "fileops/run_end.h"
 #include "fileops/run_layout.h"
 #include "fileops/shred.h"
-#include "fileops/worker.h"
 #include "ui/control_access.h"
 #include "ui/control_ids.h"
 #include "ui/feedback.h"
@@ -36,13 +36,14 @@ void OverwriteWithPattern() {
 void StartShredRun() {
     ClearStatusLog();
     SetActionButtonsEnabled(false);
-    if (StartThread(OperationWorker, IDC_SHRED) == 0) {
+    if (StartThread(ShredWorker, 0) == 0) {
         ShowError(MessageId::kThreadFailed);
         SetActionButtonsEnabled(true);
     }
 }
 
-void ShredWorker() {
+void ShredWorker(uintptr_t) {
+    g_app.outputCreated = false;  // a shred creates nothing for a failure to remove
     AppendStatusLine(MessageId::kReadingFile);
     // The file shredded is the one the field names now, a moment after the press.
     GetControlText(IDC_PATH, RunPath(), kPathCapacity);

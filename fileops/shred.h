@@ -2,8 +2,10 @@
 // 4096-byte blocks, push that to the disk, cut the file to zero and delete it.
 #pragma once
 
-// Shred pressed: clears the log, disables the action buttons and starts
-// OperationWorker(IDC_SHRED). Needs no password and asks nothing.
+#include <cstdint>
+
+// Shred pressed: clears the log, disables the action buttons and starts ShredWorker. Needs no
+// password and asks nothing.
 void StartShredRun();
-// The branch of OperationWorker for IDC_SHRED. Ends its thread.
-[[noreturn]] void ShredWorker();
+// Thread body of a shred run. Ends its thread on every way out (fileops/run_end.h).
+[[noreturn]] void ShredWorker(uintptr_t unused);

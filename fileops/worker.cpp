@@ -1,12 +1,12 @@
 // The worker thread of a run: reads the whole source, chooses the output, transforms in memory
 // and saves the result. It owns the run's buffer and file and releases both on every way out.
 //
-// A save never leaves a file that passes for what it is not. A separate output is written under
-// an unfinished name beside it and takes the output's name only once it is complete and on the
-// disk. In place, the header, the only part a decryption can check, is written last when
-// encrypting and first when decrypting, each time with a flush between, so that a save cut short
-// by any cause leaves a file that decryption refuses. An end of the program requested during a
-// save waits for it (fileops/save_guard.h).
+// A save never leaves a file that passes for what it is not. A separate output is created under
+// an unfinished name beside it when the save starts, and takes the output's name only once it is
+// complete and on the disk. In place, the header, the only part a decryption can check, is written
+// last when encrypting and first when decrypting, each time with a flush between, so that a save
+// cut short by any cause leaves a file that decryption refuses. An end of the program requested
+// during a save waits for it (fileops/save_guard.h).
 #include <algorithm>
 #include <string_view>
 
@@ -14,9 +14,9 @@
 #include "fileops/app_state.h"
 #include "fileops/file_access.h"
 #include "fileops/output_name.h"
+#include "fileops/run_end.h"
 #include "fileops/run_layout.h"
 #include "fileops/save_guard.h"
-#include "fileops/shred.h"
 #include "fileops/worker.h"
 #include "ui/control_access.h"
 #include "ui/control_ids.h"
@@ -31,22 +31,11 @@
 
 namespace {
 
-// ioStatus.information after an open: the file was created. In separate-output mode it stays
-// so until the unfinished output has taken the output's name: until then a failure removes it.
-constexpr uint32_t kFileCreated = 2;
-
-bool OutputWasCreated() {
-    return g_app.ioStatus.information == kFileCreated;
-}
-
-// The unfinished output: "\\??\\", the output's folder and name, this suffix and 8 hex digits
-// that keep two runs, or a file left by an interrupted one, from meeting.
+// The unfinished output's name: the output's, cut to kUnfinishedNameUnits, then this suffix and 8
+// hex digits that keep two runs, or a file left by an interrupted one, from meeting.
 constexpr std::u16string_view kUnfinishedSuffix = u".zok-unfinished-";
 constexpr size_t kUnfinishedNameUnits = 64;
-constexpr uint32_t kUnfinishedCapacity = 4 + kPathCapacity + kUnfinishedSuffix.size() + 8;
-char16_t g_unfinishedPath[kUnfinishedCapacity];
-// Whether the output's name held a file when asked about, which the user agreed to replace.
-bool g_replaceOutput = false;
+static_assert(kUnfinishedCapacity == 4 + kPathCapacity + kUnfinishedSuffix.size() + 8);
 
 // In place, decryption writes this much first, header included, and flushes it.
 constexpr uint32_t kFirstBlock = 4096;
@@ -70,17 +59,17 @@ void NameUnfinishedOutput() {
     size_t nameEnd = std::min(output.size(), name + kUnfinishedNameUnits);
     if (nameEnd < output.size() && output[nameEnd - 1] >= 0xD800 && output[nameEnd - 1] < 0xDC00)
         --nameEnd;
-    char16_t* end = std::copy(output.begin(), output.begin() + nameEnd, g_unfinishedPath);
+    char16_t* end = std::copy(output.begin(), output.begin() + nameEnd, g_app.unfinishedPath);
     end = std::copy(kUnfinishedSuffix.begin(), kUnfinishedSuffix.end(), end);
     const uint32_t tag = ReadTimeStampCounter();
     for (int shift = 28; shift >= 0; shift -= 4) *end++ = u"0123456789abcdef"[(tag >> shift) & 15];
     *end = 0;
 }
 
-// Separate-output mode: derives the output name, asks before an existing file there is
-// replaced, creates the unfinished output beside it (with no more permission than the source)
-// and closes the source. Ends the run on failure or a No.
-void OpenSeparateOutput() {
+// Separate-output mode, before the transform: derives the output name and asks before an
+// existing file there is replaced. Ends the run on failure or a No. Nothing is created yet: an
+// end of the program before the save leaves nothing beside the source.
+void ChooseSeparateOutput() {
     bool derived = DeriveOutputPath(RunPath());
     WipePasswordArea();  // the naming scratch
     if (!derived)
@@ -93,25 +82,33 @@ void OpenSeparateOutput() {
         ReleaseRunResources();
         EndRun();
     }
-    g_replaceOutput = exists;
-    NameUnfinishedOutput();
-    FileHandle output = 0;
-    if (!CreateOutput(g_unfinishedPath, g_app.fileHandle, &output))
-        FailRun(MessageId::kWriteFailed);
-    CloseRunFile();
-    g_app.fileHandle = output;
-    g_app.ioStatus.information = kFileCreated;
+    g_app.replaceOutput = exists;
 }
 
-// A separate output: reserved, written and flushed under the unfinished name, then renamed onto
-// the output's name, replacing a file there only after the user's Yes.
+// Creates the unfinished output beside the output's name, with no more permission than the
+// source, and puts it in the source's place, which is closed.
+bool CreateUnfinishedOutput() {
+    NameUnfinishedOutput();
+    FileHandle output = 0;
+    if (!CreateOutput(g_app.unfinishedPath, g_app.fileHandle, &output))
+        return false;
+    CloseRunFile();
+    g_app.fileHandle = output;
+    g_app.outputCreated = true;
+    return true;
+}
+
+// A separate output: created, reserved, written and flushed under the unfinished name, then
+// renamed onto the output's name, replacing a file there only after the user's Yes. All of it
+// within the save, so that the unfinished name exists only while an end request is held.
 bool SaveSeparately(const uint8_t* data, uint32_t size) {
-    const FileHandle file = g_app.fileHandle;
     BeginSave();
-    const bool saved = ReserveSpace(file, size) && WriteFromStart(file, data, size) &&
-                       FlushFile(file) && RenameOutput(file, NativePath(), g_replaceOutput);
+    const bool saved = CreateUnfinishedOutput() && ReserveSpace(g_app.fileHandle, size) &&
+                       WriteFromStart(g_app.fileHandle, data, size) &&
+                       FlushFile(g_app.fileHandle) &&
+                       RenameOutput(g_app.fileHandle, NativePath(), g_app.replaceOutput);
     if (saved)
-        g_app.ioStatus.information = 0;  // the output is the user's now
+        g_app.outputCreated = false;  // the output is the user's now
     else
         RemoveCreatedOutput();  // before EndSave, which may end the program for a held request
     EndSave();
@@ -229,7 +226,7 @@ void EmptyProgressBar() {
     // The mode is read now, after the whole file: a change made while reading still counts.
     bool inPlace = IsControlChecked(IDC_OVERWRITE_SOURCE);
     if (!inPlace)
-        OpenSeparateOutput();
+        ChooseSeparateOutput();
     if (encrypt)
         EncryptRun(inPlace);
     else
@@ -238,34 +235,7 @@ void EmptyProgressBar() {
 
 }  // namespace
 
-void EndRun() {
-    SetActionButtonsEnabled(true);
-    EndCurrentThread();
-}
-
-void RemoveCreatedOutput() {
-    if (!OutputWasCreated())
-        return;
-    g_app.ioStatus.information = 0;
-    // Through the open handle, never by name: whatever else may have taken the name is spared.
-    static_cast<void>(MarkForDeletion(g_app.fileHandle));
-}
-
-void ReportFailure(MessageId message) {
-    RemoveCreatedOutput();
-    ReleaseRunResources();
-    ShowError(message);
-}
-
-void FailRun(MessageId message) {
-    ReportFailure(message);
-    EndRun();
-}
-
 void OperationWorker(uintptr_t command) {
-    g_app.ioStatus = {};
-    if (command == IDC_SHRED)
-        ShredWorker();
-    else
-        CipherWorker(command == IDC_ENCRYPT);
+    g_app.outputCreated = false;
+    CipherWorker(command == IDC_ENCRYPT);
 }

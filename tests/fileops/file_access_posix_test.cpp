@@ -5,9 +5,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <set>
 #include <string>
 
 #include "fileops/file_access.h"
+#include "fileops/system_reason.h"
 #include "tests/fileops/test_folder.h"
 
 #ifdef ZOK_FAULT_INJECTION
@@ -136,8 +139,84 @@ void Nothing(uintptr_t) {}
 
 class FaultInjectionTest : public PosixFileAccessTest {
   protected:
-    void TearDown() override { FailSystemOperationAt(0); }
+    void TearDown() override {
+        FailSystemOperationAt(0);
+        for (uint32_t step = 0; step < static_cast<uint32_t>(RenameStep::kCount); ++step)
+            RefuseRenameStep(static_cast<RenameStep>(step), 0);
+    }
 };
+
+// A file system that lacks the no-replace rename, or hard links too (exFAT, FAT, SMB), or whose
+// removal of the unfinished name fails: each refusal, as errno, takes the rename its next way or
+// fails it, and an existing output is replaced only when asked.
+struct RenameRefusals {
+    const char* name;
+    int noReplaceRename;   // errno of renameat2 with RENAME_NOREPLACE, 0: it works
+    int link;              // errno of link, 0: it works
+    int unlinkUnfinished;  // errno of the removal of the unfinished name after the link
+    bool outputExists;
+    bool replace;
+    bool renamed;         // whether the output takes its name
+    SystemReason reason;  // noted for a failure
+};
+
+TEST_F(FaultInjectionTest, RenameRefusalsTakeTheNextWayOrFailWithNothingLeftAtTheName) {
+    const SystemReason none = SystemReason::kNone;
+    const RenameRefusals rows[] = {
+        {"no-replace rename", 0, 0, 0, false, false, true, none},
+        {"EINVAL, then a link", EINVAL, 0, 0, false, false, true, none},
+        {"ENOSYS, then a link", ENOSYS, 0, 0, false, false, true, none},
+        {"EOPNOTSUPP, then a link", EOPNOTSUPP, 0, 0, false, false, true, none},
+        {"no link: EPERM, then a plain rename", EINVAL, EPERM, 0, false, false, true, none},
+        {"no link: EOPNOTSUPP", ENOSYS, EOPNOTSUPP, 0, false, false, true, none},
+        {"no link: ENOSYS", EOPNOTSUPP, ENOSYS, 0, false, false, true, none},
+        {"no link: EMLINK", EINVAL, EMLINK, 0, false, false, true, none},
+        {"no link, the name is taken", EINVAL, EPERM, 0, true, false, false, none},
+        {"no link, replaced after a Yes", EINVAL, EPERM, 0, true, true, true, none},
+        {"a link to a taken name", EINVAL, EEXIST, 0, true, false, false, none},
+        {"the rename itself refused", EACCES, 0, 0, false, false, false,
+         SystemReason::kPermissionDenied},
+        {"the link itself refused", EINVAL, EACCES, 0, false, false, false,
+         SystemReason::kPermissionDenied},
+        {"the link made, its removal fails", EINVAL, 0, EIO, false, false, false,
+         SystemReason::kInputOutput},
+    };
+    for (const RenameRefusals& row : rows) {
+        SCOPED_TRACE(row.name);
+        WriteBytes(folder_.Path("older"), "older");
+        if (!row.outputExists)
+            fs::remove(folder_.Path("older"));
+        FileHandle file = 0;
+        ASSERT_TRUE(CreateOutput(folder_.Native("unfinished").c_str(), 0, &file));
+        ASSERT_TRUE(WriteFromStart(file, reinterpret_cast<const uint8_t*>("new"), 3));
+        RefuseRenameStep(RenameStep::kNoReplaceRename, row.noReplaceRename);
+        RefuseRenameStep(RenameStep::kLink, row.link);
+        RefuseRenameStep(RenameStep::kUnlinkUnfinished, row.unlinkUnfinished);
+        ClearSystemReason();
+        EXPECT_EQ(RenameOutput(file, folder_.Native("older").c_str(), row.replace), row.renamed);
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder_.Root()))
+            names.insert(entry.path().filename().string());
+        if (row.renamed) {
+            EXPECT_EQ(names, std::set<std::string>{"older"});
+            EXPECT_EQ(ReadBytes(folder_.Path("older")), "new");
+            EXPECT_FALSE(MarkForDeletion(file)) << "the output is the user's now";
+        } else {
+            EXPECT_EQ(LastSystemReason(), row.reason);
+            const std::set<std::string> before = row.outputExists
+                                                     ? std::set<std::string>{"older", "unfinished"}
+                                                     : std::set<std::string>{"unfinished"};
+            EXPECT_EQ(names, before) << "no second name is left";
+            if (row.outputExists) {
+                EXPECT_EQ(ReadBytes(folder_.Path("older")), "older");
+            }
+            EXPECT_TRUE(MarkForDeletion(file)) << "the unfinished output can still go";
+        }
+        CloseFile(file);
+        fs::remove(folder_.Path("older"));
+        EXPECT_TRUE(fs::is_empty(folder_.Root()));
+    }
+}
 
 TEST_F(FaultInjectionTest, TheChosenOperationFailsOnceAndIsNamed) {
     WriteBytes(folder_.Path("f.txt"), "abcd");

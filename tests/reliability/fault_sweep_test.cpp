@@ -6,9 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 
 #include "core/container.h"
 #include "fileops/prepare.h"
+#include "fileops/save_guard.h"
 #include "fileops/shred.h"
 #include "tests/reliability/reliability_support.h"
 #include "tests/support/run_harness.h"
@@ -130,6 +132,31 @@ Files Prepare(RunHarness& run, const Scenario& s) {
     return files;
 }
 
+// An end of the program outside a save ends it at once, wherever the run is: so at every
+// operation outside a save the run's folder must hold nothing unfinished. The watcher looks at
+// each such moment of the runs it is set for.
+fs::path g_watchedFolder;
+std::atomic<uint32_t> g_momentsOutsideSaves{0};
+std::atomic<uint32_t> g_unfinishedOutsideSaves{0};
+
+void LookOutsideSaves(Op) {
+    if (SaveUnderWay())
+        return;
+    ++g_momentsOutsideSaves;
+    for (const std::string& name : Listing(g_watchedFolder)) {
+        if (name.find(".zok-unfinished-") != std::string::npos)
+            ++g_unfinishedOutsideSaves;
+    }
+}
+
+// Presses `command` with the folder watched at every moment outside a save.
+void PressWatched(RunHarness& run, uint32_t command) {
+    g_watchedFolder = run.Dir();
+    WatchOperations(LookOutsideSaves);
+    run.Press(command);
+    WatchOperations(nullptr);
+}
+
 struct CleanRun {
     uint32_t operations;
     std::vector<std::u16string> log;
@@ -139,7 +166,7 @@ CleanRun RunClean(const Scenario& s) {
     RunHarness run;
     Prepare(run, s);
     FailSystemOperationAt(0);
-    run.Press(s.command);
+    PressWatched(run, s.command);
     CleanRun clean{SystemOperationsSoFar(), run.LogLines()};
     EXPECT_EQ(run.Boxes().back().message, MessageId::kDone) << "the clean run must complete";
     return clean;
@@ -300,7 +327,7 @@ uint32_t Sweep(const Scenario& s) {
         const uint32_t buffers = LiveBufferCount();
         const uint32_t files = OpenFileCount();
         FailSystemOperationAt(n);
-        run.Press(s.command);
+        PressWatched(run, s.command);
         const Op failed = LastFailedOperation();
         const uint32_t operations = SystemOperationsSoFar();
         FailSystemOperationAt(0);
@@ -344,6 +371,8 @@ TEST(FaultSweep, EveryOperationOfEveryRunFailsInTurn) {
         {"decrypt to a new file, clean-up fails too", IDC_DECRYPT, false, false, 5000, true},
     };
     uint32_t injected = 0;
+    g_momentsOutsideSaves = 0;
+    g_unfinishedOutsideSaves = 0;
     for (const Scenario& s : scenarios) {
         const uint32_t operations = Sweep(s);
         std::printf("fault sweep: %-36s %2u operations, each failed in turn\n", s.name, operations);
@@ -351,6 +380,11 @@ TEST(FaultSweep, EveryOperationOfEveryRunFailsInTurn) {
     }
     CountFaultsInjected(injected);
     std::printf("fault sweep: %u runs, each with one failed operation\n", injected);
+    EXPECT_EQ(g_unfinishedOutsideSaves.load(), 0u)
+        << "an end outside a save would leave an unfinished output";
+    EXPECT_GT(g_momentsOutsideSaves.load(), 0u);
+    std::printf("fault sweep: %u moments outside a save looked at, %u with an unfinished output\n",
+                g_momentsOutsideSaves.load(), g_unfinishedOutsideSaves.load());
 }
 
 // The first failure of each kind, one row per kind of operation and run: each gives its message,

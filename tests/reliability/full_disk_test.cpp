@@ -1,10 +1,13 @@
 // A real full disk: a 1 MiB tmpfs mounted in a private mount namespace (root, or a user with the
 // right to mount, only; skipped elsewhere). Encryption grows a file, so on a full disk it must
 // fail before a byte of the source is overwritten, and a separate output it created goes again.
+// And a small ext4 image on a loop device (root only), where blocks that a failed reservation
+// took would stay taken: a refused run must leave the disk as free as it found it.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -130,6 +133,71 @@ TEST(FullDisk, EncryptionThatDoesNotFitKeepsTheSource) {
     });
     if (!problem.empty())
         GTEST_SKIP() << "no small filesystem can be mounted here (" << problem << ")";
+}
+
+// The free bytes of the file system at `dir` that a reservation by root may take, once what
+// was written is on it.
+uint64_t FreeBytes(const fs::path& dir) {
+    const int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+    struct statvfs disk {};
+    EXPECT_EQ(syncfs(fd), 0);
+    EXPECT_EQ(fstatvfs(fd, &disk), 0);
+    close(fd);
+    return static_cast<uint64_t>(disk.f_bfree) * disk.f_frsize;
+}
+
+struct RefusedRun {
+    const char* name;
+    uint32_t command;
+    bool inPlace;
+};
+
+TEST(FullDisk, ARefusedRunGivesTheRoomBack) {
+    ScratchFolder scratch;
+    const LoopMount disk(scratch.Root(), "ext4", 32);
+    if (!disk.Problem().empty())
+        GTEST_SKIP() << "no ext4 image can be mounted here (" << disk.Problem() << ")";
+    const RefusedRun rows[] = {
+        {"a sparse file whose holes do not fit, encrypted in place", IDC_ENCRYPT, true},
+        {"a sparse container whose holes do not fit, decrypted in place", IDC_DECRYPT, true},
+        {"a sparse file whose copy does not fit, encrypted to a new file", IDC_ENCRYPT, false},
+    };
+    for (const RefusedRun& row : rows) {
+        SCOPED_TRACE(row.name);
+        // 64 KiB of data and 40 MiB of holes, on a disk of 32 MiB.
+        constexpr size_t kSize = 40 << 20;
+        const std::string head = RandomBytes(64 << 10, 5);
+        std::string bytes = head;
+        if (row.command == IDC_DECRYPT)
+            bytes = MakeContainer(std::string(kSize, '\0'), u"pw", 9).substr(0, 12) + head;
+        const size_t size = row.command == IDC_DECRYPT ? 12 + kSize : kSize;
+        const fs::path file = disk.Dir() / "sparse.bin";
+        WriteBytes(file, bytes);
+        fs::resize_file(file, size);
+        bytes.resize(size, '\0');
+        const uint64_t before = FreeBytes(disk.Dir());
+        ASSERT_LT(before, kSize) << "the holes must not fit";
+
+        RunHarness run;
+        run.SetPassword(u"pw");
+        run.SetInPlace(row.inPlace);
+        run.SetPath(file);
+        run.Press(row.command);
+        EXPECT_EQ(run.OnlyBox().message, MessageId::kWriteFailed);
+        EXPECT_TRUE(RunHarness::Read(file) == bytes) << "the file is intact";
+        EXPECT_EQ(Listing(disk.Dir()), (std::set<std::string>{"lost+found", "sparse.bin"}));
+        const uint64_t after = FreeBytes(disk.Dir());
+        EXPECT_EQ(after, before) << "the room the reservation took is given back";
+        std::printf("full disk (ext4, 32 MiB): %s: %llu bytes free before, %llu after\n", row.name,
+                    static_cast<unsigned long long>(before),
+                    static_cast<unsigned long long>(after));
+        testing::Test::RecordProperty(std::string("free_before_") + std::to_string(&row - rows),
+                                      std::to_string(before));
+        testing::Test::RecordProperty(std::string("free_after_") + std::to_string(&row - rows),
+                                      std::to_string(after));
+        ExpectNothingHeld();
+        fs::remove(file);
+    }
 }
 
 }  // namespace

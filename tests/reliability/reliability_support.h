@@ -40,6 +40,27 @@ uint32_t BufferWordAt(const std::string& file, size_t offset);
 std::string ExpectedPlain(const std::string& plain, uint32_t storedSize,
                           const std::vector<std::pair<size_t, uint32_t>>& delta, uint32_t after);
 
+#ifndef _WIN32
+// A file system of `kind` ("ext4", or "exfat" through FUSE) made in an image file of
+// `megabytes` inside `scratch` and mounted from a loop device at `scratch`/mnt, for the cases
+// a tmpfs cannot show. Root only. The loop device is let go right after the mount, so that the
+// kernel frees it at the unmount; the destructor unmounts what this object mounted.
+class LoopMount {
+  public:
+    LoopMount(const std::filesystem::path& scratch, const std::string& kind, int megabytes);
+    ~LoopMount();
+    LoopMount(const LoopMount&) = delete;
+    LoopMount& operator=(const LoopMount&) = delete;
+    // Why nothing is mounted, "" when it is.
+    const std::string& Problem() const { return problem_; }
+    const std::filesystem::path& Dir() const { return dir_; }
+
+  private:
+    std::filesystem::path dir_;
+    std::string problem_;
+};
+#endif
+
 // Tallies for the closing lines of the test program ("faults injected: N", ...).
 // Fails the test when a run left a buffer or a file behind (checked in fault-injection builds,
 // which count them).
