@@ -13,7 +13,6 @@
 
 #include <cctype>
 #include <cstdlib>
-#include <regex>
 #include <set>
 #include <string>
 #include <vector>
@@ -994,11 +993,21 @@ TEST(ExitStatuses, EveryPlaceListsTheOneTable) {
     for (const std::string heading : {"- 退出状态：", "- Exit status: "}) {
         const size_t from = guide.find(heading) + heading.size();
         const std::string paragraph = guide.substr(from, guide.find("\n- ", from) - from);
+        // An item starts the paragraph or follows "；" or ";": its status, then a space.
         std::set<std::string> found;
-        const std::regex item("(^|[；;] *\n? *)([0-9]+(\\+N)?) ");
-        for (std::sregex_iterator it(paragraph.begin(), paragraph.end(), item), end; it != end;
-             ++it) {
-            found.insert((*it)[2]);
+        for (size_t at = 0; at < paragraph.size();) {
+            const size_t end = paragraph.find_first_of(" \n", at);
+            const std::string word = paragraph.substr(at, end - at);
+            const bool isStatus =
+                !word.empty() && std::isdigit(static_cast<unsigned char>(word[0])) &&
+                (word.find_first_not_of("0123456789") == std::string::npos || word.ends_with("+N"));
+            if (isStatus)
+                found.insert(word);
+            const size_t semicolon = std::min(paragraph.find("；", at), paragraph.find(';', at));
+            if (semicolon == std::string::npos)
+                break;
+            at = paragraph.find_first_not_of(" \n",
+                                             semicolon + (paragraph[semicolon] == ';' ? 1 : 3));
         }
         EXPECT_EQ(found, table) << heading;
     }
