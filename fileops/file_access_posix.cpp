@@ -32,6 +32,7 @@
 #include <string_view>
 
 #include "fileops/file_access.h"
+#include "fileops/posix_io.h"
 #include "fileops/stand_in.h"
 #include "fileops/system_reason.h"
 #include "fileops/utf.h"
@@ -57,40 +58,6 @@ bool RefusedStep(RenameStep step) {
 #endif
 
 namespace {
-
-// Notes why the call that just failed was refused (errno), for the front end's message.
-bool FailedWithErrno() {
-    NoteSystemReason(SystemReasonOfCode(static_cast<uint32_t>(errno)));
-    return false;
-}
-
-// Calls `call` again for as long as a signal interrupts it (-1 with EINTR); returns the result
-// of the last call.
-template <typename Call>
-auto RetryInterrupted(Call call) {
-    auto result = call();
-    while (result == -1 && errno == EINTR) result = call();
-    return result;
-}
-
-// Moves exactly `size` bytes between `buffer` and the file from `offset` on through `transfer`
-// (pread or pwrite), in as many calls as the system needs. False on an error, and when the
-// file ends before `size` bytes were read.
-template <typename Byte, typename Transfer>
-bool TransferWhole(int fd, off_t offset, Byte* buffer, uint32_t size, Transfer transfer) {
-    uint32_t done = 0;
-    while (done < size) {
-        const ssize_t count = RetryInterrupted([&] {
-            return transfer(fd, buffer + done, size - done, offset + static_cast<off_t>(done));
-        });
-        if (count < 0)
-            return FailedWithErrno();
-        if (count == 0)
-            return false;
-        done += static_cast<uint32_t>(count);
-    }
-    return true;
-}
 
 // What a FileHandle points to. One heap block: the record, then the path text.
 struct OpenFile {

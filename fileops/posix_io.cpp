@@ -12,15 +12,10 @@ bool FailedWithErrno() {
 }
 
 bool WriteAll(int fd, const void* data, size_t size) {
-    const char* bytes = static_cast<const char*>(data);
-    while (size > 0) {
-        const ssize_t count = RetryInterrupted([&] { return write(fd, bytes, size); });
-        if (count < 0)
-            return FailedWithErrno();
-        bytes += count;
-        size -= static_cast<size_t>(count);
-    }
-    return true;
+    const auto write = [](int to, const char* bytes, size_t count, off_t) {
+        return ::write(to, bytes, count);
+    };
+    return TransferWhole(fd, 0, static_cast<const char*>(data), size, write);
 }
 
 LineStatus ReadLine(int fd, size_t limit, std::string* line) {

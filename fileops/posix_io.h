@@ -1,7 +1,9 @@
 // The small POSIX I/O chores that the system-access backend and the command line share, each
 // written once: retrying a call a signal interrupted, noting errno as the reason of a failure,
-// writing all of a buffer, and reading one line with a limit.
+// moving all of a buffer to or from a file, and reading one line with a limit.
 #pragma once
+#include <sys/types.h>
+
 #include <cerrno>
 #include <cstddef>
 #include <string>
@@ -19,7 +21,26 @@ auto RetryInterrupted(Call call) {
 // the command line's message. Returns false, for `return FailedWithErrno();`.
 bool FailedWithErrno();
 
-// Writes all `size` bytes, in as many calls as the system needs. False with the reason noted.
+// Moves exactly `size` bytes between `buffer` and `fd` from `offset` on through `transfer`
+// (pread, pwrite, or read or write that ignore the offset), in as many calls as the system
+// needs. False on an error, with the reason noted, and when the input ends first.
+template <typename Byte, typename Transfer>
+bool TransferWhole(int fd, off_t offset, Byte* buffer, size_t size, Transfer transfer) {
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t count = RetryInterrupted([&] {
+            return transfer(fd, buffer + done, size - done, offset + static_cast<off_t>(done));
+        });
+        if (count < 0)
+            return FailedWithErrno();
+        if (count == 0)
+            return false;
+        done += static_cast<size_t>(count);
+    }
+    return true;
+}
+
+// Writes all `size` bytes at the descriptor's position. False with the reason noted.
 bool WriteAll(int fd, const void* data, size_t size);
 
 enum class LineStatus {
