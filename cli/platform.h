@@ -41,10 +41,10 @@ bool AskOnTerminal(std::u16string_view question);
 // current directory cannot be had.
 bool MakeFullPath(std::u16string_view name, std::u16string* full);
 
-// From now on an interrupt, a termination or a hang-up (SIGINT, SIGTERM, SIGHUP; on Windows
-// Ctrl-C, Ctrl-Break and closing the console) ends the program at once, except during a save,
-// which is finished first. The exit status is 128 + the signal's number: 130, 143, 129; on
-// Windows 130 for Ctrl-C and Ctrl-Break, 129 for closing the console.
+// From now on an interrupt, a termination, a hang-up or a quit (SIGINT, SIGTERM, SIGHUP,
+// SIGQUIT; on Windows Ctrl-C, Ctrl-Break and closing the console) ends the program at once,
+// except during a save, which is finished first. The exit status is 128 + the signal's number:
+// 130, 143, 129, 131; on Windows 130 for Ctrl-C and Ctrl-Break, 129 for closing the console.
 void EndOnInterrupts();
 
 // --- Numbered descriptors, and "-" for standard input or output: Linux only. Elsewhere the
