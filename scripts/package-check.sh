@@ -122,7 +122,7 @@ cmp -s <(tail -c +4 "$readme" | tr -d '\r') docs/user-guide.txt ||
 scripts/wine-setup.sh
 scripts/wine-session.sh scripts/wine-run.sh "$zip_root/zok-cli.exe" --version \
     >"$scratch/cli-version" 2>/dev/null
-[[ $(tr -d '\r' <"$scratch/cli-version") == "zok $version" ]] ||
+[[ $(tr -d '\r' <"$scratch/cli-version") == "zok-cli $version" ]] ||
     fail "zok-cli.exe --version under Wine: $(cat "$scratch/cli-version")"
 
 step "Windows setup program under Wine, in a prefix of its own"
