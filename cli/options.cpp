@@ -74,7 +74,7 @@ bool ParseDescriptor(std::u16string_view text, int* fd) {
 }
 
 // A file name given as an option's value: not empty, and text; false after the usage error.
-bool IsFileNameValue(const std::u16string& value) {
+bool CheckFileNameValue(const std::u16string& value) {
     if (value.empty()) {
         UsageError(CliText::kEmptyFileName);
         return false;
@@ -110,7 +110,7 @@ ParseResult ApplyOption(const OptionForm& form, const std::u16string& value, Opt
             ++options->passwordSourceCount;
             break;
         case OptionId::kPasswordFile:
-            if (!IsFileNameValue(value))
+            if (!CheckFileNameValue(value))
                 return ParseResult::kFailed;
             NoteNamedPasswordSource(PasswordSource::kFile, value, options);
             break;
@@ -122,7 +122,7 @@ ParseResult ApplyOption(const OptionForm& form, const std::u16string& value, Opt
             NoteNamedPasswordSource(PasswordSource::kDescriptor, value, options);
             break;
         case OptionId::kOutput:
-            if (!IsFileNameValue(value))
+            if (!CheckFileNameValue(value))
                 return ParseResult::kFailed;
             options->hasOutput = true;
             options->output = value;
