@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "cli/texts.h"
+#include "ui/messages.h"
 
 constexpr int kExitSuccess = 0;        // every run completed
 constexpr int kExitFailure = 1;        // any other failure (a run could not start)
@@ -15,6 +16,28 @@ constexpr int kExitTooLarge = 6;       // too large, or out of memory
 constexpr int kExitDeclined = 7;       // an overwrite was declined
 constexpr int kExitRecoverable = 8;    // check: a wreck that recover restores; recover: some
                                        // bytes stay unknown
+
+// The exit status for a run, or a file of check and recover, that failed with `message`.
+constexpr int ExitStatusOf(MessageId message) {
+    switch (message) {
+        case MessageId::kPasswordMismatch:
+        case MessageId::kWrongPassword:
+            return kExitWrongPassword;
+        case MessageId::kDamaged:
+            return kExitNotContainer;
+        case MessageId::kOpenFailed:
+        case MessageId::kReadFailed:
+        case MessageId::kWriteFailed:
+        case MessageId::kDeleteFailed:
+        case MessageId::kPathTooLong:
+            return kExitCannotAccess;
+        case MessageId::kTooLarge:
+        case MessageId::kNoMemory:
+            return kExitTooLarge;
+        default:
+            return kExitFailure;
+    }
+}
 
 struct ExitStatusRow {
     std::u16string_view status;  // as --help shows it: "0", ..., "128+N"

@@ -50,28 +50,6 @@ struct FrontEnd {
 
 FrontEnd g_cli;
 
-// The exit status for a run that failed with `message`.
-int ExitStatusOf(MessageId message) {
-    switch (message) {
-        case MessageId::kPasswordMismatch:
-        case MessageId::kWrongPassword:
-            return kExitWrongPassword;
-        case MessageId::kDamaged:
-            return kExitNotContainer;
-        case MessageId::kOpenFailed:
-        case MessageId::kReadFailed:
-        case MessageId::kWriteFailed:
-        case MessageId::kDeleteFailed:
-        case MessageId::kPathTooLong:
-            return kExitCannotAccess;
-        case MessageId::kTooLarge:
-        case MessageId::kNoMemory:
-            return kExitTooLarge;
-        default:
-            return kExitFailure;
-    }
-}
-
 // The messages after which the system's reason is worth telling.
 bool IsAccessFailure(MessageId message) {
     return message == MessageId::kOpenFailed || message == MessageId::kReadFailed ||

@@ -73,6 +73,26 @@ bool ParseDescriptor(std::u16string_view text, int* fd) {
     return true;
 }
 
+// A file name given as an option's value: not empty, and text; false after the usage error.
+bool CheckFileNameValue(const std::u16string& value) {
+    if (value.empty()) {
+        UsageError(CliText::kEmptyFileName);
+        return false;
+    }
+    if (!IsText(value)) {
+        UsageError(CliText::kArgumentNotUtf8);
+        return false;
+    }
+    return true;
+}
+
+// A password source named on the command line: a file name, or a descriptor's number.
+void NoteNamedPasswordSource(PasswordSource source, const std::u16string& name, Options* options) {
+    options->passwordSource = source;
+    options->passwordSourceName = name;
+    ++options->passwordSourceCount;
+}
+
 // Applies one option; kParsed to go on.
 ParseResult ApplyOption(const OptionForm& form, const std::u16string& value, Options* options) {
     switch (form.id) {
@@ -90,36 +110,20 @@ ParseResult ApplyOption(const OptionForm& form, const std::u16string& value, Opt
             ++options->passwordSourceCount;
             break;
         case OptionId::kPasswordFile:
-            if (value.empty()) {
-                UsageError(CliText::kEmptyFileName);
+            if (!CheckFileNameValue(value))
                 return ParseResult::kFailed;
-            }
-            if (!IsText(value)) {
-                UsageError(CliText::kArgumentNotUtf8);
-                return ParseResult::kFailed;
-            }
-            options->passwordSource = PasswordSource::kFile;
-            options->passwordSourceName = value;
-            ++options->passwordSourceCount;
+            NoteNamedPasswordSource(PasswordSource::kFile, value, options);
             break;
         case OptionId::kPasswordFd:
             if (!ParseDescriptor(value, &options->passwordFd)) {
                 UsageError(CliText::kBadDescriptor, Printable(value));
                 return ParseResult::kFailed;
             }
-            options->passwordSource = PasswordSource::kDescriptor;
-            options->passwordSourceName = value;
-            ++options->passwordSourceCount;
+            NoteNamedPasswordSource(PasswordSource::kDescriptor, value, options);
             break;
         case OptionId::kOutput:
-            if (value.empty()) {
-                UsageError(CliText::kEmptyFileName);
+            if (!CheckFileNameValue(value))
                 return ParseResult::kFailed;
-            }
-            if (!IsText(value)) {
-                UsageError(CliText::kArgumentNotUtf8);
-                return ParseResult::kFailed;
-            }
             options->hasOutput = true;
             options->output = value;
             break;

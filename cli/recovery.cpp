@@ -114,12 +114,6 @@ int StatusOf(FileState state) {
     }
 }
 
-int StatusOf(MessageId failure) {
-    if (failure == MessageId::kTooLarge || failure == MessageId::kNoMemory)
-        return kExitTooLarge;
-    return kExitCannotAccess;
-}
-
 // The bytes that stay unknown within the `written` bytes of the restored file.
 uint32_t UnknownWithin(const FileAnalysis& analysis, uint32_t written) {
     if (analysis.unknownStart >= written)
@@ -206,22 +200,33 @@ bool FullPathOf(const Session& session, const std::u16string& name, std::u16stri
     return true;
 }
 
+// Reads `full` whole and analyses it, `*status` the file's exit status; false after the failure
+// was printed. The caller releases `file` either way.
+bool LoadAnalysed(const Session& session, const std::u16string& name, const std::u16string& full,
+                  LoadedFile* file, FileAnalysis* analysis, int* status) {
+    MessageId failure = MessageId::kOpenFailed;
+    if (!Load(full, file, &failure)) {
+        PrintFailure(session, name, failure);
+        *status = ExitStatusOf(failure);
+        return false;
+    }
+    *analysis = AnalyseFile(file->buffer, file->length, session.digests.check, session.digests.key);
+    *status = StatusOf(analysis->state);
+    return true;
+}
+
 int CheckOne(const Session& session, const std::u16string& name) {
     std::u16string full;
     if (!FullPathOf(session, name, &full))
         return kExitCannotAccess;
     LoadedFile file;
-    MessageId failure = MessageId::kOpenFailed;
-    if (!Load(full, &file, &failure)) {
-        PrintFailure(session, name, failure);
-        Release(&file);
-        return StatusOf(failure);
-    }
-    const FileAnalysis analysis =
-        AnalyseFile(file.buffer, file.length, session.digests.check, session.digests.key);
+    FileAnalysis analysis;
+    int status = kExitSuccess;
+    const bool loaded = LoadAnalysed(session, name, full, &file, &analysis, &status);
     Release(&file);
-    session.hooks.printFileLine(name, Verdict(analysis, session.hooks));
-    return StatusOf(analysis.state);
+    if (loaded)
+        session.hooks.printFileLine(name, Verdict(analysis, session.hooks));
+    return status;
 }
 
 int RecoverOne(const Session& session, const std::u16string& name) {
@@ -238,15 +243,12 @@ int RecoverOne(const Session& session, const std::u16string& name) {
         return kExitUsage;
     }
     LoadedFile file;
-    MessageId failure = MessageId::kOpenFailed;
-    if (!Load(full, &file, &failure)) {
-        PrintFailure(session, name, failure);
+    FileAnalysis analysis;
+    int status = kExitSuccess;
+    if (!LoadAnalysed(session, name, full, &file, &analysis, &status)) {
         Release(&file);
-        return StatusOf(failure);
+        return status;
     }
-    const FileAnalysis analysis =
-        AnalyseFile(file.buffer, file.length, session.digests.check, session.digests.key);
-    const int status = StatusOf(analysis.state);
     if (status != kExitRecoverable) {
         Release(&file);
         std::u16string line = Verdict(analysis, hooks);

@@ -6,6 +6,8 @@
 
 #include <cstddef>
 
+#include "core/words.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -15,17 +17,6 @@ namespace {
 // Progress is published once per block of this many words (64 KiB), never per word: the
 // counter is read by another thread and a store per word costs as much as the transform.
 constexpr size_t kWordsPerBlock = 16384;
-
-inline uint32_t LoadLe32(const uint8_t* p) {
-    return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
-}
-
-inline void StoreLe32(uint8_t* p, uint32_t value) {
-    p[0] = static_cast<uint8_t>(value);
-    p[1] = static_cast<uint8_t>(value >> 8);
-    p[2] = static_cast<uint8_t>(value >> 16);
-    p[3] = static_cast<uint8_t>(value >> 24);
-}
 
 // The word at byte offset `size`, as far as the buffer (`room` bytes from `data`) holds it;
 // bytes beyond the buffer count as zero and are never read.

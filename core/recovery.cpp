@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "core/container.h"
+#include "core/words.h"
 
 namespace {
 
@@ -13,17 +14,6 @@ namespace {
 constexpr uint32_t kPage = 4096;
 // A page votes on its kind only with this many bytes.
 constexpr uint32_t kVoteMinBytes = 1024;
-
-inline uint32_t Load(const uint8_t* p) {
-    return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
-}
-
-inline void Store(uint8_t* p, uint32_t value) {
-    p[0] = static_cast<uint8_t>(value);
-    p[1] = static_cast<uint8_t>(value >> 8);
-    p[2] = static_cast<uint8_t>(value >> 16);
-    p[3] = static_cast<uint8_t>(value >> 24);
-}
 
 // Zero bytes at the top of a word: the padding a last word may carry.
 uint32_t TrailingZeroBytes(uint32_t word) {
@@ -45,7 +35,7 @@ class Bytes {
     Bytes(const uint8_t* file, uint32_t length, uint32_t key)
         : file_(file), words_((length - kContainerHeaderSize) / 4), key_(key) {}
     uint32_t Words() const { return words_; }
-    uint32_t Raw(uint32_t index) const { return Load(file_ + 4 * index); }
+    uint32_t Raw(uint32_t index) const { return LoadLe32(file_ + 4 * index); }
     uint32_t Cipher(uint32_t j) const { return Raw(j + 3); }
     uint32_t Plain(const Split& split, uint32_t k) const {
         if (k >= words_ || 4 * k >= split.plainEnd)
@@ -154,7 +144,7 @@ bool FindSplit(const uint8_t* file, uint32_t length, const Bytes& bytes, FileAna
         uint32_t next = 0;  // the last word, from the backward chain
         if (bytes.Words() > 0)
             next = bytes.Cipher(bytes.Words() - 1) - bytes.Key() - bytes.Words() * salt;
-        SetSizesFromLastWord(boundary >= bodySize ? Load(file + bodySize - 4) : next, bodySize,
+        SetSizesFromLastWord(boundary >= bodySize ? LoadLe32(file + bodySize - 4) : next, bodySize,
                              analysis);
     }
     analysis->salt = salt;
@@ -338,10 +328,10 @@ bool RestoreWreck(uint8_t* file, uint32_t length, uint32_t keyDigest,
     if (analysis.state != FileState::kInterruptedEncryption)
         return false;
     // Forward chain below the cut, each plain word written over a word already read.
-    uint32_t previous = Load(file + 8);
+    uint32_t previous = LoadLe32(file + 8);
     for (uint32_t k = 3; 4 * k + 8 < boundary; ++k) {
-        previous = Load(file + 4 * k + 8) - previous - keyDigest - k * salt;
-        Store(file + 4 * k, previous);
+        previous = LoadLe32(file + 4 * k + 8) - previous - keyDigest - k * salt;
+        StoreLe32(file + 4 * k, previous);
     }
     std::memset(file + boundary - 8, 0, 8);
     return true;

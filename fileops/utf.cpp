@@ -51,6 +51,31 @@ uint32_t NextCodePoint(std::u16string_view utf16, size_t* i) {
     return kUnpaired;
 }
 
+// The lead bytes of one length of sequence: the code point's bits they hold, the trail bytes
+// after them, and the smallest code point that length may encode (a smaller one is overlong).
+struct LeadForm {
+    uint8_t first;
+    uint8_t last;
+    uint8_t bits;
+    size_t trail;
+    uint32_t smallest;
+};
+
+constexpr LeadForm kLeadForms[] = {
+    {0x00, 0x7F, 0x7F, 0, 0},
+    {0xC2, 0xDF, 0x1F, 1, 0x80},
+    {0xE0, 0xEF, 0x0F, 2, 0x800},
+    {0xF0, 0xF4, 0x07, 3, 0x10000},
+};
+
+const LeadForm* FormOfLead(uint8_t lead) {
+    for (const LeadForm& form : kLeadForms) {
+        if (lead >= form.first && lead <= form.last)
+            return &form;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 bool Utf8ToUtf16(std::string_view utf8, std::u16string* utf16) {
@@ -58,28 +83,12 @@ bool Utf8ToUtf16(std::string_view utf8, std::u16string* utf16) {
     size_t i = 0;
     while (i < utf8.size()) {
         const uint8_t lead = static_cast<uint8_t>(utf8[i]);
-        uint32_t code;
-        size_t trail;
-        uint32_t smallest;
-        if (lead < 0x80) {
-            code = lead;
-            trail = 0;
-            smallest = 0;
-        } else if (lead >= 0xC2 && lead <= 0xDF) {
-            code = lead & 0x1F;
-            trail = 1;
-            smallest = 0x80;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            code = lead & 0x0F;
-            trail = 2;
-            smallest = 0x800;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            code = lead & 0x07;
-            trail = 3;
-            smallest = 0x10000;
-        } else {
+        const LeadForm* form = FormOfLead(lead);
+        if (form == nullptr)
             return false;  // a trail byte first, the overlong leads C0 C1, or F5..FF
-        }
+        uint32_t code = lead & form->bits;
+        const size_t trail = form->trail;
+        const uint32_t smallest = form->smallest;
         if (utf8.size() - i - 1 < trail)
             return false;
         for (size_t k = 1; k <= trail; ++k) {

@@ -4,25 +4,14 @@
 // count starting at the second unit) up to the next '"' or the end, refused when it would not
 // fit, and nothing written then.
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <vector>
 
 #include "fileops/app_state.h"
+#include "fuzz/require.h"
 #include "ui/command_line_path.h"
 
-namespace {
-
-constexpr char16_t kUntouched = 0xBEEF;
-
-void Require(bool condition, const char* what) {
-    if (!condition) {
-        std::fprintf(stderr, "command_line_path: %s\n", what);
-        __builtin_trap();
-    }
-}
-
-}  // namespace
+const char kFuzzTarget[] = "command_line_path";
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The line as the system hands it over: zero-terminated; an inner zero ends it early.

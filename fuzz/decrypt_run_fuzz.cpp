@@ -19,10 +19,13 @@
 #include "core/digests.h"
 #include "fileops/prepare.h"
 #include "fileops/shred.h"
+#include "fuzz/require.h"
 #include "ui/control_access.h"
 #include "ui/control_ids.h"
 #include "ui/headless_dialog.h"
 #include "ui/messages.h"
+
+const char kFuzzTarget[] = "decrypt_run";
 
 namespace {
 
@@ -40,13 +43,6 @@ int OnBox(MessageId message, uint32_t style, void*) {
     std::lock_guard<std::mutex> lock(g_seen.mutex);
     g_seen.boxes.push_back(message);
     return style == kBoxYesNo ? kAnswerNo : kAnswerOk;
-}
-
-void Require(bool condition, const char* what) {
-    if (!condition) {
-        std::fprintf(stderr, "decrypt_run: %s\n", what);
-        __builtin_trap();
-    }
 }
 
 struct Prediction {

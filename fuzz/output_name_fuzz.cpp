@@ -4,25 +4,14 @@
 // terminator refused and left as they were), and the run's own variant, which borrows the
 // password area as scratch, must agree.
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <vector>
 
 #include "fileops/app_state.h"
 #include "fileops/output_name.h"
+#include "fuzz/require.h"
 
-namespace {
-
-constexpr char16_t kUntouched = 0xBEEF;
-
-void Require(bool condition, const char* what) {
-    if (!condition) {
-        std::fprintf(stderr, "output_name: %s\n", what);
-        __builtin_trap();
-    }
-}
-
-}  // namespace
+const char kFuzzTarget[] = "output_name";
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t units = size / 2 < kPathCapacity ? size / 2 : kPathCapacity;

@@ -21,16 +21,6 @@ using Bytes = std::vector<uint8_t>;
 constexpr uint32_t kPlainReadOffset = 64;
 constexpr uint32_t kBodyShift = kPlainReadOffset - kContainerHeaderSize;
 
-struct Digests {
-    uint32_t check;
-    uint32_t key;
-};
-
-Digests DigestsOf(std::u16string_view password) {
-    const AreaBytes area = AreaFor(password);
-    return {PasswordCheckDigest(area.data()), PasswordKeyDigest(area.data())};
-}
-
 size_t RoundUpToPage(size_t size) {
     return (size + 4095) / 4096 * 4096;
 }

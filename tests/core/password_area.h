@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/digests.h"
+
 constexpr size_t kAreaBytes = 520;
 constexpr size_t kConfirmOffset = 260;
 
@@ -33,4 +35,15 @@ inline std::basic_string<uint8_t> Utf16Le(std::u16string_view units) {
 
 inline AreaBytes AreaFor(std::u16string_view password) {
     return AreaFromBytes(Utf16Le(password));
+}
+
+// The two digests a password gives, as the program computes them from its area.
+struct Digests {
+    uint32_t check;
+    uint32_t key;
+};
+
+inline Digests DigestsOf(std::u16string_view password) {
+    const AreaBytes area = AreaFor(password);
+    return {PasswordCheckDigest(area.data()), PasswordKeyDigest(area.data())};
 }

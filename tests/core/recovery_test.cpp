@@ -16,16 +16,6 @@ using Bytes = std::vector<uint8_t>;
 constexpr uint32_t kSalt = 0x9E3779B9;
 constexpr uint32_t kPage = 4096;
 
-struct Digests {
-    uint32_t check;
-    uint32_t key;
-};
-
-Digests DigestsOf(std::u16string_view password) {
-    const AreaBytes area = AreaFor(password);
-    return {PasswordCheckDigest(area.data()), PasswordKeyDigest(area.data())};
-}
-
 // Text-like plain data: words of a small vocabulary, so that its pages are far from even.
 Bytes TextOf(size_t size) {
     static const char* const kWords[] = {"the ",   "file ", "was ",  "saved ", "in ",

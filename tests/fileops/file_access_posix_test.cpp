@@ -116,8 +116,7 @@ TEST_F(PosixFileAccessTest, DeletionSparesAFileThatReplacedTheMarkedOne) {
 }
 
 TEST_F(PosixFileAccessTest, TheLockHoldsOffOtherProcessesToo) {
-    WriteBytes(folder_.Path("locked.txt"), "x");
-    const std::u16string path = folder_.Native("locked.txt");
+    const std::u16string path = folder_.Write("locked.txt", "x");
     FileHandle held = 0;
     ASSERT_TRUE(OpenSourceForCipher(path.c_str(), &held));
     const pid_t child = fork();
@@ -219,8 +218,7 @@ TEST_F(FaultInjectionTest, RenameRefusalsTakeTheNextWayOrFailWithNothingLeftAtTh
 }
 
 TEST_F(FaultInjectionTest, TheChosenOperationFailsOnceAndIsNamed) {
-    WriteBytes(folder_.Path("f.txt"), "abcd");
-    const std::u16string path = folder_.Native("f.txt");
+    const std::u16string path = folder_.Write("f.txt", "abcd");
     // One round of a cipher run's operations; round n makes operation n fail.
     constexpr uint32_t kOperations = 7;
     const SystemOperation expected[kOperations] = {

@@ -38,8 +38,7 @@ class FileAccessTest : public ::testing::Test {
 };
 
 TEST_F(FileAccessTest, EveryModeOpensAnExistingFileWithoutChangingIt) {
-    WriteBytes(folder_.Path("a.txt"), "content");
-    const std::u16string path = folder_.Native("a.txt");
+    const std::u16string path = folder_.Write("a.txt", "content");
     for (const OpenMode& mode : kModes) {
         SCOPED_TRACE(mode.name);
         FileHandle file = 0;
@@ -160,8 +159,7 @@ TEST_F(FileAccessTest, ReadOnlyFileFailsEveryMode) {
 }
 
 TEST_F(FileAccessTest, AFileHeldForWritingCannotBeOpenedAgain) {
-    WriteBytes(folder_.Path("held.txt"), "data");
-    const std::u16string path = folder_.Native("held.txt");
+    const std::u16string path = folder_.Write("held.txt", "data");
     for (const OpenMode& first : kModes) {
         FileHandle held = 0;
         ASSERT_TRUE(first.open(path.c_str(), &held));
@@ -209,8 +207,7 @@ TEST_F(FileAccessTest, ReadAndWriteMoveExactCountsFromOffsetZero) {
 }
 
 TEST_F(FileAccessTest, WriteOnlyModesCannotRead) {
-    WriteBytes(folder_.Path("w.txt"), "abc");
-    const std::u16string path = folder_.Native("w.txt");
+    const std::u16string path = folder_.Write("w.txt", "abc");
     uint8_t buffer[4];
     FileHandle file = 0;
     ASSERT_TRUE(OpenForShred(path.c_str(), &file));
@@ -273,8 +270,7 @@ TEST_F(FileAccessTest, MarkedFileIsRemovedAtClose) {
 
 TEST_F(FileAccessTest, OnlyTheShredModeMayMarkAnExistingFileForDeletion) {
     // Only that mode asks for delete access; the source's keeps its file whatever happens.
-    WriteBytes(folder_.Path("stay.txt"), "stay");
-    const std::u16string path = folder_.Native("stay.txt");
+    const std::u16string path = folder_.Write("stay.txt", "stay");
     FileHandle file = 0;
     ASSERT_TRUE(OpenSourceForCipher(path.c_str(), &file));
     EXPECT_FALSE(MarkForDeletion(file));

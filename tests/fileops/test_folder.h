@@ -10,6 +10,11 @@ class TestFolder : public ScratchFolder {
   public:
     std::filesystem::path Path(const std::string& name) const { return *this / name; }
     std::u16string Native(const std::string& name) const { return NativePathOf(Path(name)); }
+    // Writes the file `name` with `bytes`; its native path.
+    std::u16string Write(const std::string& name, const std::string& bytes) const {
+        WriteBytes(Path(name), bytes);
+        return Native(name);
+    }
 
     static std::u16string NativePathOf(const std::filesystem::path& path);
 };

@@ -55,6 +55,17 @@ struct RunWithBystander {
     }
 };
 
+// Decrypts `bytes` as the file `name` beside a bystander and returns the one box's message; the
+// file and its folder must be as they were.
+MessageId DecryptKeepingAll(const std::string& name, const std::string& bytes, bool inPlace) {
+    RunWithBystander trial;
+    const fs::path file = trial.run.Write(name, bytes);
+    const MessageId message = trial.Press(IDC_DECRYPT, file, inPlace);
+    EXPECT_EQ(RunHarness::Read(file), bytes);
+    EXPECT_EQ(Listing(trial.run.Dir()), (std::set<std::string>{name, "bystander.txt"}));
+    return message;
+}
+
 TEST(BadInput, NonContainersOfEveryLength) {
     const uint32_t check = CheckDigestOf(kPassword);
     uint32_t tried = 0;
@@ -67,13 +78,8 @@ TEST(BadInput, NonContainersOfEveryLength) {
             ASSERT_NE(BufferWordAt(bytes, 8), check) << "not a container by chance";
             for (bool inPlace : {true, false}) {
                 SCOPED_TRACE(testing::Message() << length << " bytes, in place " << inPlace);
-                RunWithBystander trial;
-                const fs::path file = trial.run.Write("x.bin", bytes);
-                const MessageId message = trial.Press(IDC_DECRYPT, file, inPlace);
-                EXPECT_EQ(message, length == 0 ? MessageId::kDamaged : MessageId::kWrongPassword);
-                EXPECT_EQ(RunHarness::Read(file), bytes);
-                EXPECT_EQ(Listing(trial.run.Dir()),
-                          (std::set<std::string>{"x.bin", "bystander.txt"}));
+                EXPECT_EQ(DecryptKeepingAll("x.bin", bytes, inPlace),
+                          length == 0 ? MessageId::kDamaged : MessageId::kWrongPassword);
                 ++tried;
             }
         }
@@ -83,11 +89,7 @@ TEST(BadInput, NonContainersOfEveryLength) {
             PutWord(&forged, 8, check);
             const uint32_t salt = WordAt(forged, 0);
             PutWord(&forged, 4, salt ^ static_cast<uint32_t>(length - 12 + 1 + length % 5));
-            RunWithBystander trial;
-            const fs::path file = trial.run.Write("x.bin", forged);
-            EXPECT_EQ(trial.Press(IDC_DECRYPT, file, false), MessageId::kDamaged);
-            EXPECT_EQ(RunHarness::Read(file), forged);
-            EXPECT_EQ(Listing(trial.run.Dir()), (std::set<std::string>{"x.bin", "bystander.txt"}));
+            EXPECT_EQ(DecryptKeepingAll("x.bin", forged, false), MessageId::kDamaged);
             ++tried;
         }
     }
@@ -168,11 +170,7 @@ TEST(BadInput, StoredSizesThatCannotBe) {
             SCOPED_TRACE(testing::Message() << "stored size " << size << " in place " << inPlace);
             std::string forged = container;
             PutWord(&forged, 4, WordAt(forged, 0) ^ size);
-            RunWithBystander trial;
-            const fs::path file = trial.run.Write("s.bin", forged);
-            EXPECT_EQ(trial.Press(IDC_DECRYPT, file, inPlace), MessageId::kDamaged);
-            EXPECT_EQ(RunHarness::Read(file), forged);
-            EXPECT_EQ(Listing(trial.run.Dir()), (std::set<std::string>{"s.bin", "bystander.txt"}));
+            EXPECT_EQ(DecryptKeepingAll("s.bin", forged, inPlace), MessageId::kDamaged);
             ++tried;
         }
     }

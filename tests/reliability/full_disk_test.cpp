@@ -73,6 +73,18 @@ void FillAllButPages(const fs::path& file, int pages) {
     close(fd);
 }
 
+// Encrypts `source`, which holds `bytes`, where the disk has no room for the result: the run
+// fails to write, `source` keeps its bytes (`intact` says which source) and nothing is held.
+void ExpectEncryptionRefused(RunHarness& run, const fs::path& source, bool inPlace,
+                             const std::string& bytes, const char* intact) {
+    run.SetInPlace(inPlace);
+    run.SetPath(source);
+    run.Press(IDC_ENCRYPT);
+    EXPECT_EQ(run.OnlyBox().message, MessageId::kWriteFailed);
+    EXPECT_TRUE(RunHarness::Read(source) == bytes) << intact;
+    ExpectNothingHeld();
+}
+
 TEST(FullDisk, EncryptionThatDoesNotFitKeepsTheSource) {
     RunHarness run;
     const fs::path disk = run.Dir() / "disk";
@@ -83,24 +95,14 @@ TEST(FullDisk, EncryptionThatDoesNotFitKeepsTheSource) {
         const fs::path full = run.Write("disk/full.bin", whole);
         ASSERT_TRUE(RunHarness::Read(full) == whole) << "the source must fit the disk exactly";
         run.SetPassword(u"pw");
-        run.SetInPlace(true);
-        run.SetPath(full);
-        run.Press(IDC_ENCRYPT);
-        EXPECT_EQ(run.OnlyBox().message, MessageId::kWriteFailed);
-        EXPECT_TRUE(RunHarness::Read(full) == whole) << "the source is intact";
-        ExpectNothingHeld();
+        ExpectEncryptionRefused(run, full, true, whole, "the source is intact");
         fs::remove(full);
 
         // Separate output: the disk holds the source but not a second copy.
         const std::string part = RandomBytes(kDiskBytes * 6 / 10, 2);
         const fs::path source = run.Write("disk/part.bin", part);
-        run.SetInPlace(false);
-        run.SetPath(source);
-        run.Press(IDC_ENCRYPT);
-        EXPECT_EQ(run.OnlyBox().message, MessageId::kWriteFailed);
-        EXPECT_TRUE(RunHarness::Read(source) == part) << "the source is intact";
+        ExpectEncryptionRefused(run, source, false, part, "the source is intact");
         EXPECT_EQ(Listing(disk), std::set<std::string>{"part.bin"}) << "the output is removed";
-        ExpectNothingHeld();
         fs::remove(source);
 
         // Decryption over an existing, shorter output (after a Yes): the result is written beside
@@ -124,12 +126,7 @@ TEST(FullDisk, EncryptionThatDoesNotFitKeepsTheSource) {
         fs::resize_file(sparse, 512 << 10);
         const std::string holey = head + std::string((512 << 10) - head.size(), '\0');
         FillAllButPages(disk / "filler", 4);
-        run.SetInPlace(true);
-        run.SetPath(sparse);
-        run.Press(IDC_ENCRYPT);
-        EXPECT_EQ(run.OnlyBox().message, MessageId::kWriteFailed);
-        EXPECT_TRUE(RunHarness::Read(sparse) == holey) << "the sparse source is intact";
-        ExpectNothingHeld();
+        ExpectEncryptionRefused(run, sparse, true, holey, "the sparse source is intact");
     });
     if (!problem.empty())
         GTEST_SKIP() << "no small filesystem can be mounted here (" << problem << ")";

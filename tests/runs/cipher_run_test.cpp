@@ -38,6 +38,13 @@ void ExpectDone(RunHarness& run) {
     EXPECT_FALSE(box.buttonsEnabledWhileShown) << "buttons come back only after the box";
 }
 
+// Runs `command` on `path` and expects it done.
+void ExpectRunDone(RunHarness& run, const fs::path& path, uint32_t command) {
+    run.SetPath(path);
+    run.Press(command);
+    ExpectDone(run);
+}
+
 void ExpectError(RunHarness& run, MessageId message) {
     RecordedBox box = run.OnlyBox();
     EXPECT_EQ(box.message, message);
@@ -78,9 +85,7 @@ TEST(CipherRun, RoundTripsInPlaceAndSeparately) {
             fs::path source = run.Write("data.bin", plain);
             run.SetPassword(u"correct horse 密码");
             run.SetInPlace(inPlace);
-            run.SetPath(source);
-            run.Press(IDC_ENCRYPT);
-            ExpectDone(run);
+            ExpectRunDone(run, source, IDC_ENCRYPT);
             fs::path container = inPlace ? source : run.Dir() / "data_ZOK.bin";
             std::string sealed = RunHarness::Read(container);
             ASSERT_EQ(sealed.size(), kContainerHeaderSize + BodySizeFor(size));
@@ -91,9 +96,7 @@ TEST(CipherRun, RoundTripsInPlaceAndSeparately) {
                 EXPECT_EQ(RunHarness::Read(source), plain) << "source untouched";
             }
 
-            run.SetPath(container);
-            run.Press(IDC_DECRYPT);
-            ExpectDone(run);
+            ExpectRunDone(run, container, IDC_DECRYPT);
             fs::path restored = inPlace ? source : run.Dir() / "data_ZOK_ZOK.bin";
             EXPECT_EQ(RunHarness::Read(restored), plain);
             EXPECT_EQ(HeadlessProgressPosition(), 0u) << "bar empty after decryption";
@@ -158,17 +161,11 @@ TEST(CipherRun, OutputNamesFollowTheLastDot) {
     run.SetPassword(u"pw");
     fs::path text = run.Write("a.txt", "alpha");
     fs::path bare = run.Write("readme", "beta");
-    run.SetPath(text);
-    run.Press(IDC_ENCRYPT);
-    ExpectDone(run);
-    run.SetPath(bare);
-    run.Press(IDC_ENCRYPT);
-    ExpectDone(run);
+    ExpectRunDone(run, text, IDC_ENCRYPT);
+    ExpectRunDone(run, bare, IDC_ENCRYPT);
     EXPECT_TRUE(fs::exists(run.Dir() / "a_ZOK.txt"));
     EXPECT_TRUE(fs::exists(run.Dir() / "readme_Adv"));
-    run.SetPath(run.Dir() / "a_ZOK.txt");
-    run.Press(IDC_DECRYPT);
-    ExpectDone(run);
+    ExpectRunDone(run, run.Dir() / "a_ZOK.txt", IDC_DECRYPT);
     EXPECT_EQ(RunHarness::Read(run.Dir() / "a_ZOK_ZOK.txt"), "alpha");
 }
 
@@ -330,9 +327,7 @@ TEST(CipherRun, PasswordAreaIsWipedAfterARun) {
     run.SetPassword(u"do not keep me");
     for (bool inPlace : {false, true}) {
         run.SetInPlace(inPlace);
-        run.SetPath(file);
-        run.Press(IDC_ENCRYPT);
-        ExpectDone(run);
+        ExpectRunDone(run, file, IDC_ENCRYPT);
         const uint8_t* area = PasswordAreaBytes();
         for (size_t i = 0; i < sizeof(PasswordArea); ++i) ASSERT_EQ(area[i], 0) << i;
     }
@@ -346,9 +341,7 @@ TEST(CipherRun, ContainerMatchesTheReferenceBytes) {
         fs::path file = run.Write("sealed.txt", BytesOfHex(v[3]));
         run.SetPassword(TextOfHex(v[0]));
         run.SetInPlace(true);
-        run.SetPath(file);
-        run.Press(IDC_DECRYPT);
-        ExpectDone(run);
+        ExpectRunDone(run, file, IDC_DECRYPT);
         EXPECT_EQ(RunHarness::Read(file), BytesOfHex(v[2])) << v[3];
     }
 }

@@ -27,6 +27,20 @@ extern const char* const kProgramUnderTest;
 ZokResult RunZok(const std::vector<std::string>& args, const std::string& input,
                  const std::filesystem::path& directory, const Settings& settings = kChinese);
 
+// The files that stand for the program's standard input, output and error.
+struct StreamFiles {
+    std::filesystem::path in;
+    std::filesystem::path out;
+    std::filesystem::path err;
+};
+
+// The platform's part of RunZok: runs the program under test with its standard streams on
+// `streams`; false when it could not be started. `*exitCode` is -1 when it did not end within
+// the time-out (it was killed).
+bool RunWithStreamFiles(const std::vector<std::string>& args, const StreamFiles& streams,
+                        const std::filesystem::path& directory, const Settings& settings,
+                        int* exitCode);
+
 #ifndef _WIN32
 // execve's vectors for the program under test: its path and `args`, and this process's
 // environment with `settings` laid over it. Built before a fork; the pointers point into the

@@ -14,3 +14,18 @@ std::string SampleBytes(size_t size, unsigned seed) {
     }
     return bytes;
 }
+
+ZokResult RunZok(const std::vector<std::string>& args, const std::string& input,
+                 const fs::path& directory, const Settings& settings) {
+    // Standard streams through files in a folder of their own, beside nothing under test.
+    ScratchFolder folder;
+    const StreamFiles streams = {folder.Root() / "in", folder.Root() / "out",
+                                 folder.Root() / "err"};
+    WriteBytes(streams.in, input);
+    ZokResult result;
+    if (!RunWithStreamFiles(args, streams, directory, settings, &result.exitCode))
+        return result;
+    result.out = ReadBytes(streams.out);
+    result.err = ReadBytes(streams.err);
+    return result;
+}

@@ -44,21 +44,16 @@ bool WritingIsRefused(const fs::path& path) {
     return false;
 }
 
-ZokResult RunZok(const std::vector<std::string>& args, const std::string& input,
-                 const fs::path& directory, const Settings& settings) {
-    // Standard streams through files in a folder of their own, beside nothing under test.
-    ScratchFolder streams;
-    const fs::path in = streams.Root() / "in", out = streams.Root() / "out",
-                   err = streams.Root() / "err";
-    WriteBytes(in, input);
+bool RunWithStreamFiles(const std::vector<std::string>& args, const StreamFiles& streams,
+                        const fs::path& directory, const Settings& settings, int* exitCode) {
     const ExecVectors exec(args, settings);
 
     const pid_t child = fork();
     if (child == 0) {
         setsid();  // no controlling terminal: /dev/tty does not open
-        const int inFd = open(in.c_str(), O_RDONLY);
-        const int outFd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int errFd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int inFd = open(streams.in.c_str(), O_RDONLY);
+        const int outFd = open(streams.out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int errFd = open(streams.err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (inFd < 0 || outFd < 0 || errFd < 0 || dup2(inFd, 0) < 0 || dup2(outFd, 1) < 0 ||
             dup2(errFd, 2) < 0 || chdir(directory.c_str()) != 0) {
             _exit(126);
@@ -66,9 +61,8 @@ ZokResult RunZok(const std::vector<std::string>& args, const std::string& input,
         execve(kProgramUnderTest, exec.Argv(), exec.Envp());
         _exit(127);
     }
-    ZokResult result;
     if (child < 0)
-        return result;
+        return false;
     int status = 0;
     const auto deadline = std::chrono::steady_clock::now() + kTimeOut;
     while (waitpid(child, &status, WNOHANG) == 0) {
@@ -80,11 +74,10 @@ ZokResult RunZok(const std::vector<std::string>& args, const std::string& input,
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
+    *exitCode = -1;
     if (status != -1 && WIFEXITED(status))
-        result.exitCode = WEXITSTATUS(status);
+        *exitCode = WEXITSTATUS(status);
     if (status != -1 && WIFSIGNALED(status))
-        result.exitCode = 128 + WTERMSIG(status);
-    result.out = ReadBytes(out);
-    result.err = ReadBytes(err);
-    return result;
+        *exitCode = 128 + WTERMSIG(status);
+    return true;
 }

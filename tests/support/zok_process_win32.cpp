@@ -2,6 +2,7 @@
 
 #include <cwchar>
 
+#include "tests/support/windows_path.h"
 #include "tests/support/zok_process.h"
 
 namespace fs = std::filesystem;
@@ -45,15 +46,7 @@ std::wstring Quote(const std::wstring& arg) {
 
 // The program's path as Wine sees it: Unix paths of the build live on drive Z:.
 std::wstring ProgramPath() {
-    std::wstring path = Wide(kProgramUnderTest);
-    if (!path.empty() && path[0] == L'/') {
-        for (wchar_t& c : path) {
-            if (c == L'/')
-                c = L'\\';
-        }
-        path = L"Z:" + path;
-    }
-    return path;
+    return WindowsPathOf(Wide(kProgramUnderTest).c_str());
 }
 
 // This process's environment block with `settings` laid over it.
@@ -95,20 +88,15 @@ bool WritingIsRefused(const fs::path& path) {
     return false;
 }
 
-ZokResult RunZok(const std::vector<std::string>& args, const std::string& input,
-                 const fs::path& directory, const Settings& settings) {
-    ScratchFolder streams;
-    const fs::path in = streams.Root() / "in", out = streams.Root() / "out",
-                   err = streams.Root() / "err";
-    WriteBytes(in, input);
+bool RunWithStreamFiles(const std::vector<std::string>& args, const StreamFiles& streams,
+                        const fs::path& directory, const Settings& settings, int* exitCode) {
     const std::wstring program = ProgramPath();
     std::wstring commandLine = Quote(program);
     for (const std::string& arg : args) commandLine += L" " + Quote(Wide(arg));
 
-    ZokResult result;
-    HANDLE inHandle = Inheritable(in, GENERIC_READ, OPEN_EXISTING);
-    HANDLE outHandle = Inheritable(out, GENERIC_WRITE, CREATE_ALWAYS);
-    HANDLE errHandle = Inheritable(err, GENERIC_WRITE, CREATE_ALWAYS);
+    HANDLE inHandle = Inheritable(streams.in, GENERIC_READ, OPEN_EXISTING);
+    HANDLE outHandle = Inheritable(streams.out, GENERIC_WRITE, CREATE_ALWAYS);
+    HANDLE errHandle = Inheritable(streams.err, GENERIC_WRITE, CREATE_ALWAYS);
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -125,18 +113,17 @@ ZokResult RunZok(const std::vector<std::string>& args, const std::string& input,
     CloseHandle(outHandle);
     CloseHandle(errHandle);
     if (!started)
-        return result;
+        return false;
+    *exitCode = -1;
     if (WaitForSingleObject(process.hProcess, kTimeOutMs) == WAIT_OBJECT_0) {
         DWORD code = 0;
         GetExitCodeProcess(process.hProcess, &code);
-        result.exitCode = static_cast<int>(code);
+        *exitCode = static_cast<int>(code);
     } else {
         TerminateProcess(process.hProcess, 255);
         WaitForSingleObject(process.hProcess, INFINITE);
     }
     CloseHandle(process.hProcess);
     CloseHandle(process.hThread);
-    result.out = ReadBytes(out);
-    result.err = ReadBytes(err);
-    return result;
+    return true;
 }

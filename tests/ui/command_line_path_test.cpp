@@ -5,6 +5,7 @@
 
 #include <random>
 #include <string>
+#include <string_view>
 
 #include "fileops/app_state.h"
 
@@ -35,22 +36,33 @@ bool Untouched(const Picked& picked) {
     return true;
 }
 
-TEST(CommandLinePath, ProgramByFullPathWithQuotedArgument) {
-    Picked picked = Pick(u"\"C:\\Tools\\app.exe\" \"D:\\My Files\\a.txt\"");
-    ASSERT_TRUE(picked.ok);
-    EXPECT_EQ(Text(picked), u"D:\\My Files\\a.txt");
-}
+// A line and the path taken from it.
+struct PickRow {
+    const char* what;
+    std::u16string_view line;
+    std::u16string_view path;
+};
 
-TEST(CommandLinePath, UnquotedArgumentRunsToTheEndOfTheLine) {
-    Picked picked = Pick(u"\"C:\\Tools\\app.exe\" D:\\My Files\\a.txt --more args");
-    ASSERT_TRUE(picked.ok);
-    EXPECT_EQ(Text(picked), u"D:\\My Files\\a.txt --more args");
-}
-
-TEST(CommandLinePath, PathEndsAtTheFirstQuoteAfterItsColon) {
-    Picked picked = Pick(u"\"C:\\app.exe\" \"D:\\a.txt\" \"E:\\b.txt\"");
-    ASSERT_TRUE(picked.ok);
-    EXPECT_EQ(Text(picked), u"D:\\a.txt");
+TEST(CommandLinePath, PathRunsFromBeforeTheSecondColonToTheNextQuote) {
+    const PickRow rows[] = {
+        {"program by full path, quoted argument", u"\"C:\\Tools\\app.exe\" \"D:\\My Files\\a.txt\"",
+         u"D:\\My Files\\a.txt"},
+        {"an unquoted argument runs to the end of the line",
+         u"\"C:\\Tools\\app.exe\" D:\\My Files\\a.txt --more args",
+         u"D:\\My Files\\a.txt --more args"},
+        {"the path ends at the first quote after its colon",
+         u"\"C:\\app.exe\" \"D:\\a.txt\" \"E:\\b.txt\"", u"D:\\a.txt"},
+        // Counted from unit 1 the colons are at 2 and 4; counting unit 0 would start at "X".
+        {"the first unit is never counted", u":X:Y:Z", u"Y:Z"},
+    };
+    for (const PickRow& row : rows) {
+        Picked picked = Pick(std::u16string(row.line));
+        if (!picked.ok) {
+            ADD_FAILURE() << row.what << ": nothing taken";
+            continue;
+        }
+        EXPECT_EQ(Text(picked), row.path) << row.what;
+    }
 }
 
 TEST(CommandLinePath, RelativeProgramNameSkipsTheFirstArgumentsDrive) {
@@ -75,13 +87,6 @@ TEST(CommandLinePath, NothingTakenWithoutASecondColon) {
     char16_t path[kPathCapacity] = {u'x', 0};
     EXPECT_FALSE(PickPathFromCommandLine(nullptr, path));
     EXPECT_EQ(path[0], u'x');
-}
-
-TEST(CommandLinePath, TheFirstUnitIsNeverCounted) {
-    // Counted from unit 1 the colons are at 2 and 4; counting unit 0 would start at "X".
-    Picked picked = Pick(u":X:Y:Z");
-    ASSERT_TRUE(picked.ok);
-    EXPECT_EQ(Text(picked), u"Y:Z");
 }
 
 TEST(CommandLinePath, LongestPathIsTakenWholeAndALongerOneIsRefused) {

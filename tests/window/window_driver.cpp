@@ -60,18 +60,6 @@ BOOL CALLBACK IsOtherDialog(HWND window, LPARAM context) {
 
 }  // namespace
 
-std::wstring WindowsPathOf(const wchar_t* path) {
-    std::wstring wide = path;
-    if (!wide.empty() && wide[0] == L'/') {
-        for (wchar_t& c : wide) {
-            if (c == L'/')
-                c = L'\\';
-        }
-        wide = L"Z:" + wide;
-    }
-    return wide;
-}
-
 void SetProgramPath(const wchar_t* path) {
     g_programPath = WindowsPathOf(path);
 }

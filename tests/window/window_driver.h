@@ -8,6 +8,7 @@
 #include <string>
 
 #include "tests/support/wait_until.h"
+#include "tests/support/windows_path.h"
 
 // Generous: under emulation a Wine program can take seconds to start.
 constexpr DWORD kStartTimeoutMs = 90000;
@@ -16,8 +17,6 @@ constexpr DWORD kTimeoutMs = 30000;
 extern const wchar_t kMainCaption[];
 extern const wchar_t kBoxCaption[];
 
-// A path as given on a command line; a Unix path is mapped to Wine's Z: drive.
-std::wstring WindowsPathOf(const wchar_t* path);
 // The program under test, as given on the driver's command line.
 void SetProgramPath(const wchar_t* path);
 const std::wstring& ProgramPath();
