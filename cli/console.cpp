@@ -126,6 +126,11 @@ void PrintFileMessage(std::u16string_view message) {
     WriteStderr(FilePrefixLocked() + std::u16string(message) + u'\n');
 }
 
+void PrintMessageAbout(std::u16string_view name, std::u16string_view message) {
+    PrintLine(std::u16string(kProgram) + u": " + std::u16string(name) + u": " +
+              std::u16string(message));
+}
+
 void PrintProgramMessage(std::u16string_view message) {
     PrintLine(std::u16string(kProgram) + u": " + std::u16string(message));
 }

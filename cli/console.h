@@ -26,6 +26,8 @@ void SetConsoleFile(std::u16string_view displayName);
 void PrintLine(std::u16string_view line);
 // "zok: FILE: message".
 void PrintFileMessage(std::u16string_view message);
+// "zok: NAME: message", for a file other than the current FILE (check and recover's outputs).
+void PrintMessageAbout(std::u16string_view name, std::u16string_view message);
 // "zok: message", for what concerns no one FILE.
 void PrintProgramMessage(std::u16string_view message);
 // A status line of the run (not with --quiet). `transformStarts`: the bar belongs to the

@@ -214,19 +214,6 @@ int RunOneFile(const std::u16string& name) {
 
 // --- check and recover ---------------------------------------------------------------------
 
-std::u16string_view SayText(CliText text) {
-    return Say(text);
-}
-
-std::u16string_view SayMessage(MessageId message) {
-    return Say(message);
-}
-
-void PrintNamedLine(std::u16string_view file, std::u16string_view text) {
-    PrintLine(std::u16string(ProgramName()) + u": " + std::u16string(file) + u": " +
-              std::u16string(text));
-}
-
 int RunRecoveryCommand(const std::u16string& password, const std::u16string& confirmation) {
     const Options& options = g_cli.options;
     RecoveryRequest request;
@@ -237,7 +224,7 @@ int RunRecoveryCommand(const std::u16string& password, const std::u16string& con
     request.output = options.hasOutput ? &options.output : nullptr;
     request.replace = options.yes;
     request.quiet = options.quiet;
-    return RunRecovery(request, {SayText, SayMessage, PrintNamedLine, ReasonSuffix});
+    return RunRecovery(request);
 }
 
 // The input, standard input for FILE "-" or the named FILE, read whole into memory, runs in

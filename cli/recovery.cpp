@@ -6,12 +6,14 @@
 
 #include <chrono>
 
+#include "cli/console.h"
 #include "cli/exit_status.h"
 #include "cli/platform.h"
 #include "core/digests.h"
 #include "core/recovery.h"
 #include "fileops/app_state.h"
 #include "fileops/file_access.h"
+#include "fileops/output_name.h"
 #include "fileops/run_layout.h"
 #include "fileops/save_guard.h"
 #include "fileops/system_reason.h"
@@ -19,7 +21,6 @@
 namespace {
 
 constexpr std::u16string_view kRecoveredSuffix = u".recovered";
-constexpr std::u16string_view kUnfinishedSuffix = u".zok-unfinished-";
 
 struct Digests {
     uint32_t check = 0;
@@ -123,10 +124,8 @@ uint32_t UnknownWithin(const FileAnalysis& analysis, uint32_t written) {
 }
 
 // check's one line on a file.
-std::u16string Verdict(const FileAnalysis& analysis, const RecoveryHooks& hooks) {
-    auto say = [&hooks](CliText text, std::u16string_view value) {
-        return Filled(hooks.sayText(text), value);
-    };
+std::u16string Verdict(const FileAnalysis& analysis) {
+    auto say = [](CliText text, std::u16string_view value) { return Filled(Say(text), value); };
     switch (analysis.state) {
         case FileState::kSound:
             return say(CliText::kCheckSound, Number(analysis.plainSize));
@@ -153,25 +152,22 @@ std::u16string Verdict(const FileAnalysis& analysis, const RecoveryHooks& hooks)
     return line;
 }
 
-// The unfinished name beside `output`: the suffix and 8 hex digits that keep two runs apart.
-std::u16string UnfinishedNameFor(const std::u16string& output) {
-    const auto tag =
-        static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count());
-    std::u16string name = output + std::u16string(kUnfinishedSuffix);
-    for (int shift = 28; shift >= 0; shift -= 4) name += u"0123456789abcdef"[(tag >> shift) & 15];
-    return name;
-}
-
 // Writes `size` bytes as a separate output: false with the output removed again on failure.
+// The unfinished file is created within the save, so that an end of the program outside it
+// leaves nothing beside OUT.
 bool WriteSeparately(const LoadedFile& source, const uint8_t* data, uint32_t size,
                      const std::u16string& output, bool replace) {
+    const std::u16string native = NativeOf(output);
+    std::u16string unfinished(native.size() + kUnfinishedExtraUnits, u'\0');
+    const auto tag =
+        static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    UnfinishedPathFor(native, tag, unfinished.data());
     FileHandle file = 0;
-    if (!CreateOutput(NativeOf(UnfinishedNameFor(output)).c_str(), source.handle, &file))
-        return false;
     BeginSave();
-    const bool saved = ReserveSpace(file, size) && WriteFromStart(file, data, size) &&
-                       FlushFile(file) && RenameOutput(file, NativeOf(output).c_str(), replace);
-    if (!saved)
+    const bool created = CreateOutput(unfinished.c_str(), source.handle, &file);
+    const bool saved = created && ReserveSpace(file, size) && WriteFromStart(file, data, size) &&
+                       FlushFile(file) && RenameOutput(file, native.c_str(), replace);
+    if (created && !saved)
         static_cast<void>(MarkForDeletion(file));
     CloseFile(file);
     EndSave();
@@ -180,21 +176,20 @@ bool WriteSeparately(const LoadedFile& source, const uint8_t* data, uint32_t siz
 
 struct Session {
     const RecoveryRequest& request;
-    const RecoveryHooks& hooks;
     Digests digests;
 };
 
-void PrintFailure(const Session& session, std::u16string_view name, MessageId failure) {
-    std::u16string text(session.hooks.sayMessage(failure));
+void PrintFailure(std::u16string_view name, MessageId failure) {
+    std::u16string text(Say(failure));
     if (failure != MessageId::kTooLarge && failure != MessageId::kNoMemory)
-        text += session.hooks.reasonSuffix();
-    session.hooks.printFileLine(name, text);
+        text += ReasonSuffix();
+    PrintMessageAbout(name, text);
 }
 
 // `name` made absolute; false after the error was printed.
-bool FullPathOf(const Session& session, const std::u16string& name, std::u16string* full) {
+bool FullPathOf(const std::u16string& name, std::u16string* full) {
     if (!MakeFullPath(name, full)) {
-        session.hooks.printFileLine(name, session.hooks.sayText(CliText::kNoCurrentDirectory));
+        PrintMessageAbout(name, Say(CliText::kNoCurrentDirectory));
         return false;
     }
     return true;
@@ -206,7 +201,7 @@ bool LoadAnalysed(const Session& session, const std::u16string& name, const std:
                   LoadedFile* file, FileAnalysis* analysis, int* status) {
     MessageId failure = MessageId::kOpenFailed;
     if (!Load(full, file, &failure)) {
-        PrintFailure(session, name, failure);
+        PrintFailure(name, failure);
         *status = ExitStatusOf(failure);
         return false;
     }
@@ -217,7 +212,7 @@ bool LoadAnalysed(const Session& session, const std::u16string& name, const std:
 
 int CheckOne(const Session& session, const std::u16string& name) {
     std::u16string full;
-    if (!FullPathOf(session, name, &full))
+    if (!FullPathOf(name, &full))
         return kExitCannotAccess;
     LoadedFile file;
     FileAnalysis analysis;
@@ -225,21 +220,20 @@ int CheckOne(const Session& session, const std::u16string& name) {
     const bool loaded = LoadAnalysed(session, name, full, &file, &analysis, &status);
     Release(&file);
     if (loaded)
-        session.hooks.printFileLine(name, Verdict(analysis, session.hooks));
+        PrintMessageAbout(name, Verdict(analysis));
     return status;
 }
 
 int RecoverOne(const Session& session, const std::u16string& name) {
-    const RecoveryHooks& hooks = session.hooks;
     const std::u16string& outputName = session.request.output != nullptr
                                            ? *session.request.output
                                            : name + std::u16string(kRecoveredSuffix);
     std::u16string full;
     std::u16string output;
-    if (!FullPathOf(session, name, &full) || !FullPathOf(session, outputName, &output))
+    if (!FullPathOf(name, &full) || !FullPathOf(outputName, &output))
         return kExitCannotAccess;
     if (output == full) {
-        hooks.printFileLine(name, hooks.sayText(CliText::kRecoverOverSource));
+        PrintMessageAbout(name, Say(CliText::kRecoverOverSource));
         return kExitUsage;
     }
     LoadedFile file;
@@ -251,22 +245,22 @@ int RecoverOne(const Session& session, const std::u16string& name) {
     }
     if (status != kExitRecoverable) {
         Release(&file);
-        std::u16string line = Verdict(analysis, hooks);
+        std::u16string line = Verdict(analysis);
         if (status == kExitSuccess)
-            line += hooks.sayText(CliText::kRecoverNotNeeded);
-        hooks.printFileLine(name, line);
+            line += Say(CliText::kRecoverNotNeeded);
+        PrintMessageAbout(name, line);
         return status;
     }
     bool exists = false;
     ClearSystemReason();
     if (!ProbeOutput(NativeOf(output).c_str(), &exists)) {
         Release(&file);
-        PrintFailure(session, outputName, MessageId::kWriteFailed);
+        PrintFailure(outputName, MessageId::kWriteFailed);
         return kExitCannotAccess;
     }
     if (exists && !session.request.replace) {
         Release(&file);
-        hooks.printFileLine(outputName, hooks.sayText(CliText::kNotOverwritten));
+        PrintMessageAbout(outputName, Say(CliText::kNotOverwritten));
         return kExitDeclined;
     }
     RestoreWreck(file.buffer, file.length, session.digests.key, analysis);
@@ -274,33 +268,33 @@ int RecoverOne(const Session& session, const std::u16string& name) {
     const bool saved = WriteSeparately(file, file.buffer, written, output, exists);
     Release(&file);
     if (!saved) {
-        PrintFailure(session, outputName, MessageId::kWriteFailed);
+        PrintFailure(outputName, MessageId::kWriteFailed);
         return kExitCannotAccess;
     }
     const uint32_t unknown = UnknownWithin(analysis, written);
     if (!session.request.quiet || unknown > 0) {
-        std::u16string line = Filled(hooks.sayText(CliText::kRecoveredTo), outputName);
+        std::u16string line = Filled(Say(CliText::kRecoveredTo), outputName);
         if (unknown > 0) {
-            line += Filled(hooks.sayText(CliText::kRecoveredUnknownBytes), Number(unknown));
-            line += Filled(hooks.sayText(CliText::kRecoveredAtOffsets),
+            line += Filled(Say(CliText::kRecoveredUnknownBytes), Number(unknown));
+            line += Filled(Say(CliText::kRecoveredAtOffsets),
                            Range(analysis.unknownStart, analysis.unknownStart + unknown - 1));
         }
-        hooks.printFileLine(name, line);
+        PrintMessageAbout(name, line);
     }
     if (analysis.longestSize > written && !session.request.quiet) {
-        hooks.printFileLine(name, Filled(hooks.sayText(CliText::kRecoveredLengthUncertain),
-                                         Range(written, analysis.longestSize)));
+        PrintMessageAbout(name, Filled(Say(CliText::kRecoveredLengthUncertain),
+                                       Range(written, analysis.longestSize)));
     }
     return unknown > 0 ? kExitRecoverable : kExitSuccess;
 }
 
 }  // namespace
 
-int RunRecovery(const RecoveryRequest& request, const RecoveryHooks& hooks) {
-    Session session{request, hooks, {}};
+int RunRecovery(const RecoveryRequest& request) {
+    Session session{request, {}};
     if (!DigestsOf(request.password, request.confirmation, &session.digests)) {
         for (const std::u16string& name : request.files)
-            hooks.printFileLine(name, hooks.sayMessage(MessageId::kPasswordMismatch));
+            PrintMessageAbout(name, Say(MessageId::kPasswordMismatch));
         return kExitWrongPassword;
     }
     int status = kExitSuccess;

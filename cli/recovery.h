@@ -1,24 +1,12 @@
 // `check` and `recover`: what a file is for a password, and what an in-place save cut short left
 // given back into a separate file. The front end reads the password and parses the command line;
 // this part reads each FILE whole (read-only), classifies it (core/recovery.h) and writes a
-// restored file the way a separate output is written. It prints through the front end's hooks.
+// restored file the way a separate output is written. It prints through the console.
 #pragma once
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "cli/texts.h"
-#include "ui/messages.h"
-
-struct RecoveryHooks {
-    std::u16string_view (*sayText)(CliText text);
-    std::u16string_view (*sayMessage)(MessageId message);
-    // "zok: FILE: text" on standard error, `file` as named on the command line.
-    void (*printFileLine)(std::u16string_view file, std::u16string_view text);
-    // " (reason)" of the last refused system call, or nothing.
-    std::u16string (*reasonSuffix)();
-};
 
 struct RecoveryRequest {
     bool recover = false;  // recover, or check
@@ -31,7 +19,7 @@ struct RecoveryRequest {
 };
 
 // Runs check or recover; returns the exit status (of the first failure, for several FILEs).
-int RunRecovery(const RecoveryRequest& request, const RecoveryHooks& hooks);
+int RunRecovery(const RecoveryRequest& request);
 
 // After decrypt refused the file at `fullPath`: whether check would call it a wreck that
 // recover restores, for the password with these digests.

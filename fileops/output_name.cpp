@@ -1,5 +1,7 @@
 #include "fileops/output_name.h"
 
+#include <algorithm>
+
 #include "fileops/app_state.h"
 
 namespace {
@@ -8,7 +10,23 @@ constexpr uint32_t kSuffixLength = 4;
 constexpr uint32_t kLongestSource = kPathCapacity - 1 - kSuffixLength;
 constexpr char16_t kBeforeDot[kSuffixLength] = {u'_', u'Z', u'O', u'K'};
 constexpr char16_t kNoDot[kSuffixLength] = {u'_', u'A', u'd', u'v'};
+
+constexpr std::u16string_view kUnfinishedSuffix = u".zok-unfinished-";
+constexpr size_t kUnfinishedNameUnits = 64;
+static_assert(kUnfinishedExtraUnits == kUnfinishedSuffix.size() + 8 + 1);
+static_assert(kUnfinishedCapacity == 4 + kPathCapacity + kUnfinishedExtraUnits - 1);
 }  // namespace
+
+void UnfinishedPathFor(std::u16string_view output, uint32_t tag, char16_t* out) {
+    const size_t name = output.find_last_of(u"\\/") + 1;  // a native path holds a backslash
+    size_t nameEnd = std::min(output.size(), name + kUnfinishedNameUnits);
+    if (nameEnd < output.size() && output[nameEnd - 1] >= 0xD800 && output[nameEnd - 1] < 0xDC00)
+        --nameEnd;
+    char16_t* end = std::copy(output.begin(), output.begin() + nameEnd, out);
+    end = std::copy(kUnfinishedSuffix.begin(), kUnfinishedSuffix.end(), end);
+    for (int shift = 28; shift >= 0; shift -= 4) *end++ = u"0123456789abcdef"[(tag >> shift) & 15];
+    *end = 0;
+}
 
 void SetOutputPathOverride(const char16_t* path) {
     uint32_t length = 0;

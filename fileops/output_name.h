@@ -1,6 +1,10 @@
 // The name of the separate output file: "_ZOK" inserted before the last dot of the path, or
 // "_Adv" appended when the path has no dot. The same rule serves encryption and decryption.
+// And the name under which a separate output is written until it is complete.
 #pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
 
 // Derives the output path in place in `path`, a buffer of kPathCapacity (260) units. The last
 // dot anywhere in the path counts, also one in a directory name. The saved tail goes through
@@ -16,3 +20,14 @@ void SetOutputPathOverride(const char16_t* path);
 
 // The same with an explicit scratch of at least kPathCapacity units.
 bool DeriveOutputPathIn(char16_t* path, char16_t* scratch);
+
+// Units an unfinished path may take beyond its output's path: ".zok-unfinished-", 8 hex
+// digits and the terminator.
+constexpr size_t kUnfinishedExtraUnits = 16 + 8 + 1;
+
+// The unfinished output's path for the output at `output` (a native path) into `out`, which
+// holds output.size() + kUnfinishedExtraUnits units: in the same folder, the output's name cut
+// to 64 units (a name has at most 255 units on Windows and 255 bytes on Linux), never inside a
+// surrogate pair, then ".zok-unfinished-" and `tag` in hex, which keeps two runs, or a file
+// left by an interrupted one, from meeting.
+void UnfinishedPathFor(std::u16string_view output, uint32_t tag, char16_t* out);

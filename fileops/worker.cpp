@@ -8,7 +8,6 @@
 // cut short by any cause leaves a file that decryption refuses. An end of the program requested
 // during a save waits for it (fileops/save_guard.h).
 #include <algorithm>
-#include <string_view>
 
 #include "core/container.h"
 #include "fileops/app_state.h"
@@ -31,12 +30,6 @@
 
 namespace {
 
-// The unfinished output's name: the output's, cut to kUnfinishedNameUnits, then this suffix and 8
-// hex digits that keep two runs, or a file left by an interrupted one, from meeting.
-constexpr std::u16string_view kUnfinishedSuffix = u".zok-unfinished-";
-constexpr size_t kUnfinishedNameUnits = 64;
-static_assert(kUnfinishedCapacity == 4 + kPathCapacity + kUnfinishedSuffix.size() + 8);
-
 // In place, decryption writes this much first, header included, and flushes it.
 constexpr uint32_t kFirstBlock = 4096;
 
@@ -48,22 +41,6 @@ uint32_t ReadTimeStampCounter() {
 #else
     return static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count());
 #endif
-}
-
-// Names the unfinished output after the output path in runPath: in the same folder, the
-// output's name cut to kUnfinishedNameUnits (a name has at most 255 units on Windows and 255
-// bytes on Linux), never inside a surrogate pair, then the suffix and the tag.
-void NameUnfinishedOutput() {
-    const std::u16string_view output(NativePath());
-    size_t name = output.find_last_of(u"\\/") + 1;  // the prefix holds a backslash
-    size_t nameEnd = std::min(output.size(), name + kUnfinishedNameUnits);
-    if (nameEnd < output.size() && output[nameEnd - 1] >= 0xD800 && output[nameEnd - 1] < 0xDC00)
-        --nameEnd;
-    char16_t* end = std::copy(output.begin(), output.begin() + nameEnd, g_app.unfinishedPath);
-    end = std::copy(kUnfinishedSuffix.begin(), kUnfinishedSuffix.end(), end);
-    const uint32_t tag = ReadTimeStampCounter();
-    for (int shift = 28; shift >= 0; shift -= 4) *end++ = u"0123456789abcdef"[(tag >> shift) & 15];
-    *end = 0;
 }
 
 // Separate-output mode, before the transform: derives the output name and asks before an
@@ -88,7 +65,7 @@ void ChooseSeparateOutput() {
 // Creates the unfinished output beside the output's name, with no more permission than the
 // source, and puts it in the source's place, which is closed.
 bool CreateUnfinishedOutput() {
-    NameUnfinishedOutput();
+    UnfinishedPathFor(NativePath(), ReadTimeStampCounter(), g_app.unfinishedPath);
     FileHandle output = 0;
     if (!CreateOutput(g_app.unfinishedPath, g_app.fileHandle, &output))
         return false;
