@@ -19,6 +19,13 @@ constexpr uint64_t BodySizeFor(uint64_t plainSize) {
     return plainSize == 0 ? 4 : (plainSize + 3) & ~uint64_t{3};
 }
 
+// Whether a stored size fits a container of `length` bytes and the signed 32-bit model, as
+// decryption requires before it transforms anything.
+constexpr bool StoredSizeFits(uint32_t originalSize, uint32_t length) {
+    return originalSize < (uint32_t{1} << 31) &&
+           kContainerHeaderSize + BodySizeFor(originalSize) <= length;
+}
+
 // Fills the 12 bytes at `reserve`.
 void WriteHeader(uint8_t* reserve, uint32_t salt, uint32_t originalSize, uint32_t checkDigest);
 

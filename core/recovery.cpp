@@ -268,11 +268,6 @@ bool FindCut(const uint8_t* file, uint32_t length, const Bytes& bytes, FileAnaly
 
 }  // namespace
 
-bool StoredSizeFits(uint32_t originalSize, uint32_t length) {
-    return originalSize < (uint32_t{1} << 31) &&
-           kContainerHeaderSize + BodySizeFor(originalSize) <= length;
-}
-
 FileAnalysis AnalyseFile(const uint8_t* file, uint32_t length, uint32_t checkDigest,
                          uint32_t keyDigest) {
     FileAnalysis analysis;

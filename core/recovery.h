@@ -45,9 +45,6 @@ struct FileAnalysis {
     uint32_t unknownCount = 0;
 };
 
-// Whether a decrypted size fits the model and the file, as decryption requires.
-bool StoredSizeFits(uint32_t originalSize, uint32_t length);
-
 // Classifies the `length` bytes at `file` for the password with these digests.
 FileAnalysis AnalyseFile(const uint8_t* file, uint32_t length, uint32_t checkDigest,
                          uint32_t keyDigest);

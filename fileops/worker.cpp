@@ -164,12 +164,8 @@ void EmptyProgressBar() {
     ContainerHeader header = ReadHeader(g_app.bufferBase);
     if (header.checkDigest != g_app.checkValue)
         FailRun(MessageId::kWrongPassword);
-    // The stored size must fit in the file and in the signed 32-bit model.
-    uint64_t storedBody = BodySizeFor(header.originalSize);
-    if (header.originalSize >= (uint32_t{1} << 31) ||
-        kContainerHeaderSize + storedBody > containerSize) {
+    if (!StoredSizeFits(header.originalSize, containerSize))
         FailRun(MessageId::kDamaged);
-    }
 
     uint32_t counterStart = static_cast<uint32_t>(BodySizeFor(containerSize));
     g_app.progressCounter.store(counterStart, std::memory_order_relaxed);
