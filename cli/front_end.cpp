@@ -214,12 +214,11 @@ int RunOneFile(const std::u16string& name) {
 
 // --- check and recover ---------------------------------------------------------------------
 
-int RunRecoveryCommand(const std::u16string& password, const std::u16string& confirmation) {
+// check or recover, with the password in the dialog's fields as for a run.
+int RunRecoveryCommand() {
     const Options& options = g_cli.options;
     RecoveryRequest request;
     request.recover = options.command == kRecover;
-    request.password = password;
-    request.confirmation = confirmation;
     request.files = options.files;
     request.output = options.hasOutput ? &options.output : nullptr;
     request.replace = options.yes;
@@ -331,12 +330,6 @@ int RunCommandLine(const std::vector<std::u16string>& args) {
         if (status != kExitSuccess)
             return status;
     }
-    if (options.command == kCheck || options.command == kRecover) {
-        status = RunRecoveryCommand(password, confirmation);
-        Wipe(&password);
-        Wipe(&confirmation);
-        return status;
-    }
 
     HeadlessReset();
     HeadlessSetHooks({OnBox, OnNote, OnProgress, nullptr});
@@ -344,6 +337,12 @@ int RunCommandLine(const std::vector<std::u16string>& args) {
     SetControlText(IDC_CONFIRM, confirmation.c_str());
     Wipe(&password);
     Wipe(&confirmation);
+    if (options.command == kCheck || options.command == kRecover) {
+        status = RunRecoveryCommand();
+        SetControlText(IDC_PASSWORD, u"");
+        SetControlText(IDC_CONFIRM, u"");
+        return status;
+    }
     // A result for standard output is made in place, in the memory file.
     HeadlessSetChecked(IDC_OVERWRITE_SOURCE, options.inPlace || options.toStandardOutput);
 

@@ -9,11 +9,11 @@
 #include "cli/console.h"
 #include "cli/exit_status.h"
 #include "cli/platform.h"
-#include "core/digests.h"
 #include "core/recovery.h"
 #include "fileops/app_state.h"
 #include "fileops/file_access.h"
 #include "fileops/output_name.h"
+#include "fileops/prepare.h"
 #include "fileops/run_layout.h"
 #include "fileops/save_guard.h"
 #include "fileops/system_reason.h"
@@ -21,11 +21,6 @@
 namespace {
 
 constexpr std::u16string_view kRecoveredSuffix = u".recovered";
-
-struct Digests {
-    uint32_t check = 0;
-    uint32_t key = 0;
-};
 
 // A file read whole: its bytes in a buffer of its own, and its handle while it is open.
 struct LoadedFile {
@@ -54,24 +49,6 @@ std::u16string Number(uint64_t value) {
 // "a-b", both ends included.
 std::u16string Range(uint64_t first, uint64_t last) {
     return first == last ? Number(first) : Number(first) + u"-" + Number(last);
-}
-
-// The digests as a run takes them: the entries must agree and not be empty; at most 129 units
-// count, in the cleared password area.
-bool DigestsOf(std::u16string_view password, std::u16string_view confirmation, Digests* digests) {
-    if (password.empty() || password != confirmation)
-        return false;
-    WipePasswordArea();
-    const size_t units =
-        password.size() < kPasswordCapacity - 1 ? password.size() : kPasswordCapacity - 1;
-    for (size_t i = 0; i < units; ++i) {
-        g_app.passwords.passwordBuffer[i] = password[i];
-        g_app.passwords.confirmBuffer[i] = password[i];
-    }
-    digests->check = PasswordCheckDigest(PasswordAreaBytes());
-    digests->key = PasswordKeyDigest(PasswordAreaBytes());
-    WipePasswordArea();
-    return true;
 }
 
 std::u16string NativeOf(const std::u16string& full) {
@@ -176,7 +153,8 @@ bool WriteSeparately(const LoadedFile& source, const uint8_t* data, uint32_t siz
 
 struct Session {
     const RecoveryRequest& request;
-    Digests digests;
+    uint32_t checkDigest;
+    uint32_t keyDigest;
 };
 
 void PrintFailure(std::u16string_view name, MessageId failure) {
@@ -205,7 +183,7 @@ bool LoadAnalysed(const Session& session, const std::u16string& name, const std:
         *status = ExitStatusOf(failure);
         return false;
     }
-    *analysis = AnalyseFile(file->buffer, file->length, session.digests.check, session.digests.key);
+    *analysis = AnalyseFile(file->buffer, file->length, session.checkDigest, session.keyDigest);
     *status = StatusOf(analysis->state);
     return true;
 }
@@ -263,7 +241,7 @@ int RecoverOne(const Session& session, const std::u16string& name) {
         PrintMessageAbout(outputName, Say(CliText::kNotOverwritten));
         return kExitDeclined;
     }
-    RestoreWreck(file.buffer, file.length, session.digests.key, analysis);
+    RestoreWreck(file.buffer, file.length, session.keyDigest, analysis);
     const uint32_t written = analysis.plainSize;
     const bool saved = WriteSeparately(file, file.buffer, written, output, exists);
     Release(&file);
@@ -291,12 +269,12 @@ int RecoverOne(const Session& session, const std::u16string& name) {
 }  // namespace
 
 int RunRecovery(const RecoveryRequest& request) {
-    Session session{request, {}};
-    if (!DigestsOf(request.password, request.confirmation, &session.digests)) {
+    if (!TakePasswordDigests()) {
         for (const std::u16string& name : request.files)
             PrintMessageAbout(name, Say(MessageId::kPasswordMismatch));
         return kExitWrongPassword;
     }
+    const Session session{request, g_app.checkValue, g_app.keyValue};
     int status = kExitSuccess;
     for (const std::u16string& name : request.files) {
         const int fileStatus =

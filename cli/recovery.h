@@ -9,9 +9,7 @@
 #include <vector>
 
 struct RecoveryRequest {
-    bool recover = false;  // recover, or check
-    std::u16string_view password;
-    std::u16string_view confirmation;        // the second entry; must equal the first
+    bool recover = false;                    // recover, or check
     std::vector<std::u16string> files;       // check: one or more; recover: exactly one
     const std::u16string* output = nullptr;  // recover -o OUT, as named
     bool replace = false;                    // recover: an existing OUT may be replaced (--yes)

@@ -39,22 +39,29 @@ void FailPreparation(MessageId message) {
 
 }  // namespace
 
+bool TakePasswordDigests() {
+    WipePasswordArea();
+    GetControlText(IDC_PASSWORD, g_app.passwords.passwordBuffer, kPasswordCapacity);
+    GetControlText(IDC_CONFIRM, g_app.passwords.confirmBuffer, kPasswordCapacity);
+    const bool agree = EntriesAgree();
+    if (agree) {
+        // For a 129-unit entry the key digest's trailing byte is the first byte of the
+        // confirmation.
+        g_app.checkValue = PasswordCheckDigest(PasswordAreaBytes());
+        g_app.keyValue = PasswordKeyDigest(PasswordAreaBytes());
+    }
+    WipePasswordArea();
+    return agree;
+}
+
 void PrepareCipherRun(uint32_t command) {
     ClearStatusLog();
     AppendStatusLine(MessageId::kReadingPasswords);
 
-    WipePasswordArea();
-    GetControlText(IDC_PASSWORD, g_app.passwords.passwordBuffer, kPasswordCapacity);
-    GetControlText(IDC_CONFIRM, g_app.passwords.confirmBuffer, kPasswordCapacity);
-    if (!EntriesAgree()) {
-        WipePasswordArea();
+    if (!TakePasswordDigests()) {
         ShowError(MessageId::kPasswordMismatch);
         return;
     }
-    // For a 129-unit entry the key digest's trailing byte is the first byte of the confirmation.
-    g_app.checkValue = PasswordCheckDigest(PasswordAreaBytes());
-    g_app.keyValue = PasswordKeyDigest(PasswordAreaBytes());
-    WipePasswordArea();
 
     AppendStatusLine(MessageId::kReadingFile);
     GetControlText(IDC_PATH, RunPath(), kPathCapacity);

@@ -6,3 +6,8 @@
 #include <cstdint>
 
 void PrepareCipherRun(uint32_t command);
+
+// Reads the two password fields into the password area and, when they agree and are not empty,
+// sets checkValue and keyValue from it; the area is wiped either way. False when they differ or
+// are empty. Also what check and recover take their digests by.
+bool TakePasswordDigests();
