@@ -64,7 +64,7 @@ if [[ $screen == *Done.* ]]; then
 else
     [[ $status == 130 ]] || fail "Ctrl-C during the save gave status $status"
 fi
-printf 'pw\r\n' | "$wine_run" "$windows" decrypt --in-place --password-stdin file >/dev/null 2>&1 ||
-    fail "the saved file is not a whole container"
-cmp -s file original || fail "the saved file decrypts to other bytes"
+printf 'pw\r\n' | "$wine_run" "$windows" decrypt --password-stdin -o check file >/dev/null 2>screen ||
+    fail "the saved file is not a whole container (status $?): $(cat screen)"
+cmp -s check original || fail "the saved file decrypts to other bytes"
 echo "interrupts: ok (status $status)"
