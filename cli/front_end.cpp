@@ -157,6 +157,7 @@ void PressAndWait(CommandKind command) {
     }
     while (!HeadlessWaitUntilEnabled(IDC_SHRED, kWaitSliceMs)) {
     }
+    WaitForRunWorker();
 }
 
 int EndRunStatus() {

@@ -143,6 +143,8 @@ bool AskOnTerminal(std::u16string_view question) {
     return first != std::string::npos && (answer[first] == 'y' || answer[first] == 'Y');
 }
 
+void WaitForRunWorker() {}
+
 void ExitNow(int status) {
     _exit(status);
 }

@@ -7,6 +7,7 @@
 
 #include "cli/platform.h"
 #include "cli/terminal_win32.h"
+#include "fileops/app_state.h"
 #include "fileops/system_reason.h"
 #include "fileops/utf.h"
 
@@ -168,6 +169,11 @@ bool AskOnTerminal(std::u16string_view question) {
     CloseHandle(out);
     const size_t first = answer.find_first_not_of(u" \t");
     return first != std::u16string::npos && (answer[first] == u'y' || answer[first] == u'Y');
+}
+
+void WaitForRunWorker() {
+    if (g_app.workerThread != 0)
+        WaitForSingleObject(reinterpret_cast<HANDLE>(g_app.workerThread), INFINITE);
 }
 
 void ExitNow(int status) {

@@ -62,7 +62,7 @@ void FreeBuffer(uint8_t* base);
 
 // --- Threads.
 using ThreadRoutine = void (*)(uintptr_t argument);
-// Starts a thread that ends itself (EndCurrentThread) and is never waited for. Returns 0 when
+// Starts a thread that ends itself (EndCurrentThread) and is never joined. Returns 0 when
 // the thread could not be started.
 ThreadHandle StartThread(ThreadRoutine routine, uintptr_t argument);
 // Starts a thread that returns from `routine` and that the starter waits for with JoinThread.

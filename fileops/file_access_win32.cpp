@@ -274,7 +274,7 @@ ThreadHandle Start(ThreadRoutine routine, uintptr_t argument) {
 }
 }  // namespace
 
-// The handle is never closed: a run's threads end themselves, and nothing waits for them.
+// The handle is never closed: a run's worker ends itself, and only the command line waits for it.
 ThreadHandle StartThread(ThreadRoutine routine, uintptr_t argument) {
     return Start(routine, argument);
 }

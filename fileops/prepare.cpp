@@ -94,7 +94,8 @@ void PrepareCipherRun(uint32_t command) {
     g_app.dataBuffer = encrypt ? g_app.bufferBase + kPlainReadOffset : g_app.bufferBase;
 
     SetActionButtonsEnabled(false);
-    if (StartThread(OperationWorker, command) == 0) {
+    g_app.workerThread = StartThread(OperationWorker, command);
+    if (g_app.workerThread == 0) {
         FailPreparation(MessageId::kThreadFailed);
         SetActionButtonsEnabled(true);
     }

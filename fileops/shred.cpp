@@ -36,7 +36,8 @@ void OverwriteWithPattern() {
 void StartShredRun() {
     ClearStatusLog();
     SetActionButtonsEnabled(false);
-    if (StartThread(ShredWorker, 0) == 0) {
+    g_app.workerThread = StartThread(ShredWorker, 0);
+    if (g_app.workerThread == 0) {
         ShowError(MessageId::kThreadFailed);
         SetActionButtonsEnabled(true);
     }
