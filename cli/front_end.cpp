@@ -204,6 +204,10 @@ int RunOneFile(const std::u16string& name) {
     if (!IsTextFile(name) || !FullPathFor(name, &full))
         return kExitCannotAccess;
     const int status = RunOnPath(full);
+    if (status == kExitSuccess && g_app.bytesAfterContainer > 0) {
+        PrintFileMessage(
+            Filled(Say(CliText::kDecryptBytesAfter), Number(g_app.bytesAfterContainer)));
+    }
     // A refused decryption of what an interrupted save left points to recover. The digests of
     // the refused run are still in the state record.
     if (g_cli.options.command == kDecrypt && g_cli.refusedAsContainer &&

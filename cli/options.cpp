@@ -255,9 +255,11 @@ std::optional<CliText> CheckCombinations(Options* options) {
     for (const std::u16string& file : options->files) anyStandardInput |= file == u"-";
     if (options->command == kRecover && options->files.size() > 1)
         return CliText::kRecoverOneFile;
-    if ((options->command == kCheck || options->command == kRecover) && HasDashAndDescriptors() &&
-        (anyStandardInput || (options->hasOutput && options->output == u"-"))) {
-        return CliText::kRecoveryStandardInput;
+    if ((options->command == kCheck || options->command == kRecover) && HasDashAndDescriptors()) {
+        if (anyStandardInput)
+            return CliText::kRecoveryStandardInput;
+        if (options->hasOutput && options->output == u"-")
+            return CliText::kRecoverToStandardOutput;
     }
     if (options->hasOutput && options->output == u"-") {
         if (!HasDashAndDescriptors())

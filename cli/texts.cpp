@@ -109,6 +109,8 @@ constexpr CliTextEntry kEnglishTexts[] = {
     {CliText::kNoFileMatches, u"no file matches '{}'"},
     {CliText::kRecoverOneFile, u"recover takes a single FILE"},
     {CliText::kRecoveryStandardInput, u"check and recover need a named FILE, not '-'"},
+    {CliText::kRecoverToStandardOutput,
+     u"recover writes into a named OUT, not to standard output ('-')"},
     {CliText::kCheckSound, u"a container this password opens, of {} bytes decrypted"},
     {CliText::kCheckWrongPassword, u"wrong password, or not a container"},
     {CliText::kCheckNotContainer, u"not a container, or damaged"},
@@ -131,8 +133,24 @@ constexpr CliTextEntry kEnglishTexts[] = {
     {CliText::kRecoveredUnknownBytes, u"; {} bytes are unknown and written as zeros"},
     {CliText::kRecoveredAtOffsets, u", at offsets {}"},
     {CliText::kRecoveredLengthUncertain,
-     u"the original length is {} bytes: zero bytes at its end may be the container's padding, "
-     u"and the restored file stops before them"},
+     u"the original is {} bytes long, and the restored file keeps the longest: zero bytes at "
+     u"its end may be padding rather than the original's"},
+    {CliText::kCheckSmallSave,
+     u"an interrupted in-place encryption or decryption of a file of at most 12 bytes"},
+    {CliText::kCheckReservationTail,
+     u"not a container of this password; if its encryption in place stopped before the first "
+     u"write, it is the original followed by 12 to 15 zero bytes, which recover leaves out"},
+    {CliText::kCheckUnconfirmedWreck,
+     u"not a container of this password, unless an in-place save of a file of at most 4 bytes "
+     u"was stopped: then its first bytes are that file, which recover writes out; nothing in "
+     u"it can confirm which"},
+    {CliText::kCheckBytesAfter, u"; {} bytes follow the container; they are not part of it"},
+    {CliText::kCheckLengthRange, u"; its length is one of {} bytes (restored at the longest)"},
+    {CliText::kCheckTornRange,
+     u"; if a power cut rather than a stopped program cut the save short, bytes {} may also be "
+     u"wrong"},
+    {CliText::kDecryptBytesAfter,
+     u"{} bytes that followed the container were left out: they are not part of it"},
     {CliText::kDecryptHint,
      u"this is an interrupted in-place save: '{} recover' restores it into a separate file"},
     {CliText::kReasonFrame, u" ({})"},
@@ -246,6 +264,7 @@ constexpr CliTextEntry kChineseTexts[] = {
     {CliText::kNoFileMatches, u"没有与“{}”匹配的文件"},
     {CliText::kRecoverOneFile, u"recover 只能用于一个文件"},
     {CliText::kRecoveryStandardInput, u"check 和 recover 需要有名字的文件，不能是“-”"},
+    {CliText::kRecoverToStandardOutput, u"recover 只写入有名字的输出文件，不能写到标准输出（“-”）"},
     {CliText::kCheckSound, u"本密码能打开的加密文件，解密后 {} 字节"},
     {CliText::kCheckWrongPassword, u"密码错误，或不是加密文件"},
     {CliText::kCheckNotContainer, u"不是加密文件，或已损坏"},
@@ -264,7 +283,18 @@ constexpr CliTextEntry kChineseTexts[] = {
     {CliText::kRecoveredUnknownBytes, u"；{} 个字节无法得知，写为零"},
     {CliText::kRecoveredAtOffsets, u"，位于偏移 {}"},
     {CliText::kRecoveredLengthUncertain,
-     u"原长度为 {} 字节：末尾的零字节可能是加密文件的填充，恢复出的文件在它们之前结束"},
+     u"原文件长 {} 字节，恢复出的文件取最长的长度：末尾的零字节可能是填充，而非原文件的内容"},
+    {CliText::kCheckSmallSave, u"被中断的原地加密或解密，原文件不超过 12 字节"},
+    {CliText::kCheckReservationTail,
+     u"不是本密码的加密文件；如果它的原地加密在写入第一个字节前停止，它就是原文件后面多了 12 到 "
+     u"15 个零字节，recover 会去掉它们"},
+    {CliText::kCheckUnconfirmedWreck,
+     u"不是本密码的加密文件，除非是一个不超过 4 字节的文件在原地保存时被中断：那样的话它开头的"
+     u"字节就是原文件，recover 会把它们写出；文件本身无法证实是哪一种"},
+    {CliText::kCheckBytesAfter, u"；加密文件后面还有 {} 个字节，它们不属于加密文件"},
+    {CliText::kCheckLengthRange, u"；长度是 {} 字节中的一个（按最长的恢复）"},
+    {CliText::kCheckTornRange, u"；如果保存是被断电而非程序停止打断的，第 {} 字节也可能有误"},
+    {CliText::kDecryptBytesAfter, u"加密文件后面的 {} 个字节不属于它，已略去"},
     {CliText::kDecryptHint, u"这是被中断的原地保存：“{} recover”可把它恢复到另一个文件"},
     {CliText::kReasonFrame, u"（{}）"},
     {CliText::kReasonNoSuchFile, u"没有那个文件或目录"},
@@ -300,4 +330,13 @@ std::u16string Filled(std::u16string_view text, std::u16string_view value) {
         filled.replace(at, 2, value);
     }
     return filled;
+}
+
+std::u16string Number(uint64_t value) {
+    std::u16string text;
+    do {
+        text.insert(text.begin(), static_cast<char16_t>(u'0' + value % 10));
+        value /= 10;
+    } while (value != 0);
+    return text;
 }

@@ -69,6 +69,7 @@ enum class CliText : uint8_t {
     // check and recover (cli/recovery.h); "{}" stands for the number, range or name shown.
     kRecoverOneFile,
     kRecoveryStandardInput,
+    kRecoverToStandardOutput,
     kCheckSound,
     kCheckWrongPassword,
     kCheckNotContainer,
@@ -85,6 +86,13 @@ enum class CliText : uint8_t {
     kRecoveredUnknownBytes,
     kRecoveredAtOffsets,
     kRecoveredLengthUncertain,
+    kCheckSmallSave,
+    kCheckReservationTail,
+    kCheckUnconfirmedWreck,
+    kCheckBytesAfter,
+    kCheckLengthRange,
+    kCheckTornRange,
+    kDecryptBytesAfter,
     kDecryptHint,  // "{}" is the program's name
     // The system's reason after a message: the frame ("{}" is the reason), then each reason in
     // the order of SystemReason, from kNoSuchFile on.
@@ -108,3 +116,5 @@ const char16_t* TextIn(Language language, CliText text);
 
 // `text` with every "{}" replaced by `value` (unchanged when it has none).
 std::u16string Filled(std::u16string_view text, std::u16string_view value);
+// `value` in decimal digits.
+std::u16string Number(uint64_t value);

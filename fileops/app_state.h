@@ -56,6 +56,9 @@ struct AppState {
     char16_t unfinishedPath[kUnfinishedCapacity];
     // Whether the output's name held a file when asked about, which the user agreed to replace.
     bool replaceOutput;
+    // A decryption: bytes that followed the container, which are no part of it and were left
+    // out.
+    uint32_t bytesAfterContainer;
     // Whether fileHandle is the unfinished output this run created, which a failure removes;
     // cleared once it has taken the output's name.
     bool outputCreated;
