@@ -1,7 +1,9 @@
 // "-" as FILE and as OUT: the real front end between standard input and standard output.
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <sys/wait.h>
+#endif
 
 #include <cstdlib>
 #include <string>
