@@ -4,10 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
+#include "cli/texts.h"
+#include "fileops/utf.h"
 #include "tests/support/zok_process.h"
+#include "ui/messages.h"
 
 namespace fs = std::filesystem;
 
@@ -17,14 +21,38 @@ inline const std::string kProgram = "zok-cli: ";
 #else
 inline const std::string kProgram = "zok: ";
 #endif
-inline const std::string kDone = "操作完毕。";
-inline const std::string kMismatch = "两次输入密码不一致或为空！";
-inline const std::string kOpenFailed = "打开文件出错！";
-inline const std::string kReadFailed = "读取文件出错！";
-inline const std::string kWrongPassword = "密码错误！";
-inline const std::string kQuestion = "与输出文件同名的文件已经存在，是否覆盖？";
-inline const std::string kTooLarge = "文件过大（不能超过 2 GB）！";
-inline const std::string kNoMemory = "内存不足！";
+// What the program says, from its own tables: a run's message, or a text of the command line
+// with `named` in place of its "{}". Runs speak Chinese unless a case names another language.
+inline std::string Said(MessageId message, Language language = Language::kChinese) {
+    return Utf16ToUtf8(TextIn(language, message));
+}
+inline std::string Said(CliText text, std::u16string_view named = {},
+                        Language language = Language::kChinese) {
+    return Utf16ToUtf8(Filled(TextIn(language, text), named));
+}
+// The message followed by the system's reason, as the program prints it after a failed access.
+inline std::string SaidWithReason(MessageId message, CliText reason,
+                                  Language language = Language::kChinese) {
+    return Said(message, language) +
+           Said(CliText::kReasonFrame, TextIn(language, reason), language);
+}
+
+// The status lines of `notes`, each with its line end.
+inline std::string Lines(std::initializer_list<MessageId> notes,
+                         Language language = Language::kChinese) {
+    std::string lines;
+    for (MessageId note : notes) lines += Said(note, language) + "\n";
+    return lines;
+}
+
+inline const std::string kDone = Said(MessageId::kDone);
+inline const std::string kMismatch = Said(MessageId::kPasswordMismatch);
+inline const std::string kOpenFailed = Said(MessageId::kOpenFailed);
+inline const std::string kReadFailed = Said(MessageId::kReadFailed);
+inline const std::string kWrongPassword = Said(MessageId::kWrongPassword);
+inline const std::string kQuestion = Said(MessageId::kOverwriteQuestion);
+inline const std::string kTooLarge = Said(MessageId::kTooLarge);
+inline const std::string kNoMemory = Said(MessageId::kNoMemory);
 
 inline size_t ContainerSize(size_t plainSize) {
     const size_t body = plainSize == 0 ? 4 : (plainSize + 3) / 4 * 4;

@@ -71,8 +71,11 @@ TEST_F(CliTest, PasswordFileGivesItsFirstLineToEveryFile) {
 
     result = Zok({"encrypt", "--password-file", "no-such-file", "one"}, "", kEnglish);
     EXPECT_EQ(result.exitCode, kExitCannotAccess);
+    const Language english = Language::kEnglish;
     EXPECT_TRUE(Contains(
-        result.err, "cannot read the password from 'no-such-file' (No such file or directory)"))
+        result.err,
+        Said(CliText::kPasswordUnreadable, u"no-such-file", english) +
+            Said(CliText::kReasonFrame, TextIn(english, CliText::kReasonNoSuchFile), english)))
         << result.err;
     EXPECT_EQ(ReadBytes(At("one")), "first");
 }
@@ -90,9 +93,10 @@ TEST_F(CliTest, PasswordFromADescriptor) {
     EXPECT_TRUE(Contains(result.err, "cannot read the password from '9'")) << result.err;
 }
 
-// Every source gives the same password for the same bytes: a file, a descriptor and standard
-// input, with a byte order mark, a CR before the line end, or no line end at all. A source that
-// cannot be read, or that never ends its line, is refused at once.
+// Every source gives the password "pw" for each of these lines: a file, a descriptor and standard
+// input, with a byte order mark, a CR before the line end, or no line end at all; what one seals
+// the next opens with "pw" itself. A source that cannot be read, or that never ends its line, is
+// refused at once.
 TEST_F(CliTest, EveryPasswordSourceReadsTheSameBytesAlike) {
     const std::string lines[] = {"pw\n", "pw", "\xEF\xBB\xBFpw\r\n", "pw\r\nnext line\n"};
     const struct {
@@ -113,14 +117,14 @@ TEST_F(CliTest, EveryPasswordSourceReadsTheSameBytesAlike) {
             std::vector<std::string> args = {"encrypt", "--in-place", "f"};
             args.insert(args.begin() + 1, sealer.options.begin(), sealer.options.end());
             ASSERT_EQ(Zok(args, sealer.fromFile ? "" : line).exitCode, 0);
+            WriteBytes(At("line"), "pw\n");
             args = {"decrypt", "--in-place", "f"};
             args.insert(args.begin() + 1, opener.options.begin(), opener.options.end());
-            ZokResult opened = Zok(args, opener.fromFile ? "" : line);
+            ZokResult opened = Zok(args, opener.fromFile ? "" : "pw\n");
             ASSERT_EQ(opened.exitCode, 0) << opened.err;
             ASSERT_EQ(ReadBytes(At("f")), "same password");
         }
     }
-    // The same as "pw": a run with it opens what the sources above sealed.
     fs::create_directory(At("folder"));
     const struct {
         std::vector<std::string> options;

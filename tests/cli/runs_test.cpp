@@ -22,9 +22,9 @@ TEST_F(CliTest, InPlaceRoundTripRestoresEveryByteAndLogsEachPhase) {
         ZokResult encrypted = Zok({"encrypt", "--in-place", "--password-stdin", Full("data.bin")});
         ASSERT_EQ(encrypted.exitCode, 0) << encrypted.err;
         EXPECT_EQ(encrypted.out, "");
-        EXPECT_EQ(
-            encrypted.err,
-            "正在读取输入密码……\n正在读取文件……\n正在加密……\n正在保存文件……\n" + kDone + "\n");
+        EXPECT_EQ(encrypted.err,
+                  Lines({MessageId::kReadingPasswords, MessageId::kReadingFile,
+                         MessageId::kEncrypting, MessageId::kSaving, MessageId::kDone}));
         const std::string container = ReadBytes(At("data.bin"));
         EXPECT_EQ(container.size(), ContainerSize(size));
         // A one-byte body equals the plain byte for one salt in 256: compare only longer ones.
@@ -34,7 +34,8 @@ TEST_F(CliTest, InPlaceRoundTripRestoresEveryByteAndLogsEachPhase) {
 
         ZokResult decrypted = Zok({"decrypt", "--password-stdin", "--in-place", Full("data.bin")});
         ASSERT_EQ(decrypted.exitCode, 0) << decrypted.err;
-        EXPECT_TRUE(Contains(decrypted.err, "正在解密……\n正在保存文件……\n" + kDone));
+        EXPECT_TRUE(Contains(
+            decrypted.err, Lines({MessageId::kDecrypting, MessageId::kSaving, MessageId::kDone})));
         EXPECT_EQ(ReadBytes(At("data.bin")), original);
         EXPECT_EQ(std::distance(fs::directory_iterator(folder_.Root()), {}), 1);
     }
@@ -82,11 +83,12 @@ TEST_F(CliTest, EachFileIsItsOwnRunAndOneFailureDoesNotStopTheOthers) {
     EXPECT_EQ(result.exitCode, kExitCannotAccess);
     EXPECT_TRUE(Contains(result.err, "two-is-missing: " + kOpenFailed)) << result.err;
     EXPECT_EQ(Count(result.err, kDone), 2u);
-    EXPECT_EQ(Count(result.err, "正在读取输入密码……"), 3u);  // the log starts anew per run
+    EXPECT_EQ(Count(result.err, Said(MessageId::kReadingPasswords)),
+              3u);  // the log starts anew per run
     // With several FILEs every line names its file.
-    const std::vector<std::string> named = {kProgram + "one: 正在加密……\n",
-                                            kProgram + "three: " + kDone + "\n",
-                                            kProgram + "two-is-missing: 正在读取文件……\n"};
+    const std::vector<std::string> named = {
+        kProgram + "one: " + Lines({MessageId::kEncrypting}), kProgram + "three: " + kDone + "\n",
+        kProgram + "two-is-missing: " + Lines({MessageId::kReadingFile})};
     for (const std::string& line : named) {
         EXPECT_TRUE(Contains(result.err, line)) << line << result.err;
     }
@@ -174,7 +176,8 @@ TEST_F(CliTest, AnEndRequestedDuringASaveWaitsForItAndNothingIsEverLostOrPassesF
             left.insert(entry.path().filename().string());
         const fs::path saved = folder / (c.inPlace ? "a.bin" : "a_ZOK.bin");
         if (c.complete) {
-            EXPECT_FALSE(Contains(result.err, "Done.")) << "stopped before reporting";
+            EXPECT_FALSE(Contains(result.err, Said(MessageId::kDone, Language::kEnglish)))
+                << "stopped before reporting";
             if (c.encrypt) {
                 ASSERT_EQ(RunZok({"decrypt", "--in-place", "--password-stdin", saved.string()},
                                  "pw\n", folder.Root())
@@ -273,10 +276,13 @@ TEST_F(CliTest, ShredDeletesWithoutAskingForAPassword) {
     WriteBytes(At("also"), SampleBytes(5000, 9));
     ZokResult result = Zok({"shred", "gone.txt", "also"}, "");
     ASSERT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(result.err, kProgram + "gone.txt: 正在读取文件……\n" + kProgram +
-                              "gone.txt: 正在粉碎……\n" + kProgram + "gone.txt: " + kDone + "\n" +
-                              kProgram + "also: 正在读取文件……\n" + kProgram +
-                              "also: 正在粉碎……\n" + kProgram + "also: " + kDone + "\n");
+    const auto lines = [](const std::string& name) {
+        std::string all;
+        for (MessageId note : {MessageId::kReadingFile, MessageId::kShredding, MessageId::kDone})
+            all += kProgram + name + ": " + Lines({note});
+        return all;
+    };
+    EXPECT_EQ(result.err, lines("gone.txt") + lines("also"));
     EXPECT_FALSE(fs::exists(At("gone.txt")));
     EXPECT_FALSE(fs::exists(At("also")));
 }
@@ -352,8 +358,9 @@ TEST_F(CliTest, QuietPrintsErrorsOnly) {
     EXPECT_EQ(result.err, "");
     result = Zok({"encrypt", "--quiet", "--password-stdin", "a", "b"});
     EXPECT_EQ(result.exitCode, kExitDeclined);
-    EXPECT_EQ(result.err, kProgram + "a: 未覆盖（--yes 不经询问直接覆盖）\n" + kProgram +
-                              "b: " + kOpenFailed + "（没有那个文件或目录）\n");
+    EXPECT_EQ(result.err,
+              kProgram + "a: " + Said(CliText::kNotOverwritten) + "\n" + kProgram + "b: " +
+                  SaidWithReason(MessageId::kOpenFailed, CliText::kReasonNoSuchFile) + "\n");
     result = Zok({"shred", "-q", "a_Adv"}, "");
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.err, "");
@@ -362,13 +369,26 @@ TEST_F(CliTest, QuietPrintsErrorsOnly) {
 // The system's reason follows the message, in the chosen language.
 TEST_F(CliTest, ErrorsNameTheSystemsReason) {
     fs::create_directory(At("folder"));
-    ZokResult result = Zok({"shred", "missing", "folder"}, "", kEnglish);
-    EXPECT_EQ(result.exitCode, kExitCannotAccess);
-    EXPECT_TRUE(
-        Contains(result.err, ": missing: Cannot open the file. (No such file or directory)\n"))
-        << result.err;
-    EXPECT_TRUE(Contains(result.err, ": folder: Cannot open the file. (Is a directory)\n"))
-        << result.err;
+    WriteBytes(At("f"), "plain");
+    const Language english = Language::kEnglish;
+    const struct {
+        std::vector<std::string> args;
+        std::string line;  // after the program's name
+    } rows[] = {
+        {{"shred", "missing", "folder"},
+         "missing: " + SaidWithReason(MessageId::kOpenFailed, CliText::kReasonNoSuchFile, english)},
+        {{"shred", "missing", "folder"},
+         "folder: " + SaidWithReason(MessageId::kOpenFailed, CliText::kReasonIsDirectory, english)},
+        // The output's folder is missing: the write fails.
+        {{"encrypt", "--password-stdin", "-o", "no-folder/out", "f"},
+         "f: " + SaidWithReason(MessageId::kWriteFailed, CliText::kReasonNoSuchFile, english)},
+    };
+    for (const auto& row : rows) {
+        ZokResult result = Zok(row.args, "pw\n", kEnglish);
+        EXPECT_EQ(result.exitCode, kExitCannotAccess);
+        EXPECT_TRUE(Contains(result.err, kProgram + row.line + "\n")) << result.err;
+    }
+    EXPECT_EQ(ReadBytes(At("f")), "plain");
 }
 
 }  // namespace
