@@ -12,18 +12,28 @@ namespace {
 constexpr size_t kPasswordLineLimit = 4096;
 constexpr std::u16string_view kPasswordLimitText = u"4096";
 
-// The password line as bytes from the source the options name.
+// The password line as bytes from the source the options name, with room for a "\r" before
+// its end beyond the limit: the limit is the password's, whichever line end it has.
 LineResult ReadSourceBytes(const Options& options, std::string* bytes) {
+    constexpr size_t kReadLimit = kPasswordLineLimit + 1;
+    LineResult result = LineResult::kCannotRead;
     switch (options.passwordSource) {
         case PasswordSource::kStdin:
-            return ReadLineBytesFromStdin(kPasswordLineLimit, bytes);
+            result = ReadLineBytesFromStdin(kReadLimit, bytes);
+            break;
         case PasswordSource::kFile:
-            return ReadLineBytesFromFile(options.passwordSourceName, kPasswordLineLimit, bytes);
+            result = ReadLineBytesFromFile(options.passwordSourceName, kReadLimit, bytes);
+            break;
         case PasswordSource::kDescriptor:
         case PasswordSource::kTerminal:
+            result = ReadLineBytesFromDescriptor(options.passwordFd, kReadLimit, bytes);
             break;
     }
-    return ReadLineBytesFromDescriptor(options.passwordFd, kPasswordLineLimit, bytes);
+    if (result == LineResult::kRead && !bytes->empty() && bytes->back() == '\r')
+        bytes->pop_back();
+    if (result == LineResult::kRead && bytes->size() > kPasswordLineLimit)
+        return LineResult::kTooLong;
+    return result;
 }
 
 // One line from the source the options name. Every source gives the same password for the same
@@ -43,8 +53,6 @@ LineResult ReadPasswordFromSource(const Options& options, std::u16string* line) 
     }
     if (result != LineResult::kRead)
         return result;
-    if (!bytes.empty() && bytes.back() == '\r')
-        bytes.pop_back();
     if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
         bytes.erase(0, 3);
     const bool decoded = Utf8ToUtf16(bytes, line);

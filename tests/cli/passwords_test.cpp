@@ -137,12 +137,19 @@ TEST_F(CliTest, EveryPasswordSourceReadsTheSameBytesAlike) {
          kExitUsage,
          "the password line is longer than 4096 bytes"},
         {{"--password-stdin"}, std::string(5000, 'a'), kExitUsage, "longer than 4096 bytes"},
+        {{"--password-stdin"}, std::string(4097, 'a') + "\r\n", kExitUsage, "longer than 4096"},
         {{"--password-file", "folder"},
          "",
          kExitCannotAccess,
          "cannot read the password from 'folder' (Is a directory)"},
         {{"--password-fd=9"}, "", kExitCannotAccess, "cannot read the password from '9'"},
     };
+    // The limit is the password's, whichever line end follows it.
+    for (const char* end : {"\n", "\r\n"}) {
+        const std::string longest = std::string(4096, 'a') + end;
+        ASSERT_EQ(Zok({"encrypt", "--in-place", "--password-stdin", "f"}, longest).exitCode, 0);
+        ASSERT_EQ(Zok({"decrypt", "--in-place", "--password-stdin", "f"}, longest).exitCode, 0);
+    }
     for (const auto& row : refusals) {
         SCOPED_TRACE(row.options[0]);
         std::vector<std::string> args = {"encrypt", "--in-place", "f"};
