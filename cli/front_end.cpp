@@ -50,12 +50,6 @@ struct FrontEnd {
 
 FrontEnd g_cli;
 
-// The messages after which the system's reason is worth telling.
-bool IsAccessFailure(MessageId message) {
-    return message == MessageId::kOpenFailed || message == MessageId::kReadFailed ||
-           message == MessageId::kWriteFailed || message == MessageId::kDeleteFailed;
-}
-
 // The first failure of a run decides its status.
 void NoteRunStatus(int status) {
     std::lock_guard<std::mutex> hold(g_cli.outcomeLock);
@@ -116,10 +110,7 @@ int OnBox(MessageId message, uint32_t style, void*) {
     if (style == kBoxYesNo)
         return AnswerOverwrite();
     if (style == kBoxError) {
-        std::u16string text(Say(message));
-        if (IsAccessFailure(message))
-            text += ReasonSuffix();
-        PrintFileMessage(text);
+        PrintFileMessage(FailureText(message));
         NoteRunStatus(ExitStatusOf(message));
         std::lock_guard<std::mutex> hold(g_cli.outcomeLock);
         g_cli.refusedAsContainer |=
@@ -177,7 +168,7 @@ bool FullPathFor(const std::u16string& name, std::u16string* full) {
     }
     // The field would cut a longer path and name another file.
     if (full->size() >= kPathCapacity) {
-        PrintFileMessage(Say(CliText::kPathTooLong));
+        PrintFileMessage(Say(CliText::kPathTooLongForField));
         return false;
     }
     return true;
@@ -247,7 +238,7 @@ int RunFromMemory(const std::u16string& name) {
     } else if (!IsTextFile(name)) {
         return kExitCannotAccess;
     } else if (!LoadNamedFile(name, limit, &path)) {
-        PrintFileMessage(std::u16string(Say(MessageId::kReadFailed)) + ReasonSuffix());
+        PrintFileMessage(FailureText(MessageId::kReadFailed));
         return kExitCannotAccess;
     }
     const int status = RunOnPath(path);
@@ -278,10 +269,10 @@ std::u16string ExitStatusHelp() {
     std::u16string text(Say(CliText::kExitStatusHeading));
     text += u'\n';
     for (const ExitStatusRow& row : kExitStatuses) {
-        text += u"  ";
-        text += row.status;
-        text.append(7 - row.status.size(), u' ');
-        text += Say(row.meaning);
+        const std::u16string status = ExitStatusText(row.status);
+        text += u"  " + status;
+        text.append(7 - status.size(), u' ');
+        text += Filled(Say(row.meaning), EndingSignalStatuses());
         text += u'\n';
     }
     return text;
@@ -312,10 +303,11 @@ bool ReadCommandLine(const std::vector<std::u16string>& args, int* status) {
         *status = kExitCannotAccess;
         return false;
     }
-    if (const auto problem = CheckCombinations(&g_cli.options)) {
+    if (const auto problem = RefusedCombination(g_cli.options)) {
         UsageError(*problem);
         return false;
     }
+    NoteStandardStreams(&g_cli.options);
     return true;
 }
 

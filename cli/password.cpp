@@ -10,7 +10,6 @@ namespace {
 // A password line is far shorter: a field keeps 129 units. The limit stops a source that never
 // ends a line (/dev/zero, a stream of one line) before it costs memory or time.
 constexpr size_t kPasswordLineLimit = 4096;
-constexpr std::u16string_view kPasswordLimitText = u"4096";
 
 // The password line as bytes from the source the options name, with room for a "\r" before
 // its end beyond the limit: the limit is the password's, whichever line end it has.
@@ -91,8 +90,9 @@ int ObtainPassword(const Options& options, bool askOnTerminal, std::u16string* f
     }
     if (result == LineResult::kBadText)
         return UsageError(CliText::kPasswordNotUtf8);
-    if (result == LineResult::kTooLong)
-        return UsageError(CliText::kPasswordTooLong, kPasswordLimitText);
+    if (result == LineResult::kTooLong) {
+        return UsageError(CliText::kPasswordTooLong, Number(kPasswordLineLimit));
+    }
     // A field holds text up to its first NUL: a password with one cannot be typed.
     if (first->find(u'\0') != std::u16string::npos || second->find(u'\0') != std::u16string::npos)
         return UsageError(CliText::kPasswordHasNul);

@@ -40,7 +40,8 @@ constexpr CliTextEntry kEnglishTexts[] = {
      u"      --                  end of options: every later argument is a FILE\n"
      u"\n"
      u"A FILE of \"-\" (Linux) is standard input, read whole; the result goes to standard\n"
-     u"output (encrypted data never to a terminal). Files hold at most 2 GiB - 16 bytes.\n"
+     u"output (encrypted data never to a terminal). Encryption takes files of at most\n"
+     u"2 GiB - 16 bytes; the other commands take files under 2 GiB.\n"
      u"\n"
      u"Without another source the password is asked on the terminal, twice without echo\n"
      u"(three tries to make the two agree), and used for every FILE; passwords are UTF-8 and\n"
@@ -90,7 +91,7 @@ constexpr CliTextEntry kEnglishTexts[] = {
     {CliText::kExitMeansRecoverable,
      u"check: a wreck of an in-place save that recover restores; recover: restored with\n"
      u"         some bytes unknown"},
-    {CliText::kExitMeansSignal, u"ended by signal N (a save under way is finished first)"},
+    {CliText::kExitMeansSignal, u"ended by signal N: {} (a save under way is finished first)"},
     {CliText::kPasswordUnreadable, u"cannot read the password from '{}'"},
     {CliText::kPasswordStdinUnreadable, u"cannot read the password from standard input"},
     {CliText::kStandardInputUnreadable, u"cannot read standard input"},
@@ -103,7 +104,7 @@ constexpr CliTextEntry kEnglishTexts[] = {
     {CliText::kAnsweredNo, u"n"},
     {CliText::kNotOverwritten, u"not overwritten (--yes overwrites without asking)"},
     {CliText::kNoCurrentDirectory, u"the current directory cannot be determined"},
-    {CliText::kPathTooLong, u"path longer than 259 UTF-16 units"},
+    {CliText::kPathTooLongForField, u"path longer than 259 UTF-16 units"},
     {CliText::kNameNotText, u"the name is not valid UTF-8, so it cannot be opened"},
     {CliText::kOutputWritten, u"Done. Output: {}"},
     {CliText::kNoFileMatches, u"no file matches '{}'"},
@@ -203,7 +204,7 @@ constexpr CliTextEntry kChineseTexts[] = {
      u"      --                  选项到此结束：其后的每个参数都是文件\n"
      u"\n"
      u"文件为“-”（仅 Linux）时读取整个标准输入，结果写到标准输出（加密结果不写到终端）。\n"
-     u"文件最大 2 GiB - 16 字节。\n"
+     u"加密的文件最大 2 GiB - 16 字节；其他命令的文件须小于 2 GiB。\n"
      u"\n"
      u"没有其他来源时在终端上询问密码（输入两遍，不回显，最多三次机会使两遍一致），用于每个\n"
      u"文件；密码为 UTF-8 文本，最多计入前 129 个 UTF-16 单元。已存在的输出文件只在终端上\n"
@@ -245,7 +246,7 @@ constexpr CliTextEntry kChineseTexts[] = {
     {CliText::kExitMeansDeclined, u"拒绝了覆盖"},
     {CliText::kExitMeansRecoverable,
      u"check：recover 能恢复的被中断的原地保存；recover：恢复后仍有字节无法得知"},
-    {CliText::kExitMeansSignal, u"被信号 N 结束（正在进行的保存会先完成）"},
+    {CliText::kExitMeansSignal, u"被信号 N 结束：{}（正在进行的保存会先完成）"},
     {CliText::kPasswordUnreadable, u"无法从“{}”读取密码"},
     {CliText::kPasswordStdinUnreadable, u"无法从标准输入读取密码"},
     {CliText::kStandardInputUnreadable, u"无法读取标准输入"},
@@ -258,7 +259,7 @@ constexpr CliTextEntry kChineseTexts[] = {
     {CliText::kAnsweredNo, u"否"},
     {CliText::kNotOverwritten, u"未覆盖（--yes 不经询问直接覆盖）"},
     {CliText::kNoCurrentDirectory, u"无法确定当前目录"},
-    {CliText::kPathTooLong, u"路径超过 259 个 UTF-16 单元"},
+    {CliText::kPathTooLongForField, u"路径超过 259 个 UTF-16 单元"},
     {CliText::kNameNotText, u"文件名不是有效的 UTF-8 文本，无法打开"},
     {CliText::kOutputWritten, u"操作完毕。输出文件：{}"},
     {CliText::kNoFileMatches, u"没有与“{}”匹配的文件"},

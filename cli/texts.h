@@ -62,7 +62,7 @@ enum class CliText : uint8_t {
     // Notes on one file.
     kNotOverwritten,
     kNoCurrentDirectory,
-    kPathTooLong,
+    kPathTooLongForField,
     kNameNotText,
     kOutputWritten,  // the last line of a run with a separate output: "{}" is its path
     kNoFileMatches,  // zok-cli.exe: a FILE pattern that matches no file ("{}" is the pattern)
@@ -94,8 +94,8 @@ enum class CliText : uint8_t {
     kCheckTornRange,
     kDecryptBytesAfter,
     kDecryptHint,  // "{}" is the program's name
-    // The system's reason after a message: the frame ("{}" is the reason), then each reason in
-    // the order of SystemReason, from kNoSuchFile on.
+    // The system's reason after a message: the frame ("{}" is the reason), then the text of
+    // each SystemReason but kNone.
     kReasonFrame,
     kReasonNoSuchFile,
     kReasonIsDirectory,

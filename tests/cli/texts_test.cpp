@@ -151,15 +151,17 @@ TEST_F(CliTest, TheLanguageFollowsTheLocaleVariables) {
 // the guide, in both languages, list the same statuses.
 TEST(ExitStatuses, EveryPlaceListsTheOneTable) {
     std::set<std::string> table;
-    for (const ExitStatusRow& row : kExitStatuses) table.insert(Utf16ToUtf8(row.status));
+    for (const ExitStatusRow& row : kExitStatuses)
+        table.insert(Utf16ToUtf8(ExitStatusText(row.status)));
     ScratchFolder folder;
     for (const Settings& language : {kChinese, kEnglish}) {
         const ZokResult help = RunZok({"--help"}, "", folder.Root(), language);
         const Language speaking = language == kEnglish ? Language::kEnglish : Language::kChinese;
         for (const ExitStatusRow& row : kExitStatuses) {
-            std::string line = "  " + Utf16ToUtf8(row.status);
-            line.append(7 - row.status.size(), ' ');
-            line += Utf16ToUtf8(TextIn(speaking, row.meaning));
+            const std::string status = Utf16ToUtf8(ExitStatusText(row.status));
+            std::string line = "  " + status;
+            line.append(7 - status.size(), ' ');
+            line += Utf16ToUtf8(Filled(TextIn(speaking, row.meaning), EndingSignalStatuses()));
             EXPECT_TRUE(Contains(help.out, line + "\n")) << line;
         }
     }
@@ -203,6 +205,50 @@ TEST(ExitStatuses, EveryPlaceListsTheOneTable) {
         }
         EXPECT_EQ(found, table) << heading;
     }
+#endif
+}
+
+// The statuses of an end by signal: --help, the manual pages and the security page name those
+// of the one list of ending signals, no more and no fewer.
+TEST(ExitStatuses, EverySignalStatusComesFromTheEndingSignals) {
+    std::set<std::string> expected;
+    for (int signalNumber : kEndingSignals)
+        expected.insert(std::to_string(kExitSignalBase + signalNumber));
+    // Each number of three digits in `text` but the base itself.
+    const auto statusesIn = [](const std::string& text) {
+        std::set<std::string> found;
+        for (size_t at = 0; at < text.size();) {
+            const size_t from = text.find_first_of("0123456789", at);
+            if (from == std::string::npos)
+                break;
+            const size_t end = std::min(text.find_first_not_of("0123456789", from), text.size());
+            const std::string number = text.substr(from, end - from);
+            if (number.size() == 3 && number != std::to_string(kExitSignalBase))
+                found.insert(number);
+            at = end;
+        }
+        return found;
+    };
+    // The part of `text` from `start` up to `stop`.
+    const auto between = [](const std::string& text, const std::string& start,
+                            const std::string& stop) {
+        const size_t from = text.find(start);
+        EXPECT_NE(from, std::string::npos) << start;
+        const size_t end = text.find(stop, from + start.size());
+        return text.substr(from, end - from);
+    };
+    ScratchFolder folder;
+    for (const Settings& language : {kChinese, kEnglish}) {
+        const ZokResult help = RunZok({"--help"}, "", folder.Root(), language);
+        EXPECT_EQ(statusesIn(between(help.out, "  128+N", "\n")), expected);
+    }
+#ifndef _WIN32
+    for (const std::string page : {"zok.1.in", "zok.zh_CN.1.in"}) {
+        const std::string text = ReadBytes(fs::path(ZOK_SOURCE_DIR) / "cli" / page);
+        EXPECT_EQ(statusesIn(between(text, ".B 128 + N\n", ".SH")), expected) << page;
+    }
+    const std::string security = ReadBytes(fs::path(ZOK_SOURCE_DIR) / "docs" / "security.md");
+    EXPECT_EQ(statusesIn(between(security, "exit status is that of the signal (", ";")), expected);
 #endif
 }
 

@@ -30,7 +30,8 @@ const std::string kOpenFailed = Utf16ToUtf8(TextOf(MessageId::kOpenFailed));
 const std::string kWrong = Utf16ToUtf8(TextOf(MessageId::kWrongPassword));
 const std::string kDamaged = Utf16ToUtf8(TextOf(MessageId::kDamaged));
 const std::string kPathTooLong = Utf16ToUtf8(TextOf(MessageId::kPathTooLong));
-const std::string kFieldWouldCut = Utf16ToUtf8(TextIn(Language::kChinese, CliText::kPathTooLong));
+const std::string kFieldWouldCut =
+    Utf16ToUtf8(TextIn(Language::kChinese, CliText::kPathTooLongForField));
 // Beside every row's files, and the target of its links.
 const std::string kBystander = "bystander";
 
