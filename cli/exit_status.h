@@ -7,6 +7,7 @@
 
 #include "cli/ending_signals.h"
 #include "cli/texts.h"
+#include "core/recovery.h"
 #include "ui/messages.h"
 
 constexpr int kExitSuccess = 0;        // every run completed
@@ -18,7 +19,8 @@ constexpr int kExitCannotAccess = 5;   // cannot open, read, write or delete
 constexpr int kExitTooLarge = 6;       // too large, or out of memory
 constexpr int kExitDeclined = 7;       // an overwrite was declined
 // A wreck of an interrupted in-place save, not wholly back: for check, a wreck that recover
-// restores; for recover, a wreck restored with some bytes unknown (all known gives 0).
+// restores; for recover, a file written with some bytes or its exact length unknown (all
+// known gives 0).
 constexpr int kExitRecoverable = 8;
 // An end by one of kEndingSignals: this + the signal's number.
 constexpr int kExitSignalBase = 128;
@@ -42,6 +44,25 @@ constexpr int ExitStatusOf(MessageId message) {
             return kExitTooLarge;
         default:
             return kExitFailure;
+    }
+}
+
+// check's status for what a file is: 8 for a wreck that recover restores, found by its checks;
+// a file that may only be one (a grown reservation's zeros, 16 bytes of a tiny save) is 3 like
+// any other that this password does not open.
+constexpr int ExitStatusOf(FileState state) {
+    switch (state) {
+        case FileState::kSound:
+            return kExitSuccess;
+        case FileState::kWrongPassword:
+        case FileState::kReservationTail:
+        case FileState::kUnconfirmedWreck:
+            return kExitWrongPassword;
+        case FileState::kInterruptedEncryption:
+        case FileState::kInterruptedDecryption:
+            return kExitRecoverable;
+        default:
+            return kExitNotContainer;
     }
 }
 

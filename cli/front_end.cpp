@@ -210,10 +210,12 @@ int RunOneFile(const std::u16string& name) {
 
 // --- check and recover ---------------------------------------------------------------------
 
-// check or recover, with the password in the dialog's fields as for a run.
-int RunRecoveryCommand() {
+// check or recover, with the two entries as typed: no button is pressed.
+int RunRecoveryCommand(const std::u16string& password, const std::u16string& confirmation) {
     const Options& options = g_cli.options;
     RecoveryRequest request;
+    request.password = password.c_str();
+    request.confirmation = confirmation.c_str();
     request.recover = options.command == kRecover;
     request.files = options.files;
     request.output = options.hasOutput ? &options.output : nullptr;
@@ -328,18 +330,18 @@ int RunCommandLine(const std::vector<std::u16string>& args) {
             return status;
     }
 
+    if (options.command == kCheck || options.command == kRecover) {
+        status = RunRecoveryCommand(password, confirmation);
+        Wipe(&password);
+        Wipe(&confirmation);
+        return status;
+    }
     HeadlessReset();
     HeadlessSetHooks({OnBox, OnNote, OnProgress, nullptr});
     SetControlText(IDC_PASSWORD, password.c_str());
     SetControlText(IDC_CONFIRM, confirmation.c_str());
     Wipe(&password);
     Wipe(&confirmation);
-    if (options.command == kCheck || options.command == kRecover) {
-        status = RunRecoveryCommand();
-        SetControlText(IDC_PASSWORD, u"");
-        SetControlText(IDC_CONFIRM, u"");
-        return status;
-    }
     // A result for standard output is made in place, in the memory file.
     HeadlessSetChecked(IDC_OVERWRITE_SOURCE, options.inPlace || options.toStandardOutput);
 

@@ -1,42 +1,25 @@
-// check and recover. A FILE is opened for reading only and read whole into a buffer of its own
-// size, the size a decryption takes; a restoration happens in that buffer. The restored file is
-// written as a separate output is: under an unfinished name beside OUT, reserved, written and
-// flushed, then renamed onto OUT (replacing a file there only with --yes), all in one save.
+// check and recover: the request, the words of each verdict and the statuses. A FILE is loaded
+// whole for a look that changes nothing (fileops/whole_file.h) and restored in its buffer; the
+// restored file is saved as every separate output is (fileops/separate_save.h), replacing OUT
+// only with --yes.
 #include "cli/recovery.h"
-
-#include <chrono>
 
 #include "cli/arguments.h"
 #include "cli/console.h"
 #include "cli/exit_status.h"
 #include "cli/platform.h"
+#include "core/container.h"
 #include "core/recovery.h"
-#include "fileops/app_state.h"
 #include "fileops/file_access.h"
 #include "fileops/output_name.h"
 #include "fileops/prepare.h"
-#include "fileops/run_layout.h"
-#include "fileops/save_guard.h"
+#include "fileops/separate_save.h"
 #include "fileops/system_reason.h"
+#include "fileops/whole_file.h"
 
 namespace {
 
 constexpr std::u16string_view kRecoveredSuffix = u".recovered";
-
-// A file read whole: its bytes in a buffer of its own, and its handle while it is open.
-struct LoadedFile {
-    FileHandle handle = 0;
-    uint8_t* buffer = nullptr;
-    uint32_t length = 0;
-};
-
-void Release(LoadedFile* file) {
-    if (file->handle != 0)
-        CloseFile(file->handle);
-    if (file->buffer != nullptr)
-        FreeBuffer(file->buffer);
-    *file = LoadedFile{};
-}
 
 // "a-b", both ends included.
 std::u16string Range(uint64_t first, uint64_t last) {
@@ -44,47 +27,7 @@ std::u16string Range(uint64_t first, uint64_t last) {
 }
 
 std::u16string NativeOf(const std::u16string& full) {
-    return u"\\??\\" + full;
-}
-
-// Opens and reads the file at `full`; on failure the message that names why.
-bool Load(const std::u16string& full, LoadedFile* file, MessageId* failure) {
-    ClearSystemReason();
-    uint64_t size = 0;
-    *failure = MessageId::kOpenFailed;
-    if (!OpenForReading(NativeOf(full).c_str(), &file->handle) ||
-        !QueryFileSize(file->handle, &size)) {
-        return false;
-    }
-    *failure = MessageId::kTooLarge;
-    if (size > kLargestFile)
-        return false;
-    file->length = static_cast<uint32_t>(size);
-    if (size == 0)
-        return true;
-    uint32_t allocation = file->length;
-    *failure = MessageId::kNoMemory;
-    if (!AllocateBuffer(&allocation, &file->buffer))
-        return false;
-    *failure = MessageId::kReadFailed;
-    return ReadWhole(file->handle, file->buffer, file->length);
-}
-
-// check's status: 8 for what recover restores as a wreck, found by its checks.
-int StatusOf(FileState state) {
-    switch (state) {
-        case FileState::kSound:
-            return kExitSuccess;
-        case FileState::kWrongPassword:
-        case FileState::kReservationTail:
-        case FileState::kUnconfirmedWreck:
-            return kExitWrongPassword;
-        case FileState::kInterruptedEncryption:
-        case FileState::kInterruptedDecryption:
-            return kExitRecoverable;
-        default:
-            return kExitNotContainer;
-    }
+    return kNativePrefix + full;
 }
 
 std::u16string Say(CliText text, std::u16string_view value) {
@@ -140,28 +83,6 @@ std::u16string Verdict(const FileAnalysis& analysis) {
     return line + Doubts(analysis);
 }
 
-// Writes `size` bytes as a separate output: false with the output removed again on failure.
-// The unfinished file is created within the save, so that an end of the program outside it
-// leaves nothing beside OUT.
-bool WriteSeparately(const LoadedFile& source, const uint8_t* data, uint32_t size,
-                     const std::u16string& output, bool replace) {
-    const std::u16string native = NativeOf(output);
-    std::u16string unfinished(native.size() + kUnfinishedExtraUnits, u'\0');
-    const auto tag =
-        static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count());
-    UnfinishedPathFor(native, tag, unfinished.data());
-    FileHandle file = 0;
-    BeginSave();
-    const bool created = CreateOutput(unfinished.c_str(), source.handle, &file);
-    const bool saved = created && ReserveSpace(file, size) && WriteFromStart(file, data, size) &&
-                       FlushFile(file) && RenameOutput(file, native.c_str(), replace);
-    if (created && !saved)
-        static_cast<void>(MarkForDeletion(file));
-    CloseFile(file);
-    EndSave();
-    return saved;
-}
-
 struct Session {
     const RecoveryRequest& request;
     uint32_t checkDigest;
@@ -169,10 +90,7 @@ struct Session {
 };
 
 void PrintFailure(std::u16string_view name, MessageId failure) {
-    std::u16string text(Say(failure));
-    if (failure != MessageId::kTooLarge && failure != MessageId::kNoMemory)
-        text += ReasonSuffix();
-    PrintMessageAbout(name, text);
+    PrintMessageAbout(name, FailureText(failure));
 }
 
 // `name` made absolute; false after the error was printed.
@@ -191,15 +109,15 @@ bool FullPathOf(const std::u16string& name, std::u16string* full) {
 // Reads `full` whole and analyses it, `*status` the file's exit status; false after the failure
 // was printed. The caller releases `file` either way.
 bool LoadAnalysed(const Session& session, const std::u16string& name, const std::u16string& full,
-                  LoadedFile* file, FileAnalysis* analysis, int* status) {
+                  WholeFile* file, FileAnalysis* analysis, int* status) {
     MessageId failure = MessageId::kOpenFailed;
-    if (!Load(full, file, &failure)) {
+    if (!LoadWholeFile(NativeOf(full).c_str(), file, &failure)) {
         PrintFailure(name, failure);
         *status = ExitStatusOf(failure);
         return false;
     }
     *analysis = AnalyseFile(file->buffer, file->length, session.checkDigest, session.keyDigest);
-    *status = StatusOf(analysis->state);
+    *status = ExitStatusOf(analysis->state);
     return true;
 }
 
@@ -207,11 +125,11 @@ int CheckOne(const Session& session, const std::u16string& name) {
     std::u16string full;
     if (!FullPathOf(name, &full))
         return kExitCannotAccess;
-    LoadedFile file;
+    WholeFile file;
     FileAnalysis analysis;
     int status = kExitSuccess;
     const bool loaded = LoadAnalysed(session, name, full, &file, &analysis, &status);
-    Release(&file);
+    ReleaseWholeFile(&file);
     if (loaded)
         PrintMessageAbout(name, Verdict(analysis));
     return status;
@@ -276,15 +194,15 @@ int RecoverOne(const Session& session, const std::u16string& name) {
         PrintMessageAbout(name, Say(CliText::kRecoverOverSource));
         return kExitUsage;
     }
-    LoadedFile file;
+    WholeFile file;
     FileAnalysis analysis;
     int status = kExitSuccess;
     if (!LoadAnalysed(session, name, full, &file, &analysis, &status)) {
-        Release(&file);
+        ReleaseWholeFile(&file);
         return status;
     }
     if (!IsRestorable(analysis.state)) {
-        Release(&file);
+        ReleaseWholeFile(&file);
         std::u16string line = Verdict(analysis);
         if (status == kExitSuccess)
             line += Say(CliText::kRecoverNotNeeded);
@@ -294,19 +212,21 @@ int RecoverOne(const Session& session, const std::u16string& name) {
     bool exists = false;
     ClearSystemReason();
     if (!ProbeOutput(NativeOf(output).c_str(), &exists)) {
-        Release(&file);
+        ReleaseWholeFile(&file);
         PrintFailure(outputName, MessageId::kWriteFailed);
         return kExitCannotAccess;
     }
     if (exists && !session.request.replace) {
-        Release(&file);
+        ReleaseWholeFile(&file);
         PrintMessageAbout(outputName, Say(CliText::kNotOverwritten));
         return kExitDeclined;
     }
     RestoreWreck(file.buffer, file.length, session.keyDigest, analysis);
     // The longest length: no byte of the original is ever left out.
-    const bool saved = WriteSeparately(file, file.buffer, analysis.longestSize, output, exists);
-    Release(&file);
+    std::u16string unfinished(NativeOf(output).size() + kUnfinishedExtraUnits, u'\0');
+    const bool saved = SaveSeparately(NativeOf(output).c_str(), file.handle, file.buffer,
+                                      analysis.longestSize, exists, unfinished.data());
+    ReleaseWholeFile(&file);
     if (!saved) {
         PrintFailure(outputName, MessageId::kWriteFailed);
         return kExitCannotAccess;
@@ -318,12 +238,13 @@ int RecoverOne(const Session& session, const std::u16string& name) {
 }  // namespace
 
 int RunRecovery(const RecoveryRequest& request) {
-    if (!TakePasswordDigests()) {
+    Session session{request, 0, 0};
+    if (!DigestsOfEntries(request.password, request.confirmation, &session.checkDigest,
+                          &session.keyDigest)) {
         for (const std::u16string& name : request.files)
             PrintMessageAbout(name, Say(MessageId::kPasswordMismatch));
         return kExitWrongPassword;
     }
-    const Session session{request, g_app.checkValue, g_app.keyValue};
     int status = kExitSuccess;
     for (const std::u16string& name : request.files) {
         const int fileStatus =
@@ -335,14 +256,14 @@ int RunRecovery(const RecoveryRequest& request) {
 }
 
 bool IsRecoverableWreck(const std::u16string& fullPath, uint32_t checkDigest, uint32_t keyDigest) {
-    LoadedFile file;
+    WholeFile file;
     MessageId failure = MessageId::kOpenFailed;
     bool recoverable = false;
-    if (Load(fullPath, &file, &failure)) {
+    if (LoadWholeFile(NativeOf(fullPath).c_str(), &file, &failure)) {
         const FileState state = AnalyseFile(file.buffer, file.length, checkDigest, keyDigest).state;
-        recoverable = StatusOf(state) == kExitRecoverable;
+        recoverable = ExitStatusOf(state) == kExitRecoverable;
     }
-    Release(&file);
+    ReleaseWholeFile(&file);
     ClearSystemReason();
     return recoverable;
 }

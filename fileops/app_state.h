@@ -62,9 +62,6 @@ struct AppState {
     // A decryption: bytes that followed the container, which are no part of it and were left
     // out.
     uint32_t bytesAfterContainer;
-    // Whether fileHandle is the unfinished output this run created, which a failure removes;
-    // cleared once it has taken the output's name.
-    bool outputCreated;
 };
 
 extern AppState g_app;

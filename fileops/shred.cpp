@@ -44,7 +44,6 @@ void StartShredRun() {
 }
 
 void ShredWorker(uintptr_t) {
-    g_app.outputCreated = false;  // a shred creates nothing for a failure to remove
     AppendStatusLine(MessageId::kReadingFile);
     // The file shredded is the one the field names now, a moment after the press.
     GetControlText(IDC_PATH, RunPath(), kPathCapacity);
