@@ -85,7 +85,8 @@ enum class CliText : uint8_t {
     kRecoveredUnknownBytes,
     kRecoveredAtOffsets,
     kRecoveredLengthUncertain,
-    kDecryptHint,  // "{}" is the program's name
+    kDecryptHint,    // "{}" is the program's name
+    kPartlyWritten,  // after a failed in-place save that wrote part of FILE: "{}" is the command
     // The system's reason after a message: the frame ("{}" is the reason), then each reason in
     // the order of SystemReason, from kNoSuchFile on.
     kReasonFrame,

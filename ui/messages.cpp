@@ -28,6 +28,7 @@ constexpr MessageText kChineseTexts[] = {
     {MessageId::kDecrypting, u"正在解密……"},
     {MessageId::kSaving, u"正在保存文件……"},
     {MessageId::kShredding, u"正在粉碎……"},
+    {MessageId::kPartlyWritten, u"文件已被部分写入，命令行的 recover 能把它恢复到另一个文件。"},
 };
 static_assert(HasEveryIdentifierInOrder<kMessageCount>(kChineseTexts),
               "one text per identifier, in identifier order");
@@ -53,6 +54,9 @@ constexpr MessageText kEnglishTexts[] = {
     {MessageId::kDecrypting, u"Decrypting..."},
     {MessageId::kSaving, u"Saving the file..."},
     {MessageId::kShredding, u"Shredding..."},
+    {MessageId::kPartlyWritten,
+     u"The file was partly written; the command line's recover restores it into another "
+     u"file."},
 };
 static_assert(HasEveryIdentifierInOrder<kMessageCount>(kEnglishTexts),
               "one text per identifier, in identifier order");
