@@ -98,9 +98,9 @@ void OnProgress(uint32_t position, uint32_t high, void*) {
 
 // The question names the output by its full path: a dot in a folder name can put the output
 // far from the file named on the command line.
-int AnswerOverwrite() {
+int AnswerOverwrite(MessageId message) {
     const std::u16string question = std::u16string(ProgramName()) + u": " + RunPath() + u": " +
-                                    std::u16string(Say(MessageId::kOverwriteQuestion)) +
+                                    std::u16string(Say(message)) +
                                     std::u16string(Say(CliText::kQuestionKeys));
     const Options& options = g_cli.options;
     if (options.yes) {
@@ -122,7 +122,7 @@ int AnswerOverwrite() {
 
 int OnBox(MessageId message, uint32_t style, void*) {
     if (style == kBoxYesNo)
-        return AnswerOverwrite();
+        return AnswerOverwrite(message);
     if (style == kBoxError) {
         std::u16string text(Say(message));
         if (IsAccessFailure(message))

@@ -56,9 +56,10 @@ void RaiseSignalInSave(int signal, uint32_t operation);
 // chosen errno before it is tried, so tests lead the backend through a file system without the
 // no-replace rename, one without hard links too, and a removal of the unfinished name that fails.
 enum class RenameStep : uint32_t {
-    kNoReplaceRename,   // renameat2 with RENAME_NOREPLACE
-    kLink,              // the output's name as a second link
-    kUnlinkUnfinished,  // the unfinished name removed after the link
+    kNoReplaceRename,        // renameat2 with RENAME_NOREPLACE
+    kLink,                   // the output's name as a second link
+    kUnlinkUnfinished,       // the unfinished name removed after the link
+    kRenameOverPlaceholder,  // without links: the rename over the empty placeholder
     kCount,
 };
 // Makes every later `step` refuse with `error` as errno; 0 lets it run again.

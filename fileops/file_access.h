@@ -21,8 +21,9 @@ bool OpenForReading(const char16_t* nativePath, FileHandle* file);
 // Whether an output may take this name: true with *exists false when nothing has it, true with
 // *exists set when an existing file there opens for writing (opened and closed again), false
 // otherwise (a folder, a link, a read-only file, a file in use). A missing folder counts as a
-// free name here and fails at the create.
-bool ProbeOutput(const char16_t* nativePath, bool* exists);
+// free name here and fails at the create. `*empty`, when given, tells whether an existing file
+// there is empty (as a separate save stopped right after taking the name leaves it).
+bool ProbeOutput(const char16_t* nativePath, bool* exists, bool* empty = nullptr);
 // Creates a new file for writing and for removal through its handle (MarkForDeletion); fails
 // when the name exists. POSIX: with no more permission than the open file `model` has.
 bool CreateOutput(const char16_t* nativePath, FileHandle model, FileHandle* file);

@@ -212,8 +212,10 @@ bool OpenForShred(const char16_t* nativePath, FileHandle* file) {
     return OpenExisting(nativePath, O_WRONLY, true, file);
 }
 
-bool ProbeOutput(const char16_t* nativePath, bool* exists) {
+bool ProbeOutput(const char16_t* nativePath, bool* exists, bool* empty) {
     *exists = false;
+    if (empty != nullptr)
+        *empty = false;
     if (ZOK_INJECTED_FAULT(kProbeOutput))
         return false;
     char path[PATH_MAX];
@@ -225,6 +227,9 @@ bool ProbeOutput(const char16_t* nativePath, bool* exists) {
     FileHandle file = 0;
     if (!Adopt(fd, path, false, false, &file))
         return false;
+    struct stat status;
+    if (empty != nullptr)
+        *empty = fstat(FileOf(file)->fd, &status) == 0 && status.st_size == 0;
     CloseFile(file);
     *exists = true;
     return true;
@@ -266,9 +271,10 @@ bool LacksHardLinks(int error) {
 
 // Gives the unfinished file of `record` the name `path`, which must be free; false with errno.
 // The no-replace rename where the file system has it (ext4, XFS, btrfs, tmpfs); else a second
-// name and the removal of the first (NFS, ntfs-3g); else (exFAT, FAT, many SMB shares) a check
-// that the name is free and a plain rename: two steps, so a file another program puts under
-// the name in between is replaced.
+// name and the removal of the first (NFS, ntfs-3g); else (exFAT, FAT, many SMB shares) the name
+// taken first by an empty placeholder created with O_EXCL, which no other program can have
+// made, and the finished file renamed over it. A stop between the two leaves that empty file
+// at the output's name, which the next run's overwrite question names.
 bool RenameNoReplace(const OpenFile& record, const char* path) {
     if (!ZOK_REFUSED_STEP(kNoReplaceRename) &&
         renameat2(AT_FDCWD, record.path, AT_FDCWD, path, RENAME_NOREPLACE) == 0) {
@@ -287,12 +293,20 @@ bool RenameNoReplace(const OpenFile& record, const char* path) {
     }
     if (!LacksHardLinks(errno))
         return false;
-    struct stat existing;
-    if (lstat(path, &existing) == 0) {
-        errno = EEXIST;
-        return false;
-    }
-    return errno == ENOENT && rename(record.path, path) == 0;
+    const int placeholder = OpenRetrying(path, O_WRONLY | O_CREAT | O_EXCL, 0600);
+    if (placeholder < 0)
+        return false;  // EEXIST: the name is taken
+    struct stat made;
+    const bool known = fstat(placeholder, &made) == 0;
+    close(placeholder);
+    if (known && !ZOK_REFUSED_STEP(kRenameOverPlaceholder) && rename(record.path, path) == 0)
+        return true;
+    // The placeholder goes again, unless something else has taken the name meanwhile.
+    const int error = errno;
+    if (known)
+        static_cast<void>(UnlinkIfSame(path, made.st_dev, made.st_ino));
+    errno = error;
+    return false;
 }
 
 }  // namespace

@@ -121,10 +121,13 @@ bool OpenForShred(const char16_t* nativePath, FileHandle* file) {
     return OpenNative(nativePath, kDeleteWriteSynchronize, kOpenExisting, file) == 0;
 }
 
-bool ProbeOutput(const char16_t* nativePath, bool* exists) {
+bool ProbeOutput(const char16_t* nativePath, bool* exists, bool* empty) {
     FileHandle file = 0;
     const NTSTATUS status = OpenNative(nativePath, kWriteSynchronize, kOpenExisting, &file);
     *exists = status == 0;
+    uint64_t size = 1;
+    if (empty != nullptr)
+        *empty = status == 0 && QueryFileSize(file, &size) && size == 0;
     CloseFile(file);
     // A missing folder fails at the create, as it does on POSIX.
     const bool missing = status == kNameNotFound || status == kPathNotFound;

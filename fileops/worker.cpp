@@ -52,10 +52,15 @@ void ChooseSeparateOutput() {
     if (!derived)
         FailRun(MessageId::kPathTooLong);
     bool exists = false;
-    if (!ProbeOutput(NativePath(), &exists))
+    bool empty = false;
+    if (!ProbeOutput(NativePath(), &exists, &empty))
         FailRun(MessageId::kWriteFailed);
-    // Only a Yes overwrites; a No, or a box that could not be shown, leaves the file alone.
-    if (exists && !AnsweredYes(MessageId::kOverwriteQuestion)) {
+    // Only a Yes overwrites; a No, or a box that could not be shown, leaves the file alone. An
+    // empty file is named as such: a separate save stopped between taking the output's name and
+    // the rename leaves one (fileops/file_access.h, RenameOutput).
+    const MessageId question =
+        empty ? MessageId::kOverwriteEmptyQuestion : MessageId::kOverwriteQuestion;
+    if (exists && !AnsweredYes(question)) {
         ReleaseRunResources();
         EndRun();
     }

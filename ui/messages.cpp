@@ -21,6 +21,8 @@ constexpr MessageText kChineseTexts[] = {
     {MessageId::kPathTooLong, u"输出文件路径过长！"},
     {MessageId::kThreadFailed, u"无法启动工作线程！"},
     {MessageId::kOverwriteQuestion, u"与输出文件同名的文件已经存在，是否覆盖？"},
+    {MessageId::kOverwriteEmptyQuestion,
+     u"与输出文件同名的空文件已经存在（可能是一次中断的保存留下的），是否覆盖？"},
     {MessageId::kDone, u"操作完毕。"},
     {MessageId::kReadingPasswords, u"正在读取输入密码……"},
     {MessageId::kReadingFile, u"正在读取文件……"},
@@ -47,6 +49,9 @@ constexpr MessageText kEnglishTexts[] = {
     {MessageId::kPathTooLong, u"The output file path is too long."},
     {MessageId::kThreadFailed, u"Cannot start the worker thread."},
     {MessageId::kOverwriteQuestion, u"The output file already exists. Overwrite it?"},
+    {MessageId::kOverwriteEmptyQuestion,
+     u"An empty file already exists at the output's name (an interrupted save may have left "
+     u"it). Overwrite it?"},
     {MessageId::kDone, u"Done."},
     {MessageId::kReadingPasswords, u"Reading the password..."},
     {MessageId::kReadingFile, u"Reading the file..."},

@@ -20,6 +20,7 @@ enum class MessageId : uint8_t {
     kThreadFailed,
     // Question box.
     kOverwriteQuestion,
+    kOverwriteEmptyQuestion,  // the same, when the existing file is empty
     // Completion: a log line, then an information box.
     kDone,
     // Status-log notes, one per phase.
