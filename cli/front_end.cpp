@@ -44,8 +44,7 @@ struct FrontEnd {
     bool askOnTerminal = false;  // a terminal takes the password and the overwrite answer
     std::mutex outcomeLock;
     bool completed = false;
-    int runStatus = 0;                // the first failure of the current run, by kind
-    bool refusedAsContainer = false;  // decrypt said wrong password or damaged
+    int runStatus = 0;  // the first failure of the current run, by kind
 };
 
 FrontEnd g_cli;
@@ -112,18 +111,42 @@ int AnswerOverwrite() {
     return kAnswerNo;
 }
 
+// An error in the command line's words. A header that does not match may be a wrong password
+// or a file that was never encrypted, which the format cannot tell apart; the window's box for a
+// wreck names the window's console, where here the program's own name serves.
+std::u16string ErrorText(MessageId message) {
+    if (message == MessageId::kWrongPassword)
+        return std::u16string(Say(CliText::kNotOpenedByPassword));
+    if (message == MessageId::kInterruptedSave)
+        return Filled(Say(CliText::kDecryptHint), ProgramName());
+    std::u16string text(Say(message));
+    if (IsAccessFailure(message))
+        text += ReasonSuffix();
+    return text;
+}
+
+// A separate output that cannot be written is named by its own full path (RunPath() holds it
+// once derived), as the FILE exists; a folder of it that does not exist is named as missing.
+void ReportOutputUnwritable() {
+    const std::u16string_view output = RunPath();
+    std::u16string text(Say(MessageId::kWriteFailed));
+    const size_t slash = output.find_last_of(kPathSeparators);
+    if (LastSystemReason() == SystemReason::kNoSuchFile && slash != std::u16string_view::npos)
+        text += Filled(Say(CliText::kOutputFolderMissing), output.substr(0, slash));
+    else
+        text += ReasonSuffix();
+    PrintMessageAbout(output, text);
+}
+
 int OnBox(MessageId message, uint32_t style, void*) {
     if (style == kBoxYesNo)
         return AnswerOverwrite();
     if (style == kBoxError) {
-        std::u16string text(Say(message));
-        if (IsAccessFailure(message))
-            text += ReasonSuffix();
-        PrintFileMessage(text);
+        if (message == MessageId::kWriteFailed && WritesSeparateOutput())
+            ReportOutputUnwritable();
+        else
+            PrintFileMessage(ErrorText(message));
         NoteRunStatus(ExitStatusOf(message));
-        std::lock_guard<std::mutex> hold(g_cli.outcomeLock);
-        g_cli.refusedAsContainer |=
-            message == MessageId::kWrongPassword || message == MessageId::kDamaged;
         return kAnswerOk;
     }
     // The completion box repeats the log's last line: it is not printed again.
@@ -142,7 +165,6 @@ void BeginRun(std::u16string_view displayName) {
     std::lock_guard<std::mutex> hold(g_cli.outcomeLock);
     g_cli.completed = false;
     g_cli.runStatus = kExitSuccess;
-    g_cli.refusedAsContainer = false;
     ClearSystemReason();
 }
 
@@ -203,14 +225,7 @@ int RunOneFile(const std::u16string& name) {
     std::u16string full;
     if (!IsTextFile(name) || !FullPathFor(name, &full))
         return kExitCannotAccess;
-    const int status = RunOnPath(full);
-    // A refused decryption of what an interrupted save left points to recover. The digests of
-    // the refused run are still in the state record.
-    if (g_cli.options.command == kDecrypt && g_cli.refusedAsContainer &&
-        IsRecoverableWreck(full, g_app.checkValue, g_app.keyValue)) {
-        PrintFileMessage(Filled(Say(CliText::kDecryptHint), ProgramName()));
-    }
-    return status;
+    return RunOnPath(full);
 }
 
 // --- check and recover ---------------------------------------------------------------------

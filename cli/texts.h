@@ -53,8 +53,10 @@ enum class CliText : uint8_t {
     kStandardInputUnreadable,
     kStandardOutputUnwritable,
     // Prompts and the overwrite question's keys and answers.
-    kPasswordPrompt,
+    kPasswordPrompt,  // encrypt: the first of the two entries
     kConfirmPrompt,
+    kPasswordOncePrompt,  // decrypt, check, recover: the one entry
+    kPasswordFileEmpty,
     kEntriesDiffer,
     kQuestionKeys,
     kAnsweredYes,
@@ -64,8 +66,10 @@ enum class CliText : uint8_t {
     kNoCurrentDirectory,
     kPathTooLong,
     kNameNotText,
-    kOutputWritten,  // the last line of a run with a separate output: "{}" is its path
-    kNoFileMatches,  // zok-cli.exe: a FILE pattern that matches no file ("{}" is the pattern)
+    kOutputWritten,        // the last line of a run with a separate output: "{}" is its path
+    kOutputFolderMissing,  // a separate output's folder: "{}" is the folder
+    kNotOpenedByPassword,  // decrypt: the header does not match the password
+    kNoFileMatches,        // zok-cli.exe: a FILE pattern that matches no file ("{}" is the pattern)
     // check and recover (cli/recovery.h); "{}" stands for the number, range or name shown.
     kRecoverOneFile,
     kRecoveryStandardInput,
@@ -85,7 +89,7 @@ enum class CliText : uint8_t {
     kRecoveredUnknownBytes,
     kRecoveredAtOffsets,
     kRecoveredLengthUncertain,
-    kDecryptHint,  // "{}" is the program's name
+    kDecryptHint,  // decrypt refused a wreck that recover restores: "{}" is the program's name
     // The system's reason after a message: the frame ("{}" is the reason), then each reason in
     // the order of SystemReason, from kNoSuchFile on.
     kReasonFrame,

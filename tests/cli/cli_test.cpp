@@ -39,7 +39,8 @@ const std::string kDone = "操作完毕。";
 const std::string kMismatch = "两次输入密码不一致或为空！";
 const std::string kOpenFailed = "打开文件出错！";
 const std::string kReadFailed = "读取文件出错！";
-const std::string kWrongPassword = "密码错误！";
+// decrypt's refusal of a header that does not match: the format cannot tell which.
+const std::string kWrongPassword = "密码错误，或不是加密文件";
 const std::string kQuestion = "与输出文件同名的文件已经存在，是否覆盖？";
 const std::string kTooLarge = "文件过大（不能超过 2 GB）！";
 const std::string kNoMemory = "内存不足！";
@@ -879,7 +880,7 @@ TEST_F(CliTest, EachLanguageSpeaksAloneFromHelpToTheLastLine) {
     const std::vector<Speech> languages = {
         {kEnglish,
          "Reading the password...\nReading the file...\nEncrypting...\nSaving the file...\nDone.\n",
-         "Wrong password.", "unknown option '--force'", "Usage: "},
+         "wrong password, or not an encrypted file", "unknown option '--force'", "Usage: "},
         {kChinese,
          "正在读取输入密码……\n正在读取文件……\n正在加密……\n正在保存文件……\n" + kDone + "\n",
          kWrongPassword, "未知选项“--force”", "用法："},
