@@ -321,6 +321,15 @@ TEST_F(CliTest, WrongPasswordFailsAndLeavesTheContainerAsItWas) {
         EXPECT_FALSE(Contains(result.err, kDone));
         EXPECT_EQ(ReadBytes(At("secret.doc")), container);
     }
+    // A file never encrypted fails alike: the format cannot tell it from a wrong password.
+    WriteBytes(At("plain.txt"), "never encrypted, long enough for a header");
+    ZokResult result = Zok({"decrypt", "--password-stdin", "plain.txt"}, "right\n");
+    EXPECT_EQ(result.exitCode, kExitWrongPassword);
+    EXPECT_TRUE(Contains(result.err, kProgram + "plain.txt: 密码错误，或不是加密文件\n"))
+        << result.err;
+    result = Zok({"decrypt", "--password-stdin", "plain.txt"}, "right\n", kEnglish);
+    EXPECT_TRUE(Contains(result.err, "plain.txt: wrong password, or not an encrypted file\n"))
+        << result.err;
 }
 
 TEST_F(CliTest, PasswordsGoThroughTheEntryFields) {
@@ -551,23 +560,29 @@ TEST_F(CliTest, CheckAndRecoverTellWrecksApartAndRestoreThem) {
         int status;        // of check, and of recover
         size_t unknownAt;  // recover: 8 bytes unknown before it, or 0
         bool onWine;
+        const char* word;  // check's word on standard output
     } rows[] = {
-        {"encryption, body whole", encryptionCutAt(length), "pw\n", kExitRecoverable, 0, false},
+        {"encryption, body whole", encryptionCutAt(length), "pw\n", kExitRecoverable, 0, false,
+         "recoverable"},
         {"encryption cut at the first page", encryptionCutAt(4096), "pw\n", kExitRecoverable, 4096,
-         false},
+         false, "recoverable"},
         {"encryption cut at a middle page", encryptionCutAt(5 * 4096), "pw\n", kExitRecoverable,
-         5 * 4096, true},
+         5 * 4096, true, "recoverable"},
         {"encryption cut at the last page", encryptionCutAt(9 * 4096), "pw\n", kExitRecoverable,
-         9 * 4096, false},
+         9 * 4096, false, "recoverable"},
         {"decryption cut at its first block", decryptionCutAt(4096), "pw\n", kExitRecoverable, 0,
-         false},
+         false, "recoverable"},
         {"decryption cut at a middle page", decryptionCutAt(6 * 4096), "pw\n", kExitRecoverable, 0,
-         false},
+         false, "recoverable"},
         {"decryption before the length was cut", decryptionCutAt(plain.size()), "pw\n",
-         kExitRecoverable, 0, false},
-        {"sound container", container, "pw\n", kExitSuccess, 0, false},
-        {"wrong password", decryptionCutAt(4096), "other\n", kExitWrongPassword, 0, false},
-        {"random file", SampleBytes(40001, 5), "pw\n", kExitNotContainer, 0, false},
+         kExitRecoverable, 0, false, "recoverable"},
+        {"sound container", container, "pw\n", kExitSuccess, 0, false, "encrypted"},
+        {"wrong password", decryptionCutAt(4096), "other\n", kExitWrongPassword, 0, false,
+         "wrong-password-or-not-encrypted"},
+        {"random file", SampleBytes(40001, 5), "pw\n", kExitNotContainer, 0, false,
+         "not-encrypted-or-damaged"},
+        {"plain file, a container's length", plain.substr(0, 40000), "pw\n", kExitWrongPassword, 0,
+         false, "wrong-password-or-not-encrypted"},
     };
     for (const auto& row : rows) {
 #ifdef _WIN32
@@ -580,6 +595,7 @@ TEST_F(CliTest, CheckAndRecoverTellWrecksApartAndRestoreThem) {
         const ZokResult checked = Zok({"check", "--password-stdin", "wreck"}, row.password);
         EXPECT_EQ(checked.exitCode, row.status) << checked.err;
         EXPECT_EQ(Count(checked.err, "\n"), 1u) << checked.err;
+        EXPECT_EQ(checked.out, std::string("wreck: ") + row.word + "\n");
         const ZokResult recovered = Zok({"recover", "--password-stdin", "wreck"}, row.password);
         EXPECT_EQ(ReadBytes(At("wreck")), row.file);
         if (row.status != kExitRecoverable) {
@@ -603,8 +619,25 @@ TEST_F(CliTest, CheckAndRecoverTellWrecksApartAndRestoreThem) {
     WriteBytes(At("wreck"), decryptionCutAt(4096));
     ZokResult result = Zok({"decrypt", "--password-stdin", "wreck"});
     EXPECT_EQ(result.exitCode, kExitWrongPassword);
-    EXPECT_TRUE(Contains(result.err, kProgram + "wreck: ") && Contains(result.err, "recover"))
+    EXPECT_TRUE(Contains(result.err, kProgram +
+                                         "wreck: 密码没有错，这是被中断的覆盖源文件保存留下的"
+                                         "文件；它没有被改动，“zok recover”可把它恢复到"
+                                         "另一个文件\n"))
         << result.err;
+    EXPECT_FALSE(Contains(result.err, kWrongPassword)) << result.err;
+    // The restored file keeps the extension last (the last dot of the file's own name), so it
+    // opens with its program; check names every FILE on standard output, also one it cannot read.
+    fs::create_directory(At("v1.2"));
+    WriteBytes(At("客户名单.csv"), decryptionCutAt(4096));
+    WriteBytes(At("v1.2/wreck"), decryptionCutAt(4096));
+    EXPECT_EQ(Zok({"recover", "--password-stdin", "客户名单.csv"}).exitCode, 0);
+    EXPECT_EQ(ReadBytes(At("客户名单.recovered.csv")), plain);
+    EXPECT_EQ(Zok({"recover", "--password-stdin", "v1.2/wreck"}).exitCode, 0);
+    EXPECT_EQ(ReadBytes(At("v1.2/wreck.recovered")), plain);
+    result = Zok({"check", "--password-stdin", "客户名单.csv", "missing", "container"});
+    EXPECT_EQ(result.exitCode, kExitRecoverable);
+    EXPECT_EQ(result.out, "客户名单.csv: recoverable\nmissing: unreadable\ncontainer: encrypted\n");
+    EXPECT_EQ(Count(result.err, "\n"), 3u) << result.err;
     WriteBytes(At("out"), "kept");
     EXPECT_EQ(Zok({"recover", "--password-stdin", "-o", "out", "wreck"}).exitCode, kExitDeclined);
     EXPECT_EQ(ReadBytes(At("out")), "kept");
@@ -630,6 +663,17 @@ TEST_F(CliTest, PasswordFileGivesItsFirstLineToEveryFile) {
     }
     EXPECT_EQ(ReadBytes(At("one")), "first");
     EXPECT_EQ(ReadBytes(At("two")), "second");
+
+    // An empty first line is no password: said as such, before any run.
+    for (const char* empty : {"", "\n", "\r\nsecond line\n"}) {
+        WriteBytes(At("pw"), empty);
+        result = Zok({"decrypt", "--in-place", "--password-file", "pw", "one"}, "");
+        EXPECT_EQ(result.exitCode, kExitWrongPassword);
+        EXPECT_EQ(result.err, kProgram + "密码文件是空的\n");
+        result = Zok({"encrypt", "--in-place", "--password-file", "pw", "one"}, "", kEnglish);
+        EXPECT_EQ(result.err, kProgram + "the password file is empty\n");
+    }
+    EXPECT_EQ(ReadBytes(At("one")), "first");
 
     result = Zok({"encrypt", "--password-file", "no-such-file", "one"}, "", kEnglish);
     EXPECT_EQ(result.exitCode, kExitCannotAccess);
@@ -685,6 +729,28 @@ TEST_F(CliTest, ErrorsNameTheSystemsReason) {
         << result.err;
     EXPECT_TRUE(Contains(result.err, ": folder: Cannot open the file. (Is a directory)\n"))
         << result.err;
+
+    // A separate output is named by its own path: the dot in the folder's name puts it into a
+    // folder that does not exist, which is named as missing, and the FILE is left as it was.
+    fs::create_directories(At("docs/2024.Q3"));
+    WriteBytes(At("docs/2024.Q3/Makefile"), "all:");
+#ifdef _WIN32
+    const std::string output = "docs\\2024_ZOK.Q3\\Makefile", folder = "docs\\2024_ZOK.Q3";
+#else
+    const std::string output = "docs/2024_ZOK.Q3/Makefile", folder = "docs/2024_ZOK.Q3";
+#endif
+    for (const Settings& language : {kChinese, kEnglish}) {
+        result = Zok({"encrypt", "--password-stdin", "docs/2024.Q3/Makefile"}, "pw\n", language);
+        EXPECT_EQ(result.exitCode, kExitCannotAccess);
+        const std::string missing = language == kEnglish ? ": Cannot write the file. (the folder "
+                                                         : ": 写入文件出错！（文件夹 ";
+        EXPECT_TRUE(Contains(result.err, output + missing)) << result.err;
+        EXPECT_TRUE(Contains(
+            result.err, folder + (language == kEnglish ? " does not exist)\n" : " 不存在）\n")))
+            << result.err;
+        EXPECT_FALSE(Contains(result.err, "2024.Q3/Makefile: ")) << "the FILE is not to blame";
+    }
+    EXPECT_EQ(ReadBytes(At("docs/2024.Q3/Makefile")), "all:");
 }
 
 #ifndef _WIN32
