@@ -378,3 +378,17 @@ int RunCommandLine(const std::vector<std::u16string>& args) {
     SetControlText(IDC_CONFIRM, u"");
     return status;
 }
+
+int RunInConsoleOfItsOwn(const std::vector<std::u16string>& args, void (*waitForEnter)()) {
+    int status = kExitUsage;
+    if (args.empty()) {
+        const std::u16string help = Filled(Say(CliText::kHelp), ProgramName());
+        WriteStdout(Filled(Say(CliText::kStartedAlone), ProgramName()) +
+                    help.substr(0, help.find(u"\n\n") + 1) + u"\n");
+    } else {
+        status = RunCommandLine(args);
+    }
+    WriteStdout(std::u16string(Say(CliText::kPressEnter)));
+    waitForEnter();
+    return status;
+}

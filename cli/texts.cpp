@@ -78,6 +78,13 @@ constexpr CliTextEntry kEnglishTexts[] = {
     {CliText::kPasswordTooLong, u"the password line is longer than {} bytes"},
     {CliText::kArgumentNotUtf8, u"an argument is not valid UTF-8"},
     {CliText::kTryHelp, u"Try '{} --help'."},
+    {CliText::kStartedAlone,
+     u"{} is a command-line program. Open \"ZOK command line\" in the Start menu and type a\n"
+     u"command there, for example:\n"
+     u"  {} recover \"D:\\Documents\\report.docx\"\n"
+     u"  {} --help\n"
+     u"\n"},
+    {CliText::kPressEnter, u"Press Enter to close this window."},
     {CliText::kExitStatusHeading,
      u"Exit status (with several FILEs every FILE is tried; the first failure decides):"},
     {CliText::kExitMeansSuccess, u"all done"},
@@ -224,6 +231,12 @@ constexpr CliTextEntry kChineseTexts[] = {
     {CliText::kPasswordTooLong, u"密码行超过 {} 个字节"},
     {CliText::kArgumentNotUtf8, u"有参数不是有效的 UTF-8 文本"},
     {CliText::kTryHelp, u"用“{} --help”查看用法。"},
+    {CliText::kStartedAlone,
+     u"{} 是命令行程序。请从开始菜单打开“ZOK 命令行”，在其中输入命令，例如：\n"
+     u"  {} recover \"D:\\文档\\报告.docx\"\n"
+     u"  {} --help\n"
+     u"\n"},
+    {CliText::kPressEnter, u"按回车键关闭此窗口。"},
     {CliText::kExitStatusHeading, u"退出状态（有多个文件时每个文件都会处理，取第一个失败）："},
     {CliText::kExitMeansSuccess, u"全部完成"},
     {CliText::kExitMeansFailure, u"其他失败（运行无法开始）"},

@@ -35,6 +35,10 @@ enum class CliText : uint8_t {
     kPasswordTooLong,
     kArgumentNotUtf8,
     kTryHelp,
+    // zok-cli.exe started from Explorer: the way to the console, then the usage; the request
+    // to press Enter before its console closes.
+    kStartedAlone,  // "{}" is the program's name
+    kPressEnter,
     // The exit statuses in --help: the heading, then each status's meaning (cli/exit_status.h).
     kExitStatusHeading,
     kExitMeansSuccess,
