@@ -49,12 +49,6 @@ struct FrontEnd {
 
 FrontEnd g_cli;
 
-// The messages after which the system's reason is worth telling.
-bool IsAccessFailure(MessageId message) {
-    return message == MessageId::kOpenFailed || message == MessageId::kReadFailed ||
-           message == MessageId::kWriteFailed || message == MessageId::kDeleteFailed;
-}
-
 // The first failure of a run decides its status.
 void NoteRunStatus(int status) {
     std::lock_guard<std::mutex> hold(g_cli.outcomeLock);
@@ -74,6 +68,10 @@ bool WritesSeparateOutput() {
 // standard output waits until the result is there (RunFromMemory); after a separate output it
 // names the file, as a dot in a folder name can put it far from the source.
 void OnNote(MessageId note, void*) {
+    // The window's note names its console and the command below it; the error that follows
+    // says it in the command line's words.
+    if (note == MessageId::kInterruptedSave)
+        return;
     if (note == MessageId::kDone && g_cli.options.toStandardOutput)
         return;
     if (note == MessageId::kDone && WritesSeparateOutput()) {
@@ -119,10 +117,7 @@ std::u16string ErrorText(MessageId message) {
         return std::u16string(Say(CliText::kNotOpenedByPassword));
     if (message == MessageId::kInterruptedSave)
         return Filled(Say(CliText::kDecryptHint), ProgramName());
-    std::u16string text(Say(message));
-    if (IsAccessFailure(message))
-        text += ReasonSuffix();
-    return text;
+    return FailureText(message);
 }
 
 // A separate output that cannot be written is named by its own full path (RunPath() holds it
@@ -199,7 +194,7 @@ bool FullPathFor(const std::u16string& name, std::u16string* full) {
     }
     // The field would cut a longer path and name another file.
     if (full->size() >= kPathCapacity) {
-        PrintFileMessage(Say(CliText::kPathTooLong));
+        PrintFileMessage(Say(CliText::kPathTooLongForField));
         return false;
     }
     return true;
@@ -225,7 +220,12 @@ int RunOneFile(const std::u16string& name) {
     std::u16string full;
     if (!IsTextFile(name) || !FullPathFor(name, &full))
         return kExitCannotAccess;
-    return RunOnPath(full);
+    const int status = RunOnPath(full);
+    if (status == kExitSuccess && g_app.bytesAfterContainer > 0) {
+        PrintFileMessage(
+            Filled(Say(CliText::kDecryptBytesAfter), Number(g_app.bytesAfterContainer)));
+    }
+    return status;
 }
 
 // --- check and recover ---------------------------------------------------------------------
@@ -258,7 +258,7 @@ int RunFromMemory(const std::u16string& name) {
     } else if (!IsTextFile(name)) {
         return kExitCannotAccess;
     } else if (!LoadNamedFile(name, limit, &path)) {
-        PrintFileMessage(std::u16string(Say(MessageId::kReadFailed)) + ReasonSuffix());
+        PrintFileMessage(FailureText(MessageId::kReadFailed));
         return kExitCannotAccess;
     }
     const int status = RunOnPath(path);
@@ -289,10 +289,10 @@ std::u16string ExitStatusHelp() {
     std::u16string text(Say(CliText::kExitStatusHeading));
     text += u'\n';
     for (const ExitStatusRow& row : kExitStatuses) {
-        text += u"  ";
-        text += row.status;
-        text.append(7 - row.status.size(), u' ');
-        text += Say(row.meaning);
+        const std::u16string status = ExitStatusText(row.status);
+        text += u"  " + status;
+        text.append(7 - status.size(), u' ');
+        text += Filled(Say(row.meaning), EndingSignalStatuses());
         text += u'\n';
     }
     return text;
@@ -323,10 +323,11 @@ bool ReadCommandLine(const std::vector<std::u16string>& args, int* status) {
         *status = kExitCannotAccess;
         return false;
     }
-    if (const auto problem = CheckCombinations(&g_cli.options)) {
+    if (const auto problem = RefusedCombination(g_cli.options)) {
         UsageError(*problem);
         return false;
     }
+    NoteStandardStreams(&g_cli.options);
     return true;
 }
 

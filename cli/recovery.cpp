@@ -6,6 +6,7 @@
 
 #include <chrono>
 
+#include "cli/arguments.h"
 #include "cli/console.h"
 #include "cli/exit_status.h"
 #include "cli/platform.h"
@@ -36,6 +37,8 @@ std::u16string_view WordOf(FileState state) {
         case FileState::kSound:
             return kWordEncrypted;
         case FileState::kWrongPassword:
+        case FileState::kReservationTail:  // not confirmed: check's status is a wrong password's
+        case FileState::kUnconfirmedWreck:
             return kWordWrongPassword;
         case FileState::kNotContainer:
             return kWordNotEncrypted;
@@ -76,15 +79,6 @@ void Release(LoadedFile* file) {
     *file = LoadedFile{};
 }
 
-std::u16string Number(uint64_t value) {
-    std::u16string text;
-    do {
-        text.insert(text.begin(), static_cast<char16_t>(u'0' + value % 10));
-        value /= 10;
-    } while (value != 0);
-    return text;
-}
-
 // "a-b", both ends included.
 std::u16string Range(uint64_t first, uint64_t last) {
     return first == last ? Number(first) : Number(first) + u"-" + Number(last);
@@ -117,11 +111,14 @@ bool Load(const std::u16string& full, LoadedFile* file, MessageId* failure) {
     return ReadWhole(file->handle, file->buffer, file->length);
 }
 
+// check's status: 8 for what recover restores as a wreck, found by its checks.
 int StatusOf(FileState state) {
     switch (state) {
         case FileState::kSound:
             return kExitSuccess;
         case FileState::kWrongPassword:
+        case FileState::kReservationTail:
+        case FileState::kUnconfirmedWreck:
             return kExitWrongPassword;
         case FileState::kInterruptedEncryption:
         case FileState::kInterruptedDecryption:
@@ -131,41 +128,57 @@ int StatusOf(FileState state) {
     }
 }
 
-// The bytes that stay unknown within the `written` bytes of the restored file.
-uint32_t UnknownWithin(const FileAnalysis& analysis, uint32_t written) {
-    if (analysis.unknownStart >= written)
-        return 0;
-    const uint32_t end = analysis.unknownStart + analysis.unknownCount;
-    return (end < written ? end : written) - analysis.unknownStart;
+std::u16string Say(CliText text, std::u16string_view value) {
+    return Filled(Say(text), value);
+}
+
+// What a restoration leaves unknown: the lengths it may have and the bytes a torn page may have
+// got wrong. Said by check and recover alike, and never hidden.
+std::u16string Doubts(const FileAnalysis& analysis) {
+    std::u16string line;
+    if (analysis.plainSize != analysis.longestSize)
+        line += Say(CliText::kCheckLengthRange, Range(analysis.plainSize, analysis.longestSize));
+    if (analysis.tornCount > 0) {
+        line += Say(CliText::kCheckTornRange,
+                    Range(analysis.tornStart, analysis.tornStart + analysis.tornCount - 1));
+    }
+    return line;
 }
 
 // check's one line on a file.
 std::u16string Verdict(const FileAnalysis& analysis) {
-    auto say = [](CliText text, std::u16string_view value) { return Filled(Say(text), value); };
     switch (analysis.state) {
         case FileState::kSound:
-            return say(CliText::kCheckSound, Number(analysis.plainSize));
+            return Say(CliText::kCheckSound, Number(analysis.plainSize)) +
+                   (analysis.bytesAfter == 0
+                        ? std::u16string()
+                        : Say(CliText::kCheckBytesAfter, Number(analysis.bytesAfter)));
         case FileState::kWrongPassword:
-            return say(CliText::kCheckWrongPassword, {});
+            return Say(CliText::kCheckWrongPassword, {});
         case FileState::kNotContainer:
-            return say(CliText::kCheckNotContainer, {});
+            return Say(CliText::kCheckNotContainer, {});
         case FileState::kCutNotLocated:
-            return say(CliText::kCheckCutNotLocated, Range(analysis.cutLow, analysis.cutHigh));
+            return Say(CliText::kCheckCutNotLocated, Range(analysis.cutLow, analysis.cutHigh));
         case FileState::kMixedPages:
-            return say(CliText::kCheckMixedPages, {});
+            return Say(CliText::kCheckMixedPages, {});
+        case FileState::kReservationTail:
+            return Say(CliText::kCheckReservationTail, {}) + Doubts(analysis);
+        case FileState::kUnconfirmedWreck:
+            return Say(CliText::kCheckUnconfirmedWreck, {}) + Doubts(analysis);
         default:
             break;
     }
     std::u16string line =
-        analysis.state == FileState::kInterruptedDecryption
-            ? say(CliText::kCheckInterruptedDecryption, Number(analysis.boundary))
+        analysis.longestSize <= kContainerHeaderSize ? Say(CliText::kCheckSmallSave, {})
+        : analysis.state == FileState::kInterruptedDecryption
+            ? Say(CliText::kCheckInterruptedDecryption, Number(analysis.boundary))
         : analysis.boundary == kContainerHeaderSize
-            ? say(CliText::kCheckEncryptionWithoutHeader, {})
-            : say(CliText::kCheckInterruptedEncryption, Number(analysis.boundary));
-    const uint32_t unknown = UnknownWithin(analysis, analysis.plainSize);
-    line += unknown == 0 ? say(CliText::kCheckRestoresAll, {})
-                         : say(CliText::kCheckRestoresAllBut, Number(unknown));
-    return line;
+            ? Say(CliText::kCheckEncryptionWithoutHeader, {})
+            : Say(CliText::kCheckInterruptedEncryption, Number(analysis.boundary));
+    line += analysis.unknownCount == 0
+                ? Say(CliText::kCheckRestoresAll, {})
+                : Say(CliText::kCheckRestoresAllBut, Number(analysis.unknownCount));
+    return line + Doubts(analysis);
 }
 
 // Writes `size` bytes as a separate output: false with the output removed again on failure.
@@ -205,6 +218,10 @@ void PrintFailure(std::u16string_view name, MessageId failure) {
 
 // `name` made absolute; false after the error was printed.
 bool FullPathOf(const std::u16string& name, std::u16string* full) {
+    if (!IsText(name)) {
+        PrintMessageAbout(name, Say(CliText::kNameNotText));
+        return false;
+    }
     if (!MakeFullPath(name, full)) {
         PrintMessageAbout(name, Say(CliText::kNoCurrentDirectory));
         return false;
@@ -243,6 +260,53 @@ int CheckOne(const Session& session, const std::u16string& name) {
     return status;
 }
 
+// The path with "." segments and doubled separators gone, for comparing names only: the run
+// itself opens the path as given.
+std::u16string ComparablePath(const std::u16string& path) {
+    std::u16string result;
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t end = start;
+        while (end < path.size() && path[end] != u'/' && path[end] != u'\\') ++end;
+        const std::u16string_view segment(path.data() + start, end - start);
+        if (segment != u"." && !(segment.empty() && start > 0)) {
+            if (start > 0)
+                result += u'/';
+            result += segment;
+        }
+        start = end + 1;
+    }
+    return result;
+}
+
+// The restored file's lines: where it went, and every byte and length that is not known.
+void ReportRestored(const std::u16string& name, const std::u16string& outputName,
+                    const FileAnalysis& analysis, bool quiet) {
+    const bool exact = RestoresExactly(analysis);
+    if (quiet && exact)
+        return;
+    std::u16string line = Say(CliText::kRecoveredTo, outputName);
+    if (analysis.unknownCount > 0) {
+        line += Say(CliText::kRecoveredUnknownBytes, Number(analysis.unknownCount));
+        line +=
+            Say(CliText::kRecoveredAtOffsets,
+                Range(analysis.unknownStart, analysis.unknownStart + analysis.unknownCount - 1));
+    }
+    if (analysis.tornCount > 0) {
+        line += Say(CliText::kCheckTornRange,
+                    Range(analysis.tornStart, analysis.tornStart + analysis.tornCount - 1));
+    }
+    PrintMessageAbout(name, line);
+    if (analysis.plainSize != analysis.longestSize) {
+        PrintMessageAbout(name, Say(CliText::kRecoveredLengthUncertain,
+                                    Range(analysis.plainSize, analysis.longestSize)));
+    }
+    if (analysis.state == FileState::kReservationTail ||
+        analysis.state == FileState::kUnconfirmedWreck) {
+        PrintMessageAbout(name, Verdict(analysis));
+    }
+}
+
 int RecoverOne(const Session& session, const std::u16string& name) {
     const std::u16string& outputName =
         session.request.output != nullptr ? *session.request.output : RecoveredName(name);
@@ -250,7 +314,7 @@ int RecoverOne(const Session& session, const std::u16string& name) {
     std::u16string output;
     if (!FullPathOf(name, &full) || !FullPathOf(outputName, &output))
         return kExitCannotAccess;
-    if (output == full) {
+    if (ComparablePath(output) == ComparablePath(full)) {
         PrintMessageAbout(name, Say(CliText::kRecoverOverSource));
         return kExitUsage;
     }
@@ -261,7 +325,7 @@ int RecoverOne(const Session& session, const std::u16string& name) {
         Release(&file);
         return status;
     }
-    if (status != kExitRecoverable) {
+    if (!IsRestorable(analysis.state)) {
         Release(&file);
         std::u16string line = Verdict(analysis);
         if (status == kExitSuccess)
@@ -282,28 +346,15 @@ int RecoverOne(const Session& session, const std::u16string& name) {
         return kExitDeclined;
     }
     RestoreWreck(file.buffer, file.length, session.keyDigest, analysis);
-    const uint32_t written = analysis.plainSize;
-    const bool saved = WriteSeparately(file, file.buffer, written, output, exists);
+    // The longest length: no byte of the original is ever left out.
+    const bool saved = WriteSeparately(file, file.buffer, analysis.longestSize, output, exists);
     Release(&file);
     if (!saved) {
         PrintFailure(outputName, MessageId::kWriteFailed);
         return kExitCannotAccess;
     }
-    const uint32_t unknown = UnknownWithin(analysis, written);
-    if (!session.request.quiet || unknown > 0) {
-        std::u16string line = Filled(Say(CliText::kRecoveredTo), outputName);
-        if (unknown > 0) {
-            line += Filled(Say(CliText::kRecoveredUnknownBytes), Number(unknown));
-            line += Filled(Say(CliText::kRecoveredAtOffsets),
-                           Range(analysis.unknownStart, analysis.unknownStart + unknown - 1));
-        }
-        PrintMessageAbout(name, line);
-    }
-    if (analysis.longestSize > written && !session.request.quiet) {
-        PrintMessageAbout(name, Filled(Say(CliText::kRecoveredLengthUncertain),
-                                       Range(written, analysis.longestSize)));
-    }
-    return unknown > 0 ? kExitRecoverable : kExitSuccess;
+    ReportRestored(name, outputName, analysis, session.request.quiet);
+    return RestoresExactly(analysis) ? kExitSuccess : kExitRecoverable;
 }
 
 }  // namespace

@@ -68,7 +68,7 @@ enum class CliText : uint8_t {
     // Notes on one file.
     kNotOverwritten,
     kNoCurrentDirectory,
-    kPathTooLong,
+    kPathTooLongForField,
     kNameNotText,
     kOutputWritten,        // the last line of a run with a separate output: "{}" is its path
     kOutputFolderMissing,  // a separate output's folder: "{}" is the folder
@@ -77,6 +77,7 @@ enum class CliText : uint8_t {
     // check and recover (cli/recovery.h); "{}" stands for the number, range or name shown.
     kRecoverOneFile,
     kRecoveryStandardInput,
+    kRecoverToStandardOutput,
     kCheckSound,
     kCheckWrongPassword,
     kCheckNotContainer,
@@ -93,9 +94,16 @@ enum class CliText : uint8_t {
     kRecoveredUnknownBytes,
     kRecoveredAtOffsets,
     kRecoveredLengthUncertain,
+    kCheckSmallSave,
+    kCheckReservationTail,
+    kCheckUnconfirmedWreck,
+    kCheckBytesAfter,
+    kCheckLengthRange,
+    kCheckTornRange,
+    kDecryptBytesAfter,
     kDecryptHint,  // decrypt refused a wreck that recover restores: "{}" is the program's name
-    // The system's reason after a message: the frame ("{}" is the reason), then each reason in
-    // the order of SystemReason, from kNoSuchFile on.
+    // The system's reason after a message: the frame ("{}" is the reason), then the text of
+    // each SystemReason but kNone.
     kReasonFrame,
     kReasonNoSuchFile,
     kReasonIsDirectory,
@@ -116,3 +124,5 @@ const char16_t* TextIn(Language language, CliText text);
 
 // `text` with every "{}" replaced by `value` (unchanged when it has none).
 std::u16string Filled(std::u16string_view text, std::u16string_view value);
+// `value` in decimal digits.
+std::u16string Number(uint64_t value);

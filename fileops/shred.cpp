@@ -1,5 +1,5 @@
-// Shredding: overwrite the named file with the pattern "ZOK " to a whole number of 4096-byte
-// blocks, push that to the disk, cut the file to zero and delete it.
+// The shred worker: the file is opened for writing and deletion, the pattern is written from
+// one run buffer in one write, and each failure ends the run through run_end.h.
 #include <cstring>
 
 #include "fileops/app_state.h"

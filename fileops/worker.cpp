@@ -194,6 +194,8 @@ void EmptyProgressBar() {
         RefuseHeader();
     if (!StoredSizeFits(header.originalSize, containerSize))
         FailRun(MessageId::kDamaged);
+    g_app.bytesAfterContainer = containerSize - kContainerHeaderSize -
+                                static_cast<uint32_t>(BodySizeFor(header.originalSize));
 
     uint32_t counterStart = static_cast<uint32_t>(BodySizeFor(containerSize));
     g_app.progressCounter.store(counterStart, std::memory_order_relaxed);
@@ -239,5 +241,6 @@ void EmptyProgressBar() {
 
 void OperationWorker(uintptr_t command) {
     g_app.outputCreated = false;
+    g_app.bytesAfterContainer = 0;
     CipherWorker(command == IDC_ENCRYPT);
 }

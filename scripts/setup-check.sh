@@ -120,14 +120,17 @@ check_entries() {
 }
 
 # The console shortcut starts cmd.exe in the install folder with zok-cli's help: a shell link
-# holds its target, folder and arguments as UTF-16 text.
+# holds its target, folder and arguments as UTF-16LE text, found here in the bytes' hex digits.
+hex_of() { od -An -tx1 -v | tr -d ' \n'; }
 check_console_shortcut() {
-    local link text
+    local link bytes text
     link=$(unix_path 'C:\ProgramData\Microsoft\Windows\Start Menu\Programs\ZOK')/$console.lnk
-    text=$(strings -el "$link")
-    grep -qi 'cmd\.exe$' <<<"$text" || fail "$console.lnk does not start cmd.exe: $text"
-    grep -qxF "$dir" <<<"$text" || fail "$console.lnk does not start in $dir: $text"
-    grep -qxF '/k zok-cli.exe --help' <<<"$text" || fail "$console.lnk arguments: $text"
+    [[ -f $link ]] || fail "missing $console.lnk"
+    bytes=$(hex_of <"$link")
+    for text in 'cmd.exe' "$dir" '/k zok-cli.exe --help'; do
+        [[ $bytes == *"$(printf '%s' "$text" | iconv -f UTF-8 -t UTF-16LE | hex_of)"* ]] ||
+            fail "$console.lnk does not hold '$text'"
+    done
 }
 
 uninstall_entries() {
