@@ -30,6 +30,7 @@ constexpr int ExitStatusOf(MessageId message) {
     switch (message) {
         case MessageId::kPasswordMismatch:
         case MessageId::kWrongPassword:
+        case MessageId::kInterruptedSave:
             return kExitWrongPassword;
         case MessageId::kDamaged:
             return kExitNotContainer;

@@ -44,10 +44,9 @@ struct FrontEnd {
     bool askOnTerminal = false;  // a terminal takes the password and the overwrite answer
     std::mutex outcomeLock;
     bool completed = false;
-    int runStatus = 0;                // the first failure of the current run, by kind
-    bool refusedAsContainer = false;  // decrypt said wrong password or damaged
-    bool partlyWritten = false;       // a failed save in place wrote part of FILE
-    std::u16string fileName;          // FILE as named on the command line
+    int runStatus = 0;           // the first failure of the current run, by kind
+    bool partlyWritten = false;  // a failed save in place wrote part of FILE
+    std::u16string fileName;     // FILE as named on the command line
 };
 
 FrontEnd g_cli;
@@ -77,6 +76,10 @@ void OnNote(MessageId note, void*) {
         g_cli.partlyWritten = true;
         return;
     }
+    // The window's note names its console and the command below it; the error that follows
+    // says it in the command line's words.
+    if (note == MessageId::kInterruptedSave)
+        return;
     if (note == MessageId::kDone && g_cli.options.toStandardOutput)
         return;
     if (note == MessageId::kDone && WritesSeparateOutput()) {
@@ -114,11 +117,38 @@ int AnswerOverwrite(MessageId message) {
     return kAnswerNo;
 }
 
+// An error in the command line's words. A header that does not match may be a wrong password
+// or a file that was never encrypted, which the format cannot tell apart; the window's box for a
+// wreck names the window's console, where here the program's own name serves.
+std::u16string ErrorText(MessageId message) {
+    if (message == MessageId::kWrongPassword)
+        return std::u16string(Say(CliText::kNotOpenedByPassword));
+    if (message == MessageId::kInterruptedSave)
+        return Filled(Say(CliText::kDecryptHint), ProgramName());
+    return FailureText(message);
+}
+
+// A separate output that cannot be written is named by its own full path (RunPath() holds it
+// once derived), as the FILE exists; a folder of it that does not exist is named as missing.
+void ReportOutputUnwritable() {
+    const std::u16string_view output = RunPath();
+    std::u16string text(Say(MessageId::kWriteFailed));
+    const size_t slash = output.find_last_of(kPathSeparators);
+    if (LastSystemReason() == SystemReason::kNoSuchFile && slash != std::u16string_view::npos)
+        text += Filled(Say(CliText::kOutputFolderMissing), output.substr(0, slash));
+    else
+        text += ReasonSuffix();
+    PrintMessageAbout(output, text);
+}
+
 int OnBox(MessageId message, uint32_t style, void*) {
     if (style == kBoxYesNo)
         return AnswerOverwrite(message);
     if (style == kBoxError) {
-        PrintFileMessage(FailureText(message));
+        if (message == MessageId::kWriteFailed && WritesSeparateOutput())
+            ReportOutputUnwritable();
+        else
+            PrintFileMessage(ErrorText(message));
         NoteRunStatus(ExitStatusOf(message));
         std::lock_guard<std::mutex> hold(g_cli.outcomeLock);
         if (g_cli.partlyWritten) {
@@ -126,8 +156,6 @@ int OnBox(MessageId message, uint32_t style, void*) {
                 std::u16string(ProgramName()) + u" recover " + g_cli.fileName;
             PrintFileMessage(Filled(Say(CliText::kPartlyWritten), command));
         }
-        g_cli.refusedAsContainer |=
-            message == MessageId::kWrongPassword || message == MessageId::kDamaged;
         return kAnswerOk;
     }
     // The completion box repeats the log's last line: it is not printed again.
@@ -146,7 +174,6 @@ void BeginRun(std::u16string_view displayName) {
     std::lock_guard<std::mutex> hold(g_cli.outcomeLock);
     g_cli.completed = false;
     g_cli.runStatus = kExitSuccess;
-    g_cli.refusedAsContainer = false;
     g_cli.partlyWritten = false;
     g_cli.fileName = displayName;
     ClearSystemReason();
@@ -213,12 +240,6 @@ int RunOneFile(const std::u16string& name) {
     if (status == kExitSuccess && g_app.bytesAfterContainer > 0) {
         PrintFileMessage(
             Filled(Say(CliText::kDecryptBytesAfter), Number(g_app.bytesAfterContainer)));
-    }
-    // A refused decryption of what an interrupted save left points to recover. The digests of
-    // the refused run are still in the state record.
-    if (g_cli.options.command == kDecrypt && g_cli.refusedAsContainer &&
-        IsRecoverableWreck(full, g_app.checkValue, g_app.keyValue)) {
-        PrintFileMessage(Filled(Say(CliText::kDecryptHint), ProgramName()));
     }
     return status;
 }
@@ -374,5 +395,19 @@ int RunCommandLine(const std::vector<std::u16string>& args) {
     SetOutputPathOverride(nullptr);
     SetControlText(IDC_PASSWORD, u"");
     SetControlText(IDC_CONFIRM, u"");
+    return status;
+}
+
+int RunInConsoleOfItsOwn(const std::vector<std::u16string>& args, void (*waitForEnter)()) {
+    int status = kExitUsage;
+    if (args.empty()) {
+        const std::u16string help = Filled(Say(CliText::kHelp), ProgramName());
+        WriteStdout(Filled(Say(CliText::kStartedAlone), ProgramName()) +
+                    help.substr(0, help.find(u"\n\n") + 1) + u"\n");
+    } else {
+        status = RunCommandLine(args);
+    }
+    WriteStdout(std::u16string(Say(CliText::kPressEnter)));
+    waitForEnter();
     return status;
 }

@@ -27,3 +27,5 @@ bool MakeFullPath(std::u16string_view name, std::u16string* full) {
     *full += name;
     return true;
 }
+
+const std::u16string_view kPathSeparators = u"/";

@@ -22,3 +22,5 @@ bool MakeFullPath(std::u16string_view name, std::u16string* full) {
         capacity = length;  // the size needed, terminator included
     }
 }
+
+const std::u16string_view kPathSeparators = u"\\/";

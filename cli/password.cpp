@@ -59,9 +59,16 @@ LineResult ReadPasswordFromSource(const Options& options, std::u16string* line) 
     return decoded ? LineResult::kRead : LineResult::kBadText;
 }
 
-// Asks twice on the terminal; entries that differ are asked again, three tries in all. The last
-// entries go to the run as typed, which refuses them if they still differ.
-LineResult AskPasswordOnTerminal(std::u16string* first, std::u16string* second) {
+// Asks twice on the terminal to encrypt, where a typing error would lock the file; entries that
+// differ are asked again, three tries in all. The last entries go to the run as typed, which
+// refuses them if they still differ. Every other command asks once, as the run or the analysis
+// tells a wrong password anyway.
+LineResult AskPasswordOnTerminal(bool twice, std::u16string* first, std::u16string* second) {
+    if (!twice) {
+        const LineResult result = ReadSecretLine(Say(CliText::kPasswordOncePrompt), first);
+        *second = *first;
+        return result;
+    }
     constexpr int kTries = 3;
     for (int attempt = 1;; ++attempt) {
         LineResult result = ReadSecretLine(Say(CliText::kPasswordPrompt), first);
@@ -82,11 +89,17 @@ int ObtainPassword(const Options& options, bool askOnTerminal, std::u16string* f
         result = ReadPasswordFromSource(options, first);
         if (result == LineResult::kCannotRead)
             return kExitCannotAccess;
+        // The runs would call it entries that differ or are empty: no entries were typed.
+        if (result == LineResult::kRead && first->empty() &&
+            options.passwordSource == PasswordSource::kFile) {
+            PrintProgramMessage(Say(CliText::kPasswordFileEmpty));
+            return kExitWrongPassword;
+        }
         *second = *first;
     } else {
         if (!askOnTerminal)
             return UsageError(CliText::kNoTerminal);
-        result = AskPasswordOnTerminal(first, second);
+        result = AskPasswordOnTerminal(options.command == kEncrypt, first, second);
     }
     if (result == LineResult::kBadText)
         return UsageError(CliText::kPasswordNotUtf8);

@@ -34,12 +34,20 @@ LineResult ReadSecretLine(std::u16string_view prompt, std::u16string* line);
 // the line has more than `limit` bytes; kCannotRead with the reason noted.
 LineResult ReadLineBytesFromStdin(size_t limit, std::string* bytes);
 LineResult ReadLineBytesFromFile(std::u16string_view name, size_t limit, std::string* bytes);
-// Shows `question` on the terminal; true when the answer starts with "y" or "Y".
+// Shows `question` on the terminal; true for a yes (IsYesAnswer).
 bool AskOnTerminal(std::u16string_view question);
+// A typed answer that starts, after blanks, with "y", "Y" or "是" (the window's Yes button).
+inline bool IsYesAnswer(std::u16string_view answer) {
+    const size_t first = answer.find_first_not_of(u" \t");
+    return first != std::u16string_view::npos &&
+           (answer[first] == u'y' || answer[first] == u'Y' || answer[first] == u'是');
+}
 
 // `name` made absolute against the current directory, without resolving links. False when the
 // current directory cannot be had.
 bool MakeFullPath(std::u16string_view name, std::u16string* full);
+// The units that end a folder's name in a path.
+extern const std::u16string_view kPathSeparators;
 
 // From now on an interrupt, a termination, a hang-up or a quit (SIGINT, SIGTERM, SIGHUP,
 // SIGQUIT; on Windows Ctrl-C, Ctrl-Break and closing the console) ends the program at once,

@@ -19,7 +19,48 @@
 
 namespace {
 
-constexpr std::u16string_view kRecoveredSuffix = u".recovered";
+constexpr std::u16string_view kRecoveredMark = u".recovered";
+
+// check's word for each file on standard output, "FILE: word": fixed in every language, so that a
+// script can match them. The manual pages list them.
+constexpr std::u16string_view kWordEncrypted = u"encrypted";
+constexpr std::u16string_view kWordWrongPassword = u"wrong-password-or-not-encrypted";
+constexpr std::u16string_view kWordNotEncrypted = u"not-encrypted-or-damaged";
+constexpr std::u16string_view kWordRecoverable = u"recoverable";
+constexpr std::u16string_view kWordUnrecoverable = u"unrecoverable";
+constexpr std::u16string_view kWordUnreadable = u"unreadable";
+
+std::u16string_view WordOf(FileState state) {
+    switch (state) {
+        case FileState::kSound:
+            return kWordEncrypted;
+        case FileState::kWrongPassword:
+        case FileState::kReservationTail:  // not confirmed: check's status is a wrong password's
+        case FileState::kUnconfirmedWreck:
+            return kWordWrongPassword;
+        case FileState::kNotContainer:
+            return kWordNotEncrypted;
+        case FileState::kInterruptedEncryption:
+        case FileState::kInterruptedDecryption:
+            return kWordRecoverable;
+        case FileState::kCutNotLocated:
+        case FileState::kMixedPages:
+            break;
+    }
+    return kWordUnrecoverable;
+}
+
+// The restored file's default name: ".recovered" before the extension, so that it still opens
+// with the file's program and is not taken for the file itself: 名单.csv -> 名单.recovered.csv.
+// The last dot of the file's own name counts, not one in a folder's; a name with none, or with
+// only a leading one (".profile"), gets it at the end.
+std::u16string RecoveredName(const std::u16string& name) {
+    const size_t start = name.find_last_of(kPathSeparators) + 1;  // npos + 1 == 0
+    const size_t dot = name.rfind(u'.');
+    if (dot == std::u16string::npos || dot <= start)
+        return name + std::u16string(kRecoveredMark);
+    return name.substr(0, dot) + std::u16string(kRecoveredMark) + name.substr(dot);
+}
 
 // "a-b", both ends included.
 std::u16string Range(uint64_t first, uint64_t last) {
@@ -121,17 +162,19 @@ bool LoadAnalysed(const Session& session, const std::u16string& name, const std:
     return true;
 }
 
+// The prose goes to standard error with the other messages; the word alone to standard output.
 int CheckOne(const Session& session, const std::u16string& name) {
     std::u16string full;
-    if (!FullPathOf(name, &full))
-        return kExitCannotAccess;
     WholeFile file;
     FileAnalysis analysis;
-    int status = kExitSuccess;
-    const bool loaded = LoadAnalysed(session, name, full, &file, &analysis, &status);
+    int status = kExitCannotAccess;
+    const bool loaded =
+        FullPathOf(name, &full) && LoadAnalysed(session, name, full, &file, &analysis, &status);
     ReleaseWholeFile(&file);
     if (loaded)
         PrintMessageAbout(name, Verdict(analysis));
+    WriteStdout(name + u": " + std::u16string(loaded ? WordOf(analysis.state) : kWordUnreadable) +
+                u"\n");
     return status;
 }
 
@@ -183,9 +226,8 @@ void ReportRestored(const std::u16string& name, const std::u16string& outputName
 }
 
 int RecoverOne(const Session& session, const std::u16string& name) {
-    const std::u16string& outputName = session.request.output != nullptr
-                                           ? *session.request.output
-                                           : name + std::u16string(kRecoveredSuffix);
+    const std::u16string& outputName =
+        session.request.output != nullptr ? *session.request.output : RecoveredName(name);
     std::u16string full;
     std::u16string output;
     if (!FullPathOf(name, &full) || !FullPathOf(outputName, &output))
@@ -253,17 +295,4 @@ int RunRecovery(const RecoveryRequest& request) {
             status = fileStatus;
     }
     return status;
-}
-
-bool IsRecoverableWreck(const std::u16string& fullPath, uint32_t checkDigest, uint32_t keyDigest) {
-    WholeFile file;
-    MessageId failure = MessageId::kOpenFailed;
-    bool recoverable = false;
-    if (LoadWholeFile(NativeOf(fullPath).c_str(), &file, &failure)) {
-        const FileState state = AnalyseFile(file.buffer, file.length, checkDigest, keyDigest).state;
-        recoverable = ExitStatusOf(state) == kExitRecoverable;
-    }
-    ReleaseWholeFile(&file);
-    ClearSystemReason();
-    return recoverable;
 }

@@ -3,7 +3,6 @@
 // this part takes the digests, loads each FILE whole, classifies it (core/recovery.h) and saves
 // a restored file as every separate output is saved. It prints through the console.
 #pragma once
-#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,7 +19,3 @@ struct RecoveryRequest {
 
 // Runs check or recover; returns the exit status (of the first failure, for several FILEs).
 int RunRecovery(const RecoveryRequest& request);
-
-// After decrypt refused the file at `fullPath`: whether check would call it a wreck that
-// recover restores, for the password with these digests.
-bool IsRecoverableWreck(const std::u16string& fullPath, uint32_t checkDigest, uint32_t keyDigest);

@@ -139,8 +139,9 @@ bool AskOnTerminal(std::u16string_view question) {
     std::string answer;
     static_cast<void>(ReadLine(terminal.in, kTypedLineLimit, &answer));
     CloseTerminal(terminal);
-    const size_t first = answer.find_first_not_of(" \t");
-    return first != std::string::npos && (answer[first] == 'y' || answer[first] == 'Y');
+    std::u16string typed;
+    // Not UTF-8: no yes.
+    return Utf8ToUtf16(answer, &typed) && IsYesAnswer(typed);
 }
 
 void WaitForRunWorker() {}

@@ -167,8 +167,7 @@ bool AskOnTerminal(std::u16string_view question) {
     const std::u16string answer = ReadConsoleLine(in);
     CloseHandle(in);
     CloseHandle(out);
-    const size_t first = answer.find_first_not_of(u" \t");
-    return first != std::u16string::npos && (answer[first] == u'y' || answer[first] == u'Y');
+    return IsYesAnswer(answer);
 }
 
 void WaitForRunWorker() {

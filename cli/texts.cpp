@@ -22,9 +22,10 @@ constexpr CliTextEntry kEnglishTexts[] = {
      u"  decrypt   restore the original from a container\n"
      u"  shred     overwrite FILE with a pattern, cut it to zero length and delete it\n"
      u"  check     tell what FILE is for the password: a container, or a file that an\n"
-     u"            interrupted in-place save left; reads FILE and writes nothing\n"
+     u"            interrupted in-place save left; reads FILE and writes nothing; one\n"
+     u"            line \"FILE: word\" per FILE on standard output for scripts\n"
      u"  recover   restore what an interrupted in-place save left into OUT (default\n"
-     u"            FILE.recovered); FILE itself is never changed\n"
+     u"            name.recovered.ext beside FILE); FILE itself is never changed\n"
      u"\n"
      u"  -o, --output=OUT        write the result to OUT instead (a single FILE only);\n"
      u"                          \"-o -\" (Linux) writes it to standard output\n"
@@ -43,14 +44,14 @@ constexpr CliTextEntry kEnglishTexts[] = {
      u"output (encrypted data never to a terminal). Encryption takes files of at most\n"
      u"2 GiB - 16 bytes; the other commands take files under 2 GiB.\n"
      u"\n"
-     u"Without another source the password is asked on the terminal, twice without echo\n"
-     u"(three tries to make the two agree), and used for every FILE; passwords are UTF-8 and\n"
-     u"at most 129 UTF-16 units of one count. An existing output file is overwritten only\n"
-     u"after a yes on the terminal, or with --yes; without a terminal the answer is no.\n"
-     u"Status lines and error messages go to standard error, with a progress bar when it is a\n"
-     u"terminal; with several FILEs each line names its FILE. Paths are limited to 259 UTF-16\n"
-     u"units. The language follows LC_ALL, LC_MESSAGES or LANG: Chinese for a value starting\n"
-     u"with \"zh\", English otherwise.\n"
+     u"Without another source the password is asked on the terminal without echo, once,\n"
+     u"or twice to encrypt (three tries to make the two agree), and used for every FILE;\n"
+     u"passwords are UTF-8 and at most 129 UTF-16 units of one count. An existing output\n"
+     u"file is overwritten only after a yes on the terminal, or with --yes; without a\n"
+     u"terminal the answer is no. Status lines and error messages go to standard error,\n"
+     u"with a progress bar when it is a terminal; with several FILEs each line names its\n"
+     u"FILE. Paths are limited to 259 UTF-16 units. The language follows LC_ALL,\n"
+     u"LC_MESSAGES or LANG: Chinese for a value starting with \"zh\", English otherwise.\n"
      u"\n"},
     {CliText::kNoCommand, u"no command given"},
     {CliText::kUnknownCommand, u"unknown command '{}'"},
@@ -78,6 +79,13 @@ constexpr CliTextEntry kEnglishTexts[] = {
     {CliText::kPasswordTooLong, u"the password line is longer than {} bytes"},
     {CliText::kArgumentNotUtf8, u"an argument is not valid UTF-8"},
     {CliText::kTryHelp, u"Try '{} --help'."},
+    {CliText::kStartedAlone,
+     u"{} is a command-line program. Open \"ZOK command line\" in the Start menu and type a\n"
+     u"command there, for example:\n"
+     u"  {} recover \"D:\\Documents\\report.docx\"\n"
+     u"  {} --help\n"
+     u"\n"},
+    {CliText::kPressEnter, u"Press Enter to close this window."},
     {CliText::kExitStatusHeading,
      u"Exit status (with several FILEs every FILE is tried; the first failure decides):"},
     {CliText::kExitMeansSuccess, u"all done"},
@@ -98,6 +106,8 @@ constexpr CliTextEntry kEnglishTexts[] = {
     {CliText::kStandardOutputUnwritable, u"cannot write standard output"},
     {CliText::kPasswordPrompt, u"Password: "},
     {CliText::kConfirmPrompt, u"Confirm password: "},
+    {CliText::kPasswordOncePrompt, u"Password: "},
+    {CliText::kPasswordFileEmpty, u"the password file is empty"},
     {CliText::kEntriesDiffer, u"The entries differ; try again."},
     {CliText::kQuestionKeys, u" [y/N] "},
     {CliText::kAnsweredYes, u"y"},
@@ -107,6 +117,8 @@ constexpr CliTextEntry kEnglishTexts[] = {
     {CliText::kPathTooLongForField, u"path longer than 259 UTF-16 units"},
     {CliText::kNameNotText, u"the name is not valid UTF-8, so it cannot be opened"},
     {CliText::kOutputWritten, u"Done. Output: {}"},
+    {CliText::kOutputFolderMissing, u" (the folder {} does not exist)"},
+    {CliText::kNotOpenedByPassword, u"wrong password, or not an encrypted file"},
     {CliText::kNoFileMatches, u"no file matches '{}'"},
     {CliText::kRecoverOneFile, u"recover takes a single FILE"},
     {CliText::kRecoveryStandardInput, u"check and recover need a named FILE, not '-'"},
@@ -153,7 +165,8 @@ constexpr CliTextEntry kEnglishTexts[] = {
     {CliText::kDecryptBytesAfter,
      u"{} bytes that followed the container were left out: they are not part of it"},
     {CliText::kDecryptHint,
-     u"this is an interrupted in-place save: '{} recover' restores it into a separate file"},
+     u"the password is right, but this is what an interrupted in-place save left; it is "
+     u"unchanged, and '{} recover' restores it into a separate file"},
     {CliText::kPartlyWritten,
      u"the file was partly written; '{}' restores it into a separate file"},
     {CliText::kReasonFrame, u" ({})"},
@@ -189,13 +202,14 @@ constexpr CliTextEntry kChineseTexts[] = {
      u"  encrypt   把文件加密为容器\n"
      u"  decrypt   从容器还原原文件\n"
      u"  shred     用固定图案覆盖文件，截为零长度后删除\n"
-     u"  check     判断文件对该密码是什么：加密文件，或被中断的原地保存留下的文件；只读不写\n"
-     u"  recover   把被中断的原地保存留下的内容恢复到“输出”（默认为 文件.recovered）；\n"
-     u"            文件本身从不改动\n"
+     u"  check     判断文件对该密码是什么：加密文件，或被中断的覆盖源文件保存留下的文件；\n"
+     u"            只读不写；每个文件在标准输出上另有一行“文件: 英文词”，供脚本使用\n"
+     u"  recover   把被中断的覆盖源文件保存留下的文件恢复到“输出”（默认为它旁边的\n"
+     u"            名字.recovered.扩展名）；文件本身从不改动\n"
      u"\n"
      u"  -o, --output=输出       把结果写到“输出”（只限一个文件）；\n"
      u"                          “-o -”（仅 Linux）写到标准输出\n"
-     u"      --in-place          直接写在文件本身上（“覆盖源文件”）；否则输出写到它旁边：\n"
+     u"      --in-place          覆盖源文件（直接写在文件本身上）；否则输出写到它旁边：\n"
      u"                          name.ext -> name_ZOK.ext，name -> name_Adv\n"
      u"  -y, --yes               输出文件已存在时不经询问直接覆盖\n"
      u"  -q, --quiet             只显示错误信息\n"
@@ -208,9 +222,10 @@ constexpr CliTextEntry kChineseTexts[] = {
      u"文件为“-”（仅 Linux）时读取整个标准输入，结果写到标准输出（加密结果不写到终端）。\n"
      u"加密的文件最大 2 GiB - 16 字节；其他命令的文件须小于 2 GiB。\n"
      u"\n"
-     u"没有其他来源时在终端上询问密码（输入两遍，不回显，最多三次机会使两遍一致），用于每个\n"
-     u"文件；密码为 UTF-8 文本，最多计入前 129 个 UTF-16 单元。已存在的输出文件只在终端上\n"
-     u"回答 y 或给出 --yes 时覆盖；没有终端时视为回答否。状态行和错误信息写到标准错误，\n"
+     u"没有其他来源时在终端上询问密码（不回显；输入一遍，加密时输入两遍，最多三次机会使两遍\n"
+     u"一致），用于每个文件；密码为 UTF-8 文本，最多计入前 129 个 UTF-16 单元。已存在的输出\n"
+     u"文件只在终端上回答 y（或“是”）或给出 --yes 时覆盖；没有终端时视为回答否。\n"
+     u"状态行和错误信息写到标准错误，\n"
      u"标准错误是终端时另有进度条；有多个文件时每行都注明文件。路径最长 259 个 UTF-16 单元。\n"
      u"语言取自 LC_ALL、LC_MESSAGES 或 LANG：以“zh”开头的值为中文，其余为英文。\n"
      u"\n"},
@@ -237,6 +252,12 @@ constexpr CliTextEntry kChineseTexts[] = {
     {CliText::kPasswordTooLong, u"密码行超过 {} 个字节"},
     {CliText::kArgumentNotUtf8, u"有参数不是有效的 UTF-8 文本"},
     {CliText::kTryHelp, u"用“{} --help”查看用法。"},
+    {CliText::kStartedAlone,
+     u"{} 是命令行程序。请从开始菜单打开“ZOK 命令行”，在其中输入命令，例如：\n"
+     u"  {} recover \"D:\\文档\\报告.docx\"\n"
+     u"  {} --help\n"
+     u"\n"},
+    {CliText::kPressEnter, u"按回车键关闭此窗口。"},
     {CliText::kExitStatusHeading, u"退出状态（有多个文件时每个文件都会处理，取第一个失败）："},
     {CliText::kExitMeansSuccess, u"全部完成"},
     {CliText::kExitMeansFailure, u"其他失败（运行无法开始）"},
@@ -247,7 +268,7 @@ constexpr CliTextEntry kChineseTexts[] = {
     {CliText::kExitMeansTooLarge, u"文件过大或内存不足"},
     {CliText::kExitMeansDeclined, u"拒绝了覆盖"},
     {CliText::kExitMeansRecoverable,
-     u"check：recover 能恢复的被中断的原地保存；recover：恢复后仍有字节无法得知"},
+     u"check：recover 能恢复的被中断的覆盖源文件保存；recover：恢复后仍有字节无法得知"},
     {CliText::kExitMeansSignal, u"被信号 N 结束：{}（正在进行的保存会先完成）"},
     {CliText::kPasswordUnreadable, u"无法从“{}”读取密码"},
     {CliText::kPasswordStdinUnreadable, u"无法从标准输入读取密码"},
@@ -255,6 +276,8 @@ constexpr CliTextEntry kChineseTexts[] = {
     {CliText::kStandardOutputUnwritable, u"无法写入标准输出"},
     {CliText::kPasswordPrompt, u"加密密码:"},
     {CliText::kConfirmPrompt, u"确认密码:"},
+    {CliText::kPasswordOncePrompt, u"密码:"},
+    {CliText::kPasswordFileEmpty, u"密码文件是空的"},
     {CliText::kEntriesDiffer, u"两次输入不一致，请重新输入。"},
     {CliText::kQuestionKeys, u" [y/N] "},
     {CliText::kAnsweredYes, u"是"},
@@ -264,6 +287,8 @@ constexpr CliTextEntry kChineseTexts[] = {
     {CliText::kPathTooLongForField, u"路径超过 259 个 UTF-16 单元"},
     {CliText::kNameNotText, u"文件名不是有效的 UTF-8 文本，无法打开"},
     {CliText::kOutputWritten, u"操作完毕。输出文件：{}"},
+    {CliText::kOutputFolderMissing, u"（文件夹 {} 不存在）"},
+    {CliText::kNotOpenedByPassword, u"密码错误，或不是加密文件"},
     {CliText::kNoFileMatches, u"没有与“{}”匹配的文件"},
     {CliText::kRecoverOneFile, u"recover 只能用于一个文件"},
     {CliText::kRecoveryStandardInput, u"check 和 recover 需要有名字的文件，不能是“-”"},
@@ -272,33 +297,37 @@ constexpr CliTextEntry kChineseTexts[] = {
     {CliText::kCheckWrongPassword, u"密码错误，或不是加密文件"},
     {CliText::kCheckNotContainer, u"不是加密文件，或已损坏"},
     {CliText::kCheckCutNotLocated,
-     u"被中断的原地加密，正文停在第 {} 字节之间的某处；从内容看不出位置，无法可靠地恢复"},
+     u"被中断的覆盖源文件加密，加密内容停在第 {} 字节之间的某处；从内容看不出位置，"
+     u"无法可靠地恢复"},
     {CliText::kCheckMixedPages,
-     u"被中断的原地保存，两种页面次序错乱（刷写时断电）；无法可靠地恢复"},
-    {CliText::kCheckInterruptedDecryption, u"被中断的原地解密，明文到第 {} 字节为止"},
-    {CliText::kCheckEncryptionWithoutHeader, u"被中断的原地加密，正文完整，文件头尚未写入"},
-    {CliText::kCheckInterruptedEncryption, u"被中断的原地加密，断在第 {} 字节"},
+     u"被中断的覆盖源文件保存，新旧内容次序错乱（写入磁盘时断电）；无法可靠地恢复"},
+    {CliText::kCheckInterruptedDecryption, u"被中断的覆盖源文件解密，已解密到第 {} 字节为止"},
+    {CliText::kCheckEncryptionWithoutHeader,
+     u"被中断的覆盖源文件加密，内容已全部加密，只差开头的 12 字节密码信息尚未写入"},
+    {CliText::kCheckInterruptedEncryption, u"被中断的覆盖源文件加密，断在第 {} 字节"},
     {CliText::kCheckRestoresAll, u"；recover 能恢复每个字节"},
     {CliText::kCheckRestoresAllBut, u"；recover 能恢复除 {} 个字节外的全部内容"},
     {CliText::kRecoverOverSource, u"recover 从不覆盖文件本身；请另指定输出"},
     {CliText::kRecoverNotNeeded, u"；无需恢复（请解密）"},
     {CliText::kRecoveredTo, u"已恢复到 {}"},
     {CliText::kRecoveredUnknownBytes, u"；{} 个字节无法得知，写为零"},
-    {CliText::kRecoveredAtOffsets, u"，位于偏移 {}"},
+    {CliText::kRecoveredAtOffsets, u"，位于第 {} 字节（从 0 数起）"},
     {CliText::kRecoveredLengthUncertain,
      u"原文件长 {} 字节，恢复出的文件取最长的长度：末尾的零字节可能是填充，而非原文件的内容"},
-    {CliText::kCheckSmallSave, u"被中断的原地加密或解密，原文件不超过 12 字节"},
+    {CliText::kCheckSmallSave, u"被中断的覆盖源文件加密或解密，原文件不超过 12 字节"},
     {CliText::kCheckReservationTail,
-     u"不是本密码的加密文件；如果它的原地加密在写入第一个字节前停止，它就是原文件后面多了 12 到 "
-     u"15 个零字节，recover 会去掉它们"},
+     u"不是本密码的加密文件；如果它的覆盖源文件加密在写入第一个字节前停止，它就是原文件后面多了 "
+     u"12 到 15 个零字节，recover 会去掉它们"},
     {CliText::kCheckUnconfirmedWreck,
-     u"不是本密码的加密文件，除非是一个不超过 4 字节的文件在原地保存时被中断：那样的话它开头的"
-     u"字节就是原文件，recover 会把它们写出；文件本身无法证实是哪一种"},
+     u"不是本密码的加密文件，除非是一个不超过 4 字节的文件在覆盖源文件保存时被中断：那样的话它"
+     u"开头的字节就是原文件，recover 会把它们写出；文件本身无法证实是哪一种"},
     {CliText::kCheckBytesAfter, u"；加密文件后面还有 {} 个字节，它们不属于加密文件"},
     {CliText::kCheckLengthRange, u"；长度是 {} 字节中的一个（按最长的恢复）"},
     {CliText::kCheckTornRange, u"；如果保存是被断电而非程序停止打断的，第 {} 字节也可能有误"},
     {CliText::kDecryptBytesAfter, u"加密文件后面的 {} 个字节不属于它，已略去"},
-    {CliText::kDecryptHint, u"这是被中断的原地保存：“{} recover”可把它恢复到另一个文件"},
+    {CliText::kDecryptHint,
+     u"密码没有错，这是被中断的覆盖源文件保存留下的文件；它没有被改动，"
+     u"“{} recover”可把它恢复到另一个文件"},
     {CliText::kPartlyWritten, u"文件已被部分写入；“{}”可把它恢复到另一个文件"},
     {CliText::kReasonFrame, u"（{}）"},
     {CliText::kReasonNoSuchFile, u"没有那个文件或目录"},

@@ -35,6 +35,10 @@ enum class CliText : uint8_t {
     kPasswordTooLong,
     kArgumentNotUtf8,
     kTryHelp,
+    // zok-cli.exe started from Explorer: the way to the console, then the usage; the request
+    // to press Enter before its console closes.
+    kStartedAlone,  // "{}" is the program's name
+    kPressEnter,
     // The exit statuses in --help: the heading, then each status's meaning (cli/exit_status.h).
     kExitStatusHeading,
     kExitMeansSuccess,
@@ -53,8 +57,10 @@ enum class CliText : uint8_t {
     kStandardInputUnreadable,
     kStandardOutputUnwritable,
     // Prompts and the overwrite question's keys and answers.
-    kPasswordPrompt,
+    kPasswordPrompt,  // encrypt: the first of the two entries
     kConfirmPrompt,
+    kPasswordOncePrompt,  // decrypt, check, recover: the one entry
+    kPasswordFileEmpty,
     kEntriesDiffer,
     kQuestionKeys,
     kAnsweredYes,
@@ -64,8 +70,10 @@ enum class CliText : uint8_t {
     kNoCurrentDirectory,
     kPathTooLongForField,
     kNameNotText,
-    kOutputWritten,  // the last line of a run with a separate output: "{}" is its path
-    kNoFileMatches,  // zok-cli.exe: a FILE pattern that matches no file ("{}" is the pattern)
+    kOutputWritten,        // the last line of a run with a separate output: "{}" is its path
+    kOutputFolderMissing,  // a separate output's folder: "{}" is the folder
+    kNotOpenedByPassword,  // decrypt: the header does not match the password
+    kNoFileMatches,        // zok-cli.exe: a FILE pattern that matches no file ("{}" is the pattern)
     // check and recover (cli/recovery.h); "{}" stands for the number, range or name shown.
     kRecoverOneFile,
     kRecoveryStandardInput,
@@ -93,7 +101,7 @@ enum class CliText : uint8_t {
     kCheckLengthRange,
     kCheckTornRange,
     kDecryptBytesAfter,
-    kDecryptHint,    // "{}" is the program's name
+    kDecryptHint,    // decrypt refused a wreck that recover restores: "{}" is the program's name
     kPartlyWritten,  // after a failed in-place save that wrote part of FILE: "{}" is the command
     // The system's reason after a message: the frame ("{}" is the reason), then the text of
     // each SystemReason but kNone.

@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "core/container.h"
+#include "core/recovery.h"
 #include "fileops/app_state.h"
 #include "fileops/file_access.h"
 #include "fileops/output_name.h"
@@ -27,6 +28,10 @@ namespace {
 
 // In place, decryption writes this much first, header included, and flushes it.
 constexpr uint32_t kFirstBlock = 4096;
+
+// The file the user named. In separate-output mode the output's path takes its place in
+// RunPath() before the transform.
+char16_t g_sourcePath[kPathCapacity];
 
 // Separate-output mode, before the transform: derives the output name and asks before an
 // existing file there is replaced. Ends the run on failure or a No. Nothing is created yet: an
@@ -154,12 +159,34 @@ void EmptyProgressBar() {
     EndRun();
 }
 
+// The header does not match the password. What an interrupted in-place save left does not
+// match either, though the password is right: told apart on the bytes already read, it is named
+// as such with the command that restores it, so that nobody takes it for a forgotten password.
+[[noreturn]] void RefuseHeader() {
+    const FileState state =
+        AnalyseFile(g_app.bufferBase, g_app.fileSize, g_app.checkValue, g_app.keyValue).state;
+    if (state != FileState::kInterruptedEncryption && state != FileState::kInterruptedDecryption)
+        FailRun(MessageId::kWrongPassword);
+    // The command: kRecoverCommand, then the file's full path in double quotes.
+    char16_t command[sizeof kRecoverCommand / sizeof kRecoverCommand[0] + kPathCapacity + 2];
+    uint32_t length = 0;
+    for (const char16_t* unit = kRecoverCommand; *unit != 0; ++unit) command[length++] = *unit;
+    command[length++] = u'"';
+    for (const char16_t* unit = g_sourcePath; *unit != 0; ++unit) command[length++] = *unit;
+    command[length++] = u'"';
+    command[length] = 0;
+    ReleaseRunResources();
+    AppendStatusLine(MessageId::kInterruptedSave, command);
+    ShowError(MessageId::kInterruptedSave, command);
+    EndRun();
+}
+
 [[noreturn]] void DecryptRun(bool inPlace) {
     AppendStatusLine(MessageId::kDecrypting);
     uint32_t containerSize = g_app.fileSize;
     ContainerHeader header = ReadHeader(g_app.bufferBase);
     if (header.checkDigest != g_app.checkValue)
-        FailRun(MessageId::kWrongPassword);
+        RefuseHeader();
     if (!StoredSizeFits(header.originalSize, containerSize))
         FailRun(MessageId::kDamaged);
     g_app.bytesAfterContainer = containerSize - kContainerHeaderSize -
@@ -196,6 +223,7 @@ void EmptyProgressBar() {
         FailRun(MessageId::kReadFailed);
     // The mode is read now, after the whole file: a change made while reading still counts.
     bool inPlace = IsControlChecked(IDC_OVERWRITE_SOURCE);
+    std::copy_n(RunPath(), kPathCapacity, g_sourcePath);
     if (!inPlace)
         ChooseSeparateOutput();
     if (encrypt)

@@ -2,7 +2,7 @@
 ;   makensis -DVERSION=<x.y.z> -DSTAGE_DIR=<folder with the three files> -DICON=<zok.ico>
 ;            -DOUT_FILE=<setup.exe> zok_setup.nsi
 ; What it writes, all removed again by the uninstaller (and checked by scripts/setup-check.sh):
-; the files below in the install folder, the Start-menu folder and its three shortcuts, the
+; the files below in the install folder, the Start-menu folder and its four shortcuts, the
 ; desktop shortcut when chosen, the Send To shortcut, the Explorer verb on every file and the
 ; Add/Remove Programs entry. zok.exe itself writes no registry key; only this program does.
 Unicode true
@@ -60,13 +60,20 @@ LangString SectionDesktop ${LANG_ENGLISH} "Desktop shortcut"
 LangString SectionDesktop ${LANG_SIMPCHINESE} "桌面快捷方式"
 LangString VerbText ${LANG_ENGLISH} "Open with ZOK"
 LangString VerbText ${LANG_SIMPCHINESE} "用 ZOK 加密机打开"
-; The two Start-menu shortcuts whose names depend on the language (see RemoveMenuShortcuts).
+; Programs and Features names the program in the language of the setup.
+LangString DisplayName ${LANG_ENGLISH} "ZOK File Encryptor"
+LangString DisplayName ${LANG_SIMPCHINESE} "ZOK 青禾文件加密机"
+; The three Start-menu shortcuts whose names depend on the language (see RemoveMenuShortcuts).
 !define GUIDE_EN "ZOK user guide"
 !define GUIDE_ZH "ZOK 使用说明"
+!define CONSOLE_EN "ZOK command line"
+!define CONSOLE_ZH "ZOK 命令行"
 !define UNINSTALL_EN "Uninstall ZOK"
 !define UNINSTALL_ZH "卸载 ZOK"
 LangString GuideName ${LANG_ENGLISH} "${GUIDE_EN}"
 LangString GuideName ${LANG_SIMPCHINESE} "${GUIDE_ZH}"
+LangString ConsoleName ${LANG_ENGLISH} "${CONSOLE_EN}"
+LangString ConsoleName ${LANG_SIMPCHINESE} "${CONSOLE_ZH}"
 LangString UninstallName ${LANG_ENGLISH} "${UNINSTALL_EN}"
 LangString UninstallName ${LANG_SIMPCHINESE} "${UNINSTALL_ZH}"
 ; The weakness comes first, before anything is installed.
@@ -83,6 +90,8 @@ ZOK 只能挡住随手翻看的人：它的旧格式固定不变，密钥只有 
 !macro RemoveMenuShortcuts
   Delete "${MENU_FOLDER}\${GUIDE_EN}.lnk"
   Delete "${MENU_FOLDER}\${GUIDE_ZH}.lnk"
+  Delete "${MENU_FOLDER}\${CONSOLE_EN}.lnk"
+  Delete "${MENU_FOLDER}\${CONSOLE_ZH}.lnk"
   Delete "${MENU_FOLDER}\${UNINSTALL_EN}.lnk"
   Delete "${MENU_FOLDER}\${UNINSTALL_ZH}.lnk"
 !macroend
@@ -129,6 +138,10 @@ Section "$(SectionProgram)" SectionProgram
   CreateDirectory "${MENU_FOLDER}"
   CreateShortcut "${MENU_FOLDER}\ZOK.lnk" "$INSTDIR\zok.exe"
   CreateShortcut "${MENU_FOLDER}\$(GuideName).lnk" "$INSTDIR\README.txt"
+  ; A console in the install folder (a shortcut starts in the output folder), where zok-cli
+  ; is typed as it is; it starts with the program's help.
+  SetOutPath "$INSTDIR"
+  CreateShortcut "${MENU_FOLDER}\$(ConsoleName).lnk" "$SYSDIR\cmd.exe" "/k zok-cli.exe --help"
   CreateShortcut "${MENU_FOLDER}\$(UninstallName).lnk" "$INSTDIR\Uninstall.exe"
   ; Send To exists only per user: the entry goes to the user who installs.
   SetShellVarContext current
@@ -138,7 +151,7 @@ Section "$(SectionProgram)" SectionProgram
   WriteRegStr HKLM "${VERB_KEY}" "Icon" "$INSTDIR\zok.exe"
   WriteRegStr HKLM "${VERB_KEY}\command" "" '"$INSTDIR\zok.exe" "%1"'
 
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "$(DisplayName)"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\zok.exe,0"

@@ -26,8 +26,9 @@ step() { printf -- '- %s\n' "$*"; }
 
 # Every entry the setup writes. Fields, separated by "|": kind (file, or reg for a registry
 # value), where (a path, or a key and a value name, @ for the key's default value), and the
-# value a registry entry holds. $dir is the install folder; $verb, $guide and $remover depend
-# on the setup's language, $other_guide and $other_remover are the other language's names.
+# value a registry entry holds. $dir is the install folder; $verb, $guide, $console, $remover
+# and $display_name depend on the setup's language, $other_guide, $other_console and
+# $other_remover are the other language's names.
 # "absent" rows must not exist after a silent install.
 expected_entries() {
     local menu='C:\ProgramData\Microsoft\Windows\Start Menu\Programs\ZOK'
@@ -42,15 +43,17 @@ file|$dir\\README.txt
 file|$dir\\Uninstall.exe
 file|$menu\\ZOK.lnk
 file|$menu\\$guide.lnk
+file|$menu\\$console.lnk
 file|$menu\\$remover.lnk
 file|$sendto\\ZOK.lnk
 absent|C:\\users\\Public\\Desktop\\ZOK.lnk
 absent|$menu\\$other_guide.lnk
+absent|$menu\\$other_console.lnk
 absent|$menu\\$other_remover.lnk
 reg|$verb_key|@|$verb
 reg|$verb_key|Icon|$dir\\zok.exe
 reg|$verb_key\\command|@|"$dir\\zok.exe" "%1"
-reg|$entry|DisplayName|ZOK Torvel File Encryptor
+reg|$entry|DisplayName|$display_name
 reg|$entry|DisplayVersion|$version
 reg|$entry|Publisher|Torvel
 reg|$entry|DisplayIcon|$dir\\zok.exe,0
@@ -113,7 +116,21 @@ check_entries() {
             ! reg_value "$where" "$name" >/dev/null || fail "left behind: $where $name"
         fi
     done <<<"$entries"
-    ((checked == 25)) || fail "checked $checked entries of the table's 25"
+    ((checked == 27)) || fail "checked $checked entries of the table's 27"
+}
+
+# The console shortcut starts cmd.exe in the install folder with zok-cli's help: a shell link
+# holds its target, folder and arguments as UTF-16LE text, found here in the bytes' hex digits.
+hex_of() { od -An -tx1 -v | tr -d ' \n'; }
+check_console_shortcut() {
+    local link bytes text
+    link=$(unix_path 'C:\ProgramData\Microsoft\Windows\Start Menu\Programs\ZOK')/$console.lnk
+    [[ -f $link ]] || fail "missing $console.lnk"
+    bytes=$(hex_of <"$link")
+    for text in 'cmd.exe' "$dir" '/k zok-cli.exe --help'; do
+        [[ $bytes == *"$(printf '%s' "$text" | iconv -f UTF-8 -t UTF-16LE | hex_of)"* ]] ||
+            fail "$console.lnk does not hold '$text'"
+    done
 }
 
 uninstall_entries() {
@@ -147,11 +164,13 @@ before=$(traces)
 
 english() {
     verb='Open with ZOK' guide='ZOK user guide' remover='Uninstall ZOK'
-    other_guide='ZOK 使用说明' other_remover='卸载 ZOK'
+    console='ZOK command line' display_name='ZOK File Encryptor'
+    other_guide='ZOK 使用说明' other_remover='卸载 ZOK' other_console='ZOK 命令行'
 }
 chinese() {
     verb='用 ZOK 加密机打开' guide='ZOK 使用说明' remover='卸载 ZOK'
-    other_guide='ZOK user guide' other_remover='Uninstall ZOK'
+    console='ZOK 命令行' display_name='ZOK 青禾文件加密机'
+    other_guide='ZOK user guide' other_remover='Uninstall ZOK' other_console='ZOK command line'
 }
 # The setup speaks the user interface language, which Wine takes from the locale: a Chinese one,
 # compiled into the scratch folder so that the system's locales stay as they are.
@@ -166,6 +185,7 @@ install LC_ALL=C.UTF-8
 size_kib=$(stat -c %s "$(unix_path "$dir")"/{zok.exe,zok-cli.exe,README.txt} |
     awk '{ kib += int(($1 + 1023) / 1024) } END { print kib }')
 check_entries present
+check_console_shortcut
 
 step "the same version again over it, in Chinese"
 chinese
@@ -179,6 +199,7 @@ first=$(unix_path "$dir")
 dir='C:\Program Files\青禾 ZOK'
 install "${chinese_locale[@]}"
 check_entries present
+check_console_shortcut
 entries=$(uninstall_entries)
 [[ $entries == 1 ]] || fail "$entries uninstall entries after moving"
 [[ ! -e $first ]] || fail "the earlier installation stays in $first: $(ls "$first")"

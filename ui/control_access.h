@@ -25,8 +25,9 @@ void EnableControl(int controlId, bool enabled);
 void SetProgressRange(uint32_t high);
 void SetProgressPosition(uint32_t position);
 // Shows a modal box with the message's text and kBoxCaption, owned by the main window, on the
-// calling thread; returns the answer.
-int ShowBox(MessageId message, uint32_t style);
+// calling thread; returns the answer. A `detail` (a line the run composed, such as a command
+// naming its file) follows the text on a line of its own.
+int ShowBox(MessageId message, uint32_t style, const char16_t* detail = nullptr);
 // AppendStatusLine has added the note's line to the status log. The window needs nothing more;
 // the in-memory dialog tells its hook, so that nobody has to read notes back from the log.
 void NoteAppended(MessageId note);

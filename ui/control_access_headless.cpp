@@ -174,7 +174,8 @@ void SetProgressPosition(uint32_t position) {
     ReportProgress();
 }
 
-int ShowBox(MessageId message, uint32_t style) {
+// The hook answers by the message alone: the command line words the detail itself.
+int ShowBox(MessageId message, uint32_t style, const char16_t*) {
     HeadlessHooks hooks = Hooks();
     if (hooks.onBox)
         return hooks.onBox(message, style, hooks.context);

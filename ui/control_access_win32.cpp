@@ -6,6 +6,8 @@
 // After windows.h, which it builds on.
 #include <commctrl.h>
 
+#include <string>
+
 #include "fileops/app_state.h"
 #include "ui/control_access.h"
 #include "ui/control_ids.h"
@@ -64,8 +66,11 @@ void SetProgressPosition(uint32_t position) {
                  0);
 }
 
-int ShowBox(MessageId message, uint32_t style) {
-    return MessageBoxTimeoutW(Dialog(), reinterpret_cast<LPCWSTR>(TextOf(message)),
+int ShowBox(MessageId message, uint32_t style, const char16_t* detail) {
+    std::u16string text = TextOf(message);
+    if (detail != nullptr)
+        text.append(u"\r\n").append(detail);
+    return MessageBoxTimeoutW(Dialog(), reinterpret_cast<LPCWSTR>(text.c_str()),
                               reinterpret_cast<LPCWSTR>(kBoxCaption), style, 0, kNoTimeout);
 }
 

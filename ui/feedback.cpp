@@ -6,12 +6,15 @@
 #include "ui/control_access.h"
 #include "ui/control_ids.h"
 
-void AppendStatusLine(MessageId note) {
+void AppendStatusLine(MessageId note, const char16_t* detail) {
     const char16_t* text = TextOf(note);
     uint32_t oldLength = ControlTextLength(IDC_STATUS_LOG);
     uint32_t textLength = static_cast<uint32_t>(std::char_traits<char16_t>::length(text));
-    // Old text, new text, CR, LF and the terminator, in a fresh zero-filled block.
-    uint32_t size = 2 * (oldLength + textLength + 3);
+    uint32_t detailLength =
+        detail == nullptr ? 0 : static_cast<uint32_t>(std::char_traits<char16_t>::length(detail));
+    // Old text, new text, CR, LF and the terminator, in a fresh zero-filled block; a detail
+    // with its own CR LF.
+    uint32_t size = 2 * (oldLength + textLength + 3 + (detail == nullptr ? 0 : detailLength + 2));
     uint8_t* scratch = nullptr;
     // From the run allocator, so that the fault sweep fails it in turn with the run buffer
     // (losing only this line).
@@ -22,6 +25,11 @@ void AppendStatusLine(MessageId note) {
     for (uint32_t i = 0; i < textLength; ++i) log[length++] = text[i];
     log[length++] = u'\r';
     log[length++] = u'\n';
+    if (detail != nullptr) {
+        for (uint32_t i = 0; i < detailLength; ++i) log[length++] = detail[i];
+        log[length++] = u'\r';
+        log[length++] = u'\n';
+    }
     log[length] = 0;
     SetControlText(IDC_STATUS_LOG, log);
     FreeBuffer(scratch);
@@ -32,8 +40,8 @@ void ClearStatusLog() {
     SetControlText(IDC_STATUS_LOG, u"");
 }
 
-void ShowError(MessageId message) {
-    ShowBox(message, kBoxError);
+void ShowError(MessageId message, const char16_t* detail) {
+    ShowBox(message, kBoxError, detail);
 }
 
 void ShowInfo(MessageId message) {

@@ -6,10 +6,11 @@
 
 #include "ui/messages.h"
 
-// Appends the note's text and CR LF to the status log.
-void AppendStatusLine(MessageId note);
+// Appends the note's text and CR LF to the status log; a `detail` follows as a line of its own.
+void AppendStatusLine(MessageId note, const char16_t* detail = nullptr);
 void ClearStatusLog();
-void ShowError(MessageId message);
+// An error box; a `detail` follows the message's text on a line of its own.
+void ShowError(MessageId message, const char16_t* detail = nullptr);
 void ShowInfo(MessageId message);
 // Asks a yes/no question; true only for an explicit Yes.
 bool AnsweredYes(MessageId question);

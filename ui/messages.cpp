@@ -20,6 +20,9 @@ constexpr MessageText kChineseTexts[] = {
     {MessageId::kDeleteFailed, u"删除文件出错！"},
     {MessageId::kPathTooLong, u"输出文件路径过长！"},
     {MessageId::kThreadFailed, u"无法启动工作线程！"},
+    {MessageId::kInterruptedSave,
+     u"密码没有错：这个文件是一次被中断的保存留下的，它仍保持原样，没有被改动。"
+     u"它能恢复：在“ZOK 命令行”中输入下面的命令，恢复出的文件另存在它旁边。"},
     {MessageId::kOverwriteQuestion, u"与输出文件同名的文件已经存在，是否覆盖？"},
     {MessageId::kOverwriteEmptyQuestion,
      u"与输出文件同名的空文件已经存在（可能是一次中断的保存留下的），是否覆盖？"},
@@ -48,6 +51,9 @@ constexpr MessageText kEnglishTexts[] = {
     {MessageId::kDeleteFailed, u"Cannot delete the file."},
     {MessageId::kPathTooLong, u"The output file path is too long."},
     {MessageId::kThreadFailed, u"Cannot start the worker thread."},
+    {MessageId::kInterruptedSave,
+     u"The password is right: this file is what an interrupted save left, and it is unchanged. "
+     u"It can be restored into a separate file."},
     {MessageId::kOverwriteQuestion, u"The output file already exists. Overwrite it?"},
     {MessageId::kOverwriteEmptyQuestion,
      u"An empty file already exists at the output's name (an interrupted save may have left "

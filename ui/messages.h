@@ -18,6 +18,9 @@ enum class MessageId : uint8_t {
     kDeleteFailed,
     kPathTooLong,
     kThreadFailed,
+    // Decryption refused a wreck of an interrupted save that the password restores; the box and
+    // the log add the command that restores it.
+    kInterruptedSave,
     // Question box.
     kOverwriteQuestion,
     kOverwriteEmptyQuestion,  // the same, when the existing file is empty
@@ -46,6 +49,10 @@ constexpr size_t kLanguageCount = static_cast<size_t>(Language::kEnglish) + 1;
 
 // The caption of every box: "ZOK（Torvel File Encryptor - 青禾文件加密机）".
 extern const char16_t kBoxCaption[];
+
+// The command that restores a wreck, as the window names it: the file's full path follows in
+// double quotes.
+inline constexpr char16_t kRecoverCommand[] = u"zok-cli.exe recover ";
 
 // The text the window shows for the message: its Chinese text.
 const char16_t* TextOf(MessageId message);

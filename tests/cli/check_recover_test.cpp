@@ -42,22 +42,26 @@ TEST_F(CliTest, CheckAndRecoverTellWrecksApartAndRestoreThem) {
         size_t unknownAt;     // recover: 8 bytes unknown before it, or 0
         const char* lengths;  // recover: the lengths it names; it writes the longest
         bool onWine;
+        const char* word;  // check's word on standard output
     } rows[] = {
         {"encryption, body whole", encryptionCutAt(length), "pw\n", kExitRecoverable,
-         kExitRecoverable, 0, "40001-40004", false},
+         kExitRecoverable, 0, "40001-40004", false, "recoverable"},
         {"encryption cut at the first page", encryptionCutAt(4096), "pw\n", kExitRecoverable,
-         kExitRecoverable, 4096, "40001-40016", false},
+         kExitRecoverable, 4096, "40001-40016", false, "recoverable"},
         {"encryption cut at a middle page", encryptionCutAt(5 * 4096), "pw\n", kExitRecoverable,
-         kExitRecoverable, 5 * 4096, "40001-40016", true},
+         kExitRecoverable, 5 * 4096, "40001-40016", true, "recoverable"},
         {"decryption cut at its first block", decryptionCutAt(4096), "pw\n", kExitRecoverable,
-         kExitRecoverable, 0, "40001-40004", false},
+         kExitRecoverable, 0, "40001-40004", false, "recoverable"},
         {"decryption before the length was cut", decryptionCutAt(plain.size()), "pw\n",
-         kExitRecoverable, kExitSuccess, 0, nullptr, false},
-        {"sound container", container, "pw\n", kExitSuccess, kExitSuccess, 0, nullptr, false},
+         kExitRecoverable, kExitSuccess, 0, nullptr, false, "recoverable"},
+        {"sound container", container, "pw\n", kExitSuccess, kExitSuccess, 0, nullptr, false,
+         "encrypted"},
         {"wrong password", decryptionCutAt(4096), "other\n", kExitWrongPassword, kExitWrongPassword,
-         0, nullptr, false},
+         0, nullptr, false, "wrong-password-or-not-encrypted"},
         {"random file", SampleBytes(40001, 5), "pw\n", kExitNotContainer, kExitNotContainer, 0,
-         nullptr, false},
+         nullptr, false, "not-encrypted-or-damaged"},
+        {"plain file, a container's length", plain.substr(0, 40000), "pw\n", kExitWrongPassword,
+         kExitWrongPassword, 0, nullptr, false, "wrong-password-or-not-encrypted"},
     };
     for (const auto& row : rows) {
 #ifdef _WIN32
@@ -70,6 +74,7 @@ TEST_F(CliTest, CheckAndRecoverTellWrecksApartAndRestoreThem) {
         const ZokResult checked = Zok({"check", "--password-stdin", "wreck"}, row.password);
         EXPECT_EQ(checked.exitCode, row.status) << checked.err;
         EXPECT_EQ(Count(checked.err, "\n"), 1u) << checked.err;
+        EXPECT_EQ(checked.out, std::string("wreck: ") + row.word + "\n");
         // -q hides nothing that is unknown.
         const ZokResult recovered =
             Zok({"recover", "-q", "--password-stdin", "wreck"}, row.password);
@@ -101,8 +106,24 @@ TEST_F(CliTest, CheckAndRecoverTellWrecksApartAndRestoreThem) {
     WriteBytes(At("wreck"), decryptionCutAt(4096));
     ZokResult result = Zok({"decrypt", "--password-stdin", "wreck"});
     EXPECT_EQ(result.exitCode, kExitWrongPassword);
-    EXPECT_TRUE(Contains(result.err, kProgram + "wreck: ") && Contains(result.err, "recover"))
-        << result.err;
+    EXPECT_EQ(result.err, Lines({MessageId::kReadingPasswords, MessageId::kReadingFile,
+                                 MessageId::kDecrypting}) +
+                              kProgram + "wreck: " + Said(CliText::kDecryptHint, u"zok") + "\n");
+    EXPECT_FALSE(Contains(result.err, kWrongPassword)) << result.err;
+    // The restored file keeps the extension last (the last dot of the file's own name), so that
+    // it opens with its program; check names every FILE on standard output, also one it cannot
+    // read.
+    fs::create_directory(At("v1.2"));
+    WriteBytes(At("客户名单.csv"), decryptionCutAt(plain.size()));
+    WriteBytes(At("v1.2/wreck"), decryptionCutAt(plain.size()));
+    EXPECT_EQ(Zok({"recover", "--password-stdin", "客户名单.csv"}).exitCode, kExitSuccess);
+    EXPECT_EQ(ReadBytes(At("客户名单.recovered.csv")), plain);
+    EXPECT_EQ(Zok({"recover", "--password-stdin", "v1.2/wreck"}).exitCode, kExitSuccess);
+    EXPECT_EQ(ReadBytes(At("v1.2/wreck.recovered")), plain);
+    result = Zok({"check", "--password-stdin", "客户名单.csv", "missing", "container"});
+    EXPECT_EQ(result.exitCode, kExitRecoverable);
+    EXPECT_EQ(result.out, "客户名单.csv: recoverable\nmissing: unreadable\ncontainer: encrypted\n");
+    EXPECT_EQ(Count(result.err, "\n"), 3u) << result.err;
     WriteBytes(At("out"), "kept");
     EXPECT_EQ(Zok({"recover", "--password-stdin", "-o", "out", "wreck"}).exitCode, kExitDeclined);
     EXPECT_EQ(ReadBytes(At("out")), "kept");

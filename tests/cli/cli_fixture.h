@@ -49,7 +49,9 @@ inline const std::string kDone = Said(MessageId::kDone);
 inline const std::string kMismatch = Said(MessageId::kPasswordMismatch);
 inline const std::string kOpenFailed = Said(MessageId::kOpenFailed);
 inline const std::string kReadFailed = Said(MessageId::kReadFailed);
-inline const std::string kWrongPassword = Said(MessageId::kWrongPassword);
+// decrypt's refusal of a header that does not match: the format cannot tell a wrong password
+// from a file never encrypted, and the message says both.
+inline const std::string kWrongPassword = Said(CliText::kNotOpenedByPassword);
 inline const std::string kQuestion = Said(MessageId::kOverwriteQuestion);
 inline const std::string kTooLarge = Said(MessageId::kTooLarge);
 inline const std::string kNoMemory = Said(MessageId::kNoMemory);

@@ -165,6 +165,39 @@ TEST_F(CliTerminalTest, DifferingEntriesAreAskedAgainThenFailTheRun) {
     }
 }
 
+// Only encryption asks twice: a typing error there would lock the file away. Decryption, check
+// and recover ask once, under the plain label.
+TEST_F(CliTerminalTest, EveryCommandButEncryptAsksOnce) {
+    const std::string original = SampleBytes(5000, 9);
+    WriteBytes(folder_ / "doc.bin", original);
+    ASSERT_EQ(
+        RunZok({"encrypt", "--in-place", "--password-stdin", "doc.bin"}, "pw\n", folder_.Root())
+            .exitCode,
+        0);
+    const struct {
+        std::vector<std::string> args;
+        Settings settings;
+        const char* prompt;
+        const char* twice;  // the first of two prompts, never shown
+        int status;
+    } rows[] = {
+        {{"check", "doc.bin"}, kChinese, "密码:", "加密密码:", 0},
+        {{"check", "doc.bin"}, kEnglish, "Password: ", "Confirm password: ", 0},
+        {{"recover", "doc.bin"}, kChinese, "密码:", "加密密码:", 0},
+        {{"decrypt", "--in-place", "doc.bin"}, kEnglish, "Password: ", "Confirm password: ", 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.args.front() + " " + row.prompt);
+        TerminalSession session(row.args, folder_.Root(), row.settings);
+        ASSERT_TRUE(session.WaitFor(row.prompt)) << session.Seen();
+        session.Type("pw\n");
+        EXPECT_EQ(session.Finish(), row.status) << session.Seen();
+        EXPECT_FALSE(Contains(session.Seen(), row.twice)) << session.Seen();
+        EXPECT_FALSE(Contains(session.Seen(), "确认密码:")) << session.Seen();
+    }
+    EXPECT_EQ(ReadBytes(folder_ / "doc.bin"), original) << "decrypt took the one entry";
+}
+
 // With "-" the data comes on standard input and the password from the terminal; encrypted
 // bytes are never written to the terminal.
 TEST_F(CliTerminalTest, DashRefusesToEncryptToTheTerminal) {
@@ -193,7 +226,8 @@ TEST_F(CliTerminalTest, OverwriteIsAskedOnTheTerminalInTheUsersLanguage) {
                           "The output file already exists. Overwrite it? [y/N]",
                           "not overwritten"};
     std::vector<Case> cases;
-    for (const char* answer : {"n\n", "\n", "y\n"}) {
+    // The window's buttons say 是 and 否: typed, they answer as y and n do.
+    for (const char* answer : {"n\n", "\n", "y\n", "是\n", "否\n"}) {
         cases.push_back(chinese);
         cases.back().answer = answer;
     }
@@ -212,7 +246,7 @@ TEST_F(CliTerminalTest, OverwriteIsAskedOnTheTerminalInTheUsersLanguage) {
         session.Type("pw\n");
         ASSERT_TRUE(session.WaitFor(c.question)) << session.Seen();
         session.Type(c.answer);
-        const bool yes = c.answer[0] == 'y';
+        const bool yes = c.answer[0] == 'y' || std::string(c.answer) == "是\n";
         EXPECT_EQ(session.Finish(), yes ? 0 : 7) << session.Seen();
         EXPECT_EQ(Contains(session.Seen(), c.declined), !yes) << session.Seen();
         EXPECT_EQ(ReadBytes(folder_ / "a_ZOK.txt").size(), yes ? 20u : 3u);

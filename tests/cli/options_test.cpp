@@ -1,12 +1,17 @@
 // The real front end's command line: commands, options, FILE arguments and usage errors.
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <set>
 #include <string>
 #include <vector>
 
 #include "cli/exit_status.h"
 #include "tests/cli/cli_fixture.h"
+#include "tests/support/wait_until.h"
 
 namespace {
 
@@ -182,6 +187,37 @@ TEST_F(CliTest, ANameThatIsNotUtf8FailsAlone) {
     result = Zok({"encrypt", "--password-stdin", "-o", "caf\xE9.out", "caf\xE9"});
     EXPECT_EQ(result.exitCode, kExitUsage);
     EXPECT_TRUE(Contains(result.err, "UTF-8")) << result.err;
+}
+#endif
+
+#ifdef _WIN32
+// Started from Explorer, zok-cli.exe is alone in a console window made for it, which closes as
+// it ends: it shows the way to "ZOK 命令行" and its usage instead of a usage error, and waits
+// for Enter. Until Enter comes through its input it cannot end: it is reading it.
+TEST_F(CliTest, StartedFromExplorerItShowsItsUsageAndWaitsForEnter) {
+    const fs::path output = At("console.txt");
+    void* process = nullptr;
+    void* input = nullptr;
+    ASSERT_TRUE(StartInConsoleOfItsOwn(output, kChinese, &process, &input));
+    const std::string request = "按回车键关闭此窗口。";
+    EXPECT_TRUE(WaitUntil([&] { return Contains(ReadBytes(output), request); }, 60000))
+        << ReadBytes(output);
+    EXPECT_EQ(WaitForSingleObject(process, 0), static_cast<DWORD>(WAIT_TIMEOUT))
+        << "ended before Enter";
+    DWORD written = 0;
+    EXPECT_TRUE(WriteFile(input, "\r\n", 2, &written, nullptr));
+    EXPECT_EQ(WaitForSingleObject(process, 60000), static_cast<DWORD>(WAIT_OBJECT_0));
+    DWORD code = 0;
+    GetExitCodeProcess(process, &code);
+    EXPECT_EQ(code, static_cast<DWORD>(kExitUsage));
+    CloseHandle(input);
+    CloseHandle(process);
+    const std::string text = ReadBytes(output);
+    EXPECT_TRUE(Contains(text, "zok-cli 是命令行程序。请从开始菜单打开“ZOK 命令行”")) << text;
+    EXPECT_TRUE(Contains(text, "  zok-cli recover \"D:\\文档\\报告.docx\"\n")) << text;
+    EXPECT_TRUE(Contains(text, "用法：zok-cli encrypt [选项]... 文件...\n")) << text;
+    EXPECT_FALSE(Contains(text, "未指定命令")) << text;
+    EXPECT_EQ(text.substr(text.size() - request.size()), request);
 }
 #endif
 

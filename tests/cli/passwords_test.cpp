@@ -25,6 +25,17 @@ TEST_F(CliTest, WrongPasswordFailsAndLeavesTheContainerAsItWas) {
         EXPECT_FALSE(Contains(result.err, kDone));
         EXPECT_EQ(ReadBytes(At("secret.doc")), container);
     }
+    // A file never encrypted fails alike, in both languages: the format cannot tell it from a
+    // wrong password.
+    WriteBytes(At("plain.txt"), "never encrypted, long enough for a header");
+    ZokResult result = Zok({"decrypt", "--password-stdin", "plain.txt"}, "right\n");
+    EXPECT_EQ(result.exitCode, kExitWrongPassword);
+    EXPECT_TRUE(Contains(result.err, kProgram + "plain.txt: 密码错误，或不是加密文件\n"))
+        << result.err;
+    result = Zok({"decrypt", "--password-stdin", "plain.txt"}, "right\n", kEnglish);
+    EXPECT_EQ(result.exitCode, kExitWrongPassword);
+    EXPECT_TRUE(Contains(result.err, "plain.txt: wrong password, or not an encrypted file\n"))
+        << result.err;
 }
 
 TEST_F(CliTest, PasswordsGoThroughTheEntryFields) {
@@ -68,6 +79,18 @@ TEST_F(CliTest, PasswordFileGivesItsFirstLineToEveryFile) {
     }
     EXPECT_EQ(ReadBytes(At("one")), "first");
     EXPECT_EQ(ReadBytes(At("two")), "second");
+
+    // An empty first line is no password: said as such, before any run.
+    for (const char* empty : {"", "\n", "\r\nsecond line\n"}) {
+        WriteBytes(At("pw"), empty);
+        result = Zok({"decrypt", "--in-place", "--password-file", "pw", "one"}, "");
+        EXPECT_EQ(result.exitCode, kExitWrongPassword);
+        EXPECT_EQ(result.err, kProgram + "密码文件是空的\n");
+        result = Zok({"encrypt", "--in-place", "--password-file", "pw", "one"}, "", kEnglish);
+        EXPECT_EQ(result.exitCode, kExitWrongPassword);
+        EXPECT_EQ(result.err, kProgram + "the password file is empty\n");
+    }
+    EXPECT_EQ(ReadBytes(At("one")), "first");
 
     result = Zok({"encrypt", "--password-file", "no-such-file", "one"}, "", kEnglish);
     EXPECT_EQ(result.exitCode, kExitCannotAccess);

@@ -379,15 +379,56 @@ TEST_F(CliTest, ErrorsNameTheSystemsReason) {
          "missing: " + SaidWithReason(MessageId::kOpenFailed, CliText::kReasonNoSuchFile, english)},
         {{"shred", "missing", "folder"},
          "folder: " + SaidWithReason(MessageId::kOpenFailed, CliText::kReasonIsDirectory, english)},
-        // The output's folder is missing: the write fails.
-        {{"encrypt", "--password-stdin", "-o", "no-folder/out", "f"},
-         "f: " + SaidWithReason(MessageId::kWriteFailed, CliText::kReasonNoSuchFile, english)},
     };
     for (const auto& row : rows) {
         ZokResult result = Zok(row.args, "pw\n", kEnglish);
         EXPECT_EQ(result.exitCode, kExitCannotAccess);
         EXPECT_TRUE(Contains(result.err, kProgram + row.line + "\n")) << result.err;
     }
+    EXPECT_EQ(ReadBytes(At("f")), "plain");
+
+    // A separate output that cannot be written is named by its own full path, not the FILE's,
+    // and a folder of it that does not exist is named as missing: the one given with -o, and
+    // the one a dot in a folder's name derives. The FILE stays as it was.
+    fs::create_directories(At("docs/2024.Q3"));
+    WriteBytes(At("docs/2024.Q3/Makefile"), "all:");
+#ifdef _WIN32
+    const std::string separator = "\\";
+#else
+    const std::string separator = "/";
+#endif
+    const struct {
+        std::vector<std::string> args;
+        std::string folder;  // the missing one, as its full path ends
+        std::string output;  // the output, as its full path ends
+        std::string file;    // the FILE, which the message must not name
+    } outputs[] = {
+        {{"encrypt", "--password-stdin", "-o", "no-folder/out", "f"},
+         "no-folder",
+         "no-folder" + separator + "out",
+         "f"},
+        {{"encrypt", "--password-stdin", "docs/2024.Q3/Makefile"},
+         "2024_ZOK.Q3",
+         "2024_ZOK.Q3" + separator + "Makefile",
+         "docs/2024.Q3/Makefile"},
+    };
+    for (const auto& row : outputs) {
+        for (const Language language : {Language::kChinese, Language::kEnglish}) {
+            SCOPED_TRACE(row.output);
+            const ZokResult result =
+                Zok(row.args, "pw\n", language == Language::kEnglish ? kEnglish : kChinese);
+            EXPECT_EQ(result.exitCode, kExitCannotAccess);
+            const std::string missing = Said(CliText::kOutputFolderMissing, u"{}", language);
+            const std::string before = missing.substr(0, missing.find("{}"));
+            const std::string after = missing.substr(missing.find("{}") + 2);
+            EXPECT_TRUE(Contains(
+                result.err, row.output + ": " + Said(MessageId::kWriteFailed, language) + before))
+                << result.err;
+            EXPECT_TRUE(Contains(result.err, row.folder + after + "\n")) << result.err;
+            EXPECT_FALSE(Contains(result.err, kProgram + row.file + ": ")) << result.err;
+        }
+    }
+    EXPECT_EQ(ReadBytes(At("docs/2024.Q3/Makefile")), "all:");
     EXPECT_EQ(ReadBytes(At("f")), "plain");
 }
 

@@ -73,7 +73,7 @@ TEST_F(CliTest, EachLanguageSpeaksAloneFromHelpToTheLastLine) {
     const std::vector<Speech> languages = {
         {kEnglish,
          "Reading the password...\nReading the file...\nEncrypting...\nSaving the file...\nDone.\n",
-         "Wrong password.", "unknown option '--force'", "Usage: "},
+         "wrong password, or not an encrypted file", "unknown option '--force'", "Usage: "},
         {kChinese,
          "正在读取输入密码……\n正在读取文件……\n正在加密……\n正在保存文件……\n" + kDone + "\n",
          kWrongPassword, "未知选项“--force”", "用法："},

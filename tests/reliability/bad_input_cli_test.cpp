@@ -27,7 +27,8 @@ namespace {
 
 const std::string kDone = Utf16ToUtf8(TextOf(MessageId::kDone));
 const std::string kOpenFailed = Utf16ToUtf8(TextOf(MessageId::kOpenFailed));
-const std::string kWrong = Utf16ToUtf8(TextOf(MessageId::kWrongPassword));
+// The format cannot tell a wrong password from a file never encrypted: decrypt says both.
+const std::string kWrong = Utf16ToUtf8(TextIn(Language::kChinese, CliText::kNotOpenedByPassword));
 const std::string kDamaged = Utf16ToUtf8(TextOf(MessageId::kDamaged));
 const std::string kPathTooLong = Utf16ToUtf8(TextOf(MessageId::kPathTooLong));
 const std::string kFieldWouldCut =

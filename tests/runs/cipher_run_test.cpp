@@ -125,6 +125,55 @@ TEST(CipherRun, LogsEveryPhase) {
     EXPECT_EQ(RunHarness::Read(file).size(), 20u) << "the container is unchanged";
 }
 
+// A header that does not match is a wrong password, unless the bytes are what an in-place save
+// cut short left and the password restores them: then the box and the log say so and name the
+// command that restores the file, by the path the user gave, also when the output was to go
+// elsewhere. Nothing is written either way.
+TEST(CipherRun, DecryptTellsAWreckFromAWrongPassword) {
+    RunHarness run;
+    const std::string plain = RandomBytes(10000, 30);
+    fs::path file = run.Write("名单 v2.csv", plain);
+    run.SetPassword(u"pw");
+    run.SetInPlace(true);
+    ExpectRunDone(run, file, IDC_ENCRYPT);
+    const std::string container = RunHarness::Read(file);
+    const std::string decryptionCut = std::string(container).replace(0, 4096, plain, 0, 4096);
+    const std::string encryptionHeaderless = std::string(container).replace(0, 12, plain, 0, 12);
+    const std::u16string command = u"zok-cli.exe recover \"" + Utf16(file.string()) + u"\"";
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::u16string password;
+        bool inPlace;
+        MessageId message;
+    } rows[] = {
+        {"decryption cut, in place", decryptionCut, u"pw", true, MessageId::kInterruptedSave},
+        {"decryption cut, separate", decryptionCut, u"pw", false, MessageId::kInterruptedSave},
+        {"encryption without its header", encryptionHeaderless, u"pw", false,
+         MessageId::kInterruptedSave},
+        {"a wreck, wrong password", decryptionCut, u"other", true, MessageId::kWrongPassword},
+        {"a file never encrypted", plain, u"pw", false, MessageId::kWrongPassword},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        run.Write("名单 v2.csv", row.bytes);
+        run.SetPassword(row.password);
+        run.SetInPlace(row.inPlace);
+        run.SetPath(file);
+        run.Press(IDC_DECRYPT);
+        ExpectError(run, row.message);
+        std::vector<std::u16string> log = RunHarness::LinesOf(
+            {MessageId::kReadingPasswords, MessageId::kReadingFile, MessageId::kDecrypting});
+        if (row.message == MessageId::kInterruptedSave) {
+            log.push_back(TextOf(MessageId::kInterruptedSave));
+            log.push_back(command);
+        }
+        EXPECT_EQ(run.LogLines(), log);
+        EXPECT_EQ(RunHarness::Read(file), row.bytes);
+        EXPECT_EQ(std::distance(fs::directory_iterator(run.Dir()), {}), 1) << "nothing written";
+    }
+}
+
 TEST(CipherRun, RejectsEntriesThatDifferOrAreEmpty) {
     RunHarness run;
     fs::path file = run.Write("a.txt", "plain");

@@ -41,6 +41,15 @@ bool RunWithStreamFiles(const std::vector<std::string>& args, const StreamFiles&
                         const std::filesystem::path& directory, const Settings& settings,
                         int* exitCode);
 
+#ifdef _WIN32
+// Starts the program under test with no arguments as Explorer starts it: alone in a console
+// window made for it. Its standard output and error go to `output`; its standard input is a
+// pipe whose writing end comes back in `*input`, and the process in `*process` (both handles,
+// for the caller to close).
+bool StartInConsoleOfItsOwn(const std::filesystem::path& output, const Settings& settings,
+                            void** process, void** input);
+#endif
+
 #ifndef _WIN32
 // execve's vectors for the program under test: its path and `args`, and this process's
 // environment with `settings` laid over it. Built before a fork; the pointers point into the

@@ -127,3 +127,36 @@ bool RunWithStreamFiles(const std::vector<std::string>& args, const StreamFiles&
     CloseHandle(process.hThread);
     return true;
 }
+
+bool StartInConsoleOfItsOwn(const fs::path& output, const Settings& settings, void** process,
+                            void** input) {
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0))
+        return false;
+    SetHandleInformation(writeEnd, HANDLE_FLAG_INHERIT, 0);
+    HANDLE outHandle = Inheritable(output, GENERIC_WRITE, CREATE_ALWAYS);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = readEnd;
+    startup.hStdOutput = outHandle;
+    startup.hStdError = outHandle;
+    const std::wstring program = ProgramPath();
+    std::wstring commandLine = Quote(program);
+    std::wstring environment = EnvironmentBlockWith(settings);
+    PROCESS_INFORMATION started = {};
+    const BOOL ok = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                                   CREATE_NEW_CONSOLE | CREATE_UNICODE_ENVIRONMENT,
+                                   environment.data(), nullptr, &startup, &started);
+    CloseHandle(readEnd);
+    CloseHandle(outHandle);
+    if (!ok) {
+        CloseHandle(writeEnd);
+        return false;
+    }
+    CloseHandle(started.hThread);
+    *process = started.hProcess;
+    *input = writeEnd;
+    return true;
+}

@@ -126,6 +126,56 @@ TEST_F(Runs, WrongPasswordIsReportedAndTheFileKept) {
     EXPECT_EQ(after, encrypted);
 }
 
+// Decrypt refuses what an in-place save cut short left, as it refuses a wrong password; but the
+// box and the log say what the file is, that it is unchanged, and the command that restores it,
+// by the file's full path. A wrong password and a file never encrypted still get "密码错误！".
+TEST_F(Runs, AWreckIsToldApartFromAWrongPassword) {
+    const std::wstring file = folder_ + L"\\客户名单 v2.csv";
+    std::string original;
+    for (int i = 0; original.size() < 9000; ++i) original += "row " + std::to_string(i) + ",";
+    ASSERT_TRUE(WriteWholeFile(file, original));
+    Prepare(file, L"pw", L"pw", true);
+    ASSERT_EQ(Run(kEncrypt), kDone);
+    std::string container;
+    ASSERT_TRUE(ReadWholeFile(file, &container));
+    // A decryption in place stopped after its first block: plain bytes, then the container's.
+    const std::string wreck = std::string(container).replace(0, 4096, original, 0, 4096);
+
+    const std::wstring explanation =
+        L"密码没有错：这个文件是一次被中断的保存留下的，它仍保持原样，没有被改动。"
+        L"它能恢复：在“ZOK 命令行”中输入下面的命令，恢复出的文件另存在它旁边。";
+    const std::wstring command = L"zok-cli.exe recover \"" + file + L"\"";
+    const struct {
+        const char* name;
+        std::string bytes;
+        const wchar_t* password;
+        bool overwriteSource;
+        bool wreck;
+    } rows[] = {
+        {"wreck, separate output", wreck, L"pw", false, true},
+        {"wreck, in place", wreck, L"pw", true, true},
+        {"wreck, wrong password", wreck, L"other", true, false},
+        {"plain file", original, L"pw", false, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_TRUE(WriteWholeFile(file, row.bytes));
+        Prepare(file, row.password, row.password, row.overwriteSource);
+        const std::wstring start = Lines({L"正在读取输入密码……", L"正在读取文件……", L"正在解密……"});
+        if (row.wreck) {
+            EXPECT_EQ(Run(kDecrypt), explanation + L"\r\n" + command);
+            EXPECT_EQ(Log(), start + explanation + L"\r\n" + command + L"\r\n");
+        } else {
+            EXPECT_EQ(Run(kDecrypt), L"密码错误！");
+            EXPECT_EQ(Log(), start);
+        }
+        std::string after;
+        ASSERT_TRUE(ReadWholeFile(file, &after));
+        EXPECT_EQ(after, row.bytes);
+        EXPECT_FALSE(FileExists(folder_ + L"\\客户名单 v2_ZOK.csv"));
+    }
+}
+
 TEST_F(Runs, MismatchedOrEmptyPasswordsAreRefusedBeforeAnyRun) {
     const std::wstring file = folder_ + L"\\a.txt";
     ASSERT_TRUE(WriteWholeFile(file, "abc"));
