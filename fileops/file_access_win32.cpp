@@ -48,6 +48,7 @@ constexpr ACCESS_MASK kDeleteWriteSynchronize = 0x110002;
 constexpr ACCESS_MASK kWriteSynchronize = 0x100002;
 constexpr NTSTATUS kNameNotFound = static_cast<NTSTATUS>(0xC0000034);  // no file of that name
 constexpr NTSTATUS kPathNotFound = static_cast<NTSTATUS>(0xC000003A);  // no folder of that name
+constexpr NTSTATUS kDiskFull = static_cast<NTSTATUS>(0xC000007F);
 constexpr int kStandardInformationClass = 5;
 constexpr int kRenameClass = 10;
 constexpr int kDispositionClass = 13;
@@ -218,8 +219,14 @@ bool ReserveSpace(FileHandle file, uint32_t length) {
     }
     LARGE_INTEGER allocation = {};
     allocation.QuadPart = length;
-    return Succeeded(NtSetInformationFile(HandleOf(file), &io, &allocation, sizeof allocation,
-                                          static_cast<FILE_INFORMATION_CLASS>(kAllocationClass)));
+    const NTSTATUS status =
+        NtSetInformationFile(HandleOf(file), &io, &allocation, sizeof allocation,
+                             static_cast<FILE_INFORMATION_CLASS>(kAllocationClass));
+    // A system that does not take the class (Wine refuses it) gets the room by a larger end of
+    // file, as before: check and recover recognise its zeros after a stop before the first write.
+    if (!Succeeded(status) && status != kDiskFull)
+        return SetFileLength(file, length);
+    return Succeeded(status);
 }
 
 bool FlushFile(FileHandle file) {

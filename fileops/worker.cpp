@@ -90,6 +90,10 @@ InPlaceSave SaveEncryptionInPlace(uint32_t containerSize) {
             FlushFile(file)) {
             result = InPlaceSave::kSaved;
         }
+        // Where the reservation could only grow the file (Wine), nothing written yet means the
+        // old length goes back; elsewhere the length never moved.
+        if (result == InPlaceSave::kUnchanged)
+            static_cast<void>(SetFileLength(file, g_app.fileSize));
     }
     EndSave();
     return result;
