@@ -27,3 +27,7 @@ bool MakeFullPath(std::u16string_view name, std::u16string* full) {
     *full += name;
     return true;
 }
+
+char16_t PathSeparator() {
+    return u'/';
+}

@@ -22,3 +22,7 @@ bool MakeFullPath(std::u16string_view name, std::u16string* full) {
         capacity = length;  // the size needed, terminator included
     }
 }
+
+char16_t PathSeparator() {
+    return u'\\';
+}

@@ -1,14 +1,37 @@
 // SIGINT, SIGTERM, SIGHUP and SIGQUIT end the program as their default action would, so that a
-// shell sees the signal, but a save under way is finished first.
+// shell sees the signal, but a save under way is finished first. During a walk the walk's
+// summary so far is printed first.
 #include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <string>
+
 #include "cli/ending_signals_posix.h"
 #include "cli/platform.h"
 #include "fileops/save_guard.h"
+#include "fileops/utf.h"
 
 namespace {
+
+// Two buffers for the note, so that a handler never reads the one being written: the main
+// thread fills the other and then publishes it.
+std::string g_notes[2];
+std::atomic<int> g_noteShown{-1};
+
+void WriteEndingNote() {
+    const int shown = g_noteShown.load();
+    if (shown < 0)
+        return;
+    const std::string& note = g_notes[shown];
+    for (size_t done = 0; done < note.size();) {
+        const ssize_t count = write(STDERR_FILENO, note.data() + done, note.size() - done);
+        if (count <= 0)
+            return;
+        done += static_cast<size_t>(count);
+    }
+}
 
 // Ends the process by `signalNumber` itself, also from inside its handler.
 void DieBy(int signalNumber) {
@@ -21,15 +44,21 @@ void DieBy(int signalNumber) {
     _exit(128 + signalNumber);  // not reached: the default action ends the process
 }
 
+// The held end, after the save: the note, then the signal's own end.
+void EndWithNote(int signalNumber) {
+    WriteEndingNote();
+    DieBy(signalNumber);
+}
+
 void OnEndingSignal(int signalNumber) {
     if (!HoldEndUntilSaved(signalNumber))
-        DieBy(signalNumber);
+        EndWithNote(signalNumber);
 }
 
 }  // namespace
 
 void EndOnInterrupts() {
-    SetHeldEndRoutine(DieBy);
+    SetHeldEndRoutine(EndWithNote);
     struct sigaction action = {};
     action.sa_handler = OnEndingSignal;
     action.sa_flags = SA_RESTART;
@@ -41,4 +70,11 @@ void EndOnInterrupts() {
             continue;
         sigaction(signalNumber, &action, nullptr);
     }
+}
+
+void SetEndingNote(std::u16string_view note) {
+    const int next = g_noteShown.load() == 0 ? 1 : 0;
+    g_noteShown.store(-1);
+    g_notes[next] = Utf16ToUtf8(note);
+    g_noteShown.store(note.empty() ? -1 : next);
 }

@@ -2,10 +2,29 @@
 // default handler would exit with 0 under Wine), but a save under way is finished first.
 #include <windows.h>
 
+#include <atomic>
+#include <string>
+
 #include "cli/platform.h"
 #include "fileops/save_guard.h"
 
 namespace {
+
+// Two buffers for the note, so that the handler never reads the one being written.
+std::u16string g_notes[2];
+std::atomic<int> g_noteShown{-1};
+
+void WriteEndingNote() {
+    const int shown = g_noteShown.load();
+    if (shown >= 0)
+        WriteStderr(g_notes[shown]);
+}
+
+// The held end, after the save: the note, then the end.
+[[noreturn]] void EndWithNote(int status) {
+    WriteEndingNote();
+    ExitNow(status);
+}
 
 constexpr int kInterrupted = 130;  // 128 + SIGINT, as the native program reports it
 constexpr int kHungUp = 129;       // 128 + SIGHUP: the console went away
@@ -18,12 +37,19 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
     if (HoldEndUntilSaved(status)) {
         for (;;) Sleep(INFINITE);
     }
-    ExitNow(status);
+    EndWithNote(status);
 }
 
 }  // namespace
 
 void EndOnInterrupts() {
-    SetHeldEndRoutine(ExitNow);
+    SetHeldEndRoutine(EndWithNote);
     SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+}
+
+void SetEndingNote(std::u16string_view note) {
+    const int next = g_noteShown.load() == 0 ? 1 : 0;
+    g_noteShown.store(-1);
+    g_notes[next] = note;
+    g_noteShown.store(note.empty() ? -1 : next);
 }

@@ -285,6 +285,32 @@ int RunRecovery(const RecoveryRequest& request) {
     return status;
 }
 
+int CheckWalkedFile(const std::u16string& display, const std::u16string& full, uint32_t checkDigest,
+                    uint32_t keyDigest, bool quiet, bool* skipped, uint64_t* size) {
+    *skipped = false;
+    *size = 0;
+    LoadedFile file;
+    MessageId failure = MessageId::kOpenFailed;
+    if (!Load(full, &file, &failure)) {
+        Release(&file);
+        PrintFailure(display, failure);
+        return ExitStatusOf(failure);
+    }
+    const FileAnalysis analysis = AnalyseFile(file.buffer, file.length, checkDigest, keyDigest);
+    *size = file.length;
+    Release(&file);
+    if (analysis.state == FileState::kWrongPassword || analysis.state == FileState::kNotContainer) {
+        *skipped = true;
+        if (!quiet)
+            PrintMessageAbout(display, Say(CliText::kSkippedNotOwnContainer));
+        return kExitSuccess;
+    }
+    const int status = StatusOf(analysis.state);
+    if (!quiet || status != kExitSuccess)
+        PrintMessageAbout(display, Verdict(analysis));
+    return status;
+}
+
 bool IsRecoverableWreck(const std::u16string& fullPath, uint32_t checkDigest, uint32_t keyDigest) {
     LoadedFile file;
     MessageId failure = MessageId::kOpenFailed;
