@@ -465,6 +465,13 @@ int RunWalk(bool barDrawn) {
                 break;
         }
         UpdateEndingNote(tally, barDrawn);
+        // An interrupt during the save just done: the walk ends here, with what it did.
+        if (const int end = PendingEnd()) {
+            EraseBar();
+            SetEndingNote(u"");
+            PrintLine(SummaryOf(tally));
+            EndAsInterrupted(end);
+        }
     }
     EraseBar();
     SetEndingNote(u"");

@@ -44,21 +44,29 @@ void DieBy(int signalNumber) {
     _exit(128 + signalNumber);  // not reached: the default action ends the process
 }
 
-// The held end, after the save: the note, then the signal's own end.
-void EndWithNote(int signalNumber) {
-    WriteEndingNote();
+std::atomic<int> g_pendingEnd{0};
+
+// The held end, after the save. A walk (which has a note) ends after the file under way, with
+// its summary; otherwise the program ends by the signal now.
+void EndAfterSave(int signalNumber) {
+    if (g_noteShown.load() >= 0) {
+        g_pendingEnd.store(signalNumber);
+        return;
+    }
     DieBy(signalNumber);
 }
 
 void OnEndingSignal(int signalNumber) {
-    if (!HoldEndUntilSaved(signalNumber))
-        EndWithNote(signalNumber);
+    if (!HoldEndUntilSaved(signalNumber)) {
+        WriteEndingNote();
+        DieBy(signalNumber);
+    }
 }
 
 }  // namespace
 
 void EndOnInterrupts() {
-    SetHeldEndRoutine(EndWithNote);
+    SetHeldEndRoutine(EndAfterSave);
     struct sigaction action = {};
     action.sa_handler = OnEndingSignal;
     action.sa_flags = SA_RESTART;
@@ -77,4 +85,14 @@ void SetEndingNote(std::u16string_view note) {
     g_noteShown.store(-1);
     g_notes[next] = Utf16ToUtf8(note);
     g_noteShown.store(note.empty() ? -1 : next);
+}
+
+int PendingEnd() {
+    return g_pendingEnd.load();
+}
+
+void EndAsInterrupted(int status) {
+    DieBy(status);
+    for (;;) {
+    }
 }

@@ -20,9 +20,15 @@ void WriteEndingNote() {
         WriteStderr(g_notes[shown]);
 }
 
-// The held end, after the save: the note, then the end.
-[[noreturn]] void EndWithNote(int status) {
-    WriteEndingNote();
+std::atomic<int> g_pendingEnd{0};
+
+// The held end, after the save. A walk (which has a note) ends after the file under way, with
+// its summary; otherwise the program ends now.
+void EndAfterSave(int status) {
+    if (g_noteShown.load() >= 0) {
+        g_pendingEnd.store(status);
+        return;
+    }
     ExitNow(status);
 }
 
@@ -37,13 +43,14 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
     if (HoldEndUntilSaved(status)) {
         for (;;) Sleep(INFINITE);
     }
-    EndWithNote(status);
+    WriteEndingNote();
+    ExitNow(status);
 }
 
 }  // namespace
 
 void EndOnInterrupts() {
-    SetHeldEndRoutine(EndWithNote);
+    SetHeldEndRoutine(EndAfterSave);
     SetConsoleCtrlHandler(OnConsoleControl, TRUE);
 }
 
@@ -52,4 +59,12 @@ void SetEndingNote(std::u16string_view note) {
     g_noteShown.store(-1);
     g_notes[next] = note;
     g_noteShown.store(note.empty() ? -1 : next);
+}
+
+int PendingEnd() {
+    return g_pendingEnd.load();
+}
+
+void EndAsInterrupted(int status) {
+    ExitNow(status);
 }

@@ -52,8 +52,14 @@ char16_t PathSeparator();
 // 130, 143, 129, 131; on Windows 130 for Ctrl-C and Ctrl-Break, 129 for closing the console.
 void EndOnInterrupts();
 // During a walk, the line printed before an interrupt ends the program (the walk's summary so
-// far, line end included); empty for none. Replaced after each file.
+// far, line end included); empty for none. Replaced after each file. While a note is set, an
+// end held for a save is not carried out at the save's end: PendingEnd gives it (0: none), and
+// the walk ends through EndAsInterrupted once the file under way is done.
 void SetEndingNote(std::u16string_view note);
+int PendingEnd();
+// Ends the program as the interrupt with status `status` asks (by the signal itself on POSIX,
+// whose number PendingEnd gives there).
+[[noreturn]] void EndAsInterrupted(int status);
 
 // --- Folders, for the walk of -r (cli/walk.h). False with the reason noted on failure.
 // What the operand at `full` is, a link at its end not followed.

@@ -13,12 +13,15 @@
 
 #include <cctype>
 #include <cstdlib>
+#include <functional>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "cli/exit_status.h"
 #include "cli/texts.h"
+#include "cli/walk.h"
 #include "fileops/utf.h"
 #include "tests/support/zok_process.h"
 #include "ui/messages.h"
@@ -1108,5 +1111,146 @@ TEST_F(CliTest, ANameThatIsNotUtf8FailsAlone) {
     EXPECT_TRUE(Contains(result.err, "UTF-8")) << result.err;
 }
 #endif
+
+// The walk's plan from listings given as a table: a folder is a list of entries (a name, what
+// it is, its inode for a folder); a folder missing from the table cannot be listed. Each step
+// shows as KIND:PATH; R run, L link, S device/FIFO/socket, M mount point, W walked already,
+// U leftover of a save, X unlistable, E end of a folder.
+struct TableEntry {
+    std::u16string name;
+    EntryType type;
+    uint64_t inode;
+};
+
+std::string StepsOf(const std::vector<WalkStep>& plan) {
+    static const std::map<StepKind, char> kLetters = {{StepKind::kRun, 'R'},
+                                                      {StepKind::kSkipLink, 'L'},
+                                                      {StepKind::kSkipSpecial, 'S'},
+                                                      {StepKind::kSkipOtherFileSystem, 'M'},
+                                                      {StepKind::kSkipWalkedFolder, 'W'},
+                                                      {StepKind::kSkipUnfinished, 'U'},
+                                                      {StepKind::kUnlistable, 'X'},
+                                                      {StepKind::kFolderEnd, 'E'}};
+    std::string shown;
+    for (const WalkStep& step : plan) {
+        shown += kLetters.at(step.kind);
+        shown += ':' + Utf16ToUtf8(step.display) + ' ';
+        EXPECT_EQ(step.path, u"/abs/" + step.display) << "the full path follows the display";
+    }
+    return shown;
+}
+
+TEST(WalkPlan, EachTreeGivesItsStepsInNameOrderAndLeavesWhatItMust) {
+    using Tree = std::map<std::u16string, std::vector<TableEntry>>;
+    constexpr EntryType F = EntryType::kFile, D = EntryType::kFolder, L = EntryType::kLink,
+                        S = EntryType::kSpecial, M = EntryType::kOtherFileSystem;
+    const struct {
+        const char* what;
+        std::vector<std::pair<std::u16string, EntryType>> operands;  // inode 1 for a folder
+        Tree tree;
+        bool shredding;
+        bool unitKeys;  // Windows: the order of UTF-16 units, not of UTF-8 bytes
+        std::string steps;
+    } rows[] = {
+        {"nested folders, names in several scripts, bytewise order",
+         {{u"t", D}},
+         {{u"/abs/t",
+           {{u"Кир", D, 2},
+            {u"b", F, 0},
+            {u"😀.bin", F, 0},
+            {u"A", F, 0},
+            {u"深", D, 3},
+            {u"ｱ", F, 0}}},
+          {u"/abs/t/Кир", {{u"я", F, 0}, {u"а", F, 0}}},
+          {u"/abs/t/深", {}}},
+         false,
+         false,
+         "R:t/A R:t/b R:t/Кир/а R:t/Кир/я E:t/Кир E:t/深 R:t/ｱ R:t/😀.bin E:t "},
+        {"ordinal order of units on Windows",
+         {{u"t", D}},
+         {{u"/abs/t", {{u"ｱ", F, 0}, {u"😀", F, 0}, {u"a", F, 0}}}},
+         false,
+         true,
+         "R:t/a R:t/😀 R:t/ｱ E:t "},
+        {"links to a file, to a folder outside and to an ancestor are never followed",
+         {{u"t", D}},
+         {{u"/abs/t", {{u"to-file", L, 0}, {u"sub", D, 2}, {u"to-outside", L, 0}}},
+          {u"/abs/t/sub", {{u"up", L, 0}, {u"f", F, 0}}}},
+         false,
+         false,
+         "R:t/sub/f L:t/sub/up E:t/sub L:t/to-file L:t/to-outside E:t "},
+        {"a FIFO, a mount point and a folder met again (a bind mount of an ancestor)",
+         {{u"t", D}},
+         {{u"/abs/t", {{u"fifo", S, 0}, {u"mnt", M, 0}, {u"again", D, 1}, {u"f", F, 0}}}},
+         false,
+         false,
+         "W:t/again R:t/f S:t/fifo M:t/mnt E:t "},
+        {"leftovers of interrupted saves are reported, not taken",
+         {{u"t", D}},
+         {{u"/abs/t",
+           {{u"a.txt.zok-unfinished-0a1b2c3d", F, 0},
+            {u"b.zok-unfinished-0a1b2c3", F, 0},
+            {u"c.zok-unfinished-0a1b2c3g", F, 0},
+            {u".zok-unfinished-FFFFFFFF", F, 0}}}},
+         false,
+         false,
+         "U:t/.zok-unfinished-FFFFFFFF U:t/a.txt.zok-unfinished-0a1b2c3d "
+         "R:t/b.zok-unfinished-0a1b2c3 R:t/c.zok-unfinished-0a1b2c3g E:t "},
+        {"shred takes the leftovers with the rest",
+         {{u"t", D}},
+         {{u"/abs/t", {{u"a.zok-unfinished-0a1b2c3d", F, 0}}}},
+         true,
+         false,
+         "R:t/a.zok-unfinished-0a1b2c3d E:t "},
+        {"a folder that cannot be listed fails alone; the walk goes on",
+         {{u"t", D}},
+         {{u"/abs/t", {{u"a", F, 0}, {u"closed", D, 2}, {u"z", F, 0}}}},
+         false,
+         false,
+         "R:t/a X:t/closed R:t/z E:t "},
+        {"operands in their order: a file, a link, a folder given twice",
+         {{u"f", F}, {u"l", L}, {u"t", D}, {u"t", D}},
+         {{u"/abs/t", {{u"x", F, 0}}}},
+         false,
+         false,
+         "R:f L:l R:t/x E:t W:t "},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::vector<std::u16string> listed;
+        const FolderLister lister = [&](const std::u16string& path, const FolderIdentity& identity,
+                                        std::vector<FolderEntry>* entries) {
+            listed.push_back(path);
+            EXPECT_TRUE(identity.known);
+            const auto found = row.tree.find(path);
+            if (found == row.tree.end())
+                return false;
+            for (const TableEntry& entry : found->second) {
+                FolderEntry listedEntry;
+                listedEntry.name = entry.name;
+                if (row.unitKeys) {
+                    for (char16_t unit : entry.name) {
+                        listedEntry.sortKey += static_cast<char>(unit >> 8);
+                        listedEntry.sortKey += static_cast<char>(unit & 0xFF);
+                    }
+                } else {
+                    listedEntry.sortKey = Utf16ToUtf8(entry.name);
+                }
+                listedEntry.type = entry.type;
+                listedEntry.identity = {7, entry.inode, entry.type == EntryType::kFolder};
+                entries->push_back(listedEntry);
+            }
+            return true;
+        };
+        std::vector<WalkOperand> operands;
+        for (const auto& [name, type] : row.operands)
+            operands.push_back({u"/abs/" + name, name, type, {7, 1, type == EntryType::kFolder}});
+        const std::vector<WalkStep> plan = PlanWalk(operands, u'/', row.shredding, lister);
+        EXPECT_EQ(StepsOf(plan), row.steps);
+        // Every folder is listed once, before anything runs: what a run writes is never walked.
+        std::set<std::u16string> once(listed.begin(), listed.end());
+        EXPECT_EQ(once.size(), listed.size());
+    }
+}
 
 }  // namespace
