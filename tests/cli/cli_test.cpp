@@ -8,6 +8,7 @@
 #endif
 
 #ifndef _WIN32
+#include <sys/stat.h>
 #include <sys/wait.h>
 #endif
 
@@ -87,11 +88,12 @@ bool IsEnglishOnly(const std::string& text, const std::vector<std::string>& name
 // standards, once the file names are taken out.
 std::string EnglishWordsIn(const std::string& text, const std::vector<std::string>& names) {
     static const std::set<std::string> kOwnWords = {
-        "zok",      "cli",   "exe",      "encrypt",   "decrypt", "shred", "in",  "place", "yes",
-        "password", "stdin", "help",     "version",   "name",    "ext",   "ZOK", "Adv",   "UTF",
-        "LC",       "ALL",   "MESSAGES", "LANG",      "zh",      "y",     "N",   "NUL",   "o",
-        "output",   "q",     "quiet",    "file",      "fd",      "PF",    "V",   "h",     "Linux",
-        "GiB",      "check", "recover",  "recovered", "OUT"};
+        "zok", "cli",      "exe",       "encrypt", "decrypt",  "shred", "in",      "place",
+        "yes", "password", "stdin",     "help",    "version",  "name",  "ext",     "ZOK",
+        "Adv", "UTF",      "LC",        "ALL",     "MESSAGES", "LANG",  "zh",      "y",
+        "N",   "NUL",      "o",         "output",  "q",        "quiet", "file",    "fd",
+        "PF",  "V",        "h",         "Linux",   "GiB",      "check", "recover", "recovered",
+        "OUT", "r",        "recursive", "FIFO",    "N",        "TOTAL", "PATH"};
     std::string found;
     std::string word;
     for (char c : Without(text, names) + " ") {
@@ -365,7 +367,7 @@ TEST_F(CliTest, FilesThatCannotBeOpenedFailTheirRun) {
     WriteBytes(At("locked.txt"), "read only");
     MakeReadOnly(At("locked.txt"));
     fs::create_directory(At("folder"));
-    std::vector<std::string> names = {"missing.txt", "folder"};
+    std::vector<std::string> names = {"missing.txt"};
     // Natively the run refuses a file without write permission even for root; Wine run by
     // root lets the system open it, so there the case would test Wine, not us.
 #ifdef _WIN32
@@ -381,9 +383,13 @@ TEST_F(CliTest, FilesThatCannotBeOpenedFailTheirRun) {
         if (std::string(command) != "shred")
             args.push_back("--password-stdin");
         args.insert(args.end(), names.begin(), names.end());
+        args.push_back("folder");
         ZokResult result = Zok(args);
         EXPECT_EQ(result.exitCode, kExitCannotAccess);
         EXPECT_EQ(Count(result.err, kOpenFailed), names.size()) << result.err;
+        // A folder is not opened: the message names the option that walks it.
+        EXPECT_EQ(Count(result.err, "folder: 是文件夹：用 -r（--recursive）遍历它\n"), 1u)
+            << result.err;
         EXPECT_EQ(ReadBytes(At("locked.txt")), "read only");
     }
     EXPECT_FALSE(fs::exists(At("locked_ZOK.txt")));
@@ -465,6 +471,9 @@ TEST_F(CliTest, UsageErrorsRunNothing) {
         {"encrypt", "--password-stdin", "-o", "", "f"},
         {"decrypt", "--password-fd", "three", "f"},  // unknown on Windows, not a number here
         {"encrypt", "--password-stdin", "-o", "-", "f", "f"},
+        {"encrypt", "-r", "--password-stdin", "-o", "out", "f"},
+        {"decrypt", "--recursive", "--password-stdin", "--output=out", "f"},
+        {"recover", "-r", "--password-stdin", "f"},
 #ifdef _WIN32
         {"encrypt", "--password-stdin", "-o", "-", "f"},  // no standard output as a file here
 #else
@@ -473,6 +482,8 @@ TEST_F(CliTest, UsageErrorsRunNothing) {
         {"encrypt", "--password-file=pw", "-", "f"},
         {"encrypt", "--password-file=pw", "--in-place", "-"},
         {"shred", "-"},
+        {"encrypt", "-r", "--password-file=pw", "-"},
+        {"shred", "-r", "-"},
 #endif
     };
     for (const std::vector<std::string>& args : wrong) {
@@ -685,7 +696,8 @@ TEST_F(CliTest, ErrorsNameTheSystemsReason) {
     EXPECT_TRUE(
         Contains(result.err, ": missing: Cannot open the file. (No such file or directory)\n"))
         << result.err;
-    EXPECT_TRUE(Contains(result.err, ": folder: Cannot open the file. (Is a directory)\n"))
+    // A folder is not opened at all: the message names the option that walks it.
+    EXPECT_TRUE(Contains(result.err, ": folder: is a folder: -r (--recursive) walks it\n"))
         << result.err;
 }
 
@@ -1111,6 +1123,270 @@ TEST_F(CliTest, ANameThatIsNotUtf8FailsAlone) {
     EXPECT_TRUE(Contains(result.err, "UTF-8")) << result.err;
 }
 #endif
+
+// Trees built here, walked through the program with -r: what each command takes, what it
+// leaves and says, and the status of the first failure. Paths in the lines are as the user named
+// the folder, with the system's separator below it.
+#ifdef _WIN32
+std::string Shown(std::string path) {
+    for (char& c : path) c = c == '/' ? '\\' : c;
+    return path;
+}
+#else
+std::string Shown(const std::string& path) {
+    return path;
+}
+#endif
+
+struct TreeCase {
+    const char* what;
+    std::function<void(const fs::path& root)> build;  // the tree is root/"t"
+    std::vector<std::string> args;                    // the folder "t" is added last
+    int status;
+    std::vector<std::string> lines;   // each in standard error, once
+    std::vector<std::string> absent;  // none in standard error
+    std::function<void(const fs::path& root)> check;
+};
+
+// `plain` at `path` made a container of `password` there.
+void MakeContainer(const fs::path& path, const std::string& plain, const std::string& password) {
+    fs::create_directories(path.parent_path());
+    WriteBytes(path, plain);
+    const ZokResult made =
+        RunZok({"encrypt", "--in-place", "--password-stdin", path.filename().string()},
+               password + "\n", path.parent_path());
+    ASSERT_EQ(made.exitCode, 0) << made.err;
+}
+
+TEST(CliWalk, EachTreeIsWalkedAsItsRowSays) {
+    const auto file = [](const fs::path& path, const std::string& bytes) {
+        fs::create_directories(path.parent_path());
+        WriteBytes(path, bytes);
+    };
+    const std::vector<TreeCase> cases = {
+        {"outputs beside the sources are never walked; names in several scripts",
+         [&](const fs::path& r) {
+             file(r / "t/a.txt", "alpha");
+             file(r / "t/sub/深/f", "x");
+             file(r / u8"t/Кир/😀.bin", "emoji");
+             MakeContainer(r / "t/mine_ZOK.txt", "mine", "pw");
+             MakeContainer(r / "t/theirs_ZOK.txt", "theirs", "other");
+         },
+         {"encrypt", "-r", "--password-stdin"},
+         kExitSuccess,
+         {"1/5 " + Shown("t/a.txt") + "\n", "3/5 " + Shown("t/sub/深/f") + "\n",
+          "5/5 " + Shown("t/Кир/😀.bin") + "\n",
+          Shown("t/mine_ZOK.txt") + ": skipped: already a container of this password",
+          "zok: 4 done, 1 skipped, 0 failed, 31 bytes\n"},
+         {"Done."},
+         [](const fs::path& r) {
+             EXPECT_EQ(ReadBytes(r / "t/a.txt"), "alpha");
+             EXPECT_EQ(ReadBytes(r / "t/a_ZOK.txt").size(), ContainerSize(5));
+             EXPECT_EQ(ReadBytes(r / "t/sub/深/f_Adv").size(), ContainerSize(1));
+             EXPECT_EQ(ReadBytes(r / u8"t/Кир/😀_ZOK.bin").size(), ContainerSize(5));
+             EXPECT_EQ(ReadBytes(r / "t/theirs_ZOK_ZOK.txt").size(), ContainerSize(20));
+             EXPECT_FALSE(fs::exists(r / "t/mine_ZOK_ZOK.txt"));
+             EXPECT_FALSE(fs::exists(r / "t/a_ZOK_ZOK.txt")) << "an output was walked";
+         }},
+        {"decrypt takes only containers of this password",
+         [&](const fs::path& r) {
+             MakeContainer(r / "t/a", "one", "pw");
+             file(r / "t/b", "plain text here");
+             MakeContainer(r / "t/c", "theirs", "other");
+             fs::create_directories(r / "t/d");
+             MakeContainer(r / "t/d/e", "two", "pw");
+         },
+         {"decrypt", "--recursive", "--in-place", "--password-stdin"},
+         kExitSuccess,
+         {Shown("t/b") + ": skipped: not a container of this password",
+          Shown("t/c") + ": skipped: not a container of this password",
+          "zok: 2 done, 2 skipped, 0 failed, 32 bytes\n"},
+         {},
+         [](const fs::path& r) {
+             EXPECT_EQ(ReadBytes(r / "t/a"), "one");
+             EXPECT_EQ(ReadBytes(r / "t/d/e"), "two");
+             EXPECT_EQ(ReadBytes(r / "t/b"), "plain text here");
+             EXPECT_EQ(ReadBytes(r / "t/c").size(), ContainerSize(6));
+         }},
+        {"check tells each container and skips the rest",
+         [&](const fs::path& r) {
+             MakeContainer(r / "t/a", "one", "pw");
+             file(r / "t/b", "plain text here");
+             MakeContainer(r / "t/c", "theirs", "other");
+         },
+         {"check", "-r", "--password-stdin"},
+         kExitSuccess,
+         {"zok: " + Shown("t/a") + ": a container this password opens, of 3 bytes decrypted",
+          Shown("t/b") + ": skipped: not a container of this password",
+          Shown("t/c") + ": skipped: not a container of this password",
+          "zok: 1 done, 2 skipped, 0 failed, 16 bytes\n"},
+         {},
+         [](const fs::path& r) { EXPECT_EQ(ReadBytes(r / "t/a").size(), ContainerSize(3)); }},
+        {"leftovers of interrupted saves are named, never encrypted",
+         [&](const fs::path& r) {
+             file(r / "t/a.txt", "alpha");
+             file(r / "t/a_ZOK.txt.zok-unfinished-0000abcd", "left");
+         },
+         {"encrypt", "-r", "--in-place", "--password-stdin"},
+         kExitSuccess,
+         {Shown("t/a_ZOK.txt.zok-unfinished-0000abcd") + ": skipped: what an interrupted save left",
+          "zok: 1 done, 1 skipped, 0 failed, 5 bytes\n"},
+         {},
+         [](const fs::path& r) {
+             EXPECT_EQ(ReadBytes(r / "t/a_ZOK.txt.zok-unfinished-0000abcd"), "left");
+         }},
+        {"a dot in a folder's name would put an output elsewhere: refused, in place works",
+         [&](const fs::path& r) {
+             file(r / "t/v1.0/notes", "n");
+             file(r / "t/v1.0/z.txt", "z");
+         },
+         {"encrypt", "-r", "--password-stdin"},
+         kExitFailure,
+         {Shown("t/v1.0/notes") + ": its output would go to another folder (",
+          "zok: 1 done, 0 skipped, 1 failed, 1 bytes\n"},
+         {},
+         [](const fs::path& r) {
+             EXPECT_FALSE(fs::exists(r / "t/v1_ZOK.0"));
+             EXPECT_EQ(ReadBytes(r / "t/v1.0/z_ZOK.txt").size(), ContainerSize(1));
+         }},
+        {"shred removes the files, then every folder it emptied, the named one too",
+         [&](const fs::path& r) {
+             file(r / "t/a", "a");
+             file(r / "t/sub/b", "bb");
+             file(r / "t/sub/deeper/c", "ccc");
+             fs::create_directories(r / "t/empty");
+         },
+         {"shred", "-r"},
+         kExitSuccess,
+         {"3/3 " + Shown("t/sub/deeper/c") + "\n", "zok: 3 done, 0 skipped, 0 failed, 6 bytes\n"},
+         {"kept"},
+         [](const fs::path& r) { EXPECT_FALSE(fs::exists(r / "t")); }},
+#ifndef _WIN32
+        {"links to a file, to a folder outside and to an ancestor, and a FIFO, named once each",
+         [&](const fs::path& r) {
+             file(r / "outside/secret", "secret");
+             file(r / "t/plain", "p");
+             fs::create_directories(r / "t/sub");
+             fs::create_symlink("../outside/secret", r / "t/to-file");
+             fs::create_directory_symlink("../outside", r / "t/to-folder");
+             fs::create_directory_symlink("..", r / "t/sub/up");
+             ASSERT_EQ(mkfifo((r / "t/fifo").c_str(), 0600), 0);
+         },
+         {"encrypt", "-r", "--in-place", "--password-stdin"},
+         kExitSuccess,
+         {"t/fifo: skipped: a device, FIFO or socket, never opened",
+          "t/to-file: skipped: a symbolic link or junction, never followed",
+          "t/to-folder: skipped: a symbolic link or junction, never followed",
+          "t/sub/up: skipped: a symbolic link or junction, never followed",
+          "zok: 1 done, 4 skipped, 0 failed, 1 bytes\n"},
+         {"secret"},
+         [](const fs::path& r) {
+             EXPECT_EQ(ReadBytes(r / "outside/secret"), "secret");
+             EXPECT_EQ(ReadBytes(r / "t/plain").size(), ContainerSize(1));
+         }},
+        {"a file that cannot be opened fails alone; the first failure decides",
+         [&](const fs::path& r) {
+             file(r / "t/1.txt", "one");
+             file(r / "t/2.txt", "two");
+             MakeReadOnly(r / "t/2.txt");
+             file(r / "t/3.txt", "three");
+             file(r / "t/4.txt", "four");
+             file(r / "t/4_ZOK.txt", "an older output");
+         },
+         {"encrypt", "-r", "--password-stdin"},
+         kExitCannotAccess,
+         {"t/2.txt: Cannot open the file. (Permission denied)\n", "t/4.txt: not overwritten",
+          "zok: 3 done, 0 skipped, 2 failed, 23 bytes\n"},
+         {},
+         [](const fs::path& r) {
+             EXPECT_FALSE(fs::exists(r / "t/2_ZOK.txt"));
+             EXPECT_EQ(ReadBytes(r / "t/3_ZOK.txt").size(), ContainerSize(5));
+             EXPECT_EQ(ReadBytes(r / "t/4_ZOK.txt"), "an older output");
+         }},
+        {"the same failures the other way round: the declined overwrite comes first",
+         [&](const fs::path& r) {
+             file(r / "t/1.txt", "one");
+             file(r / "t/1_ZOK.txt", "an older output");
+             file(r / "t/2.txt", "two");
+             MakeReadOnly(r / "t/2.txt");
+         },
+         {"encrypt", "-r", "--password-stdin"},
+         kExitDeclined,
+         {"zok: 1 done, 0 skipped, 2 failed"},
+         {},
+         [](const fs::path&) {}},
+        {"-q prints the failures and the summary only",
+         [&](const fs::path& r) {
+             file(r / "t/a", "a");
+             file(r / "t/b", "b");
+             MakeReadOnly(r / "t/b");
+             fs::create_directory_symlink("..", r / "t/up");
+         },
+         {"encrypt", "-rq", "--in-place", "--password-stdin"},
+         kExitCannotAccess,
+         {"zok: t/b: Cannot open the file. (Permission denied)\n"
+          "zok: 1 done, 1 skipped, 1 failed, 1 bytes\n"},
+         {"1/2", "skipped:"},
+         [](const fs::path&) {}},
+        {"shred keeps a folder that still holds a link, and names it; the link's target stays",
+         [&](const fs::path& r) {
+             file(r / "outside/secret", "secret");
+             file(r / "t/a", "a");
+             file(r / "t/keep/b", "b");
+             fs::create_symlink("../../outside/secret", r / "t/keep/link");
+         },
+         {"shred", "-r"},
+         kExitSuccess,
+         {"t/keep: folder kept: it still holds something\n",
+          "t: folder kept: it still holds something\n",
+          "zok: 2 done, 1 skipped, 0 failed, 2 bytes\n"},
+         {},
+         [](const fs::path& r) {
+             EXPECT_TRUE(fs::is_symlink(r / "t/keep/link"));
+             EXPECT_FALSE(fs::exists(r / "t/keep/b"));
+             EXPECT_EQ(ReadBytes(r / "outside/secret"), "secret");
+         }},
+#else
+        {"a junction is never followed",
+         [&](const fs::path& r) {
+             file(r / "outside/secret", "secret");
+             file(r / "t/plain", "p");
+             const std::string make = "cmd /c mklink /J \"" + (r / "t/junction").string() +
+                                      "\" \"" + (r / "outside").string() + "\" >nul";
+             ASSERT_EQ(std::system(make.c_str()), 0);
+             ASSERT_TRUE(fs::exists(r / "t/junction/secret")) << "the junction leads outside";
+         },
+         {"encrypt", "-r", "--in-place", "--password-stdin"},
+         kExitSuccess,
+         {"t\\junction: skipped: a symbolic link or junction, never followed",
+          "zok-cli: 1 done, 1 skipped, 0 failed, 1 bytes\n"},
+         {},
+         [](const fs::path& r) {
+             EXPECT_EQ(ReadBytes(r / "outside/secret"), "secret");
+             EXPECT_EQ(ReadBytes(r / "t/plain").size(), ContainerSize(1));
+         }},
+#endif
+    };
+    for (const TreeCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScratchFolder root;
+        c.build(root.Root());
+        std::vector<std::string> args = c.args;
+        args.push_back("t");
+        const ZokResult result = RunZok(args, "pw\n", root.Root(), kEnglish);
+        EXPECT_EQ(result.exitCode, c.status) << result.err;
+        for (std::string line : c.lines) {
+#ifdef _WIN32
+            if (line.compare(0, 5, "zok: ") == 0)
+                line = "zok-cli: " + line.substr(5);
+#endif
+            EXPECT_EQ(Count(result.err, line), 1u) << line << "\n" << result.err;
+        }
+        for (const std::string& part : c.absent)
+            EXPECT_FALSE(Contains(result.err, part)) << part << "\n" << result.err;
+        c.check(root.Root());
+    }
+}
 
 // The walk's plan from listings given as a table: a folder is a list of entries (a name, what
 // it is, its inode for a folder); a folder missing from the table cannot be listed. Each step
