@@ -245,6 +245,8 @@ struct SignalInSave {
     // What the first FILE must be afterwards: its complete result, or, cut short, not what a
     // decryption takes for a container.
     bool complete;
+    // The FILEs as a walk of their folder (-r): it ends after the first one, with its summary.
+    bool walk = false;
 };
 
 TEST_F(CliTest, AnEndRequestedDuringASaveWaitsForItAndNothingIsEverLostOrPassesForAContainer) {
@@ -254,6 +256,9 @@ TEST_F(CliTest, AnEndRequestedDuringASaveWaitsForItAndNothingIsEverLostOrPassesF
         {"SIGHUP while decrypting in place", 1, 2, false, true, true},
         {"SIGKILL after the body, before the header", 9, 4, true, true, false},
         {"SIGKILL before the output takes its name", 9, 6, true, false, false},
+        {"SIGTERM during a walk, encrypting in place", 15, 2, true, true, true, true},
+        {"SIGINT during a walk, encrypting to a new file", 2, 4, true, false, true, true},
+        {"SIGHUP during a walk, decrypting in place", 1, 2, false, true, true, true},
     };
     for (const SignalInSave& c : cases) {
         SCOPED_TRACE(c.name);
@@ -271,13 +276,22 @@ TEST_F(CliTest, AnEndRequestedDuringASaveWaitsForItAndNothingIsEverLostOrPassesF
         const Settings signalled = {"LC_ALL=C.UTF-8",
                                     "ZOK_TEST_SIGNAL_IN_SAVE=" + std::to_string(c.signal) + ":" +
                                         std::to_string(c.operation)};
-        std::vector<std::string> args = {c.encrypt ? "encrypt" : "decrypt", "--password-stdin",
-                                         "a.bin", "b.bin"};
+        std::vector<std::string> args = {c.encrypt ? "encrypt" : "decrypt", "--password-stdin"};
+        if (c.walk) {
+            args.insert(args.end(), {"-r", "."});
+        } else {
+            args.insert(args.end(), {"a.bin", "b.bin"});
+        }
         if (c.inPlace)
             args.push_back("--in-place");
         const ZokResult result = RunZok(args, "pw\n", folder.Root(), signalled);
         EXPECT_EQ(result.exitCode, 128 + c.signal) << result.err;
         EXPECT_EQ(ReadBytes(folder / "b.bin"), plain) << "no FILE starts after the signal";
+        if (c.walk) {
+            const std::string done = c.encrypt ? "zok: 1 done, 0 skipped, 0 failed, 10000 bytes\n"
+                                               : "zok: 1 done, 0 skipped, 0 failed, 10012 bytes\n";
+            EXPECT_TRUE(Contains(result.err, done)) << result.err;
+        }
 
         std::set<std::string> left;
         for (const auto& entry : fs::directory_iterator(folder.Root()))
