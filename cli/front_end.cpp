@@ -437,18 +437,24 @@ int RunWalk(bool barDrawn) {
         return kExitWrongPassword;
     }
     UpdateEndingNote(tally, barDrawn);
-    const std::vector<WalkStep> plan =
-        PlanWalk(WalkOperands(&tally), PathSeparator(), options.command == kShred, ListFolder);
+    const std::vector<WalkOperand> operands = WalkOperands(&tally);
+    const bool shredding = options.command == kShred;
+    // A first pass counts the files for the "N/TOTAL" lines; the tree is listed again as it is
+    // walked, so that only the folders on the way down are held.
     uint64_t total = 0;
-    for (const WalkStep& step : plan) total += step.kind == StepKind::kRun ? 1 : 0;
+    WalkTree(operands, PathSeparator(), shredding, ListFolder, [&](const WalkStep& step) {
+        total += step.kind == StepKind::kRun ? 1 : 0;
+        return true;
+    });
+    ClearSystemReason();
     uint64_t index = 0;
-    for (const WalkStep& step : plan) {
+    WalkTree(operands, PathSeparator(), shredding, ListFolder, [&](const WalkStep& step) {
         BeginRun(Printable(step.display));
         switch (step.kind) {
             case StepKind::kRun:
                 ++index;
                 if (!options.quiet)
-                    PrintLine(Number(index) + u"/" + Number(total) + u" " +
+                    PrintLine(Number(index) + u"/" + Number(total < index ? index : total) + u" " +
                               Printable(step.display));
                 WalkFile(step, &tally);
                 break;
@@ -457,7 +463,7 @@ int RunWalk(bool barDrawn) {
                 NoteFailed(&tally, kExitCannotAccess);
                 break;
             case StepKind::kFolderEnd:
-                if (options.command == kShred)
+                if (shredding)
                     RemoveWalkedFolder(step);
                 break;
             default:
@@ -472,7 +478,8 @@ int RunWalk(bool barDrawn) {
             PrintLine(SummaryOf(tally));
             EndAsInterrupted(end);
         }
-    }
+        return true;
+    });
     EraseBar();
     SetEndingNote(u"");
     PrintLine(SummaryOf(tally));

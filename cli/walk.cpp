@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -19,12 +20,14 @@ struct Walk {
     char16_t separator;
     bool shredding;
     const FolderLister& lister;
+    const WalkVisitor& visit;
     std::set<std::pair<uint64_t, uint64_t>> walkedFolders;
-    std::vector<WalkStep> plan;
+    bool stopped = false;
 };
 
 void Add(Walk* walk, StepKind kind, const std::u16string& path, const std::u16string& display) {
-    walk->plan.push_back({kind, path, display});
+    if (!walk->stopped)
+        walk->stopped = !walk->visit({kind, path, display});
 }
 
 void PlanFolder(Walk* walk, const std::u16string& path, const std::u16string& display,
@@ -73,6 +76,8 @@ void PlanFolder(Walk* walk, const std::u16string& path, const std::u16string& di
         return folder + walk->separator + name;
     };
     for (const FolderEntry& entry : entries) {
+        if (walk->stopped)
+            return;
         PlanEntry(walk, joined(path, entry.name), joined(display, entry.name), entry.name,
                   entry.type, entry.identity);
     }
@@ -95,15 +100,27 @@ void SortListing(std::vector<FolderEntry>* entries) {
               [](const FolderEntry& a, const FolderEntry& b) { return a.sortKey < b.sortKey; });
 }
 
-std::vector<WalkStep> PlanWalk(const std::vector<WalkOperand>& operands, char16_t separator,
-                               bool shredding, const FolderLister& lister) {
-    Walk walk{separator, shredding, lister, {}, {}};
+bool WalkTree(const std::vector<WalkOperand>& operands, char16_t separator, bool shredding,
+              const FolderLister& lister, const WalkVisitor& visit) {
+    Walk walk{separator, shredding, lister, visit, {}};
     for (const WalkOperand& operand : operands) {
+        if (walk.stopped)
+            break;
         const size_t cut = operand.path.find_last_of(u"/\\");
         const std::u16string_view name = cut == std::u16string::npos
                                              ? std::u16string_view(operand.path)
                                              : std::u16string_view(operand.path).substr(cut + 1);
         PlanEntry(&walk, operand.path, operand.display, name, operand.type, operand.identity);
     }
-    return std::move(walk.plan);
+    return !walk.stopped;
+}
+
+std::vector<WalkStep> PlanWalk(const std::vector<WalkOperand>& operands, char16_t separator,
+                               bool shredding, const FolderLister& lister) {
+    std::vector<WalkStep> plan;
+    WalkTree(operands, separator, shredding, lister, [&](const WalkStep& step) {
+        plan.push_back(step);
+        return true;
+    });
+    return plan;
 }

@@ -1,7 +1,9 @@
 // The walk of -r: which entries of a tree a command takes, in which order, and why it leaves
-// the others. The plan is a pure function of the folders' listings: the system is reached only
+// the others. The steps are a pure function of the folders' listings: the system is reached only
 // through the lister it is given (ListFolder in cli/platform.h for the program, a table in the
-// tests). Every folder is listed before anything runs, so nothing a run writes is walked.
+// tests). A folder is listed whole before any of its entries is taken, and only its listing is
+// walked: a file that a run writes beside its source is never met. Only the listings of the
+// folders on the way down are held, whatever the size of the tree.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -72,9 +74,16 @@ bool IsUnfinishedName(std::u16string_view name);
 // Sorts a listing in the walk's order: by sortKey, byte by byte.
 void SortListing(std::vector<FolderEntry>* entries);
 
+// Takes each step in turn; false stops the walk there.
+using WalkVisitor = std::function<bool(const WalkStep& step)>;
+
 // The steps for the operands, in their order, each depth-first in name order: a file is a run, a
 // folder is walked (`separator` between its path and an entry's name), anything else is
 // skipped with its reason. `shredding`: leftovers of interrupted saves are shredded with the
-// rest rather than reported.
+// rest rather than reported. False when the visitor stopped the walk.
+bool WalkTree(const std::vector<WalkOperand>& operands, char16_t separator, bool shredding,
+              const FolderLister& lister, const WalkVisitor& visit);
+
+// All the steps at once (for the tests, and to count the files before a walk).
 std::vector<WalkStep> PlanWalk(const std::vector<WalkOperand>& operands, char16_t separator,
                                bool shredding, const FolderLister& lister);

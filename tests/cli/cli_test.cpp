@@ -1537,10 +1537,48 @@ TEST(WalkPlan, EachTreeGivesItsStepsInNameOrderAndLeavesWhatItMust) {
             operands.push_back({u"/abs/" + name, name, type, {7, 1, type == EntryType::kFolder}});
         const std::vector<WalkStep> plan = PlanWalk(operands, u'/', row.shredding, lister);
         EXPECT_EQ(StepsOf(plan), row.steps);
-        // Every folder is listed once, before anything runs: what a run writes is never walked.
+        // Every folder is listed once.
         std::set<std::u16string> once(listed.begin(), listed.end());
         EXPECT_EQ(once.size(), listed.size());
     }
+}
+
+// A run writes its output beside its source, in a folder listed already: the walk never meets
+// it. Here each run "writes" NAME_ZOK into its own folder.
+TEST(WalkPlan, WhatARunWritesBesideItsSourceIsNeverWalked) {
+    std::map<std::u16string, std::vector<std::u16string>> tree = {{u"/t", {u"a", u"b", u"sub"}},
+                                                                  {u"/t/sub", {u"c"}}};
+    const FolderLister lister = [&](const std::u16string& path, const FolderIdentity&,
+                                    std::vector<FolderEntry>* entries) {
+        for (const std::u16string& name : tree.at(path)) {
+            FolderEntry entry;
+            entry.name = name;
+            entry.sortKey = Utf16ToUtf8(name);
+            entry.type = name == u"sub" ? EntryType::kFolder : EntryType::kFile;
+            entries->push_back(entry);
+        }
+        return true;
+    };
+    std::string taken;
+    const bool whole = WalkTree(
+        {{u"/t", u"t", EntryType::kFolder, {}}}, u'/', false, lister, [&](const WalkStep& step) {
+            if (step.kind != StepKind::kRun)
+                return true;
+            taken += Utf16ToUtf8(step.display) + " ";
+            const size_t cut = step.path.rfind(u'/');
+            tree[step.path.substr(0, cut)].push_back(step.path.substr(cut + 1) + u"_ZOK");
+            return true;
+        });
+    EXPECT_TRUE(whole);
+    EXPECT_EQ(taken, "t/a t/b t/sub/c ");
+    // A visitor that stops the walk (an interrupt) stops it at once.
+    taken.clear();
+    EXPECT_FALSE(WalkTree({{u"/t", u"t", EntryType::kFolder, {}}}, u'/', false, lister,
+                          [&](const WalkStep& step) {
+                              taken += Utf16ToUtf8(step.display) + " ";
+                              return step.display != u"t/a_ZOK";
+                          }));
+    EXPECT_EQ(taken, "t/a t/a_ZOK ");
 }
 
 }  // namespace
