@@ -43,15 +43,12 @@ median() { printf '%s\n' "$@" | sort -g | sed -n "$((($# + 1) / 2))p"; }
 peak_kib() { /usr/bin/time -f %M "$@" 2>&1 >/dev/null | tail -1; }
 
 make_tree() {
-    local root=$1 folder i
-    mkdir -p "$root"
-    head -c $((kib * 1024)) /dev/urandom >"$root/.sample"
-    for ((i = 0; i < files; i++)); do
-        folder=$root/d$((i / 100))
-        ((i % 100 == 0)) && mkdir -p "$folder"
-        cp "$root/.sample" "$folder/f$i.bin"
+    local root=$1 i
+    mkdir -p "$root/d0"
+    for ((i = 0; i < files && i < 100; i++)); do
+        head -c $((kib * 1024)) /dev/urandom >"$root/d0/f$i.bin"
     done
-    rm "$root/.sample"
+    for ((i = 100; i < files; i += 100)); do cp -r "$root/d0" "$root/d$((i / 100))"; done
 }
 
 # One place: $1 the folder, $2 "sync" to sync after cp.
