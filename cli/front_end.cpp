@@ -52,12 +52,6 @@ struct FrontEnd {
 
 FrontEnd g_cli;
 
-// The messages after which the system's reason is worth telling.
-bool IsAccessFailure(MessageId message) {
-    return message == MessageId::kOpenFailed || message == MessageId::kReadFailed ||
-           message == MessageId::kWriteFailed || message == MessageId::kDeleteFailed;
-}
-
 // The first failure of a run decides its status.
 void NoteRunStatus(int status) {
     std::lock_guard<std::mutex> hold(g_cli.outcomeLock);
@@ -118,10 +112,7 @@ int OnBox(MessageId message, uint32_t style, void*) {
     if (style == kBoxYesNo)
         return AnswerOverwrite();
     if (style == kBoxError) {
-        std::u16string text(Say(message));
-        if (IsAccessFailure(message))
-            text += ReasonSuffix();
-        PrintFileMessage(text);
+        PrintFileMessage(FailureText(message));
         NoteRunStatus(ExitStatusOf(message));
         std::lock_guard<std::mutex> hold(g_cli.outcomeLock);
         g_cli.refusedAsContainer |=
@@ -179,7 +170,7 @@ bool FullPathFor(const std::u16string& name, std::u16string* full) {
     }
     // The field would cut a longer path and name another file.
     if (full->size() >= kPathCapacity) {
-        PrintFileMessage(Say(CliText::kPathTooLong));
+        PrintFileMessage(Say(CliText::kPathTooLongForField));
         return false;
     }
     return true;
@@ -221,12 +212,21 @@ bool IsNotFolder(const std::u16string& full) {
     return !folder;
 }
 
+// After a decryption that succeeded: the bytes the file held after its container, if any.
+void NoteBytesAfterContainer(int status) {
+    if (status == kExitSuccess && g_app.bytesAfterContainer > 0) {
+        PrintFileMessage(
+            Filled(Say(CliText::kDecryptBytesAfter), Number(g_app.bytesAfterContainer)));
+    }
+}
+
 int RunOneFile(const std::u16string& name) {
     BeginRun(Printable(name));
     std::u16string full;
     if (!IsTextFile(name) || !FullPathFor(name, &full) || !IsNotFolder(full))
         return kExitCannotAccess;
     const int status = RunOnPath(full);
+    NoteBytesAfterContainer(status);
     HintAtRecover(full);
     return status;
 }
@@ -240,15 +240,6 @@ struct WalkTally {
     uint64_t bytes = 0;
     int status = kExitSuccess;  // the first failure's
 };
-
-std::u16string Number(uint64_t value) {
-    std::u16string text;
-    do {
-        text.insert(text.begin(), static_cast<char16_t>(u'0' + value % 10));
-        value /= 10;
-    } while (value != 0);
-    return text;
-}
 
 std::u16string SummaryOf(const WalkTally& tally) {
     return std::u16string(ProgramName()) + u": " +
@@ -332,7 +323,7 @@ void WalkFile(const WalkStep& step, WalkTally* tally) {
         return;
     }
     if (step.path.size() >= kPathCapacity) {
-        PrintFileMessage(Say(CliText::kPathTooLong));
+        PrintFileMessage(Say(CliText::kPathTooLongForField));
         NoteFailed(tally, kExitCannotAccess);
         return;
     }
@@ -352,6 +343,7 @@ void WalkFile(const WalkStep& step, WalkTally* tally) {
         return;
     }
     const int status = RunOnPath(step.path);
+    NoteBytesAfterContainer(status);
     HintAtRecover(step.path);
     if (status != kExitSuccess) {
         NoteFailed(tally, status);
@@ -488,10 +480,12 @@ int RunWalk(bool barDrawn) {
 
 // --- check and recover ---------------------------------------------------------------------
 
-// check or recover, with the password in the dialog's fields as for a run.
-int RunRecoveryCommand() {
+// check or recover, with the two entries as typed: no button is pressed.
+int RunRecoveryCommand(const std::u16string& password, const std::u16string& confirmation) {
     const Options& options = g_cli.options;
     RecoveryRequest request;
+    request.password = password.c_str();
+    request.confirmation = confirmation.c_str();
     request.recover = options.command == kRecover;
     request.files = options.files;
     request.output = options.hasOutput ? &options.output : nullptr;
@@ -516,7 +510,7 @@ int RunFromMemory(const std::u16string& name) {
     } else if (!IsTextFile(name)) {
         return kExitCannotAccess;
     } else if (!LoadNamedFile(name, limit, &path)) {
-        PrintFileMessage(std::u16string(Say(MessageId::kReadFailed)) + ReasonSuffix());
+        PrintFileMessage(FailureText(MessageId::kReadFailed));
         return kExitCannotAccess;
     }
     const int status = RunOnPath(path);
@@ -547,10 +541,10 @@ std::u16string ExitStatusHelp() {
     std::u16string text(Say(CliText::kExitStatusHeading));
     text += u'\n';
     for (const ExitStatusRow& row : kExitStatuses) {
-        text += u"  ";
-        text += row.status;
-        text.append(7 - row.status.size(), u' ');
-        text += Say(row.meaning);
+        const std::u16string status = ExitStatusText(row.status);
+        text += u"  " + status;
+        text.append(7 - status.size(), u' ');
+        text += Filled(Say(row.meaning), EndingSignalStatuses());
         text += u'\n';
     }
     return text;
@@ -581,10 +575,11 @@ bool ReadCommandLine(const std::vector<std::u16string>& args, int* status) {
         *status = kExitCannotAccess;
         return false;
     }
-    if (const auto problem = CheckCombinations(&g_cli.options)) {
+    if (const auto problem = RefusedCombination(g_cli.options)) {
         UsageError(*problem);
         return false;
     }
+    NoteStandardStreams(&g_cli.options);
     return true;
 }
 
@@ -607,6 +602,12 @@ int RunCommandLine(const std::vector<std::u16string>& args) {
             return status;
     }
 
+    if ((options.command == kCheck || options.command == kRecover) && !options.recursive) {
+        status = RunRecoveryCommand(password, confirmation);
+        Wipe(&password);
+        Wipe(&confirmation);
+        return status;
+    }
     HeadlessReset();
     HeadlessSetHooks({OnBox, OnNote, OnProgress, nullptr});
     SetControlText(IDC_PASSWORD, password.c_str());
@@ -616,12 +617,6 @@ int RunCommandLine(const std::vector<std::u16string>& args) {
     if (options.recursive) {
         HeadlessSetChecked(IDC_OVERWRITE_SOURCE, options.inPlace);
         status = RunWalk(drawBar);
-        SetControlText(IDC_PASSWORD, u"");
-        SetControlText(IDC_CONFIRM, u"");
-        return status;
-    }
-    if (options.command == kCheck || options.command == kRecover) {
-        status = RunRecoveryCommand();
         SetControlText(IDC_PASSWORD, u"");
         SetControlText(IDC_CONFIRM, u"");
         return status;

@@ -8,7 +8,8 @@
 #include <atomic>
 #include <string>
 
-#include "cli/ending_signals_posix.h"
+#include "cli/ending_signals.h"
+#include "cli/exit_status.h"
 #include "cli/platform.h"
 #include "fileops/save_guard.h"
 #include "fileops/utf.h"
@@ -41,7 +42,7 @@ void DieBy(int signalNumber) {
     sigaddset(&only, signalNumber);
     pthread_sigmask(SIG_UNBLOCK, &only, nullptr);
     raise(signalNumber);
-    _exit(128 + signalNumber);  // not reached: the default action ends the process
+    _exit(kExitSignalBase + signalNumber);  // not reached: the default action ends the process
 }
 
 std::atomic<int> g_pendingEnd{0};

@@ -5,6 +5,8 @@
 #include <atomic>
 #include <string>
 
+#include "cli/ending_signals.h"
+#include "cli/exit_status.h"
 #include "cli/platform.h"
 #include "fileops/save_guard.h"
 
@@ -32,8 +34,8 @@ void EndAfterSave(int status) {
     ExitNow(status);
 }
 
-constexpr int kInterrupted = 130;  // 128 + SIGINT, as the native program reports it
-constexpr int kHungUp = 129;       // 128 + SIGHUP: the console went away
+constexpr int kInterrupted = kExitSignalBase + SIGINT;    // as the native program reports it
+constexpr int kHungUp = kExitSignalBase + kSignalHangUp;  // the console went away
 
 // Runs on a thread of its own. During a save it waits there for the save's end, which ends the
 // process; returning would let the system end it at once for the close, log-off and shut-down

@@ -65,7 +65,7 @@ enum class CliText : uint8_t {
     // Notes on one file.
     kNotOverwritten,
     kNoCurrentDirectory,
-    kPathTooLong,
+    kPathTooLongForField,
     kNameNotText,
     kOutputWritten,  // the last line of a run with a separate output: "{}" is its path
     kNoFileMatches,  // zok-cli.exe: a FILE pattern that matches no file ("{}" is the pattern)
@@ -86,6 +86,7 @@ enum class CliText : uint8_t {
     // check and recover (cli/recovery.h); "{}" stands for the number, range or name shown.
     kRecoverOneFile,
     kRecoveryStandardInput,
+    kRecoverToStandardOutput,
     kCheckSound,
     kCheckWrongPassword,
     kCheckNotContainer,
@@ -102,9 +103,16 @@ enum class CliText : uint8_t {
     kRecoveredUnknownBytes,
     kRecoveredAtOffsets,
     kRecoveredLengthUncertain,
+    kCheckSmallSave,
+    kCheckReservationTail,
+    kCheckUnconfirmedWreck,
+    kCheckBytesAfter,
+    kCheckLengthRange,
+    kCheckTornRange,
+    kDecryptBytesAfter,
     kDecryptHint,  // "{}" is the program's name
-    // The system's reason after a message: the frame ("{}" is the reason), then each reason in
-    // the order of SystemReason, from kNoSuchFile on.
+    // The system's reason after a message: the frame ("{}" is the reason), then the text of
+    // each SystemReason but kNone.
     kReasonFrame,
     kReasonNoSuchFile,
     kReasonIsDirectory,
@@ -128,3 +136,5 @@ std::u16string Filled(std::u16string_view text, std::u16string_view value);
 // `text` with its "{}" replaced by `values` in turn.
 std::u16string FilledInTurn(std::u16string_view text,
                             std::initializer_list<std::u16string_view> values);
+// `value` in decimal digits.
+std::u16string Number(uint64_t value);
