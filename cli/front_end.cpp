@@ -48,6 +48,8 @@ struct FrontEnd {
     bool completed = false;
     int runStatus = 0;                // the first failure of the current run, by kind
     bool refusedAsContainer = false;  // decrypt said wrong password or damaged
+    bool partlyWritten = false;       // a failed save in place wrote part of FILE
+    std::u16string fileName;          // FILE as named on the command line
 };
 
 FrontEnd g_cli;
@@ -71,6 +73,12 @@ bool WritesSeparateOutput() {
 // standard output waits until the result is there (RunFromMemory); after a separate output it
 // names the file, as a dot in a folder name can put it far from the source.
 void OnNote(MessageId note, void*) {
+    // Said after the error it belongs to, and also with --quiet (OnBox).
+    if (note == MessageId::kPartlyWritten) {
+        std::lock_guard<std::mutex> hold(g_cli.outcomeLock);
+        g_cli.partlyWritten = true;
+        return;
+    }
     if (note == MessageId::kDone && g_cli.options.toStandardOutput)
         return;
     if (note == MessageId::kDone && WritesSeparateOutput()) {
@@ -86,9 +94,9 @@ void OnProgress(uint32_t position, uint32_t high, void*) {
 
 // The question names the output by its full path: a dot in a folder name can put the output
 // far from the file named on the command line.
-int AnswerOverwrite() {
+int AnswerOverwrite(MessageId message) {
     const std::u16string question = std::u16string(ProgramName()) + u": " + RunPath() + u": " +
-                                    std::u16string(Say(MessageId::kOverwriteQuestion)) +
+                                    std::u16string(Say(message)) +
                                     std::u16string(Say(CliText::kQuestionKeys));
     const Options& options = g_cli.options;
     if (options.yes) {
@@ -110,11 +118,16 @@ int AnswerOverwrite() {
 
 int OnBox(MessageId message, uint32_t style, void*) {
     if (style == kBoxYesNo)
-        return AnswerOverwrite();
+        return AnswerOverwrite(message);
     if (style == kBoxError) {
         PrintFileMessage(FailureText(message));
         NoteRunStatus(ExitStatusOf(message));
         std::lock_guard<std::mutex> hold(g_cli.outcomeLock);
+        if (g_cli.partlyWritten) {
+            const std::u16string command =
+                std::u16string(ProgramName()) + u" recover " + g_cli.fileName;
+            PrintFileMessage(Filled(Say(CliText::kPartlyWritten), command));
+        }
         g_cli.refusedAsContainer |=
             message == MessageId::kWrongPassword || message == MessageId::kDamaged;
         return kAnswerOk;
@@ -136,6 +149,8 @@ void BeginRun(std::u16string_view displayName) {
     g_cli.completed = false;
     g_cli.runStatus = kExitSuccess;
     g_cli.refusedAsContainer = false;
+    g_cli.partlyWritten = false;
+    g_cli.fileName = displayName;
     ClearSystemReason();
 }
 

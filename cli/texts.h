@@ -110,7 +110,8 @@ enum class CliText : uint8_t {
     kCheckLengthRange,
     kCheckTornRange,
     kDecryptBytesAfter,
-    kDecryptHint,  // "{}" is the program's name
+    kDecryptHint,    // "{}" is the program's name
+    kPartlyWritten,  // after a failed in-place save that wrote part of FILE: "{}" is the command
     // The system's reason after a message: the frame ("{}" is the reason), then the text of
     // each SystemReason but kNone.
     kReasonFrame,

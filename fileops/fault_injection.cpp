@@ -20,6 +20,8 @@ std::atomic<int> g_signalInSave{0};
 std::atomic<uint32_t> g_signalAtOperation{0};
 std::atomic<uint32_t> g_saveOperations{0};
 std::atomic<OperationWatcher> g_watcher{nullptr};
+std::atomic<uint32_t> g_writeUpTo{0};
+std::atomic<bool> g_skipRoomCheck{false};
 std::atomic<int> g_renameRefusals[static_cast<uint32_t>(RenameStep::kCount)] = {};
 
 struct SignalFromEnvironment {
@@ -60,6 +62,22 @@ void RefuseRenameStep(RenameStep step, int error) {
 
 int RenameStepRefusal(RenameStep step) {
     return g_renameRefusals[static_cast<uint32_t>(step)].load();
+}
+
+void WriteBeforeFailingUpTo(uint32_t end) {
+    g_writeUpTo.store(end);
+}
+
+uint32_t WrittenBeforeFailingUpTo() {
+    return g_writeUpTo.load();
+}
+
+void SkipRoomCheck(bool skip) {
+    g_skipRoomCheck.store(skip);
+}
+
+bool RoomCheckSkipped() {
+    return g_skipRoomCheck.load();
 }
 
 void ReportFileSizeAs(uint64_t size) {

@@ -56,15 +56,26 @@ void RaiseSignalInSave(int signal, uint32_t operation);
 // chosen errno before it is tried, so tests lead the backend through a file system without the
 // no-replace rename, one without hard links too, and a removal of the unfinished name that fails.
 enum class RenameStep : uint32_t {
-    kNoReplaceRename,   // renameat2 with RENAME_NOREPLACE
-    kLink,              // the output's name as a second link
-    kUnlinkUnfinished,  // the unfinished name removed after the link
+    kNoReplaceRename,        // renameat2 with RENAME_NOREPLACE
+    kLink,                   // the output's name as a second link
+    kUnlinkUnfinished,       // the unfinished name removed after the link
+    kRenameOverPlaceholder,  // without links: the rename over the empty placeholder
     kCount,
 };
 // Makes every later `step` refuse with `error` as errno; 0 lets it run again.
 void RefuseRenameStep(RenameStep step, int error);
 // The errno `step` is refused with now, 0 when it runs; read by the backend.
 int RenameStepRefusal(RenameStep step);
+
+// A WriteAt made to fail first writes its bytes that lie below file offset `end` (0: none), as
+// a save stopped part way through its write leaves them, page by page.
+void WriteBeforeFailingUpTo(uint32_t end);
+uint32_t WrittenBeforeFailingUpTo();
+
+// Lets every reservation past its room check (true), so that tests reach a reservation that
+// the file system itself refuses; false checks the room again.
+void SkipRoomCheck(bool skip);
+bool RoomCheckSkipped();
 
 // Calls `watcher` at the start of every counted operation, before it runs (nullptr: none), so
 // that tests can look at the files at each step of a run. Called on the run's threads.

@@ -25,8 +25,9 @@ bool OpenForReading(const char16_t* nativePath, FileHandle* file);
 // Whether an output may take this name: true with *exists false when nothing has it, true with
 // *exists set when an existing file there opens for writing (opened and closed again), false
 // otherwise (a folder, a link, a read-only file, a file in use). A missing folder counts as a
-// free name here and fails at the create.
-bool ProbeOutput(const char16_t* nativePath, bool* exists);
+// free name here and fails at the create. `*empty`, when given, tells whether an existing file
+// there is empty (as a separate save stopped right after taking the name leaves it).
+bool ProbeOutput(const char16_t* nativePath, bool* exists, bool* empty = nullptr);
 // Creates a new file for writing and for removal through its handle (MarkForDeletion); fails
 // when the name exists. POSIX: with no more permission than the open file `model` has.
 bool CreateOutput(const char16_t* nativePath, FileHandle model, FileHandle* file);
@@ -41,17 +42,24 @@ bool RenameOutput(FileHandle file, const char16_t* nativePath, bool replace);
 bool QueryFileSize(FileHandle file, uint64_t* endOfFile);
 // Reads exactly `size` bytes from offset 0; a short read fails.
 bool ReadWhole(FileHandle file, uint8_t* buffer, uint32_t size);
-// Writes exactly `size` bytes at `offset`; a short write fails.
-bool WriteAt(FileHandle file, uint32_t offset, const uint8_t* data, uint32_t size);
-inline bool WriteFromStart(FileHandle file, const uint8_t* data, uint32_t size) {
-    return WriteAt(file, 0, data, size);
+// Writes exactly `size` bytes at `offset`; a short write fails. `*reached`, when given, is set
+// to how many of the bytes may be in the file: all of them on success, and after a failure 0
+// only when surely none is (a write cut short leaves the bytes before the cut).
+bool WriteAt(FileHandle file, uint32_t offset, const uint8_t* data, uint32_t size,
+             uint32_t* reached = nullptr);
+inline bool WriteFromStart(FileHandle file, const uint8_t* data, uint32_t size,
+                           uint32_t* reached = nullptr) {
+    return WriteAt(file, 0, data, size, reached);
 }
 // Truncates or extends to exactly `length` bytes.
 bool SetFileLength(FileHandle file, uint32_t length);
-// Allocates the first `length` bytes of the file on the disk, holes included, extending the
-// file when it is shorter, so that writing them cannot fail for want of space. On failure the
-// file keeps its length. POSIX: where the filesystem cannot allocate, holes are filled by
-// writing zero bytes over zero bytes only.
+// Allocates the first `length` bytes of the file on the disk, holes included, so that writing
+// them cannot fail for want of space, without changing what the file reads: its end of file does
+// not move, and a reservation stopped at any moment leaves the file byte for byte as it was. A
+// failed reservation gives back what it took. POSIX: a copy-on-write file system must have room
+// for all `length` bytes, since an overwrite takes new blocks; where the file system cannot
+// reserve past the end (ext2, FUSE ones), only the holes below the end are filled, by writing
+// zero bytes over zero bytes, and the rest rests on the room check.
 bool ReserveSpace(FileHandle file, uint32_t length);
 // Pushes what was written through to the storage device.
 bool FlushFile(FileHandle file);

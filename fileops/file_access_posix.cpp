@@ -20,6 +20,7 @@
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -210,8 +211,10 @@ bool OpenForShred(const char16_t* nativePath, FileHandle* file) {
     return OpenExisting(nativePath, O_WRONLY, true, file);
 }
 
-bool ProbeOutput(const char16_t* nativePath, bool* exists) {
+bool ProbeOutput(const char16_t* nativePath, bool* exists, bool* empty) {
     *exists = false;
+    if (empty != nullptr)
+        *empty = false;
     if (ZOK_INJECTED_FAULT(kProbeOutput))
         return false;
     char path[PATH_MAX];
@@ -223,6 +226,9 @@ bool ProbeOutput(const char16_t* nativePath, bool* exists) {
     FileHandle file = 0;
     if (!Adopt(fd, path, false, false, &file))
         return false;
+    struct stat status;
+    if (empty != nullptr)
+        *empty = fstat(FileOf(file)->fd, &status) == 0 && status.st_size == 0;
     CloseFile(file);
     *exists = true;
     return true;
@@ -264,9 +270,10 @@ bool LacksHardLinks(int error) {
 
 // Gives the unfinished file of `record` the name `path`, which must be free; false with errno.
 // The no-replace rename where the file system has it (ext4, XFS, btrfs, tmpfs); else a second
-// name and the removal of the first (NFS, ntfs-3g); else (exFAT, FAT, many SMB shares) a check
-// that the name is free and a plain rename: two steps, so a file another program puts under
-// the name in between is replaced.
+// name and the removal of the first (NFS, ntfs-3g); else (exFAT, FAT, many SMB shares) the name
+// taken first by an empty placeholder created with O_EXCL, which no other program can have
+// made, and the finished file renamed over it. A stop between the two leaves that empty file
+// at the output's name, which the next run's overwrite question names.
 bool RenameNoReplace(const OpenFile& record, const char* path) {
     if (!ZOK_REFUSED_STEP(kNoReplaceRename) &&
         renameat2(AT_FDCWD, record.path, AT_FDCWD, path, RENAME_NOREPLACE) == 0) {
@@ -285,12 +292,20 @@ bool RenameNoReplace(const OpenFile& record, const char* path) {
     }
     if (!LacksHardLinks(errno))
         return false;
-    struct stat existing;
-    if (lstat(path, &existing) == 0) {
-        errno = EEXIST;
-        return false;
-    }
-    return errno == ENOENT && rename(record.path, path) == 0;
+    const int placeholder = OpenRetrying(path, O_WRONLY | O_CREAT | O_EXCL, 0600);
+    if (placeholder < 0)
+        return false;  // EEXIST: the name is taken
+    struct stat made;
+    const bool known = fstat(placeholder, &made) == 0;
+    close(placeholder);
+    if (known && !ZOK_REFUSED_STEP(kRenameOverPlaceholder) && rename(record.path, path) == 0)
+        return true;
+    // The placeholder goes again, unless something else has taken the name meanwhile.
+    const int error = errno;
+    if (known)
+        static_cast<void>(UnlinkIfSame(path, made.st_dev, made.st_ino));
+    errno = error;
+    return false;
 }
 
 }  // namespace
@@ -330,10 +345,40 @@ bool ReadWhole(FileHandle file, uint8_t* buffer, uint32_t size) {
     return TransferWhole(FileOf(file)->fd, 0, buffer, size, pread);
 }
 
-bool WriteAt(FileHandle file, uint32_t offset, const uint8_t* data, uint32_t size) {
-    if (ZOK_INJECTED_FAULT(kWriteAt) || file == 0)
+bool WriteAt(FileHandle file, uint32_t offset, const uint8_t* data, uint32_t size,
+             uint32_t* reached) {
+    if (reached != nullptr)
+        *reached = 0;
+    if (ZOK_INJECTED_FAULT(kWriteAt) || file == 0) {
+#ifdef ZOK_FAULT_INJECTION
+        // A write stopped part way: the bytes below the chosen end are in the file.
+        const uint32_t end = WrittenBeforeFailingUpTo();
+        if (file != 0 && end > offset &&
+            TransferWhole(FileOf(file)->fd, static_cast<off_t>(offset), data,
+                          std::min(size, end - offset), pwrite) &&
+            reached != nullptr) {
+            *reached = std::min(size, end - offset);
+        }
+#endif
         return false;
-    return TransferWhole(FileOf(file)->fd, static_cast<off_t>(offset), data, size, pwrite);
+    }
+    const int fd = FileOf(file)->fd;
+    uint32_t done = 0;
+    // As TransferWhole, counting what reached the file.
+    while (done < size) {
+        const ssize_t count = RetryInterrupted([&] {
+            return pwrite(fd, data + done, size - done, static_cast<off_t>(offset) + done);
+        });
+        if (count <= 0) {
+            if (count < 0)
+                FailedWithErrno();
+            break;
+        }
+        done += static_cast<uint32_t>(count);
+        if (reached != nullptr)
+            *reached = done;
+    }
+    return done == size;
 }
 
 namespace {
@@ -388,15 +433,59 @@ bool FindHoles(int fd, off_t end, Hole** holes, size_t* count, uint64_t* bytes) 
     return true;
 }
 
+// Whether writing to the file of `fd` takes new room even over blocks the file has: a
+// copy-on-write file system (btrfs; ZFS and bcachefs where statfs names them) keeps the old
+// blocks until the new ones are written, so a reservation does not cover an overwrite.
+bool CopiesOnWrite(int fd) {
+    constexpr uint32_t kBtrfs = 0x9123683E;
+    constexpr uint32_t kZfs = 0x2FC12FC1;
+    constexpr uint32_t kBcachefs = 0xCA451A4E;
+    struct statfs kind;
+    if (fstatfs(fd, &kind) != 0)
+        return false;
+    const auto type = static_cast<uint32_t>(kind.f_type);
+    return type == kBtrfs || type == kZfs || type == kBcachefs;
+}
+
 // Whether the file system of `fd` surely has fewer free bytes than `needed` (whole blocks, so
-// that rounding never refuses what fits). Root may use the blocks kept for it. A file system
-// that reports no size (some FUSE ones) is not judged.
-bool LacksRoom(int fd, uint64_t needed) {
+// that rounding never refuses what fits). Root may use the blocks kept for it, but for a
+// copy-on-write one, whose free blocks count the room kept for its own records (btrfs), where
+// only the available blocks take data. A file system that reports no size (some FUSE ones) is
+// not judged.
+bool LacksRoom(int fd, uint64_t needed, bool copiesOnWrite) {
+#ifdef ZOK_FAULT_INJECTION
+    if (RoomCheckSkipped())
+        return false;
+#endif
     struct statvfs disk;
     if (fstatvfs(fd, &disk) != 0 || disk.f_blocks == 0 || disk.f_frsize == 0)
         return false;
-    const uint64_t available = geteuid() == 0 ? disk.f_bfree : disk.f_bavail;
+    const uint64_t available = geteuid() == 0 && !copiesOnWrite ? disk.f_bfree : disk.f_bavail;
     return needed / disk.f_frsize > available;
+}
+
+// Allocates the first `length` bytes without moving the end of file; 0 or the errno. Where the
+// file system cannot keep the size (ext2, exFAT and other FUSE ones: EOPNOTSUPP), only the
+// `holes` below the end are filled, by glibc writing a zero byte where it reads one, which
+// changes no data and leaves the end alone; the growth past the end is then covered by the room
+// check alone. So no reservation ever changes what the file reads.
+int Allocate(int fd, uint32_t length, const Hole* holes, size_t holeCount) {
+    if (RetryInterrupted([&] {
+            return fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(length));
+        }) == 0) {
+        return 0;
+    }
+    if (errno != EOPNOTSUPP && errno != ENOSYS)
+        return errno;
+    for (size_t i = 0; i < holeCount; ++i) {
+        int error = 0;
+        do {
+            error = posix_fallocate(fd, holes[i].start, holes[i].end - holes[i].start);
+        } while (error == EINTR);
+        if (error != 0)
+            return error;
+    }
+    return 0;
 }
 
 }  // namespace
@@ -422,12 +511,12 @@ bool ReserveSpace(FileHandle file, uint32_t length) {
         return FailedWithErrno();
     if (static_cast<off_t>(length) > oldSize)
         needed += static_cast<uint64_t>(length - oldSize);
+    const bool copiesOnWrite = CopiesOnWrite(fd);
+    if (copiesOnWrite)
+        needed = length;  // every byte written takes new blocks
     int error = ENOSPC;
-    if (!LacksRoom(fd, needed)) {
-        // Where the filesystem has no fallocate (ext2, for one), glibc fills each hole by writing
-        // a zero byte where it reads one, which changes no data.
-        error = posix_fallocate(fd, 0, static_cast<off_t>(length));
-        while (error == EINTR) error = posix_fallocate(fd, 0, static_cast<off_t>(length));
+    if (!LacksRoom(fd, needed, copiesOnWrite)) {
+        error = Allocate(fd, length, holes, holeCount);
         if (error != 0) {
             // Whatever reads zeros there now read zeros before: no data changes.
             for (size_t i = 0; i < holeCount; ++i) {
@@ -440,8 +529,10 @@ bool ReserveSpace(FileHandle file, uint32_t length) {
     if (error == 0)
         return true;
     NoteSystemReason(SystemReasonOfCode(static_cast<uint32_t>(error)));
+    // Blocks reserved past the end go again with a cut to the same length (ext4, XFS and tmpfs
+    // drop what lies past the end of file at any cut); the bytes do not change.
     if (oldSize < static_cast<off_t>(length))
-        Truncate(fd, oldSize);  // drop whatever part of the growth was reserved
+        static_cast<void>(RetryInterrupted([&] { return ftruncate(fd, oldSize); }));
     return false;
 }
 

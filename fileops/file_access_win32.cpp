@@ -51,6 +51,7 @@ constexpr NTSTATUS kPathNotFound = static_cast<NTSTATUS>(0xC000003A);  // no fol
 constexpr int kStandardInformationClass = 5;
 constexpr int kRenameClass = 10;
 constexpr int kDispositionClass = 13;
+constexpr int kAllocationClass = 19;  // FileAllocationInformation
 constexpr int kEndOfFileClass = 20;
 
 // FILE_STANDARD_INFORMATION, the 24-byte block of the size query.
@@ -120,10 +121,13 @@ bool OpenForShred(const char16_t* nativePath, FileHandle* file) {
     return OpenNative(nativePath, kDeleteWriteSynchronize, kOpenExisting, file) == 0;
 }
 
-bool ProbeOutput(const char16_t* nativePath, bool* exists) {
+bool ProbeOutput(const char16_t* nativePath, bool* exists, bool* empty) {
     FileHandle file = 0;
     const NTSTATUS status = OpenNative(nativePath, kWriteSynchronize, kOpenExisting, &file);
     *exists = status == 0;
+    uint64_t size = 1;
+    if (empty != nullptr)
+        *empty = status == 0 && QueryFileSize(file, &size) && size == 0;
     CloseFile(file);
     // A missing folder fails at the create, as it does on POSIX.
     const bool missing = status == kNameNotFound || status == kPathNotFound;
@@ -176,13 +180,17 @@ bool ReadWhole(FileHandle file, uint8_t* buffer, uint32_t size) {
            io.Information == size;
 }
 
-bool WriteAt(FileHandle file, uint32_t at, const uint8_t* data, uint32_t size) {
+bool WriteAt(FileHandle file, uint32_t at, const uint8_t* data, uint32_t size, uint32_t* reached) {
     IO_STATUS_BLOCK io = {};
     LARGE_INTEGER offset = {};
     offset.QuadPart = at;
-    return Succeeded(NtWriteFile(HandleOf(file), nullptr, nullptr, nullptr, &io,
-                                 const_cast<uint8_t*>(data), size, &offset, nullptr)) &&
-           io.Information == size;
+    const bool succeeded =
+        Succeeded(NtWriteFile(HandleOf(file), nullptr, nullptr, nullptr, &io,
+                              const_cast<uint8_t*>(data), size, &offset, nullptr));
+    // A failed write does not say how much of it reached the file: any of it may have.
+    if (reached != nullptr)
+        *reached = succeeded ? static_cast<uint32_t>(io.Information) : size;
+    return succeeded && io.Information == size;
 }
 
 bool SetFileLength(FileHandle file, uint32_t length) {
@@ -193,13 +201,25 @@ bool SetFileLength(FileHandle file, uint32_t length) {
                                           static_cast<FILE_INFORMATION_CLASS>(kEndOfFileClass)));
 }
 
-// Setting a larger end of file allocates the clusters up to it on NTFS and FAT. Only a file that
-// a program has marked sparse has holes, and those are not reserved here.
+// The allocation size, not the end of file: the clusters are taken and the file reads as it did
+// (FAT and NTFS; a file that a program has marked sparse keeps its holes, which are not
+// reserved here). An allocation below the end of file would cut the file, so it is only raised.
 bool ReserveSpace(FileHandle file, uint32_t length) {
-    uint64_t endOfFile = 0;
-    if (!QueryFileSize(file, &endOfFile))
+    IO_STATUS_BLOCK io = {};
+    StandardInformation information = {};
+    if (!Succeeded(NtQueryInformationFile(
+            HandleOf(file), &io, &information, sizeof information,
+            static_cast<FILE_INFORMATION_CLASS>(kStandardInformationClass)))) {
         return false;
-    return length <= endOfFile || SetFileLength(file, length);
+    }
+    if (static_cast<uint64_t>(information.allocationSize.QuadPart) >= length ||
+        static_cast<uint64_t>(information.endOfFile.QuadPart) >= length) {
+        return true;
+    }
+    LARGE_INTEGER allocation = {};
+    allocation.QuadPart = length;
+    return Succeeded(NtSetInformationFile(HandleOf(file), &io, &allocation, sizeof allocation,
+                                          static_cast<FILE_INFORMATION_CLASS>(kAllocationClass)));
 }
 
 bool FlushFile(FileHandle file) {

@@ -37,10 +37,15 @@ void ChooseSeparateOutput() {
     if (!derived)
         FailRun(MessageId::kPathTooLong);
     bool exists = false;
-    if (!ProbeOutput(NativePath(), &exists))
+    bool empty = false;
+    if (!ProbeOutput(NativePath(), &exists, &empty))
         FailRun(MessageId::kWriteFailed);
-    // Only a Yes overwrites; a No, or a box that could not be shown, leaves the file alone.
-    if (exists && !AnsweredYes(MessageId::kOverwriteQuestion)) {
+    // Only a Yes overwrites; a No, or a box that could not be shown, leaves the file alone. An
+    // empty file is named as such: a separate save stopped between taking the output's name and
+    // the rename leaves one (fileops/file_access.h, RenameOutput).
+    const MessageId question =
+        empty ? MessageId::kOverwriteEmptyQuestion : MessageId::kOverwriteQuestion;
+    if (exists && !AnsweredYes(question)) {
         ReleaseRunResources();
         EndRun();
     }
@@ -54,37 +59,66 @@ bool SaveOutput(const uint8_t* data, uint32_t size) {
                           g_app.unfinishedPath);
 }
 
+// How a save in place ended. A failure never puts anything back once a byte is written: what
+// the file holds then is a wreck that recover gives back, and any cut of its length would take
+// bytes recover needs.
+enum class InPlaceSave {
+    kSaved,
+    kUnchanged,      // failed before the first byte was written: the file is as it was
+    kPartlyWritten,  // failed after it: the file is left as it is
+};
+
 // Encryption in place: the whole container's room reserved first, so that a full disk fails
-// the run before a byte is overwritten; then the body, and the header last. On failure the file
-// gets its old length back: intact when nothing was written yet.
-bool SaveEncryptionInPlace(uint32_t plainSize, uint32_t containerSize) {
+// the run before a byte is overwritten; then the body, and the header last.
+InPlaceSave SaveEncryptionInPlace(uint32_t containerSize) {
     const FileHandle file = g_app.fileHandle;
     const uint8_t* container = g_app.bufferBase;
+    InPlaceSave result = InPlaceSave::kUnchanged;
     BeginSave();
-    const bool saved = ReserveSpace(file, containerSize) &&
-                       WriteAt(file, kContainerHeaderSize, container + kContainerHeaderSize,
-                               containerSize - kContainerHeaderSize) &&
-                       FlushFile(file) && WriteFromStart(file, container, kContainerHeaderSize) &&
-                       FlushFile(file);
-    if (!saved)
-        static_cast<void>(SetFileLength(file, plainSize));
+    if (ReserveSpace(file, containerSize)) {
+        uint32_t reached = 0;
+        const bool written = WriteAt(file, kContainerHeaderSize, container + kContainerHeaderSize,
+                                     containerSize - kContainerHeaderSize, &reached);
+        if (reached != 0)
+            result = InPlaceSave::kPartlyWritten;
+        if (written && FlushFile(file) && WriteFromStart(file, container, kContainerHeaderSize) &&
+            FlushFile(file)) {
+            result = InPlaceSave::kSaved;
+        }
+    }
     EndSave();
-    return saved;
+    return result;
 }
 
 // Decryption in place: the first block, header included, first. A plain file shorter than the
 // header is written with the zeros after it, which cover the rest of the header until the
 // length is cut.
-bool SaveDecryptionInPlace(const uint8_t* plain, uint32_t size) {
+InPlaceSave SaveDecryptionInPlace(const uint8_t* plain, uint32_t size) {
     const FileHandle file = g_app.fileHandle;
     const uint32_t head = std::max(std::min(size, kFirstBlock), kContainerHeaderSize);
+    InPlaceSave result = InPlaceSave::kUnchanged;
     BeginSave();
-    const bool saved = ReserveSpace(file, size) && WriteFromStart(file, plain, head) &&
-                       FlushFile(file) &&
-                       (size <= head || WriteAt(file, head, plain + head, size - head)) &&
-                       SetFileLength(file, size) && FlushFile(file);
+    if (ReserveSpace(file, size)) {
+        uint32_t reached = 0;
+        const bool written = WriteFromStart(file, plain, head, &reached);
+        if (reached != 0)
+            result = InPlaceSave::kPartlyWritten;
+        if (written && FlushFile(file) &&
+            (size <= head || WriteAt(file, head, plain + head, size - head)) &&
+            SetFileLength(file, size) && FlushFile(file)) {
+            result = InPlaceSave::kSaved;
+        }
+    }
     EndSave();
-    return saved;
+    return result;
+}
+
+// Whether an in-place save succeeded; a failure after its first byte adds the status line that
+// says the file was partly written and can be recovered, before the error is shown.
+bool SavedInPlace(InPlaceSave result) {
+    if (result == InPlaceSave::kPartlyWritten)
+        AppendStatusLine(MessageId::kPartlyWritten);
+    return result == InPlaceSave::kSaved;
 }
 
 // Decryption's bar runs from full towards empty; it is emptied at the end of the run.
@@ -110,7 +144,7 @@ void EmptyProgressBar() {
 
     AppendStatusLine(MessageId::kSaving);
     const uint32_t containerSize = kContainerHeaderSize + bodySize;
-    if (inPlace ? !SaveEncryptionInPlace(plainSize, containerSize)
+    if (inPlace ? !SavedInPlace(SaveEncryptionInPlace(containerSize))
                 : !SaveOutput(g_app.bufferBase, containerSize)) {
         FailRun(MessageId::kWriteFailed);
     }
@@ -141,7 +175,7 @@ void EmptyProgressBar() {
                  g_app.progressCounter);
 
     AppendStatusLine(MessageId::kSaving);
-    if (inPlace ? !SaveDecryptionInPlace(body, header.originalSize)
+    if (inPlace ? !SavedInPlace(SaveDecryptionInPlace(body, header.originalSize))
                 : !SaveOutput(body, header.originalSize)) {
         // Not FailRun: the bar keeps the position the run reached while the error is shown, and
         // is emptied only once the box is closed. This order is part of the window's behaviour.

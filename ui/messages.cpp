@@ -21,6 +21,8 @@ constexpr MessageText kChineseTexts[] = {
     {MessageId::kPathTooLong, u"输出文件路径过长！"},
     {MessageId::kThreadFailed, u"无法启动工作线程！"},
     {MessageId::kOverwriteQuestion, u"与输出文件同名的文件已经存在，是否覆盖？"},
+    {MessageId::kOverwriteEmptyQuestion,
+     u"与输出文件同名的空文件已经存在（可能是一次中断的保存留下的），是否覆盖？"},
     {MessageId::kDone, u"操作完毕。"},
     {MessageId::kReadingPasswords, u"正在读取输入密码……"},
     {MessageId::kReadingFile, u"正在读取文件……"},
@@ -28,6 +30,7 @@ constexpr MessageText kChineseTexts[] = {
     {MessageId::kDecrypting, u"正在解密……"},
     {MessageId::kSaving, u"正在保存文件……"},
     {MessageId::kShredding, u"正在粉碎……"},
+    {MessageId::kPartlyWritten, u"文件已被部分写入，命令行的 recover 能把它恢复到另一个文件。"},
 };
 static_assert(HasEveryIdentifierInOrder<kMessageCount>(kChineseTexts),
               "one text per identifier, in identifier order");
@@ -46,6 +49,9 @@ constexpr MessageText kEnglishTexts[] = {
     {MessageId::kPathTooLong, u"The output file path is too long."},
     {MessageId::kThreadFailed, u"Cannot start the worker thread."},
     {MessageId::kOverwriteQuestion, u"The output file already exists. Overwrite it?"},
+    {MessageId::kOverwriteEmptyQuestion,
+     u"An empty file already exists at the output's name (an interrupted save may have left "
+     u"it). Overwrite it?"},
     {MessageId::kDone, u"Done."},
     {MessageId::kReadingPasswords, u"Reading the password..."},
     {MessageId::kReadingFile, u"Reading the file..."},
@@ -53,6 +59,9 @@ constexpr MessageText kEnglishTexts[] = {
     {MessageId::kDecrypting, u"Decrypting..."},
     {MessageId::kSaving, u"Saving the file..."},
     {MessageId::kShredding, u"Shredding..."},
+    {MessageId::kPartlyWritten,
+     u"The file was partly written; the command line's recover restores it into another "
+     u"file."},
 };
 static_assert(HasEveryIdentifierInOrder<kMessageCount>(kEnglishTexts),
               "one text per identifier, in identifier order");

@@ -20,6 +20,7 @@ enum class MessageId : uint8_t {
     kThreadFailed,
     // Question box.
     kOverwriteQuestion,
+    kOverwriteEmptyQuestion,  // the same, when the existing file is empty
     // Completion: a log line, then an information box.
     kDone,
     // Status-log notes, one per phase.
@@ -29,8 +30,11 @@ enum class MessageId : uint8_t {
     kDecrypting,
     kSaving,
     kShredding,
+    // The one extra line of a failed save in place that wrote part of the file: what it holds
+    // now is restored by the command line's recover (only after "写入文件出错！").
+    kPartlyWritten,
 };
-constexpr size_t kMessageCount = static_cast<size_t>(MessageId::kShredding) + 1;
+constexpr size_t kMessageCount = static_cast<size_t>(MessageId::kPartlyWritten) + 1;
 
 // The languages the texts are written in. The window speaks Chinese only; the command line
 // speaks the user's language. Another language is one more entry here and one more table.

@@ -157,6 +157,8 @@ struct RenameRefusals {
     bool replace;
     bool renamed;         // whether the output takes its name
     SystemReason reason;  // noted for a failure
+    // errno of the rename over the empty placeholder that takes the name when links fail
+    int renameOverPlaceholder = 0;
 };
 
 TEST_F(FaultInjectionTest, RenameRefusalsTakeTheNextWayOrFailWithNothingLeftAtTheName) {
@@ -179,6 +181,10 @@ TEST_F(FaultInjectionTest, RenameRefusalsTakeTheNextWayOrFailWithNothingLeftAtTh
          SystemReason::kPermissionDenied},
         {"the link made, its removal fails", EINVAL, 0, EIO, false, false, false,
          SystemReason::kInputOutput},
+        {"no link, the rename over the placeholder fails: the placeholder goes", EINVAL, EPERM, 0,
+         false, false, false, SystemReason::kInputOutput, EIO},
+        {"no link, the rename over the placeholder fails, the name was taken", EINVAL, EPERM, 0,
+         true, false, false, none, EIO},
     };
     for (const RenameRefusals& row : rows) {
         SCOPED_TRACE(row.name);
@@ -191,6 +197,7 @@ TEST_F(FaultInjectionTest, RenameRefusalsTakeTheNextWayOrFailWithNothingLeftAtTh
         RefuseRenameStep(RenameStep::kNoReplaceRename, row.noReplaceRename);
         RefuseRenameStep(RenameStep::kLink, row.link);
         RefuseRenameStep(RenameStep::kUnlinkUnfinished, row.unlinkUnfinished);
+        RefuseRenameStep(RenameStep::kRenameOverPlaceholder, row.renameOverPlaceholder);
         ClearSystemReason();
         EXPECT_EQ(RenameOutput(file, folder_.Native("older").c_str(), row.replace), row.renamed);
         std::set<std::string> names;

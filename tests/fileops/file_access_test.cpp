@@ -229,12 +229,20 @@ TEST_F(FileAccessTest, SetFileLengthShrinksAndGrowsWithZeros) {
     CloseFile(file);
     EXPECT_EQ(ReadBytes(folder_.Path("len.txt")), std::string("0123\0\0\0", 7));
 
-    // A reservation never shortens the file and keeps its bytes; a longer one adds zeros.
+    // A reservation changes nothing the file reads: a shorter one keeps its length, a longer one
+    // moves no end of file either, and the bytes written into the room later are all there.
     ASSERT_TRUE(OpenSourceForCipher(folder_.Native("len.txt").c_str(), &file));
     ASSERT_TRUE(ReserveSpace(file, 3));
-    ASSERT_TRUE(ReserveSpace(file, 9));
+    ASSERT_TRUE(ReserveSpace(file, 9000));
+    ASSERT_TRUE(QueryFileSize(file, &size));
+    EXPECT_EQ(size, 7u);
     CloseFile(file);
-    EXPECT_EQ(ReadBytes(folder_.Path("len.txt")), std::string("0123\0\0\0\0\0", 9));
+    EXPECT_EQ(ReadBytes(folder_.Path("len.txt")), std::string("0123\0\0\0", 7));
+    ASSERT_TRUE(OpenSourceForCipher(folder_.Native("len.txt").c_str(), &file));
+    ASSERT_TRUE(ReserveSpace(file, 9000));
+    ASSERT_TRUE(WriteAt(file, 7, reinterpret_cast<const uint8_t*>("78"), 2));
+    CloseFile(file);
+    EXPECT_EQ(ReadBytes(folder_.Path("len.txt")), std::string("0123\0\0\0", 7) + "78");
 
     // Through the write-only modes as well; zero length empties the file.
     ASSERT_TRUE(OpenForShred(folder_.Native("len.txt").c_str(), &file));

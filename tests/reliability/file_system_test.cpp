@@ -4,6 +4,7 @@
 // hard links: the output still takes its name, and an existing one is replaced only after a Yes.
 #include <gtest/gtest.h>
 
+#include "fileops/file_access.h"
 #include "tests/reliability/reliability_support.h"
 #include "tests/support/run_harness.h"
 #include "tests/support/zok_process.h"
@@ -73,6 +74,55 @@ TEST(FileSystems, AWalkNeverEntersAFileSystemMountedInsideItsTree) {
         << result.err;
     EXPECT_EQ(ReadBytes(disk.Dir() / "inside"), "on the mounted one");
     EXPECT_EQ(ReadBytes(tree / "a").size(), 12u + 32u);
+}
+
+// The reservation of an encryption in place changes nothing the file reads, on every kind of
+// file system: its end of file does not move (ext4, XFS, btrfs and tmpfs reserve past it; ext2 and
+// exFAT cannot, so only the holes below it are filled, zeros over zeros). A stop between the
+// reservation and the first write leaves the file byte for byte as it was.
+TEST(FileSystems, AStopAfterTheReservationLeavesTheFileAsItWas) {
+    uint32_t mounted = 0;
+    for (const char* kind : {"tmpfs", "ext4", "ext2", "exfat"}) {
+        SCOPED_TRACE(kind);
+        ScratchFolder scratch;
+        const LoopMount disk(scratch.Root(), kind, 64);
+        if (!disk.Problem().empty()) {
+            std::printf("%s: not tried (%s)\n", kind, disk.Problem().c_str());
+            continue;
+        }
+        ++mounted;
+        // Data, then a hole where the file system has holes, 300,001 bytes in all.
+        std::string bytes = RandomBytes(100000, 26);
+        const fs::path file = disk.Dir() / "a.bin";
+        WriteBytes(file, bytes);
+        fs::resize_file(file, 300001);
+        bytes.resize(300001, '\0');
+        const uint32_t container = 12 + 300004;
+
+        // The reservation alone, through the system-access layer.
+        FileHandle handle = 0;
+        const std::u16string native = u"\\??\\" + Utf16(file.string());
+        ASSERT_TRUE(OpenSourceForCipher(native.c_str(), &handle));
+        EXPECT_TRUE(ReserveSpace(handle, container));
+        CloseFile(handle);
+        EXPECT_EQ(fs::file_size(file), bytes.size()) << "the end of file has not moved";
+        EXPECT_TRUE(ReadBytes(file) == bytes) << "the reservation changed no byte";
+
+#ifdef ZOK_FAULT_INJECTION
+        // The real program, killed right after its reservation (save operation 1), before its
+        // first write (2).
+        const ZokResult killed =
+            RunZok({"encrypt", "--in-place", "--password-stdin", "a.bin"}, "pw\n", disk.Dir(),
+                   {"LC_ALL=C.UTF-8", "ZOK_TEST_SIGNAL_IN_SAVE=9:2"});
+        EXPECT_EQ(killed.exitCode, 128 + 9) << killed.err;
+        EXPECT_EQ(fs::file_size(file), bytes.size());
+        EXPECT_TRUE(ReadBytes(file) == bytes) << "the killed run left the file as it was";
+#endif
+        std::printf("%s: reserved %u bytes for a file of %zu: the file is unchanged\n", kind,
+                    container, bytes.size());
+    }
+    if (mounted == 0)
+        GTEST_SKIP() << "no file system could be mounted here";
 }
 
 }  // namespace

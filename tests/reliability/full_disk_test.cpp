@@ -10,10 +10,13 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <functional>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "fileops/prepare.h"
 #include "fileops/shred.h"
@@ -143,10 +146,28 @@ uint64_t FreeBytes(const fs::path& dir) {
     return static_cast<uint64_t>(disk.f_bfree) * disk.f_frsize;
 }
 
+// Where the file has data, as SEEK_DATA and SEEK_HOLE show it: its holes are the rest.
+std::vector<std::pair<off_t, off_t>> DataRanges(const fs::path& file) {
+    std::vector<std::pair<off_t, off_t>> ranges;
+    const int fd = open(file.c_str(), O_RDONLY);
+    for (off_t at = 0;;) {
+        const off_t data = lseek(fd, at, SEEK_DATA);
+        if (data < 0)
+            break;
+        at = lseek(fd, data, SEEK_HOLE);
+        ranges.emplace_back(data, at);
+    }
+    close(fd);
+    return ranges;
+}
+
 struct RefusedRun {
     const char* name;
     uint32_t command;
     bool inPlace;
+    // Let past the room check (the fault seam), so that the file system itself refuses the
+    // reservation part way, with some of the room taken.
+    bool pastTheRoomCheck = false;
 };
 
 TEST(FullDisk, ARefusedRunGivesTheRoomBack) {
@@ -158,9 +179,21 @@ TEST(FullDisk, ARefusedRunGivesTheRoomBack) {
         {"a sparse file whose holes do not fit, encrypted in place", IDC_ENCRYPT, true},
         {"a sparse container whose holes do not fit, decrypted in place", IDC_DECRYPT, true},
         {"a sparse file whose copy does not fit, encrypted to a new file", IDC_ENCRYPT, false},
+        {"the same file, its reservation refused by the disk part way, in place", IDC_ENCRYPT, true,
+         true},
+        {"the same container, its reservation refused by the disk part way, in place", IDC_DECRYPT,
+         true, true},
+        {"the same file, its reservation refused by the disk part way, to a new file", IDC_ENCRYPT,
+         false, true},
     };
     for (const RefusedRun& row : rows) {
         SCOPED_TRACE(row.name);
+#ifdef ZOK_FAULT_INJECTION
+        SkipRoomCheck(row.pastTheRoomCheck);
+#else
+        if (row.pastTheRoomCheck)
+            continue;  // needs the fault seam
+#endif
         // 64 KiB of data and 40 MiB of holes, on a disk of 32 MiB.
         constexpr size_t kSize = 40 << 20;
         const std::string head = RandomBytes(64 << 10, 5);
@@ -174,17 +207,28 @@ TEST(FullDisk, ARefusedRunGivesTheRoomBack) {
         bytes.resize(size, '\0');
         const uint64_t before = FreeBytes(disk.Dir());
         ASSERT_LT(before, kSize) << "the holes must not fit";
+        const auto dataBefore = DataRanges(file);
 
         RunHarness run;
         run.SetPassword(u"pw");
         run.SetInPlace(row.inPlace);
         run.SetPath(file);
         run.Press(row.command);
+#ifdef ZOK_FAULT_INJECTION
+        SkipRoomCheck(false);
+#endif
         EXPECT_EQ(run.OnlyBox().message, MessageId::kWriteFailed);
         EXPECT_TRUE(RunHarness::Read(file) == bytes) << "the file is intact";
         EXPECT_EQ(Listing(disk.Dir()), (std::set<std::string>{"lost+found", "sparse.bin"}));
         const uint64_t after = FreeBytes(disk.Dir());
-        EXPECT_EQ(after, before) << "the room the reservation took is given back";
+        EXPECT_EQ(DataRanges(file), dataBefore) << "the holes are holes again";
+        if (row.pastTheRoomCheck) {
+            // The blocks come back; ext4 may keep one more block of its own record of where the
+            // file's blocks are, split by the reservation and the holes punched again.
+            EXPECT_LE(before - std::min(before, after), 4096u) << "the room is given back";
+        } else {
+            EXPECT_EQ(after, before) << "the room the reservation took is given back";
+        }
         std::printf("full disk (ext4, 32 MiB): %s: %llu bytes free before, %llu after\n", row.name,
                     static_cast<unsigned long long>(before),
                     static_cast<unsigned long long>(after));
@@ -195,6 +239,35 @@ TEST(FullDisk, ARefusedRunGivesTheRoomBack) {
         ExpectNothingHeld();
         fs::remove(file);
     }
+}
+
+// A copy-on-write disk (btrfs): an overwrite takes new blocks, so an encryption in place that
+// has room for the container's growth but not for a new copy of the file is refused before its
+// first byte, as on any other disk, and the file stays as it was.
+TEST(FullDisk, ACopyOnWriteDiskRefusesAnInPlaceSaveBeforeItsFirstByte) {
+    ScratchFolder scratch;
+    const LoopMount disk(scratch.Root(), "btrfs", 160);
+    if (!disk.Problem().empty())
+        GTEST_SKIP() << "no btrfs image can be mounted here (" << disk.Problem() << ")";
+    const std::string plain = RandomBytes(24 << 20, 27);
+    const fs::path file = disk.Dir() / "big.bin";
+    WriteBytes(file, plain);
+    // 8 MiB left: room for the growth, not for the 24 MiB the overwrite takes.
+    FillAllButPages(disk.Dir() / "filler", 2048);
+    // What data may take: btrfs counts the room kept for its own records among the free blocks.
+    sync();  // the truncated blocks are free once the transaction is on the disk
+    struct statvfs status {};
+    ASSERT_EQ(statvfs(disk.Dir().c_str(), &status), 0);
+    const uint64_t before = static_cast<uint64_t>(status.f_bavail) * status.f_frsize;
+    ASSERT_LT(before, plain.size());
+    ASSERT_GT(before, 4096u);
+
+    RunHarness run;
+    run.SetPassword(u"pw");
+    ExpectEncryptionRefused(run, file, true, plain, "the file is intact");
+    EXPECT_EQ(run.LogLines().back(), TextOf(MessageId::kSaving)) << "no line says it was written";
+    std::printf("full disk (btrfs, 160 MiB): %zu-byte file, %llu bytes free: refused\n",
+                plain.size(), static_cast<unsigned long long>(before));
 }
 
 }  // namespace

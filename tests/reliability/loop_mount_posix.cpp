@@ -50,9 +50,17 @@ LoopMount::LoopMount(const fs::path& scratch, const std::string& kind, int megab
         return;
     }
     fs::create_directory(dir_);
+    if (kind == "tmpfs") {
+        const std::string size = " -o size=" + std::to_string(megabytes) + "m";
+        if (!Succeeds("mount -t tmpfs" + size + " tmpfs " + Quoted(dir_)))
+            problem_ = "mount -t tmpfs failed";
+        return;
+    }
     std::ofstream(image).close();
     fs::resize_file(image, static_cast<uintmax_t>(megabytes) << 20);
-    const std::string make = kind == "exfat" ? "mkfs.exfat " : "mkfs.ext4 -q -F ";
+    const std::string make = kind == "exfat"   ? "mkfs.exfat "
+                             : kind == "btrfs" ? "mkfs.btrfs -q "
+                                               : "mkfs." + kind + " -q -F ";
     if (!Succeeds(make + Quoted(image))) {
         problem_ = make + "failed (scripts/install-deps.sh installs it)";
         return;
@@ -63,7 +71,7 @@ LoopMount::LoopMount(const fs::path& scratch, const std::string& kind, int megab
         return;
     }
     // mount.exfat-fuse needs a block device; the FUSE daemon it leaves keeps the device open.
-    const std::string mount = kind == "exfat" ? "mount.exfat-fuse " : "mount -t ext4 ";
+    const std::string mount = kind == "exfat" ? "mount.exfat-fuse " : "mount -t " + kind + " ";
     if (!Succeeds(mount + device + " " + Quoted(dir_)))
         problem_ = mount + device + " failed";
     // While mounted, this only marks the device to be freed at the unmount.

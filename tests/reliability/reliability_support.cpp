@@ -113,6 +113,10 @@ uint32_t CheckDigestOf(const std::u16string& password) {
     return PasswordCheckDigest(AreaFor(password).data());
 }
 
+uint32_t KeyDigestOf(const std::u16string& password) {
+    return PasswordKeyDigest(AreaFor(password).data());
+}
+
 uint32_t BufferWordAt(const std::string& file, size_t offset) {
     std::string padded = file + std::string(16, '\0');
     return WordAt(padded, offset);

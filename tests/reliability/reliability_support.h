@@ -31,6 +31,7 @@ std::set<std::string> Listing(const std::filesystem::path& folder);
 // A container of `plain` under `password` with the given salt, as an encryption writes it.
 std::string MakeContainer(const std::string& plain, const std::u16string& password, uint32_t salt);
 uint32_t CheckDigestOf(const std::u16string& password);
+uint32_t KeyDigestOf(const std::u16string& password);
 // The word a run reads at `offset` of its zero-filled buffer holding `file`.
 uint32_t BufferWordAt(const std::string& file, size_t offset);
 // What the backward pass makes of a container of `plain` (stored size `storedSize`) whose body
@@ -41,10 +42,11 @@ std::string ExpectedPlain(const std::string& plain, uint32_t storedSize,
                           const std::vector<std::pair<size_t, uint32_t>>& delta, uint32_t after);
 
 #ifndef _WIN32
-// A file system of `kind` ("ext4", or "exfat" through FUSE) made in an image file of
-// `megabytes` inside `scratch` and mounted from a loop device at `scratch`/mnt, for the cases
-// a tmpfs cannot show. Root only. The loop device is let go right after the mount, so that the
-// kernel frees it at the unmount; the destructor unmounts what this object mounted.
+// A file system of `kind` ("ext4", "ext2", "btrfs", or "exfat" through FUSE) made in an image
+// file of `megabytes` inside `scratch` and mounted from a loop device at `scratch`/mnt, for the
+// cases a tmpfs cannot show; or a "tmpfs" of that size mounted there. Root only. The loop device is
+// let go right after the mount, so that the kernel frees it at the unmount; the destructor unmounts
+// what this object mounted.
 class LoopMount {
   public:
     LoopMount(const std::filesystem::path& scratch, const std::string& kind, int megabytes);
