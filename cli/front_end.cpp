@@ -17,7 +17,9 @@
 #include "cli/password.h"
 #include "cli/platform.h"
 #include "cli/recovery.h"
+#include "cli/walk.h"
 #include "cli/wildcards.h"
+#include "core/container.h"
 #include "fileops/app_state.h"
 #include "fileops/output_name.h"
 #include "fileops/prepare.h"
@@ -231,17 +233,280 @@ bool IsTextFile(const std::u16string& name) {
     return false;
 }
 
-int RunOneFile(const std::u16string& name) {
-    BeginRun(Printable(name));
-    std::u16string full;
-    if (!IsTextFile(name) || !FullPathFor(name, &full))
-        return kExitCannotAccess;
-    const int status = RunOnPath(full);
+// False, after the error naming -r was reported, for a FILE that is a folder.
+bool IsNotFolder(const std::u16string& full) {
+    EntryType type = EntryType::kFile;
+    FolderIdentity identity;
+    const bool folder = LookAtOperand(full, &type, &identity) &&
+                        (type == EntryType::kFolder || type == EntryType::kOtherFileSystem);
+    ClearSystemReason();
+    if (folder)
+        PrintFileMessage(Say(CliText::kFolderNeedsRecursive));
+    return !folder;
+}
+
+// After a decryption that succeeded: the bytes the file held after its container, if any.
+void NoteBytesAfterContainer(int status) {
     if (status == kExitSuccess && g_app.bytesAfterContainer > 0) {
         PrintFileMessage(
             Filled(Say(CliText::kDecryptBytesAfter), Number(g_app.bytesAfterContainer)));
     }
+}
+
+int RunOneFile(const std::u16string& name) {
+    BeginRun(Printable(name));
+    std::u16string full;
+    if (!IsTextFile(name) || !FullPathFor(name, &full) || !IsNotFolder(full))
+        return kExitCannotAccess;
+    const int status = RunOnPath(full);
+    NoteBytesAfterContainer(status);
     return status;
+}
+
+// --- The walk of -r --------------------------------------------------------------------------
+
+struct WalkTally {
+    uint64_t done = 0;
+    uint64_t skipped = 0;
+    uint64_t failed = 0;
+    uint64_t bytes = 0;
+    int status = kExitSuccess;  // the first failure's
+};
+
+std::u16string SummaryOf(const WalkTally& tally) {
+    return std::u16string(ProgramName()) + u": " +
+           FilledInTurn(Say(CliText::kWalkSummary), {Number(tally.done), Number(tally.skipped),
+                                                     Number(tally.failed), Number(tally.bytes)});
+}
+
+void NoteFailed(WalkTally* tally, int status) {
+    ++tally->failed;
+    if (tally->status == kExitSuccess)
+        tally->status = status;
+}
+
+void NoteSkipped(WalkTally* tally, CliText why) {
+    ++tally->skipped;
+    if (!g_cli.options.quiet)
+        PrintFileMessage(Say(why));
+}
+
+// What the first bytes of a file say about it, for the password with `checkDigest`.
+enum class HeaderLook : uint8_t { kUnknown, kOwnContainer, kOther };
+
+HeaderLook LookAtHeader(const std::u16string& full, uint32_t checkDigest, uint64_t* size) {
+    const std::u16string native = u"\\??\\" + full;
+    FileHandle file = 0;
+    HeaderLook look = HeaderLook::kUnknown;
+    if (OpenForReading(native.c_str(), &file) && QueryFileSize(file, size)) {
+        uint8_t header[kContainerHeaderSize] = {};
+        if (*size <= kContainerHeaderSize || *size > kLargestFile) {
+            look = HeaderLook::kOther;
+        } else if (ReadWhole(file, header, kContainerHeaderSize)) {
+            const ContainerHeader read = ReadHeader(header);
+            look = read.checkDigest == checkDigest &&
+                           StoredSizeFits(read.originalSize, static_cast<uint32_t>(*size))
+                       ? HeaderLook::kOwnContainer
+                       : HeaderLook::kOther;
+        }
+    }
+    if (file != 0)
+        CloseFile(file);
+    // The run that follows opens the file again and tells its own failure.
+    ClearSystemReason();
+    return look;
+}
+
+// Whether a separate output of the file at `full` lands in the same folder: the last dot of the
+// path names it, also a dot in a folder's name. `*output` is where it would go.
+bool OutputStaysBeside(const std::u16string& full, std::u16string* output) {
+    char16_t path[kPathCapacity] = {};
+    char16_t scratch[kPathCapacity] = {};
+    std::copy(full.begin(), full.end(), path);
+    if (!DeriveOutputPathIn(path, scratch))
+        return true;  // the run says why it has no output name
+    *output = path;
+    const size_t folderEnd = full.find_last_of(u"/\\");
+    return output->size() > folderEnd &&
+           output->compare(0, folderEnd + 1, full, 0, folderEnd + 1) == 0 &&
+           output->find_first_of(u"/\\", folderEnd + 1) == std::u16string::npos;
+}
+
+// One file of the walk.
+void WalkFile(const WalkStep& step, WalkTally* tally) {
+    const Options& options = g_cli.options;
+    if (!IsTextFile(step.path)) {
+        NoteFailed(tally, kExitCannotAccess);
+        return;
+    }
+    uint64_t size = 0;
+    if (options.command == kCheck) {
+        bool skipped = false;
+        const int status = CheckWalkedFile(Printable(step.display), step.path, g_app.checkValue,
+                                           g_app.keyValue, options.quiet, &skipped, &size);
+        if (skipped) {
+            ++tally->skipped;
+        } else if (status == kExitSuccess) {
+            ++tally->done;
+            tally->bytes += size;
+        } else {
+            NoteFailed(tally, status);
+        }
+        return;
+    }
+    if (step.path.size() >= kPathCapacity) {
+        PrintFileMessage(Say(CliText::kPathTooLongForField));
+        NoteFailed(tally, kExitCannotAccess);
+        return;
+    }
+    const HeaderLook look = LookAtHeader(step.path, g_app.checkValue, &size);
+    if (options.command == kEncrypt && look == HeaderLook::kOwnContainer) {
+        NoteSkipped(tally, CliText::kSkippedOwnContainer);
+        return;
+    }
+    if (options.command == kDecrypt && look == HeaderLook::kOther) {
+        NoteSkipped(tally, CliText::kSkippedNotOwnContainer);
+        return;
+    }
+    std::u16string output;
+    if (WritesSeparateOutput() && !OutputStaysBeside(step.path, &output)) {
+        PrintFileMessage(Filled(Say(CliText::kOutputElsewhere), output));
+        NoteFailed(tally, kExitFailure);
+        return;
+    }
+    const int status = RunOnPath(step.path);
+    NoteBytesAfterContainer(status);
+    if (status != kExitSuccess) {
+        NoteFailed(tally, status);
+        return;
+    }
+    ++tally->done;
+    tally->bytes += size;
+}
+
+// shred -r: the folder goes once it is empty; one that still holds something stays, named.
+// Neither counts as a failure: every file in it had its own line.
+void RemoveWalkedFolder(const WalkStep& step) {
+    bool holdsSomething = false;
+    ClearSystemReason();
+    if (RemoveEmptyFolder(step.path, &holdsSomething) || g_cli.options.quiet)
+        return;
+    if (holdsSomething) {
+        PrintFileMessage(Say(CliText::kFolderKept));
+    } else {
+        PrintFileMessage(std::u16string(Say(CliText::kFolderNotRemoved)) + ReasonSuffix());
+    }
+}
+
+CliText WhySkipped(StepKind kind) {
+    switch (kind) {
+        case StepKind::kSkipLink:
+            return CliText::kSkippedLink;
+        case StepKind::kSkipSpecial:
+            return CliText::kSkippedSpecial;
+        case StepKind::kSkipOtherFileSystem:
+            return CliText::kSkippedOtherFileSystem;
+        case StepKind::kSkipWalkedFolder:
+            return CliText::kSkippedWalkedFolder;
+        default:
+            return CliText::kSkippedUnfinished;
+    }
+}
+
+// The operands as the walk starts from them; a FILE that cannot be looked at fails here.
+std::vector<WalkOperand> WalkOperands(WalkTally* tally) {
+    std::vector<WalkOperand> operands;
+    for (const std::u16string& name : g_cli.options.files) {
+        BeginRun(Printable(name));
+        WalkOperand operand;
+        operand.display = name;
+        if (!IsTextFile(name)) {
+            NoteFailed(tally, kExitCannotAccess);
+            continue;
+        }
+        if (!MakeFullPath(name, &operand.path)) {
+            PrintFileMessage(Say(CliText::kNoCurrentDirectory));
+            NoteFailed(tally, kExitCannotAccess);
+            continue;
+        }
+        if (!LookAtOperand(operand.path, &operand.type, &operand.identity)) {
+            PrintFileMessage(std::u16string(Say(MessageId::kOpenFailed)) + ReasonSuffix());
+            NoteFailed(tally, kExitCannotAccess);
+            continue;
+        }
+        operands.push_back(std::move(operand));
+    }
+    return operands;
+}
+
+// The note an interrupt prints: the bar taken away, then the summary so far.
+void UpdateEndingNote(const WalkTally& tally, bool barDrawn) {
+    std::u16string note;
+    if (barDrawn) {
+        note = u"\r";
+        note.append(48, u' ');
+        note += u'\r';
+    }
+    SetEndingNote(note + SummaryOf(tally) + u'\n');
+}
+
+// -r: every operand, folders walked, with one password; the first failure gives the status.
+int RunWalk(bool barDrawn) {
+    const Options& options = g_cli.options;
+    WalkTally tally;
+    // The digests tell the containers of this password apart, and the entries must agree once.
+    if (options.command != kShred && !TakePasswordDigests()) {
+        PrintProgramMessage(Say(MessageId::kPasswordMismatch));
+        return kExitWrongPassword;
+    }
+    UpdateEndingNote(tally, barDrawn);
+    const std::vector<WalkOperand> operands = WalkOperands(&tally);
+    const bool shredding = options.command == kShred;
+    // A first pass counts the files for the "N/TOTAL" lines; the tree is listed again as it is
+    // walked, so that only the folders on the way down are held.
+    uint64_t total = 0;
+    WalkTree(operands, PathSeparator(), shredding, ListFolder, [&](const WalkStep& step) {
+        total += step.kind == StepKind::kRun ? 1 : 0;
+        return true;
+    });
+    ClearSystemReason();
+    uint64_t index = 0;
+    WalkTree(operands, PathSeparator(), shredding, ListFolder, [&](const WalkStep& step) {
+        BeginRun(Printable(step.display));
+        switch (step.kind) {
+            case StepKind::kRun:
+                ++index;
+                if (!options.quiet)
+                    PrintLine(Number(index) + u"/" + Number(total < index ? index : total) + u" " +
+                              Printable(step.display));
+                WalkFile(step, &tally);
+                break;
+            case StepKind::kUnlistable:
+                PrintFileMessage(std::u16string(Say(CliText::kFolderUnlistable)) + ReasonSuffix());
+                NoteFailed(&tally, kExitCannotAccess);
+                break;
+            case StepKind::kFolderEnd:
+                if (shredding)
+                    RemoveWalkedFolder(step);
+                break;
+            default:
+                NoteSkipped(&tally, WhySkipped(step.kind));
+                break;
+        }
+        UpdateEndingNote(tally, barDrawn);
+        // An interrupt during the save just done: the walk ends here, with what it did.
+        if (const int end = PendingEnd()) {
+            EraseBar();
+            SetEndingNote(u"");
+            PrintLine(SummaryOf(tally));
+            EndAsInterrupted(end);
+        }
+        return true;
+    });
+    EraseBar();
+    SetEndingNote(u"");
+    PrintLine(SummaryOf(tally));
+    return tally.status;
 }
 
 // --- check and recover ---------------------------------------------------------------------
@@ -357,7 +622,9 @@ int RunCommandLine(const std::vector<std::u16string>& args) {
         return status;
     const Options& options = g_cli.options;
     g_cli.askOnTerminal = StdinIsTerminal() || (options.standardInput && TerminalOpens());
-    SetConsoleStyle(StderrIsTerminal() && !options.quiet, options.files.size() > 1, options.quiet);
+    const bool drawBar = StderrIsTerminal() && !options.quiet;
+    // A walk prints a line per file instead of the runs' status lines.
+    SetConsoleStyle(drawBar, options.files.size() > 1, options.quiet || options.recursive);
 
     std::u16string password, confirmation;
     if (options.command != kShred) {
@@ -366,7 +633,7 @@ int RunCommandLine(const std::vector<std::u16string>& args) {
             return status;
     }
 
-    if (options.command == kCheck || options.command == kRecover) {
+    if ((options.command == kCheck || options.command == kRecover) && !options.recursive) {
         status = RunRecoveryCommand(password, confirmation);
         Wipe(&password);
         Wipe(&confirmation);
@@ -378,6 +645,13 @@ int RunCommandLine(const std::vector<std::u16string>& args) {
     SetControlText(IDC_CONFIRM, confirmation.c_str());
     Wipe(&password);
     Wipe(&confirmation);
+    if (options.recursive) {
+        HeadlessSetChecked(IDC_OVERWRITE_SOURCE, options.inPlace);
+        status = RunWalk(drawBar);
+        SetControlText(IDC_PASSWORD, u"");
+        SetControlText(IDC_CONFIRM, u"");
+        return status;
+    }
     // A result for standard output is made in place, in the memory file.
     HeadlessSetChecked(IDC_OVERWRITE_SOURCE, options.inPlace || options.toStandardOutput);
 

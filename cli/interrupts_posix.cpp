@@ -1,15 +1,38 @@
 // SIGINT, SIGTERM, SIGHUP and SIGQUIT end the program as their default action would, so that a
-// shell sees the signal, but a save under way is finished first.
+// shell sees the signal, but a save under way is finished first. During a walk the walk's
+// summary so far is printed first.
 #include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
+
+#include <atomic>
+#include <string>
 
 #include "cli/ending_signals.h"
 #include "cli/exit_status.h"
 #include "cli/platform.h"
 #include "fileops/save_guard.h"
+#include "fileops/utf.h"
 
 namespace {
+
+// Two buffers for the note, so that a handler never reads the one being written: the main
+// thread fills the other and then publishes it.
+std::string g_notes[2];
+std::atomic<int> g_noteShown{-1};
+
+void WriteEndingNote() {
+    const int shown = g_noteShown.load();
+    if (shown < 0)
+        return;
+    const std::string& note = g_notes[shown];
+    for (size_t done = 0; done < note.size();) {
+        const ssize_t count = write(STDERR_FILENO, note.data() + done, note.size() - done);
+        if (count <= 0)
+            return;
+        done += static_cast<size_t>(count);
+    }
+}
 
 // Ends the process by `signalNumber` itself, also from inside its handler.
 void DieBy(int signalNumber) {
@@ -22,15 +45,29 @@ void DieBy(int signalNumber) {
     _exit(kExitSignalBase + signalNumber);  // not reached: the default action ends the process
 }
 
+std::atomic<int> g_pendingEnd{0};
+
+// The held end, after the save. A walk (which has a note) ends after the file under way, with
+// its summary; otherwise the program ends by the signal now.
+void EndAfterSave(int signalNumber) {
+    if (g_noteShown.load() >= 0) {
+        g_pendingEnd.store(signalNumber);
+        return;
+    }
+    DieBy(signalNumber);
+}
+
 void OnEndingSignal(int signalNumber) {
-    if (!HoldEndUntilSaved(signalNumber))
+    if (!HoldEndUntilSaved(signalNumber)) {
+        WriteEndingNote();
         DieBy(signalNumber);
+    }
 }
 
 }  // namespace
 
 void EndOnInterrupts() {
-    SetHeldEndRoutine(DieBy);
+    SetHeldEndRoutine(EndAfterSave);
     struct sigaction action = {};
     action.sa_handler = OnEndingSignal;
     action.sa_flags = SA_RESTART;
@@ -41,5 +78,22 @@ void EndOnInterrupts() {
         if (sigaction(signalNumber, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN)
             continue;
         sigaction(signalNumber, &action, nullptr);
+    }
+}
+
+void SetEndingNote(std::u16string_view note) {
+    const int next = g_noteShown.load() == 0 ? 1 : 0;
+    g_noteShown.store(-1);
+    g_notes[next] = Utf16ToUtf8(note);
+    g_noteShown.store(note.empty() ? -1 : next);
+}
+
+int PendingEnd() {
+    return g_pendingEnd.load();
+}
+
+void EndAsInterrupted(int status) {
+    DieBy(status);
+    for (;;) {
     }
 }

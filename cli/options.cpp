@@ -12,6 +12,7 @@ enum class OptionId : uint8_t {
     kInPlace,
     kYes,
     kQuiet,
+    kRecursive,
     kPasswordStdin,
     kPasswordFile,
     kPasswordFd,
@@ -32,6 +33,7 @@ constexpr OptionForm kOptionForms[] = {
     {u"--in-place", 0, OptionId::kInPlace, false, true},
     {u"--yes", u'y', OptionId::kYes, false, true},
     {u"--quiet", u'q', OptionId::kQuiet, false, false},
+    {u"--recursive", u'r', OptionId::kRecursive, false, false},
     {u"--password-stdin", 0, OptionId::kPasswordStdin, false, true},
     {u"--password-file", 0, OptionId::kPasswordFile, true, true},
     {u"--password-fd", 0, OptionId::kPasswordFd, true, true},
@@ -46,10 +48,11 @@ const OptionForm* FindOption(CommandKind command, std::u16string_view longName,
     for (const OptionForm& form : kOptionForms) {
         if (form.cipherOnly && command == kShred)
             continue;
-        // check writes nothing; recover never writes in place.
+        // check writes nothing; recover never writes in place and takes one file.
         if ((command == kCheck && (form.id == OptionId::kInPlace || form.id == OptionId::kYes ||
                                    form.id == OptionId::kOutput)) ||
-            (command == kRecover && form.id == OptionId::kInPlace)) {
+            (command == kRecover &&
+             (form.id == OptionId::kInPlace || form.id == OptionId::kRecursive))) {
             continue;
         }
         if (form.id == OptionId::kPasswordFd && !HasDashAndDescriptors())
@@ -104,6 +107,9 @@ ParseResult ApplyOption(const OptionForm& form, const std::u16string& value, Opt
             break;
         case OptionId::kQuiet:
             options->quiet = true;
+            break;
+        case OptionId::kRecursive:
+            options->recursive = true;
             break;
         case OptionId::kPasswordStdin:
             options->passwordSource = PasswordSource::kStdin;
@@ -251,8 +257,12 @@ std::optional<CliText> RefusedCombination(const Options& options) {
         return CliText::kOutputWithInPlace;
     if (options.hasOutput && options.files.size() > 1)
         return CliText::kOutputWithSeveralFiles;
+    if (options.hasOutput && options.recursive)
+        return CliText::kRecursiveWithOutput;
     bool anyStandardInput = false;
     for (const std::u16string& file : options.files) anyStandardInput |= file == u"-";
+    if (options.recursive && anyStandardInput && HasDashAndDescriptors())
+        return CliText::kRecursiveStandardInput;
     const bool outputIsStandard = options.hasOutput && options.output == u"-";
     if (options.command == kRecover && options.files.size() > 1)
         return CliText::kRecoverOneFile;

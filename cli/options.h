@@ -26,6 +26,7 @@ struct Options {
     bool inPlace = false;
     bool yes = false;
     bool quiet = false;
+    bool recursive = false;  // -r: a folder operand is walked (cli/walk.h)
     PasswordSource passwordSource = PasswordSource::kTerminal;
     uint32_t passwordSourceCount = 0;
     std::u16string passwordSourceName;  // the file of --password-file, the number of --password-fd

@@ -1,13 +1,16 @@
 // What the front end needs from the system: its standard streams, the terminal, full paths,
-// interrupts, standard input and output as files, and the way out. Each platform implements it
-// in the cli/ files of the same stem: terminal_, streams_, full_path_, interrupts_, language_,
-// wildcards_, arguments_ and main_, each with _posix.cpp and _win32.cpp.
+// interrupts, folders for the walk of -r, standard input and output as files, and the way out.
+// Each platform implements it in the cli/ files of the same stem: terminal_, streams_,
+// full_path_, interrupts_, folder_listing_, language_, wildcards_, arguments_ and main_, each
+// with _posix.cpp and _win32.cpp.
 #pragma once
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "cli/walk.h"
 #include "fileops/system_reason.h"
 
 enum class LineResult {
@@ -48,12 +51,32 @@ inline bool IsYesAnswer(std::u16string_view answer) {
 bool MakeFullPath(std::u16string_view name, std::u16string* full);
 // The units that end a folder's name in a path.
 extern const std::u16string_view kPathSeparators;
+// The separator a full path puts between a folder and a name in it.
+char16_t PathSeparator();
 
 // From now on an interrupt, a termination, a hang-up or a quit (SIGINT, SIGTERM, SIGHUP,
 // SIGQUIT; on Windows Ctrl-C, Ctrl-Break and closing the console) ends the program at once,
 // except during a save, which is finished first. The exit status is 128 + the signal's number:
 // 130, 143, 129, 131; on Windows 130 for Ctrl-C and Ctrl-Break, 129 for closing the console.
 void EndOnInterrupts();
+// During a walk, the line printed before an interrupt ends the program (the walk's summary so
+// far, line end included); empty for none. Replaced after each file. While a note is set, an
+// end held for a save is not carried out at the save's end: PendingEnd gives it (0: none), and
+// the walk ends through EndAsInterrupted once the file under way is done.
+void SetEndingNote(std::u16string_view note);
+int PendingEnd();
+// Ends the program as the interrupt with status `status` asks (by the signal itself on POSIX,
+// whose number PendingEnd gives there).
+[[noreturn]] void EndAsInterrupted(int status);
+
+// --- Folders, for the walk of -r (cli/walk.h). False with the reason noted on failure.
+// What the operand at `full` is, a link at its end not followed.
+bool LookAtOperand(const std::u16string& full, EntryType* type, FolderIdentity* identity);
+// The walk's lister (FolderLister): the entries of the folder at `full`, nothing followed.
+bool ListFolder(const std::u16string& full, const FolderIdentity& identity,
+                std::vector<FolderEntry>* entries);
+// Removes the folder at `full` if it is empty; *holdsSomething when it is not.
+bool RemoveEmptyFolder(const std::u16string& full, bool* holdsSomething);
 
 // --- Numbered descriptors, and "-" for standard input or output: Linux only. Elsewhere the
 // first is false and the others are never called.

@@ -296,3 +296,31 @@ int RunRecovery(const RecoveryRequest& request) {
     }
     return status;
 }
+
+int CheckWalkedFile(const std::u16string& display, const std::u16string& full, uint32_t checkDigest,
+                    uint32_t keyDigest, bool quiet, bool* skipped, uint64_t* size) {
+    *skipped = false;
+    *size = 0;
+    WholeFile file;
+    MessageId failure = MessageId::kOpenFailed;
+    if (!LoadWholeFile(NativeOf(full).c_str(), &file, &failure)) {
+        ReleaseWholeFile(&file);
+        PrintFailure(display, failure);
+        return ExitStatusOf(failure);
+    }
+    const FileAnalysis analysis = AnalyseFile(file.buffer, file.length, checkDigest, keyDigest);
+    *size = file.length;
+    ReleaseWholeFile(&file);
+    WriteStdout(display + u": " + std::u16string(WordOf(analysis.state)) + u"\n");
+    if (analysis.state == FileState::kNotContainer ||
+        ExitStatusOf(analysis.state) == kExitWrongPassword) {
+        *skipped = true;
+        if (!quiet)
+            PrintMessageAbout(display, Say(CliText::kSkippedNotOwnContainer));
+        return kExitSuccess;
+    }
+    const int status = ExitStatusOf(analysis.state);
+    if (!quiet || status != kExitSuccess)
+        PrintMessageAbout(display, Verdict(analysis));
+    return status;
+}

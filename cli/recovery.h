@@ -19,3 +19,10 @@ struct RecoveryRequest {
 
 // Runs check or recover; returns the exit status (of the first failure, for several FILEs).
 int RunRecovery(const RecoveryRequest& request);
+
+// check on one file of a walk (-r): `display` names it, `full` opens it. A file that is not a
+// container of this password, nor what one of its saves left, is skipped with a line saying so
+// (*skipped); the verdict on a sound container is left out with `quiet`. Returns the file's
+// exit status; *size is its length once read.
+int CheckWalkedFile(const std::u16string& display, const std::u16string& full, uint32_t checkDigest,
+                    uint32_t keyDigest, bool quiet, bool* skipped, uint64_t* size);

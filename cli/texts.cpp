@@ -10,7 +10,7 @@ constexpr CliTextEntry kEnglishTexts[] = {
     {CliText::kHelp,
      u"Usage: {} encrypt [OPTION]... FILE...\n"
      u"       {} decrypt [OPTION]... FILE...\n"
-     u"       {} shred [-q] FILE...\n"
+     u"       {} shred [-q] [-r] FILE...\n"
      u"       {} check [OPTION]... FILE...\n"
      u"       {} recover [OPTION]... [-o OUT] FILE\n"
      u"       {} --help | --version\n"
@@ -33,7 +33,8 @@ constexpr CliTextEntry kEnglishTexts[] = {
      u"                          the output goes beside it: name.ext -> name_ZOK.ext,\n"
      u"                          name -> name_Adv\n"
      u"  -y, --yes               overwrite an existing output file without asking\n"
-     u"  -q, --quiet             print error messages only\n"
+     u"  -q, --quiet             print error messages only (and -r's summary)\n"
+     u"  -r, --recursive         walk each FILE that is a folder, file by file (below)\n"
      u"      --password-file=PF  read the password from the first line of the file PF\n"
      u"      --password-fd=N     read the password as one line from descriptor N (Linux)\n"
      u"      --password-stdin    read the password as one line from standard input\n"
@@ -52,6 +53,15 @@ constexpr CliTextEntry kEnglishTexts[] = {
      u"with a progress bar when it is a terminal; with several FILEs each line names its\n"
      u"FILE. Paths are limited to 259 UTF-16 units. The language follows LC_ALL,\n"
      u"LC_MESSAGES or LANG: Chinese for a value starting with \"zh\", English otherwise.\n"
+     u"\n"
+     u"With -r a folder is walked depth-first in name order, files only. Links, junctions,\n"
+     u"devices, FIFOs and sockets are never followed or opened, and the walk never leaves the\n"
+     u"folder's file system; each thing left is named in a \"skipped\" line. encrypt skips a\n"
+     u"file this password already opens, decrypt and check what is not a container of it, and\n"
+     u"the walk never takes what it writes itself nor what an interrupted save left. Each file\n"
+     u"gets a line \"N/TOTAL PATH\"; one line at the end counts files done, skipped and failed,\n"
+     u"and bytes. A failure does not stop the walk. shred -r then removes the folders it\n"
+     u"emptied, deepest first. An interrupt ends the walk after the save under way.\n"
      u"\n"},
     {CliText::kNoCommand, u"no command given"},
     {CliText::kUnknownCommand, u"unknown command '{}'"},
@@ -62,6 +72,9 @@ constexpr CliTextEntry kEnglishTexts[] = {
     {CliText::kTwoPasswordSources, u"more than one password source given"},
     {CliText::kOutputWithInPlace, u"--output and --in-place exclude each other"},
     {CliText::kOutputWithSeveralFiles, u"--output takes a single FILE"},
+    {CliText::kRecursiveWithOutput, u"--output cannot be used with --recursive"},
+    {CliText::kRecursiveStandardInput,
+     u"'-' (standard input) cannot be walked: --recursive takes named FILEs"},
     {CliText::kOutputToStandardOutput,
      u"'-o -' (standard output) is not available here: name an output file"},
     {CliText::kStandardInputNotAlone, u"'-' (standard input) must be the only FILE"},
@@ -120,6 +133,23 @@ constexpr CliTextEntry kEnglishTexts[] = {
     {CliText::kOutputFolderMissing, u" (the folder {} does not exist)"},
     {CliText::kNotOpenedByPassword, u"wrong password, or not an encrypted file"},
     {CliText::kNoFileMatches, u"no file matches '{}'"},
+    {CliText::kFolderNeedsRecursive, u"is a folder: -r (--recursive) walks it"},
+    {CliText::kSkippedLink, u"skipped: a symbolic link or junction, never followed"},
+    {CliText::kSkippedSpecial, u"skipped: a device, FIFO or socket, never opened"},
+    {CliText::kSkippedOtherFileSystem,
+     u"skipped: a folder on another file system (the walk stays on one)"},
+    {CliText::kSkippedWalkedFolder, u"skipped: a folder already walked"},
+    {CliText::kSkippedUnfinished,
+     u"skipped: what an interrupted save left; see what it is, then remove it"},
+    {CliText::kSkippedOwnContainer, u"skipped: already a container of this password"},
+    {CliText::kSkippedNotOwnContainer, u"skipped: not a container of this password"},
+    {CliText::kOutputElsewhere,
+     u"its output would go to another folder ({}), as a dot in a folder's name counts; "
+     u"--in-place writes over the file instead"},
+    {CliText::kFolderUnlistable, u"cannot list the folder"},
+    {CliText::kFolderKept, u"folder kept: it still holds something"},
+    {CliText::kFolderNotRemoved, u"cannot remove the folder"},
+    {CliText::kWalkSummary, u"{} done, {} skipped, {} failed, {} bytes"},
     {CliText::kRecoverOneFile, u"recover takes a single FILE"},
     {CliText::kRecoveryStandardInput, u"check and recover need a named FILE, not '-'"},
     {CliText::kRecoverToStandardOutput,
@@ -191,7 +221,7 @@ constexpr CliTextEntry kChineseTexts[] = {
     {CliText::kHelp,
      u"用法：{} encrypt [选项]... 文件...\n"
      u"      {} decrypt [选项]... 文件...\n"
-     u"      {} shred [-q] 文件...\n"
+     u"      {} shred [-q] [-r] 文件...\n"
      u"      {} check [选项]... 文件...\n"
      u"      {} recover [选项]... [-o 输出] 文件\n"
      u"      {} --help | --version\n"
@@ -212,7 +242,8 @@ constexpr CliTextEntry kChineseTexts[] = {
      u"      --in-place          覆盖源文件（直接写在文件本身上）；否则输出写到它旁边：\n"
      u"                          name.ext -> name_ZOK.ext，name -> name_Adv\n"
      u"  -y, --yes               输出文件已存在时不经询问直接覆盖\n"
-     u"  -q, --quiet             只显示错误信息\n"
+     u"  -q, --quiet             只显示错误信息（及 -r 的汇总）\n"
+     u"  -r, --recursive         逐个文件地遍历作为文件夹给出的每个文件（见下文）\n"
      u"      --password-file=PF  从文件 PF 的第一行读取密码\n"
      u"      --password-fd=N     从文件描述符 N 读取一行作为密码（仅 Linux）\n"
      u"      --password-stdin    从标准输入读取一行作为密码\n"
@@ -228,6 +259,13 @@ constexpr CliTextEntry kChineseTexts[] = {
      u"状态行和错误信息写到标准错误，\n"
      u"标准错误是终端时另有进度条；有多个文件时每行都注明文件。路径最长 259 个 UTF-16 单元。\n"
      u"语言取自 LC_ALL、LC_MESSAGES 或 LANG：以“zh”开头的值为中文，其余为英文。\n"
+     u"\n"
+     u"给出 -r 时按名称顺序深度优先遍历文件夹，只处理文件。符号链接、联接点、设备、FIFO 和\n"
+     u"套接字从不跟随或打开，遍历也不离开该文件夹所在的文件系统；每个被略过的对象各有一行\n"
+     u"“已跳过”。encrypt 跳过本密码已能打开的文件，decrypt 和 check 跳过不是本密码加密文件\n"
+     u"的文件；遍历从不处理自己写出的文件，也不处理被中断的保存留下的文件。每个文件有一行\n"
+     u"“序号/总数 路径”，结束时一行汇总完成、跳过、失败的文件数和字节数。一个文件失败不会\n"
+     u"停止遍历。shred -r 随后由深到浅删除被它清空的文件夹。中断会在当前保存完成后结束遍历。\n"
      u"\n"},
     {CliText::kNoCommand, u"未指定命令"},
     {CliText::kUnknownCommand, u"未知命令“{}”"},
@@ -238,6 +276,8 @@ constexpr CliTextEntry kChineseTexts[] = {
     {CliText::kTwoPasswordSources, u"给出了不止一个密码来源"},
     {CliText::kOutputWithInPlace, u"--output 与 --in-place 不能同时使用"},
     {CliText::kOutputWithSeveralFiles, u"--output 只能用于一个文件"},
+    {CliText::kRecursiveWithOutput, u"--output 不能与 --recursive 同时使用"},
+    {CliText::kRecursiveStandardInput, u"“-”（标准输入）无法遍历：--recursive 需要有名字的文件"},
     {CliText::kOutputToStandardOutput, u"此处不能用“-o -”（标准输出）：请指定输出文件"},
     {CliText::kStandardInputNotAlone, u"“-”（标准输入）必须是唯一的文件"},
     {CliText::kStandardInputTwice, u"标准输入不能同时提供密码和文件“-”"},
@@ -290,6 +330,20 @@ constexpr CliTextEntry kChineseTexts[] = {
     {CliText::kOutputFolderMissing, u"（文件夹 {} 不存在）"},
     {CliText::kNotOpenedByPassword, u"密码错误，或不是加密文件"},
     {CliText::kNoFileMatches, u"没有与“{}”匹配的文件"},
+    {CliText::kFolderNeedsRecursive, u"是文件夹：用 -r（--recursive）遍历它"},
+    {CliText::kSkippedLink, u"已跳过：符号链接或联接点，不会跟随"},
+    {CliText::kSkippedSpecial, u"已跳过：设备、FIFO 或套接字，不会打开"},
+    {CliText::kSkippedOtherFileSystem, u"已跳过：另一个文件系统上的文件夹（遍历不离开原文件系统）"},
+    {CliText::kSkippedWalkedFolder, u"已跳过：已遍历过的文件夹"},
+    {CliText::kSkippedUnfinished, u"已跳过：被中断的保存留下的文件；请查看后删除"},
+    {CliText::kSkippedOwnContainer, u"已跳过：已是本密码的加密文件"},
+    {CliText::kSkippedNotOwnContainer, u"已跳过：不是本密码的加密文件"},
+    {CliText::kOutputElsewhere,
+     u"其输出会落到另一个文件夹（{}），因为文件夹名中的点也算数；--in-place 改为直接覆盖该文件"},
+    {CliText::kFolderUnlistable, u"无法列出文件夹"},
+    {CliText::kFolderKept, u"文件夹保留：其中仍有内容"},
+    {CliText::kFolderNotRemoved, u"无法删除文件夹"},
+    {CliText::kWalkSummary, u"完成 {} 个，跳过 {} 个，失败 {} 个，共 {} 字节"},
     {CliText::kRecoverOneFile, u"recover 只能用于一个文件"},
     {CliText::kRecoveryStandardInput, u"check 和 recover 需要有名字的文件，不能是“-”"},
     {CliText::kRecoverToStandardOutput, u"recover 只写入有名字的输出文件，不能写到标准输出（“-”）"},
@@ -361,6 +415,20 @@ std::u16string Filled(std::u16string_view text, std::u16string_view value) {
     for (size_t at = filled.find(u"{}"); at != std::u16string::npos;
          at = filled.find(u"{}", at + value.size())) {
         filled.replace(at, 2, value);
+    }
+    return filled;
+}
+
+std::u16string FilledInTurn(std::u16string_view text,
+                            std::initializer_list<std::u16string_view> values) {
+    std::u16string filled(text);
+    size_t at = 0;
+    for (std::u16string_view value : values) {
+        at = filled.find(u"{}", at);
+        if (at == std::u16string::npos)
+            break;
+        filled.replace(at, 2, value);
+        at += value.size();
     }
     return filled;
 }

@@ -4,6 +4,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,8 @@ enum class CliText : uint8_t {
     kTwoPasswordSources,
     kOutputWithInPlace,
     kOutputWithSeveralFiles,
+    kRecursiveWithOutput,
+    kRecursiveStandardInput,
     kOutputToStandardOutput,
     kStandardInputNotAlone,
     kStandardInputTwice,
@@ -74,6 +77,20 @@ enum class CliText : uint8_t {
     kOutputFolderMissing,  // a separate output's folder: "{}" is the folder
     kNotOpenedByPassword,  // decrypt: the header does not match the password
     kNoFileMatches,        // zok-cli.exe: a FILE pattern that matches no file ("{}" is the pattern)
+    kFolderNeedsRecursive,
+    // The walk of -r (cli/walk.h): why an entry is left, and the walk's own lines.
+    kSkippedLink,
+    kSkippedSpecial,
+    kSkippedOtherFileSystem,
+    kSkippedWalkedFolder,
+    kSkippedUnfinished,
+    kSkippedOwnContainer,
+    kSkippedNotOwnContainer,
+    kOutputElsewhere,
+    kFolderUnlistable,
+    kFolderKept,
+    kFolderNotRemoved,
+    kWalkSummary,  // "{}" in turn: files done, skipped, failed, bytes
     // check and recover (cli/recovery.h); "{}" stands for the number, range or name shown.
     kRecoverOneFile,
     kRecoveryStandardInput,
@@ -125,5 +142,8 @@ const char16_t* TextIn(Language language, CliText text);
 
 // `text` with every "{}" replaced by `value` (unchanged when it has none).
 std::u16string Filled(std::u16string_view text, std::u16string_view value);
+// `text` with its "{}" replaced by `values` in turn.
+std::u16string FilledInTurn(std::u16string_view text,
+                            std::initializer_list<std::u16string_view> values);
 // `value` in decimal digits.
 std::u16string Number(uint64_t value);

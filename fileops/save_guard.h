@@ -10,7 +10,8 @@ using EndProgramRoutine = void (*)(int status);
 void SetHeldEndRoutine(EndProgramRoutine routine);
 
 // Called by the worker around every save, failed ones included. EndSave carries out a request
-// held meanwhile through the held-end routine, which does not return in the programs.
+// held meanwhile through the held-end routine, which does not return in the programs but while
+// the command line walks a folder: that end comes once the file under way is done.
 void BeginSave();
 void EndSave();
 

@@ -44,6 +44,9 @@ TEST_F(CliTest, UsageErrorsRunNothing) {
         {{"encrypt", "--password-stdin", "--output=out", "f", "f"}, kOutputWithSeveralFiles},
         {{"encrypt", "--password-stdin", "-o", "", "f"}, kEmptyFileName},
         {{"encrypt", "--password-stdin", "-o", "-", "f", "f"}, kOutputWithSeveralFiles},
+        {{"encrypt", "-r", "--password-stdin", "-o", "out", "f"}, kRecursiveWithOutput},
+        {{"decrypt", "--recursive", "--password-stdin", "--output=out", "f"}, kRecursiveWithOutput},
+        {{"recover", "-r", "--password-stdin", "f"}, kUnknownOption, u"-r"},
         // A password that is not UTF-8 ("\xED\xA0\x80" is an encoded surrogate).
         {{"encrypt", "--in-place", "--password-stdin", "f"},
          kPasswordNotUtf8,
@@ -59,6 +62,8 @@ TEST_F(CliTest, UsageErrorsRunNothing) {
         {{"encrypt", "--password-file=pw", "-", "f"}, kStandardInputNotAlone},
         {{"encrypt", "--password-file=pw", "--in-place", "-"}, kStandardInputInPlace},
         {{"shred", "-"}, kShredStandardInput},
+        {{"encrypt", "-r", "--password-file=pw", "-"}, kRecursiveStandardInput},
+        {{"shred", "-r", "-"}, kRecursiveStandardInput},
 #endif
     };
     const std::u16string program(kProgram.begin(), kProgram.end() - 2);

@@ -4,11 +4,19 @@
 // language.
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+#include <functional>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "cli/exit_status.h"
+#include "cli/walk.h"
+#include "fileops/utf.h"
 #include "tests/cli/cli_fixture.h"
 
 namespace {
@@ -137,6 +145,8 @@ struct SignalInSave {
     // What the first FILE must be afterwards: its complete result, or, cut short, not what a
     // decryption takes for a container.
     bool complete;
+    // The FILEs as a walk of their folder (-r): it ends after the first one, with its summary.
+    bool walk = false;
 };
 
 TEST_F(CliTest, AnEndRequestedDuringASaveWaitsForItAndNothingIsEverLostOrPassesForAContainer) {
@@ -146,6 +156,9 @@ TEST_F(CliTest, AnEndRequestedDuringASaveWaitsForItAndNothingIsEverLostOrPassesF
         {"SIGHUP while decrypting in place", 1, 2, false, true, true},
         {"SIGKILL after the body, before the header", 9, 4, true, true, false},
         {"SIGKILL before the output takes its name", 9, 6, true, false, false},
+        {"SIGTERM during a walk, encrypting in place", 15, 2, true, true, true, true},
+        {"SIGINT during a walk, encrypting to a new file", 2, 4, true, false, true, true},
+        {"SIGHUP during a walk, decrypting in place", 1, 2, false, true, true, true},
     };
     for (const SignalInSave& c : cases) {
         SCOPED_TRACE(c.name);
@@ -163,13 +176,22 @@ TEST_F(CliTest, AnEndRequestedDuringASaveWaitsForItAndNothingIsEverLostOrPassesF
         const Settings signalled = {"LC_ALL=C.UTF-8",
                                     "ZOK_TEST_SIGNAL_IN_SAVE=" + std::to_string(c.signal) + ":" +
                                         std::to_string(c.operation)};
-        std::vector<std::string> args = {c.encrypt ? "encrypt" : "decrypt", "--password-stdin",
-                                         "a.bin", "b.bin"};
+        std::vector<std::string> args = {c.encrypt ? "encrypt" : "decrypt", "--password-stdin"};
+        if (c.walk) {
+            args.insert(args.end(), {"-r", "."});
+        } else {
+            args.insert(args.end(), {"a.bin", "b.bin"});
+        }
         if (c.inPlace)
             args.push_back("--in-place");
         const ZokResult result = RunZok(args, "pw\n", folder.Root(), signalled);
         EXPECT_EQ(result.exitCode, 128 + c.signal) << result.err;
         EXPECT_EQ(ReadBytes(folder / "b.bin"), plain) << "no FILE starts after the signal";
+        if (c.walk) {
+            const std::string done = c.encrypt ? "zok: 1 done, 0 skipped, 0 failed, 10000 bytes\n"
+                                               : "zok: 1 done, 0 skipped, 0 failed, 10012 bytes\n";
+            EXPECT_TRUE(Contains(result.err, done)) << result.err;
+        }
 
         std::set<std::string> left;
         for (const auto& entry : fs::directory_iterator(folder.Root()))
@@ -215,7 +237,7 @@ TEST_F(CliTest, FilesThatCannotBeOpenedFailTheirRun) {
     WriteBytes(At("locked.txt"), "read only");
     MakeReadOnly(At("locked.txt"));
     fs::create_directory(At("folder"));
-    std::vector<std::string> names = {"missing.txt", "folder"};
+    std::vector<std::string> names = {"missing.txt"};
     // Natively the run refuses a file without write permission even for root; Wine run by
     // root lets the system open it, so there the case would test Wine, not us.
 #ifdef _WIN32
@@ -231,9 +253,13 @@ TEST_F(CliTest, FilesThatCannotBeOpenedFailTheirRun) {
         if (std::string(command) != "shred")
             args.push_back("--password-stdin");
         args.insert(args.end(), names.begin(), names.end());
+        args.push_back("folder");
         ZokResult result = Zok(args);
         EXPECT_EQ(result.exitCode, kExitCannotAccess);
         EXPECT_EQ(Count(result.err, kOpenFailed), names.size()) << result.err;
+        // A folder is not opened: the message names the option that walks it.
+        EXPECT_EQ(Count(result.err, "folder: " + Said(CliText::kFolderNeedsRecursive) + "\n"), 1u)
+            << result.err;
         EXPECT_EQ(ReadBytes(At("locked.txt")), "read only");
     }
     EXPECT_FALSE(fs::exists(At("locked_ZOK.txt")));
@@ -377,8 +403,9 @@ TEST_F(CliTest, ErrorsNameTheSystemsReason) {
     } rows[] = {
         {{"shred", "missing", "folder"},
          "missing: " + SaidWithReason(MessageId::kOpenFailed, CliText::kReasonNoSuchFile, english)},
+        // A folder is not opened at all: the message names the option that walks it.
         {{"shred", "missing", "folder"},
-         "folder: " + SaidWithReason(MessageId::kOpenFailed, CliText::kReasonIsDirectory, english)},
+         "folder: " + Said(CliText::kFolderNeedsRecursive, u"", english)},
     };
     for (const auto& row : rows) {
         ZokResult result = Zok(row.args, "pw\n", kEnglish);
@@ -430,6 +457,459 @@ TEST_F(CliTest, ErrorsNameTheSystemsReason) {
     }
     EXPECT_EQ(ReadBytes(At("docs/2024.Q3/Makefile")), "all:");
     EXPECT_EQ(ReadBytes(At("f")), "plain");
+}
+
+// Trees built here, walked through the program with -r: what each command takes, what it
+// leaves and says, and the status of the first failure. Paths in the lines are as the user named
+// the folder, with the system's separator below it.
+#ifdef _WIN32
+std::string Shown(std::string path) {
+    for (char& c : path) c = c == '/' ? '\\' : c;
+    return path;
+}
+#else
+std::string Shown(const std::string& path) {
+    return path;
+}
+#endif
+
+struct TreeCase {
+    const char* what;
+    std::function<void(const fs::path& root)> build;  // the tree is root/"t"
+    std::vector<std::string> args;                    // the folder "t" is added last
+    int status;
+    std::vector<std::string> lines;   // each in standard error, once
+    std::vector<std::string> absent;  // none in standard error
+    std::function<void(const fs::path& root)> check;
+};
+
+// `plain` at `path` made a container of `password` there.
+void MakeContainer(const fs::path& path, const std::string& plain, const std::string& password) {
+    fs::create_directories(path.parent_path());
+    WriteBytes(path, plain);
+    const ZokResult made =
+        RunZok({"encrypt", "--in-place", "--password-stdin", path.filename().string()},
+               password + "\n", path.parent_path());
+    ASSERT_EQ(made.exitCode, 0) << made.err;
+}
+
+TEST(CliWalk, EachTreeIsWalkedAsItsRowSays) {
+    const auto file = [](const fs::path& path, const std::string& bytes) {
+        fs::create_directories(path.parent_path());
+        WriteBytes(path, bytes);
+    };
+    const std::vector<TreeCase> cases = {
+        {"outputs beside the sources are never walked; names in several scripts",
+         [&](const fs::path& r) {
+             file(r / "t/a.txt", "alpha");
+             file(r / u8"t/sub/深/f", "x");
+             file(r / u8"t/Кир/😀.bin", "emoji");
+             MakeContainer(r / "t/mine_ZOK.txt", "mine", "pw");
+             MakeContainer(r / "t/theirs_ZOK.txt", "theirs", "other");
+         },
+         {"encrypt", "-r", "--password-stdin"},
+         kExitSuccess,
+         {"1/5 " + Shown("t/a.txt") + "\n", "3/5 " + Shown("t/sub/深/f") + "\n",
+          "5/5 " + Shown("t/Кир/😀.bin") + "\n",
+          Shown("t/mine_ZOK.txt") + ": skipped: already a container of this password",
+          "zok: 4 done, 1 skipped, 0 failed, 31 bytes\n"},
+         {"Done."},
+         [](const fs::path& r) {
+             EXPECT_EQ(ReadBytes(r / "t/a.txt"), "alpha");
+             EXPECT_EQ(ReadBytes(r / "t/a_ZOK.txt").size(), ContainerSize(5));
+             EXPECT_EQ(ReadBytes(r / u8"t/sub/深/f_Adv").size(), ContainerSize(1));
+             EXPECT_EQ(ReadBytes(r / u8"t/Кир/😀_ZOK.bin").size(), ContainerSize(5));
+             EXPECT_EQ(ReadBytes(r / "t/theirs_ZOK_ZOK.txt").size(), ContainerSize(20));
+             EXPECT_FALSE(fs::exists(r / "t/mine_ZOK_ZOK.txt"));
+             EXPECT_FALSE(fs::exists(r / "t/a_ZOK_ZOK.txt")) << "an output was walked";
+         }},
+        {"decrypt takes only containers of this password",
+         [&](const fs::path& r) {
+             MakeContainer(r / "t/a", "one", "pw");
+             file(r / "t/b", "plain text here");
+             MakeContainer(r / "t/c", "theirs", "other");
+             fs::create_directories(r / "t/d");
+             MakeContainer(r / "t/d/e", "two", "pw");
+         },
+         {"decrypt", "--recursive", "--in-place", "--password-stdin"},
+         kExitSuccess,
+         {Shown("t/b") + ": skipped: not a container of this password",
+          Shown("t/c") + ": skipped: not a container of this password",
+          "zok: 2 done, 2 skipped, 0 failed, 32 bytes\n"},
+         {},
+         [](const fs::path& r) {
+             EXPECT_EQ(ReadBytes(r / "t/a"), "one");
+             EXPECT_EQ(ReadBytes(r / "t/d/e"), "two");
+             EXPECT_EQ(ReadBytes(r / "t/b"), "plain text here");
+             EXPECT_EQ(ReadBytes(r / "t/c").size(), ContainerSize(6));
+         }},
+        {"check tells each container and skips the rest",
+         [&](const fs::path& r) {
+             MakeContainer(r / "t/a", "one", "pw");
+             file(r / "t/b", "plain text here");
+             MakeContainer(r / "t/c", "theirs", "other");
+         },
+         {"check", "-r", "--password-stdin"},
+         kExitSuccess,
+         {"zok: " + Shown("t/a") + ": a container this password opens, of 3 bytes decrypted",
+          Shown("t/b") + ": skipped: not a container of this password",
+          Shown("t/c") + ": skipped: not a container of this password",
+          "zok: 1 done, 2 skipped, 0 failed, 16 bytes\n"},
+         {},
+         [](const fs::path& r) { EXPECT_EQ(ReadBytes(r / "t/a").size(), ContainerSize(3)); }},
+        {"leftovers of interrupted saves are named, never encrypted",
+         [&](const fs::path& r) {
+             file(r / "t/a.txt", "alpha");
+             file(r / "t/a_ZOK.txt.zok-unfinished-0000abcd", "left");
+         },
+         {"encrypt", "-r", "--in-place", "--password-stdin"},
+         kExitSuccess,
+         {Shown("t/a_ZOK.txt.zok-unfinished-0000abcd") + ": skipped: what an interrupted save left",
+          "zok: 1 done, 1 skipped, 0 failed, 5 bytes\n"},
+         {},
+         [](const fs::path& r) {
+             EXPECT_EQ(ReadBytes(r / "t/a_ZOK.txt.zok-unfinished-0000abcd"), "left");
+         }},
+        {"a dot in a folder's name would put an output elsewhere: refused, in place works",
+         [&](const fs::path& r) {
+             file(r / "t/v1.0/notes", "n");
+             file(r / "t/v1.0/z.txt", "z");
+         },
+         {"encrypt", "-r", "--password-stdin"},
+         kExitFailure,
+         {Shown("t/v1.0/notes") + ": its output would go to another folder (",
+          "zok: 1 done, 0 skipped, 1 failed, 1 bytes\n"},
+         {},
+         [](const fs::path& r) {
+             EXPECT_FALSE(fs::exists(r / "t/v1_ZOK.0"));
+             EXPECT_EQ(ReadBytes(r / "t/v1.0/z_ZOK.txt").size(), ContainerSize(1));
+         }},
+        {"shred removes the files, then every folder it emptied, the named one too",
+         [&](const fs::path& r) {
+             file(r / "t/a", "a");
+             file(r / "t/sub/b", "bb");
+             file(r / "t/sub/deeper/c", "ccc");
+             fs::create_directories(r / "t/empty");
+         },
+         {"shred", "-r"},
+         kExitSuccess,
+         {"3/3 " + Shown("t/sub/deeper/c") + "\n", "zok: 3 done, 0 skipped, 0 failed, 6 bytes\n"},
+         {"kept"},
+         [](const fs::path& r) { EXPECT_FALSE(fs::exists(r / "t")); }},
+#ifndef _WIN32
+        {"links to a file, to a folder outside and to an ancestor, and a FIFO, named once each",
+         [&](const fs::path& r) {
+             file(r / "outside/secret", "secret");
+             file(r / "t/plain", "p");
+             fs::create_directories(r / "t/sub");
+             fs::create_symlink("../outside/secret", r / "t/to-file");
+             fs::create_directory_symlink("../outside", r / "t/to-folder");
+             fs::create_directory_symlink("..", r / "t/sub/up");
+             ASSERT_EQ(mkfifo((r / "t/fifo").c_str(), 0600), 0);
+         },
+         {"encrypt", "-r", "--in-place", "--password-stdin"},
+         kExitSuccess,
+         {"t/fifo: skipped: a device, FIFO or socket, never opened",
+          "t/to-file: skipped: a symbolic link or junction, never followed",
+          "t/to-folder: skipped: a symbolic link or junction, never followed",
+          "t/sub/up: skipped: a symbolic link or junction, never followed",
+          "zok: 1 done, 4 skipped, 0 failed, 1 bytes\n"},
+         {"secret"},
+         [](const fs::path& r) {
+             EXPECT_EQ(ReadBytes(r / "outside/secret"), "secret");
+             EXPECT_EQ(ReadBytes(r / "t/plain").size(), ContainerSize(1));
+         }},
+        {"a file that cannot be opened fails alone; the first failure decides",
+         [&](const fs::path& r) {
+             file(r / "t/1.txt", "one");
+             file(r / "t/2.txt", "two");
+             MakeReadOnly(r / "t/2.txt");
+             file(r / "t/3.txt", "three");
+             file(r / "t/4.txt", "four");
+             file(r / "t/4_ZOK.txt", "an older output");
+         },
+         {"encrypt", "-r", "--password-stdin"},
+         kExitCannotAccess,
+         {"t/2.txt: Cannot open the file. (Permission denied)\n", "t/4.txt: not overwritten",
+          "zok: 3 done, 0 skipped, 2 failed, 23 bytes\n"},
+         {},
+         [](const fs::path& r) {
+             EXPECT_FALSE(fs::exists(r / "t/2_ZOK.txt"));
+             EXPECT_EQ(ReadBytes(r / "t/3_ZOK.txt").size(), ContainerSize(5));
+             EXPECT_EQ(ReadBytes(r / "t/4_ZOK.txt"), "an older output");
+         }},
+        {"the same failures the other way round: the declined overwrite comes first",
+         [&](const fs::path& r) {
+             file(r / "t/1.txt", "one");
+             file(r / "t/1_ZOK.txt", "an older output");
+             file(r / "t/2.txt", "two");
+             MakeReadOnly(r / "t/2.txt");
+         },
+         {"encrypt", "-r", "--password-stdin"},
+         kExitDeclined,
+         {"zok: 1 done, 0 skipped, 2 failed"},
+         {},
+         [](const fs::path&) {}},
+        {"-q prints the failures and the summary only",
+         [&](const fs::path& r) {
+             file(r / "t/a", "a");
+             file(r / "t/b", "b");
+             MakeReadOnly(r / "t/b");
+             fs::create_directory_symlink("..", r / "t/up");
+         },
+         {"encrypt", "-rq", "--in-place", "--password-stdin"},
+         kExitCannotAccess,
+         {"zok: t/b: Cannot open the file. (Permission denied)\n"
+          "zok: 1 done, 1 skipped, 1 failed, 1 bytes\n"},
+         {"1/2", "skipped:"},
+         [](const fs::path&) {}},
+        {"shred keeps a folder that still holds a link, and names it; the link's target stays",
+         [&](const fs::path& r) {
+             file(r / "outside/secret", "secret");
+             file(r / "t/a", "a");
+             file(r / "t/keep/b", "b");
+             fs::create_symlink("../../outside/secret", r / "t/keep/link");
+         },
+         {"shred", "-r"},
+         kExitSuccess,
+         {"t/keep: folder kept: it still holds something\n",
+          "t: folder kept: it still holds something\n",
+          "zok: 2 done, 1 skipped, 0 failed, 2 bytes\n"},
+         {},
+         [](const fs::path& r) {
+             EXPECT_TRUE(fs::is_symlink(r / "t/keep/link"));
+             EXPECT_FALSE(fs::exists(r / "t/keep/b"));
+             EXPECT_EQ(ReadBytes(r / "outside/secret"), "secret");
+         }},
+#else
+        // Wine 8 cannot make a junction (mklink /J fails: no FSCTL_SET_REPARSE_POINT); there a
+        // Unix symbolic link to the folder, which Wine shows as a reparse point, stands in.
+        {"a junction is never followed",
+         [&](const fs::path& r) {
+             file(r / "outside/secret", "secret");
+             file(r / "t/plain", "p");
+             const fs::path t = (r / "t").make_preferred();
+             const std::string junction = "cmd /c mklink /J \"" + (t / "junction").string() +
+                                          "\" \"" + (r / "outside").make_preferred().string() +
+                                          "\" >nul 2>nul";
+             if (std::system(junction.c_str()) != 0 || !fs::exists(t / "junction/secret")) {
+                 fs::remove(t / "junction");
+                 // (start takes a quoted folder for a window title: the scratch path has no space.)
+                 const std::string link = "cmd /c start /d " + t.string() +
+                                          " /wait /unix /bin/ln -s ../outside junction";
+                 ASSERT_EQ(std::system(link.c_str()), 0);
+             }
+             ASSERT_TRUE(fs::exists(r / "t/junction/secret")) << "the junction leads outside";
+         },
+         {"encrypt", "-r", "--in-place", "--password-stdin"},
+         kExitSuccess,
+         {"t\\junction: skipped: a symbolic link or junction, never followed",
+          "zok-cli: 1 done, 1 skipped, 0 failed, 1 bytes\n"},
+         {},
+         [](const fs::path& r) {
+             EXPECT_EQ(ReadBytes(r / "outside/secret"), "secret");
+             EXPECT_EQ(ReadBytes(r / "t/plain").size(), ContainerSize(1));
+         }},
+#endif
+    };
+    for (const TreeCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScratchFolder root;
+        c.build(root.Root());
+        std::vector<std::string> args = c.args;
+        args.push_back("t");
+        const ZokResult result = RunZok(args, "pw\n", root.Root(), kEnglish);
+        EXPECT_EQ(result.exitCode, c.status) << result.err;
+        for (std::string line : c.lines) {
+#ifdef _WIN32
+            if (line.compare(0, 5, "zok: ") == 0)
+                line = "zok-cli: " + line.substr(5);
+#endif
+            EXPECT_EQ(Count(result.err, line), 1u) << line << "\n" << result.err;
+        }
+        for (const std::string& part : c.absent)
+            EXPECT_FALSE(Contains(result.err, part)) << part << "\n" << result.err;
+        c.check(root.Root());
+    }
+}
+
+// The walk's plan from listings given as a table: a folder is a list of entries (a name, what
+// it is, its inode for a folder); a folder missing from the table cannot be listed. Each step
+// shows as KIND:PATH; R run, L link, S device/FIFO/socket, M mount point, W walked already,
+// U leftover of a save, X unlistable, E end of a folder.
+struct TableEntry {
+    std::u16string name;
+    EntryType type;
+    uint64_t inode;
+};
+
+std::string StepsOf(const std::vector<WalkStep>& plan) {
+    static const std::map<StepKind, char> kLetters = {{StepKind::kRun, 'R'},
+                                                      {StepKind::kSkipLink, 'L'},
+                                                      {StepKind::kSkipSpecial, 'S'},
+                                                      {StepKind::kSkipOtherFileSystem, 'M'},
+                                                      {StepKind::kSkipWalkedFolder, 'W'},
+                                                      {StepKind::kSkipUnfinished, 'U'},
+                                                      {StepKind::kUnlistable, 'X'},
+                                                      {StepKind::kFolderEnd, 'E'}};
+    std::string shown;
+    for (const WalkStep& step : plan) {
+        shown += kLetters.at(step.kind);
+        shown += ':' + Utf16ToUtf8(step.display) + ' ';
+        EXPECT_EQ(step.path, u"/abs/" + step.display) << "the full path follows the display";
+    }
+    return shown;
+}
+
+TEST(WalkPlan, EachTreeGivesItsStepsInNameOrderAndLeavesWhatItMust) {
+    using Tree = std::map<std::u16string, std::vector<TableEntry>>;
+    constexpr EntryType F = EntryType::kFile, D = EntryType::kFolder, L = EntryType::kLink,
+                        S = EntryType::kSpecial, M = EntryType::kOtherFileSystem;
+    const struct {
+        const char* what;
+        std::vector<std::pair<std::u16string, EntryType>> operands;  // inode 1 for a folder
+        Tree tree;
+        bool shredding;
+        bool unitKeys;  // Windows: the order of UTF-16 units, not of UTF-8 bytes
+        std::string steps;
+    } rows[] = {
+        {"nested folders, names in several scripts, bytewise order",
+         {{u"t", D}},
+         {{u"/abs/t",
+           {{u"Кир", D, 2},
+            {u"b", F, 0},
+            {u"😀.bin", F, 0},
+            {u"A", F, 0},
+            {u"深", D, 3},
+            {u"ｱ", F, 0}}},
+          {u"/abs/t/Кир", {{u"я", F, 0}, {u"а", F, 0}}},
+          {u"/abs/t/深", {}}},
+         false,
+         false,
+         "R:t/A R:t/b R:t/Кир/а R:t/Кир/я E:t/Кир E:t/深 R:t/ｱ R:t/😀.bin E:t "},
+        {"ordinal order of units on Windows",
+         {{u"t", D}},
+         {{u"/abs/t", {{u"ｱ", F, 0}, {u"😀", F, 0}, {u"a", F, 0}}}},
+         false,
+         true,
+         "R:t/a R:t/😀 R:t/ｱ E:t "},
+        {"links to a file, to a folder outside and to an ancestor are never followed",
+         {{u"t", D}},
+         {{u"/abs/t", {{u"to-file", L, 0}, {u"sub", D, 2}, {u"to-outside", L, 0}}},
+          {u"/abs/t/sub", {{u"up", L, 0}, {u"f", F, 0}}}},
+         false,
+         false,
+         "R:t/sub/f L:t/sub/up E:t/sub L:t/to-file L:t/to-outside E:t "},
+        {"a FIFO, a mount point and a folder met again (a bind mount of an ancestor)",
+         {{u"t", D}},
+         {{u"/abs/t", {{u"fifo", S, 0}, {u"mnt", M, 0}, {u"again", D, 1}, {u"f", F, 0}}}},
+         false,
+         false,
+         "W:t/again R:t/f S:t/fifo M:t/mnt E:t "},
+        {"leftovers of interrupted saves are reported, not taken",
+         {{u"t", D}},
+         {{u"/abs/t",
+           {{u"a.txt.zok-unfinished-0a1b2c3d", F, 0},
+            {u"b.zok-unfinished-0a1b2c3", F, 0},
+            {u"c.zok-unfinished-0a1b2c3g", F, 0},
+            {u".zok-unfinished-FFFFFFFF", F, 0}}}},
+         false,
+         false,
+         "U:t/.zok-unfinished-FFFFFFFF U:t/a.txt.zok-unfinished-0a1b2c3d "
+         "R:t/b.zok-unfinished-0a1b2c3 R:t/c.zok-unfinished-0a1b2c3g E:t "},
+        {"shred takes the leftovers with the rest",
+         {{u"t", D}},
+         {{u"/abs/t", {{u"a.zok-unfinished-0a1b2c3d", F, 0}}}},
+         true,
+         false,
+         "R:t/a.zok-unfinished-0a1b2c3d E:t "},
+        {"a folder that cannot be listed fails alone; the walk goes on",
+         {{u"t", D}},
+         {{u"/abs/t", {{u"a", F, 0}, {u"closed", D, 2}, {u"z", F, 0}}}},
+         false,
+         false,
+         "R:t/a X:t/closed R:t/z E:t "},
+        {"operands in their order: a file, a link, a folder given twice",
+         {{u"f", F}, {u"l", L}, {u"t", D}, {u"t", D}},
+         {{u"/abs/t", {{u"x", F, 0}}}},
+         false,
+         false,
+         "R:f L:l R:t/x E:t W:t "},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::vector<std::u16string> listed;
+        const FolderLister lister = [&](const std::u16string& path, const FolderIdentity& identity,
+                                        std::vector<FolderEntry>* entries) {
+            listed.push_back(path);
+            EXPECT_TRUE(identity.known);
+            const auto found = row.tree.find(path);
+            if (found == row.tree.end())
+                return false;
+            for (const TableEntry& entry : found->second) {
+                FolderEntry listedEntry;
+                listedEntry.name = entry.name;
+                if (row.unitKeys) {
+                    for (char16_t unit : entry.name) {
+                        listedEntry.sortKey += static_cast<char>(unit >> 8);
+                        listedEntry.sortKey += static_cast<char>(unit & 0xFF);
+                    }
+                } else {
+                    listedEntry.sortKey = Utf16ToUtf8(entry.name);
+                }
+                listedEntry.type = entry.type;
+                listedEntry.identity = {7, entry.inode, entry.type == EntryType::kFolder};
+                entries->push_back(listedEntry);
+            }
+            return true;
+        };
+        std::vector<WalkOperand> operands;
+        for (const auto& [name, type] : row.operands)
+            operands.push_back({u"/abs/" + name, name, type, {7, 1, type == EntryType::kFolder}});
+        const std::vector<WalkStep> plan = PlanWalk(operands, u'/', row.shredding, lister);
+        EXPECT_EQ(StepsOf(plan), row.steps);
+        // Every folder is listed once.
+        std::set<std::u16string> once(listed.begin(), listed.end());
+        EXPECT_EQ(once.size(), listed.size());
+    }
+}
+
+// A run writes its output beside its source, in a folder listed already: the walk never meets
+// it. Here each run "writes" NAME_ZOK into its own folder.
+TEST(WalkPlan, WhatARunWritesBesideItsSourceIsNeverWalked) {
+    std::map<std::u16string, std::vector<std::u16string>> tree = {{u"/t", {u"a", u"b", u"sub"}},
+                                                                  {u"/t/sub", {u"c"}}};
+    const FolderLister lister = [&](const std::u16string& path, const FolderIdentity&,
+                                    std::vector<FolderEntry>* entries) {
+        for (const std::u16string& name : tree.at(path)) {
+            FolderEntry entry;
+            entry.name = name;
+            entry.sortKey = Utf16ToUtf8(name);
+            entry.type = name == u"sub" ? EntryType::kFolder : EntryType::kFile;
+            entries->push_back(entry);
+        }
+        return true;
+    };
+    std::string taken;
+    const bool whole = WalkTree(
+        {{u"/t", u"t", EntryType::kFolder, {}}}, u'/', false, lister, [&](const WalkStep& step) {
+            if (step.kind != StepKind::kRun)
+                return true;
+            taken += Utf16ToUtf8(step.display) + " ";
+            const size_t cut = step.path.rfind(u'/');
+            tree[step.path.substr(0, cut)].push_back(step.path.substr(cut + 1) + u"_ZOK");
+            return true;
+        });
+    EXPECT_TRUE(whole);
+    EXPECT_EQ(taken, "t/a t/b t/sub/c ");
+    // A visitor that stops the walk (an interrupt) stops it at once.
+    taken.clear();
+    EXPECT_FALSE(WalkTree({{u"/t", u"t", EntryType::kFolder, {}}}, u'/', false, lister,
+                          [&](const WalkStep& step) {
+                              taken += Utf16ToUtf8(step.display) + " ";
+                              return step.display != u"t/a_ZOK";
+                          }));
+    EXPECT_EQ(taken, "t/a t/a_ZOK ");
 }
 
 }  // namespace

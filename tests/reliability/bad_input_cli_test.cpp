@@ -33,6 +33,9 @@ const std::string kDamaged = Utf16ToUtf8(TextOf(MessageId::kDamaged));
 const std::string kPathTooLong = Utf16ToUtf8(TextOf(MessageId::kPathTooLong));
 const std::string kFieldWouldCut =
     Utf16ToUtf8(TextIn(Language::kChinese, CliText::kPathTooLongForField));
+// A folder is not opened: the message names the option that walks it.
+const std::string kFolderNamesR =
+    Utf16ToUtf8(TextIn(Language::kChinese, CliText::kFolderNeedsRecursive));
 // Beside every row's files, and the target of its links.
 const std::string kBystander = "bystander";
 
@@ -159,13 +162,13 @@ std::vector<Row> Catalogue(size_t folderUnits) {
         {"link", kBystander, OpenFailed(CliText::kReasonSymbolicLink), Made::kLink},
         {"dangling", "nowhere", OpenFailed(CliText::kReasonSymbolicLink), Made::kLink},
         {"pipe", "", OpenFailed(CliText::kReasonNotRegularFile), Made::kPipe},
-        {"folder", "", OpenFailed(CliText::kReasonIsDirectory), Made::kFolder},
+        {"folder", "", kFolderNamesR, Made::kFolder},
         {"readonly", "read only", OpenFailed(CliText::kReasonPermissionDenied), Made::kReadOnly},
         {"held", "held", OpenFailed(CliText::kReasonInUse), Made::kHeld},
         {"/dev/null", "", OpenFailed(CliText::kReasonNotRegularFile), Made::kDevice},
         {"real", "real", "", Made::kFile, false},
         {"real/", "", OpenFailed(CliText::kReasonNotDirectory), Made::kName},  // a file as a folder
-        {"/", "", OpenFailed(CliText::kReasonIsDirectory), Made::kName},
+        {"/", "", kFolderNamesR, Made::kName},
     };
     for (const char* command : {"encrypt", "decrypt"}) {
         for (const char* mode : {"--in-place", "--yes"}) {

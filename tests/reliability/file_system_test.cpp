@@ -51,6 +51,31 @@ TEST(FileSystems, SeparateRunsRoundTripOnEachKind) {
     }
 }
 
+// A walk (-r) stays on the file system of the folder it was given: a file system mounted inside
+// the tree is named once and never entered.
+TEST(FileSystems, AWalkNeverEntersAFileSystemMountedInsideItsTree) {
+    ScratchFolder scratch;
+    const fs::path tree = scratch / "t";
+    fs::create_directory(tree);
+    const LoopMount disk(tree, "ext4", 32);
+    if (!disk.Problem().empty())
+        GTEST_SKIP() << "no ext4 file system can be mounted here (" << disk.Problem() << ")";
+    // The image leaves the tree; the mounted file system keeps it open.
+    fs::rename(tree / "ext4.img", scratch / "ext4.img");
+    WriteBytes(tree / "a", "on the tree's own file system");
+    WriteBytes(disk.Dir() / "inside", "on the mounted one");
+    const ZokResult result = RunZok({"encrypt", "-r", "--in-place", "--password-stdin", "t"},
+                                    "pw\n", scratch.Root(), kEnglish);
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.err.find("zok: t/mnt: skipped: a folder on another file system"),
+              std::string::npos)
+        << result.err;
+    EXPECT_NE(result.err.find("zok: 1 done, 1 skipped, 0 failed, 29 bytes\n"), std::string::npos)
+        << result.err;
+    EXPECT_EQ(ReadBytes(disk.Dir() / "inside"), "on the mounted one");
+    EXPECT_EQ(ReadBytes(tree / "a").size(), 12u + 32u);
+}
+
 // The reservation of an encryption in place changes nothing the file reads, on every kind of
 // file system: its end of file does not move (ext4, XFS, btrfs and tmpfs reserve past it; ext2 and
 // exFAT cannot, so only the holes below it are filled, zeros over zeros). A stop between the

@@ -1,0 +1,136 @@
+// The walk's view of folders on POSIX: nothing is followed. A folder is opened with O_NOFOLLOW
+// and O_DIRECTORY and checked to be the one its parent's listing named; each entry is looked at
+// with fstatat without following a link; a folder on another device is a mount point.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include "cli/arguments.h"
+#include "cli/platform.h"
+#include "fileops/posix_io.h"
+#include "fileops/system_reason.h"
+#include "fileops/utf.h"
+
+namespace {
+
+FolderIdentity IdentityOf(const struct stat& status) {
+    return {static_cast<uint64_t>(status.st_dev), static_cast<uint64_t>(status.st_ino), true};
+}
+
+EntryType TypeOf(const struct stat& status, dev_t folderDevice) {
+    if (S_ISREG(status.st_mode))
+        return EntryType::kFile;
+    if (S_ISLNK(status.st_mode))
+        return EntryType::kLink;
+    if (S_ISDIR(status.st_mode))
+        return status.st_dev == folderDevice ? EntryType::kFolder : EntryType::kOtherFileSystem;
+    return EntryType::kSpecial;
+}
+
+bool Utf8Of(std::u16string_view text, std::string* utf8) {
+    std::string out(text.size() * 3 + 1, '\0');
+    if (!Utf16ToUtf8Exact(text, out.data(), out.size()))
+        return false;
+    out.resize(strlen(out.c_str()));
+    *utf8 = std::move(out);
+    return true;
+}
+
+// The path's bytes: text as UTF-8, and each byte a name carried as it was (cli/arguments.h).
+bool PathBytes(const std::u16string& full, std::string* path) {
+    path->clear();
+    size_t from = 0;
+    for (size_t at = 0; at <= full.size(); ++at) {
+        const bool carried = at < full.size() && full[at] >= 0xDC80 && full[at] <= 0xDCFF;
+        if (!carried && at < full.size())
+            continue;
+        std::string text;
+        if (!Utf8Of(std::u16string_view(full).substr(from, at - from), &text))
+            return false;
+        *path += text;
+        if (carried)
+            *path += static_cast<char>(full[at] - 0xDC00);
+        from = at + 1;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool LookAtOperand(const std::u16string& full, EntryType* type, FolderIdentity* identity) {
+    std::string path;
+    struct stat status;
+    if (!PathBytes(full, &path) || lstat(path.c_str(), &status) != 0)
+        return FailedWithErrno();
+    *type = TypeOf(status, status.st_dev);
+    *identity = IdentityOf(status);
+    return true;
+}
+
+bool ListFolder(const std::u16string& full, const FolderIdentity& identity,
+                std::vector<FolderEntry>* entries) {
+    std::string path;
+    if (!PathBytes(full, &path))
+        return false;
+    const int fd = RetryInterrupted([&] {
+        return open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
+    });
+    if (fd < 0)
+        return FailedWithErrno();
+    struct stat folder;
+    if (fstat(fd, &folder) != 0) {
+        close(fd);
+        return FailedWithErrno();
+    }
+    // Another folder under the listed name since: the walk does not go there.
+    if (identity.known && (static_cast<uint64_t>(folder.st_dev) != identity.device ||
+                           static_cast<uint64_t>(folder.st_ino) != identity.inode)) {
+        close(fd);
+        NoteSystemReason(SystemReason::kNoSuchFile);
+        return false;
+    }
+    DIR* listing = fdopendir(fd);
+    if (listing == nullptr) {
+        close(fd);
+        return FailedWithErrno();
+    }
+    errno = 0;
+    while (const dirent* entry = readdir(listing)) {
+        const char* name = entry->d_name;
+        if (strcmp(name, ".") == 0 || strcmp(name, "..") == 0)
+            continue;
+        struct stat status;
+        // An entry gone since the listing began is not part of the walk.
+        if (fstatat(fd, name, &status, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;
+        FolderEntry found;
+        found.sortKey = name;
+        found.name = ArgumentText(found.sortKey);
+        found.type = TypeOf(status, folder.st_dev);
+        if (found.type == EntryType::kFolder)
+            found.identity = IdentityOf(status);
+        entries->push_back(std::move(found));
+        errno = 0;
+    }
+    const bool complete = errno == 0;
+    if (!complete)
+        FailedWithErrno();
+    closedir(listing);
+    return complete;
+}
+
+bool RemoveEmptyFolder(const std::u16string& full, bool* holdsSomething) {
+    *holdsSomething = false;
+    std::string path;
+    if (!PathBytes(full, &path))
+        return false;
+    if (rmdir(path.c_str()) == 0)
+        return true;
+    *holdsSomething = errno == ENOTEMPTY || errno == EEXIST;
+    return FailedWithErrno();
+}
