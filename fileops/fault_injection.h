@@ -68,8 +68,9 @@ void RefuseRenameStep(RenameStep step, int error);
 // The errno `step` is refused with now, 0 when it runs; read by the backend.
 int RenameStepRefusal(RenameStep step);
 
-// A WriteAt made to fail first writes its bytes that lie below file offset `end` (0: none), as
-// a save stopped part way through its write leaves them, page by page.
+// A WriteAt made to fail first writes its bytes that lie below file offset `end` (0: none) when
+// `end` falls inside it, as a save stopped part way through its write leaves them, page by page;
+// one that `end` does not cut writes nothing.
 void WriteBeforeFailingUpTo(uint32_t end);
 uint32_t WrittenBeforeFailingUpTo();
 
