@@ -12,26 +12,13 @@ bool IsCarriedByte(char16_t unit) {
     return unit >= kCarriedByte + 0x80 && unit <= kCarriedByte + 0xFF;
 }
 
-// The length of the UTF-8 sequence that `lead` starts, 0 when it starts none.
-size_t SequenceLength(uint8_t lead) {
-    if (lead < 0x80)
-        return 1;
-    if (lead >= 0xC2 && lead <= 0xDF)
-        return 2;
-    if (lead >= 0xE0 && lead <= 0xEF)
-        return 3;
-    if (lead >= 0xF0 && lead <= 0xF4)
-        return 4;
-    return 0;
-}
-
 }  // namespace
 
 std::u16string ArgumentText(std::string_view bytes) {
     std::u16string text;
     std::u16string decoded;
     for (size_t at = 0; at < bytes.size();) {
-        const size_t length = SequenceLength(static_cast<uint8_t>(bytes[at]));
+        const size_t length = Utf8SequenceLength(static_cast<unsigned char>(bytes[at]));
         if (length != 0 && at + length <= bytes.size() &&
             Utf8ToUtf16(bytes.substr(at, length), &decoded)) {
             text += decoded;

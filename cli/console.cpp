@@ -1,6 +1,5 @@
 #include "cli/console.h"
 
-#include <iterator>
 #include <mutex>
 #include <string>
 
@@ -73,17 +72,38 @@ std::u16string FilePrefixLocked() {
     return std::u16string(kProgram) + u": " + g_console.displayName + u": ";
 }
 
-// The reason texts follow SystemReason one for one, from kNoSuchFile on.
-constexpr CliText kReasonTexts[] = {
-    CliText::kReasonNoSuchFile,       CliText::kReasonIsDirectory,
-    CliText::kReasonPermissionDenied, CliText::kReasonSymbolicLink,
-    CliText::kReasonNotRegularFile,   CliText::kReasonInUse,
-    CliText::kReasonNoSpace,          CliText::kReasonReadOnlyFileSystem,
-    CliText::kReasonNameTooLong,      CliText::kReasonNotDirectory,
-    CliText::kReasonInputOutput,      CliText::kReasonBrokenPipe,
-};
-static_assert(std::size(kReasonTexts) == kSystemReasonCount - 1,
-              "one text for each system reason but kNone");
+// The text of a reason; none for kNone. A switch, so that a new reason cannot go without one.
+std::u16string_view ReasonText(SystemReason reason) {
+    switch (reason) {
+        case SystemReason::kNone:
+            break;
+        case SystemReason::kNoSuchFile:
+            return Say(CliText::kReasonNoSuchFile);
+        case SystemReason::kIsDirectory:
+            return Say(CliText::kReasonIsDirectory);
+        case SystemReason::kPermissionDenied:
+            return Say(CliText::kReasonPermissionDenied);
+        case SystemReason::kSymbolicLink:
+            return Say(CliText::kReasonSymbolicLink);
+        case SystemReason::kNotRegularFile:
+            return Say(CliText::kReasonNotRegularFile);
+        case SystemReason::kInUse:
+            return Say(CliText::kReasonInUse);
+        case SystemReason::kNoSpace:
+            return Say(CliText::kReasonNoSpace);
+        case SystemReason::kReadOnlyFileSystem:
+            return Say(CliText::kReasonReadOnlyFileSystem);
+        case SystemReason::kNameTooLong:
+            return Say(CliText::kReasonNameTooLong);
+        case SystemReason::kNotDirectory:
+            return Say(CliText::kReasonNotDirectory);
+        case SystemReason::kInputOutput:
+            return Say(CliText::kReasonInputOutput);
+        case SystemReason::kBrokenPipe:
+            return Say(CliText::kReasonBrokenPipe);
+    }
+    return {};
+}
 
 }  // namespace
 
@@ -165,11 +185,25 @@ void EraseBar() {
 }
 
 std::u16string ReasonSuffix() {
-    const SystemReason reason = LastSystemReason();
-    if (reason == SystemReason::kNone)
+    const std::u16string_view reason = ReasonText(LastSystemReason());
+    if (reason.empty())
         return {};
-    const size_t index = static_cast<size_t>(reason) - 1;
-    return Filled(Say(CliText::kReasonFrame), Say(kReasonTexts[index]));
+    return Filled(Say(CliText::kReasonFrame), reason);
+}
+
+std::u16string FailureText(MessageId failure) {
+    std::u16string text(Say(failure));
+    switch (failure) {
+        case MessageId::kOpenFailed:
+        case MessageId::kReadFailed:
+        case MessageId::kWriteFailed:
+        case MessageId::kDeleteFailed:
+            text += ReasonSuffix();
+            break;
+        default:
+            break;
+    }
+    return text;
 }
 
 int UsageError(CliText problem, std::u16string_view named) {

@@ -40,6 +40,9 @@ void EraseBar();
 
 // " (No such file or directory)" for the reason of the last refused system call, if known.
 std::u16string ReasonSuffix();
+// The message of a failed run or file; after a failed open, read, write or delete, which the
+// system refused, with the system's reason (ReasonSuffix).
+std::u16string FailureText(MessageId failure);
 
 // Reports a usage error, `named` in place of its "{}", and how to get help; returns kExitUsage.
 int UsageError(CliText problem, std::u16string_view named = {});

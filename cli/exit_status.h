@@ -1,9 +1,13 @@
 // The command line's exit statuses, by the kind of the first failure. The table below is their
 // one description: --help prints it, and a test holds the manual pages and the guide against it.
 #pragma once
+#include <cstdint>
+#include <string>
 #include <string_view>
 
+#include "cli/ending_signals.h"
 #include "cli/texts.h"
+#include "core/recovery.h"
 #include "ui/messages.h"
 
 constexpr int kExitSuccess = 0;        // every run completed
@@ -14,8 +18,12 @@ constexpr int kExitNotContainer = 4;   // not a container, or a damaged one
 constexpr int kExitCannotAccess = 5;   // cannot open, read, write or delete
 constexpr int kExitTooLarge = 6;       // too large, or out of memory
 constexpr int kExitDeclined = 7;       // an overwrite was declined
-constexpr int kExitRecoverable = 8;    // check: a wreck that recover restores; recover: some
-                                       // bytes stay unknown
+// A wreck of an interrupted in-place save, not wholly back: for check, a wreck that recover
+// restores; for recover, a file written with some bytes or its exact length unknown (all
+// known gives 0).
+constexpr int kExitRecoverable = 8;
+// An end by one of kEndingSignals: this + the signal's number.
+constexpr int kExitSignalBase = 128;
 
 // The exit status for a run, or a file of check and recover, that failed with `message`.
 constexpr int ExitStatusOf(MessageId message) {
@@ -39,15 +47,54 @@ constexpr int ExitStatusOf(MessageId message) {
     }
 }
 
+// check's status for what a file is: 8 for a wreck that recover restores, found by its checks;
+// a file that may only be one (a grown reservation's zeros, 16 bytes of a tiny save) is 3 like
+// any other that this password does not open.
+constexpr int ExitStatusOf(FileState state) {
+    switch (state) {
+        case FileState::kSound:
+            return kExitSuccess;
+        case FileState::kWrongPassword:
+        case FileState::kReservationTail:
+        case FileState::kUnconfirmedWreck:
+            return kExitWrongPassword;
+        case FileState::kInterruptedEncryption:
+        case FileState::kInterruptedDecryption:
+            return kExitRecoverable;
+        default:
+            return kExitNotContainer;
+    }
+}
+
 struct ExitStatusRow {
-    std::u16string_view status;  // as --help shows it: "0", ..., "128+N"
+    int status;  // kExitSignalBase stands for every status of an ending signal
     CliText meaning;
 };
 
 constexpr ExitStatusRow kExitStatuses[] = {
-    {u"0", CliText::kExitMeansSuccess},      {u"1", CliText::kExitMeansFailure},
-    {u"2", CliText::kExitMeansUsage},        {u"3", CliText::kExitMeansWrongPassword},
-    {u"4", CliText::kExitMeansNotContainer}, {u"5", CliText::kExitMeansCannotAccess},
-    {u"6", CliText::kExitMeansTooLarge},     {u"7", CliText::kExitMeansDeclined},
-    {u"8", CliText::kExitMeansRecoverable},  {u"128+N", CliText::kExitMeansSignal},
+    {kExitSuccess, CliText::kExitMeansSuccess},
+    {kExitFailure, CliText::kExitMeansFailure},
+    {kExitUsage, CliText::kExitMeansUsage},
+    {kExitWrongPassword, CliText::kExitMeansWrongPassword},
+    {kExitNotContainer, CliText::kExitMeansNotContainer},
+    {kExitCannotAccess, CliText::kExitMeansCannotAccess},
+    {kExitTooLarge, CliText::kExitMeansTooLarge},
+    {kExitDeclined, CliText::kExitMeansDeclined},
+    {kExitRecoverable, CliText::kExitMeansRecoverable},
+    {kExitSignalBase, CliText::kExitMeansSignal},
 };
+
+// A row's status as --help shows it: "0", ..., "8", "128+N".
+inline std::u16string ExitStatusText(int status) {
+    return status == kExitSignalBase ? Number(status) + u"+N" : Number(status);
+}
+
+// The statuses of the ending signals, in the order of kEndingSignals: "130, 143, 129, 131".
+inline std::u16string EndingSignalStatuses() {
+    std::u16string text;
+    for (int signalNumber : kEndingSignals) {
+        text += text.empty() ? u"" : u", ";
+        text += Number(kExitSignalBase + signalNumber);
+    }
+    return text;
+}

@@ -52,12 +52,6 @@ struct FrontEnd {
 
 FrontEnd g_cli;
 
-// The messages after which the system's reason is worth telling.
-bool IsAccessFailure(MessageId message) {
-    return message == MessageId::kOpenFailed || message == MessageId::kReadFailed ||
-           message == MessageId::kWriteFailed || message == MessageId::kDeleteFailed;
-}
-
 // The first failure of a run decides its status.
 void NoteRunStatus(int status) {
     std::lock_guard<std::mutex> hold(g_cli.outcomeLock);
@@ -124,10 +118,7 @@ int OnBox(MessageId message, uint32_t style, void*) {
     if (style == kBoxYesNo)
         return AnswerOverwrite(message);
     if (style == kBoxError) {
-        std::u16string text(Say(message));
-        if (IsAccessFailure(message))
-            text += ReasonSuffix();
-        PrintFileMessage(text);
+        PrintFileMessage(FailureText(message));
         NoteRunStatus(ExitStatusOf(message));
         std::lock_guard<std::mutex> hold(g_cli.outcomeLock);
         if (g_cli.partlyWritten) {
@@ -192,7 +183,7 @@ bool FullPathFor(const std::u16string& name, std::u16string* full) {
     }
     // The field would cut a longer path and name another file.
     if (full->size() >= kPathCapacity) {
-        PrintFileMessage(Say(CliText::kPathTooLong));
+        PrintFileMessage(Say(CliText::kPathTooLongForField));
         return false;
     }
     return true;
@@ -219,6 +210,10 @@ int RunOneFile(const std::u16string& name) {
     if (!IsTextFile(name) || !FullPathFor(name, &full))
         return kExitCannotAccess;
     const int status = RunOnPath(full);
+    if (status == kExitSuccess && g_app.bytesAfterContainer > 0) {
+        PrintFileMessage(
+            Filled(Say(CliText::kDecryptBytesAfter), Number(g_app.bytesAfterContainer)));
+    }
     // A refused decryption of what an interrupted save left points to recover. The digests of
     // the refused run are still in the state record.
     if (g_cli.options.command == kDecrypt && g_cli.refusedAsContainer &&
@@ -230,10 +225,12 @@ int RunOneFile(const std::u16string& name) {
 
 // --- check and recover ---------------------------------------------------------------------
 
-// check or recover, with the password in the dialog's fields as for a run.
-int RunRecoveryCommand() {
+// check or recover, with the two entries as typed: no button is pressed.
+int RunRecoveryCommand(const std::u16string& password, const std::u16string& confirmation) {
     const Options& options = g_cli.options;
     RecoveryRequest request;
+    request.password = password.c_str();
+    request.confirmation = confirmation.c_str();
     request.recover = options.command == kRecover;
     request.files = options.files;
     request.output = options.hasOutput ? &options.output : nullptr;
@@ -258,7 +255,7 @@ int RunFromMemory(const std::u16string& name) {
     } else if (!IsTextFile(name)) {
         return kExitCannotAccess;
     } else if (!LoadNamedFile(name, limit, &path)) {
-        PrintFileMessage(std::u16string(Say(MessageId::kReadFailed)) + ReasonSuffix());
+        PrintFileMessage(FailureText(MessageId::kReadFailed));
         return kExitCannotAccess;
     }
     const int status = RunOnPath(path);
@@ -289,10 +286,10 @@ std::u16string ExitStatusHelp() {
     std::u16string text(Say(CliText::kExitStatusHeading));
     text += u'\n';
     for (const ExitStatusRow& row : kExitStatuses) {
-        text += u"  ";
-        text += row.status;
-        text.append(7 - row.status.size(), u' ');
-        text += Say(row.meaning);
+        const std::u16string status = ExitStatusText(row.status);
+        text += u"  " + status;
+        text.append(7 - status.size(), u' ');
+        text += Filled(Say(row.meaning), EndingSignalStatuses());
         text += u'\n';
     }
     return text;
@@ -323,10 +320,11 @@ bool ReadCommandLine(const std::vector<std::u16string>& args, int* status) {
         *status = kExitCannotAccess;
         return false;
     }
-    if (const auto problem = CheckCombinations(&g_cli.options)) {
+    if (const auto problem = RefusedCombination(g_cli.options)) {
         UsageError(*problem);
         return false;
     }
+    NoteStandardStreams(&g_cli.options);
     return true;
 }
 
@@ -347,18 +345,18 @@ int RunCommandLine(const std::vector<std::u16string>& args) {
             return status;
     }
 
+    if (options.command == kCheck || options.command == kRecover) {
+        status = RunRecoveryCommand(password, confirmation);
+        Wipe(&password);
+        Wipe(&confirmation);
+        return status;
+    }
     HeadlessReset();
     HeadlessSetHooks({OnBox, OnNote, OnProgress, nullptr});
     SetControlText(IDC_PASSWORD, password.c_str());
     SetControlText(IDC_CONFIRM, confirmation.c_str());
     Wipe(&password);
     Wipe(&confirmation);
-    if (options.command == kCheck || options.command == kRecover) {
-        status = RunRecoveryCommand();
-        SetControlText(IDC_PASSWORD, u"");
-        SetControlText(IDC_CONFIRM, u"");
-        return status;
-    }
     // A result for standard output is made in place, in the memory file.
     HeadlessSetChecked(IDC_OVERWRITE_SOURCE, options.inPlace || options.toStandardOutput);
 

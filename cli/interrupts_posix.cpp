@@ -4,7 +4,8 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include "cli/ending_signals_posix.h"
+#include "cli/ending_signals.h"
+#include "cli/exit_status.h"
 #include "cli/platform.h"
 #include "fileops/save_guard.h"
 
@@ -18,7 +19,7 @@ void DieBy(int signalNumber) {
     sigaddset(&only, signalNumber);
     pthread_sigmask(SIG_UNBLOCK, &only, nullptr);
     raise(signalNumber);
-    _exit(128 + signalNumber);  // not reached: the default action ends the process
+    _exit(kExitSignalBase + signalNumber);  // not reached: the default action ends the process
 }
 
 void OnEndingSignal(int signalNumber) {

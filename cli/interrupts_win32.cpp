@@ -2,13 +2,15 @@
 // default handler would exit with 0 under Wine), but a save under way is finished first.
 #include <windows.h>
 
+#include "cli/ending_signals.h"
+#include "cli/exit_status.h"
 #include "cli/platform.h"
 #include "fileops/save_guard.h"
 
 namespace {
 
-constexpr int kInterrupted = 130;  // 128 + SIGINT, as the native program reports it
-constexpr int kHungUp = 129;       // 128 + SIGHUP: the console went away
+constexpr int kInterrupted = kExitSignalBase + SIGINT;    // as the native program reports it
+constexpr int kHungUp = kExitSignalBase + kSignalHangUp;  // the console went away
 
 // Runs on a thread of its own. During a save it waits there for the save's end, which ends the
 // process; returning would let the system end it at once for the close, log-off and shut-down

@@ -242,47 +242,58 @@ ParseResult ParseArguments(const std::vector<std::u16string>& args, Options* opt
     return ParseResult::kParsed;
 }
 
-std::optional<CliText> CheckCombinations(Options* options) {
-    if (options->files.empty())
+std::optional<CliText> RefusedCombination(const Options& options) {
+    if (options.files.empty())
         return CliText::kNoFileGiven;
-    if (options->passwordSourceCount > 1)
+    if (options.passwordSourceCount > 1)
         return CliText::kTwoPasswordSources;
-    if (options->hasOutput && options->inPlace)
+    if (options.hasOutput && options.inPlace)
         return CliText::kOutputWithInPlace;
-    if (options->hasOutput && options->files.size() > 1)
+    if (options.hasOutput && options.files.size() > 1)
         return CliText::kOutputWithSeveralFiles;
     bool anyStandardInput = false;
-    for (const std::u16string& file : options->files) anyStandardInput |= file == u"-";
-    if (options->command == kRecover && options->files.size() > 1)
+    for (const std::u16string& file : options.files) anyStandardInput |= file == u"-";
+    const bool outputIsStandard = options.hasOutput && options.output == u"-";
+    if (options.command == kRecover && options.files.size() > 1)
         return CliText::kRecoverOneFile;
-    if ((options->command == kCheck || options->command == kRecover) && HasDashAndDescriptors() &&
-        (anyStandardInput || (options->hasOutput && options->output == u"-"))) {
-        return CliText::kRecoveryStandardInput;
+    if ((options.command == kCheck || options.command == kRecover) && HasDashAndDescriptors()) {
+        if (anyStandardInput)
+            return CliText::kRecoveryStandardInput;
+        if (outputIsStandard)
+            return CliText::kRecoverToStandardOutput;
     }
+    if (outputIsStandard && !HasDashAndDescriptors())
+        return CliText::kOutputToStandardOutput;
+    // Encryption never writes a container on a terminal: with "-o -", or with FILE "-" and no
+    // --output (below).
+    if (outputIsStandard && options.command == kEncrypt && StdoutIsTerminal())
+        return CliText::kEncryptToTerminal;
+    if (!anyStandardInput || !HasDashAndDescriptors())
+        return std::nullopt;
+    if (options.files.size() > 1)
+        return CliText::kStandardInputNotAlone;
+    if (options.command == kShred)
+        return CliText::kShredStandardInput;
+    if (options.inPlace)
+        return CliText::kStandardInputInPlace;
+    if (options.passwordSource == PasswordSource::kStdin ||
+        (options.passwordSource == PasswordSource::kDescriptor && options.passwordFd == 0)) {
+        return CliText::kStandardInputTwice;
+    }
+    if (options.command == kEncrypt && !options.hasOutput && StdoutIsTerminal())
+        return CliText::kEncryptToTerminal;
+    return std::nullopt;
+}
+
+void NoteStandardStreams(Options* options) {
+    if (!HasDashAndDescriptors())
+        return;
     if (options->hasOutput && options->output == u"-") {
-        if (!HasDashAndDescriptors())
-            return CliText::kOutputToStandardOutput;
         options->hasOutput = false;
         options->output.clear();
         options->toStandardOutput = true;
-        if (options->command == kEncrypt && StdoutIsTerminal())
-            return CliText::kEncryptToTerminal;
     }
-    if (!anyStandardInput || !HasDashAndDescriptors())
-        return std::nullopt;
-    options->standardInput = true;
-    options->toStandardOutput = !options->hasOutput;
-    if (options->files.size() > 1)
-        return CliText::kStandardInputNotAlone;
-    if (options->command == kShred)
-        return CliText::kShredStandardInput;
-    if (options->inPlace)
-        return CliText::kStandardInputInPlace;
-    if (options->passwordSource == PasswordSource::kStdin ||
-        (options->passwordSource == PasswordSource::kDescriptor && options->passwordFd == 0)) {
-        return CliText::kStandardInputTwice;
-    }
-    if (options->command == kEncrypt && !options->hasOutput && StdoutIsTerminal())
-        return CliText::kEncryptToTerminal;
-    return std::nullopt;
+    for (const std::u16string& file : options->files) options->standardInput |= file == u"-";
+    if (options->standardInput)
+        options->toStandardOutput = !options->hasOutput;
 }

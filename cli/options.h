@@ -43,7 +43,10 @@ enum class ParseResult { kParsed, kHelpShown, kVersionShown, kFailed };
 // taken as they stand: options are recognised before anything could expand a FILE.
 ParseResult ParseArguments(const std::vector<std::u16string>& args, Options* options);
 
-// The combination of options and FILEs that cannot work, if any; refused before anything is read
-// or run. Notes in `options` whether FILE "-" stands for standard input and whether the result
-// goes to standard output; "-o -" is then no longer an output file.
-std::optional<CliText> CheckCombinations(Options* options);
+// The combination of options and FILEs, as parsed, that cannot work, if any; refused before
+// anything is read or run.
+std::optional<CliText> RefusedCombination(const Options& options);
+// Notes in `options` whether FILE "-" stands for standard input and whether the result goes to
+// standard output; "-o -" is then no longer an output file. For options that passed
+// RefusedCombination.
+void NoteStandardStreams(Options* options);

@@ -10,20 +10,29 @@ namespace {
 // A password line is far shorter: a field keeps 129 units. The limit stops a source that never
 // ends a line (/dev/zero, a stream of one line) before it costs memory or time.
 constexpr size_t kPasswordLineLimit = 4096;
-constexpr std::u16string_view kPasswordLimitText = u"4096";
 
-// The password line as bytes from the source the options name.
+// The password line as bytes from the source the options name, with room for a "\r" before
+// its end beyond the limit: the limit is the password's, whichever line end it has.
 LineResult ReadSourceBytes(const Options& options, std::string* bytes) {
+    constexpr size_t kReadLimit = kPasswordLineLimit + 1;
+    LineResult result = LineResult::kCannotRead;
     switch (options.passwordSource) {
         case PasswordSource::kStdin:
-            return ReadLineBytesFromStdin(kPasswordLineLimit, bytes);
+            result = ReadLineBytesFromStdin(kReadLimit, bytes);
+            break;
         case PasswordSource::kFile:
-            return ReadLineBytesFromFile(options.passwordSourceName, kPasswordLineLimit, bytes);
+            result = ReadLineBytesFromFile(options.passwordSourceName, kReadLimit, bytes);
+            break;
         case PasswordSource::kDescriptor:
         case PasswordSource::kTerminal:
+            result = ReadLineBytesFromDescriptor(options.passwordFd, kReadLimit, bytes);
             break;
     }
-    return ReadLineBytesFromDescriptor(options.passwordFd, kPasswordLineLimit, bytes);
+    if (result == LineResult::kRead && !bytes->empty() && bytes->back() == '\r')
+        bytes->pop_back();
+    if (result == LineResult::kRead && bytes->size() > kPasswordLineLimit)
+        return LineResult::kTooLong;
+    return result;
 }
 
 // One line from the source the options name. Every source gives the same password for the same
@@ -43,8 +52,6 @@ LineResult ReadPasswordFromSource(const Options& options, std::u16string* line) 
     }
     if (result != LineResult::kRead)
         return result;
-    if (!bytes.empty() && bytes.back() == '\r')
-        bytes.pop_back();
     if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
         bytes.erase(0, 3);
     const bool decoded = Utf8ToUtf16(bytes, line);
@@ -83,8 +90,9 @@ int ObtainPassword(const Options& options, bool askOnTerminal, std::u16string* f
     }
     if (result == LineResult::kBadText)
         return UsageError(CliText::kPasswordNotUtf8);
-    if (result == LineResult::kTooLong)
-        return UsageError(CliText::kPasswordTooLong, kPasswordLimitText);
+    if (result == LineResult::kTooLong) {
+        return UsageError(CliText::kPasswordTooLong, Number(kPasswordLineLimit));
+    }
     // A field holds text up to its first NUL: a password with one cannot be typed.
     if (first->find(u'\0') != std::u16string::npos || second->find(u'\0') != std::u16string::npos)
         return UsageError(CliText::kPasswordHasNul);

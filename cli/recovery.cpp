@@ -1,50 +1,25 @@
-// check and recover. A FILE is opened for reading only and read whole into a buffer of its own
-// size, the size a decryption takes; a restoration happens in that buffer. The restored file is
-// written as a separate output is: under an unfinished name beside OUT, reserved, written and
-// flushed, then renamed onto OUT (replacing a file there only with --yes), all in one save.
+// check and recover: the request, the words of each verdict and the statuses. A FILE is loaded
+// whole for a look that changes nothing (fileops/whole_file.h) and restored in its buffer; the
+// restored file is saved as every separate output is (fileops/separate_save.h), replacing OUT
+// only with --yes.
 #include "cli/recovery.h"
 
-#include <chrono>
-
+#include "cli/arguments.h"
 #include "cli/console.h"
 #include "cli/exit_status.h"
 #include "cli/platform.h"
+#include "core/container.h"
 #include "core/recovery.h"
-#include "fileops/app_state.h"
 #include "fileops/file_access.h"
 #include "fileops/output_name.h"
 #include "fileops/prepare.h"
-#include "fileops/run_layout.h"
-#include "fileops/save_guard.h"
+#include "fileops/separate_save.h"
 #include "fileops/system_reason.h"
+#include "fileops/whole_file.h"
 
 namespace {
 
 constexpr std::u16string_view kRecoveredSuffix = u".recovered";
-
-// A file read whole: its bytes in a buffer of its own, and its handle while it is open.
-struct LoadedFile {
-    FileHandle handle = 0;
-    uint8_t* buffer = nullptr;
-    uint32_t length = 0;
-};
-
-void Release(LoadedFile* file) {
-    if (file->handle != 0)
-        CloseFile(file->handle);
-    if (file->buffer != nullptr)
-        FreeBuffer(file->buffer);
-    *file = LoadedFile{};
-}
-
-std::u16string Number(uint64_t value) {
-    std::u16string text;
-    do {
-        text.insert(text.begin(), static_cast<char16_t>(u'0' + value % 10));
-        value /= 10;
-    } while (value != 0);
-    return text;
-}
 
 // "a-b", both ends included.
 std::u16string Range(uint64_t first, uint64_t last) {
@@ -52,103 +27,60 @@ std::u16string Range(uint64_t first, uint64_t last) {
 }
 
 std::u16string NativeOf(const std::u16string& full) {
-    return u"\\??\\" + full;
+    return kNativePrefix + full;
 }
 
-// Opens and reads the file at `full`; on failure the message that names why.
-bool Load(const std::u16string& full, LoadedFile* file, MessageId* failure) {
-    ClearSystemReason();
-    uint64_t size = 0;
-    *failure = MessageId::kOpenFailed;
-    if (!OpenForReading(NativeOf(full).c_str(), &file->handle) ||
-        !QueryFileSize(file->handle, &size)) {
-        return false;
+std::u16string Say(CliText text, std::u16string_view value) {
+    return Filled(Say(text), value);
+}
+
+// What a restoration leaves unknown: the lengths it may have and the bytes a torn page may have
+// got wrong. Said by check and recover alike, and never hidden.
+std::u16string Doubts(const FileAnalysis& analysis) {
+    std::u16string line;
+    if (analysis.plainSize != analysis.longestSize)
+        line += Say(CliText::kCheckLengthRange, Range(analysis.plainSize, analysis.longestSize));
+    if (analysis.tornCount > 0) {
+        line += Say(CliText::kCheckTornRange,
+                    Range(analysis.tornStart, analysis.tornStart + analysis.tornCount - 1));
     }
-    *failure = MessageId::kTooLarge;
-    if (size > kLargestFile)
-        return false;
-    file->length = static_cast<uint32_t>(size);
-    if (size == 0)
-        return true;
-    uint32_t allocation = file->length;
-    *failure = MessageId::kNoMemory;
-    if (!AllocateBuffer(&allocation, &file->buffer))
-        return false;
-    *failure = MessageId::kReadFailed;
-    return ReadWhole(file->handle, file->buffer, file->length);
-}
-
-int StatusOf(FileState state) {
-    switch (state) {
-        case FileState::kSound:
-            return kExitSuccess;
-        case FileState::kWrongPassword:
-            return kExitWrongPassword;
-        case FileState::kInterruptedEncryption:
-        case FileState::kInterruptedDecryption:
-            return kExitRecoverable;
-        default:
-            return kExitNotContainer;
-    }
-}
-
-// The bytes that stay unknown within the `written` bytes of the restored file.
-uint32_t UnknownWithin(const FileAnalysis& analysis, uint32_t written) {
-    if (analysis.unknownStart >= written)
-        return 0;
-    const uint32_t end = analysis.unknownStart + analysis.unknownCount;
-    return (end < written ? end : written) - analysis.unknownStart;
+    return line;
 }
 
 // check's one line on a file.
 std::u16string Verdict(const FileAnalysis& analysis) {
-    auto say = [](CliText text, std::u16string_view value) { return Filled(Say(text), value); };
     switch (analysis.state) {
         case FileState::kSound:
-            return say(CliText::kCheckSound, Number(analysis.plainSize));
+            return Say(CliText::kCheckSound, Number(analysis.plainSize)) +
+                   (analysis.bytesAfter == 0
+                        ? std::u16string()
+                        : Say(CliText::kCheckBytesAfter, Number(analysis.bytesAfter)));
         case FileState::kWrongPassword:
-            return say(CliText::kCheckWrongPassword, {});
+            return Say(CliText::kCheckWrongPassword, {});
         case FileState::kNotContainer:
-            return say(CliText::kCheckNotContainer, {});
+            return Say(CliText::kCheckNotContainer, {});
         case FileState::kCutNotLocated:
-            return say(CliText::kCheckCutNotLocated, Range(analysis.cutLow, analysis.cutHigh));
+            return Say(CliText::kCheckCutNotLocated, Range(analysis.cutLow, analysis.cutHigh));
         case FileState::kMixedPages:
-            return say(CliText::kCheckMixedPages, {});
+            return Say(CliText::kCheckMixedPages, {});
+        case FileState::kReservationTail:
+            return Say(CliText::kCheckReservationTail, {}) + Doubts(analysis);
+        case FileState::kUnconfirmedWreck:
+            return Say(CliText::kCheckUnconfirmedWreck, {}) + Doubts(analysis);
         default:
             break;
     }
     std::u16string line =
-        analysis.state == FileState::kInterruptedDecryption
-            ? say(CliText::kCheckInterruptedDecryption, Number(analysis.boundary))
+        analysis.longestSize <= kContainerHeaderSize ? Say(CliText::kCheckSmallSave, {})
+        : analysis.state == FileState::kInterruptedDecryption
+            ? Say(CliText::kCheckInterruptedDecryption, Number(analysis.boundary))
         : analysis.boundary == kContainerHeaderSize
-            ? say(CliText::kCheckEncryptionWithoutHeader, {})
-            : say(CliText::kCheckInterruptedEncryption, Number(analysis.boundary));
-    const uint32_t unknown = UnknownWithin(analysis, analysis.plainSize);
-    line += unknown == 0 ? say(CliText::kCheckRestoresAll, {})
-                         : say(CliText::kCheckRestoresAllBut, Number(unknown));
-    return line;
-}
-
-// Writes `size` bytes as a separate output: false with the output removed again on failure.
-// The unfinished file is created within the save, so that an end of the program outside it
-// leaves nothing beside OUT.
-bool WriteSeparately(const LoadedFile& source, const uint8_t* data, uint32_t size,
-                     const std::u16string& output, bool replace) {
-    const std::u16string native = NativeOf(output);
-    std::u16string unfinished(native.size() + kUnfinishedExtraUnits, u'\0');
-    const auto tag =
-        static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count());
-    UnfinishedPathFor(native, tag, unfinished.data());
-    FileHandle file = 0;
-    BeginSave();
-    const bool created = CreateOutput(unfinished.c_str(), source.handle, &file);
-    const bool saved = created && ReserveSpace(file, size) && WriteFromStart(file, data, size) &&
-                       FlushFile(file) && RenameOutput(file, native.c_str(), replace);
-    if (created && !saved)
-        static_cast<void>(MarkForDeletion(file));
-    CloseFile(file);
-    EndSave();
-    return saved;
+            ? Say(CliText::kCheckEncryptionWithoutHeader, {})
+            : Say(CliText::kCheckInterruptedEncryption, Number(analysis.boundary));
+    line += analysis.unknownCount == 0
+                ? Say(CliText::kCheckRestoresAll, {})
+                : Say(CliText::kCheckRestoresAllBut, Number(analysis.unknownCount));
+    return line + Doubts(analysis);
 }
 
 struct Session {
@@ -158,14 +90,15 @@ struct Session {
 };
 
 void PrintFailure(std::u16string_view name, MessageId failure) {
-    std::u16string text(Say(failure));
-    if (failure != MessageId::kTooLarge && failure != MessageId::kNoMemory)
-        text += ReasonSuffix();
-    PrintMessageAbout(name, text);
+    PrintMessageAbout(name, FailureText(failure));
 }
 
 // `name` made absolute; false after the error was printed.
 bool FullPathOf(const std::u16string& name, std::u16string* full) {
+    if (!IsText(name)) {
+        PrintMessageAbout(name, Say(CliText::kNameNotText));
+        return false;
+    }
     if (!MakeFullPath(name, full)) {
         PrintMessageAbout(name, Say(CliText::kNoCurrentDirectory));
         return false;
@@ -176,15 +109,15 @@ bool FullPathOf(const std::u16string& name, std::u16string* full) {
 // Reads `full` whole and analyses it, `*status` the file's exit status; false after the failure
 // was printed. The caller releases `file` either way.
 bool LoadAnalysed(const Session& session, const std::u16string& name, const std::u16string& full,
-                  LoadedFile* file, FileAnalysis* analysis, int* status) {
+                  WholeFile* file, FileAnalysis* analysis, int* status) {
     MessageId failure = MessageId::kOpenFailed;
-    if (!Load(full, file, &failure)) {
+    if (!LoadWholeFile(NativeOf(full).c_str(), file, &failure)) {
         PrintFailure(name, failure);
         *status = ExitStatusOf(failure);
         return false;
     }
     *analysis = AnalyseFile(file->buffer, file->length, session.checkDigest, session.keyDigest);
-    *status = StatusOf(analysis->state);
+    *status = ExitStatusOf(analysis->state);
     return true;
 }
 
@@ -192,14 +125,61 @@ int CheckOne(const Session& session, const std::u16string& name) {
     std::u16string full;
     if (!FullPathOf(name, &full))
         return kExitCannotAccess;
-    LoadedFile file;
+    WholeFile file;
     FileAnalysis analysis;
     int status = kExitSuccess;
     const bool loaded = LoadAnalysed(session, name, full, &file, &analysis, &status);
-    Release(&file);
+    ReleaseWholeFile(&file);
     if (loaded)
         PrintMessageAbout(name, Verdict(analysis));
     return status;
+}
+
+// The path with "." segments and doubled separators gone, for comparing names only: the run
+// itself opens the path as given.
+std::u16string ComparablePath(const std::u16string& path) {
+    std::u16string result;
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t end = start;
+        while (end < path.size() && path[end] != u'/' && path[end] != u'\\') ++end;
+        const std::u16string_view segment(path.data() + start, end - start);
+        if (segment != u"." && !(segment.empty() && start > 0)) {
+            if (start > 0)
+                result += u'/';
+            result += segment;
+        }
+        start = end + 1;
+    }
+    return result;
+}
+
+// The restored file's lines: where it went, and every byte and length that is not known.
+void ReportRestored(const std::u16string& name, const std::u16string& outputName,
+                    const FileAnalysis& analysis, bool quiet) {
+    const bool exact = RestoresExactly(analysis);
+    if (quiet && exact)
+        return;
+    std::u16string line = Say(CliText::kRecoveredTo, outputName);
+    if (analysis.unknownCount > 0) {
+        line += Say(CliText::kRecoveredUnknownBytes, Number(analysis.unknownCount));
+        line +=
+            Say(CliText::kRecoveredAtOffsets,
+                Range(analysis.unknownStart, analysis.unknownStart + analysis.unknownCount - 1));
+    }
+    if (analysis.tornCount > 0) {
+        line += Say(CliText::kCheckTornRange,
+                    Range(analysis.tornStart, analysis.tornStart + analysis.tornCount - 1));
+    }
+    PrintMessageAbout(name, line);
+    if (analysis.plainSize != analysis.longestSize) {
+        PrintMessageAbout(name, Say(CliText::kRecoveredLengthUncertain,
+                                    Range(analysis.plainSize, analysis.longestSize)));
+    }
+    if (analysis.state == FileState::kReservationTail ||
+        analysis.state == FileState::kUnconfirmedWreck) {
+        PrintMessageAbout(name, Verdict(analysis));
+    }
 }
 
 int RecoverOne(const Session& session, const std::u16string& name) {
@@ -210,19 +190,19 @@ int RecoverOne(const Session& session, const std::u16string& name) {
     std::u16string output;
     if (!FullPathOf(name, &full) || !FullPathOf(outputName, &output))
         return kExitCannotAccess;
-    if (output == full) {
+    if (ComparablePath(output) == ComparablePath(full)) {
         PrintMessageAbout(name, Say(CliText::kRecoverOverSource));
         return kExitUsage;
     }
-    LoadedFile file;
+    WholeFile file;
     FileAnalysis analysis;
     int status = kExitSuccess;
     if (!LoadAnalysed(session, name, full, &file, &analysis, &status)) {
-        Release(&file);
+        ReleaseWholeFile(&file);
         return status;
     }
-    if (status != kExitRecoverable) {
-        Release(&file);
+    if (!IsRestorable(analysis.state)) {
+        ReleaseWholeFile(&file);
         std::u16string line = Verdict(analysis);
         if (status == kExitSuccess)
             line += Say(CliText::kRecoverNotNeeded);
@@ -232,49 +212,39 @@ int RecoverOne(const Session& session, const std::u16string& name) {
     bool exists = false;
     ClearSystemReason();
     if (!ProbeOutput(NativeOf(output).c_str(), &exists)) {
-        Release(&file);
+        ReleaseWholeFile(&file);
         PrintFailure(outputName, MessageId::kWriteFailed);
         return kExitCannotAccess;
     }
     if (exists && !session.request.replace) {
-        Release(&file);
+        ReleaseWholeFile(&file);
         PrintMessageAbout(outputName, Say(CliText::kNotOverwritten));
         return kExitDeclined;
     }
     RestoreWreck(file.buffer, file.length, session.keyDigest, analysis);
-    const uint32_t written = analysis.plainSize;
-    const bool saved = WriteSeparately(file, file.buffer, written, output, exists);
-    Release(&file);
+    // The longest length: no byte of the original is ever left out.
+    std::u16string unfinished(NativeOf(output).size() + kUnfinishedExtraUnits, u'\0');
+    const bool saved = SaveSeparately(NativeOf(output).c_str(), file.handle, file.buffer,
+                                      analysis.longestSize, exists, unfinished.data());
+    ReleaseWholeFile(&file);
     if (!saved) {
         PrintFailure(outputName, MessageId::kWriteFailed);
         return kExitCannotAccess;
     }
-    const uint32_t unknown = UnknownWithin(analysis, written);
-    if (!session.request.quiet || unknown > 0) {
-        std::u16string line = Filled(Say(CliText::kRecoveredTo), outputName);
-        if (unknown > 0) {
-            line += Filled(Say(CliText::kRecoveredUnknownBytes), Number(unknown));
-            line += Filled(Say(CliText::kRecoveredAtOffsets),
-                           Range(analysis.unknownStart, analysis.unknownStart + unknown - 1));
-        }
-        PrintMessageAbout(name, line);
-    }
-    if (analysis.longestSize > written && !session.request.quiet) {
-        PrintMessageAbout(name, Filled(Say(CliText::kRecoveredLengthUncertain),
-                                       Range(written, analysis.longestSize)));
-    }
-    return unknown > 0 ? kExitRecoverable : kExitSuccess;
+    ReportRestored(name, outputName, analysis, session.request.quiet);
+    return RestoresExactly(analysis) ? kExitSuccess : kExitRecoverable;
 }
 
 }  // namespace
 
 int RunRecovery(const RecoveryRequest& request) {
-    if (!TakePasswordDigests()) {
+    Session session{request, 0, 0};
+    if (!DigestsOfEntries(request.password, request.confirmation, &session.checkDigest,
+                          &session.keyDigest)) {
         for (const std::u16string& name : request.files)
             PrintMessageAbout(name, Say(MessageId::kPasswordMismatch));
         return kExitWrongPassword;
     }
-    const Session session{request, g_app.checkValue, g_app.keyValue};
     int status = kExitSuccess;
     for (const std::u16string& name : request.files) {
         const int fileStatus =
@@ -286,14 +256,14 @@ int RunRecovery(const RecoveryRequest& request) {
 }
 
 bool IsRecoverableWreck(const std::u16string& fullPath, uint32_t checkDigest, uint32_t keyDigest) {
-    LoadedFile file;
+    WholeFile file;
     MessageId failure = MessageId::kOpenFailed;
     bool recoverable = false;
-    if (Load(fullPath, &file, &failure)) {
+    if (LoadWholeFile(NativeOf(fullPath).c_str(), &file, &failure)) {
         const FileState state = AnalyseFile(file.buffer, file.length, checkDigest, keyDigest).state;
-        recoverable = StatusOf(state) == kExitRecoverable;
+        recoverable = ExitStatusOf(state) == kExitRecoverable;
     }
-    Release(&file);
+    ReleaseWholeFile(&file);
     ClearSystemReason();
     return recoverable;
 }

@@ -1,7 +1,7 @@
 // `check` and `recover`: what a file is for a password, and what an in-place save cut short left
 // given back into a separate file. The front end reads the password and parses the command line;
-// this part reads each FILE whole (read-only), classifies it (core/recovery.h) and writes a
-// restored file the way a separate output is written. It prints through the console.
+// this part takes the digests, loads each FILE whole, classifies it (core/recovery.h) and saves
+// a restored file as every separate output is saved. It prints through the console.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -14,6 +14,8 @@ struct RecoveryRequest {
     const std::u16string* output = nullptr;  // recover -o OUT, as named
     bool replace = false;                    // recover: an existing OUT may be replaced (--yes)
     bool quiet = false;                      // recover: only errors and what stays unknown
+    const char16_t* password = u"";          // the two entries, as typed
+    const char16_t* confirmation = u"";
 };
 
 // Runs check or recover; returns the exit status (of the first failure, for several FILEs).

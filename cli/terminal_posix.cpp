@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <string>
 
-#include "cli/ending_signals_posix.h"
+#include "cli/ending_signals.h"
 #include "cli/platform.h"
 #include "fileops/posix_io.h"
 #include "fileops/system_reason.h"

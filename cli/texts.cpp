@@ -40,7 +40,8 @@ constexpr CliTextEntry kEnglishTexts[] = {
      u"      --                  end of options: every later argument is a FILE\n"
      u"\n"
      u"A FILE of \"-\" (Linux) is standard input, read whole; the result goes to standard\n"
-     u"output (encrypted data never to a terminal). Files hold at most 2 GiB - 16 bytes.\n"
+     u"output (encrypted data never to a terminal). Encryption takes files of at most\n"
+     u"2 GiB - 16 bytes; the other commands take files under 2 GiB.\n"
      u"\n"
      u"Without another source the password is asked on the terminal, twice without echo\n"
      u"(three tries to make the two agree), and used for every FILE; passwords are UTF-8 and\n"
@@ -90,7 +91,7 @@ constexpr CliTextEntry kEnglishTexts[] = {
     {CliText::kExitMeansRecoverable,
      u"check: a wreck of an in-place save that recover restores; recover: restored with\n"
      u"         some bytes unknown"},
-    {CliText::kExitMeansSignal, u"ended by signal N (a save under way is finished first)"},
+    {CliText::kExitMeansSignal, u"ended by signal N: {} (a save under way is finished first)"},
     {CliText::kPasswordUnreadable, u"cannot read the password from '{}'"},
     {CliText::kPasswordStdinUnreadable, u"cannot read the password from standard input"},
     {CliText::kStandardInputUnreadable, u"cannot read standard input"},
@@ -103,12 +104,14 @@ constexpr CliTextEntry kEnglishTexts[] = {
     {CliText::kAnsweredNo, u"n"},
     {CliText::kNotOverwritten, u"not overwritten (--yes overwrites without asking)"},
     {CliText::kNoCurrentDirectory, u"the current directory cannot be determined"},
-    {CliText::kPathTooLong, u"path longer than 259 UTF-16 units"},
+    {CliText::kPathTooLongForField, u"path longer than 259 UTF-16 units"},
     {CliText::kNameNotText, u"the name is not valid UTF-8, so it cannot be opened"},
     {CliText::kOutputWritten, u"Done. Output: {}"},
     {CliText::kNoFileMatches, u"no file matches '{}'"},
     {CliText::kRecoverOneFile, u"recover takes a single FILE"},
     {CliText::kRecoveryStandardInput, u"check and recover need a named FILE, not '-'"},
+    {CliText::kRecoverToStandardOutput,
+     u"recover writes into a named OUT, not to standard output ('-')"},
     {CliText::kCheckSound, u"a container this password opens, of {} bytes decrypted"},
     {CliText::kCheckWrongPassword, u"wrong password, or not a container"},
     {CliText::kCheckNotContainer, u"not a container, or damaged"},
@@ -131,8 +134,24 @@ constexpr CliTextEntry kEnglishTexts[] = {
     {CliText::kRecoveredUnknownBytes, u"; {} bytes are unknown and written as zeros"},
     {CliText::kRecoveredAtOffsets, u", at offsets {}"},
     {CliText::kRecoveredLengthUncertain,
-     u"the original length is {} bytes: zero bytes at its end may be the container's padding, "
-     u"and the restored file stops before them"},
+     u"the original is {} bytes long, and the restored file keeps the longest: zero bytes at "
+     u"its end may be padding rather than the original's"},
+    {CliText::kCheckSmallSave,
+     u"an interrupted in-place encryption or decryption of a file of at most 12 bytes"},
+    {CliText::kCheckReservationTail,
+     u"not a container of this password; if its encryption in place stopped before the first "
+     u"write, it is the original followed by 12 to 15 zero bytes, which recover leaves out"},
+    {CliText::kCheckUnconfirmedWreck,
+     u"not a container of this password, unless an in-place save of a file of at most 4 bytes "
+     u"was stopped: then its first bytes are that file, which recover writes out; nothing in "
+     u"it can confirm which"},
+    {CliText::kCheckBytesAfter, u"; {} bytes follow the container; they are not part of it"},
+    {CliText::kCheckLengthRange, u"; its length is one of {} bytes (restored at the longest)"},
+    {CliText::kCheckTornRange,
+     u"; if a power cut rather than a stopped program cut the save short, bytes {} may also be "
+     u"wrong"},
+    {CliText::kDecryptBytesAfter,
+     u"{} bytes that followed the container were left out: they are not part of it"},
     {CliText::kDecryptHint,
      u"this is an interrupted in-place save: '{} recover' restores it into a separate file"},
     {CliText::kPartlyWritten,
@@ -187,7 +206,7 @@ constexpr CliTextEntry kChineseTexts[] = {
      u"      --                  选项到此结束：其后的每个参数都是文件\n"
      u"\n"
      u"文件为“-”（仅 Linux）时读取整个标准输入，结果写到标准输出（加密结果不写到终端）。\n"
-     u"文件最大 2 GiB - 16 字节。\n"
+     u"加密的文件最大 2 GiB - 16 字节；其他命令的文件须小于 2 GiB。\n"
      u"\n"
      u"没有其他来源时在终端上询问密码（输入两遍，不回显，最多三次机会使两遍一致），用于每个\n"
      u"文件；密码为 UTF-8 文本，最多计入前 129 个 UTF-16 单元。已存在的输出文件只在终端上\n"
@@ -229,7 +248,7 @@ constexpr CliTextEntry kChineseTexts[] = {
     {CliText::kExitMeansDeclined, u"拒绝了覆盖"},
     {CliText::kExitMeansRecoverable,
      u"check：recover 能恢复的被中断的原地保存；recover：恢复后仍有字节无法得知"},
-    {CliText::kExitMeansSignal, u"被信号 N 结束（正在进行的保存会先完成）"},
+    {CliText::kExitMeansSignal, u"被信号 N 结束：{}（正在进行的保存会先完成）"},
     {CliText::kPasswordUnreadable, u"无法从“{}”读取密码"},
     {CliText::kPasswordStdinUnreadable, u"无法从标准输入读取密码"},
     {CliText::kStandardInputUnreadable, u"无法读取标准输入"},
@@ -242,12 +261,13 @@ constexpr CliTextEntry kChineseTexts[] = {
     {CliText::kAnsweredNo, u"否"},
     {CliText::kNotOverwritten, u"未覆盖（--yes 不经询问直接覆盖）"},
     {CliText::kNoCurrentDirectory, u"无法确定当前目录"},
-    {CliText::kPathTooLong, u"路径超过 259 个 UTF-16 单元"},
+    {CliText::kPathTooLongForField, u"路径超过 259 个 UTF-16 单元"},
     {CliText::kNameNotText, u"文件名不是有效的 UTF-8 文本，无法打开"},
     {CliText::kOutputWritten, u"操作完毕。输出文件：{}"},
     {CliText::kNoFileMatches, u"没有与“{}”匹配的文件"},
     {CliText::kRecoverOneFile, u"recover 只能用于一个文件"},
     {CliText::kRecoveryStandardInput, u"check 和 recover 需要有名字的文件，不能是“-”"},
+    {CliText::kRecoverToStandardOutput, u"recover 只写入有名字的输出文件，不能写到标准输出（“-”）"},
     {CliText::kCheckSound, u"本密码能打开的加密文件，解密后 {} 字节"},
     {CliText::kCheckWrongPassword, u"密码错误，或不是加密文件"},
     {CliText::kCheckNotContainer, u"不是加密文件，或已损坏"},
@@ -266,7 +286,18 @@ constexpr CliTextEntry kChineseTexts[] = {
     {CliText::kRecoveredUnknownBytes, u"；{} 个字节无法得知，写为零"},
     {CliText::kRecoveredAtOffsets, u"，位于偏移 {}"},
     {CliText::kRecoveredLengthUncertain,
-     u"原长度为 {} 字节：末尾的零字节可能是加密文件的填充，恢复出的文件在它们之前结束"},
+     u"原文件长 {} 字节，恢复出的文件取最长的长度：末尾的零字节可能是填充，而非原文件的内容"},
+    {CliText::kCheckSmallSave, u"被中断的原地加密或解密，原文件不超过 12 字节"},
+    {CliText::kCheckReservationTail,
+     u"不是本密码的加密文件；如果它的原地加密在写入第一个字节前停止，它就是原文件后面多了 12 到 "
+     u"15 个零字节，recover 会去掉它们"},
+    {CliText::kCheckUnconfirmedWreck,
+     u"不是本密码的加密文件，除非是一个不超过 4 字节的文件在原地保存时被中断：那样的话它开头的"
+     u"字节就是原文件，recover 会把它们写出；文件本身无法证实是哪一种"},
+    {CliText::kCheckBytesAfter, u"；加密文件后面还有 {} 个字节，它们不属于加密文件"},
+    {CliText::kCheckLengthRange, u"；长度是 {} 字节中的一个（按最长的恢复）"},
+    {CliText::kCheckTornRange, u"；如果保存是被断电而非程序停止打断的，第 {} 字节也可能有误"},
+    {CliText::kDecryptBytesAfter, u"加密文件后面的 {} 个字节不属于它，已略去"},
     {CliText::kDecryptHint, u"这是被中断的原地保存：“{} recover”可把它恢复到另一个文件"},
     {CliText::kPartlyWritten, u"文件已被部分写入；“{}”可把它恢复到另一个文件"},
     {CliText::kReasonFrame, u"（{}）"},
@@ -303,4 +334,13 @@ std::u16string Filled(std::u16string_view text, std::u16string_view value) {
         filled.replace(at, 2, value);
     }
     return filled;
+}
+
+std::u16string Number(uint64_t value) {
+    std::u16string text;
+    do {
+        text.insert(text.begin(), static_cast<char16_t>(u'0' + value % 10));
+        value /= 10;
+    } while (value != 0);
+    return text;
 }

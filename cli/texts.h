@@ -62,13 +62,14 @@ enum class CliText : uint8_t {
     // Notes on one file.
     kNotOverwritten,
     kNoCurrentDirectory,
-    kPathTooLong,
+    kPathTooLongForField,
     kNameNotText,
     kOutputWritten,  // the last line of a run with a separate output: "{}" is its path
     kNoFileMatches,  // zok-cli.exe: a FILE pattern that matches no file ("{}" is the pattern)
     // check and recover (cli/recovery.h); "{}" stands for the number, range or name shown.
     kRecoverOneFile,
     kRecoveryStandardInput,
+    kRecoverToStandardOutput,
     kCheckSound,
     kCheckWrongPassword,
     kCheckNotContainer,
@@ -85,10 +86,17 @@ enum class CliText : uint8_t {
     kRecoveredUnknownBytes,
     kRecoveredAtOffsets,
     kRecoveredLengthUncertain,
+    kCheckSmallSave,
+    kCheckReservationTail,
+    kCheckUnconfirmedWreck,
+    kCheckBytesAfter,
+    kCheckLengthRange,
+    kCheckTornRange,
+    kDecryptBytesAfter,
     kDecryptHint,    // "{}" is the program's name
     kPartlyWritten,  // after a failed in-place save that wrote part of FILE: "{}" is the command
-    // The system's reason after a message: the frame ("{}" is the reason), then each reason in
-    // the order of SystemReason, from kNoSuchFile on.
+    // The system's reason after a message: the frame ("{}" is the reason), then the text of
+    // each SystemReason but kNone.
     kReasonFrame,
     kReasonNoSuchFile,
     kReasonIsDirectory,
@@ -109,3 +117,5 @@ const char16_t* TextIn(Language language, CliText text);
 
 // `text` with every "{}" replaced by `value` (unchanged when it has none).
 std::u16string Filled(std::u16string_view text, std::u16string_view value);
+// `value` in decimal digits.
+std::u16string Number(uint64_t value);

@@ -189,13 +189,13 @@ void EncryptWords(uint8_t* data, uint32_t shift, uint32_t originalSize, uint32_t
     counter.store(base + 4 * static_cast<uint32_t>(words), std::memory_order_relaxed);
 }
 
-void DecryptWords(uint8_t* body, uint32_t originalSize, uint32_t key, uint32_t salt, uint32_t room,
-                  std::atomic<uint32_t>& counter) {
+void DecryptWords(uint8_t* body, uint32_t originalSize, uint32_t key, uint32_t salt,
+                  [[maybe_unused]] uint32_t room, std::atomic<uint32_t>& counter) {
     // The word count of the format's counting walk (add 4 until the count reaches the size, at
     // least once), in closed form; 64-bit so that sizes near 2^32 do not wrap.
     const uint64_t bodySize = BodySizeFor(originalSize);
     const size_t words = static_cast<size_t>(bodySize / 4);
-    uint32_t next = WordAfterLast(body, bodySize, room);
+    uint32_t next = 0;
     const uint32_t base = counter.load(std::memory_order_relaxed);
     uint32_t r = key + static_cast<uint32_t>(words) * salt;
     size_t left = words;

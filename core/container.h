@@ -42,6 +42,8 @@ void EncryptWords(uint8_t* data, uint32_t shift, uint32_t originalSize, uint32_t
                   uint32_t room, std::atomic<uint32_t>& counter);
 
 // Decrypts in place the first BodySizeFor(originalSize) bytes at `body`; the caller has checked
-// the password and that they fit in `room`. Subtracts 4 from `counter` per word.
+// the password and that they fit in `room`. The word after the last is taken as zero, whatever
+// the buffer holds there: the encryption that made the container had it zero, so bytes that
+// follow a container never change what it decrypts to. Subtracts 4 from `counter` per word.
 void DecryptWords(uint8_t* body, uint32_t originalSize, uint32_t key, uint32_t salt, uint32_t room,
                   std::atomic<uint32_t>& counter);

@@ -30,9 +30,11 @@ struct Split {
     uint32_t boundary;
 };
 
-class Bytes {
+// The file as words for one key: raw words, body (container) words and the plain words of a
+// split.
+class WreckWords {
   public:
-    Bytes(const uint8_t* file, uint32_t length, uint32_t key)
+    WreckWords(const uint8_t* file, uint32_t length, uint32_t key)
         : file_(file), words_((length - kContainerHeaderSize) / 4), key_(key) {}
     uint32_t Words() const { return words_; }
     uint32_t Raw(uint32_t index) const { return LoadLe32(file_ + 4 * index); }
@@ -61,7 +63,7 @@ uint32_t FirstContainerWord(const Split& split) {
 
 // Checks one split: the salt from the words on both sides of the boundary, the key equation, and
 // the backward chain from the end meeting every known plain word at or above the boundary.
-bool SplitHolds(const Bytes& bytes, const Split& split, uint32_t* salt) {
+bool SplitHolds(const WreckWords& bytes, const Split& split, uint32_t* salt) {
     const uint32_t w = bytes.Words();
     const uint32_t jc = FirstContainerWord(split);
     const uint32_t kp = split.plainEnd / 4;
@@ -85,7 +87,7 @@ bool SplitHolds(const Bytes& bytes, const Split& split, uint32_t* salt) {
 
 // Whether container words follow plain words at the page boundary `at`: two words of the
 // relation across it hold. True only by chance unless such a page lies above a plain one.
-bool ContainerFollowsPlainAt(const Bytes& bytes, uint32_t at, uint32_t salt) {
+bool ContainerFollowsPlainAt(const WreckWords& bytes, uint32_t at, uint32_t salt) {
     const uint32_t k = at / 4;
     const uint32_t j = k - 3;
     return bytes.Raw(k) == bytes.Raw(j) + bytes.Raw(j + 1) + bytes.Key() + (j + 1) * salt &&
@@ -93,7 +95,7 @@ bool ContainerFollowsPlainAt(const Bytes& bytes, uint32_t at, uint32_t salt) {
 }
 
 // Whether some page boundary inside [0, end) has container words above plain ones.
-bool AnyContainerAbovePlain(const Bytes& bytes, uint32_t end, uint32_t salt) {
+bool AnyContainerAbovePlain(const WreckWords& bytes, uint32_t end, uint32_t salt) {
     for (uint32_t at = kPage; at + 8 <= end; at += kPage) {
         if (ContainerFollowsPlainAt(bytes, at, salt))
             return true;
@@ -110,7 +112,8 @@ void SetSizesFromLastWord(uint32_t lastWord, uint32_t bodySize, FileAnalysis* an
 
 // The splits in their order of trial: a decryption that had only the length left to cut (one
 // per possible plain size), a decryption stopped on a page, an encryption with its body whole.
-bool FindSplit(const uint8_t* file, uint32_t length, const Bytes& bytes, FileAnalysis* analysis) {
+bool FindSplit(const uint8_t* file, uint32_t length, const WreckWords& bytes,
+               FileAnalysis* analysis) {
     const uint32_t bodySize = length - kContainerHeaderSize;
     uint32_t salt = 0;
     uint32_t shortest = 0;
@@ -123,8 +126,11 @@ bool FindSplit(const uint8_t* file, uint32_t length, const Bytes& bytes, FileAna
         }
     }
     if (longest != 0) {
-        analysis->state = FileState::kInterruptedDecryption;
+        // A file of at most 12 bytes: an encryption whose header was not written leaves the
+        // same bytes, and is named for both.
         analysis->boundary = longest > 12 ? longest : 12;
+        analysis->state = analysis->boundary == 12 ? FileState::kInterruptedEncryption
+                                                   : FileState::kInterruptedDecryption;
         analysis->plainSize = shortest;
         analysis->longestSize = longest;
     } else {
@@ -159,10 +165,15 @@ bool FindSplit(const uint8_t* file, uint32_t length, const Bytes& bytes, FileAna
 struct Histogram {
     uint32_t counts[256] = {};
     uint32_t total = 0;
+    uint32_t firstWord = 0;
+    bool oneWord = true;
     void Add(uint32_t word) {
         for (int b = 0; b < 4; ++b) ++counts[(word >> (8 * b)) & 0xFF];
+        firstWord = total == 0 ? word : firstWord;
+        oneWord &= word == firstWord;
         total += 4;
     }
+    bool IsOneWord() const { return total >= kVoteMinBytes && oneWord; }
     bool LooksStructured() const {
         if (total < kVoteMinBytes)
             return false;
@@ -173,24 +184,71 @@ struct Histogram {
     }
 };
 
+// Whether the file's last three words are equal: true of the zeros a growing reservation
+// appends and of any run of equal bytes, and of a container's end for one salt in 2^32 only.
+bool EndsInEqualWords(const uint8_t* file, uint32_t length) {
+    if (length % 4 != 0 || length < 12)
+        return false;
+    const uint32_t last = LoadLe32(file + length - 4);
+    return LoadLe32(file + length - 8) == last && LoadLe32(file + length - 12) == last;
+}
+
+// Whether the file ends in the 12 zero bytes (at least) that a reservation growing a file to its
+// container's length appends after the original.
+bool EndsInReservationZeros(const uint8_t* file, uint32_t length) {
+    return EndsInEqualWords(file, length) && LoadLe32(file + length - 4) == 0;
+}
+
+// The bytes a cut located at the page boundary `cut` may have got wrong had the write stopped
+// inside a page: within a page on either side, never below the header's plain bytes.
+void SetTornRange(uint32_t cut, uint32_t longest, FileAnalysis* analysis) {
+    const uint32_t start =
+        cut > kPage + 8 + kContainerHeaderSize ? cut - kPage - 8 : kContainerHeaderSize;
+    const uint32_t end = cut + kPage < longest ? cut + kPage : longest;
+    if (end > start) {
+        analysis->tornStart = start;
+        analysis->tornCount = end - start;
+    }
+}
+
+// The original's lengths around a cut. A reservation that kept the length leaves the original's
+// (or, with the cut at the file's very end, up to 15 bytes more); one that grew the file leaves
+// zeros from the original's end, 12 to 15 bytes before the file's, on. The file may be either
+// when its bytes above the cut and in its last 12 are zero: then it is restored at the longer
+// reading, so that no byte of the original is dropped, and the shorter is named.
+void SetCutLengths(const uint8_t* file, uint32_t length, uint32_t cut, FileAnalysis* analysis) {
+    analysis->longestSize = length;
+    analysis->plainSize = cut < length ? length : length - 15;
+    const uint32_t tailFrom = cut > length - 12 ? cut : length - 12;
+    bool zeroTail = length % 4 == 0;
+    for (uint32_t at = tailFrom; at < length && zeroTail; ++at) zeroTail = file[at] == 0;
+    if (!zeroTail)
+        return;
+    // The grown reading: the original's last word lies 16 to 13 bytes before the end, as the
+    // file holds it when above the cut, and unknown otherwise.
+    const uint32_t bodySize = length - kContainerHeaderSize;
+    uint32_t shortest = bodySize - 3;
+    if (cut + 4 <= bodySize - 4) {
+        FileAnalysis grown;
+        SetSizesFromLastWord(LoadLe32(file + bodySize - 4), bodySize, &grown);
+        shortest = grown.plainSize;
+    }
+    analysis->plainSize = shortest < analysis->plainSize ? shortest : analysis->plainSize;
+}
+
 // Encryption in place stopped in its body: bytes 0-11 plain, the body's words from 12 up to a
-// page boundary, the plain file's own bytes (and the room's zeros) above it.
-bool FindCut(const uint8_t* file, uint32_t length, const Bytes& bytes, FileAnalysis* analysis) {
-    const uint32_t w = bytes.Words();
+// page boundary, the plain file's own bytes above it, up to the original's length or followed
+// by a growing reservation's zeros.
+bool FindCut(const uint8_t* file, uint32_t length, const WreckWords& bytes,
+             FileAnalysis* analysis) {
     const uint32_t key = bytes.Key();
     const uint32_t salt = bytes.Raw(3) - bytes.Raw(0) - bytes.Raw(1) - key;
     if (length <= kPage || bytes.Raw(4) != bytes.Raw(1) + bytes.Raw(2) + key + 2 * salt)
         return false;
-    // Above the plain words the file holds the room's zeros, wherever the cut is.
-    uint32_t zeroFrom = length;
-    while (zeroFrom > 0 && file[zeroFrom - 1] == 0) --zeroFrom;
-    const uint32_t lastCut = (length - 1) / kPage * kPage;
+    // The write may have stopped at the very end of the file's last page.
+    const uint32_t lastCut = length % kPage == 0 ? length : (length - 1) / kPage * kPage;
     uint32_t low = kPage;
     uint32_t high = lastCut;
-    if (zeroFrom > 4 * w)
-        low = (zeroFrom + kPage - 1) / kPage * kPage;
-    if (low > high)
-        return false;
     analysis->salt = salt;
     if (AnyContainerAbovePlain(bytes, length, salt)) {
         *analysis = FileAnalysis{FileState::kMixedPages};
@@ -209,7 +267,7 @@ bool FindCut(const uint8_t* file, uint32_t length, const Bytes& bytes, FileAnaly
         for (uint32_t k = first; k < end; ++k) {
             if (page > 0)
                 raw.Add(bytes.Raw(k));
-            if (k < w) {
+            if (k + 2 < length / 4) {
                 const uint32_t plain =
                     k < 3 ? bytes.Raw(k) : bytes.Raw(k + 2) - previous - key - k * salt;
                 previous = plain;
@@ -217,53 +275,71 @@ bool FindCut(const uint8_t* file, uint32_t length, const Bytes& bytes, FileAnaly
                     decoded.Add(plain);
             }
         }
+        // A page of one repeated word is no container page; what the chain makes of it says
+        // nothing.
         const bool isPlain = raw.LooksStructured();
-        const bool isDecoded = decoded.LooksStructured();
+        const bool isDecoded = decoded.LooksStructured() && !raw.IsOneWord();
         contradicted |= isPlain && isDecoded;
         if (isDecoded && low < (page + 1) * kPage)
             low = (page + 1) * kPage;
         if (isPlain && high > page * kPage)
             high = page * kPage;
     }
-    if (contradicted || low > high) {
+    if (contradicted || low > high || low < high) {
         analysis->state = FileState::kCutNotLocated;
-        analysis->cutLow = kPage;
-        analysis->cutHigh = lastCut;
-        return true;
-    }
-    if (low < high) {
-        analysis->state = FileState::kCutNotLocated;
-        analysis->cutLow = low;
-        analysis->cutHigh = high;
+        analysis->cutLow = contradicted || low > high ? kPage : low;
+        analysis->cutHigh = contradicted || low > high ? lastCut : high;
         return true;
     }
     const uint32_t cut = low;
-    const uint32_t bodySize = 4 * w;
     analysis->state = FileState::kInterruptedEncryption;
     analysis->boundary = cut;
-    if (cut - 8 < bodySize) {
+    SetCutLengths(file, length, cut, analysis);
+    const uint32_t longest = analysis->longestSize;
+    if (cut - 8 < longest) {
         analysis->unknownStart = cut - 8;
-        analysis->unknownCount = (cut < bodySize ? cut : bodySize) - (cut - 8);
+        analysis->unknownCount = (cut < longest ? cut : longest) - (cut - 8);
     }
-    if (cut - 8 < bodySize && cut > bodySize - 4) {
-        analysis->plainSize = bodySize - 3;
-        analysis->longestSize = bodySize;
-        return true;
-    }
-    // The last word: as the file holds it above the cut, or from the chain below.
-    uint32_t last = bytes.Raw(w - 1);
-    if (cut <= bodySize - 4) {
-        SetSizesFromLastWord(last, bodySize, analysis);
-        return true;
-    }
-    last = bytes.Raw(0);
-    uint32_t before = 0;
-    for (uint32_t k = 0; k < w; ++k) {
-        before = last;
-        last = k < 3 ? bytes.Raw(k) : bytes.Raw(k + 2) - before - key - k * salt;
-    }
-    SetSizesFromLastWord(last, bodySize, analysis);
+    SetTornRange(cut, longest, analysis);
     return true;
+}
+
+// What a save of a file of at most 8 bytes leaves when its header is not written: the plain
+// bytes with zeros up to byte 12, then one body word (at most 4 bytes: nothing to check it by)
+// or two (5 to 8 bytes: one check). A decryption stopped before its length was cut leaves the
+// same bytes.
+bool FindSmallWreck(const uint8_t* file, uint32_t length, uint32_t key, FileAnalysis* analysis) {
+    const uint32_t p0 = LoadLe32(file);
+    const uint32_t p1 = LoadLe32(file + 4);
+    if (LoadLe32(file + 8) != 0)
+        return false;
+    if (length == 16) {
+        if (p1 != 0)
+            return false;
+        analysis->state = FileState::kUnconfirmedWreck;
+        analysis->salt = LoadLe32(file + 12) - p0 - key;
+        SetSizesFromLastWord(p0, 4, analysis);
+        analysis->plainSize = p0 == 0 ? 0 : analysis->plainSize;
+        analysis->boundary = kContainerHeaderSize;
+        return true;
+    }
+    const uint32_t salt = LoadLe32(file + 12) - p0 - p1 - key;
+    if (length != 20 || LoadLe32(file + 16) != p1 + key + 2 * salt)
+        return false;
+    analysis->state = FileState::kInterruptedEncryption;
+    analysis->salt = salt;
+    analysis->boundary = kContainerHeaderSize;
+    SetSizesFromLastWord(p1, 8, analysis);
+    return true;
+}
+
+// The original followed by a growing reservation's zeros: its first bytes up to 12 to 15
+// before the end, all there.
+void SetReservationTail(const uint8_t* file, uint32_t length, FileAnalysis* analysis) {
+    analysis->state = FileState::kReservationTail;
+    const uint32_t bodySize = length - kContainerHeaderSize;
+    SetSizesFromLastWord(LoadLe32(file + bodySize - 4), bodySize, analysis);
+    analysis->boundary = 0;
 }
 
 }  // namespace
@@ -279,15 +355,29 @@ FileAnalysis AnalyseFile(const uint8_t* file, uint32_t length, uint32_t checkDig
         analysis.salt = header.salt;
         analysis.plainSize = header.originalSize;
         analysis.longestSize = header.originalSize;
+        analysis.bytesAfter =
+            length - kContainerHeaderSize - static_cast<uint32_t>(BodySizeFor(header.originalSize));
         return analysis;
     }
-    // A wreck keeps a container's length and has at least three body words, so that the checks
+    // A split's file ends in container words; at least three body words, so that its checks
     // are not left to chance.
-    if (length % 4 == 0 && length >= kContainerHeaderSize + 12) {
-        const Bytes bytes(file, length, keyDigest);
-        if (FindSplit(file, length, bytes, &analysis) || FindCut(file, length, bytes, &analysis))
+    if (length % 4 == 0) {
+        const bool found =
+            length < kContainerHeaderSize + 12
+                ? FindSmallWreck(file, length, keyDigest, &analysis)
+                : !EndsInEqualWords(file, length) &&
+                      FindSplit(file, length, WreckWords(file, length, keyDigest), &analysis);
+        if (found)
             return analysis;
         analysis = FileAnalysis{};
+    }
+    // A cut encryption keeps the original's length, which may be any, or grows to a container's.
+    if (FindCut(file, length, WreckWords(file, length, keyDigest), &analysis))
+        return analysis;
+    analysis = FileAnalysis{};
+    if (length >= kContainerHeaderSize + 12 && EndsInReservationZeros(file, length)) {
+        SetReservationTail(file, length, &analysis);
+        return analysis;
     }
     // Containers are written in whole words: another length is no container under any
     // password.
@@ -302,6 +392,10 @@ bool RestoreWreck(uint8_t* file, uint32_t length, uint32_t keyDigest,
     const uint32_t bodySize = length - kContainerHeaderSize;
     const uint32_t salt = analysis.salt;
     const uint32_t boundary = analysis.boundary;
+    if (analysis.state == FileState::kReservationTail ||
+        analysis.state == FileState::kUnconfirmedWreck) {
+        return true;  // the original's bytes lie in place
+    }
     const bool plainBelow =
         analysis.state == FileState::kInterruptedDecryption ||
         (analysis.state == FileState::kInterruptedEncryption && boundary == kContainerHeaderSize);

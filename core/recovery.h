@@ -6,12 +6,17 @@
 //   after its first block (b a multiple of 4096, or the plain size when only the length was left
 //   to cut), or encryption in place with the body whole and the header not yet written (b = 12).
 //   The words on both sides of b give T, and the backward chain from the end must meet the plain
-//   words below b: every byte comes back, checked.
+//   words below b: every byte comes back, checked. The end of such a file is container words,
+//   and a container's last three words are equal for one salt in 2^32 whatever the data: a
+//   file that ends in three equal words (the zeros a reservation appends, a run of equal bytes)
+//   is never taken for one, so that a cut encryption's even tail cannot pass for a whole body.
 // - Container bytes up to a cut, plain bytes after it: encryption in place whose one forward
 //   write stopped on a page. Bytes 0-11 are still plain and give T with a check, the forward
-//   chain gives every word below the cut but the last two, and the tail is plain. Nothing in the
-//   algebra marks the cut: it is located only when the pages vote for one place (a page of plain
-//   data is rarely as even as a page of container bytes), and otherwise left unlocated.
+//   chain gives every word below the cut but the last two, and the tail is plain. The file ends
+//   where the original ended (a reservation that keeps the length) or in the 12 to 15 zeros of
+//   one that grew it. Nothing in the algebra marks the cut: it is located only when the pages
+//   vote for one place (a page of plain data is rarely as even as a page of container bytes),
+//   and otherwise left unlocated.
 //
 // Pure functions over the caller's bytes: no allocation, no I/O.
 #pragma once
@@ -21,29 +26,56 @@ enum class FileState : uint8_t {
     kSound,                  // a container this password opens
     kWrongPassword,          // the check digest differs, and no wreck was found
     kNotContainer,           // not a container's length, or the stored size does not fit
-    kInterruptedEncryption,  // restorable (unknownCount bytes excepted)
-    kInterruptedDecryption,  // restorable, every byte
+    kInterruptedEncryption,  // restorable (the bytes and lengths the analysis names excepted)
+    kInterruptedDecryption,  // restorable, every byte (its length may be a range)
     kCutNotLocated,          // an interrupted encryption whose cut the bytes do not locate
     kMixedPages,             // pages of both kinds in no single order: nothing is restored
+    kReservationTail,        // perhaps a file whose encryption stopped after its room was
+                             // reserved by growing it: its own bytes and 12 to 15 zeros
+    kUnconfirmedWreck,       // 16 bytes that may be a stopped save of a file of at most 4 bytes;
+                             // nothing in them can confirm it
 };
+
+// Whether RestoreWreck gives back a file for this state.
+constexpr bool IsRestorable(FileState state) {
+    return state == FileState::kInterruptedEncryption ||
+           state == FileState::kInterruptedDecryption || state == FileState::kReservationTail ||
+           state == FileState::kUnconfirmedWreck;
+}
 
 struct FileAnalysis {
     FileState state = FileState::kNotContainer;
     uint32_t salt = 0;
-    // kSound: the stored size. A wreck: the restored length, shortest and longest: the bytes
-    // between them are zeros that may be the last word's padding or the file's own bytes.
+    // kSound: the stored size. A restorable state: the original length, shortest and longest;
+    // the bytes between them are zeros that may be a last word's padding or the file's own.
+    // The restored file is the longest, so that no byte of the original is ever dropped.
     uint32_t plainSize = 0;
     uint32_t longestSize = 0;
+    // kSound: bytes that follow the container and are not part of it.
+    uint32_t bytesAfter = 0;
     // A wreck: where its two kinds of bytes meet (plain from `boundary` on for an encryption,
-    // container from it on for a decryption; the file's length when an encryption's body is
-    // whole). kCutNotLocated: the cut lies in [cutLow, cutHigh].
+    // container from it on for a decryption; 12 when an encryption's body is whole).
+    // kCutNotLocated: the cut lies in [cutLow, cutHigh].
     uint32_t boundary = 0;
     uint32_t cutLow = 0;
     uint32_t cutHigh = 0;
     // Bytes of the restored file that cannot be known, restored as zeros.
     uint32_t unknownStart = 0;
     uint32_t unknownCount = 0;
+    // An encryption's cut is located by whole pages, where a killed program's write stops. A
+    // write torn inside a page (a power cut) would put it elsewhere within a page of it: these
+    // bytes are right only when the save stopped on a page boundary.
+    uint32_t tornStart = 0;
+    uint32_t tornCount = 0;
 };
+
+// Whether a restored file is the original, every byte and its length checked.
+constexpr bool RestoresExactly(const FileAnalysis& analysis) {
+    return (analysis.state == FileState::kInterruptedEncryption ||
+            analysis.state == FileState::kInterruptedDecryption) &&
+           analysis.plainSize == analysis.longestSize && analysis.unknownCount == 0 &&
+           analysis.tornCount == 0;
+}
 
 // Classifies the `length` bytes at `file` for the password with these digests.
 FileAnalysis AnalyseFile(const uint8_t* file, uint32_t length, uint32_t checkDigest,

@@ -13,9 +13,10 @@ using WindowHandle = void*;
 constexpr uint32_t kPathCapacity = 260;      // units, terminator included
 constexpr uint32_t kPasswordCapacity = 130;  // units per entry, terminator included
 
-// "\??\" directly followed by runPath: the native path of the run is formed in place.
+// kNativePrefix directly followed by runPath: the native path of the run is formed in place.
 struct NativePathText {
-    char16_t prefix[4] = {u'\\', u'?', u'?', u'\\'};
+    char16_t prefix[kNativePrefixLength] = {kNativePrefix[0], kNativePrefix[1], kNativePrefix[2],
+                                            kNativePrefix[3]};
     char16_t runPath[kPathCapacity] = {};
 };
 
@@ -26,11 +27,13 @@ struct PasswordArea {
     char16_t confirmBuffer[kPasswordCapacity];
 };
 static_assert(sizeof(PasswordArea) == 2 * 2 * kPasswordCapacity, "entries must be adjacent");
-static_assert(sizeof(NativePathText) == 2 * (4 + kPathCapacity), "prefix must precede runPath");
+static_assert(sizeof(NativePathText) == 2 * (kNativePrefixLength + kPathCapacity),
+              "prefix must precede runPath");
 
-// A separate run's unfinished output: "\??\", the output's folder and name (cut to 64 units),
+// A separate run's unfinished output: kNativePrefix, the output's folder and name (cut to 64
+// units),
 // ".zok-unfinished-" and 8 hex digits.
-constexpr uint32_t kUnfinishedCapacity = 4 + kPathCapacity + 16 + 8;
+constexpr uint32_t kUnfinishedCapacity = kNativePrefixLength + kPathCapacity + 16 + 8;
 
 struct AppState {
     char16_t pathBuffer[kPathCapacity];
@@ -56,9 +59,9 @@ struct AppState {
     char16_t unfinishedPath[kUnfinishedCapacity];
     // Whether the output's name held a file when asked about, which the user agreed to replace.
     bool replaceOutput;
-    // Whether fileHandle is the unfinished output this run created, which a failure removes;
-    // cleared once it has taken the output's name.
-    bool outputCreated;
+    // A decryption: bytes that followed the container, which are no part of it and were left
+    // out.
+    uint32_t bytesAfterContainer;
 };
 
 extern AppState g_app;

@@ -9,9 +9,13 @@
 using FileHandle = uintptr_t;
 using ThreadHandle = uintptr_t;
 
-// --- Files. `nativePath` is "\??\" followed by a full path (Windows: with a drive letter;
-// POSIX: an absolute path). Every mode but OpenForReading asks for write access and shares only
-// reading, so a read-only file, a directory or a file another open holds for writing fails
+// What comes before the full path in a native path.
+inline constexpr char16_t kNativePrefix[] = u"\\??\\";
+constexpr uint32_t kNativePrefixLength = sizeof kNativePrefix / sizeof kNativePrefix[0] - 1;
+
+// --- Files. `nativePath` is kNativePrefix followed by a full path (Windows: with a drive
+// letter; POSIX: an absolute path). Every mode but OpenForReading asks for write access and shares
+// only reading, so a read-only file, a directory or a file another open holds for writing fails
 // every mode.
 bool OpenSourceForCipher(const char16_t* nativePath, FileHandle* file);  // read + write, existing
 bool OpenForShred(const char16_t* nativePath, FileHandle* file);         // write + delete, existing

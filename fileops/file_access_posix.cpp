@@ -73,14 +73,13 @@ OpenFile* FileOf(FileHandle file) {
     return reinterpret_cast<OpenFile*>(file);
 }
 
-// "\??\/abs/path" in UTF-16 to "/abs/path" in UTF-8. Fails on any other form, on unpaired
-// surrogates and when the result does not fit `capacity` bytes with its terminator.
+// A native path of "/abs/path" in UTF-16 to "/abs/path" in UTF-8. Fails on any other form, on
+// unpaired surrogates and when the result does not fit `capacity` bytes with its terminator.
 bool ToPosixPath(const char16_t* nativePath, char* out, size_t capacity) {
     const std::u16string_view path(nativePath);
-    static constexpr std::u16string_view kPrefix = u"\\??\\/";
-    if (path.substr(0, kPrefix.size()) != kPrefix)
+    if (!path.starts_with(kNativePrefix) || path.substr(kNativePrefixLength, 1) != u"/")
         return false;
-    return Utf16ToUtf8Exact(path.substr(kPrefix.size() - 1), out, capacity);
+    return Utf16ToUtf8Exact(path.substr(kNativePrefixLength), out, capacity);
 }
 
 int OpenRetrying(const char* path, int flags, mode_t mode) {

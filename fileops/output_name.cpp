@@ -14,7 +14,8 @@ constexpr char16_t kNoDot[kSuffixLength] = {u'_', u'A', u'd', u'v'};
 constexpr std::u16string_view kUnfinishedSuffix = u".zok-unfinished-";
 constexpr size_t kUnfinishedNameUnits = 64;
 static_assert(kUnfinishedExtraUnits == kUnfinishedSuffix.size() + 8 + 1);
-static_assert(kUnfinishedCapacity == 4 + kPathCapacity + kUnfinishedExtraUnits - 1);
+static_assert(kUnfinishedCapacity ==
+              kNativePrefixLength + kPathCapacity + kUnfinishedExtraUnits - 1);
 }  // namespace
 
 void UnfinishedPathFor(std::u16string_view output, uint32_t tag, char16_t* out) {

@@ -18,7 +18,8 @@ bool DeriveOutputPath(char16_t* path);
 // kPathCapacity units) until it is set to null or empty again.
 void SetOutputPathOverride(const char16_t* path);
 
-// The same with an explicit scratch of at least kPathCapacity units.
+// The naming rule alone, without the override, with `scratch` (at least kPathCapacity units)
+// in place of the password area: what DeriveOutputPath does when no override is set.
 bool DeriveOutputPathIn(char16_t* path, char16_t* scratch);
 
 // Units an unfinished path may take beyond its output's path: ".zok-unfinished-", 8 hex

@@ -30,6 +30,16 @@ bool EntriesAgree() {
     return true;
 }
 
+// An entry as its field keeps it: at most 129 units, terminated; `entry` is zero beforehand.
+void CopyEntry(const char16_t* text, char16_t* entry) {
+    for (uint32_t i = 0; i + 1 < kPasswordCapacity && text[i] != 0; ++i) entry[i] = text[i];
+}
+
+void WipeEntry(char16_t* entry) {
+    volatile char16_t* units = entry;
+    for (uint32_t i = 0; i < kPasswordCapacity; ++i) units[i] = 0;
+}
+
 // Ends a preparation that failed, as FailRun ends a worker: releases what it holds and shows
 // the error. The buttons were not disabled yet and stay enabled.
 void FailPreparation(MessageId message) {
@@ -39,18 +49,30 @@ void FailPreparation(MessageId message) {
 
 }  // namespace
 
-bool TakePasswordDigests() {
+bool DigestsOfEntries(const char16_t* password, const char16_t* confirmation, uint32_t* check,
+                      uint32_t* key) {
     WipePasswordArea();
-    GetControlText(IDC_PASSWORD, g_app.passwords.passwordBuffer, kPasswordCapacity);
-    GetControlText(IDC_CONFIRM, g_app.passwords.confirmBuffer, kPasswordCapacity);
+    CopyEntry(password, g_app.passwords.passwordBuffer);
+    CopyEntry(confirmation, g_app.passwords.confirmBuffer);
     const bool agree = EntriesAgree();
     if (agree) {
         // For a 129-unit entry the key digest's trailing byte is the first byte of the
         // confirmation.
-        g_app.checkValue = PasswordCheckDigest(PasswordAreaBytes());
-        g_app.keyValue = PasswordKeyDigest(PasswordAreaBytes());
+        *check = PasswordCheckDigest(PasswordAreaBytes());
+        *key = PasswordKeyDigest(PasswordAreaBytes());
     }
     WipePasswordArea();
+    return agree;
+}
+
+bool TakePasswordDigests() {
+    char16_t password[kPasswordCapacity] = {};
+    char16_t confirmation[kPasswordCapacity] = {};
+    GetControlText(IDC_PASSWORD, password, kPasswordCapacity);
+    GetControlText(IDC_CONFIRM, confirmation, kPasswordCapacity);
+    const bool agree = DigestsOfEntries(password, confirmation, &g_app.checkValue, &g_app.keyValue);
+    WipeEntry(password);
+    WipeEntry(confirmation);
     return agree;
 }
 

@@ -7,7 +7,10 @@
 
 void PrepareCipherRun(uint32_t command);
 
-// Reads the two password fields into the password area and, when they agree and are not empty,
-// sets checkValue and keyValue from it; the area is wiped either way. False when they differ or
-// are empty. Also what check and recover take their digests by.
+// Both digests of a password pair as the dialog's fields hold it: each entry cut to 129 units,
+// the two equal and not empty; false otherwise, with the digests unchanged. The password area
+// is the scratch, wiped either way. What check and recover take their digests by.
+bool DigestsOfEntries(const char16_t* password, const char16_t* confirmation, uint32_t* check,
+                      uint32_t* key);
+// DigestsOfEntries of the two password fields, into checkValue and keyValue.
 bool TakePasswordDigests();

@@ -9,16 +9,7 @@ void EndRun() {
     EndCurrentThread();
 }
 
-void RemoveCreatedOutput() {
-    if (!g_app.outputCreated)
-        return;
-    g_app.outputCreated = false;
-    // Through the open handle, never by name: whatever else may have taken the name is spared.
-    static_cast<void>(MarkForDeletion(g_app.fileHandle));
-}
-
 void ReportFailure(MessageId message) {
-    RemoveCreatedOutput();
     ReleaseRunResources();
     ShowError(message);
 }

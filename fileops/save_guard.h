@@ -1,7 +1,7 @@
 // A save writes a file over, sets its length, flushes it and gives it its name. Cut short, it
 // can cost the user the file, so a request to end the program (a signal, Ctrl-C, Exit, the
 // close box) that arrives during a save is held until the save has ended, and carried out then.
-// Outside a save the requester ends the program at once, as before.
+// Outside a save the requester ends the program at once.
 #pragma once
 
 using EndProgramRoutine = void (*)(int status);

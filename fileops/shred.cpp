@@ -1,5 +1,5 @@
-// Shredding: overwrite the named file with the pattern "ZOK " to a whole number of 4096-byte
-// blocks, push that to the disk, cut the file to zero and delete it.
+// The shred worker: the file is opened for writing and deletion, the pattern is written from
+// one run buffer in one write, and each failure ends the run through run_end.h.
 #include <cstring>
 
 #include "fileops/app_state.h"
@@ -44,7 +44,6 @@ void StartShredRun() {
 }
 
 void ShredWorker(uintptr_t) {
-    g_app.outputCreated = false;  // a shred creates nothing for a failure to remove
     AppendStatusLine(MessageId::kReadingFile);
     // The file shredded is the one the field names now, a moment after the press.
     GetControlText(IDC_PATH, RunPath(), kPathCapacity);

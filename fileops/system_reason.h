@@ -19,7 +19,6 @@ enum class SystemReason : uint8_t {
     kInputOutput,
     kBrokenPipe,
 };
-constexpr uint32_t kSystemReasonCount = static_cast<uint32_t>(SystemReason::kBrokenPipe) + 1;
 
 void NoteSystemReason(SystemReason reason);
 SystemReason LastSystemReason();

@@ -78,6 +78,11 @@ const LeadForm* FormOfLead(uint8_t lead) {
 
 }  // namespace
 
+size_t Utf8SequenceLength(unsigned char lead) {
+    const LeadForm* form = FormOfLead(lead);
+    return form == nullptr ? 0 : form->trail + 1;
+}
+
 bool Utf8ToUtf16(std::string_view utf8, std::u16string* utf16) {
     utf16->clear();
     size_t i = 0;

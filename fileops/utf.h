@@ -8,6 +8,9 @@
 // Strict decoding: overlong forms, encoded surrogates, values above U+10FFFF and cut sequences
 // are refused (false, *utf16 unspecified). Code points above U+FFFF become surrogate pairs.
 bool Utf8ToUtf16(std::string_view utf8, std::u16string* utf16);
+// The length of the UTF-8 sequence that `lead` starts (1 to 4), 0 when it starts none: a trail
+// byte, an overlong lead (C0, C1) or one beyond U+10FFFF (F5 to FF).
+size_t Utf8SequenceLength(unsigned char lead);
 // Unpaired surrogates become U+FFFD: for text that is meant to be read, not round-tripped.
 std::string Utf16ToUtf8(std::u16string_view utf16);
 // Exact encoding into `out`, terminator included, for names that must reach the system

@@ -16,32 +16,17 @@
 #include "fileops/run_end.h"
 #include "fileops/run_layout.h"
 #include "fileops/save_guard.h"
+#include "fileops/separate_save.h"
 #include "fileops/worker.h"
 #include "ui/control_access.h"
 #include "ui/control_ids.h"
 #include "ui/feedback.h"
 #include "ui/messages.h"
 
-#if defined(__i386__) || defined(__x86_64__)
-#include <x86intrin.h>
-#else
-#include <chrono>
-#endif
-
 namespace {
 
 // In place, decryption writes this much first, header included, and flushes it.
 constexpr uint32_t kFirstBlock = 4096;
-
-// The salt: any value that changes from one encryption to the next serves, as it is stored
-// openly in the header.
-uint32_t ReadTimeStampCounter() {
-#if defined(__i386__) || defined(__x86_64__)
-    return static_cast<uint32_t>(__rdtsc());
-#else
-    return static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count());
-#endif
-}
 
 // Separate-output mode, before the transform: derives the output name and asks before an
 // existing file there is replaced. Ends the run on failure or a No. Nothing is created yet: an
@@ -67,34 +52,11 @@ void ChooseSeparateOutput() {
     g_app.replaceOutput = exists;
 }
 
-// Creates the unfinished output beside the output's name, with no more permission than the
-// source, and puts it in the source's place, which is closed.
-bool CreateUnfinishedOutput() {
-    UnfinishedPathFor(NativePath(), ReadTimeStampCounter(), g_app.unfinishedPath);
-    FileHandle output = 0;
-    if (!CreateOutput(g_app.unfinishedPath, g_app.fileHandle, &output))
-        return false;
-    CloseRunFile();
-    g_app.fileHandle = output;
-    g_app.outputCreated = true;
-    return true;
-}
-
-// A separate output: created, reserved, written and flushed under the unfinished name, then
-// renamed onto the output's name, replacing a file there only after the user's Yes. All of it
-// within the save, so that the unfinished name exists only while an end request is held.
-bool SaveSeparately(const uint8_t* data, uint32_t size) {
-    BeginSave();
-    const bool saved = CreateUnfinishedOutput() && ReserveSpace(g_app.fileHandle, size) &&
-                       WriteFromStart(g_app.fileHandle, data, size) &&
-                       FlushFile(g_app.fileHandle) &&
-                       RenameOutput(g_app.fileHandle, NativePath(), g_app.replaceOutput);
-    if (saved)
-        g_app.outputCreated = false;  // the output is the user's now
-    else
-        RemoveCreatedOutput();  // before EndSave, which may end the program for a held request
-    EndSave();
-    return saved;
+// A separate output, saved whole under the output's name or not at all; a file there is
+// replaced only after the user's Yes.
+bool SaveOutput(const uint8_t* data, uint32_t size) {
+    return SaveSeparately(NativePath(), g_app.fileHandle, data, size, g_app.replaceOutput,
+                          g_app.unfinishedPath);
 }
 
 // How a save in place ended. A failure never puts anything back once a byte is written: what
@@ -184,7 +146,7 @@ void EmptyProgressBar() {
     AppendStatusLine(MessageId::kSaving);
     const uint32_t containerSize = kContainerHeaderSize + bodySize;
     if (inPlace ? !SavedInPlace(SaveEncryptionInPlace(containerSize))
-                : !SaveSeparately(g_app.bufferBase, containerSize)) {
+                : !SaveOutput(g_app.bufferBase, containerSize)) {
         FailRun(MessageId::kWriteFailed);
     }
     ReleaseRunResources();
@@ -201,6 +163,8 @@ void EmptyProgressBar() {
         FailRun(MessageId::kWrongPassword);
     if (!StoredSizeFits(header.originalSize, containerSize))
         FailRun(MessageId::kDamaged);
+    g_app.bytesAfterContainer = containerSize - kContainerHeaderSize -
+                                static_cast<uint32_t>(BodySizeFor(header.originalSize));
 
     uint32_t counterStart = static_cast<uint32_t>(BodySizeFor(containerSize));
     g_app.progressCounter.store(counterStart, std::memory_order_relaxed);
@@ -213,7 +177,7 @@ void EmptyProgressBar() {
 
     AppendStatusLine(MessageId::kSaving);
     if (inPlace ? !SavedInPlace(SaveDecryptionInPlace(body, header.originalSize))
-                : !SaveSeparately(body, header.originalSize)) {
+                : !SaveOutput(body, header.originalSize)) {
         // Not FailRun: the bar keeps the position the run reached while the error is shown, and
         // is emptied only once the box is closed. This order is part of the window's behaviour.
         ReportFailure(MessageId::kWriteFailed);
@@ -244,6 +208,6 @@ void EmptyProgressBar() {
 }  // namespace
 
 void OperationWorker(uintptr_t command) {
-    g_app.outputCreated = false;
+    g_app.bytesAfterContainer = 0;
     CipherWorker(command == IDC_ENCRYPT);
 }

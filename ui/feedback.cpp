@@ -13,8 +13,8 @@ void AppendStatusLine(MessageId note) {
     // Old text, new text, CR, LF and the terminator, in a fresh zero-filled block.
     uint32_t size = 2 * (oldLength + textLength + 3);
     uint8_t* scratch = nullptr;
-    // From the run allocator, as the status log has always taken it, so the fault sweep fails
-    // it in turn with the run buffer (losing only this line); a heap block would show the same.
+    // From the run allocator, so that the fault sweep fails it in turn with the run buffer
+    // (losing only this line).
     if (!AllocateBuffer(&size, &scratch))
         return;  // the note is lost, the run goes on
     char16_t* log = reinterpret_cast<char16_t*>(scratch);

@@ -168,8 +168,10 @@ TEST(Container, RoomEndingAfterLastWord) {
     EXPECT_EQ(counter.load(), 12u);
 }
 
-// With room past the data, the word after the last is read and enters the last word.
-TEST(Container, WordAfterLastIsReadWhenRoomReachesPastIt) {
+// With room past the data, encryption reads the word after the last into the last word (a run's
+// buffer holds zeros there); decryption takes it as zero whatever follows, so bytes appended to a
+// container, or a second container after it, never change what it decrypts to.
+TEST(Container, WordAfterLastIsReadByEncryptionAndZeroToDecryption) {
     const uint32_t key = 0x11111111, salt = 0x01000001, after = 0xCAFEF00D;
     uint8_t data[12] = {};
     StoreWord(data, 0x01020304);
@@ -180,9 +182,11 @@ TEST(Container, WordAfterLastIsReadWhenRoomReachesPastIt) {
     EXPECT_EQ(LoadWord(data + 4), 0x00000005u + key + 2 * salt + after);
     EXPECT_EQ(LoadWord(data + 8), after);
 
+    StoreWord(data + 4, 0x00000005u + key + 2 * salt);  // as encrypted with a zero after it
     DecryptWords(data, 5, key, salt, sizeof data, counter);
     EXPECT_EQ(LoadWord(data), 0x01020304u);
     EXPECT_EQ(LoadWord(data + 4), 0x00000005u);
+    EXPECT_EQ(LoadWord(data + 8), after);
     EXPECT_EQ(counter.load(), 0u);
 }
 

@@ -27,7 +27,8 @@ inline void RefEncrypt(uint8_t* data, uint32_t size, uint32_t key, uint32_t salt
     }
 }
 
-inline void RefDecrypt(uint8_t* body, uint32_t size, uint32_t key, uint32_t salt, uint32_t room,
+// The word after the last is zero, whatever follows the body.
+inline void RefDecrypt(uint8_t* body, uint32_t size, uint32_t key, uint32_t salt, uint32_t,
                        uint32_t& counter) {
     uint64_t count = 0;
     uint32_t r = key;
@@ -35,7 +36,7 @@ inline void RefDecrypt(uint8_t* body, uint32_t size, uint32_t key, uint32_t salt
         count += 4;
         r += salt;
     } while (count < size);
-    uint32_t next = RefWordWithin(body, count, room);
+    uint32_t next = 0;
     for (uint64_t j = count / 4; j-- > 0;) {
         const uint32_t plain = LoadWord(body + 4 * j) - next - r;
         StoreWord(body + 4 * j, plain);

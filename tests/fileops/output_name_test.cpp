@@ -76,4 +76,34 @@ TEST(OutputNameTest, UnterminatedTextIsRefused) {
     EXPECT_EQ(path[kPathCapacity - 1], u'd');
 }
 
+// The unfinished output's path: the output's folder as it stands, its name cut to 64 units but
+// never between the two units of a pair, then the suffix and the tag in eight hex digits.
+TEST(OutputNameTest, UnfinishedPathKeepsTheFolderAndCutsTheNameWhole) {
+    const std::u16string folder = u"C:\\" + std::u16string(200, u'f') + u"\\";
+    const std::u16string a63(63, u'a');
+    const std::u16string pair = u"\U0001F600";  // two units
+    const struct {
+        std::u16string output;
+        uint32_t tag;
+        std::u16string expected;
+    } rows[] = {
+        {u"C:\\dir\\a.txt", 0x1234ABCD, u"C:\\dir\\a.txt.zok-unfinished-1234abcd"},
+        {u"/home/u/a.bin", 0, u"/home/u/a.bin.zok-unfinished-00000000"},
+        {u"name", 0xFFFFFFFF, u"name.zok-unfinished-ffffffff"},
+        // The folder is never cut; the name is, to 64 units.
+        {folder + a63 + u"b", 1, folder + a63 + u"b.zok-unfinished-00000001"},
+        {folder + a63 + u"bc", 1, folder + a63 + u"b.zok-unfinished-00000001"},
+        // A pair across the 64th unit goes whole; one that ends there stays whole.
+        {folder + a63 + pair + u"z", 2, folder + a63 + u".zok-unfinished-00000002"},
+        {folder + a63.substr(1) + pair + u"z", 3,
+         folder + a63.substr(1) + pair + u".zok-unfinished-00000003"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.output.size());
+        std::u16string out(row.output.size() + kUnfinishedExtraUnits, u'#');
+        UnfinishedPathFor(row.output, row.tag, out.data());
+        EXPECT_EQ(std::u16string(out.c_str()), row.expected);
+    }
+}
+
 }  // namespace

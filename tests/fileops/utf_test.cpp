@@ -45,6 +45,18 @@ TEST(Utf8ToUtf16, RefusesWhatIsNotStrictUtf8) {
     }
 }
 
+// Each lead byte at the edges of its range, and the bytes that start no sequence.
+TEST(Utf8SequenceLength, FollowsTheLeadBytesThatDecode) {
+    const struct {
+        unsigned char lead;
+        size_t length;
+    } rows[] = {
+        {0x00, 1}, {0x7F, 1}, {0x80, 0}, {0xBF, 0}, {0xC0, 0}, {0xC1, 0}, {0xC2, 2},
+        {0xDF, 2}, {0xE0, 3}, {0xEF, 3}, {0xF0, 4}, {0xF4, 4}, {0xF5, 0}, {0xFF, 0},
+    };
+    for (const auto& row : rows) EXPECT_EQ(Utf8SequenceLength(row.lead), row.length) << +row.lead;
+}
+
 TEST(Utf16ToUtf8, EncodesPairsAndReplacesLoneSurrogates) {
     EXPECT_EQ(Utf16ToUtf8(u"a\u00A9\u5BC6\U0001F600"), "a\xC2\xA9\xE5\xAF\x86\xF0\x9F\x98\x80");
     const char16_t lone[] = {u'x', 0xD800, u'y', 0xDC00, 0xD83D, 0};

@@ -111,9 +111,8 @@ TEST(BadInput, TrailingBytesAfterAContainer) {
             const fs::path file = trial.run.Write("t.bin", longer);
             EXPECT_EQ(trial.Press(IDC_DECRYPT, file, false), MessageId::kDone);
             EXPECT_EQ(RunHarness::Read(file), longer);
-            const uint32_t after = BufferWordAt(longer, container.size());
-            EXPECT_EQ(RunHarness::Read(trial.run.Dir() / "t_ZOK.bin"),
-                      ExpectedPlain(plain, 13, {}, after));
+            // Bytes after the container are no part of it: the original, whatever they are.
+            EXPECT_EQ(RunHarness::Read(trial.run.Dir() / "t_ZOK.bin"), plain);
             ++tried;
         }
     }

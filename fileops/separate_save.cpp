@@ -1,0 +1,35 @@
+#include "fileops/separate_save.h"
+
+#include "fileops/output_name.h"
+#include "fileops/save_guard.h"
+
+#if defined(__i386__) || defined(__x86_64__)
+#include <x86intrin.h>
+#else
+#include <chrono>
+#endif
+
+uint32_t ReadTimeStampCounter() {
+#if defined(__i386__) || defined(__x86_64__)
+    return static_cast<uint32_t>(__rdtsc());
+#else
+    return static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+#endif
+}
+
+bool SaveSeparately(const char16_t* nativeOutput, FileHandle model, const uint8_t* data,
+                    uint32_t size, bool replace, char16_t* unfinished) {
+    UnfinishedPathFor(nativeOutput, ReadTimeStampCounter(), unfinished);
+    FileHandle output = 0;
+    BeginSave();
+    const bool created = CreateOutput(unfinished, model, &output);
+    const bool saved = created && ReserveSpace(output, size) &&
+                       WriteFromStart(output, data, size) && FlushFile(output) &&
+                       RenameOutput(output, nativeOutput, replace);
+    // Through the open handle, never by name: whatever else may have taken the name is spared.
+    if (created && !saved)
+        static_cast<void>(MarkForDeletion(output));
+    CloseFile(output);
+    EndSave();
+    return saved;
+}

@@ -1,0 +1,20 @@
+// A file read whole for a look that changes nothing (check, recover, the wreck test of a
+// refused decryption): opened for reading only, its bytes in a buffer of its own size, the size
+// a decryption takes.
+#pragma once
+#include <cstdint>
+
+#include "fileops/file_access.h"
+#include "ui/messages.h"
+
+struct WholeFile {
+    FileHandle handle = 0;
+    uint8_t* buffer = nullptr;  // null for an empty file
+    uint32_t length = 0;
+};
+
+// Opens and reads the file at `nativePath`; false with `*failure` the message that names why
+// (the system's reason noted where there is one). The caller releases `file` either way.
+bool LoadWholeFile(const char16_t* nativePath, WholeFile* file, MessageId* failure);
+// Closes the file and frees its buffer, whichever exist.
+void ReleaseWholeFile(WholeFile* file);

@@ -1,0 +1,129 @@
+// check and recover in the real front end: the status of each wreck, and what is restored.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "cli/exit_status.h"
+#include "tests/cli/cli_fixture.h"
+
+namespace {
+
+// Wrecks of in-place saves, made from a known container as a cut save leaves them, through
+// check and recover: the status of each, FILE never changed, and the restored file exact but for
+// the bytes the message names. Under Wine, one row.
+TEST_F(CliTest, CheckAndRecoverTellWrecksApartAndRestoreThem) {
+    std::string plain;
+    for (unsigned i = 0; plain.size() < 40001; i = i * 7 + 3)
+        plain += "word" + std::to_string(i % 97) + " ";
+    plain.resize(40001);
+    WriteBytes(At("plain"), plain);
+    ASSERT_EQ(Zok({"encrypt", "--password-stdin", "-o", "container", "plain"}).exitCode, 0);
+    const std::string container = ReadBytes(At("container"));
+    const size_t length = container.size();
+    // Encryption: the plain file grown by zeros, the body over it from 12 up to `at`.
+    // Decryption: the container, its first `at` bytes replaced by the plain file's.
+    const auto encryptionCutAt = [&](size_t at) {
+        std::string wreck = plain + std::string(length - plain.size(), '\0');
+        return wreck.replace(12, at - 12, container, 12, at - 12);
+    };
+    const auto decryptionCutAt = [&](size_t at) {
+        return std::string(container).replace(0, at, plain, 0, at);
+    };
+    // The plain size is no multiple of 4: without the header, its last word's three zero bytes
+    // may be padding, so recover writes the longest length and names the range with status 8;
+    // only a decryption that had the length left to cut shows it. A cut encryption's zeros may
+    // be a grown reservation's or the original's own.
+    const struct {
+        const char* name;
+        std::string file;
+        std::string password;
+        int status;           // of check
+        int recoverStatus;    // of recover
+        size_t unknownAt;     // recover: 8 bytes unknown before it, or 0
+        const char* lengths;  // recover: the lengths it names; it writes the longest
+        bool onWine;
+    } rows[] = {
+        {"encryption, body whole", encryptionCutAt(length), "pw\n", kExitRecoverable,
+         kExitRecoverable, 0, "40001-40004", false},
+        {"encryption cut at the first page", encryptionCutAt(4096), "pw\n", kExitRecoverable,
+         kExitRecoverable, 4096, "40001-40016", false},
+        {"encryption cut at a middle page", encryptionCutAt(5 * 4096), "pw\n", kExitRecoverable,
+         kExitRecoverable, 5 * 4096, "40001-40016", true},
+        {"decryption cut at its first block", decryptionCutAt(4096), "pw\n", kExitRecoverable,
+         kExitRecoverable, 0, "40001-40004", false},
+        {"decryption before the length was cut", decryptionCutAt(plain.size()), "pw\n",
+         kExitRecoverable, kExitSuccess, 0, nullptr, false},
+        {"sound container", container, "pw\n", kExitSuccess, kExitSuccess, 0, nullptr, false},
+        {"wrong password", decryptionCutAt(4096), "other\n", kExitWrongPassword, kExitWrongPassword,
+         0, nullptr, false},
+        {"random file", SampleBytes(40001, 5), "pw\n", kExitNotContainer, kExitNotContainer, 0,
+         nullptr, false},
+    };
+    for (const auto& row : rows) {
+#ifdef _WIN32
+        if (!row.onWine)
+            continue;
+#endif
+        SCOPED_TRACE(row.name);
+        fs::remove(At("wreck.recovered"));
+        WriteBytes(At("wreck"), row.file);
+        const ZokResult checked = Zok({"check", "--password-stdin", "wreck"}, row.password);
+        EXPECT_EQ(checked.exitCode, row.status) << checked.err;
+        EXPECT_EQ(Count(checked.err, "\n"), 1u) << checked.err;
+        // -q hides nothing that is unknown.
+        const ZokResult recovered =
+            Zok({"recover", "-q", "--password-stdin", "wreck"}, row.password);
+        EXPECT_EQ(ReadBytes(At("wreck")), row.file);
+        EXPECT_EQ(recovered.exitCode, row.recoverStatus) << recovered.err;
+        if (row.status != kExitRecoverable) {
+            EXPECT_FALSE(fs::exists(At("wreck.recovered")));
+            continue;
+        }
+        std::string expected = plain;
+        if (row.lengths != nullptr)
+            expected.resize(std::stoul(std::string(row.lengths).substr(6)), '\0');
+        if (row.unknownAt != 0) {
+            expected.replace(row.unknownAt - 8, 8, 8, '\0');
+            const std::string range =
+                std::to_string(row.unknownAt - 8) + "-" + std::to_string(row.unknownAt - 1);
+            EXPECT_TRUE(Contains(recovered.err, range)) << recovered.err;
+        }
+        if (row.lengths != nullptr) {
+            EXPECT_TRUE(Contains(recovered.err, row.lengths)) << recovered.err;
+        } else {
+            EXPECT_EQ(recovered.err, "");
+        }
+        EXPECT_EQ(ReadBytes(At("wreck.recovered")), expected);
+    }
+#ifndef _WIN32
+    // Decryption points the way; an existing OUT is replaced only with --yes; never FILE itself,
+    // however it is named, and never standard output.
+    WriteBytes(At("wreck"), decryptionCutAt(4096));
+    ZokResult result = Zok({"decrypt", "--password-stdin", "wreck"});
+    EXPECT_EQ(result.exitCode, kExitWrongPassword);
+    EXPECT_TRUE(Contains(result.err, kProgram + "wreck: ") && Contains(result.err, "recover"))
+        << result.err;
+    WriteBytes(At("out"), "kept");
+    EXPECT_EQ(Zok({"recover", "--password-stdin", "-o", "out", "wreck"}).exitCode, kExitDeclined);
+    EXPECT_EQ(ReadBytes(At("out")), "kept");
+    EXPECT_EQ(Zok({"recover", "--password-stdin", "-y", "-o", "out", "wreck"}).exitCode,
+              kExitRecoverable);
+    EXPECT_EQ(ReadBytes(At("out")), plain + std::string(3, '\0'));
+    for (const char* over : {"wreck", "./wreck", ".//wreck"}) {
+        result = Zok({"recover", "--password-stdin", "-y", "-o", over, "wreck"});
+        EXPECT_EQ(result.exitCode, kExitUsage) << over;
+        EXPECT_TRUE(Contains(result.err,
+                             Utf16ToUtf8(TextIn(Language::kChinese, CliText::kRecoverOverSource))))
+            << result.err;
+    }
+    result = Zok({"recover", "--password-stdin", "-o", "-", "wreck"});
+    EXPECT_EQ(result.exitCode, kExitUsage);
+    EXPECT_TRUE(Contains(
+        result.err, Utf16ToUtf8(TextIn(Language::kChinese, CliText::kRecoverToStandardOutput))))
+        << result.err;
+    EXPECT_EQ(Zok({"recover", "--password-stdin", "wreck", "out"}).exitCode, kExitUsage);
+    EXPECT_EQ(ReadBytes(At("wreck")), decryptionCutAt(4096));
+#endif
+}
+
+}  // namespace

@@ -1,0 +1,3 @@
+#include "tests/cli/cli_fixture.h"
+
+const char* const kProgramUnderTest = ZOK_CLI_PATH;

@@ -1,0 +1,275 @@
+// The real front end's words: each language alone, chosen by the locale, and the texts and exit
+// statuses written once for the help, the manual pages and the guide.
+#include <gtest/gtest.h>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+#include <cctype>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "cli/exit_status.h"
+#include "cli/texts.h"
+#include "fileops/utf.h"
+#include "tests/cli/cli_fixture.h"
+#include "ui/messages.h"
+
+namespace {
+
+// `text` without any of `names`.
+std::string Without(std::string text, const std::vector<std::string>& names) {
+    for (const std::string& name : names) {
+        for (size_t at = text.find(name); at != std::string::npos; at = text.find(name, at)) {
+            text.erase(at, name.size());
+        }
+    }
+    return text;
+}
+
+// English output: ASCII only, once the file names are taken out.
+bool IsEnglishOnly(const std::string& text, const std::vector<std::string>& names) {
+    for (char c : Without(text, names)) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+// Chinese output: no word of Latin letters but the program's own names, commands, options and
+// standards, once the file names are taken out.
+std::string EnglishWordsIn(const std::string& text, const std::vector<std::string>& names) {
+    static const std::set<std::string> kOwnWords = {
+        "zok",      "cli",   "exe",      "encrypt",   "decrypt", "shred", "in",  "place", "yes",
+        "password", "stdin", "help",     "version",   "name",    "ext",   "ZOK", "Adv",   "UTF",
+        "LC",       "ALL",   "MESSAGES", "LANG",      "zh",      "y",     "N",   "NUL",   "o",
+        "output",   "q",     "quiet",    "file",      "fd",      "PF",    "V",   "h",     "Linux",
+        "GiB",      "check", "recover",  "recovered", "OUT"};
+    std::string found;
+    std::string word;
+    for (char c : Without(text, names) + " ") {
+        if (std::isalpha(static_cast<unsigned char>(c))) {
+            word += c;
+            continue;
+        }
+        if (!word.empty() && kOwnWords.count(word) == 0)
+            found += word + " ";
+        word.clear();
+    }
+    return found;
+}
+
+// One run of each kind in each language: every line of it in that language alone.
+TEST_F(CliTest, EachLanguageSpeaksAloneFromHelpToTheLastLine) {
+    struct Speech {
+        Settings settings;
+        std::string notes;  // of a completed encryption
+        std::string wrongPassword;
+        std::string unknownOption;
+        std::string helpTitle;
+    };
+    const std::vector<Speech> languages = {
+        {kEnglish,
+         "Reading the password...\nReading the file...\nEncrypting...\nSaving the file...\nDone.\n",
+         "Wrong password.", "unknown option '--force'", "Usage: "},
+        {kChinese,
+         "正在读取输入密码……\n正在读取文件……\n正在加密……\n正在保存文件……\n" + kDone + "\n",
+         kWrongPassword, "未知选项“--force”", "用法："},
+    };
+    // Names as given: the file, and the option that the usage error quotes.
+    const std::string name = "名字 note.txt";
+    const std::vector<std::string> given = {name, "--force"};
+    for (const Speech& language : languages) {
+        SCOPED_TRACE(language.helpTitle);
+        const bool english = language.settings == kEnglish;
+        const auto speaksAlone = [&](const ZokResult& run) {
+            const std::string all = run.out + run.err;
+            if (english)
+                EXPECT_TRUE(IsEnglishOnly(all, given)) << all;
+            else
+                EXPECT_EQ(EnglishWordsIn(all, given), "") << all;
+        };
+        WriteBytes(At(name), "plain words");
+
+        ZokResult run =
+            Zok({"encrypt", "--in-place", "--password-stdin", name}, "right\n", language.settings);
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(run.err, language.notes);
+        speaksAlone(run);
+
+        run = Zok({"decrypt", "--password-stdin", name}, "wrong\n", language.settings);
+        EXPECT_EQ(run.exitCode, kExitWrongPassword);
+        EXPECT_TRUE(Contains(run.err, ": " + name + ": " + language.wrongPassword + "\n"))
+            << run.err;
+        speaksAlone(run);
+
+        run = Zok({"decrypt", "--force", name}, "", language.settings);
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_TRUE(Contains(run.err, language.unknownOption)) << run.err;
+        speaksAlone(run);
+
+        run = Zok({"--help"}, "", language.settings);
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_EQ(run.out.rfind(language.helpTitle, 0), 0u) << run.out;
+        speaksAlone(run);
+    }
+}
+
+// The first non-empty of LC_ALL, LC_MESSAGES and LANG decides; "zh..." is Chinese.
+TEST_F(CliTest, TheLanguageFollowsTheLocaleVariables) {
+#ifdef _WIN32
+    const bool unsetIsChinese = PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_CHINESE;
+#else
+    const bool unsetIsChinese = false;
+#endif
+    const struct {
+        Settings settings;
+        bool chinese;
+    } cases[] = {
+        {{"LC_ALL=zh_CN.UTF-8", "LANG=en_US.UTF-8"}, true},
+        {{"LC_ALL=", "LC_MESSAGES=zh_TW.UTF-8", "LANG=en_US.UTF-8"}, true},
+        {{"LC_ALL=", "LC_MESSAGES=", "LANG=zh"}, true},
+        {{"LC_ALL=C", "LANG=zh_CN.UTF-8"}, false},
+        {{"LC_ALL=", "LC_MESSAGES=de_DE.UTF-8", "LANG=zh_CN.UTF-8"}, false},
+        {{"LC_ALL=POSIX", "LC_MESSAGES=zh_CN.UTF-8"}, false},
+        {{"LC_ALL=", "LC_MESSAGES=", "LANG=en_US.UTF-8"}, false},
+        {{"LC_ALL=", "LC_MESSAGES=", "LANG="}, unsetIsChinese},
+    };
+    for (const auto& c : cases) {
+        std::string trace;
+        for (const std::string& setting : c.settings) trace += setting + " ";
+        ZokResult result = Zok({}, "", c.settings);
+        EXPECT_EQ(result.exitCode, 2) << trace;
+        EXPECT_EQ(Contains(result.err, "未指定命令"), c.chinese) << trace << result.err;
+        EXPECT_EQ(Contains(result.err, "no command given"), !c.chinese) << trace << result.err;
+    }
+}
+
+// The exit statuses have one description, the table that --help prints; the manual pages and
+// the guide, in both languages, list the same statuses.
+TEST(ExitStatuses, EveryPlaceListsTheOneTable) {
+    std::set<std::string> table;
+    for (const ExitStatusRow& row : kExitStatuses)
+        table.insert(Utf16ToUtf8(ExitStatusText(row.status)));
+    ScratchFolder folder;
+    for (const Settings& language : {kChinese, kEnglish}) {
+        const ZokResult help = RunZok({"--help"}, "", folder.Root(), language);
+        const Language speaking = language == kEnglish ? Language::kEnglish : Language::kChinese;
+        for (const ExitStatusRow& row : kExitStatuses) {
+            const std::string status = Utf16ToUtf8(ExitStatusText(row.status));
+            std::string line = "  " + status;
+            line.append(7 - status.size(), ' ');
+            line += Utf16ToUtf8(Filled(TextIn(speaking, row.meaning), EndingSignalStatuses()));
+            EXPECT_TRUE(Contains(help.out, line + "\n")) << line;
+        }
+    }
+#ifndef _WIN32
+    // The statuses a manual page lists: each ".B" line after a ".TP" of its section.
+    const auto manualStatuses = [](const std::string& page, const std::string& heading) {
+        const std::string text = ReadBytes(fs::path(ZOK_SOURCE_DIR) / "cli" / page);
+        const size_t from = text.find(".SH " + heading + "\n");
+        const std::string section = text.substr(from, text.find("\n.SH ", from + 1) - from);
+        std::set<std::string> found;
+        for (size_t at = section.find(".TP\n.B "); at != std::string::npos;
+             at = section.find(".TP\n.B ", at + 1)) {
+            std::string status = section.substr(at + 7, section.find('\n', at + 7) - at - 7);
+            std::erase(status, ' ');
+            found.insert(status);
+        }
+        return found;
+    };
+    EXPECT_EQ(manualStatuses("zok.1.in", "EXIT STATUS"), table);
+    EXPECT_EQ(manualStatuses("zok.zh_CN.1.in", "退出状态"), table);
+    // The statuses the guide lists: the number that starts each item of its paragraph.
+    const std::string guide = ReadBytes(fs::path(ZOK_SOURCE_DIR) / "docs" / "user-guide.txt");
+    for (const std::string heading : {"- 退出状态：", "- Exit status: "}) {
+        const size_t from = guide.find(heading) + heading.size();
+        const std::string paragraph = guide.substr(from, guide.find("\n- ", from) - from);
+        // An item starts the paragraph or follows "；" or ";": its status, then a space.
+        std::set<std::string> found;
+        for (size_t at = 0; at < paragraph.size();) {
+            const size_t end = paragraph.find_first_of(" \n", at);
+            const std::string word = paragraph.substr(at, end - at);
+            const bool isStatus =
+                !word.empty() && std::isdigit(static_cast<unsigned char>(word[0])) &&
+                (word.find_first_not_of("0123456789") == std::string::npos || word.ends_with("+N"));
+            if (isStatus)
+                found.insert(word);
+            const size_t semicolon = std::min(paragraph.find("；", at), paragraph.find(';', at));
+            if (semicolon == std::string::npos)
+                break;
+            at = paragraph.find_first_not_of(" \n",
+                                             semicolon + (paragraph[semicolon] == ';' ? 1 : 3));
+        }
+        EXPECT_EQ(found, table) << heading;
+    }
+#endif
+}
+
+// The statuses of an end by signal: --help, the manual pages and the security page name those
+// of the one list of ending signals, no more and no fewer.
+TEST(ExitStatuses, EverySignalStatusComesFromTheEndingSignals) {
+    std::set<std::string> expected;
+    for (int signalNumber : kEndingSignals)
+        expected.insert(std::to_string(kExitSignalBase + signalNumber));
+    // Each number of three digits in `text` but the base itself.
+    const auto statusesIn = [](const std::string& text) {
+        std::set<std::string> found;
+        for (size_t at = 0; at < text.size();) {
+            const size_t from = text.find_first_of("0123456789", at);
+            if (from == std::string::npos)
+                break;
+            const size_t end = std::min(text.find_first_not_of("0123456789", from), text.size());
+            const std::string number = text.substr(from, end - from);
+            if (number.size() == 3 && number != std::to_string(kExitSignalBase))
+                found.insert(number);
+            at = end;
+        }
+        return found;
+    };
+    // The part of `text` from `start` up to `stop`.
+    const auto between = [](const std::string& text, const std::string& start,
+                            const std::string& stop) {
+        const size_t from = text.find(start);
+        EXPECT_NE(from, std::string::npos) << start;
+        const size_t end = text.find(stop, from + start.size());
+        return text.substr(from, end - from);
+    };
+    ScratchFolder folder;
+    for (const Settings& language : {kChinese, kEnglish}) {
+        const ZokResult help = RunZok({"--help"}, "", folder.Root(), language);
+        EXPECT_EQ(statusesIn(between(help.out, "  128+N", "\n")), expected);
+    }
+#ifndef _WIN32
+    for (const std::string page : {"zok.1.in", "zok.zh_CN.1.in"}) {
+        const std::string text = ReadBytes(fs::path(ZOK_SOURCE_DIR) / "cli" / page);
+        EXPECT_EQ(statusesIn(between(text, ".B 128 + N\n", ".SH")), expected) << page;
+    }
+    const std::string security = ReadBytes(fs::path(ZOK_SOURCE_DIR) / "docs" / "security.md");
+    EXPECT_EQ(statusesIn(between(security, "exit status is that of the signal (", ";")), expected);
+#endif
+}
+
+// Each text is written once per language; a missing one would print nothing, a missing "{}"
+// would drop the argument the message names.
+TEST(CliTexts, EveryIdentifierHasATextInEveryLanguage) {
+    for (size_t i = 0; i < kCliTextCount; ++i) {
+        const CliText id = static_cast<CliText>(i);
+        const bool named =
+            std::u16string(TextIn(Language::kEnglish, id)).find(u"{}") != std::u16string::npos;
+        for (size_t language = 0; language < kLanguageCount; ++language) {
+            const std::u16string text = TextIn(static_cast<Language>(language), id);
+            EXPECT_FALSE(text.empty()) << language << ":" << i;
+            EXPECT_EQ(text.find(u"{}") != std::u16string::npos, named) << language << ":" << i;
+        }
+        for (char16_t unit : std::u16string(TextIn(Language::kEnglish, id)))
+            EXPECT_LT(unit, 0x80) << i;
+    }
+    // The help names the program wherever it stands.
+    EXPECT_EQ(Filled(u"{} a | {} b", u"zok-cli"), u"zok-cli a | zok-cli b");
+    EXPECT_EQ(Filled(u"no name", u"zok"), u"no name");
+}
+
+}  // namespace
