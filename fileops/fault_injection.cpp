@@ -19,6 +19,7 @@ std::atomic<uint64_t> g_reportedSize{0};
 std::atomic<int> g_signalInSave{0};
 std::atomic<uint32_t> g_signalAtOperation{0};
 std::atomic<uint32_t> g_saveOperations{0};
+std::atomic<uint32_t> g_failInSave{0};
 std::atomic<OperationWatcher> g_watcher{nullptr};
 std::atomic<uint32_t> g_writeUpTo{0};
 std::atomic<bool> g_skipRoomCheck{false};
@@ -31,18 +32,23 @@ struct SignalFromEnvironment {
         unsigned operation = 0;
         if (value != nullptr && std::sscanf(value, "%d:%u", &signal, &operation) == 2)
             RaiseSignalInSave(signal, operation);
+        value = std::getenv("ZOK_TEST_FAIL_IN_SAVE");
+        if (value != nullptr && std::sscanf(value, "%u", &operation) == 1)
+            g_failInSave.store(operation);
     }
 } g_signalFromEnvironment;
 
 // Counts the operations of the save under way; raises the chosen signal before the chosen one.
-void CountSaveOperation() {
+// Whether this one is the save's operation chosen to fail.
+bool CountSaveOperation() {
     if (!SaveUnderWay()) {
         g_saveOperations.store(0);
-        return;
+        return false;
     }
     const uint32_t number = g_saveOperations.fetch_add(1) + 1;
     if (number == g_signalAtOperation.load() && g_signalInSave.load() != 0)
         std::raise(g_signalInSave.load());
+    return number == g_failInSave.load();
 }
 }  // namespace
 
@@ -149,10 +155,10 @@ bool ShouldFail(SystemOperation operation) {
     if (const OperationWatcher watcher = g_watcher.load(); watcher != nullptr)
         watcher(operation);
     // fetch_add gives each operation its own number even when threads count at once.
-    CountSaveOperation();
+    const bool failInSave = CountSaveOperation();
     const uint32_t number = g_operationCount.fetch_add(1) + 1;
     const uint32_t alsoAt = g_alsoFailAt.load();
-    if (number != g_failAt.load() && (alsoAt == 0 || number != alsoAt))
+    if (!failInSave && number != g_failAt.load() && (alsoAt == 0 || number != alsoAt))
         return false;
     g_lastFailed.store(static_cast<uint32_t>(operation));
     return true;

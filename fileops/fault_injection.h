@@ -49,7 +49,8 @@ uint64_t ReportedFileSize();
 // Raises `signal` in this process just before the `operation`-th counted operation of every
 // save (1 = the first; 0 = never), so that tests deliver an end request at a known step of a
 // save. A program started with ZOK_TEST_SIGNAL_IN_SAVE="SIGNAL:OPERATION" in its environment
-// does the same from its start.
+// does the same from its start; one started with ZOK_TEST_FAIL_IN_SAVE="OPERATION" makes that
+// operation of every save fail (a failing write writes nothing).
 void RaiseSignalInSave(int signal, uint32_t operation);
 
 // The steps of RenameOutput in which file systems differ. Each refused step fails with the
@@ -67,8 +68,9 @@ void RefuseRenameStep(RenameStep step, int error);
 // The errno `step` is refused with now, 0 when it runs; read by the backend.
 int RenameStepRefusal(RenameStep step);
 
-// A WriteAt made to fail first writes its bytes that lie below file offset `end` (0: none), as
-// a save stopped part way through its write leaves them, page by page.
+// A WriteAt made to fail first writes its bytes that lie below file offset `end` (0: none) when
+// `end` falls inside it, as a save stopped part way through its write leaves them, page by page;
+// one that `end` does not cut writes nothing.
 void WriteBeforeFailingUpTo(uint32_t end);
 uint32_t WrittenBeforeFailingUpTo();
 

@@ -351,9 +351,10 @@ bool WriteAt(FileHandle file, uint32_t offset, const uint8_t* data, uint32_t siz
         *reached = 0;
     if (ZOK_INJECTED_FAULT(kWriteAt) || file == 0) {
 #ifdef ZOK_FAULT_INJECTION
-        // A write stopped part way: the bytes below the chosen end are in the file.
+        // A write stopped part way: the bytes below the chosen end are in the file. A write
+        // that the end does not cut fails whole, as no write that went through fails.
         const uint32_t end = WrittenBeforeFailingUpTo();
-        if (file != 0 && end > offset &&
+        if (file != 0 && end > offset && end - offset < size &&
             TransferWhole(FileOf(file)->fd, static_cast<off_t>(offset), data,
                           std::min(size, end - offset), pwrite) &&
             reached != nullptr) {

@@ -48,7 +48,8 @@ constexpr ACCESS_MASK kDeleteWriteSynchronize = 0x110002;
 constexpr ACCESS_MASK kWriteSynchronize = 0x100002;
 constexpr NTSTATUS kNameNotFound = static_cast<NTSTATUS>(0xC0000034);  // no file of that name
 constexpr NTSTATUS kPathNotFound = static_cast<NTSTATUS>(0xC000003A);  // no folder of that name
-constexpr NTSTATUS kDiskFull = static_cast<NTSTATUS>(0xC000007F);
+constexpr NTSTATUS kNotImplemented = static_cast<NTSTATUS>(0xC0000002);
+constexpr NTSTATUS kInvalidInfoClass = static_cast<NTSTATUS>(0xC0000003);
 constexpr int kStandardInformationClass = 5;
 constexpr int kRenameClass = 10;
 constexpr int kDispositionClass = 13;
@@ -205,6 +206,9 @@ bool SetFileLength(FileHandle file, uint32_t length) {
 // The allocation size, not the end of file: the clusters are taken and the file reads as it did
 // (FAT and NTFS; a file that a program has marked sparse keeps its holes, which are not
 // reserved here). An allocation below the end of file would cut the file, so it is only raised.
+// Where the service does not take the allocation size (Wine 8.0: STATUS_NOT_IMPLEMENTED), no room
+// is reserved, rather than grow the file: a full disk then fails the save part way, and the file
+// is left as a wreck that recover gives back.
 bool ReserveSpace(FileHandle file, uint32_t length) {
     IO_STATUS_BLOCK io = {};
     StandardInformation information = {};
@@ -222,11 +226,7 @@ bool ReserveSpace(FileHandle file, uint32_t length) {
     const NTSTATUS status =
         NtSetInformationFile(HandleOf(file), &io, &allocation, sizeof allocation,
                              static_cast<FILE_INFORMATION_CLASS>(kAllocationClass));
-    // A system that does not take the class (Wine refuses it) gets the room by a larger end of
-    // file, as before: check and recover recognise its zeros after a stop before the first write.
-    if (!Succeeded(status) && status != kDiskFull)
-        return SetFileLength(file, length);
-    return Succeeded(status);
+    return status == kNotImplemented || status == kInvalidInfoClass || Succeeded(status);
 }
 
 bool FlushFile(FileHandle file) {

@@ -69,8 +69,10 @@ bool SaveOutput(const uint8_t* data, uint32_t size) {
 // bytes recover needs.
 enum class InPlaceSave {
     kSaved,
-    kUnchanged,      // failed before the first byte was written: the file is as it was
-    kPartlyWritten,  // failed after it: the file is left as it is
+    // Failed before the first byte was written, and the file is as it was; or only the last
+    // flush failed, and the file reads as the whole result.
+    kFailed,
+    kPartlyWritten,  // failed in between: the file is left as it is, a wreck
 };
 
 // Encryption in place: the whole container's room reserved first, so that a full disk fails
@@ -78,7 +80,7 @@ enum class InPlaceSave {
 InPlaceSave SaveEncryptionInPlace(uint32_t containerSize) {
     const FileHandle file = g_app.fileHandle;
     const uint8_t* container = g_app.bufferBase;
-    InPlaceSave result = InPlaceSave::kUnchanged;
+    InPlaceSave result = InPlaceSave::kFailed;
     BeginSave();
     if (ReserveSpace(file, containerSize)) {
         uint32_t reached = 0;
@@ -86,14 +88,9 @@ InPlaceSave SaveEncryptionInPlace(uint32_t containerSize) {
                                      containerSize - kContainerHeaderSize, &reached);
         if (reached != 0)
             result = InPlaceSave::kPartlyWritten;
-        if (written && FlushFile(file) && WriteFromStart(file, container, kContainerHeaderSize) &&
-            FlushFile(file)) {
-            result = InPlaceSave::kSaved;
+        if (written && FlushFile(file) && WriteFromStart(file, container, kContainerHeaderSize)) {
+            result = FlushFile(file) ? InPlaceSave::kSaved : InPlaceSave::kFailed;
         }
-        // Where the reservation could only grow the file (Wine), nothing written yet means the
-        // old length goes back; elsewhere the length never moved.
-        if (result == InPlaceSave::kUnchanged)
-            static_cast<void>(SetFileLength(file, g_app.fileSize));
     }
     EndSave();
     return result;
@@ -105,7 +102,7 @@ InPlaceSave SaveEncryptionInPlace(uint32_t containerSize) {
 InPlaceSave SaveDecryptionInPlace(const uint8_t* plain, uint32_t size) {
     const FileHandle file = g_app.fileHandle;
     const uint32_t head = std::max(std::min(size, kFirstBlock), kContainerHeaderSize);
-    InPlaceSave result = InPlaceSave::kUnchanged;
+    InPlaceSave result = InPlaceSave::kFailed;
     BeginSave();
     if (ReserveSpace(file, size)) {
         uint32_t reached = 0;
@@ -114,16 +111,16 @@ InPlaceSave SaveDecryptionInPlace(const uint8_t* plain, uint32_t size) {
             result = InPlaceSave::kPartlyWritten;
         if (written && FlushFile(file) &&
             (size <= head || WriteAt(file, head, plain + head, size - head)) &&
-            SetFileLength(file, size) && FlushFile(file)) {
-            result = InPlaceSave::kSaved;
+            SetFileLength(file, size)) {
+            result = FlushFile(file) ? InPlaceSave::kSaved : InPlaceSave::kFailed;
         }
     }
     EndSave();
     return result;
 }
 
-// Whether an in-place save succeeded; a failure after its first byte adds the status line that
-// says the file was partly written and can be recovered, before the error is shown.
+// Whether an in-place save succeeded; a failure that left a wreck adds the status line that says
+// the file was partly written and can be recovered, before the error is shown.
 bool SavedInPlace(InPlaceSave result) {
     if (result == InPlaceSave::kPartlyWritten)
         AppendStatusLine(MessageId::kPartlyWritten);

@@ -222,6 +222,71 @@ TEST_F(CliTest, AnEndRequestedDuringASaveWaitsForItAndNothingIsEverLostOrPassesF
         }
     }
 }
+
+// A save in place whose chosen operation fails (ZOK_TEST_FAIL_IN_SAVE, test builds only; in
+// place, encryption: 1 reserves, 2 writes the body, 3 flushes, 4 writes the header, 5 flushes;
+// decryption: 1 reserves, 2 writes the first block, 3 flushes, 4 writes the rest, 5 cuts the
+// length, 6 flushes). Once a byte was written, the error is followed by the line that says so
+// and names the command that restores the file, also with -q; and that command does.
+struct FailedSaveInPlace {
+    const char* name;
+    bool encrypt;
+    int operation;
+    bool quiet;
+    bool english;
+    bool partlyWritten;
+};
+
+TEST_F(CliTest, AFailedSaveInPlaceSaysWhetherItWroteAndRecoverRestoresWhatItLeft) {
+    const FailedSaveInPlace cases[] = {
+        {"encryption, the reservation fails", true, 1, false, true, false},
+        {"encryption, the body's write fails before its first byte", true, 2, false, true, false},
+        {"encryption, the flush after the body fails", true, 3, false, true, true},
+        {"encryption, the header's write fails, quiet", true, 4, true, true, true},
+        {"decryption, the write of the rest fails", false, 4, false, false, true},
+        {"decryption, its length cut fails, quiet", false, 5, true, true, true},
+        {"decryption, the last flush fails: the file reads as the result", false, 6, false, true,
+         false},
+    };
+    for (const FailedSaveInPlace& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string plain = SampleBytes(10000, 4) + "end";
+        WriteBytes(At("a.bin"), plain);
+        if (!c.encrypt) {
+            ASSERT_EQ(Zok({"encrypt", "--in-place", "--password-stdin", "a.bin"}).exitCode, 0);
+        }
+        const std::string before = ReadBytes(At("a.bin"));
+        const Settings failing = {c.english ? "LC_ALL=C.UTF-8" : "LC_ALL=zh_CN.UTF-8",
+                                  "ZOK_TEST_FAIL_IN_SAVE=" + std::to_string(c.operation)};
+        std::vector<std::string> args = {c.encrypt ? "encrypt" : "decrypt", "--in-place",
+                                         "--password-stdin", "a.bin"};
+        if (c.quiet)
+            args.push_back("-q");
+        const ZokResult result = Zok(args, "pw\n", failing);
+        EXPECT_EQ(result.exitCode, kExitCannotAccess) << result.err;
+        const std::string error =
+            c.english ? "zok: a.bin: Cannot write the file." : "写入文件出错！";
+        const std::string said =
+            c.english ? "zok: a.bin: the file was partly written; 'zok recover a.bin' restores it "
+                        "into a separate file\n"
+                      : "zok: a.bin: 文件已被部分写入；“zok recover a.bin”可把它恢复到另一个文件\n";
+        EXPECT_TRUE(Contains(result.err, error)) << result.err;
+        EXPECT_EQ(Contains(result.err, said), c.partlyWritten) << result.err;
+        if (c.partlyWritten) {
+            EXPECT_TRUE(result.err.size() >= said.size() &&
+                        result.err.compare(result.err.size() - said.size(), said.size(), said) == 0)
+                << "said last, after the error: " << result.err;
+            EXPECT_NE(ReadBytes(At("a.bin")), before);
+            Zok({"recover", "--password-stdin", "a.bin"});
+            EXPECT_TRUE(ReadBytes(At("a.bin.recovered")) == plain)
+                << "the command it names restores the file";
+            fs::remove(At("a.bin.recovered"));
+        } else {
+            EXPECT_TRUE(ReadBytes(At("a.bin")) == (c.operation == 6 ? plain : before))
+                << "nothing was written, or all of it";
+        }
+    }
+}
 #endif
 
 TEST_F(CliTest, AnEmptyFileEncryptsToSixteenBytesAndBack) {

@@ -423,11 +423,12 @@ std::string TextBytes(size_t size) {
 
 // Checks the file one stop left; `plain` is the plain file, `container` the source of a
 // decryption (for an encryption, any complete container of `plain` counts).
-void CheckStop(const std::string& file, const std::string& plain, const std::string& source,
+// Returns whether the file is a wreck.
+bool CheckStop(const std::string& file, const std::string& plain, const std::string& source,
                uint32_t command, StopTally* tally) {
     if (file == source) {
         ++tally->original;
-        return;
+        return false;
     }
     const uint32_t check = CheckDigestOf(u"pw");
     const uint32_t key = KeyDigestOf(u"pw");
@@ -441,18 +442,24 @@ void CheckStop(const std::string& file, const std::string& plain, const std::str
                                     file == MakeContainer(plain, u"pw", analysis.salt);
     if (complete) {
         ++tally->complete;
-        return;
+        return false;
     }
-    ASSERT_TRUE(analysis.state == FileState::kInterruptedEncryption ||
-                analysis.state == FileState::kInterruptedDecryption)
+    const bool wreck = analysis.state == FileState::kInterruptedEncryption ||
+                       analysis.state == FileState::kInterruptedDecryption;
+    EXPECT_TRUE(wreck)
         << "a stop left a file that is neither the original, the result nor a wreck (state "
         << static_cast<int>(analysis.state) << ", length " << length << ")";
+    if (!wreck)
+        return true;
     EXPECT_EQ(analysis.state, command == IDC_ENCRYPT ? FileState::kInterruptedEncryption
                                                      : FileState::kInterruptedDecryption);
-    ASSERT_TRUE(RestoreWreck(bytes.data(), length, key, analysis));
+    EXPECT_TRUE(RestoreWreck(bytes.data(), length, key, analysis));
     EXPECT_LE(analysis.plainSize, plain.size());
     EXPECT_GE(analysis.longestSize, plain.size()) << "no byte of the original is dropped";
-    ASSERT_GE(bytes.size(), analysis.longestSize);
+    if (bytes.size() < analysis.longestSize) {
+        ADD_FAILURE() << "the restored length is beyond the file";
+        return true;
+    }
     std::string expected = plain;
     expected.resize(analysis.longestSize, '\0');
     for (uint32_t i = 0; i < analysis.unknownCount; ++i) expected[analysis.unknownStart + i] = 0;
@@ -461,6 +468,7 @@ void CheckStop(const std::string& file, const std::string& plain, const std::str
     ++(analysis.unknownCount == 0 && analysis.plainSize == analysis.longestSize
            ? tally->restoredExactly
            : tally->restoredWithUnknownBytes);
+    return true;
 }
 
 // One run of `stop` whose n-th operation fails; a failing write first writes the file up to
@@ -483,12 +491,12 @@ Op StopInPlaceAt(const InPlaceStop& stop, uint32_t n, uint32_t writtenUpTo, Stop
     SCOPED_TRACE(testing::Message() << "operation " << n << " (" << SystemOperationName(failed)
                                     << "), written up to " << writtenUpTo);
     const std::string left = RunHarness::Read(file);
-    CheckStop(left, plain, source, stop.command, tally);
-    // The message: the write failed, and once the file was changed, one more line says so.
+    const bool wreck = CheckStop(left, plain, source, stop.command, tally);
+    // The message: the write failed, and when it left a wreck, one more line says so.
     const std::vector<std::u16string> log = run.LogLines();
     const auto said = std::count(log.begin(), log.end(), TextOf(MessageId::kPartlyWritten));
-    EXPECT_EQ(said, left != source && run.Boxes().back().message == MessageId::kWriteFailed ? 1 : 0)
-        << "the partly written line comes exactly when a failed save changed the file";
+    EXPECT_EQ(said, wreck && run.Boxes().back().message == MessageId::kWriteFailed ? 1 : 0)
+        << "the partly written line comes exactly when a failed save left a wreck";
     return failed;
 }
 

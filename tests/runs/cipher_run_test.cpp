@@ -218,28 +218,43 @@ TEST(CipherRun, OutputNamesFollowTheLastDot) {
     EXPECT_EQ(RunHarness::Read(run.Dir() / "a_ZOK_ZOK.txt"), "alpha");
 }
 
+// An existing output, and an empty one, as a separate save stopped between taking the output's
+// name and its rename leaves on a file system without the no-replace rename: the question
+// names an empty file as such.
+struct ExistingOutput {
+    const char* contents;
+    MessageId question;
+};
+
 TEST(CipherRun, AsksBeforeOverwritingAnExistingOutput) {
-    RunHarness run;
-    run.SetPassword(u"pw");
-    fs::path source = run.Write("a.txt", "new contents");
-    fs::path output = run.Write("a_ZOK.txt", "an older, longer file that must survive a No");
-    run.SetPath(source);
+    const ExistingOutput rows[] = {
+        {"an older, longer file that must survive a No", MessageId::kOverwriteQuestion},
+        {"", MessageId::kOverwriteEmptyQuestion},
+    };
+    for (const ExistingOutput& row : rows) {
+        SCOPED_TRACE(row.contents);
+        RunHarness run;
+        run.SetPassword(u"pw");
+        fs::path source = run.Write("a.txt", "new contents");
+        fs::path output = run.Write("a_ZOK.txt", row.contents);
+        run.SetPath(source);
 
-    // Which answers are consent is the feedback's to tell; here a No ends the run.
-    run.AnswerQuestionsWith(kAnswerNo);
-    run.Press(IDC_ENCRYPT);
-    RecordedBox question = run.OnlyBox();
-    EXPECT_EQ(question.message, MessageId::kOverwriteQuestion);
-    EXPECT_EQ(question.style, kBoxYesNo);
-    EXPECT_EQ(RunHarness::Read(output), "an older, longer file that must survive a No");
-    EXPECT_EQ(run.LogLines().back(), TextOf(MessageId::kReadingFile))
-        << "no further message after a No";
+        // Which answers are consent is the feedback's to tell; here a No ends the run.
+        run.AnswerQuestionsWith(kAnswerNo);
+        run.Press(IDC_ENCRYPT);
+        RecordedBox question = run.OnlyBox();
+        EXPECT_EQ(question.message, row.question);
+        EXPECT_EQ(question.style, kBoxYesNo);
+        EXPECT_EQ(RunHarness::Read(output), row.contents);
+        EXPECT_EQ(run.LogLines().back(), TextOf(MessageId::kReadingFile))
+            << "no further message after a No";
 
-    run.AnswerQuestionsWith(kAnswerYes);
-    run.Press(IDC_ENCRYPT);
-    EXPECT_EQ(run.Boxes().size(), 2u);
-    EXPECT_EQ(run.Boxes().back().message, MessageId::kDone);
-    EXPECT_EQ(RunHarness::Read(output).size(), 12u + 12u) << "cut to the new length";
+        run.AnswerQuestionsWith(kAnswerYes);
+        run.Press(IDC_ENCRYPT);
+        EXPECT_EQ(run.Boxes().size(), 2u);
+        EXPECT_EQ(run.Boxes().back().message, MessageId::kDone);
+        EXPECT_EQ(RunHarness::Read(output).size(), 12u + 12u) << "cut to the new length";
+    }
 }
 
 TEST(CipherRun, FailedOutputLeavesNoFileBehind) {
