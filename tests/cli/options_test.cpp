@@ -463,13 +463,14 @@ TEST_F(CliTest, ANameThatIsNotUtf8FailsAlone) {
     WriteBytes(At("ok"), "text");
     ZokResult result = Zok({"shred", "caf\xE9", "ok"}, "", kEnglish);
     EXPECT_EQ(result.exitCode, kExitCannotAccess);
-    EXPECT_TRUE(Contains(result.err, kProgram + "caf\\xE9: the name is not valid UTF-8"))
+    EXPECT_TRUE(Contains(
+        result.err, kProgram + "caf\\xE9: " + Said(CliText::kNameNotText, {}, Language::kEnglish)))
         << result.err;
     EXPECT_EQ(ReadBytes(At("caf\xE9")), "latin");
     EXPECT_FALSE(fs::exists(At("ok")));
     result = Zok({"encrypt", "--password-stdin", "-o", "caf\xE9.out", "caf\xE9"});
     EXPECT_EQ(result.exitCode, kExitUsage);
-    EXPECT_TRUE(Contains(result.err, "UTF-8")) << result.err;
+    EXPECT_TRUE(Contains(result.err, Said(CliText::kArgumentNotUtf8))) << result.err;
 }
 #endif
 
