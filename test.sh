@@ -96,7 +96,9 @@ stage_coverage() {
     find build/coverage -name '*.gcda' -delete
     ctest --preset coverage -j"$jobs"
     local counts=build/coverage/coverage.json
-    gcovr --root . --object-directory build/coverage \
+    # The counts of this build only: the search goes nowhere else (the Wine prefix's drive Z:
+    # leads to the whole file system).
+    gcovr --root . build/coverage \
         --filter 'core/' --filter 'fileops/' --filter 'ui/' --filter 'cli/' \
         --exclude-directories '.*/CompilerId.*' \
         --exclude-unreachable-branches --exclude-throw-branches --json "$counts"
