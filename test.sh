@@ -18,6 +18,10 @@ Builds and tests the given stages, in the order given; with none, all of them in
              bytes from a second checkout
   fuzz       the libFuzzer targets, 60 seconds each (ZOK_FUZZ_SECONDS to change)
 
+Named only, never run by default:
+  coverage   the native tests with fault injection in a gcov build, then the lines and branches
+             of core/, fileops/, ui/ and cli/ that they reach (gcovr): a report, not a gate
+
 Options:
   --no-deps  skip installing the Debian packages the builds need (once they are there)
   -h, --help this text
@@ -32,7 +36,7 @@ for arg in "$@"; do
     case $arg in
         -h | --help) usage; exit 0 ;;
         --no-deps) install_deps=0 ;;
-        native | sanitize | tsan | win32 | package | fuzz) stages+=("$arg") ;;
+        native | sanitize | tsan | win32 | package | fuzz | coverage) stages+=("$arg") ;;
         *) echo "test.sh: unknown stage or option '$arg'" >&2; usage >&2; exit 2 ;;
     esac
 done
@@ -82,6 +86,27 @@ stage_package() {
 stage_fuzz() {
     step "fuzzing, ${ZOK_FUZZ_SECONDS:-60} seconds a target"
     scripts/fuzz.sh
+}
+
+stage_coverage() {
+    step "coverage of core/, fileops/, ui/ and cli/ by the native tests"
+    cmake --preset coverage >/dev/null
+    cmake --build --preset coverage -j"$jobs"
+    # Counts add up across runs: start from none.
+    find build/coverage -name '*.gcda' -delete
+    ctest --preset coverage -j"$jobs"
+    local counts=build/coverage/coverage.json
+    # The counts of this build only: the search goes nowhere else (the Wine prefix's drive Z:
+    # leads to the whole file system).
+    gcovr --root . build/coverage \
+        --filter 'core/' --filter 'fileops/' --filter 'ui/' --filter 'cli/' \
+        --exclude-directories '.*/CompilerId.*' \
+        --exclude-unreachable-branches --exclude-throw-branches --json "$counts"
+    step "lines reached, by file"
+    gcovr --add-tracefile "$counts" --sort-percentage --txt
+    step "branches taken, by file"
+    gcovr --add-tracefile "$counts" --sort-percentage --branches --txt --print-summary
+    echo "(an annotated page per file: gcovr --add-tracefile $counts --html-details build/coverage/html/index.html)"
 }
 
 started=$SECONDS

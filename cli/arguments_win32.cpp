@@ -1,5 +1,7 @@
 #include "cli/arguments.h"
 
+#include "cli/platform.h"
+
 // Windows hands every argument over as UTF-16 text: there is nothing to carry.
 
 bool IsText(std::u16string_view) {
@@ -8,4 +10,8 @@ bool IsText(std::u16string_view) {
 
 std::u16string Printable(std::u16string_view argument) {
     return std::u16string(argument);
+}
+
+bool HasDashAndDescriptors() {
+    return false;
 }

@@ -586,8 +586,10 @@ std::u16string ExitStatusHelp() {
 // the version, or an error that was reported.
 bool ReadCommandLine(const std::vector<std::u16string>& args, int* status) {
     *status = kExitUsage;
-    switch (ParseArguments(args, &g_cli.options)) {
+    const ParseOutcome parsed = ParseArguments(args, &g_cli.options);
+    switch (parsed.result) {
         case ParseResult::kFailed:
+            UsageError(parsed.problem, parsed.named);
             return false;
         case ParseResult::kHelpShown:
             WriteStdout(Filled(Say(CliText::kHelp), ProgramName()) + ExitStatusHelp());
@@ -606,7 +608,8 @@ bool ReadCommandLine(const std::vector<std::u16string>& args, int* status) {
         *status = kExitCannotAccess;
         return false;
     }
-    if (const auto problem = RefusedCombination(g_cli.options)) {
+    if (const auto problem =
+            RefusedCombination(g_cli.options, HasDashAndDescriptors() && StdoutIsTerminal())) {
         UsageError(*problem);
         return false;
     }

@@ -2,8 +2,9 @@
 // "-oOUT", "-o OUT" and "--", for the command given first.
 #include "cli/options.h"
 
+#include <utility>
+
 #include "cli/arguments.h"
-#include "cli/console.h"
 #include "cli/platform.h"
 
 namespace {
@@ -76,17 +77,20 @@ bool ParseDescriptor(std::u16string_view text, int* fd) {
     return true;
 }
 
-// A file name given as an option's value: not empty, and text; false after the usage error.
-bool CheckFileNameValue(const std::u16string& value) {
-    if (value.empty()) {
-        UsageError(CliText::kEmptyFileName);
-        return false;
-    }
-    if (!IsText(value)) {
-        UsageError(CliText::kArgumentNotUtf8);
-        return false;
-    }
-    return true;
+// A usage error: the parse ends with `problem`, which names `named`.
+ParseOutcome Refused(CliText problem, std::u16string named = {}) {
+    return {ParseResult::kFailed, problem, std::move(named)};
+}
+
+constexpr ParseOutcome kGoOn = {};
+
+// A file name given as an option's value: not empty, and text. The usage error, if not.
+std::optional<CliText> FileNameValueProblem(const std::u16string& value) {
+    if (value.empty())
+        return CliText::kEmptyFileName;
+    if (!IsText(value))
+        return CliText::kArgumentNotUtf8;
+    return std::nullopt;
 }
 
 // A password source named on the command line: a file name, or a descriptor's number.
@@ -97,7 +101,7 @@ void NoteNamedPasswordSource(PasswordSource source, const std::u16string& name, 
 }
 
 // Applies one option; kParsed to go on.
-ParseResult ApplyOption(const OptionForm& form, const std::u16string& value, Options* options) {
+ParseOutcome ApplyOption(const OptionForm& form, const std::u16string& value, Options* options) {
     switch (form.id) {
         case OptionId::kInPlace:
             options->inPlace = true;
@@ -116,29 +120,27 @@ ParseResult ApplyOption(const OptionForm& form, const std::u16string& value, Opt
             ++options->passwordSourceCount;
             break;
         case OptionId::kPasswordFile:
-            if (!CheckFileNameValue(value))
-                return ParseResult::kFailed;
+            if (const auto problem = FileNameValueProblem(value))
+                return Refused(*problem);
             NoteNamedPasswordSource(PasswordSource::kFile, value, options);
             break;
         case OptionId::kPasswordFd:
-            if (!ParseDescriptor(value, &options->passwordFd)) {
-                UsageError(CliText::kBadDescriptor, Printable(value));
-                return ParseResult::kFailed;
-            }
+            if (!ParseDescriptor(value, &options->passwordFd))
+                return Refused(CliText::kBadDescriptor, Printable(value));
             NoteNamedPasswordSource(PasswordSource::kDescriptor, value, options);
             break;
         case OptionId::kOutput:
-            if (!CheckFileNameValue(value))
-                return ParseResult::kFailed;
+            if (const auto problem = FileNameValueProblem(value))
+                return Refused(*problem);
             options->hasOutput = true;
             options->output = value;
             break;
         case OptionId::kHelp:
-            return ParseResult::kHelpShown;
+            return {ParseResult::kHelpShown};
         case OptionId::kVersion:
-            return ParseResult::kVersionShown;
+            return {ParseResult::kVersionShown};
     }
-    return ParseResult::kParsed;
+    return kGoOn;
 }
 
 bool ParseCommand(std::u16string_view word, CommandKind* command) {
@@ -160,13 +162,11 @@ bool ParseCommand(std::u16string_view word, CommandKind* command) {
 
 // "--name", "--name=value" and "--name value"; "-x", "-xy" (flags together), "-oOUT" and
 // "-o OUT". `next` is advanced past a value taken from the following argument.
-ParseResult ParseOption(const std::vector<std::u16string>& args, size_t* next, Options* options) {
+ParseOutcome ParseOption(const std::vector<std::u16string>& args, size_t* next, Options* options) {
     const std::u16string& arg = args[*next];
-    const auto valueAfter = [&](const std::u16string& name, std::u16string* value) {
-        if (*next + 1 >= args.size()) {
-            UsageError(CliText::kOptionNeedsValue, name);
+    const auto valueAfter = [&](std::u16string* value) {
+        if (*next + 1 >= args.size())
             return false;
-        }
         *value = args[++*next];
         return true;
     };
@@ -174,81 +174,69 @@ ParseResult ParseOption(const std::vector<std::u16string>& args, size_t* next, O
         const size_t equals = arg.find(u'=');
         const std::u16string name = arg.substr(0, equals);
         const OptionForm* form = FindOption(options->command, name, 0);
-        if (form == nullptr) {
-            UsageError(CliText::kUnknownOption, Printable(name));
-            return ParseResult::kFailed;
-        }
+        if (form == nullptr)
+            return Refused(CliText::kUnknownOption, Printable(name));
         std::u16string value;
         if (equals != std::u16string::npos) {
-            if (!form->takesValue) {
-                UsageError(CliText::kOptionTakesNoValue, name);
-                return ParseResult::kFailed;
-            }
+            if (!form->takesValue)
+                return Refused(CliText::kOptionTakesNoValue, name);
             value = arg.substr(equals + 1);
-        } else if (form->takesValue && !valueAfter(name, &value)) {
-            return ParseResult::kFailed;
+        } else if (form->takesValue && !valueAfter(&value)) {
+            return Refused(CliText::kOptionNeedsValue, name);
         }
         return ApplyOption(*form, value, options);
     }
     for (size_t at = 1; at < arg.size(); ++at) {
         const std::u16string name = std::u16string(u"-") + arg[at];
         const OptionForm* form = FindOption(options->command, {}, arg[at]);
-        if (form == nullptr) {
-            UsageError(CliText::kUnknownOption, Printable(name));
-            return ParseResult::kFailed;
-        }
+        if (form == nullptr)
+            return Refused(CliText::kUnknownOption, Printable(name));
         std::u16string value;
         if (form->takesValue) {
             if (at + 1 < arg.size()) {
                 value = arg.substr(at + 1);
-            } else if (!valueAfter(name, &value)) {
-                return ParseResult::kFailed;
+            } else if (!valueAfter(&value)) {
+                return Refused(CliText::kOptionNeedsValue, name);
             }
             return ApplyOption(*form, value, options);
         }
-        const ParseResult result = ApplyOption(*form, value, options);
-        if (result != ParseResult::kParsed)
-            return result;
+        ParseOutcome outcome = ApplyOption(*form, value, options);
+        if (outcome.result != ParseResult::kParsed)
+            return outcome;
     }
-    return ParseResult::kParsed;
+    return kGoOn;
 }
 
 }  // namespace
 
-ParseResult ParseArguments(const std::vector<std::u16string>& args, Options* options) {
-    if (args.empty()) {
-        UsageError(CliText::kNoCommand);
-        return ParseResult::kFailed;
-    }
+ParseOutcome ParseArguments(const std::vector<std::u16string>& args, Options* options) {
+    if (args.empty())
+        return Refused(CliText::kNoCommand);
     if (args[0] == u"--help" || args[0] == u"-h")
-        return ParseResult::kHelpShown;
+        return {ParseResult::kHelpShown};
     if (args[0] == u"--version" || args[0] == u"-V")
-        return ParseResult::kVersionShown;
-    if (!ParseCommand(args[0], &options->command)) {
-        UsageError(CliText::kUnknownCommand, Printable(args[0]));
-        return ParseResult::kFailed;
-    }
+        return {ParseResult::kVersionShown};
+    if (!ParseCommand(args[0], &options->command))
+        return Refused(CliText::kUnknownCommand, Printable(args[0]));
     bool optionsEnded = false;
     for (size_t i = 1; i < args.size(); ++i) {
         const std::u16string& arg = args[i];
         if (optionsEnded || arg.size() < 2 || arg[0] != u'-') {
-            if (arg.empty()) {
-                UsageError(CliText::kEmptyFileName);
-                return ParseResult::kFailed;
-            }
+            if (arg.empty())
+                return Refused(CliText::kEmptyFileName);
             options->files.push_back(arg);
         } else if (arg == u"--") {
             optionsEnded = true;
         } else {
-            const ParseResult result = ParseOption(args, &i, options);
-            if (result != ParseResult::kParsed)
-                return result;
+            ParseOutcome outcome = ParseOption(args, &i, options);
+            if (outcome.result != ParseResult::kParsed)
+                return outcome;
         }
     }
-    return ParseResult::kParsed;
+    return kGoOn;
 }
 
-std::optional<CliText> RefusedCombination(const Options& options) {
+std::optional<CliText> RefusedCombination(const Options& options, bool stdoutIsTerminal) {
     if (options.files.empty())
         return CliText::kNoFileGiven;
     if (options.passwordSourceCount > 1)
@@ -276,7 +264,7 @@ std::optional<CliText> RefusedCombination(const Options& options) {
         return CliText::kOutputToStandardOutput;
     // Encryption never writes a container on a terminal: with "-o -", or with FILE "-" and no
     // --output (below).
-    if (outputIsStandard && options.command == kEncrypt && StdoutIsTerminal())
+    if (outputIsStandard && options.command == kEncrypt && stdoutIsTerminal)
         return CliText::kEncryptToTerminal;
     if (!anyStandardInput || !HasDashAndDescriptors())
         return std::nullopt;
@@ -290,7 +278,7 @@ std::optional<CliText> RefusedCombination(const Options& options) {
         (options.passwordSource == PasswordSource::kDescriptor && options.passwordFd == 0)) {
         return CliText::kStandardInputTwice;
     }
-    if (options.command == kEncrypt && !options.hasOutput && StdoutIsTerminal())
+    if (options.command == kEncrypt && !options.hasOutput && stdoutIsTerminal)
         return CliText::kEncryptToTerminal;
     return std::nullopt;
 }

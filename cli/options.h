@@ -40,13 +40,22 @@ struct Options {
 
 enum class ParseResult { kParsed, kHelpShown, kVersionShown, kFailed };
 
-// Parses `args` into `options`; a usage error is reported here (kFailed). The FILE operands are
-// taken as they stand: options are recognised before anything could expand a FILE.
-ParseResult ParseArguments(const std::vector<std::u16string>& args, Options* options);
+// What the parse decided; the caller prints it.
+struct ParseOutcome {
+    ParseResult result = ParseResult::kParsed;
+    // kFailed: the usage error, and what its "{}" stands for (an argument as messages show it).
+    CliText problem = CliText::kNoCommand;
+    std::u16string named = {};
+};
+
+// Parses `args` into `options`. The FILE operands are taken as they stand: options are
+// recognised before anything could expand a FILE.
+ParseOutcome ParseArguments(const std::vector<std::u16string>& args, Options* options);
 
 // The combination of options and FILEs, as parsed, that cannot work, if any; refused before
-// anything is read or run.
-std::optional<CliText> RefusedCombination(const Options& options);
+// anything is read or run. An encryption does not write a container on standard output when
+// that is a terminal (`stdoutIsTerminal`).
+std::optional<CliText> RefusedCombination(const Options& options, bool stdoutIsTerminal);
 // Notes in `options` whether FILE "-" stands for standard input and whether the result goes to
 // standard output; "-o -" is then no longer an output file. For options that passed
 // RefusedCombination.

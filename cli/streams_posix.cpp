@@ -44,10 +44,6 @@ bool LoadIntoMemory(int input, uint64_t limit, std::u16string* path) {
 
 }  // namespace
 
-bool HasDashAndDescriptors() {
-    return true;
-}
-
 bool LoadStandardInput(uint64_t limit, std::u16string* path) {
     return LoadIntoMemory(STDIN_FILENO, limit, path);
 }

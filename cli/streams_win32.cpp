@@ -22,10 +22,6 @@ LineResult ReadLineBytesFromFile(std::u16string_view name, size_t limit, std::st
     return result;
 }
 
-bool HasDashAndDescriptors() {
-    return false;
-}
-
 bool StdoutIsTerminal() {
     return false;
 }

@@ -110,8 +110,8 @@ constexpr CliTextEntry kEnglishTexts[] = {
     {CliText::kExitMeansTooLarge, u"too large, or out of memory"},
     {CliText::kExitMeansDeclined, u"overwrite declined"},
     {CliText::kExitMeansRecoverable,
-     u"check: a wreck of an in-place save that recover restores; recover: restored with\n"
-     u"         some bytes unknown"},
+     u"check: a wreck of an in-place save that recover restores; recover: restored, but\n"
+     u"         some bytes or the exact length are not known (the messages name them)"},
     {CliText::kExitMeansSignal, u"ended by signal N: {} (a save under way is finished first)"},
     {CliText::kPasswordUnreadable, u"cannot read the password from '{}'"},
     {CliText::kPasswordStdinUnreadable, u"cannot read the password from standard input"},
@@ -308,7 +308,8 @@ constexpr CliTextEntry kChineseTexts[] = {
     {CliText::kExitMeansTooLarge, u"文件过大或内存不足"},
     {CliText::kExitMeansDeclined, u"拒绝了覆盖"},
     {CliText::kExitMeansRecoverable,
-     u"check：recover 能恢复的被中断的覆盖源文件保存；recover：恢复后仍有字节无法得知"},
+     u"check：recover "
+     u"能恢复的被中断的覆盖源文件保存；recover：已恢复，但有字节或确切长度无法得知（信息中注明）"},
     {CliText::kExitMeansSignal, u"被信号 N 结束：{}（正在进行的保存会先完成）"},
     {CliText::kPasswordUnreadable, u"无法从“{}”读取密码"},
     {CliText::kPasswordStdinUnreadable, u"无法从标准输入读取密码"},

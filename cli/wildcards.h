@@ -6,8 +6,9 @@
 #include <string_view>
 #include <vector>
 
-// Whether `name` (the last path component) matches `pattern`: `*` any run of characters, `?`
-// any one, letters compared without case. Nothing else is special: `[` is a character.
+// Whether `name` (the last path component) matches `pattern` unit for unit: `*` any run of
+// units, `?` any one. Nothing else is special: `[` is a character. The expansion compares both in
+// upper case, so that letters match without case.
 bool WildcardMatches(std::u16string_view pattern, std::u16string_view name);
 
 // Replaces each of the FILE operands `files` that holds `*` or `?` by the files it matches,

@@ -42,8 +42,9 @@ std::vector<std::u16string> Matches(const std::u16string& pattern) {
     do {
         const std::u16string name(reinterpret_cast<const char16_t*>(entry.cFileName));
         // The long name decides: the system's own matching also tries the short 8.3 names.
+        // Letters match without case, as the file system compares names.
         if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
-            WildcardMatches(namePattern, name)) {
+            WildcardMatches(Upper(namePattern), Upper(name))) {
             found.push_back(folder + name);
         }
     } while (FindNextFileW(search, &entry));
@@ -55,28 +56,6 @@ std::vector<std::u16string> Matches(const std::u16string& pattern) {
 }
 
 }  // namespace
-
-bool WildcardMatches(std::u16string_view pattern, std::u16string_view name) {
-    const std::u16string p = Upper(pattern), n = Upper(name);
-    // Greedy match with one back-up point: the last `*` seen and where its run would end.
-    size_t at = 0, from = 0, star = std::u16string::npos, resume = 0;
-    while (from < n.size()) {
-        if (at < p.size() && (p[at] == u'?' || p[at] == n[from])) {
-            ++at;
-            ++from;
-        } else if (at < p.size() && p[at] == u'*') {
-            star = at++;
-            resume = from;
-        } else if (star != std::u16string::npos) {
-            at = star + 1;
-            from = ++resume;
-        } else {
-            return false;
-        }
-    }
-    while (at < p.size() && p[at] == u'*') ++at;
-    return at == p.size();
-}
 
 bool ExpandWildcards(std::vector<std::u16string>* files, std::u16string* unmatched) {
     std::vector<std::u16string> expanded;

@@ -6,7 +6,7 @@ packages=(build-essential cmake git googletest libgtest-dev libbenchmark-dev
           g++-mingw-w64-i686 binutils-mingw-w64-i686
           wine wine32 wine64 xvfb xauth x11-utils imagemagick fonts-noto-cjk fonts-wqy-microhei
           clang libclang-rt-14-dev openssl dpkg-dev lintian devscripts zip unzip nsis locales
-          exfat-fuse exfatprogs)
+          exfat-fuse exfatprogs gcovr)
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
     dpkg --add-architecture i386

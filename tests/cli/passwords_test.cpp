@@ -113,7 +113,8 @@ TEST_F(CliTest, PasswordFromADescriptor) {
     EXPECT_EQ(ReadBytes(At("f")), "by descriptor");
     result = Zok({"decrypt", "--in-place", "--password-fd", "9", "f"}, "", kEnglish);
     EXPECT_EQ(result.exitCode, kExitCannotAccess);
-    EXPECT_TRUE(Contains(result.err, "cannot read the password from '9'")) << result.err;
+    EXPECT_TRUE(Contains(result.err, Said(CliText::kPasswordUnreadable, u"9", Language::kEnglish)))
+        << result.err;
 }
 
 // Every source gives the password "pw" for each of these lines: a file, a descriptor and standard
@@ -149,23 +150,26 @@ TEST_F(CliTest, EveryPasswordSourceReadsTheSameBytesAlike) {
         }
     }
     fs::create_directory(At("folder"));
+    const Language english = Language::kEnglish;
+    const std::string tooLong = Said(CliText::kPasswordTooLong, u"4096", english);
     const struct {
         std::vector<std::string> options;
         std::string input;
         int exitCode;
         std::string message;
     } refusals[] = {
-        {{"--password-file=/dev/zero"},
-         "",
-         kExitUsage,
-         "the password line is longer than 4096 bytes"},
-        {{"--password-stdin"}, std::string(5000, 'a'), kExitUsage, "longer than 4096 bytes"},
-        {{"--password-stdin"}, std::string(4097, 'a') + "\r\n", kExitUsage, "longer than 4096"},
+        {{"--password-file=/dev/zero"}, "", kExitUsage, tooLong},
+        {{"--password-stdin"}, std::string(5000, 'a'), kExitUsage, tooLong},
+        {{"--password-stdin"}, std::string(4097, 'a') + "\r\n", kExitUsage, tooLong},
         {{"--password-file", "folder"},
          "",
          kExitCannotAccess,
-         "cannot read the password from 'folder' (Is a directory)"},
-        {{"--password-fd=9"}, "", kExitCannotAccess, "cannot read the password from '9'"},
+         Said(CliText::kPasswordUnreadable, u"folder", english) +
+             Said(CliText::kReasonFrame, TextIn(english, CliText::kReasonIsDirectory), english)},
+        {{"--password-fd=9"},
+         "",
+         kExitCannotAccess,
+         Said(CliText::kPasswordUnreadable, u"9", english)},
     };
     // The limit is the password's, whichever line end follows it.
     for (const char* end : {"\n", "\r\n"}) {

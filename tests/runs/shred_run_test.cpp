@@ -41,6 +41,25 @@ TEST(ShredRun, OverwritesWholeBlocksThenDeletes) {
                                                        MessageId::kShredding, MessageId::kDone}));
         size_t rounded = (size + 4095) / 4096 * 4096;
         EXPECT_EQ(g_app.fileSize, rounded) << "the overwrite length is the rounded size";
+#ifdef ZOK_FAULT_INJECTION
+        // A file whose cut fails stays to be looked at: the pattern on every word of it, to the
+        // end of its last block.
+        std::string pattern;
+        while (pattern.size() < rounded) pattern += "ZOK ";
+        for (uint32_t n = 1;; ++n) {
+            run.Write("secret.txt", std::string(size, 's'));
+            FailSystemOperationAt(n);
+            run.Press(IDC_SHRED);
+            const SystemOperation failed = LastFailedOperation();
+            FailSystemOperationAt(0);
+            ASSERT_NE(failed, SystemOperation::kNone) << "the run never reached the cut";
+            if (failed != SystemOperation::kSetFileLength)
+                continue;
+            EXPECT_EQ(run.OnlyBox().message, MessageId::kDeleteFailed);
+            EXPECT_EQ(RunHarness::Read(file), pattern);
+            break;
+        }
+#endif
     }
 }
 
