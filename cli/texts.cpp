@@ -182,7 +182,7 @@ constexpr CliTextEntry kEnglishTexts[] = {
      u"an interrupted in-place encryption or decryption of a file of at most 12 bytes"},
     {CliText::kCheckReservationTail,
      u"not a container of this password; if its encryption in place stopped before the first "
-     u"write, it is the original followed by 12 to 15 zero bytes, which recover leaves out"},
+     u"write, it is the original followed by 12 to 15 zero bytes"},
     {CliText::kCheckUnconfirmedWreck,
      u"not a container of this password, unless an in-place save of a file of at most 4 bytes "
      u"was stopped: then its first bytes are that file, which recover writes out; nothing in "
@@ -372,7 +372,7 @@ constexpr CliTextEntry kChineseTexts[] = {
     {CliText::kCheckSmallSave, u"被中断的覆盖源文件加密或解密，原文件不超过 12 字节"},
     {CliText::kCheckReservationTail,
      u"不是本密码的加密文件；如果它的覆盖源文件加密在写入第一个字节前停止，它就是原文件后面多了 "
-     u"12 到 15 个零字节，recover 会去掉它们"},
+     u"12 到 15 个零字节"},
     {CliText::kCheckUnconfirmedWreck,
      u"不是本密码的加密文件，除非是一个不超过 4 字节的文件在覆盖源文件保存时被中断：那样的话它"
      u"开头的字节就是原文件，recover 会把它们写出；文件本身无法证实是哪一种"},

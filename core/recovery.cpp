@@ -12,6 +12,8 @@ namespace {
 
 // A save writes whole pages of the file: a write stopped by a signal stops on a page boundary.
 constexpr uint32_t kPage = 4096;
+// The smallest unit a storage device writes whole.
+constexpr uint32_t kSector = 512;
 // A page votes on its kind only with this many bytes.
 constexpr uint32_t kVoteMinBytes = 1024;
 
@@ -152,6 +154,15 @@ bool FindSplit(const uint8_t* file, uint32_t length, const WreckWords& bytes,
             next = bytes.Cipher(bytes.Words() - 1) - bytes.Key() - bytes.Words() * salt;
         SetSizesFromLastWord(boundary >= bodySize ? LoadLe32(file + bodySize - 4) : next, bodySize,
                              analysis);
+        // An encryption's write that stopped on a sector at the file's very end, past the
+        // original's (a length the reservation kept), passes for a whole body when the plain
+        // word above the top was zero: then the original may be up to 11 bytes longer, and the
+        // bytes from 8 before the end on are unknown.
+        if (boundary == 12 && length % kSector == 0) {
+            analysis->longestSize = length - 1;
+            analysis->unknownStart = length - 8;
+            analysis->unknownCount = 7;
+        }
     }
     analysis->salt = salt;
     if (AnyContainerAbovePlain(bytes, analysis->boundary, salt))
@@ -339,6 +350,8 @@ void SetReservationTail(const uint8_t* file, uint32_t length, FileAnalysis* anal
     analysis->state = FileState::kReservationTail;
     const uint32_t bodySize = length - kContainerHeaderSize;
     SetSizesFromLastWord(LoadLe32(file + bodySize - 4), bodySize, analysis);
+    // The zeros may be the file's own, and then it is the original as it is.
+    analysis->longestSize = length;
     analysis->boundary = 0;
 }
 
@@ -412,6 +425,9 @@ bool RestoreWreck(uint8_t* file, uint32_t length, uint32_t keyDigest,
         DecryptWords(file + kContainerHeaderSize + 4 * first, span, keyDigest + first * salt, salt,
                      span, counter);
         std::memmove(file + boundary, file + kContainerHeaderSize + boundary, bodySize - boundary);
+        // Bytes past the restored body, up to the longest length, are unknown: zeros.
+        if (analysis.longestSize > bodySize)
+            std::memset(file + bodySize, 0, analysis.longestSize - bodySize);
         return true;
     }
     if (analysis.state != FileState::kInterruptedEncryption)
