@@ -254,7 +254,7 @@ bool FindCut(const uint8_t* file, uint32_t length, const WreckWords& bytes,
              FileAnalysis* analysis) {
     const uint32_t key = bytes.Key();
     const uint32_t salt = bytes.Raw(3) - bytes.Raw(0) - bytes.Raw(1) - key;
-    if (length <= kPage || bytes.Raw(4) != bytes.Raw(1) + bytes.Raw(2) + key + 2 * salt)
+    if (length < kPage || bytes.Raw(4) != bytes.Raw(1) + bytes.Raw(2) + key + 2 * salt)
         return false;
     // The write may have stopped at the very end of the file's last page.
     const uint32_t lastCut = length % kPage == 0 ? length : (length - 1) / kPage * kPage;

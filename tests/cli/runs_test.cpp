@@ -278,9 +278,13 @@ TEST_F(CliTest, AFailedSaveInPlaceSaysWhetherItWroteAndRecoverRestoresWhatItLeft
                 << "said last, after the error: " << result.err;
             EXPECT_NE(ReadBytes(At("a.bin")), before);
             Zok({"recover", "--password-stdin", "a.bin"});
-            EXPECT_TRUE(ReadBytes(At("a.bin.recovered")) == plain)
+            // The original, and at most the padding's zeros after it, as the message names.
+            const std::string restored = ReadBytes(At("a.recovered.bin"));
+            EXPECT_TRUE(restored.size() >= plain.size() && restored.size() <= plain.size() + 3 &&
+                        restored.compare(0, plain.size(), plain) == 0 &&
+                        restored.find_first_not_of('\0', plain.size()) == std::string::npos)
                 << "the command it names restores the file";
-            fs::remove(At("a.bin.recovered"));
+            fs::remove(At("a.recovered.bin"));
         } else {
             EXPECT_TRUE(ReadBytes(At("a.bin")) == (c.operation == 6 ? plain : before))
                 << "nothing was written, or all of it";

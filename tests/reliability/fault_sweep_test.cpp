@@ -185,7 +185,8 @@ void ExpectRefusedWreck(RunHarness& run, const fs::path& file, const std::string
         EXPECT_TRUE(RunHarness::Read(file) == plain) << "only a whole container is decrypted";
         return;
     }
-    EXPECT_TRUE(verdict == MessageId::kWrongPassword || verdict == MessageId::kDamaged)
+    EXPECT_TRUE(verdict == MessageId::kInterruptedSave || verdict == MessageId::kWrongPassword ||
+                verdict == MessageId::kDamaged)
         << "a wreck was decrypted";
     EXPECT_EQ(RunHarness::Read(file), wreck) << "the refused decryption changed nothing";
 }
