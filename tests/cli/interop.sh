@@ -41,7 +41,7 @@ cmp -s copy.bin 'plain 文件.bin' && fail "zok-cli.exe left the file as it was"
 status=0
 err=$(printf 'wrong\n' | LC_ALL=C.UTF-8 "$native" decrypt --in-place --password-stdin copy.bin 2>&1) ||
     status=$?
-[[ $status -eq 3 && $err == *"Wrong password."* ]] || fail "native accepted a wrong password ($status)"
+[[ $status -eq 3 && $err == *"wrong password, or not an encrypted file"* ]] || fail "native accepted a wrong password ($status)"
 printf '%s\n' "$password" | "$native" decrypt --in-place --password-stdin copy.bin 2>/dev/null ||
     fail "native decrypt of a Windows container"
 cmp copy.bin 'plain 文件.bin' || fail "bytes differ after Windows -> native"
