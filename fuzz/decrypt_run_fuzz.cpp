@@ -17,6 +17,7 @@
 
 #include "core/container.h"
 #include "core/digests.h"
+#include "core/recovery.h"
 #include "fileops/prepare.h"
 #include "fileops/shred.h"
 #include "fuzz/require.h"
@@ -66,7 +67,11 @@ Prediction Predict(const uint8_t* data, size_t size) {
     Prediction prediction{MessageId::kDone, {}};
     const ContainerHeader header = ReadHeader(buffer);
     if (header.checkDigest != check) {
-        prediction = {MessageId::kWrongPassword,
+        // What an interrupted save left is named as such; anything else is a wrong password.
+        const FileState state = AnalyseFile(buffer, static_cast<uint32_t>(size), check, key).state;
+        const bool wreck = state == FileState::kInterruptedEncryption ||
+                           state == FileState::kInterruptedDecryption;
+        prediction = {wreck ? MessageId::kInterruptedSave : MessageId::kWrongPassword,
                       std::string(reinterpret_cast<const char*>(data), size)};
     } else if (header.originalSize >= (uint32_t{1} << 31) ||
                kContainerHeaderSize + BodySizeFor(header.originalSize) > size) {

@@ -68,7 +68,7 @@ for page in man1 zh_CN/man1; do
     grep -q "\"zok $version\"" <<<"$text" || fail "manual page $page does not name version $version"
     [[ $(grep '^\.SH' <<<"$text" | sed -n 2p) == '.SH '@(WARNING|警告) ]] ||
         fail "manual page $page does not start with its warning"
-    grep -c '^\.SH' <<<"$text" | grep -qx 13 || fail "manual page $page: not 13 sections"
+    grep -c '^\.SH' <<<"$text" | grep -qx 14 || fail "manual page $page: not 14 sections"
     page_shape[$page]=$(grep -Ec '^\.(SH|TP|B|BR|BI|RS|nf)( |$)' <<<"$text")
     grep -q 'zok.*password.*file ~/.zok.*password \\- | grep' <<<"$text" ||
         fail "manual page $page lacks the pipeline example"
