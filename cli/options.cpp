@@ -82,7 +82,7 @@ ParseOutcome Refused(CliText problem, std::u16string named = {}) {
     return {ParseResult::kFailed, problem, std::move(named)};
 }
 
-constexpr ParseOutcome kGoOn = {};
+const ParseOutcome kGoOn = {};
 
 // A file name given as an option's value: not empty, and text. The usage error, if not.
 std::optional<CliText> FileNameValueProblem(const std::u16string& value) {
