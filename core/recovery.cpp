@@ -106,10 +106,15 @@ bool AnyContainerAbovePlain(const WreckWords& bytes, uint32_t end, uint32_t salt
 }
 
 // Plain below, container above: the sizes the restored last word allows.
-void SetSizesFromLastWord(uint32_t lastWord, uint32_t bodySize, FileAnalysis* analysis) {
+// The shortest length a body of `bodySize` bytes ending in `lastWord` may have held.
+uint32_t ShortestForLastWord(uint32_t lastWord, uint32_t bodySize) {
     const uint32_t padding = TrailingZeroBytes(lastWord);
+    return bodySize - (padding < 3 ? padding : 3);
+}
+
+void SetSizesFromLastWord(uint32_t lastWord, uint32_t bodySize, FileAnalysis* analysis) {
     analysis->longestSize = bodySize;
-    analysis->plainSize = bodySize - (padding < 3 ? padding : 3);
+    analysis->plainSize = ShortestForLastWord(lastWord, bodySize);
 }
 
 // The splits in their order of trial: a decryption that had only the length left to cut (one
@@ -239,11 +244,8 @@ void SetCutLengths(const uint8_t* file, uint32_t length, uint32_t cut, FileAnaly
     // file holds it when above the cut, and unknown otherwise.
     const uint32_t bodySize = length - kContainerHeaderSize;
     uint32_t shortest = bodySize - 3;
-    if (cut + 4 <= bodySize - 4) {
-        FileAnalysis grown;
-        SetSizesFromLastWord(LoadLe32(file + bodySize - 4), bodySize, &grown);
-        shortest = grown.plainSize;
-    }
+    if (cut + 4 <= bodySize - 4)
+        shortest = ShortestForLastWord(LoadLe32(file + bodySize - 4), bodySize);
     analysis->plainSize = shortest < analysis->plainSize ? shortest : analysis->plainSize;
 }
 

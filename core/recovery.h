@@ -36,10 +36,14 @@ enum class FileState : uint8_t {
                              // nothing in them can confirm it
 };
 
+// Whether the state is a wreck that the checks confirmed: what an interrupted save left.
+constexpr bool IsConfirmedWreck(FileState state) {
+    return state == FileState::kInterruptedEncryption || state == FileState::kInterruptedDecryption;
+}
+
 // Whether RestoreWreck gives back a file for this state.
 constexpr bool IsRestorable(FileState state) {
-    return state == FileState::kInterruptedEncryption ||
-           state == FileState::kInterruptedDecryption || state == FileState::kReservationTail ||
+    return IsConfirmedWreck(state) || state == FileState::kReservationTail ||
            state == FileState::kUnconfirmedWreck;
 }
 
@@ -71,10 +75,8 @@ struct FileAnalysis {
 
 // Whether a restored file is the original, every byte and its length checked.
 constexpr bool RestoresExactly(const FileAnalysis& analysis) {
-    return (analysis.state == FileState::kInterruptedEncryption ||
-            analysis.state == FileState::kInterruptedDecryption) &&
-           analysis.plainSize == analysis.longestSize && analysis.unknownCount == 0 &&
-           analysis.tornCount == 0;
+    return IsConfirmedWreck(analysis.state) && analysis.plainSize == analysis.longestSize &&
+           analysis.unknownCount == 0 && analysis.tornCount == 0;
 }
 
 // Classifies the `length` bytes at `file` for the password with these digests.

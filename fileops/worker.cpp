@@ -166,7 +166,7 @@ void EmptyProgressBar() {
 [[noreturn]] void RefuseHeader() {
     const FileState state =
         AnalyseFile(g_app.bufferBase, g_app.fileSize, g_app.checkValue, g_app.keyValue).state;
-    if (state != FileState::kInterruptedEncryption && state != FileState::kInterruptedDecryption)
+    if (!IsConfirmedWreck(state))
         FailRun(MessageId::kWrongPassword);
     // The command: kRecoverCommand, then the file's full path in double quotes.
     char16_t command[sizeof kRecoverCommand / sizeof kRecoverCommand[0] + kPathCapacity + 2];

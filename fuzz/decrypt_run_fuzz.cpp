@@ -69,8 +69,7 @@ Prediction Predict(const uint8_t* data, size_t size) {
     if (header.checkDigest != check) {
         // What an interrupted save left is named as such; anything else is a wrong password.
         const FileState state = AnalyseFile(buffer, static_cast<uint32_t>(size), check, key).state;
-        const bool wreck = state == FileState::kInterruptedEncryption ||
-                           state == FileState::kInterruptedDecryption;
+        const bool wreck = IsConfirmedWreck(state);
         prediction = {wreck ? MessageId::kInterruptedSave : MessageId::kWrongPassword,
                       std::string(reinterpret_cast<const char*>(data), size)};
     } else if (header.originalSize >= (uint32_t{1} << 31) ||

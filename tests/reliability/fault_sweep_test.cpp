@@ -445,8 +445,7 @@ bool CheckStop(const std::string& file, const std::string& plain, const std::str
         ++tally->complete;
         return false;
     }
-    const bool wreck = analysis.state == FileState::kInterruptedEncryption ||
-                       analysis.state == FileState::kInterruptedDecryption;
+    const bool wreck = IsConfirmedWreck(analysis.state);
     EXPECT_TRUE(wreck)
         << "a stop left a file that is neither the original, the result nor a wreck (state "
         << static_cast<int>(analysis.state) << ", length " << length << ")";
