@@ -185,7 +185,8 @@ std::u16string ComparablePath(const std::u16string& path) {
     size_t start = 0;
     while (start <= path.size()) {
         size_t end = start;
-        while (end < path.size() && path[end] != u'/' && path[end] != u'\\') ++end;
+        while (end < path.size() && kPathSeparators.find(path[end]) == std::u16string_view::npos)
+            ++end;
         const std::u16string_view segment(path.data() + start, end - start);
         if (segment != u"." && !(segment.empty() && start > 0)) {
             if (start > 0)
