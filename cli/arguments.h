@@ -6,8 +6,15 @@
 #include <string>
 #include <string_view>
 
-// POSIX: `bytes` as text, carrying what is not UTF-8 as above.
-std::u16string ArgumentText(std::string_view bytes);
+// An argument as main receives it: bytes on POSIX, UTF-16 units on Windows.
+#ifdef _WIN32
+using ArgumentUnit = wchar_t;
+#else
+using ArgumentUnit = char;
+#endif
+
+// The argument as text, carrying what is not UTF-8 as above.
+std::u16string ArgumentText(std::basic_string_view<ArgumentUnit> argument);
 // Whether the argument is text through and through (always on Windows).
 bool IsText(std::u16string_view argument);
 // The argument for a message: each carried byte as "\xHH".

@@ -2,7 +2,6 @@
 
 #include <cstdint>
 
-#include "cli/platform.h"
 #include "fileops/utf.h"
 
 namespace {
@@ -53,8 +52,4 @@ std::u16string Printable(std::u16string_view argument) {
         printable += u"0123456789ABCDEF"[value & 15];
     }
     return printable;
-}
-
-bool HasDashAndDescriptors() {
-    return true;
 }

@@ -1,8 +1,10 @@
 #include "cli/arguments.h"
 
-#include "cli/platform.h"
-
 // Windows hands every argument over as UTF-16 text: there is nothing to carry.
+
+std::u16string ArgumentText(std::wstring_view argument) {
+    return std::u16string(reinterpret_cast<const char16_t*>(argument.data()), argument.size());
+}
 
 bool IsText(std::u16string_view) {
     return true;
@@ -10,8 +12,4 @@ bool IsText(std::u16string_view) {
 
 std::u16string Printable(std::u16string_view argument) {
     return std::u16string(argument);
-}
-
-bool HasDashAndDescriptors() {
-    return false;
 }

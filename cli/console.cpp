@@ -5,7 +5,7 @@
 
 #include "cli/exit_status.h"
 #include "cli/language.h"
-#include "cli/platform.h"
+#include "cli/terminal.h"
 #include "fileops/system_reason.h"
 
 #ifndef ZOK_PROGRAM_NAME

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "cli/arguments.h"
-#include "cli/platform.h"
+#include "cli/folder_listing.h"
 #include "fileops/posix_io.h"
 #include "fileops/system_reason.h"
 #include "fileops/utf.h"

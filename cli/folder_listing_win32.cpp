@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "cli/platform.h"
+#include "cli/folder_listing.h"
 #include "fileops/system_reason.h"
 
 namespace {

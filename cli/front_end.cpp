@@ -13,14 +13,19 @@
 #include "cli/arguments.h"
 #include "cli/console.h"
 #include "cli/exit_status.h"
+#include "cli/folder_listing.h"
+#include "cli/full_path.h"
+#include "cli/interrupts.h"
+#include "cli/linux_streams.h"
 #include "cli/options.h"
 #include "cli/password.h"
-#include "cli/platform.h"
 #include "cli/recovery.h"
+#include "cli/terminal.h"
 #include "cli/walk.h"
 #include "cli/wildcards.h"
 #include "core/container.h"
 #include "fileops/app_state.h"
+#include "fileops/file_access.h"
 #include "fileops/output_name.h"
 #include "fileops/prepare.h"
 #include "fileops/run_layout.h"
@@ -192,7 +197,7 @@ void PressAndWait(CommandKind command) {
     }
     while (!HeadlessWaitUntilEnabled(IDC_SHRED, kWaitSliceMs)) {
     }
-    WaitForRunWorker();
+    WaitForThread(g_app.workerThread);
 }
 
 int EndRunStatus() {
@@ -529,32 +534,36 @@ int RunRecoveryCommand(const std::u16string& password, const std::u16string& con
 // place there (or into --output); without --output the result then goes to standard output,
 // and only then is the run done.
 int RunFromMemory(const std::u16string& name) {
-    BeginRun(Printable(name));
-    const uint64_t limit = g_cli.options.command == kEncrypt ? kLargestPlainFile : kLargestFile;
-    std::u16string path;
-    if (g_cli.options.standardInput) {
-        if (!LoadStandardInput(limit, &path)) {
-            PrintProgramMessage(std::u16string(Say(CliText::kStandardInputUnreadable)) +
+    if constexpr (!HasDashAndDescriptors()) {
+        return kExitUsage;  // never: "-" and "-o -" are usage errors there
+    } else {
+        BeginRun(Printable(name));
+        const uint64_t limit = g_cli.options.command == kEncrypt ? kLargestPlainFile : kLargestFile;
+        std::u16string path;
+        if (g_cli.options.standardInput) {
+            if (!LoadStandardInput(limit, &path)) {
+                PrintProgramMessage(std::u16string(Say(CliText::kStandardInputUnreadable)) +
+                                    ReasonSuffix());
+                return kExitCannotAccess;
+            }
+        } else if (!IsTextFile(name)) {
+            return kExitCannotAccess;
+        } else if (!LoadNamedFile(name, limit, &path)) {
+            PrintFileMessage(FailureText(MessageId::kReadFailed));
+            return kExitCannotAccess;
+        }
+        const int status = RunOnPath(path);
+        if (status != kExitSuccess || !g_cli.options.toStandardOutput)
+            return status;
+        ClearSystemReason();
+        if (!CopyMemoryFileToStdout()) {
+            PrintProgramMessage(std::u16string(Say(CliText::kStandardOutputUnwritable)) +
                                 ReasonSuffix());
             return kExitCannotAccess;
         }
-    } else if (!IsTextFile(name)) {
-        return kExitCannotAccess;
-    } else if (!LoadNamedFile(name, limit, &path)) {
-        PrintFileMessage(FailureText(MessageId::kReadFailed));
-        return kExitCannotAccess;
+        PrintStatusLine(Say(MessageId::kDone), false);
+        return kExitSuccess;
     }
-    const int status = RunOnPath(path);
-    if (status != kExitSuccess || !g_cli.options.toStandardOutput)
-        return status;
-    ClearSystemReason();
-    if (!CopyMemoryFileToStdout()) {
-        PrintProgramMessage(std::u16string(Say(CliText::kStandardOutputUnwritable)) +
-                            ReasonSuffix());
-        return kExitCannotAccess;
-    }
-    PrintStatusLine(Say(MessageId::kDone), false);
-    return kExitSuccess;
 }
 
 // --output: the one run's output path, in place of the derived name.

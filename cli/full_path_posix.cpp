@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <string>
 
-#include "cli/platform.h"
+#include "cli/full_path.h"
 #include "fileops/utf.h"
 
 bool MakeFullPath(std::u16string_view name, std::u16string* full) {

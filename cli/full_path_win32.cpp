@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "cli/platform.h"
+#include "cli/full_path.h"
 
 bool MakeFullPath(std::u16string_view name, std::u16string* full) {
     const std::wstring wide(reinterpret_cast<const wchar_t*>(name.data()), name.size());

@@ -7,7 +7,8 @@
 
 #include "cli/ending_signals.h"
 #include "cli/exit_status.h"
-#include "cli/platform.h"
+#include "cli/interrupts.h"
+#include "cli/terminal.h"
 #include "fileops/save_guard.h"
 
 namespace {
@@ -69,4 +70,8 @@ int PendingEnd() {
 
 void EndAsInterrupted(int status) {
     ExitNow(status);
+}
+
+void ExitNow(int status) {
+    ExitProcess(static_cast<UINT>(status));
 }

@@ -6,7 +6,7 @@
 
 #include "cli/arguments.h"
 #include "cli/front_end.h"
-#include "cli/platform.h"
+#include "cli/interrupts.h"
 
 int main(int argc, char** argv) {
     // A closed standard error must not kill the process halfway through writing a file.

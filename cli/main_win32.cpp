@@ -5,8 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "cli/arguments.h"
 #include "cli/front_end.h"
-#include "cli/platform.h"
+#include "cli/interrupts.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ void WaitForEnter() {
 int wmain(int argc, wchar_t** argv) {
     EndOnInterrupts();
     std::vector<std::u16string> args;
-    for (int i = 1; i < argc; ++i) args.emplace_back(reinterpret_cast<const char16_t*>(argv[i]));
+    for (int i = 1; i < argc; ++i) args.push_back(ArgumentText(argv[i]));
     if (AloneInAConsoleWindow())
         ExitNow(RunInConsoleOfItsOwn(args, WaitForEnter));
     ExitNow(RunCommandLine(args));

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "cli/arguments.h"
-#include "cli/platform.h"
+#include "cli/linux_streams.h"
 
 namespace {
 

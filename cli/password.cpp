@@ -2,7 +2,8 @@
 
 #include "cli/console.h"
 #include "cli/exit_status.h"
-#include "cli/platform.h"
+#include "cli/linux_streams.h"
+#include "cli/terminal.h"
 #include "fileops/utf.h"
 
 namespace {
@@ -25,7 +26,8 @@ LineResult ReadSourceBytes(const Options& options, std::string* bytes) {
             break;
         case PasswordSource::kDescriptor:
         case PasswordSource::kTerminal:
-            result = ReadLineBytesFromDescriptor(options.passwordFd, kReadLimit, bytes);
+            if constexpr (HasDashAndDescriptors())
+                result = ReadLineBytesFromDescriptor(options.passwordFd, kReadLimit, bytes);
             break;
     }
     if (result == LineResult::kRead && !bytes->empty() && bytes->back() == '\r')

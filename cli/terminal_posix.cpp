@@ -9,7 +9,8 @@
 #include <string>
 
 #include "cli/ending_signals.h"
-#include "cli/platform.h"
+#include "cli/linux_streams.h"
+#include "cli/terminal.h"
 #include "fileops/posix_io.h"
 #include "fileops/system_reason.h"
 #include "fileops/utf.h"
@@ -40,18 +41,6 @@ Terminal OpenTerminal() {
 void CloseTerminal(const Terminal& terminal) {
     if (terminal.opened)
         close(terminal.in);
-}
-
-LineResult ResultOf(LineStatus status) {
-    switch (status) {
-        case LineStatus::kRead:
-            return LineResult::kRead;
-        case LineStatus::kTooLong:
-            return LineResult::kTooLong;
-        case LineStatus::kFailed:
-            break;
-    }
-    return LineResult::kCannotRead;
 }
 
 LineResult Decode(const std::string& bytes, std::u16string* line) {
@@ -105,6 +94,16 @@ bool StderrIsTerminal() {
     return isatty(STDERR_FILENO) == 1;
 }
 
+bool StdoutIsTerminal() {
+    return isatty(STDOUT_FILENO) == 1;
+}
+
+bool TerminalOpens() {
+    const Terminal terminal = OpenTerminal();
+    CloseTerminal(terminal);
+    return terminal.opened;
+}
+
 void WriteStderr(std::u16string_view text) {
     Show(STDERR_FILENO, Utf16ToUtf8(text));
 }
@@ -119,7 +118,7 @@ LineResult ReadSecretLine(std::u16string_view prompt, std::u16string* line) {
     const bool silenced = SilenceEcho(terminal.in);
     Show(terminal.out, Utf16ToUtf8(prompt));
     std::string bytes;
-    const LineResult result = ResultOf(ReadLine(terminal.in, kTypedLineLimit, &bytes));
+    const LineResult result = ReadLineBytesFromDescriptor(terminal.in, kTypedLineLimit, &bytes);
     if (silenced)
         RestoreEcho();
     Show(terminal.out, "\n");  // the Enter that was not echoed
@@ -130,7 +129,19 @@ LineResult ReadSecretLine(std::u16string_view prompt, std::u16string* line) {
 }
 
 LineResult ReadLineBytesFromStdin(size_t limit, std::string* bytes) {
-    return ResultOf(ReadLine(STDIN_FILENO, limit, bytes));
+    return ReadLineBytesFromDescriptor(STDIN_FILENO, limit, bytes);
+}
+
+LineResult ReadLineBytesFromFile(std::u16string_view name, size_t limit, std::string* bytes) {
+    const int fd = RetryInterrupted(
+        [&] { return open(Utf16ToUtf8(name).c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY); });
+    if (fd < 0) {
+        FailedWithErrno();
+        return LineResult::kCannotRead;
+    }
+    const LineResult result = ReadLineBytesFromDescriptor(fd, limit, bytes);
+    close(fd);
+    return result;
 }
 
 bool AskOnTerminal(std::u16string_view question) {
@@ -142,43 +153,4 @@ bool AskOnTerminal(std::u16string_view question) {
     std::u16string typed;
     // Not UTF-8: no yes.
     return Utf8ToUtf16(answer, &typed) && IsYesAnswer(typed);
-}
-
-void WaitForRunWorker() {}
-
-#ifdef ZOK_COVERAGE
-extern "C" void __gcov_dump();
-#endif
-
-void ExitNow(int status) {
-#ifdef ZOK_COVERAGE
-    __gcov_dump();  // a coverage build's counts, which _exit does not write
-#endif
-    _exit(status);
-}
-
-LineResult ReadLineBytesFromFile(std::u16string_view name, size_t limit, std::string* bytes) {
-    const int fd = RetryInterrupted(
-        [&] { return open(Utf16ToUtf8(name).c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY); });
-    if (fd < 0) {
-        FailedWithErrno();
-        return LineResult::kCannotRead;
-    }
-    const LineResult result = ResultOf(ReadLine(fd, limit, bytes));
-    close(fd);
-    return result;
-}
-
-LineResult ReadLineBytesFromDescriptor(int fd, size_t limit, std::string* bytes) {
-    return ResultOf(ReadLine(fd, limit, bytes));
-}
-
-bool StdoutIsTerminal() {
-    return isatty(STDOUT_FILENO) == 1;
-}
-
-bool TerminalOpens() {
-    const Terminal terminal = OpenTerminal();
-    CloseTerminal(terminal);
-    return terminal.opened;
 }

@@ -5,9 +5,7 @@
 
 #include <string>
 
-#include "cli/platform.h"
-#include "cli/terminal_win32.h"
-#include "fileops/app_state.h"
+#include "cli/terminal.h"
 #include "fileops/system_reason.h"
 #include "fileops/utf.h"
 
@@ -84,6 +82,27 @@ BOOL WINAPI RestoreEchoOnEnd(DWORD) {
     return FALSE;  // the default handling ends the program
 }
 
+// One line of bytes from `file`, as the ReadLineBytesFrom functions read it.
+LineResult ReadLineBytesFromHandle(HANDLE file, size_t limit, std::string* bytes) {
+    bytes->clear();
+    char c;
+    DWORD count = 0;
+    while (true) {
+        if (!ReadFile(file, &c, 1, &count, nullptr)) {
+            // The writing end of a pipe closed: the end of input, not a failure.
+            if (GetLastError() == ERROR_BROKEN_PIPE)
+                return LineResult::kRead;
+            NoteSystemReason(SystemReasonOfCode(GetLastError()));
+            return LineResult::kCannotRead;
+        }
+        if (count == 0 || c == '\n')
+            return LineResult::kRead;
+        if (bytes->size() == limit)
+            return LineResult::kTooLong;
+        bytes->push_back(c);
+    }
+}
+
 }  // namespace
 
 bool StdinIsTerminal() {
@@ -92,6 +111,18 @@ bool StdinIsTerminal() {
 
 bool StderrIsTerminal() {
     return IsConsole(GetStdHandle(STD_ERROR_HANDLE));
+}
+
+bool StdoutIsTerminal() {
+    return IsConsole(GetStdHandle(STD_OUTPUT_HANDLE));
+}
+
+bool TerminalOpens() {
+    HANDLE in = OpenConsole(L"CONIN$");
+    if (in == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(in);
+    return true;
 }
 
 void WriteStderr(std::u16string_view text) {
@@ -127,26 +158,6 @@ LineResult ReadSecretLine(std::u16string_view prompt, std::u16string* line) {
     return LineResult::kRead;
 }
 
-LineResult ReadLineBytesFromHandle(HANDLE file, size_t limit, std::string* bytes) {
-    bytes->clear();
-    char c;
-    DWORD count = 0;
-    while (true) {
-        if (!ReadFile(file, &c, 1, &count, nullptr)) {
-            // The writing end of a pipe closed: the end of input, not a failure.
-            if (GetLastError() == ERROR_BROKEN_PIPE)
-                return LineResult::kRead;
-            NoteSystemReason(SystemReasonOfCode(GetLastError()));
-            return LineResult::kCannotRead;
-        }
-        if (count == 0 || c == '\n')
-            return LineResult::kRead;
-        if (bytes->size() == limit)
-            return LineResult::kTooLong;
-        bytes->push_back(c);
-    }
-}
-
 LineResult ReadLineBytesFromStdin(size_t limit, std::string* bytes) {
     HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
     if (IsConsole(in)) {
@@ -160,6 +171,20 @@ LineResult ReadLineBytesFromStdin(size_t limit, std::string* bytes) {
     return ReadLineBytesFromHandle(in, limit, bytes);
 }
 
+LineResult ReadLineBytesFromFile(std::u16string_view name, size_t limit, std::string* bytes) {
+    const std::u16string path(name);
+    HANDLE file = CreateFileW(reinterpret_cast<const wchar_t*>(path.c_str()), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        NoteSystemReason(SystemReasonOfCode(GetLastError()));
+        return LineResult::kCannotRead;
+    }
+    const LineResult result = ReadLineBytesFromHandle(file, limit, bytes);
+    CloseHandle(file);
+    return result;
+}
+
 bool AskOnTerminal(std::u16string_view question) {
     HANDLE in = OpenConsole(L"CONIN$");
     HANDLE out = OpenConsole(L"CONOUT$");
@@ -168,13 +193,4 @@ bool AskOnTerminal(std::u16string_view question) {
     CloseHandle(in);
     CloseHandle(out);
     return IsYesAnswer(answer);
-}
-
-void WaitForRunWorker() {
-    if (g_app.workerThread != 0)
-        WaitForSingleObject(reinterpret_cast<HANDLE>(g_app.workerThread), INFINITE);
-}
-
-void ExitNow(int status) {
-    ExitProcess(static_cast<UINT>(status));
 }

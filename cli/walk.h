@@ -1,7 +1,7 @@
 // The walk of -r: which entries of a tree a command takes, in which order, and why it leaves
 // the others. The steps are a pure function of the folders' listings: the system is reached only
-// through the lister it is given (ListFolder in cli/platform.h for the program, a table in the
-// tests). A folder is listed whole before any of its entries is taken, and only its listing is
+// through the lister it is given (ListFolder in cli/folder_listing.h for the program, a table in
+// the tests). A folder is listed whole before any of its entries is taken, and only its listing is
 // walked: a file that a run writes beside its source is never met. Only the listings of the
 // folders on the way down are held, whatever the size of the tree.
 #pragma once

@@ -81,5 +81,10 @@ ThreadHandle StartThread(ThreadRoutine routine, uintptr_t argument);
 ThreadHandle StartJoinableThread(ThreadRoutine routine, uintptr_t argument);
 // Waits until the thread has ended and releases its handle.
 void JoinThread(ThreadHandle thread);
+// Waits until a thread of StartThread has ended; its handle stays as it is. Under Wine a process
+// that ends while a thread of it is still on its way out can crash after a run that succeeded,
+// so the command line waits for the last run's worker before it ends. A POSIX process takes its
+// threads down safely, and the thread is detached there: this returns at once.
+void WaitForThread(ThreadHandle thread);
 [[noreturn]] void EndCurrentThread();
 [[noreturn]] void EndProgram();

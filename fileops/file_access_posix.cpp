@@ -692,6 +692,8 @@ void JoinThread(ThreadHandle thread) {
         pthread_join(static_cast<pthread_t>(thread), nullptr);
 }
 
+void WaitForThread(ThreadHandle) {}
+
 void EndCurrentThread() {
     pthread_exit(nullptr);
 }

@@ -317,6 +317,11 @@ void JoinThread(ThreadHandle thread) {
     NtClose(reinterpret_cast<HANDLE>(thread));
 }
 
+void WaitForThread(ThreadHandle thread) {
+    if (thread != 0)
+        NtWaitForSingleObject(reinterpret_cast<HANDLE>(thread), FALSE, nullptr);
+}
+
 void EndCurrentThread() {
     for (;;) NtTerminateThread(kCurrentThread, 0);
 }

@@ -103,7 +103,13 @@ void StoreArgumentAndEnd(uintptr_t argument) {
 TEST(ThreadTest, StartedThreadRunsItsRoutineWithItsArgument) {
     Mailbox mailbox;
     const uintptr_t argument = reinterpret_cast<uintptr_t>(&mailbox);
-    ASSERT_NE(StartThread(StoreArgumentAndEnd, argument), 0u);
+    const ThreadHandle thread = StartThread(StoreArgumentAndEnd, argument);
+    ASSERT_NE(thread, 0u);
+    WaitForThread(thread);
+#ifdef _WIN32
+    // Seen right after the wait, without waiting again: Windows waits for the thread's end.
+    EXPECT_EQ(mailbox.received.load(), argument);
+#endif
     EXPECT_TRUE(WaitUntil([&] { return mailbox.received.load() == argument; }, 10000));
 }
 

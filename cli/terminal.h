@@ -1,0 +1,43 @@
+// The standard streams and the terminal: what is shown, what is typed, and the lines a password
+// source gives. Implemented by terminal_posix.cpp and terminal_win32.cpp.
+#pragma once
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+enum class LineResult {
+    kRead,        // a line was read (it may be empty)
+    kBadText,     // the bytes were not valid UTF-8
+    kCannotRead,  // the source did not open or read; the reason is noted (system_reason.h)
+    kTooLong,     // the line goes on past its limit
+};
+
+// "A terminal": standard input is an interactive console. Only then are the password and the
+// overwrite question asked.
+bool StdinIsTerminal();
+// The progress bar is drawn only when standard error is a terminal.
+bool StderrIsTerminal();
+// Encryption never writes a container on a terminal.
+bool StdoutIsTerminal();
+// A terminal to ask on even when standard input carries data.
+bool TerminalOpens();
+// Writes to standard error: wide text on a Windows console, UTF-8 everywhere else.
+void WriteStderr(std::u16string_view text);
+void WriteStdout(std::u16string_view text);
+
+// Shows `prompt` on the terminal and reads one line without echo, line end removed. The end of
+// input ends the line.
+LineResult ReadSecretLine(std::u16string_view prompt, std::u16string* line);
+// The bytes of one line of a password source, up to "\n" (not kept) or the end of input, read
+// byte by byte so that nothing after the line is taken from a shared input. kTooLong as soon as
+// the line has more than `limit` bytes; kCannotRead with the reason noted.
+LineResult ReadLineBytesFromStdin(size_t limit, std::string* bytes);
+LineResult ReadLineBytesFromFile(std::u16string_view name, size_t limit, std::string* bytes);
+// Shows `question` on the terminal; true for a yes (IsYesAnswer).
+bool AskOnTerminal(std::u16string_view question);
+// A typed answer that starts, after blanks, with "y", "Y" or "是" (the window's Yes button).
+inline bool IsYesAnswer(std::u16string_view answer) {
+    const size_t first = answer.find_first_not_of(u" \t");
+    return first != std::u16string_view::npos &&
+           (answer[first] == u'y' || answer[first] == u'Y' || answer[first] == u'是');
+}
