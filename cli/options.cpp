@@ -1,5 +1,5 @@
-// The option table and the parse: "--name", "--name=value", "--name value", "-x", "-xy",
-// "-oOUT", "-o OUT" and "--", for the command given first.
+// The parse over the option table (options.h): "--name", "--name=value", "--name value",
+// "-x", "-xy", "-oOUT", "-o OUT" and "--", for the command given first.
 #include "cli/options.h"
 
 #include <utility>
@@ -9,54 +9,11 @@
 
 namespace {
 
-enum class OptionId : uint8_t {
-    kInPlace,
-    kYes,
-    kQuiet,
-    kRecursive,
-    kPasswordStdin,
-    kPasswordFile,
-    kPasswordFd,
-    kOutput,
-    kHelp,
-    kVersion,
-};
-
-struct OptionForm {
-    std::u16string_view longName;
-    char16_t shortName;  // 0: none
-    OptionId id;
-    bool takesValue;
-    bool cipherOnly;  // not for shred
-};
-
-constexpr OptionForm kOptionForms[] = {
-    {u"--in-place", 0, OptionId::kInPlace, false, true},
-    {u"--yes", u'y', OptionId::kYes, false, true},
-    {u"--quiet", u'q', OptionId::kQuiet, false, false},
-    {u"--recursive", u'r', OptionId::kRecursive, false, false},
-    {u"--password-stdin", 0, OptionId::kPasswordStdin, false, true},
-    {u"--password-file", 0, OptionId::kPasswordFile, true, true},
-    {u"--password-fd", 0, OptionId::kPasswordFd, true, true},
-    {u"--output", u'o', OptionId::kOutput, true, true},
-    {u"--help", u'h', OptionId::kHelp, false, false},
-    {u"--version", u'V', OptionId::kVersion, false, false},
-};
-
-// The option this command accepts under `longName`, or under `shortName` when that is not 0.
-const OptionForm* FindOption(CommandKind command, std::u16string_view longName,
+// The option that `commands` take under `longName`, or under `shortName` when that is not 0.
+const OptionForm* FindOption(CommandSet commands, std::u16string_view longName,
                              char16_t shortName) {
     for (const OptionForm& form : kOptionForms) {
-        if (form.cipherOnly && command == kShred)
-            continue;
-        // check writes nothing; recover never writes in place and takes one file.
-        if ((command == kCheck && (form.id == OptionId::kInPlace || form.id == OptionId::kYes ||
-                                   form.id == OptionId::kOutput)) ||
-            (command == kRecover &&
-             (form.id == OptionId::kInPlace || form.id == OptionId::kRecursive))) {
-            continue;
-        }
-        if (form.id == OptionId::kPasswordFd && !HasDashAndDescriptors())
+        if ((form.commands & commands) == 0)
             continue;
         if (shortName != 0 ? form.shortName == shortName : form.longName == longName)
             return &form;
@@ -102,6 +59,10 @@ void NoteNamedPasswordSource(PasswordSource source, const std::u16string& name, 
 
 // Applies one option; kParsed to go on.
 ParseOutcome ApplyOption(const OptionForm& form, const std::u16string& value, Options* options) {
+    if (form.value == OptionValue::kFileName) {
+        if (const auto problem = FileNameValueProblem(value))
+            return Refused(*problem);
+    }
     switch (form.id) {
         case OptionId::kInPlace:
             options->inPlace = true;
@@ -120,8 +81,6 @@ ParseOutcome ApplyOption(const OptionForm& form, const std::u16string& value, Op
             ++options->passwordSourceCount;
             break;
         case OptionId::kPasswordFile:
-            if (const auto problem = FileNameValueProblem(value))
-                return Refused(*problem);
             NoteNamedPasswordSource(PasswordSource::kFile, value, options);
             break;
         case OptionId::kPasswordFd:
@@ -130,8 +89,6 @@ ParseOutcome ApplyOption(const OptionForm& form, const std::u16string& value, Op
             NoteNamedPasswordSource(PasswordSource::kDescriptor, value, options);
             break;
         case OptionId::kOutput:
-            if (const auto problem = FileNameValueProblem(value))
-                return Refused(*problem);
             options->hasOutput = true;
             options->output = value;
             break;
@@ -144,20 +101,13 @@ ParseOutcome ApplyOption(const OptionForm& form, const std::u16string& value, Op
 }
 
 bool ParseCommand(std::u16string_view word, CommandKind* command) {
-    if (word == u"encrypt") {
-        *command = kEncrypt;
-    } else if (word == u"decrypt") {
-        *command = kDecrypt;
-    } else if (word == u"shred") {
-        *command = kShred;
-    } else if (word == u"check") {
-        *command = kCheck;
-    } else if (word == u"recover") {
-        *command = kRecover;
-    } else {
-        return false;
+    for (const CommandName& name : kCommandNames) {
+        if (name.word == word) {
+            *command = name.command;
+            return true;
+        }
     }
-    return true;
+    return false;
 }
 
 // "--name", "--name=value" and "--name value"; "-x", "-xy" (flags together), "-oOUT" and
@@ -173,26 +123,26 @@ ParseOutcome ParseOption(const std::vector<std::u16string>& args, size_t* next, 
     if (arg.compare(0, 2, u"--") == 0) {
         const size_t equals = arg.find(u'=');
         const std::u16string name = arg.substr(0, equals);
-        const OptionForm* form = FindOption(options->command, name, 0);
+        const OptionForm* form = FindOption(CommandBit(options->command), name, 0);
         if (form == nullptr)
             return Refused(CliText::kUnknownOption, Printable(name));
         std::u16string value;
         if (equals != std::u16string::npos) {
-            if (!form->takesValue)
+            if (form->value == OptionValue::kNone)
                 return Refused(CliText::kOptionTakesNoValue, name);
             value = arg.substr(equals + 1);
-        } else if (form->takesValue && !valueAfter(&value)) {
+        } else if (form->value != OptionValue::kNone && !valueAfter(&value)) {
             return Refused(CliText::kOptionNeedsValue, name);
         }
         return ApplyOption(*form, value, options);
     }
     for (size_t at = 1; at < arg.size(); ++at) {
         const std::u16string name = std::u16string(u"-") + arg[at];
-        const OptionForm* form = FindOption(options->command, {}, arg[at]);
+        const OptionForm* form = FindOption(CommandBit(options->command), {}, arg[at]);
         if (form == nullptr)
             return Refused(CliText::kUnknownOption, Printable(name));
         std::u16string value;
-        if (form->takesValue) {
+        if (form->value != OptionValue::kNone) {
             if (at + 1 < arg.size()) {
                 value = arg.substr(at + 1);
             } else if (!valueAfter(&value)) {
@@ -212,10 +162,13 @@ ParseOutcome ParseOption(const std::vector<std::u16string>& args, size_t* next, 
 ParseOutcome ParseArguments(const std::vector<std::u16string>& args, Options* options) {
     if (args.empty())
         return Refused(CliText::kNoCommand);
-    if (args[0] == u"--help" || args[0] == u"-h")
-        return {ParseResult::kHelpShown};
-    if (args[0] == u"--version" || args[0] == u"-V")
-        return {ParseResult::kVersionShown};
+    // Before a command, an option stands alone: "--help", "-h".
+    const std::u16string& first = args[0];
+    const OptionForm* alone = first.size() == 2 && first[0] == u'-'
+                                  ? FindOption(kBeforeCommand, {}, first[1])
+                                  : FindOption(kBeforeCommand, first, 0);
+    if (alone != nullptr)
+        return ApplyOption(*alone, {}, options);
     if (!ParseCommand(args[0], &options->command))
         return Refused(CliText::kUnknownCommand, Printable(args[0]));
     bool optionsEnded = false;

@@ -1,11 +1,15 @@
 // What the command line asks for: the command, its options and its FILE operands, parsed from
 // the arguments after the program's name.
 #pragma once
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "cli/linux_streams.h"
 #include "cli/texts.h"
 #include "ui/control_ids.h"
 
@@ -17,6 +21,85 @@ enum CommandKind : uint32_t {
     kShred = IDC_SHRED,
     kCheck = 0x100,
     kRecover = 0x101,
+};
+
+// The commands by the word that names them, in the order that gives each its bit (CommandBit).
+struct CommandName {
+    std::u16string_view word;
+    CommandKind command;
+};
+
+inline constexpr CommandName kCommandNames[] = {
+    {u"encrypt", kEncrypt}, {u"decrypt", kDecrypt}, {u"shred", kShred},
+    {u"check", kCheck},     {u"recover", kRecover},
+};
+
+// A set of commands, one bit each; kBeforeCommand stands for the first argument, before any
+// command.
+using CommandSet = uint8_t;
+constexpr CommandSet kBeforeCommand = 1u << 7;
+
+constexpr CommandSet CommandBit(CommandKind command) {
+    for (size_t i = 0; i < std::size(kCommandNames); ++i) {
+        if (kCommandNames[i].command == command)
+            return static_cast<CommandSet>(1u << i);
+    }
+    return 0;
+}
+
+enum class OptionId : uint8_t {
+    kInPlace,
+    kYes,
+    kQuiet,
+    kRecursive,
+    kPasswordStdin,
+    kPasswordFile,
+    kPasswordFd,
+    kOutput,
+    kHelp,
+    kVersion,
+};
+
+// What follows an option: nothing, a file's name, or a descriptor's number.
+enum class OptionValue : uint8_t { kNone, kFileName, kDescriptor };
+
+struct OptionForm {
+    std::u16string_view longName;
+    char16_t shortName;  // 0: none
+    OptionId id;
+    OptionValue value;
+    CommandSet commands;  // the commands that take it
+};
+
+namespace option_sets {
+constexpr CommandSet kCipher = CommandBit(kEncrypt) | CommandBit(kDecrypt);
+constexpr CommandSet kAll =
+    kCipher | CommandBit(kShred) | CommandBit(kCheck) | CommandBit(kRecover);
+// check writes nothing; recover never writes in place and takes one file; shred asks nothing.
+constexpr CommandSet kReadsPassword = kCipher | CommandBit(kCheck) | CommandBit(kRecover);
+constexpr CommandSet kWrites = kCipher | CommandBit(kRecover);
+constexpr CommandSet kWalks = kAll & ~CommandBit(kRecover);
+// Descriptors exist only in the Linux program (cli/linux_streams.h).
+constexpr CommandSet kDescriptors = HasDashAndDescriptors() ? kReadsPassword : 0;
+}  // namespace option_sets
+
+// Every option, and the commands that take it: the parse refuses an option the command does not
+// take, and a test holds --help, the manual pages, the guide and the bash completion against it.
+inline constexpr OptionForm kOptionForms[] = {
+    {u"--in-place", 0, OptionId::kInPlace, OptionValue::kNone, option_sets::kCipher},
+    {u"--yes", u'y', OptionId::kYes, OptionValue::kNone, option_sets::kWrites},
+    {u"--quiet", u'q', OptionId::kQuiet, OptionValue::kNone, option_sets::kAll},
+    {u"--recursive", u'r', OptionId::kRecursive, OptionValue::kNone, option_sets::kWalks},
+    {u"--password-stdin", 0, OptionId::kPasswordStdin, OptionValue::kNone,
+     option_sets::kReadsPassword},
+    {u"--password-file", 0, OptionId::kPasswordFile, OptionValue::kFileName,
+     option_sets::kReadsPassword},
+    {u"--password-fd", 0, OptionId::kPasswordFd, OptionValue::kDescriptor,
+     option_sets::kDescriptors},
+    {u"--output", u'o', OptionId::kOutput, OptionValue::kFileName, option_sets::kWrites},
+    {u"--help", u'h', OptionId::kHelp, OptionValue::kNone, option_sets::kAll | kBeforeCommand},
+    {u"--version", u'V', OptionId::kVersion, OptionValue::kNone,
+     option_sets::kAll | kBeforeCommand},
 };
 
 enum class PasswordSource : uint8_t { kTerminal, kStdin, kFile, kDescriptor };

@@ -5,7 +5,12 @@
 #include <windows.h>
 #endif
 
+#ifndef _WIN32
+#include <stdio.h>
+#endif
+
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -117,6 +122,13 @@ TEST(ParseArguments, EachArgumentListComesToItsOutcome) {
         {{u"check", u"-y", u"f"}, kFailed, "", kUnknownOption, u"-y"},
         {{u"check", u"-o", u"x", u"f"}, kFailed, "", kUnknownOption, u"-o"},
         {{u"recover", u"--in-place", u"f"}, kFailed, "", kUnknownOption, u"--in-place"},
+        {{u"recover", u"-r", u"f"}, kFailed, "", kUnknownOption, u"-r"},
+        {{u"check", u"--in-place", u"f"}, kFailed, "", kUnknownOption, u"--in-place"},
+        // Before the command only what stands alone.
+        {{u"-h"}, ParseResult::kHelpShown, ""},
+        {{u"--version", u"x"}, ParseResult::kVersionShown, ""},
+        {{u"--quiet", u"encrypt", u"f"}, kFailed, "", kUnknownCommand, u"--quiet"},
+        {{u"-hV"}, kFailed, "", kUnknownCommand, u"-hV"},
 #ifdef _WIN32
         {{u"decrypt", u"--password-fd=0", u"f"}, kFailed, "", kUnknownOption, u"--password-fd"},
 #else
@@ -148,6 +160,96 @@ TEST(ParseArguments, EachArgumentListComesToItsOutcome) {
         }
     }
 }
+
+#ifndef _WIN32
+// The names an option goes by: "--name", and "-x" when it has one.
+std::set<std::string> NamesOf(const OptionForm& form) {
+    std::set<std::string> names = {Utf16ToUtf8(form.longName)};
+    if (form.shortName != 0)
+        names.insert(std::string("-") + static_cast<char>(form.shortName));
+    return names;
+}
+
+// The bash completion against the whole table: after each command, the names of the options
+// the table gives it and "--"; before any command, the commands and the options that stand
+// alone; after an option, a file's name for a file name and nothing for a descriptor; else
+// a file's name.
+TEST(OptionTable, TheBashCompletionOffersWhatTheTableGives) {
+    const auto namesFor = [](CommandSet commands) {
+        std::set<std::string> names;
+        for (const OptionForm& form : kOptionForms) {
+            if ((form.commands & commands) != 0)
+                names.merge(NamesOf(form));
+        }
+        return names;
+    };
+    const std::set<std::string> kFileName = {"FILES"};  // what the _filedir below offers
+    struct Row {
+        std::string words;  // before the word being completed
+        std::string current;
+        std::set<std::string> offered;
+    };
+    std::vector<Row> rows;
+    std::set<std::string> first = namesFor(kBeforeCommand);
+    for (const CommandName& name : kCommandNames) first.insert(Utf16ToUtf8(name.word));
+    rows.push_back({"zok", "", first});
+    for (const CommandName& name : kCommandNames) {
+        const std::string command = "zok " + Utf16ToUtf8(name.word);
+        std::set<std::string> options = namesFor(CommandBit(name.command));
+        options.insert("--");
+        rows.push_back({command, "-", options});
+        rows.push_back({command, "", kFileName});
+        for (const OptionForm& form : kOptionForms) {
+            if ((form.commands & CommandBit(name.command)) == 0 ||
+                form.value == OptionValue::kNone) {
+                continue;
+            }
+            for (const std::string& option : NamesOf(form)) {
+                rows.push_back(
+                    {command + " " + option, "",
+                     form.value == OptionValue::kFileName ? kFileName : std::set<std::string>{}});
+            }
+        }
+    }
+    // One bash for every row: a line of the candidates it gets for each.
+    ScratchFolder folder;
+    WriteBytes(folder / "ask.sh", R"(
+_init_completion() { cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]}
+    words=("${COMP_WORDS[@]}") cword=$COMP_CWORD; }
+_filedir() { COMPREPLY=(FILES); }
+source "$1"
+shift
+for row; do
+    read -ra COMP_WORDS <<< "${row%|*}"
+    COMP_CWORD=${#COMP_WORDS[@]}
+    COMP_WORDS+=("${row##*|}")
+    COMPREPLY=()
+    _zok
+    echo "${COMPREPLY[*]}"
+done
+)");
+    std::string command =
+        "bash '" + (folder / "ask.sh").string() + "' '" ZOK_SOURCE_DIR "/cli/zok.bash-completion'";
+    for (const Row& row : rows) command += " '" + row.words + "|" + row.current + "'";
+    FILE* bash = popen(command.c_str(), "r");
+    ASSERT_NE(bash, nullptr);
+    std::string output;
+    char chunk[4096];
+    for (size_t count; (count = fread(chunk, 1, sizeof chunk, bash)) > 0;)
+        output.append(chunk, count);
+    EXPECT_EQ(pclose(bash), 0);
+    std::istringstream lines(output);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.words + " [" + row.current + "]");
+        std::string line;
+        ASSERT_TRUE(std::getline(lines, line));
+        std::istringstream words(line);
+        std::set<std::string> offered;
+        for (std::string word; words >> word;) offered.insert(word);
+        EXPECT_EQ(offered, row.offered);
+    }
+}
+#endif
 
 // The combinations that cannot work, after a parse that went through; for the others, what "-"
 // comes to.

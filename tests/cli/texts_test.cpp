@@ -7,12 +7,14 @@
 #endif
 
 #include <cctype>
+#include <regex>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "cli/exit_status.h"
 #include "cli/language.h"
+#include "cli/options.h"
 #include "cli/texts.h"
 #include "fileops/utf.h"
 #include "tests/cli/cli_fixture.h"
@@ -299,6 +301,83 @@ TEST(ExitStatuses, EverySignalStatusComesFromTheEndingSignals) {
     const std::string security = ReadBytes(fs::path(ZOK_SOURCE_DIR) / "docs" / "security.md");
     EXPECT_EQ(statusesIn(between(security, "exit status is that of the signal (", ";")), expected);
 #endif
+}
+
+// The names of the options that `text` names: "--name" and "-x" as words of their own, roff's
+// "\-" read as "-".
+std::set<std::string> OptionNamesIn(std::string text) {
+    for (size_t at = text.find("\\-"); at != std::string::npos; at = text.find("\\-", at))
+        text.erase(at, 1);
+    static const std::regex kName(
+        "(^|[^A-Za-z0-9_\\\\-])(--[a-z][a-z-]*[a-z]|-[A-Za-z])(?![A-Za-z0-9_])");
+    std::set<std::string> names;
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), kName);
+         it != std::sregex_iterator(); ++it) {
+        names.insert((*it)[2]);
+    }
+    return names;
+}
+
+// Every place that describes the options names the options of the one table, and nothing the
+// table lacks: --help and the manual pages each name of every option, the guide (short by
+// design) every option by one of its names.
+TEST(OptionTable, EveryPlaceNamesTheOptionsOfTheTable) {
+    std::set<std::string> everyName;
+    for (const OptionForm& form : kOptionForms) {
+        everyName.insert(Utf16ToUtf8(form.longName));
+        if (form.shortName != 0)
+            everyName.insert(std::string("-") + static_cast<char>(form.shortName));
+    }
+    struct Place {
+        std::string name;
+        std::string text;
+        bool everyName;  // false: each option by one of its names
+    };
+    std::vector<Place> places = {
+        {"--help, English", Utf16ToUtf8(TextIn(Language::kEnglish, CliText::kHelp)), true},
+        {"--help, Chinese", Utf16ToUtf8(TextIn(Language::kChinese, CliText::kHelp)), true},
+    };
+#ifndef _WIN32
+    // A manual page: the heads of the entries of its options' section.
+    const auto manualHeads = [](const std::string& page, const std::string& heading) {
+        const std::string text = ReadBytes(fs::path(ZOK_SOURCE_DIR) / "cli" / page);
+        const size_t from = text.find(".SH " + heading + "\n");
+        const std::string section = text.substr(from, text.find("\n.SH ", from + 1) - from);
+        std::string heads;
+        for (size_t at = section.find(".TP\n"); at != std::string::npos;
+             at = section.find(".TP\n", at + 1)) {
+            heads += section.substr(at + 4, section.find('\n', at + 4) - at - 4) + "\n";
+        }
+        return heads;
+    };
+    places.push_back({"zok.1", manualHeads("zok.1.in", "OPTIONS"), true});
+    places.push_back({"zok.zh_CN.1", manualHeads("zok.zh_CN.1.in", "选项"), true});
+    // The guide: its sections on the command line.
+    const std::string guide = ReadBytes(fs::path(ZOK_SOURCE_DIR) / "docs" / "user-guide.txt");
+    const auto section = [&](const std::string& heading, const std::string& next) {
+        const size_t from = guide.find(heading);
+        EXPECT_NE(from, std::string::npos) << heading;
+        return guide.substr(from, guide.find(next, from) - from);
+    };
+    places.push_back({"guide, Chinese", section("命令行（", "粉碎不能保证什么"), false});
+    places.push_back(
+        {"guide, English", section("The command line (", "What shredding cannot promise"), false});
+#endif
+    for (const Place& place : places) {
+        SCOPED_TRACE(place.name);
+        const std::set<std::string> named = OptionNamesIn(place.text);
+        if (place.everyName) {
+            EXPECT_EQ(named, everyName);
+            continue;
+        }
+        for (const std::string& name : named) EXPECT_EQ(everyName.count(name), 1u) << name;
+        for (const OptionForm& form : kOptionForms) {
+            const std::string shortName =
+                form.shortName != 0 ? std::string("-") + static_cast<char>(form.shortName) : "";
+            EXPECT_TRUE(named.count(Utf16ToUtf8(form.longName)) + named.count(shortName) > 0)
+                << Utf16ToUtf8(form.longName);
+        }
+    }
 }
 
 // Each text is written once per language; a missing one would print nothing, a missing "{}"
