@@ -21,7 +21,7 @@ constexpr int kExitDeclined = 7;       // an overwrite was declined
 // A wreck of an interrupted in-place save, not wholly back: for check, a wreck that recover
 // restores; for recover, a file written with some bytes or its exact length unknown (all
 // known gives 0).
-constexpr int kExitRecoverable = 8;
+constexpr int kExitWreck = 8;
 // An end by one of kEndingSignals: this + the signal's number.
 constexpr int kExitSignalBase = 128;
 
@@ -38,7 +38,7 @@ constexpr int ExitStatusOf(MessageId message) {
         case MessageId::kReadFailed:
         case MessageId::kWriteFailed:
         case MessageId::kDeleteFailed:
-        case MessageId::kPathTooLong:
+        case MessageId::kOutputPathTooLong:
             return kExitCannotAccess;
         case MessageId::kTooLarge:
         case MessageId::kNoMemory:
@@ -61,7 +61,7 @@ constexpr int ExitStatusOf(FileState state) {
             return kExitWrongPassword;
         case FileState::kInterruptedEncryption:
         case FileState::kInterruptedDecryption:
-            return kExitRecoverable;
+            return kExitWreck;
         default:
             return kExitNotContainer;
     }
@@ -81,7 +81,7 @@ constexpr ExitStatusRow kExitStatuses[] = {
     {kExitCannotAccess, CliText::kExitMeansCannotAccess},
     {kExitTooLarge, CliText::kExitMeansTooLarge},
     {kExitDeclined, CliText::kExitMeansDeclined},
-    {kExitRecoverable, CliText::kExitMeansRecoverable},
+    {kExitWreck, CliText::kExitMeansWreck},
     {kExitSignalBase, CliText::kExitMeansSignal},
 };
 

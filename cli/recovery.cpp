@@ -276,7 +276,7 @@ int RecoverOne(const Session& session, const std::u16string& name) {
         return kExitCannotAccess;
     }
     ReportRestored(name, outputName, analysis, session.request.quiet);
-    return RestoresExactly(analysis) ? kExitSuccess : kExitRecoverable;
+    return RestoresExactly(analysis) ? kExitSuccess : kExitWreck;
 }
 
 }  // namespace

@@ -109,7 +109,7 @@ constexpr CliTextEntry kEnglishTexts[] = {
     {CliText::kExitMeansCannotAccess, u"cannot open, read, write or delete"},
     {CliText::kExitMeansTooLarge, u"too large, or out of memory"},
     {CliText::kExitMeansDeclined, u"overwrite declined"},
-    {CliText::kExitMeansRecoverable,
+    {CliText::kExitMeansWreck,
      u"check: a wreck of an in-place save that recover restores; recover: restored, but\n"
      u"         some bytes or the exact length are not known (the messages name them)"},
     {CliText::kExitMeansSignal, u"ended by signal N: {} (a save under way is finished first)"},
@@ -307,7 +307,7 @@ constexpr CliTextEntry kChineseTexts[] = {
     {CliText::kExitMeansCannotAccess, u"无法打开、读取、写入或删除"},
     {CliText::kExitMeansTooLarge, u"文件过大或内存不足"},
     {CliText::kExitMeansDeclined, u"拒绝了覆盖"},
-    {CliText::kExitMeansRecoverable,
+    {CliText::kExitMeansWreck,
      u"check：recover "
      u"能恢复的被中断的覆盖源文件保存；recover：已恢复，但有字节或确切长度无法得知（信息中注明）"},
     {CliText::kExitMeansSignal, u"被信号 N 结束：{}（正在进行的保存会先完成）"},

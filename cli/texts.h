@@ -52,7 +52,7 @@ enum class CliText : uint8_t {
     kExitMeansCannotAccess,
     kExitMeansTooLarge,
     kExitMeansDeclined,
-    kExitMeansRecoverable,
+    kExitMeansWreck,
     kExitMeansSignal,
     // Failures outside the runs.
     kPasswordUnreadable,  // "{}" names the file or descriptor

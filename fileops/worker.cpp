@@ -40,7 +40,7 @@ void ChooseSeparateOutput() {
     bool derived = DeriveOutputPath(RunPath());
     WipePasswordArea();  // the naming scratch
     if (!derived)
-        FailRun(MessageId::kPathTooLong);
+        FailRun(MessageId::kOutputPathTooLong);
     bool exists = false;
     bool empty = false;
     if (!ProbeOutput(NativePath(), &exists, &empty))

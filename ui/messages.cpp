@@ -18,7 +18,7 @@ constexpr MessageText kChineseTexts[] = {
     {MessageId::kDamaged, u"文件已损坏或不是加密文件！"},
     {MessageId::kTooLarge, u"文件过大（不能超过 2 GB）！"},
     {MessageId::kDeleteFailed, u"删除文件出错！"},
-    {MessageId::kPathTooLong, u"输出文件路径过长！"},
+    {MessageId::kOutputPathTooLong, u"输出文件路径过长！"},
     {MessageId::kThreadFailed, u"无法启动工作线程！"},
     {MessageId::kInterruptedSave,
      u"密码没有错：这个文件是一次被中断的保存留下的，它仍保持原样，没有被改动。"
@@ -49,7 +49,7 @@ constexpr MessageText kEnglishTexts[] = {
     {MessageId::kDamaged, u"The file is damaged or is not an encrypted file."},
     {MessageId::kTooLarge, u"The file is too large (2 GB at most)."},
     {MessageId::kDeleteFailed, u"Cannot delete the file."},
-    {MessageId::kPathTooLong, u"The output file path is too long."},
+    {MessageId::kOutputPathTooLong, u"The output file path is too long."},
     {MessageId::kThreadFailed, u"Cannot start the worker thread."},
     {MessageId::kInterruptedSave,
      u"The password is right: this file is what an interrupted save left, and it is unchanged. "

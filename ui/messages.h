@@ -16,7 +16,7 @@ enum class MessageId : uint8_t {
     kDamaged,
     kTooLarge,
     kDeleteFailed,
-    kPathTooLong,
+    kOutputPathTooLong,
     kThreadFailed,
     // Decryption refused a wreck of an interrupted save that the password restores; the box and
     // the log add the command that restores it.

@@ -44,16 +44,16 @@ TEST_F(CliTest, CheckAndRecoverTellWrecksApartAndRestoreThem) {
         bool onWine;
         const char* word;  // check's word on standard output
     } rows[] = {
-        {"encryption, body whole", encryptionCutAt(length), "pw\n", kExitRecoverable,
-         kExitRecoverable, 0, "40001-40004", false, "recoverable"},
-        {"encryption cut at the first page", encryptionCutAt(4096), "pw\n", kExitRecoverable,
-         kExitRecoverable, 4096, "40001-40016", false, "recoverable"},
-        {"encryption cut at a middle page", encryptionCutAt(5 * 4096), "pw\n", kExitRecoverable,
-         kExitRecoverable, 5 * 4096, "40001-40016", true, "recoverable"},
-        {"decryption cut at its first block", decryptionCutAt(4096), "pw\n", kExitRecoverable,
-         kExitRecoverable, 0, "40001-40004", false, "recoverable"},
-        {"decryption before the length was cut", decryptionCutAt(plain.size()), "pw\n",
-         kExitRecoverable, kExitSuccess, 0, nullptr, false, "recoverable"},
+        {"encryption, body whole", encryptionCutAt(length), "pw\n", kExitWreck, kExitWreck, 0,
+         "40001-40004", false, "recoverable"},
+        {"encryption cut at the first page", encryptionCutAt(4096), "pw\n", kExitWreck, kExitWreck,
+         4096, "40001-40016", false, "recoverable"},
+        {"encryption cut at a middle page", encryptionCutAt(5 * 4096), "pw\n", kExitWreck,
+         kExitWreck, 5 * 4096, "40001-40016", true, "recoverable"},
+        {"decryption cut at its first block", decryptionCutAt(4096), "pw\n", kExitWreck, kExitWreck,
+         0, "40001-40004", false, "recoverable"},
+        {"decryption before the length was cut", decryptionCutAt(plain.size()), "pw\n", kExitWreck,
+         kExitSuccess, 0, nullptr, false, "recoverable"},
         {"sound container", container, "pw\n", kExitSuccess, kExitSuccess, 0, nullptr, false,
          "encrypted"},
         {"wrong password", decryptionCutAt(4096), "other\n", kExitWrongPassword, kExitWrongPassword,
@@ -80,7 +80,7 @@ TEST_F(CliTest, CheckAndRecoverTellWrecksApartAndRestoreThem) {
             Zok({"recover", "-q", "--password-stdin", "wreck"}, row.password);
         EXPECT_EQ(ReadBytes(At("wreck")), row.file);
         EXPECT_EQ(recovered.exitCode, row.recoverStatus) << recovered.err;
-        if (row.status != kExitRecoverable) {
+        if (row.status != kExitWreck) {
             EXPECT_FALSE(fs::exists(At("wreck.recovered")));
             continue;
         }
@@ -121,14 +121,14 @@ TEST_F(CliTest, CheckAndRecoverTellWrecksApartAndRestoreThem) {
     EXPECT_EQ(Zok({"recover", "--password-stdin", "v1.2/wreck"}).exitCode, kExitSuccess);
     EXPECT_EQ(ReadBytes(At("v1.2/wreck.recovered")), plain);
     result = Zok({"check", "--password-stdin", "客户名单.csv", "missing", "container"});
-    EXPECT_EQ(result.exitCode, kExitRecoverable);
+    EXPECT_EQ(result.exitCode, kExitWreck);
     EXPECT_EQ(result.out, "客户名单.csv: recoverable\nmissing: unreadable\ncontainer: encrypted\n");
     EXPECT_EQ(Count(result.err, "\n"), 3u) << result.err;
     WriteBytes(At("out"), "kept");
     EXPECT_EQ(Zok({"recover", "--password-stdin", "-o", "out", "wreck"}).exitCode, kExitDeclined);
     EXPECT_EQ(ReadBytes(At("out")), "kept");
     EXPECT_EQ(Zok({"recover", "--password-stdin", "-y", "-o", "out", "wreck"}).exitCode,
-              kExitRecoverable);
+              kExitWreck);
     EXPECT_EQ(ReadBytes(At("out")), plain + std::string(3, '\0'));
     for (const char* over : {"wreck", "./wreck", ".//wreck"}) {
         result = Zok({"recover", "--password-stdin", "-y", "-o", over, "wreck"});

@@ -30,7 +30,7 @@ const std::string kOpenFailed = Utf16ToUtf8(TextOf(MessageId::kOpenFailed));
 // The format cannot tell a wrong password from a file never encrypted: decrypt says both.
 const std::string kWrong = Utf16ToUtf8(TextIn(Language::kChinese, CliText::kNotOpenedByPassword));
 const std::string kDamaged = Utf16ToUtf8(TextOf(MessageId::kDamaged));
-const std::string kPathTooLong = Utf16ToUtf8(TextOf(MessageId::kPathTooLong));
+const std::string kOutputPathTooLong = Utf16ToUtf8(TextOf(MessageId::kOutputPathTooLong));
 const std::string kFieldWouldCut =
     Utf16ToUtf8(TextIn(Language::kChinese, CliText::kPathTooLongForField));
 // A folder is not opened: the message names the option that walks it.
@@ -154,7 +154,8 @@ std::vector<Row> Catalogue(size_t folderUnits) {
             {"260 units", args, kExitCannotAccess, {{name260, "260", kFieldWouldCut}, beside259}});
     }
     rows.push_back({"259 units", encryptInPlace, 0, {{name259, "259"}}, {{name259, "259"}}});
-    rows.push_back({"259 units", decrypt, kExitCannotAccess, {{name259, sealed259, kPathTooLong}}});
+    rows.push_back(
+        {"259 units", decrypt, kExitCannotAccess, {{name259, sealed259, kOutputPathTooLong}}});
     rows.push_back({"259 units", decryptInPlace, 0, {{name259, sealed259}}, {{name259, "259"}}});
     // Links, special files, files held by another run and names of no file, refused with the
     // system's reason.

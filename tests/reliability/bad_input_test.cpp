@@ -242,7 +242,7 @@ TEST(BadInput, PathsAtTheLengthLimits) {
         const fs::path file = trial.run.Write(name + ".txt", "limits");
         ASSERT_EQ(Utf16(file.string()).size(), length);
         const MessageId separate = trial.Press(IDC_ENCRYPT, file, false);
-        EXPECT_EQ(separate, length <= 255 ? MessageId::kDone : MessageId::kPathTooLong);
+        EXPECT_EQ(separate, length <= 255 ? MessageId::kDone : MessageId::kOutputPathTooLong);
         std::set<std::string> left = {name + ".txt", "bystander.txt"};
         if (length <= 255)
             left.insert(name + "_ZOK.txt");
