@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
     const auto offset = static_cast<uint32_t>(std::strtoul(argv[3], nullptr, 10));
     if (offset < kContainerHeaderSize || offset > kLargestOffset)
         return Fail("the offset must lie between 12 and 4096");
-    std::u16string nativePath = u"\\??\\";
+    std::u16string nativePath = kNativePrefix;
     for (const char* c = argv[2]; *c != 0; ++c) nativePath.push_back(static_cast<char16_t>(*c));
 
     FileHandle file = 0;

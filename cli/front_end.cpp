@@ -300,7 +300,7 @@ void NoteSkipped(WalkTally* tally, CliText why) {
 enum class HeaderLook : uint8_t { kUnknown, kOwnContainer, kOther };
 
 HeaderLook LookAtHeader(const std::u16string& full, uint32_t checkDigest, uint64_t* size) {
-    const std::u16string native = u"\\??\\" + full;
+    const std::u16string native = kNativePrefix + full;
     FileHandle file = 0;
     HeaderLook look = HeaderLook::kUnknown;
     if (OpenForReading(native.c_str(), &file) && QueryFileSize(file, size)) {

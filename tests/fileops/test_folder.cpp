@@ -1,7 +1,9 @@
 #include "tests/fileops/test_folder.h"
 
+#include "fileops/file_access.h"
+
 namespace fs = std::filesystem;
 
 std::u16string TestFolder::NativePathOf(const fs::path& path) {
-    return u"\\??\\" + path.u16string();
+    return kNativePrefix + path.u16string();
 }
