@@ -72,37 +72,9 @@ std::u16string FilePrefixLocked() {
     return std::u16string(kProgram) + u": " + g_console.displayName + u": ";
 }
 
-// The text of a reason; none for kNone. A switch, so that a new reason cannot go without one.
+// The text of a reason; none for kNone.
 std::u16string_view ReasonText(SystemReason reason) {
-    switch (reason) {
-        case SystemReason::kNone:
-            break;
-        case SystemReason::kNoSuchFile:
-            return Say(CliText::kReasonNoSuchFile);
-        case SystemReason::kIsDirectory:
-            return Say(CliText::kReasonIsDirectory);
-        case SystemReason::kPermissionDenied:
-            return Say(CliText::kReasonPermissionDenied);
-        case SystemReason::kSymbolicLink:
-            return Say(CliText::kReasonSymbolicLink);
-        case SystemReason::kNotRegularFile:
-            return Say(CliText::kReasonNotRegularFile);
-        case SystemReason::kInUse:
-            return Say(CliText::kReasonInUse);
-        case SystemReason::kNoSpace:
-            return Say(CliText::kReasonNoSpace);
-        case SystemReason::kReadOnlyFileSystem:
-            return Say(CliText::kReasonReadOnlyFileSystem);
-        case SystemReason::kNameTooLong:
-            return Say(CliText::kReasonNameTooLong);
-        case SystemReason::kNotDirectory:
-            return Say(CliText::kReasonNotDirectory);
-        case SystemReason::kInputOutput:
-            return Say(CliText::kReasonInputOutput);
-        case SystemReason::kBrokenPipe:
-            return Say(CliText::kReasonBrokenPipe);
-    }
-    return {};
+    return reason == SystemReason::kNone ? std::u16string_view() : Say(ReasonTextOf(reason));
 }
 
 }  // namespace

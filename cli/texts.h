@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "fileops/system_reason.h"
 #include "ui/messages.h"
 
 enum class CliText : uint8_t {
@@ -120,23 +121,17 @@ enum class CliText : uint8_t {
     kDecryptBytesAfter,
     kDecryptHint,    // decrypt refused a wreck that recover restores: "{}" is the program's name
     kPartlyWritten,  // after a failed in-place save that wrote part of FILE: "{}" is the command
-    // The system's reason after a message: the frame ("{}" is the reason), then the text of
-    // each SystemReason but kNone.
+    // The system's reason after a message: the frame ("{}" is the reason); the text of each
+    // SystemReason but kNone follows, in the order of SystemReason (ReasonTextOf).
     kReasonFrame,
-    kReasonNoSuchFile,
-    kReasonIsDirectory,
-    kReasonPermissionDenied,
-    kReasonSymbolicLink,
-    kReasonNotRegularFile,
-    kReasonInUse,
-    kReasonNoSpace,
-    kReasonReadOnlyFileSystem,
-    kReasonNameTooLong,
-    kReasonNotDirectory,
-    kReasonInputOutput,
-    kReasonBrokenPipe,
 };
-constexpr size_t kCliTextCount = static_cast<size_t>(CliText::kReasonBrokenPipe) + 1;
+
+constexpr CliText ReasonTextOf(SystemReason reason) {
+    return static_cast<CliText>(static_cast<size_t>(CliText::kReasonFrame) +
+                                static_cast<size_t>(reason));
+}
+
+constexpr size_t kCliTextCount = static_cast<size_t>(ReasonTextOf(kLastSystemReason)) + 1;
 
 const char16_t* TextIn(Language language, CliText text);
 

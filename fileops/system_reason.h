@@ -19,6 +19,7 @@ enum class SystemReason : uint8_t {
     kInputOutput,
     kBrokenPipe,
 };
+constexpr SystemReason kLastSystemReason = SystemReason::kBrokenPipe;
 
 void NoteSystemReason(SystemReason reason);
 SystemReason LastSystemReason();

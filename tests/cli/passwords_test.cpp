@@ -96,9 +96,9 @@ TEST_F(CliTest, PasswordFileGivesItsFirstLineToEveryFile) {
     EXPECT_EQ(result.exitCode, kExitCannotAccess);
     const Language english = Language::kEnglish;
     EXPECT_TRUE(Contains(
-        result.err,
-        Said(CliText::kPasswordUnreadable, u"no-such-file", english) +
-            Said(CliText::kReasonFrame, TextIn(english, CliText::kReasonNoSuchFile), english)))
+        result.err, Said(CliText::kPasswordUnreadable, u"no-such-file", english) +
+                        Said(CliText::kReasonFrame,
+                             TextIn(english, ReasonTextOf(SystemReason::kNoSuchFile)), english)))
         << result.err;
     EXPECT_EQ(ReadBytes(At("one")), "first");
 }
@@ -165,7 +165,8 @@ TEST_F(CliTest, EveryPasswordSourceReadsTheSameBytesAlike) {
          "",
          kExitCannotAccess,
          Said(CliText::kPasswordUnreadable, u"folder", english) +
-             Said(CliText::kReasonFrame, TextIn(english, CliText::kReasonIsDirectory), english)},
+             Said(CliText::kReasonFrame, TextIn(english, ReasonTextOf(SystemReason::kIsDirectory)),
+                  english)},
         {{"--password-fd=9"},
          "",
          kExitCannotAccess,

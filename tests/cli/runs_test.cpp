@@ -455,7 +455,8 @@ TEST_F(CliTest, QuietPrintsErrorsOnly) {
     EXPECT_EQ(result.exitCode, kExitDeclined);
     EXPECT_EQ(result.err,
               kProgram + "a: " + Said(CliText::kNotOverwritten) + "\n" + kProgram + "b: " +
-                  SaidWithReason(MessageId::kOpenFailed, CliText::kReasonNoSuchFile) + "\n");
+                  SaidWithReason(MessageId::kOpenFailed, ReasonTextOf(SystemReason::kNoSuchFile)) +
+                  "\n");
     result = Zok({"shred", "-q", "a_Adv"}, "");
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.err, "");
@@ -471,7 +472,8 @@ TEST_F(CliTest, ErrorsNameTheSystemsReason) {
         std::string line;  // after the program's name
     } rows[] = {
         {{"shred", "missing", "folder"},
-         "missing: " + SaidWithReason(MessageId::kOpenFailed, CliText::kReasonNoSuchFile, english)},
+         "missing: " + SaidWithReason(MessageId::kOpenFailed,
+                                      ReasonTextOf(SystemReason::kNoSuchFile), english)},
         // A folder is not opened at all: the message names the option that walks it.
         {{"shred", "missing", "folder"},
          "folder: " + Said(CliText::kFolderNeedsRecursive, u"", english)},

@@ -160,15 +160,17 @@ std::vector<Row> Catalogue(size_t folderUnits) {
     // Links, special files, files held by another run and names of no file, refused with the
     // system's reason.
     const std::vector<File> special = {
-        {"link", kBystander, OpenFailed(CliText::kReasonSymbolicLink), Made::kLink},
-        {"dangling", "nowhere", OpenFailed(CliText::kReasonSymbolicLink), Made::kLink},
-        {"pipe", "", OpenFailed(CliText::kReasonNotRegularFile), Made::kPipe},
+        {"link", kBystander, OpenFailed(ReasonTextOf(SystemReason::kSymbolicLink)), Made::kLink},
+        {"dangling", "nowhere", OpenFailed(ReasonTextOf(SystemReason::kSymbolicLink)), Made::kLink},
+        {"pipe", "", OpenFailed(ReasonTextOf(SystemReason::kNotRegularFile)), Made::kPipe},
         {"folder", "", kFolderNamesR, Made::kFolder},
-        {"readonly", "read only", OpenFailed(CliText::kReasonPermissionDenied), Made::kReadOnly},
-        {"held", "held", OpenFailed(CliText::kReasonInUse), Made::kHeld},
-        {"/dev/null", "", OpenFailed(CliText::kReasonNotRegularFile), Made::kDevice},
+        {"readonly", "read only", OpenFailed(ReasonTextOf(SystemReason::kPermissionDenied)),
+         Made::kReadOnly},
+        {"held", "held", OpenFailed(ReasonTextOf(SystemReason::kInUse)), Made::kHeld},
+        {"/dev/null", "", OpenFailed(ReasonTextOf(SystemReason::kNotRegularFile)), Made::kDevice},
         {"real", "real", "", Made::kFile, false},
-        {"real/", "", OpenFailed(CliText::kReasonNotDirectory), Made::kName},  // a file as a folder
+        {"real/", "", OpenFailed(ReasonTextOf(SystemReason::kNotDirectory)),
+         Made::kName},  // a file as a folder
         {"/", "", kFolderNamesR, Made::kName},
     };
     for (const char* command : {"encrypt", "decrypt"}) {
