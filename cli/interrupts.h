@@ -19,3 +19,9 @@ int PendingEnd();
 [[noreturn]] void EndAsInterrupted(int status);
 // Ends the process at once.
 [[noreturn]] void ExitNow(int status);
+
+// For the twins, from interrupts.cpp: the note set (UTF-8; empty for none), read also from a
+// signal handler; and true, with `status` kept for PendingEnd, when a note is set, so that an
+// end held for a save waits for the walk.
+std::string_view EndingNote();
+bool HeldForTheWalk(int status);

@@ -5,27 +5,17 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <string>
 
 #include "cli/ending_signals.h"
 #include "cli/exit_status.h"
 #include "cli/interrupts.h"
 #include "fileops/save_guard.h"
-#include "fileops/utf.h"
 
 namespace {
 
-// Two buffers for the note, so that a handler never reads the one being written: the main
-// thread fills the other and then publishes it.
-std::string g_notes[2];
-std::atomic<int> g_noteShown{-1};
-
 void WriteEndingNote() {
-    const int shown = g_noteShown.load();
-    if (shown < 0)
-        return;
-    const std::string& note = g_notes[shown];
+    const std::string_view note = EndingNote();
     for (size_t done = 0; done < note.size();) {
         const ssize_t count = write(STDERR_FILENO, note.data() + done, note.size() - done);
         if (count <= 0)
@@ -45,16 +35,11 @@ void DieBy(int signalNumber) {
     _exit(kExitSignalBase + signalNumber);  // not reached: the default action ends the process
 }
 
-std::atomic<int> g_pendingEnd{0};
-
 // The held end, after the save. A walk (which has a note) ends after the file under way, with
 // its summary; otherwise the program ends by the signal now.
 void EndAfterSave(int signalNumber) {
-    if (g_noteShown.load() >= 0) {
-        g_pendingEnd.store(signalNumber);
-        return;
-    }
-    DieBy(signalNumber);
+    if (!HeldForTheWalk(signalNumber))
+        DieBy(signalNumber);
 }
 
 void OnEndingSignal(int signalNumber) {
@@ -79,17 +64,6 @@ void EndOnInterrupts() {
             continue;
         sigaction(signalNumber, &action, nullptr);
     }
-}
-
-void SetEndingNote(std::u16string_view note) {
-    const int next = g_noteShown.load() == 0 ? 1 : 0;
-    g_noteShown.store(-1);
-    g_notes[next] = Utf16ToUtf8(note);
-    g_noteShown.store(note.empty() ? -1 : next);
-}
-
-int PendingEnd() {
-    return g_pendingEnd.load();
 }
 
 void EndAsInterrupted(int status) {

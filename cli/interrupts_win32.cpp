@@ -2,7 +2,6 @@
 // default handler would exit with 0 under Wine), but a save under way is finished first.
 #include <windows.h>
 
-#include <atomic>
 #include <string>
 
 #include "cli/ending_signals.h"
@@ -10,29 +9,15 @@
 #include "cli/interrupts.h"
 #include "cli/terminal.h"
 #include "fileops/save_guard.h"
+#include "fileops/utf.h"
 
 namespace {
-
-// Two buffers for the note, so that the handler never reads the one being written.
-std::u16string g_notes[2];
-std::atomic<int> g_noteShown{-1};
-
-void WriteEndingNote() {
-    const int shown = g_noteShown.load();
-    if (shown >= 0)
-        WriteStderr(g_notes[shown]);
-}
-
-std::atomic<int> g_pendingEnd{0};
 
 // The held end, after the save. A walk (which has a note) ends after the file under way, with
 // its summary; otherwise the program ends now.
 void EndAfterSave(int status) {
-    if (g_noteShown.load() >= 0) {
-        g_pendingEnd.store(status);
-        return;
-    }
-    ExitNow(status);
+    if (!HeldForTheWalk(status))
+        ExitNow(status);
 }
 
 constexpr int kInterrupted = kExitSignalBase + SIGINT;    // as the native program reports it
@@ -46,7 +31,9 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
     if (HoldEndUntilSaved(status)) {
         for (;;) Sleep(INFINITE);
     }
-    WriteEndingNote();
+    std::u16string note;  // the walk's summary, which is always UTF-8
+    if (Utf8ToUtf16(EndingNote(), &note))
+        WriteStderr(note);
     ExitNow(status);
 }
 
@@ -55,17 +42,6 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
 void EndOnInterrupts() {
     SetHeldEndRoutine(EndAfterSave);
     SetConsoleCtrlHandler(OnConsoleControl, TRUE);
-}
-
-void SetEndingNote(std::u16string_view note) {
-    const int next = g_noteShown.load() == 0 ? 1 : 0;
-    g_noteShown.store(-1);
-    g_notes[next] = note;
-    g_noteShown.store(note.empty() ? -1 : next);
-}
-
-int PendingEnd() {
-    return g_pendingEnd.load();
 }
 
 void EndAsInterrupted(int status) {

@@ -57,7 +57,7 @@ enum class OptionId : uint8_t {
     kPasswordFd,
     kOutput,
     kHelp,
-    kVersion,
+    kVersion
 };
 
 // What follows an option: nothing, a file's name, or a descriptor's number.
@@ -71,35 +71,28 @@ struct OptionForm {
     CommandSet commands;  // the commands that take it
 };
 
-namespace option_sets {
-constexpr CommandSet kCipher = CommandBit(kEncrypt) | CommandBit(kDecrypt);
-constexpr CommandSet kAll =
-    kCipher | CommandBit(kShred) | CommandBit(kCheck) | CommandBit(kRecover);
-// check writes nothing; recover never writes in place and takes one file; shred asks nothing.
-constexpr CommandSet kReadsPassword = kCipher | CommandBit(kCheck) | CommandBit(kRecover);
-constexpr CommandSet kWrites = kCipher | CommandBit(kRecover);
-constexpr CommandSet kWalks = kAll & ~CommandBit(kRecover);
-// Descriptors exist only in the Linux program (cli/linux_streams.h).
-constexpr CommandSet kDescriptors = HasDashAndDescriptors() ? kReadsPassword : 0;
-}  // namespace option_sets
+// The sets of commands in the table. check writes nothing, recover never writes in place and
+// walks nothing, shred asks for no password; descriptors exist only in the Linux program.
+constexpr CommandSet kAllCommands = (1u << std::size(kCommandNames)) - 1;
+constexpr CommandSet kCipherCommands = CommandBit(kEncrypt) | CommandBit(kDecrypt);
+constexpr CommandSet kPasswordCommands = kAllCommands & ~CommandBit(kShred);
+constexpr CommandSet kWritingCommands = kCipherCommands | CommandBit(kRecover);
+constexpr CommandSet kWalkingCommands = kAllCommands & ~CommandBit(kRecover);
+constexpr CommandSet kDescriptorCommands = HasDashAndDescriptors() ? kPasswordCommands : 0;
 
 // Every option, and the commands that take it: the parse refuses an option the command does not
 // take, and a test holds --help, the manual pages, the guide and the bash completion against it.
 inline constexpr OptionForm kOptionForms[] = {
-    {u"--in-place", 0, OptionId::kInPlace, OptionValue::kNone, option_sets::kCipher},
-    {u"--yes", u'y', OptionId::kYes, OptionValue::kNone, option_sets::kWrites},
-    {u"--quiet", u'q', OptionId::kQuiet, OptionValue::kNone, option_sets::kAll},
-    {u"--recursive", u'r', OptionId::kRecursive, OptionValue::kNone, option_sets::kWalks},
-    {u"--password-stdin", 0, OptionId::kPasswordStdin, OptionValue::kNone,
-     option_sets::kReadsPassword},
-    {u"--password-file", 0, OptionId::kPasswordFile, OptionValue::kFileName,
-     option_sets::kReadsPassword},
-    {u"--password-fd", 0, OptionId::kPasswordFd, OptionValue::kDescriptor,
-     option_sets::kDescriptors},
-    {u"--output", u'o', OptionId::kOutput, OptionValue::kFileName, option_sets::kWrites},
-    {u"--help", u'h', OptionId::kHelp, OptionValue::kNone, option_sets::kAll | kBeforeCommand},
-    {u"--version", u'V', OptionId::kVersion, OptionValue::kNone,
-     option_sets::kAll | kBeforeCommand},
+    {u"--in-place", 0, OptionId::kInPlace, OptionValue::kNone, kCipherCommands},
+    {u"--yes", u'y', OptionId::kYes, OptionValue::kNone, kWritingCommands},
+    {u"--quiet", u'q', OptionId::kQuiet, OptionValue::kNone, kAllCommands},
+    {u"--recursive", u'r', OptionId::kRecursive, OptionValue::kNone, kWalkingCommands},
+    {u"--password-stdin", 0, OptionId::kPasswordStdin, OptionValue::kNone, kPasswordCommands},
+    {u"--password-file", 0, OptionId::kPasswordFile, OptionValue::kFileName, kPasswordCommands},
+    {u"--password-fd", 0, OptionId::kPasswordFd, OptionValue::kDescriptor, kDescriptorCommands},
+    {u"--output", u'o', OptionId::kOutput, OptionValue::kFileName, kWritingCommands},
+    {u"--help", u'h', OptionId::kHelp, OptionValue::kNone, kAllCommands | kBeforeCommand},
+    {u"--version", u'V', OptionId::kVersion, OptionValue::kNone, kAllCommands | kBeforeCommand},
 };
 
 enum class PasswordSource : uint8_t { kTerminal, kStdin, kFile, kDescriptor };
