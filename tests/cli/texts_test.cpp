@@ -7,7 +7,6 @@
 #endif
 
 #include <cctype>
-#include <regex>
 #include <set>
 #include <string>
 #include <vector>
@@ -308,12 +307,28 @@ TEST(ExitStatuses, EverySignalStatusComesFromTheEndingSignals) {
 std::set<std::string> OptionNamesIn(std::string text) {
     for (size_t at = text.find("\\-"); at != std::string::npos; at = text.find("\\-", at))
         text.erase(at, 1);
-    static const std::regex kName(
-        "(^|[^A-Za-z0-9_\\\\-])(--[a-z][a-z-]*[a-z]|-[A-Za-z])(?![A-Za-z0-9_])");
+    const auto is = [&](size_t at, auto test) {
+        return at < text.size() && test(static_cast<unsigned char>(text[at]));
+    };
+    const auto inName = [](int c) { return std::isalnum(c) || c == '_'; };
     std::set<std::string> names;
-    for (auto it = std::sregex_iterator(text.begin(), text.end(), kName);
-         it != std::sregex_iterator(); ++it) {
-        names.insert((*it)[2]);
+    for (size_t at = text.find('-'); at != std::string::npos; at = text.find('-', at + 1)) {
+        if (at > 0 && is(at - 1, [&](int c) { return inName(c) || c == '-' || c == '\\'; }))
+            continue;
+        size_t end = at + 1;
+        if (is(end, [](int c) { return c == '-'; })) {
+            while (is(++end, [](int c) { return std::islower(c) || c == '-'; })) {
+            }
+            while (end > at + 2 && text[end - 1] == '-') --end;
+            if (end == at + 2)
+                continue;  // "--" alone
+        } else if (is(end, [](int c) { return std::isalpha(c); })) {
+            ++end;
+        } else {
+            continue;
+        }
+        if (!is(end, inName))  // a word of its own
+            names.insert(text.substr(at, end - at));
     }
     return names;
 }
