@@ -144,8 +144,6 @@ bool AskOnTerminal(std::u16string_view question) {
     return Utf8ToUtf16(answer, &typed) && IsYesAnswer(typed);
 }
 
-void WaitForRunWorker() {}
-
 #ifdef ZOK_COVERAGE
 extern "C" void __gcov_dump();
 #endif

@@ -7,7 +7,6 @@
 
 #include "cli/platform.h"
 #include "cli/terminal_win32.h"
-#include "fileops/app_state.h"
 #include "fileops/system_reason.h"
 #include "fileops/utf.h"
 
@@ -168,11 +167,6 @@ bool AskOnTerminal(std::u16string_view question) {
     CloseHandle(in);
     CloseHandle(out);
     return IsYesAnswer(answer);
-}
-
-void WaitForRunWorker() {
-    if (g_app.workerThread != 0)
-        WaitForSingleObject(reinterpret_cast<HANDLE>(g_app.workerThread), INFINITE);
 }
 
 void ExitNow(int status) {

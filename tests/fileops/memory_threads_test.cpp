@@ -95,15 +95,10 @@ void StoreArgumentAndReturn(uintptr_t argument) {
     reinterpret_cast<Mailbox*>(argument)->received.store(argument);
 }
 
-void StoreArgumentAndEnd(uintptr_t argument) {
-    reinterpret_cast<Mailbox*>(argument)->received.store(argument);
-    EndCurrentThread();
-}
-
 TEST(ThreadTest, StartedThreadRunsItsRoutineWithItsArgument) {
     Mailbox mailbox;
     const uintptr_t argument = reinterpret_cast<uintptr_t>(&mailbox);
-    ASSERT_NE(StartThread(StoreArgumentAndEnd, argument), 0u);
+    ASSERT_NE(StartThread(StoreArgumentAndReturn, argument), 0u);
     EXPECT_TRUE(WaitUntil([&] { return mailbox.received.load() == argument; }, 10000));
 }
 
@@ -120,15 +115,6 @@ TEST(ThreadTest, JoinWaitsForEachThreadToEnd) {
         // Seen right after the join, without waiting: the join waited for the routine.
         EXPECT_EQ(mailboxes[i].received.load(), reinterpret_cast<uintptr_t>(&mailboxes[i]));
     }
-}
-
-TEST(ThreadTest, AJoinableThreadMayAlsoEndItself) {
-    Mailbox mailbox;
-    const ThreadHandle thread =
-        StartJoinableThread(StoreArgumentAndEnd, reinterpret_cast<uintptr_t>(&mailbox));
-    ASSERT_NE(thread, 0u);
-    JoinThread(thread);
-    EXPECT_EQ(mailbox.received.load(), reinterpret_cast<uintptr_t>(&mailbox));
 }
 
 }  // namespace
