@@ -23,8 +23,14 @@ TEST(BufferTest, SizeIsRoundedUpToWholePagesAndMemoryIsZeroFilled) {
     const struct {
         uint32_t asked;
         uint32_t granted;
-    } cases[] = {{1, 4096},    {12, 4096},   {4095, 4096},
-                 {4096, 4096}, {4097, 8192}, {(8u << 20) + 12, (8u << 20) + 4096}};
+    } cases[] = {{1, 4096},
+                 {12, 4096},
+                 {4095, 4096},
+                 {4096, 4096},
+                 {4097, 8192},
+                 {(64u << 10) - 1, 64u << 10},
+                 {64u << 10, 64u << 10},
+                 {(8u << 20) + 12, (8u << 20) + 4096}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.asked);
         uint32_t size = c.asked;
@@ -32,6 +38,7 @@ TEST(BufferTest, SizeIsRoundedUpToWholePagesAndMemoryIsZeroFilled) {
         ASSERT_TRUE(AllocateBuffer(&size, &base));
         EXPECT_EQ(size, c.granted);
         ASSERT_NE(base, nullptr);
+        EXPECT_EQ(reinterpret_cast<uintptr_t>(base) % 4096, 0u) << "page-aligned, small or not";
         EXPECT_TRUE(AllZero(base, size));
         base[0] = 1;  // writable to the last byte granted
         base[size - 1] = 1;
