@@ -95,10 +95,5 @@ bool LoadNamedFile(std::u16string_view name, uint64_t limit, std::u16string* pat
 // Copies the memory file, as the run left it, to standard output. False with the reason noted.
 bool CopyMemoryFileToStdout();
 
-// Waits until the last run's worker has ended; a run ends with its worker re-enabling the
-// buttons, just before the thread ends. Under Wine a process that ends while a thread of it is
-// still on its way out can crash after a run that succeeded; a native process takes its threads
-// down safely, so there this returns at once.
-void WaitForRunWorker();
 // Ends the process at once.
 [[noreturn]] void ExitNow(int status);
