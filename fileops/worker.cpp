@@ -38,6 +38,13 @@ void StartProgressReporterFor(uint32_t bodySize) {
         StartProgressReporter();
 }
 
+// Without a reporter, the bar is moved once, to where the reporter's last update would have put
+// it.
+void ShowProgressOfSmallBody() {
+    if (g_app.reporterThread == 0)
+        SetProgressPosition(g_app.progressCounter.load(std::memory_order_relaxed));
+}
+
 // The file the user named. In separate-output mode the output's path takes its place in
 // RunPath() before the transform.
 char16_t g_sourcePath[kPathCapacity];
@@ -223,6 +230,7 @@ void DecryptRun(bool inPlace) {
     uint8_t* body = g_app.bufferBase + kContainerHeaderSize;
     DecryptWords(body, header.originalSize, g_app.keyValue, header.salt, DecryptRoom(),
                  g_app.progressCounter);
+    ShowProgressOfSmallBody();
 
     AppendStatusLine(MessageId::kSaving);
     if (inPlace ? !SavedInPlace(SaveDecryptionInPlace(body, header.originalSize))
