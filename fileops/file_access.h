@@ -78,9 +78,9 @@ void FreeBuffer(uint8_t* base);
 
 // --- Threads.
 using ThreadRoutine = void (*)(uintptr_t argument);
-// Starts a thread that ends when `routine` returns and is never joined. Returns 0 when the
-// thread could not be started.
-ThreadHandle StartThread(ThreadRoutine routine, uintptr_t argument);
+// Starts a thread that ends when `routine` returns; nobody waits for it, and its handle is
+// released at once. False when the thread could not be started.
+bool StartThread(ThreadRoutine routine, uintptr_t argument);
 // Starts a thread that returns from `routine` and that the starter waits for with JoinThread.
 ThreadHandle StartJoinableThread(ThreadRoutine routine, uintptr_t argument);
 // Waits until the thread has ended and releases its handle.

@@ -725,10 +725,10 @@ ThreadHandle Start(ThreadRoutine routine, uintptr_t argument, int detachState) {
 }
 }  // namespace
 
-ThreadHandle StartThread(ThreadRoutine routine, uintptr_t argument) {
+bool StartThread(ThreadRoutine routine, uintptr_t argument) {
     if (ZOK_INJECTED_FAULT(kStartThread))
-        return 0;
-    return Start(routine, argument, PTHREAD_CREATE_DETACHED);
+        return false;
+    return Start(routine, argument, PTHREAD_CREATE_DETACHED) != 0;
 }
 
 ThreadHandle StartJoinableThread(ThreadRoutine routine, uintptr_t argument) {

@@ -307,9 +307,12 @@ ThreadHandle Start(ThreadRoutine routine, uintptr_t argument) {
 }
 }  // namespace
 
-// The handle is never closed: nobody waits for a run's worker.
-ThreadHandle StartThread(ThreadRoutine routine, uintptr_t argument) {
-    return Start(routine, argument);
+bool StartThread(ThreadRoutine routine, uintptr_t argument) {
+    const ThreadHandle thread = Start(routine, argument);
+    if (thread == 0)
+        return false;
+    NtClose(reinterpret_cast<HANDLE>(thread));
+    return true;
 }
 
 ThreadHandle StartJoinableThread(ThreadRoutine routine, uintptr_t argument) {

@@ -120,7 +120,7 @@ void PrepareCipherRun(uint32_t command, RunThread thread) {
         OperationWorker(command);
         return;
     }
-    if (StartThread(OperationWorker, command) == 0) {
+    if (!StartThread(OperationWorker, command)) {
         FailPreparation(MessageId::kThreadFailed);
         SetActionButtonsEnabled(true);
     }

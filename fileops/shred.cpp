@@ -44,7 +44,7 @@ void StartShredRun(RunThread thread) {
         ShredWorker(0);
         return;
     }
-    if (StartThread(ShredWorker, 0) == 0) {
+    if (!StartThread(ShredWorker, 0)) {
         ShowError(MessageId::kThreadFailed);
         SetActionButtonsEnabled(true);
     }

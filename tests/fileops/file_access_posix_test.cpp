@@ -322,7 +322,7 @@ TEST_F(FaultInjectionTest, AFailedCloseStillReleasesAndDeletes) {
 
 TEST_F(FaultInjectionTest, ThreadStartsFailAndZeroMeansNever) {
     FailSystemOperationAt(1);
-    EXPECT_EQ(StartThread(Nothing, 0), 0u);
+    EXPECT_FALSE(StartThread(Nothing, 0));
     EXPECT_EQ(LastFailedOperation(), SystemOperation::kStartThread);
     FailSystemOperationAt(1);
     EXPECT_EQ(StartJoinableThread(Nothing, 0), 0u);

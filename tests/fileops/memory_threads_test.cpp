@@ -105,7 +105,7 @@ void StoreArgumentAndReturn(uintptr_t argument) {
 TEST(ThreadTest, StartedThreadRunsItsRoutineWithItsArgument) {
     Mailbox mailbox;
     const uintptr_t argument = reinterpret_cast<uintptr_t>(&mailbox);
-    ASSERT_NE(StartThread(StoreArgumentAndReturn, argument), 0u);
+    ASSERT_TRUE(StartThread(StoreArgumentAndReturn, argument));
     EXPECT_TRUE(WaitUntil([&] { return mailbox.received.load() == argument; }, 10000));
 }
 
