@@ -57,7 +57,7 @@ void WholeFilePass(const char* path, bool hugePages) {
 }
 
 void Press(uint32_t command) {
-    PrepareCipherRun(command);
+    PrepareCipherRun(command, RunThread::kWorker);
     if (!HeadlessWaitUntilEnabled(IDC_SHRED, 600000))
         g_failed = true;
 }

@@ -1,6 +1,7 @@
 // The walk's view of folders on POSIX: nothing is followed. A folder is opened with O_NOFOLLOW
-// and O_DIRECTORY and checked to be the one its parent's listing named; each entry is looked at
-// with fstatat without following a link; a folder on another device is a mount point.
+// and O_DIRECTORY and checked to be the one its parent's listing named; each entry but a regular
+// file is looked at with fstatat without following a link; a folder on another device is a mount
+// point.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -104,16 +105,20 @@ bool ListFolder(const std::u16string& full, const FolderIdentity& identity,
         const char* name = entry->d_name;
         if (strcmp(name, ".") == 0 || strcmp(name, "..") == 0)
             continue;
-        struct stat status;
-        // An entry gone since the listing began is not part of the walk.
-        if (fstatat(fd, name, &status, AT_SYMLINK_NOFOLLOW) != 0)
-            continue;
         FolderEntry found;
+        // The listing names a regular file's type itself; anything else, or an entry of a file
+        // system that leaves the type unknown, is looked at.
+        if (entry->d_type != DT_REG) {
+            struct stat status;
+            // An entry gone since the listing began is not part of the walk.
+            if (fstatat(fd, name, &status, AT_SYMLINK_NOFOLLOW) != 0)
+                continue;
+            found.type = TypeOf(status, folder.st_dev);
+            if (found.type == EntryType::kFolder)
+                found.identity = IdentityOf(status);
+        }
         found.sortKey = name;
         found.name = ArgumentText(found.sortKey);
-        found.type = TypeOf(status, folder.st_dev);
-        if (found.type == EntryType::kFolder)
-            found.identity = IdentityOf(status);
         entries->push_back(std::move(found));
         errno = 0;
     }

@@ -1,12 +1,11 @@
 // The command line drives the in-memory dialog as a user drives the window: for each file it
-// fills the path, password and check box fields, presses Encrypt, Decrypt or Shred on this
-// thread (the dialog's user-interface thread) and waits until the action buttons are enabled
-// again. Every check, message and byte comes from the run logic; this file only decides what to
-// type, how to answer the boxes and what the outcome is.
+// fills the path, password and check box fields and presses Encrypt, Decrypt or Shred; the run
+// goes on this thread, and the press returns once it has ended. Every check, message and byte
+// comes from the run logic; this file only decides what to type, how to answer the boxes and
+// what the outcome is.
 #include "cli/front_end.h"
 
 #include <cstdint>
-#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -42,14 +41,10 @@
 
 namespace {
 
-constexpr uint32_t kWaitSliceMs = 1000;
-
-// The command line's state for its runs. The run outcome is set by the hooks on the worker
-// thread, under `outcomeLock`.
+// The command line's state for its runs; the hooks set the run outcome.
 struct FrontEnd {
     Options options;
     bool askOnTerminal = false;  // a terminal takes the password and the overwrite answer
-    std::mutex outcomeLock;
     bool completed = false;
     int runStatus = 0;           // the first failure of the current run, by kind
     bool partlyWritten = false;  // a failed save in place wrote part of FILE
@@ -60,7 +55,6 @@ FrontEnd g_cli;
 
 // The first failure of a run decides its status.
 void NoteRunStatus(int status) {
-    std::lock_guard<std::mutex> hold(g_cli.outcomeLock);
     if (g_cli.runStatus == kExitSuccess)
         g_cli.runStatus = status;
 }
@@ -79,7 +73,6 @@ bool WritesSeparateOutput() {
 void OnNote(MessageId note, void*) {
     // Said after the error it belongs to, and also with --quiet (OnBox).
     if (note == MessageId::kPartlyWritten) {
-        std::lock_guard<std::mutex> hold(g_cli.outcomeLock);
         g_cli.partlyWritten = true;
         return;
     }
@@ -157,7 +150,6 @@ int OnBox(MessageId message, uint32_t style, void*) {
         else
             PrintFileMessage(ErrorText(message));
         NoteRunStatus(ExitStatusOf(message));
-        std::lock_guard<std::mutex> hold(g_cli.outcomeLock);
         if (g_cli.partlyWritten) {
             const std::u16string command =
                 std::u16string(ProgramName()) + u" recover " + g_cli.fileName;
@@ -168,7 +160,6 @@ int OnBox(MessageId message, uint32_t style, void*) {
     // The completion box repeats the log's last line: it is not printed again.
     if (message != MessageId::kDone && !g_cli.options.quiet)
         PrintLine(Say(message));
-    std::lock_guard<std::mutex> hold(g_cli.outcomeLock);
     if (message == MessageId::kDone)
         g_cli.completed = true;
     return kAnswerOk;
@@ -178,7 +169,6 @@ int OnBox(MessageId message, uint32_t style, void*) {
 
 void BeginRun(std::u16string_view displayName) {
     SetConsoleFile(displayName);
-    std::lock_guard<std::mutex> hold(g_cli.outcomeLock);
     g_cli.completed = false;
     g_cli.runStatus = kExitSuccess;
     g_cli.partlyWritten = false;
@@ -186,23 +176,18 @@ void BeginRun(std::u16string_view displayName) {
     ClearSystemReason();
 }
 
-// The press returns at once when the preparation failed (buttons still enabled) and otherwise
-// with the worker started (buttons disabled). The worker re-enables them after its last box,
-// perhaps before this wait begins.
-void PressAndWait(CommandKind command) {
+// The run goes on this thread, which the press returns to once the run has ended: the
+// buttons are enabled again.
+void Press(CommandKind command) {
     if (command == kShred) {
-        StartShredRun();
+        StartShredRun(RunThread::kCaller);
     } else {
-        PrepareCipherRun(command);
+        PrepareCipherRun(command, RunThread::kCaller);
     }
-    while (!HeadlessWaitUntilEnabled(IDC_SHRED, kWaitSliceMs)) {
-    }
-    WaitForThread(g_app.workerThread);
 }
 
 int EndRunStatus() {
     EraseBar();
-    std::lock_guard<std::mutex> hold(g_cli.outcomeLock);
     if (g_cli.runStatus != kExitSuccess)
         return g_cli.runStatus;
     return g_cli.completed ? kExitSuccess : kExitFailure;
@@ -226,7 +211,7 @@ bool FullPathFor(const std::u16string& name, std::u16string* full) {
 // One run on the file at `full`; returns its exit status.
 int RunOnPath(const std::u16string& full) {
     SetControlText(IDC_PATH, full.c_str());
-    PressAndWait(g_cli.options.command);
+    Press(g_cli.options.command);
     return EndRunStatus();
 }
 
@@ -301,22 +286,16 @@ enum class HeaderLook : uint8_t { kUnknown, kOwnContainer, kOther };
 
 HeaderLook LookAtHeader(const std::u16string& full, uint32_t checkDigest, uint64_t* size) {
     const std::u16string native = kNativePrefix + full;
-    FileHandle file = 0;
+    uint8_t header[kContainerHeaderSize] = {};
     HeaderLook look = HeaderLook::kUnknown;
-    if (OpenForReading(native.c_str(), &file) && QueryFileSize(file, size)) {
-        uint8_t header[kContainerHeaderSize] = {};
-        if (*size <= kContainerHeaderSize || *size > kLargestFile) {
-            look = HeaderLook::kOther;
-        } else if (ReadWhole(file, header, kContainerHeaderSize)) {
-            const ContainerHeader read = ReadHeader(header);
-            look = read.checkDigest == checkDigest &&
-                           StoredSizeFits(read.originalSize, static_cast<uint32_t>(*size))
-                       ? HeaderLook::kOwnContainer
-                       : HeaderLook::kOther;
-        }
+    if (GlanceAtFile(native.c_str(), header, kContainerHeaderSize, size)) {
+        const ContainerHeader read = ReadHeader(header);
+        look = *size > kContainerHeaderSize && *size <= kLargestFile &&
+                       read.checkDigest == checkDigest &&
+                       StoredSizeFits(read.originalSize, static_cast<uint32_t>(*size))
+                   ? HeaderLook::kOwnContainer
+                   : HeaderLook::kOther;
     }
-    if (file != 0)
-        CloseFile(file);
     // The run that follows opens the file again and tells its own failure.
     ClearSystemReason();
     return look;

@@ -50,8 +50,6 @@ struct AppState {
     uint32_t checkValue;
     uint32_t keyValue;
     ThreadHandle reporterThread;
-    // The last run's worker, whose handle is never closed.
-    ThreadHandle workerThread;
     PasswordArea passwords;
     // A separate run's output. The command line's --output (a full path, or empty: the derived
     // name), set before a run starts; the window never sets it.

@@ -22,6 +22,10 @@ bool OpenForShred(const char16_t* nativePath, FileHandle* file);         // writ
 // Read only, existing, for a look that changes nothing: any regular file, read-only ones too;
 // it fails while another open holds the file for writing, and holds off writers meanwhile.
 bool OpenForReading(const char16_t* nativePath, FileHandle* file);
+// The size of the regular file at `nativePath` and, when it holds that many, its first `count`
+// bytes, for a glance that decides only whether to go on: POSIX takes no lock, so a file that
+// another save is writing may show its start from before or after that save.
+bool GlanceAtFile(const char16_t* nativePath, uint8_t* start, uint32_t count, uint64_t* size);
 // Whether an output may take this name: true with *exists false when nothing has it, true with
 // *exists set when an existing file there opens for writing (opened and closed again), false
 // otherwise (a folder, a link, a read-only file, a file in use). A missing folder counts as a
@@ -74,17 +78,11 @@ void FreeBuffer(uint8_t* base);
 
 // --- Threads.
 using ThreadRoutine = void (*)(uintptr_t argument);
-// Starts a thread that ends itself (EndCurrentThread) and is never joined. Returns 0 when
-// the thread could not be started.
-ThreadHandle StartThread(ThreadRoutine routine, uintptr_t argument);
+// Starts a thread that ends when `routine` returns; nobody waits for it, and its handle is
+// released at once. False when the thread could not be started.
+bool StartThread(ThreadRoutine routine, uintptr_t argument);
 // Starts a thread that returns from `routine` and that the starter waits for with JoinThread.
 ThreadHandle StartJoinableThread(ThreadRoutine routine, uintptr_t argument);
 // Waits until the thread has ended and releases its handle.
 void JoinThread(ThreadHandle thread);
-// Waits until a thread of StartThread has ended; its handle stays as it is. Under Wine a process
-// that ends while a thread of it is still on its way out can crash after a run that succeeded,
-// so the command line waits for the last run's worker before it ends. A POSIX process takes its
-// threads down safely, and the thread is detached there: this returns at once.
-void WaitForThread(ThreadHandle thread);
-[[noreturn]] void EndCurrentThread();
 [[noreturn]] void EndProgram();

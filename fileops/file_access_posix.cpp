@@ -19,7 +19,6 @@
 #include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
-#include <sys/statvfs.h>
 #include <sys/vfs.h>
 #include <unistd.h>
 
@@ -146,8 +145,6 @@ bool Adopt(int fd, const char* path, bool created, bool deleteAccess, FileHandle
         close(fd);
         return false;
     }
-    // Opened with O_NONBLOCK so that a FIFO could not block the open; plain I/O from here.
-    const int flags = fcntl(fd, F_GETFL);
     const size_t pathBytes = strlen(path) + 1;
     auto* record = static_cast<OpenFile*>(malloc(sizeof(OpenFile) + pathBytes));
     // Each check in turn, the later ones only once the earlier passed.
@@ -158,8 +155,9 @@ bool Adopt(int fd, const char* path, bool created, bool deleteAccess, FileHandle
             ? SystemReason::kPermissionDenied
         : flock(fd, (reading ? LOCK_SH : LOCK_EX) | LOCK_NB) != 0 ? SystemReason::kInUse
                                                                   : SystemReason::kNone;
-    if (refusal != SystemReason::kNone || flags < 0 ||
-        fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 || record == nullptr) {
+    // Opened with O_NONBLOCK so that a FIFO could not block the open; plain I/O from here. None
+    // of the other flags that F_SETFL sets is ever asked for, so all are cleared at once.
+    if (refusal != SystemReason::kNone || fcntl(fd, F_SETFL, 0) != 0 || record == nullptr) {
         if (refusal != SystemReason::kNone)
             NoteSystemReason(refusal);
         free(record);
@@ -202,6 +200,27 @@ bool OpenSourceForCipher(const char16_t* nativePath, FileHandle* file) {
 bool OpenForReading(const char16_t* nativePath, FileHandle* file) {
     *file = 0;
     return OpenExisting(nativePath, O_RDONLY, false, file);
+}
+
+bool GlanceAtFile(const char16_t* nativePath, uint8_t* start, uint32_t count, uint64_t* size) {
+    char path[PATH_MAX];
+    if (!ToPosixPath(nativePath, path, sizeof path))
+        return false;
+    const int fd = OpenRetrying(path, O_RDONLY | O_NONBLOCK, 0);
+    if (fd < 0)
+        return FailedWithErrno();
+    struct stat status;
+    bool read = fstat(fd, &status) == 0 || FailedWithErrno();
+    if (read && !S_ISREG(status.st_mode)) {
+        NoteSystemReason(SystemReason::kNotRegularFile);
+        read = false;
+    }
+    if (read) {
+        *size = static_cast<uint64_t>(status.st_size);
+        read = *size < count || TransferWhole(fd, 0, start, count, pread);
+    }
+    close(fd);
+    return read;
 }
 
 bool OpenForShred(const char16_t* nativePath, FileHandle* file) {
@@ -434,35 +453,33 @@ bool FindHoles(int fd, off_t end, Hole** holes, size_t* count, uint64_t* bytes) 
     return true;
 }
 
-// Whether writing to the file of `fd` takes new room even over blocks the file has: a
+// Whether writing to a file on `disk` takes new room even over blocks the file has: a
 // copy-on-write file system (btrfs; ZFS and bcachefs where statfs names them) keeps the old
 // blocks until the new ones are written, so a reservation does not cover an overwrite.
-bool CopiesOnWrite(int fd) {
+bool CopiesOnWrite(const struct statfs& disk) {
     constexpr uint32_t kBtrfs = 0x9123683E;
     constexpr uint32_t kZfs = 0x2FC12FC1;
     constexpr uint32_t kBcachefs = 0xCA451A4E;
-    struct statfs kind;
-    if (fstatfs(fd, &kind) != 0)
-        return false;
-    const auto type = static_cast<uint32_t>(kind.f_type);
+    const auto type = static_cast<uint32_t>(disk.f_type);
     return type == kBtrfs || type == kZfs || type == kBcachefs;
 }
 
-// Whether the file system of `fd` surely has fewer free bytes than `needed` (whole blocks, so
+// Whether `disk` surely has fewer free bytes than `needed` (whole blocks, so
 // that rounding never refuses what fits). Root may use the blocks kept for it, but for a
 // copy-on-write one, whose free blocks count the room kept for its own records (btrfs), where
 // only the available blocks take data. A file system that reports no size (some FUSE ones) is
 // not judged.
-bool LacksRoom(int fd, uint64_t needed, bool copiesOnWrite) {
+bool LacksRoom(const struct statfs& disk, uint64_t needed, bool copiesOnWrite) {
 #ifdef ZOK_FAULT_INJECTION
     if (RoomCheckSkipped())
         return false;
 #endif
-    struct statvfs disk;
-    if (fstatvfs(fd, &disk) != 0 || disk.f_blocks == 0 || disk.f_frsize == 0)
+    const uint64_t blockSize = disk.f_frsize != 0 ? disk.f_frsize : disk.f_bsize;
+    if (disk.f_blocks == 0 || blockSize == 0)
         return false;
-    const uint64_t available = geteuid() == 0 && !copiesOnWrite ? disk.f_bfree : disk.f_bavail;
-    return needed / disk.f_frsize > available;
+    static const bool root = geteuid() == 0;
+    const uint64_t available = root && !copiesOnWrite ? disk.f_bfree : disk.f_bavail;
+    return needed / blockSize > available;
 }
 
 // Allocates the first `length` bytes without moving the end of file; 0 or the errno. Where the
@@ -512,11 +529,15 @@ bool ReserveSpace(FileHandle file, uint32_t length) {
         return FailedWithErrno();
     if (static_cast<off_t>(length) > oldSize)
         needed += static_cast<uint64_t>(length - oldSize);
-    const bool copiesOnWrite = CopiesOnWrite(fd);
+    // A file system that tells nothing of itself is taken as one that does not copy on write,
+    // and its room is not judged.
+    struct statfs disk = {};
+    const bool described = fstatfs(fd, &disk) == 0;
+    const bool copiesOnWrite = described && CopiesOnWrite(disk);
     if (copiesOnWrite)
         needed = length;  // every byte written takes new blocks
     int error = ENOSPC;
-    if (!LacksRoom(fd, needed, copiesOnWrite)) {
+    if (!described || !LacksRoom(disk, needed, copiesOnWrite)) {
         error = Allocate(fd, length, holes, holeCount);
         if (error != 0) {
             // Whatever reads zeros there now read zeros before: no data changes.
@@ -570,12 +591,15 @@ constexpr uint64_t kGranularity = 4096;
 // Transparent huge pages from this size on: the page faults of a fresh buffer otherwise cost
 // more than reading the file into it.
 constexpr uint64_t kHugePageThreshold = 2u << 20;
+// Below this a block comes from the heap: a mapping of its own costs two system calls and a
+// page fault, more than a small file's whole run, and a walk of small files makes many.
+constexpr uint64_t kSmallestMapping = 64u << 10;
 // munmap needs the length; live allocations are few (a run buffer, a log scratch).
 constexpr int kMaxLiveBuffers = 64;
 
 struct LiveBuffer {
     uint8_t* base;
-    size_t length;
+    size_t length;  // 0 for a block from the heap
 };
 std::mutex g_buffersLock;
 LiveBuffer g_buffers[kMaxLiveBuffers];
@@ -591,16 +615,44 @@ bool Remember(uint8_t* base, size_t length) {
     return false;
 }
 
-size_t Forget(uint8_t* base) {
+// False for a block that AllocateBuffer did not give.
+bool Forget(uint8_t* base, size_t* length) {
     std::lock_guard<std::mutex> hold(g_buffersLock);
     for (LiveBuffer& slot : g_buffers) {
         if (slot.base == base) {
-            const size_t length = slot.length;
+            *length = slot.length;
             slot = {nullptr, 0};
-            return length;
+            return true;
         }
     }
-    return 0;
+    return false;
+}
+
+// Page-aligned and zero-filled, like a mapping; `length` a multiple of kGranularity. Null on
+// failure. The length it is remembered by says where it came from: 0 for the heap.
+uint8_t* ObtainBlock(uint64_t length, size_t* rememberedLength) {
+    if (length < kSmallestMapping) {
+        void* memory = aligned_alloc(kGranularity, length);
+        if (memory != nullptr)
+            memset(memory, 0, length);
+        *rememberedLength = 0;
+        return static_cast<uint8_t*>(memory);
+    }
+    void* memory =
+        mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (memory == MAP_FAILED)
+        return nullptr;
+    if (length >= kHugePageThreshold)
+        madvise(memory, length, MADV_HUGEPAGE);  // a hint only
+    *rememberedLength = length;
+    return static_cast<uint8_t*>(memory);
+}
+
+void ReleaseBlock(uint8_t* base, size_t rememberedLength) {
+    if (rememberedLength == 0)
+        free(base);
+    else
+        munmap(base, rememberedLength);
 }
 }  // namespace
 
@@ -611,18 +663,16 @@ bool AllocateBuffer(uint32_t* size, uint8_t** base) {
     const uint64_t rounded = (*size + kGranularity - 1) & ~(kGranularity - 1);
     if (rounded > UINT32_MAX)
         return false;
-    void* memory =
-        mmap(nullptr, rounded, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (memory == MAP_FAILED)
+    size_t remembered = 0;
+    uint8_t* memory = ObtainBlock(rounded, &remembered);
+    if (memory == nullptr)
         return false;
-    if (rounded >= kHugePageThreshold)
-        madvise(memory, rounded, MADV_HUGEPAGE);  // a hint only
-    if (!Remember(static_cast<uint8_t*>(memory), rounded)) {
-        munmap(memory, rounded);
+    if (!Remember(memory, remembered)) {
+        ReleaseBlock(memory, remembered);
         return false;
     }
     *size = static_cast<uint32_t>(rounded);
-    *base = static_cast<uint8_t*>(memory);
+    *base = memory;
     ZOK_COUNT_LIVE(CountLiveBuffers, +1);
     return true;
 }
@@ -630,9 +680,9 @@ bool AllocateBuffer(uint32_t* size, uint8_t** base) {
 void FreeBuffer(uint8_t* base) {
     if (base == nullptr)
         return;
-    const size_t length = Forget(base);
-    if (length != 0) {
-        munmap(base, length);
+    size_t remembered = 0;
+    if (Forget(base, &remembered)) {
+        ReleaseBlock(base, remembered);
         ZOK_COUNT_LIVE(CountLiveBuffers, -1);
     }
 }
@@ -675,10 +725,10 @@ ThreadHandle Start(ThreadRoutine routine, uintptr_t argument, int detachState) {
 }
 }  // namespace
 
-ThreadHandle StartThread(ThreadRoutine routine, uintptr_t argument) {
+bool StartThread(ThreadRoutine routine, uintptr_t argument) {
     if (ZOK_INJECTED_FAULT(kStartThread))
-        return 0;
-    return Start(routine, argument, PTHREAD_CREATE_DETACHED);
+        return false;
+    return Start(routine, argument, PTHREAD_CREATE_DETACHED) != 0;
 }
 
 ThreadHandle StartJoinableThread(ThreadRoutine routine, uintptr_t argument) {
@@ -690,12 +740,6 @@ ThreadHandle StartJoinableThread(ThreadRoutine routine, uintptr_t argument) {
 void JoinThread(ThreadHandle thread) {
     if (thread != 0)
         pthread_join(static_cast<pthread_t>(thread), nullptr);
-}
-
-void WaitForThread(ThreadHandle) {}
-
-void EndCurrentThread() {
-    pthread_exit(nullptr);
 }
 
 void EndProgram() {

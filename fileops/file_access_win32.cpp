@@ -26,7 +26,6 @@ NTSTATUS NTAPI RtlCreateUserThread(HANDLE process, PSECURITY_DESCRIPTOR security
                                    ULONG stackZeroBits, SIZE_T stackReserve, SIZE_T stackCommit,
                                    UserThreadStart start, PVOID parameter, PHANDLE thread,
                                    PVOID clientId);
-NTSTATUS NTAPI NtTerminateThread(HANDLE thread, NTSTATUS exitStatus);
 NTSTATUS NTAPI NtTerminateProcess(HANDLE process, NTSTATUS exitStatus);
 NTSTATUS NTAPI NtFlushBuffersFile(HANDLE file, PIO_STATUS_BLOCK ioStatus);
 }
@@ -34,7 +33,6 @@ NTSTATUS NTAPI NtFlushBuffersFile(HANDLE file, PIO_STATUS_BLOCK ioStatus);
 namespace {
 
 const HANDLE kCurrentProcess = reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1));
-const HANDLE kCurrentThread = reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-2));
 
 constexpr ULONG kCaseInsensitiveKernelHandle = 0x240;  // OBJ_CASE_INSENSITIVE | OBJ_KERNEL_HANDLE
 // FILE_SYNCHRONOUS_IO_NONALERT | FILE_NON_DIRECTORY_FILE
@@ -117,6 +115,14 @@ bool OpenSourceForCipher(const char16_t* nativePath, FileHandle* file) {
 
 bool OpenForReading(const char16_t* nativePath, FileHandle* file) {
     return OpenNative(nativePath, kReadSynchronize, kOpenExisting, file) == 0;
+}
+
+bool GlanceAtFile(const char16_t* nativePath, uint8_t* start, uint32_t count, uint64_t* size) {
+    FileHandle file = 0;
+    const bool read = OpenForReading(nativePath, &file) && QueryFileSize(file, size) &&
+                      (*size < count || ReadWhole(file, start, count));
+    CloseFile(file);
+    return read;
 }
 
 bool OpenForShred(const char16_t* nativePath, FileHandle* file) {
@@ -301,9 +307,12 @@ ThreadHandle Start(ThreadRoutine routine, uintptr_t argument) {
 }
 }  // namespace
 
-// The handle is never closed: a run's worker ends itself, and only the command line waits for it.
-ThreadHandle StartThread(ThreadRoutine routine, uintptr_t argument) {
-    return Start(routine, argument);
+bool StartThread(ThreadRoutine routine, uintptr_t argument) {
+    const ThreadHandle thread = Start(routine, argument);
+    if (thread == 0)
+        return false;
+    NtClose(reinterpret_cast<HANDLE>(thread));
+    return true;
 }
 
 ThreadHandle StartJoinableThread(ThreadRoutine routine, uintptr_t argument) {
@@ -315,15 +324,6 @@ void JoinThread(ThreadHandle thread) {
         return;
     NtWaitForSingleObject(reinterpret_cast<HANDLE>(thread), FALSE, nullptr);
     NtClose(reinterpret_cast<HANDLE>(thread));
-}
-
-void WaitForThread(ThreadHandle thread) {
-    if (thread != 0)
-        NtWaitForSingleObject(reinterpret_cast<HANDLE>(thread), FALSE, nullptr);
-}
-
-void EndCurrentThread() {
-    for (;;) NtTerminateThread(kCurrentThread, 0);
 }
 
 void EndProgram() {

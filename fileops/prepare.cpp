@@ -76,7 +76,7 @@ bool TakePasswordDigests() {
     return agree;
 }
 
-void PrepareCipherRun(uint32_t command) {
+void PrepareCipherRun(uint32_t command, RunThread thread) {
     ClearStatusLog();
     AppendStatusLine(MessageId::kReadingPasswords);
 
@@ -116,8 +116,11 @@ void PrepareCipherRun(uint32_t command) {
     g_app.dataBuffer = encrypt ? g_app.bufferBase + kPlainReadOffset : g_app.bufferBase;
 
     SetActionButtonsEnabled(false);
-    g_app.workerThread = StartThread(OperationWorker, command);
-    if (g_app.workerThread == 0) {
+    if (thread == RunThread::kCaller) {
+        OperationWorker(command);
+        return;
+    }
+    if (!StartThread(OperationWorker, command)) {
         FailPreparation(MessageId::kThreadFailed);
         SetActionButtonsEnabled(true);
     }

@@ -1,11 +1,13 @@
 // Encrypt (IDC_ENCRYPT) or Decrypt (IDC_DECRYPT) pressed: on the user-interface thread, checks
 // the entries, takes the digests, opens and sizes the source and obtains the buffer; only then
-// disables the action buttons and starts OperationWorker(command). A failure here shows its
-// error and leaves the buttons enabled, with nothing open.
+// disables the action buttons and runs OperationWorker(command) on `thread`. A failure here
+// shows its error and leaves the buttons enabled, with nothing open.
 #pragma once
 #include <cstdint>
 
-void PrepareCipherRun(uint32_t command);
+#include "fileops/run_end.h"
+
+void PrepareCipherRun(uint32_t command, RunThread thread);
 
 // Both digests of a password pair as the dialog's fields hold it: each entry cut to 129 units,
 // the two equal and not empty; false otherwise, with the digests unchanged. The password area

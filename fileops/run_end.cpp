@@ -1,12 +1,10 @@
 #include "fileops/run_end.h"
 
 #include "fileops/app_state.h"
-#include "fileops/file_access.h"
 #include "ui/feedback.h"
 
 void EndRun() {
     SetActionButtonsEnabled(true);
-    EndCurrentThread();
 }
 
 void ReportFailure(MessageId message) {

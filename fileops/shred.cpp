@@ -16,11 +16,13 @@ namespace {
 
 constexpr uint8_t kFillPattern[4] = {'Z', 'O', 'K', ' '};
 
-// Overwrites the whole file, rounded up to 4096 bytes; ends the run on failure.
-void OverwriteWithPattern() {
+// Overwrites the whole file, rounded up to 4096 bytes. False once the run was ended, on failure.
+bool OverwriteWithPattern() {
     // The allocation rounds fileSize in place: the rounded length is what gets written.
-    if (!AllocateBuffer(&g_app.fileSize, &g_app.bufferBase))
+    if (!AllocateBuffer(&g_app.fileSize, &g_app.bufferBase)) {
         FailRun(MessageId::kNoMemory);
+        return false;
+    }
     g_app.dataBuffer = g_app.bufferBase;
     for (uint32_t i = 0; i < g_app.fileSize; i += 4) {
         std::memcpy(g_app.dataBuffer + i, kFillPattern, 4);
@@ -28,16 +30,21 @@ void OverwriteWithPattern() {
     if (!WriteFromStart(g_app.fileHandle, g_app.dataBuffer, g_app.fileSize) ||
         !FlushFile(g_app.fileHandle)) {
         FailRun(MessageId::kWriteFailed);
+        return false;
     }
+    return true;
 }
 
 }  // namespace
 
-void StartShredRun() {
+void StartShredRun(RunThread thread) {
     ClearStatusLog();
     SetActionButtonsEnabled(false);
-    g_app.workerThread = StartThread(ShredWorker, 0);
-    if (g_app.workerThread == 0) {
+    if (thread == RunThread::kCaller) {
+        ShredWorker(0);
+        return;
+    }
+    if (!StartThread(ShredWorker, 0)) {
         ShowError(MessageId::kThreadFailed);
         SetActionButtonsEnabled(true);
     }
@@ -47,21 +54,25 @@ void ShredWorker(uintptr_t) {
     AppendStatusLine(MessageId::kReadingFile);
     // The file shredded is the one the field names now, a moment after the press.
     GetControlText(IDC_PATH, RunPath(), kPathCapacity);
-    if (!OpenForShred(NativePath(), &g_app.fileHandle))
-        FailRun(MessageId::kOpenFailed);
     uint64_t endOfFile = 0;
-    if (!QueryFileSize(g_app.fileHandle, &endOfFile))
+    if (!OpenForShred(NativePath(), &g_app.fileHandle) ||
+        !QueryFileSize(g_app.fileHandle, &endOfFile)) {
         FailRun(MessageId::kOpenFailed);
-    if (endOfFile > kLargestFile)
+        return;
+    }
+    if (endOfFile > kLargestFile) {
         FailRun(MessageId::kTooLarge);
+        return;
+    }
     g_app.fileSize = static_cast<uint32_t>(endOfFile);
 
     AppendStatusLine(MessageId::kShredding);
     // An empty file has nothing to overwrite: it is only deleted.
-    if (g_app.fileSize != 0)
-        OverwriteWithPattern();
+    if (g_app.fileSize != 0 && !OverwriteWithPattern())
+        return;
     if (!SetFileLength(g_app.fileHandle, 0) || !MarkForDeletion(g_app.fileHandle)) {
         FailRun(MessageId::kDeleteFailed);
+        return;
     }
     ReleaseRunResources();  // Windows removes the marked file here; POSIX did at the mark
     AppendStatusLine(MessageId::kDone);

@@ -4,8 +4,10 @@
 
 #include <cstdint>
 
-// Shred pressed: clears the log, disables the action buttons and starts ShredWorker. Needs no
-// password and asks nothing.
-void StartShredRun();
-// Thread body of a shred run. Ends its thread on every way out (fileops/run_end.h).
-[[noreturn]] void ShredWorker(uintptr_t unused);
+#include "fileops/run_end.h"
+
+// Shred pressed: clears the log, disables the action buttons and runs ShredWorker on `thread`.
+// Needs no password and asks nothing.
+void StartShredRun(RunThread thread);
+// Body of a shred run. Re-enables the action buttons on every way out (fileops/run_end.h).
+void ShredWorker(uintptr_t unused);

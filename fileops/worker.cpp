@@ -29,22 +29,42 @@ namespace {
 // In place, decryption writes this much first, header included, and flushes it.
 constexpr uint32_t kFirstBlock = 4096;
 
+// A body below this is transformed within the reporter's first period: the bar would show no
+// step between its start and its end, and starting the thread costs more than the transform.
+constexpr uint32_t kReportedBodySize = 1u << 20;
+
+void StartProgressReporterFor(uint32_t bodySize) {
+    if (bodySize >= kReportedBodySize)
+        StartProgressReporter();
+}
+
+// Without a reporter, the bar is moved once, to where the reporter's last update would have put
+// it.
+void ShowProgressOfSmallBody() {
+    if (g_app.reporterThread == 0)
+        SetProgressPosition(g_app.progressCounter.load(std::memory_order_relaxed));
+}
+
 // The file the user named. In separate-output mode the output's path takes its place in
 // RunPath() before the transform.
 char16_t g_sourcePath[kPathCapacity];
 
 // Separate-output mode, before the transform: derives the output name and asks before an
-// existing file there is replaced. Ends the run on failure or a No. Nothing is created yet: an
-// end of the program before the save leaves nothing beside the source.
-void ChooseSeparateOutput() {
+// existing file there is replaced. False once the run was ended, on failure or a No. Nothing is
+// created yet: an end of the program before the save leaves nothing beside the source.
+bool ChooseSeparateOutput() {
     bool derived = DeriveOutputPath(RunPath());
     WipePasswordArea();  // the naming scratch
-    if (!derived)
+    if (!derived) {
         FailRun(MessageId::kOutputPathTooLong);
+        return false;
+    }
     bool exists = false;
     bool empty = false;
-    if (!ProbeOutput(NativePath(), &exists, &empty))
+    if (!ProbeOutput(NativePath(), &exists, &empty)) {
         FailRun(MessageId::kWriteFailed);
+        return false;
+    }
     // Only a Yes overwrites; a No, or a box that could not be shown, leaves the file alone. An
     // empty file is named as such: a separate save stopped between taking the output's name and
     // the rename leaves one (fileops/file_access.h, RenameOutput).
@@ -53,8 +73,10 @@ void ChooseSeparateOutput() {
     if (exists && !AnsweredYes(question)) {
         ReleaseRunResources();
         EndRun();
+        return false;
     }
     g_app.replaceOutput = exists;
+    return true;
 }
 
 // A separate output, saved whole under the output's name or not at all; a file there is
@@ -133,13 +155,13 @@ void EmptyProgressBar() {
     SetProgressPosition(0);
 }
 
-[[noreturn]] void EncryptRun(bool inPlace) {
+void EncryptRun(bool inPlace) {
     AppendStatusLine(MessageId::kEncrypting);
     uint32_t plainSize = g_app.fileSize;
     uint32_t bodySize = static_cast<uint32_t>(BodySizeFor(plainSize));
     SetProgressRange(bodySize);
     g_app.progressCounter.store(0, std::memory_order_relaxed);
-    StartProgressReporter();
+    StartProgressReporterFor(bodySize);
     uint32_t salt = ReadTimeStampCounter();
     WriteHeader(g_app.bufferBase, salt, plainSize, g_app.checkValue);
     // The body lands right after the header, below the plain bytes (fileops/run_layout.h).
@@ -153,6 +175,7 @@ void EmptyProgressBar() {
     if (inPlace ? !SavedInPlace(SaveEncryptionInPlace(containerSize))
                 : !SaveOutput(g_app.bufferBase, containerSize)) {
         FailRun(MessageId::kWriteFailed);
+        return;
     }
     ReleaseRunResources();
     AppendStatusLine(MessageId::kDone);
@@ -163,11 +186,13 @@ void EmptyProgressBar() {
 // The header does not match the password. What an interrupted in-place save left does not
 // match either, though the password is right: told apart on the bytes already read, it is named
 // as such with the command that restores it, so that nobody takes it for a forgotten password.
-[[noreturn]] void RefuseHeader() {
+void RefuseHeader() {
     const FileState state =
         AnalyseFile(g_app.bufferBase, g_app.fileSize, g_app.checkValue, g_app.keyValue).state;
-    if (!IsConfirmedWreck(state))
+    if (!IsConfirmedWreck(state)) {
         FailRun(MessageId::kWrongPassword);
+        return;
+    }
     // The command: kRecoverCommand, then the file's full path in double quotes.
     char16_t command[sizeof kRecoverCommand / sizeof kRecoverCommand[0] + kPathCapacity + 2];
     uint32_t length = 0;
@@ -182,25 +207,30 @@ void EmptyProgressBar() {
     EndRun();
 }
 
-[[noreturn]] void DecryptRun(bool inPlace) {
+void DecryptRun(bool inPlace) {
     AppendStatusLine(MessageId::kDecrypting);
     uint32_t containerSize = g_app.fileSize;
     ContainerHeader header = ReadHeader(g_app.bufferBase);
-    if (header.checkDigest != g_app.checkValue)
+    if (header.checkDigest != g_app.checkValue) {
         RefuseHeader();
-    if (!StoredSizeFits(header.originalSize, containerSize))
+        return;
+    }
+    if (!StoredSizeFits(header.originalSize, containerSize)) {
         FailRun(MessageId::kDamaged);
+        return;
+    }
     g_app.bytesAfterContainer = containerSize - kContainerHeaderSize -
                                 static_cast<uint32_t>(BodySizeFor(header.originalSize));
 
     uint32_t counterStart = static_cast<uint32_t>(BodySizeFor(containerSize));
     g_app.progressCounter.store(counterStart, std::memory_order_relaxed);
     SetProgressRange(counterStart);
-    StartProgressReporter();
+    StartProgressReporterFor(counterStart);
     g_app.fileSize = header.originalSize;
     uint8_t* body = g_app.bufferBase + kContainerHeaderSize;
     DecryptWords(body, header.originalSize, g_app.keyValue, header.salt, DecryptRoom(),
                  g_app.progressCounter);
+    ShowProgressOfSmallBody();
 
     AppendStatusLine(MessageId::kSaving);
     if (inPlace ? !SavedInPlace(SaveDecryptionInPlace(body, header.originalSize))
@@ -210,6 +240,7 @@ void EmptyProgressBar() {
         ReportFailure(MessageId::kWriteFailed);
         EmptyProgressBar();
         EndRun();
+        return;
     }
     ReleaseRunResources();
     EmptyProgressBar();
@@ -219,14 +250,16 @@ void EmptyProgressBar() {
 }
 
 // The common start of encryption and decryption, then the branch of each.
-[[noreturn]] void CipherWorker(bool encrypt) {
-    if (!ReadWhole(g_app.fileHandle, g_app.dataBuffer, g_app.fileSize))
+void CipherWorker(bool encrypt) {
+    if (!ReadWhole(g_app.fileHandle, g_app.dataBuffer, g_app.fileSize)) {
         FailRun(MessageId::kReadFailed);
+        return;
+    }
     // The mode is read now, after the whole file: a change made while reading still counts.
     bool inPlace = IsControlChecked(IDC_OVERWRITE_SOURCE);
     std::copy_n(RunPath(), kPathCapacity, g_sourcePath);
-    if (!inPlace)
-        ChooseSeparateOutput();
+    if (!inPlace && !ChooseSeparateOutput())
+        return;
     if (encrypt)
         EncryptRun(inPlace);
     else

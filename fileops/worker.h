@@ -2,6 +2,6 @@
 #pragma once
 #include <cstdint>
 
-// Thread body of a cipher run: IDC_ENCRYPT encrypts, IDC_DECRYPT decrypts. Re-enables the
-// action buttons and ends its thread on every way out (fileops/run_end.h).
+// Body of a cipher run: IDC_ENCRYPT encrypts, IDC_DECRYPT decrypts. Re-enables the action
+// buttons on every way out (fileops/run_end.h) and returns.
 void OperationWorker(uintptr_t command);

@@ -147,7 +147,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::lock_guard<std::mutex> lock(g_seen.mutex);
         g_seen.boxes.clear();
     }
-    PrepareCipherRun(IDC_DECRYPT);
+    PrepareCipherRun(IDC_DECRYPT, RunThread::kCaller);
     Require(HeadlessWaitUntilEnabled(IDC_SHRED, 60000), "the run did not end");
 
     std::lock_guard<std::mutex> lock(g_seen.mutex);

@@ -104,13 +104,13 @@ void OnCommand(WPARAM command) {
             OnBrowse();
             break;
         case IDC_ENCRYPT:
-            PrepareCipherRun(IDC_ENCRYPT);
+            PrepareCipherRun(IDC_ENCRYPT, RunThread::kWorker);
             break;
         case IDC_DECRYPT:
-            PrepareCipherRun(IDC_DECRYPT);
+            PrepareCipherRun(IDC_DECRYPT, RunThread::kWorker);
             break;
         case IDC_SHRED:
-            StartShredRun();
+            StartShredRun(RunThread::kWorker);
             break;
         case IDC_WEBSITE:
             OnWebSite();

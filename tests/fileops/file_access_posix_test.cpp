@@ -39,6 +39,8 @@ TEST_F(PosixFileAccessTest, ALinkAsLastComponentIsNeverFollowed) {
         EXPECT_FALSE(OpenForShred(path.c_str(), &file));
         EXPECT_FALSE(CreateOutput(path.c_str(), 0, &file));
         EXPECT_FALSE(ProbeOutput(path.c_str(), &exists)) << "a link is not replaced";
+        uint64_t size = 0;
+        EXPECT_FALSE(GlanceAtFile(path.c_str(), nullptr, 0, &size));
     }
     EXPECT_EQ(ReadBytes(folder_.Path("target.txt")), "target");
     EXPECT_FALSE(fs::exists(folder_.Path("absent.txt")));
@@ -53,6 +55,10 @@ TEST_F(PosixFileAccessTest, AFifoFailsAtOnceInsteadOfBlocking) {
     EXPECT_FALSE(OpenForShred(path.c_str(), &file));
     EXPECT_FALSE(CreateOutput(path.c_str(), 0, &file));
     EXPECT_FALSE(ProbeOutput(path.c_str(), &exists));
+    uint8_t start[4] = {};
+    uint64_t size = 0;
+    EXPECT_FALSE(GlanceAtFile(path.c_str(), start, sizeof start, &size));
+    EXPECT_EQ(LastSystemReason(), SystemReason::kNotRegularFile);
 }
 
 TEST_F(PosixFileAccessTest, NamesOutsideTheBasicPlaneBecomeUtf8) {
@@ -316,7 +322,7 @@ TEST_F(FaultInjectionTest, AFailedCloseStillReleasesAndDeletes) {
 
 TEST_F(FaultInjectionTest, ThreadStartsFailAndZeroMeansNever) {
     FailSystemOperationAt(1);
-    EXPECT_EQ(StartThread(Nothing, 0), 0u);
+    EXPECT_FALSE(StartThread(Nothing, 0));
     EXPECT_EQ(LastFailedOperation(), SystemOperation::kStartThread);
     FailSystemOperationAt(1);
     EXPECT_EQ(StartJoinableThread(Nothing, 0), 0u);

@@ -289,6 +289,35 @@ TEST_F(FileAccessTest, OnlyTheShredModeMayMarkAnExistingFileForDeletion) {
     EXPECT_EQ(ReadBytes(folder_.Path("stay.txt")), "stay");
 }
 
+// A glance gives the size, and the start only of a file that holds all of it.
+TEST_F(FileAccessTest, AGlanceGivesTheSizeAndTheStartOfAFileThatHoldsIt) {
+    const struct {
+        const char* content;  // null: no such file; "/": a folder
+        bool read;
+        uint64_t size;
+        const char* start;
+    } rows[] = {
+        {"0123456789", true, 10, "0123"}, {"0123", true, 4, "0123"},
+        {"012", true, 3, "...."},         {"", true, 0, "...."},
+        {nullptr, false, 99, "...."},     {"/", false, 99, "...."},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.content == nullptr ? "(none)" : row.content);
+        fs::remove_all(folder_.Path("glance"));
+        if (row.content != nullptr && std::string(row.content) == "/")
+            fs::create_directory(folder_.Path("glance"));
+        else if (row.content != nullptr)
+            WriteBytes(folder_.Path("glance"), row.content);
+        char start[4] = {'.', '.', '.', '.'};
+        uint64_t size = 99;
+        EXPECT_EQ(GlanceAtFile(folder_.Native("glance").c_str(), reinterpret_cast<uint8_t*>(start),
+                               sizeof start, &size),
+                  row.read);
+        EXPECT_EQ(size, row.size);
+        EXPECT_EQ(std::string(start, sizeof start), row.start);
+    }
+}
+
 TEST_F(FileAccessTest, ClosingNoHandleDoesNothing) {
     CloseFile(0);
     uint64_t size = 7;

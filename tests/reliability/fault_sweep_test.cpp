@@ -550,7 +550,10 @@ void RunFirstFailure(const FirstFailure& c) {
                                     << " failing " << SystemOperationName(c.kind));
     for (uint32_t n = 1;; ++n) {
         RunHarness run;
-        std::string plain = RandomBytes(5000, 7);
+        // A decryption whose save fails holds its reporter while the error is shown: its file is
+        // large enough to start one.
+        const bool heldReporter = c.command == IDC_DECRYPT && c.message == MessageId::kWriteFailed;
+        std::string plain = RandomBytes(heldReporter ? (1u << 20) + 5000 : 5000, 7);
         fs::path source = run.Write("f.bin", plain);
         run.SetPassword(u"pw");
         run.SetPath(source);

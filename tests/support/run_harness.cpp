@@ -70,9 +70,9 @@ void RunHarness::Press(uint32_t command) {
     }
     ASSERT_TRUE(HeadlessIsEnabled(IDC_ENCRYPT));
     if (command == IDC_SHRED) {
-        StartShredRun();
+        StartShredRun(RunThread::kWorker);
     } else {
-        PrepareCipherRun(command);
+        PrepareCipherRun(command, RunThread::kWorker);
     }
     ASSERT_TRUE(HeadlessWaitUntilEnabled(IDC_SHRED, 60000)) << "the run did not end";
     EXPECT_TRUE(HeadlessIsEnabled(IDC_ENCRYPT));
