@@ -59,8 +59,10 @@ status=0
 wait "$zok" || status=$?
 screen=$(cat screen)
 if [[ $screen == *Done.* ]]; then
-    [[ $status == 0 ]] || fail "finished, but status $status"
-    echo "the run had ended before the Ctrl-C arrived"
+    # The save had ended when the Ctrl-C was handled (under qemu Wine hands it over late): the
+    # program ended by itself (0), or by the Ctrl-C at once after the save (130).
+    [[ $status == 0 || $status == 130 ]] || fail "finished, but status $status"
+    echo "the save had ended before the Ctrl-C arrived"
 else
     [[ $status == 130 ]] || fail "Ctrl-C during the save gave status $status"
 fi
