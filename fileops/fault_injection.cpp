@@ -23,6 +23,7 @@ std::atomic<uint32_t> g_failInSave{0};
 std::atomic<OperationWatcher> g_watcher{nullptr};
 std::atomic<uint32_t> g_writeUpTo{0};
 std::atomic<bool> g_skipRoomCheck{false};
+std::atomic<uint32_t> g_timeStampCounter{0};
 std::atomic<int> g_renameRefusals[static_cast<uint32_t>(RenameStep::kCount)] = {};
 
 struct SignalFromEnvironment {
@@ -76,6 +77,14 @@ void WriteBeforeFailingUpTo(uint32_t end) {
 
 uint32_t WrittenBeforeFailingUpTo() {
     return g_writeUpTo.load();
+}
+
+void ReadTimeStampCounterAs(uint32_t value) {
+    g_timeStampCounter.store(value);
+}
+
+uint32_t TimeStampCounterReadAs() {
+    return g_timeStampCounter.load();
 }
 
 void SkipRoomCheck(bool skip) {

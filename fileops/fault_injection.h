@@ -74,6 +74,12 @@ int RenameStepRefusal(RenameStep step);
 void WriteBeforeFailingUpTo(uint32_t end);
 uint32_t WrittenBeforeFailingUpTo();
 
+// Makes every later reading of the time-stamp counter give `value` (0: the counter again), so
+// that a test encrypts with the salt it chose: whether the bytes of a stopped encryption locate
+// its cut depends on the salt (a few salts in a hundred leave it unlocated).
+void ReadTimeStampCounterAs(uint32_t value);
+uint32_t TimeStampCounterReadAs();
+
 // Lets every reservation past its room check (true), so that tests reach a reservation that
 // the file system itself refuses; false checks the room again.
 void SkipRoomCheck(bool skip);

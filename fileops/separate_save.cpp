@@ -9,7 +9,15 @@
 #include <chrono>
 #endif
 
+#ifdef ZOK_FAULT_INJECTION
+#include "fileops/fault_injection.h"
+#endif
+
 uint32_t ReadTimeStampCounter() {
+#ifdef ZOK_FAULT_INJECTION
+    if (const uint32_t chosen = TimeStampCounterReadAs())
+        return chosen;
+#endif
 #if defined(__i386__) || defined(__x86_64__)
     return static_cast<uint32_t>(__rdtsc());
 #else
