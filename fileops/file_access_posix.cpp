@@ -592,14 +592,16 @@ constexpr uint64_t kGranularity = 4096;
 // more than reading the file into it.
 constexpr uint64_t kHugePageThreshold = 2u << 20;
 // Below this a block comes from the heap: a mapping of its own costs two system calls and a
-// page fault, more than a small file's whole run, and a walk of small files makes many.
+// page fault, more than a small file's whole run, and a walk of small files makes many. The
+// heap keeps a freed block in the process, so it is wiped first, as unmapped pages are gone.
 constexpr uint64_t kSmallestMapping = 64u << 10;
-// munmap needs the length; live allocations are few (a run buffer, a log scratch).
+// The length says where a block came from and how much to unmap or wipe; live allocations are
+// few (a run buffer, a log scratch).
 constexpr int kMaxLiveBuffers = 64;
 
 struct LiveBuffer {
     uint8_t* base;
-    size_t length;  // 0 for a block from the heap
+    size_t length;
 };
 std::mutex g_buffersLock;
 LiveBuffer g_buffers[kMaxLiveBuffers];
@@ -629,13 +631,12 @@ bool Forget(uint8_t* base, size_t* length) {
 }
 
 // Page-aligned and zero-filled, like a mapping; `length` a multiple of kGranularity. Null on
-// failure. The length it is remembered by says where it came from: 0 for the heap.
-uint8_t* ObtainBlock(uint64_t length, size_t* rememberedLength) {
+// failure.
+uint8_t* ObtainBlock(size_t length) {
     if (length < kSmallestMapping) {
         void* memory = aligned_alloc(kGranularity, length);
         if (memory != nullptr)
             memset(memory, 0, length);
-        *rememberedLength = 0;
         return static_cast<uint8_t*>(memory);
     }
     void* memory =
@@ -644,15 +645,16 @@ uint8_t* ObtainBlock(uint64_t length, size_t* rememberedLength) {
         return nullptr;
     if (length >= kHugePageThreshold)
         madvise(memory, length, MADV_HUGEPAGE);  // a hint only
-    *rememberedLength = length;
     return static_cast<uint8_t*>(memory);
 }
 
-void ReleaseBlock(uint8_t* base, size_t rememberedLength) {
-    if (rememberedLength == 0)
+void ReleaseBlock(uint8_t* base, size_t length) {
+    if (length < kSmallestMapping) {
+        explicit_bzero(base, length);
         free(base);
-    else
-        munmap(base, rememberedLength);
+    } else {
+        munmap(base, length);
+    }
 }
 }  // namespace
 
@@ -663,12 +665,11 @@ bool AllocateBuffer(uint32_t* size, uint8_t** base) {
     const uint64_t rounded = (*size + kGranularity - 1) & ~(kGranularity - 1);
     if (rounded > UINT32_MAX)
         return false;
-    size_t remembered = 0;
-    uint8_t* memory = ObtainBlock(rounded, &remembered);
+    uint8_t* memory = ObtainBlock(rounded);
     if (memory == nullptr)
         return false;
-    if (!Remember(memory, remembered)) {
-        ReleaseBlock(memory, remembered);
+    if (!Remember(memory, rounded)) {
+        ReleaseBlock(memory, rounded);
         return false;
     }
     *size = static_cast<uint32_t>(rounded);
@@ -680,9 +681,9 @@ bool AllocateBuffer(uint32_t* size, uint8_t** base) {
 void FreeBuffer(uint8_t* base) {
     if (base == nullptr)
         return;
-    size_t remembered = 0;
-    if (Forget(base, &remembered)) {
-        ReleaseBlock(base, remembered);
+    size_t length = 0;
+    if (Forget(base, &length)) {
+        ReleaseBlock(base, length);
         ZOK_COUNT_LIVE(CountLiveBuffers, -1);
     }
 }
