@@ -19,3 +19,10 @@ std::u16string ArgumentText(std::basic_string_view<ArgumentUnit> argument);
 bool IsText(std::u16string_view argument);
 // The argument for a message: each carried byte as "\xHH".
 std::u16string Printable(std::u16string_view argument);
+
+#ifndef _WIN32
+// The bytes that ArgumentText took `argument` from, for a path the system is given back; false
+// for units that no bytes give (an unpaired surrogate other than a carried byte). Windows hands
+// the system the text itself.
+bool ArgumentBytes(std::u16string_view argument, std::string* bytes);
+#endif

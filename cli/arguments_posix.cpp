@@ -31,6 +31,26 @@ std::u16string ArgumentText(std::string_view bytes) {
     return text;
 }
 
+bool ArgumentBytes(std::u16string_view argument, std::string* bytes) {
+    bytes->clear();
+    std::string utf8;
+    size_t from = 0;
+    for (size_t at = 0; at <= argument.size(); ++at) {
+        const bool carried = at < argument.size() && IsCarriedByte(argument[at]);
+        if (!carried && at < argument.size())
+            continue;
+        const std::u16string_view text = argument.substr(from, at - from);
+        utf8.assign(text.size() * 3 + 1, '\0');
+        if (!Utf16ToUtf8Exact(text, utf8.data(), utf8.size()))
+            return false;
+        bytes->append(utf8.c_str());
+        if (carried)
+            *bytes += static_cast<char>(argument[at] - kCarriedByte);
+        from = at + 1;
+    }
+    return true;
+}
+
 bool IsText(std::u16string_view argument) {
     for (char16_t unit : argument) {
         if (IsCarriedByte(unit))

@@ -15,7 +15,6 @@
 #include "cli/folder_listing.h"
 #include "fileops/posix_io.h"
 #include "fileops/system_reason.h"
-#include "fileops/utf.h"
 
 namespace {
 
@@ -33,40 +32,12 @@ EntryType TypeOf(const struct stat& status, dev_t folderDevice) {
     return EntryType::kSpecial;
 }
 
-bool Utf8Of(std::u16string_view text, std::string* utf8) {
-    std::string out(text.size() * 3 + 1, '\0');
-    if (!Utf16ToUtf8Exact(text, out.data(), out.size()))
-        return false;
-    out.resize(strlen(out.c_str()));
-    *utf8 = std::move(out);
-    return true;
-}
-
-// The path's bytes: text as UTF-8, and each byte a name carried as it was (cli/arguments.h).
-bool PathBytes(const std::u16string& full, std::string* path) {
-    path->clear();
-    size_t from = 0;
-    for (size_t at = 0; at <= full.size(); ++at) {
-        const bool carried = at < full.size() && full[at] >= 0xDC80 && full[at] <= 0xDCFF;
-        if (!carried && at < full.size())
-            continue;
-        std::string text;
-        if (!Utf8Of(std::u16string_view(full).substr(from, at - from), &text))
-            return false;
-        *path += text;
-        if (carried)
-            *path += static_cast<char>(full[at] - 0xDC00);
-        from = at + 1;
-    }
-    return true;
-}
-
 }  // namespace
 
 bool LookAtOperand(const std::u16string& full, EntryType* type, FolderIdentity* identity) {
     std::string path;
     struct stat status;
-    if (!PathBytes(full, &path) || lstat(path.c_str(), &status) != 0)
+    if (!ArgumentBytes(full, &path) || lstat(path.c_str(), &status) != 0)
         return FailedWithErrno();
     *type = TypeOf(status, status.st_dev);
     *identity = IdentityOf(status);
@@ -76,7 +47,7 @@ bool LookAtOperand(const std::u16string& full, EntryType* type, FolderIdentity* 
 bool ListFolder(const std::u16string& full, const FolderIdentity& identity,
                 std::vector<FolderEntry>* entries) {
     std::string path;
-    if (!PathBytes(full, &path))
+    if (!ArgumentBytes(full, &path))
         return false;
     const int fd = RetryInterrupted([&] {
         return open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
@@ -132,7 +103,7 @@ bool ListFolder(const std::u16string& full, const FolderIdentity& identity,
 bool RemoveEmptyFolder(const std::u16string& full, bool* holdsSomething) {
     *holdsSomething = false;
     std::string path;
-    if (!PathBytes(full, &path))
+    if (!ArgumentBytes(full, &path))
         return false;
     if (rmdir(path.c_str()) == 0)
         return true;
