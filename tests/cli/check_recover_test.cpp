@@ -5,6 +5,7 @@
 
 #include "cli/exit_status.h"
 #include "tests/cli/cli_fixture.h"
+#include "tests/support/containers.h"
 
 namespace {
 
@@ -16,9 +17,12 @@ TEST_F(CliTest, CheckAndRecoverTellWrecksApartAndRestoreThem) {
     for (unsigned i = 0; plain.size() < 40001; i = i * 7 + 3)
         plain += "word" + std::to_string(i % 97) + " ";
     plain.resize(40001);
-    WriteBytes(At("plain"), plain);
-    ASSERT_EQ(Zok({"encrypt", "--password-stdin", "-o", "container", "plain"}).exitCode, 0);
-    const std::string container = ReadBytes(At("container"));
+    // A chosen salt: with a run's own, the rows below hold for most salts but not all. A cut
+    // encryption's pages outvote its plain ones for most (0.5 to 2 in a hundred leave the cut
+    // unlocated), and the container's byte where a decryption had its length left to cut is
+    // zero for one in 256, which makes the length a range.
+    const std::string container = MakeContainer(plain, u"pw", 0x2545F491u);
+    WriteBytes(At("container"), container);
     const size_t length = container.size();
     // Encryption: the plain file grown by zeros, the body over it from 12 up to `at`.
     // Decryption: the container, its first `at` bytes replaced by the plain file's.

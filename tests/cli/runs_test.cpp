@@ -18,6 +18,7 @@
 #include "cli/walk.h"
 #include "fileops/utf.h"
 #include "tests/cli/cli_fixture.h"
+#include "tests/support/containers.h"
 
 namespace {
 
@@ -554,16 +555,6 @@ struct TreeCase {
     std::function<void(const fs::path& root)> check;
 };
 
-// `plain` at `path` made a container of `password` there.
-void MakeContainer(const fs::path& path, const std::string& plain, const std::string& password) {
-    fs::create_directories(path.parent_path());
-    WriteBytes(path, plain);
-    const ZokResult made =
-        RunZok({"encrypt", "--in-place", "--password-stdin", path.filename().string()},
-               password + "\n", path.parent_path());
-    ASSERT_EQ(made.exitCode, 0) << made.err;
-}
-
 TEST(CliWalk, EachTreeIsWalkedAsItsRowSays) {
     const auto file = [](const fs::path& path, const std::string& bytes) {
         fs::create_directories(path.parent_path());
@@ -575,8 +566,8 @@ TEST(CliWalk, EachTreeIsWalkedAsItsRowSays) {
              file(r / "t/a.txt", "alpha");
              file(r / u8"t/sub/深/f", "x");
              file(r / u8"t/Кир/😀.bin", "emoji");
-             MakeContainer(r / "t/mine_ZOK.txt", "mine", "pw");
-             MakeContainer(r / "t/theirs_ZOK.txt", "theirs", "other");
+             file(r / "t/mine_ZOK.txt", MakeContainer("mine", u"pw", 7));
+             file(r / "t/theirs_ZOK.txt", MakeContainer("theirs", u"other", 7));
          },
          {"encrypt", "-r", "--password-stdin"},
          kExitSuccess,
@@ -596,11 +587,11 @@ TEST(CliWalk, EachTreeIsWalkedAsItsRowSays) {
          }},
         {"decrypt takes only containers of this password",
          [&](const fs::path& r) {
-             MakeContainer(r / "t/a", "one", "pw");
+             file(r / "t/a", MakeContainer("one", u"pw", 7));
              file(r / "t/b", "plain text here");
-             MakeContainer(r / "t/c", "theirs", "other");
+             file(r / "t/c", MakeContainer("theirs", u"other", 7));
              fs::create_directories(r / "t/d");
-             MakeContainer(r / "t/d/e", "two", "pw");
+             file(r / "t/d/e", MakeContainer("two", u"pw", 7));
          },
          {"decrypt", "--recursive", "--in-place", "--password-stdin"},
          kExitSuccess,
@@ -616,9 +607,9 @@ TEST(CliWalk, EachTreeIsWalkedAsItsRowSays) {
          }},
         {"check tells each container and skips the rest",
          [&](const fs::path& r) {
-             MakeContainer(r / "t/a", "one", "pw");
+             file(r / "t/a", MakeContainer("one", u"pw", 7));
              file(r / "t/b", "plain text here");
-             MakeContainer(r / "t/c", "theirs", "other");
+             file(r / "t/c", MakeContainer("theirs", u"other", 7));
          },
          {"check", "-r", "--password-stdin"},
          kExitSuccess,

@@ -15,6 +15,7 @@
 #include "core/container.h"
 #include "fileops/utf.h"
 #include "tests/reliability/reliability_support.h"
+#include "tests/support/containers.h"
 #include "tests/support/run_harness.h"
 #include "tests/support/zok_process.h"
 #include "ui/messages.h"

@@ -21,6 +21,7 @@
 #include "fileops/prepare.h"
 #include "fileops/shred.h"
 #include "tests/reliability/reliability_support.h"
+#include "tests/support/containers.h"
 #include "tests/support/run_harness.h"
 #include "ui/control_access.h"
 #include "ui/control_ids.h"

@@ -1,5 +1,5 @@
 // Shared by the reliability tests: the process's own figures (/proc, or the Windows services),
-// folder listings, containers made directly with the core, and the tallies printed when the
+// folder listings, digests and buffer words of containers, and the tallies printed when the
 // tests end.
 #pragma once
 #include <cstdint>
@@ -28,8 +28,6 @@ bool WaitForThreadCount(uint32_t count, uint32_t timeoutMs);
 // Names of the entries directly in `folder`.
 std::set<std::string> Listing(const std::filesystem::path& folder);
 
-// A container of `plain` under `password` with the given salt, as an encryption writes it.
-std::string MakeContainer(const std::string& plain, const std::u16string& password, uint32_t salt);
 uint32_t CheckDigestOf(const std::u16string& password);
 uint32_t KeyDigestOf(const std::u16string& password);
 // The word a run reads at `offset` of its zero-filled buffer holding `file`.
