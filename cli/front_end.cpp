@@ -434,6 +434,13 @@ void UpdateEndingNote(const WalkTally& tally, bool barDrawn) {
     SetEndingNote(note + SummaryOf(tally) + u'\n');
 }
 
+// The walk's last line, in place of the bar and of the note an interrupt would print.
+void PrintWalkSummary(const WalkTally& tally) {
+    EraseBar();
+    SetEndingNote(u"");
+    PrintLine(SummaryOf(tally));
+}
+
 // -r: every operand, folders walked, with one password; the first failure gives the status.
 int RunWalk(bool barDrawn) {
     const Options& options = g_cli.options;
@@ -480,16 +487,12 @@ int RunWalk(bool barDrawn) {
         UpdateEndingNote(tally, barDrawn);
         // An interrupt during the save just done: the walk ends here, with what it did.
         if (const int end = PendingEnd()) {
-            EraseBar();
-            SetEndingNote(u"");
-            PrintLine(SummaryOf(tally));
+            PrintWalkSummary(tally);
             EndAsInterrupted(end);
         }
         return true;
     });
-    EraseBar();
-    SetEndingNote(u"");
-    PrintLine(SummaryOf(tally));
+    PrintWalkSummary(tally);
     return tally.status;
 }
 

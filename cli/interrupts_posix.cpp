@@ -25,7 +25,7 @@ void WriteEndingNote() {
 }
 
 // Ends the process by `signalNumber` itself, also from inside its handler.
-void DieBy(int signalNumber) {
+[[noreturn]] void DieBy(int signalNumber) {
     signal(signalNumber, SIG_DFL);
     sigset_t only;
     sigemptyset(&only);
@@ -68,8 +68,6 @@ void EndOnInterrupts() {
 
 void EndAsInterrupted(int status) {
     DieBy(status);
-    for (;;) {
-    }
 }
 
 #ifdef ZOK_COVERAGE

@@ -51,6 +51,11 @@ std::u16string_view WordOf(FileState state) {
     return kWordUnrecoverable;
 }
 
+// check's line on standard output: "FILE: word".
+void PrintWord(const std::u16string& name, std::u16string_view word) {
+    WriteStdout(name + u": " + std::u16string(word) + u"\n");
+}
+
 // The restored file's default name: ".recovered" before the extension, so that it still opens
 // with the file's program and is not taken for the file itself: 名单.csv -> 名单.recovered.csv.
 // The last dot of the file's own name counts, not one in a folder's; a name with none, or with
@@ -174,8 +179,7 @@ int CheckOne(const Session& session, const std::u16string& name) {
     ReleaseWholeFile(&file);
     if (loaded)
         PrintMessageAbout(name, Verdict(analysis));
-    WriteStdout(name + u": " + std::u16string(loaded ? WordOf(analysis.state) : kWordUnreadable) +
-                u"\n");
+    PrintWord(name, loaded ? WordOf(analysis.state) : kWordUnreadable);
     return status;
 }
 
@@ -302,26 +306,23 @@ int RunRecovery(const RecoveryRequest& request) {
 int CheckWalkedFile(const std::u16string& display, const std::u16string& full, uint32_t checkDigest,
                     uint32_t keyDigest, bool quiet, bool* skipped, uint64_t* size) {
     *skipped = false;
-    *size = 0;
+    const RecoveryRequest check;
+    const Session session{check, checkDigest, keyDigest};
     WholeFile file;
-    MessageId failure = MessageId::kOpenFailed;
-    if (!LoadWholeFile(NativeOf(full).c_str(), &file, &failure)) {
-        ReleaseWholeFile(&file);
-        PrintFailure(display, failure);
-        return ExitStatusOf(failure);
-    }
-    const FileAnalysis analysis = AnalyseFile(file.buffer, file.length, checkDigest, keyDigest);
-    *size = file.length;
+    FileAnalysis analysis;
+    int status = kExitSuccess;
+    const bool loaded = LoadAnalysed(session, display, full, &file, &analysis, &status);
+    *size = loaded ? file.length : 0;
     ReleaseWholeFile(&file);
-    WriteStdout(display + u": " + std::u16string(WordOf(analysis.state)) + u"\n");
-    if (analysis.state == FileState::kNotContainer ||
-        ExitStatusOf(analysis.state) == kExitWrongPassword) {
+    if (!loaded)
+        return status;
+    PrintWord(display, WordOf(analysis.state));
+    if (analysis.state == FileState::kNotContainer || status == kExitWrongPassword) {
         *skipped = true;
         if (!quiet)
             PrintMessageAbout(display, Say(CliText::kSkippedNotOwnContainer));
         return kExitSuccess;
     }
-    const int status = ExitStatusOf(analysis.state);
     if (!quiet || status != kExitSuccess)
         PrintMessageAbout(display, Verdict(analysis));
     return status;

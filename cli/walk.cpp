@@ -5,10 +5,9 @@
 #include <utility>
 #include <vector>
 
-namespace {
+#include "fileops/output_name.h"
 
-constexpr std::u16string_view kUnfinishedMark = u".zok-unfinished-";
-constexpr size_t kTagDigits = 8;
+namespace {
 
 bool IsHexDigit(char16_t unit) {
     return (unit >= u'0' && unit <= u'9') || (unit >= u'a' && unit <= u'f') ||
@@ -34,11 +33,11 @@ void PlanFolder(Walk* walk, const std::u16string& path, const std::u16string& di
                 const FolderIdentity& identity);
 
 void PlanEntry(Walk* walk, const std::u16string& path, const std::u16string& display,
-               std::u16string_view name, EntryType type, const FolderIdentity& identity) {
+               EntryType type, const FolderIdentity& identity) {
     switch (type) {
         case EntryType::kFile:
             Add(walk,
-                !walk->shredding && IsUnfinishedName(name) ? StepKind::kSkipUnfinished
+                !walk->shredding && IsUnfinishedName(path) ? StepKind::kSkipUnfinished
                                                            : StepKind::kRun,
                 path, display);
             return;
@@ -78,8 +77,8 @@ void PlanFolder(Walk* walk, const std::u16string& path, const std::u16string& di
     for (const FolderEntry& entry : entries) {
         if (walk->stopped)
             return;
-        PlanEntry(walk, joined(path, entry.name), joined(display, entry.name), entry.name,
-                  entry.type, entry.identity);
+        PlanEntry(walk, joined(path, entry.name), joined(display, entry.name), entry.type,
+                  entry.identity);
     }
     Add(walk, StepKind::kFolderEnd, path, display);
 }
@@ -87,9 +86,9 @@ void PlanFolder(Walk* walk, const std::u16string& path, const std::u16string& di
 }  // namespace
 
 bool IsUnfinishedName(std::u16string_view name) {
-    if (name.size() < kUnfinishedMark.size() + kTagDigits)
+    if (name.size() < kUnfinishedMark.size() + kUnfinishedTagDigits)
         return false;
-    const size_t tagAt = name.size() - kTagDigits;
+    const size_t tagAt = name.size() - kUnfinishedTagDigits;
     if (name.substr(tagAt - kUnfinishedMark.size(), kUnfinishedMark.size()) != kUnfinishedMark)
         return false;
     return std::all_of(name.begin() + tagAt, name.end(), IsHexDigit);
@@ -106,11 +105,7 @@ bool WalkTree(const std::vector<WalkOperand>& operands, char16_t separator, bool
     for (const WalkOperand& operand : operands) {
         if (walk.stopped)
             break;
-        const size_t cut = operand.path.find_last_of(u"/\\");
-        const std::u16string_view name = cut == std::u16string::npos
-                                             ? std::u16string_view(operand.path)
-                                             : std::u16string_view(operand.path).substr(cut + 1);
-        PlanEntry(&walk, operand.path, operand.display, name, operand.type, operand.identity);
+        PlanEntry(&walk, operand.path, operand.display, operand.type, operand.identity);
     }
     return !walk.stopped;
 }

@@ -67,8 +67,9 @@ struct WalkOperand {
     FolderIdentity identity;
 };
 
-// Whether `name` is what an interrupted separate save leaves: ".zok-unfinished-" and 8 hex
-// digits at its end.
+// Whether `name` is what an interrupted separate save leaves (fileops/output_name.h): its mark
+// and tag digits at its end. Neither holds a separator, so a path ending in such a name is one
+// too.
 bool IsUnfinishedName(std::u16string_view name);
 
 // Sorts a listing in the walk's order: by sortKey, byte by byte.

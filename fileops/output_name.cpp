@@ -11,9 +11,7 @@ constexpr uint32_t kLongestSource = kPathCapacity - 1 - kSuffixLength;
 constexpr char16_t kBeforeDot[kSuffixLength] = {u'_', u'Z', u'O', u'K'};
 constexpr char16_t kNoDot[kSuffixLength] = {u'_', u'A', u'd', u'v'};
 
-constexpr std::u16string_view kUnfinishedSuffix = u".zok-unfinished-";
 constexpr size_t kUnfinishedNameUnits = 64;
-static_assert(kUnfinishedExtraUnits == kUnfinishedSuffix.size() + 8 + 1);
 static_assert(kUnfinishedCapacity ==
               kNativePrefixLength + kPathCapacity + kUnfinishedExtraUnits - 1);
 }  // namespace
@@ -24,8 +22,9 @@ void UnfinishedPathFor(std::u16string_view output, uint32_t tag, char16_t* out) 
     if (nameEnd < output.size() && output[nameEnd - 1] >= 0xD800 && output[nameEnd - 1] < 0xDC00)
         --nameEnd;
     char16_t* end = std::copy(output.begin(), output.begin() + nameEnd, out);
-    end = std::copy(kUnfinishedSuffix.begin(), kUnfinishedSuffix.end(), end);
-    for (int shift = 28; shift >= 0; shift -= 4) *end++ = u"0123456789abcdef"[(tag >> shift) & 15];
+    end = std::copy(kUnfinishedMark.begin(), kUnfinishedMark.end(), end);
+    for (int shift = static_cast<int>(4 * kUnfinishedTagDigits) - 4; shift >= 0; shift -= 4)
+        *end++ = u"0123456789abcdef"[(tag >> shift) & 15];
     *end = 0;
 }
 

@@ -22,9 +22,12 @@ void SetOutputPathOverride(const char16_t* path);
 // in place of the password area: what DeriveOutputPath does when no override is set.
 bool DeriveOutputPathIn(char16_t* path, char16_t* scratch);
 
-// Units an unfinished path may take beyond its output's path: ".zok-unfinished-", 8 hex
-// digits and the terminator.
-constexpr size_t kUnfinishedExtraUnits = 16 + 8 + 1;
+// What ends an unfinished output's name: this mark, then the tag's hex digits.
+constexpr std::u16string_view kUnfinishedMark = u".zok-unfinished-";
+constexpr size_t kUnfinishedTagDigits = 8;
+// Units an unfinished path may take beyond its output's path: the mark, the tag's digits and
+// the terminator.
+constexpr size_t kUnfinishedExtraUnits = kUnfinishedMark.size() + kUnfinishedTagDigits + 1;
 
 // The unfinished output's path for the output at `output` (a native path) into `out`, which
 // holds output.size() + kUnfinishedExtraUnits units: in the same folder, the output's name cut
