@@ -105,13 +105,13 @@ bool AnyContainerAbovePlain(const WreckWords& bytes, uint32_t end, uint32_t salt
     return false;
 }
 
-// Plain below, container above: the sizes the restored last word allows.
 // The shortest length a body of `bodySize` bytes ending in `lastWord` may have held.
 uint32_t ShortestForLastWord(uint32_t lastWord, uint32_t bodySize) {
     const uint32_t padding = TrailingZeroBytes(lastWord);
     return bodySize - (padding < 3 ? padding : 3);
 }
 
+// Plain below, container above: the sizes the restored last word allows.
 void SetSizesFromLastWord(uint32_t lastWord, uint32_t bodySize, FileAnalysis* analysis) {
     analysis->longestSize = bodySize;
     analysis->plainSize = ShortestForLastWord(lastWord, bodySize);
@@ -351,7 +351,7 @@ bool FindSmallWreck(const uint8_t* file, uint32_t length, uint32_t key, FileAnal
 void SetReservationTail(const uint8_t* file, uint32_t length, FileAnalysis* analysis) {
     analysis->state = FileState::kReservationTail;
     const uint32_t bodySize = length - kContainerHeaderSize;
-    SetSizesFromLastWord(LoadLe32(file + bodySize - 4), bodySize, analysis);
+    analysis->plainSize = ShortestForLastWord(LoadLe32(file + bodySize - 4), bodySize);
     // The zeros may be the file's own, and then it is the original as it is.
     analysis->longestSize = length;
     analysis->boundary = 0;

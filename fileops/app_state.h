@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "fileops/file_access.h"
+#include "fileops/output_name.h"
 
 using WindowHandle = void*;
 
@@ -31,9 +32,9 @@ static_assert(sizeof(NativePathText) == 2 * (kNativePrefixLength + kPathCapacity
               "prefix must precede runPath");
 
 // A separate run's unfinished output: kNativePrefix, the output's folder and name (cut to 64
-// units),
-// ".zok-unfinished-" and 8 hex digits.
-constexpr uint32_t kUnfinishedCapacity = kNativePrefixLength + kPathCapacity + 16 + 8;
+// units), then the unfinished mark and its tag (output_name.h).
+constexpr uint32_t kUnfinishedCapacity =
+    kNativePrefixLength + kPathCapacity + kUnfinishedExtraUnits - 1;
 
 struct AppState {
     char16_t pathBuffer[kPathCapacity];

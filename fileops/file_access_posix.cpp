@@ -374,31 +374,20 @@ bool WriteAt(FileHandle file, uint32_t offset, const uint8_t* data, uint32_t siz
         // that the end does not cut fails whole, as no write that went through fails.
         const uint32_t end = WrittenBeforeFailingUpTo();
         if (file != 0 && end > offset && end - offset < size &&
-            TransferWhole(FileOf(file)->fd, static_cast<off_t>(offset), data,
-                          std::min(size, end - offset), pwrite) &&
+            TransferWhole(FileOf(file)->fd, static_cast<off_t>(offset), data, end - offset,
+                          pwrite) &&
             reached != nullptr) {
-            *reached = std::min(size, end - offset);
+            *reached = end - offset;
         }
 #endif
         return false;
     }
-    const int fd = FileOf(file)->fd;
-    uint32_t done = 0;
-    // As TransferWhole, counting what reached the file.
-    while (done < size) {
-        const ssize_t count = RetryInterrupted([&] {
-            return pwrite(fd, data + done, size - done, static_cast<off_t>(offset) + done);
-        });
-        if (count <= 0) {
-            if (count < 0)
-                FailedWithErrno();
-            break;
-        }
-        done += static_cast<uint32_t>(count);
-        if (reached != nullptr)
-            *reached = done;
-    }
-    return done == size;
+    size_t moved = 0;
+    const bool whole =
+        TransferWhole(FileOf(file)->fd, static_cast<off_t>(offset), data, size, pwrite, &moved);
+    if (reached != nullptr)
+        *reached = static_cast<uint32_t>(moved);
+    return whole;
 }
 
 namespace {

@@ -168,14 +168,18 @@ bool RenameOutput(FileHandle file, const char16_t* nativePath, bool replace) {
     return Succeeded(status);
 }
 
-bool QueryFileSize(FileHandle file, uint64_t* endOfFile) {
+namespace {
+NTSTATUS QueryStandardInformation(FileHandle file, StandardInformation* information) {
     IO_STATUS_BLOCK io = {};
+    return NtQueryInformationFile(HandleOf(file), &io, information, sizeof *information,
+                                  static_cast<FILE_INFORMATION_CLASS>(kStandardInformationClass));
+}
+}  // namespace
+
+bool QueryFileSize(FileHandle file, uint64_t* endOfFile) {
     StandardInformation information = {};
-    if (NtQueryInformationFile(HandleOf(file), &io, &information, sizeof information,
-                               static_cast<FILE_INFORMATION_CLASS>(kStandardInformationClass)) !=
-        0) {
+    if (QueryStandardInformation(file, &information) != 0)
         return false;
-    }
     *endOfFile = static_cast<uint64_t>(information.endOfFile.QuadPart);
     return true;
 }
@@ -216,17 +220,14 @@ bool SetFileLength(FileHandle file, uint32_t length) {
 // is reserved, rather than grow the file: a full disk then fails the save part way, and the file
 // is left as a wreck that recover gives back.
 bool ReserveSpace(FileHandle file, uint32_t length) {
-    IO_STATUS_BLOCK io = {};
     StandardInformation information = {};
-    if (!Succeeded(NtQueryInformationFile(
-            HandleOf(file), &io, &information, sizeof information,
-            static_cast<FILE_INFORMATION_CLASS>(kStandardInformationClass)))) {
+    if (!Succeeded(QueryStandardInformation(file, &information)))
         return false;
-    }
     if (static_cast<uint64_t>(information.allocationSize.QuadPart) >= length ||
         static_cast<uint64_t>(information.endOfFile.QuadPart) >= length) {
         return true;
     }
+    IO_STATUS_BLOCK io = {};
     LARGE_INTEGER allocation = {};
     allocation.QuadPart = length;
     const NTSTATUS status =

@@ -12,8 +12,6 @@ constexpr char16_t kBeforeDot[kSuffixLength] = {u'_', u'Z', u'O', u'K'};
 constexpr char16_t kNoDot[kSuffixLength] = {u'_', u'A', u'd', u'v'};
 
 constexpr size_t kUnfinishedNameUnits = 64;
-static_assert(kUnfinishedCapacity ==
-              kNativePrefixLength + kPathCapacity + kUnfinishedExtraUnits - 1);
 }  // namespace
 
 void UnfinishedPathFor(std::u16string_view output, uint32_t tag, char16_t* out) {

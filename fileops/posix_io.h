@@ -23,9 +23,11 @@ bool FailedWithErrno();
 
 // Moves exactly `size` bytes between `buffer` and `fd` from `offset` on through `transfer`
 // (pread, pwrite, or read or write that ignore the offset), in as many calls as the system
-// needs. False on an error, with the reason noted, and when the input ends first.
+// needs. False on an error, with the reason noted, and when the input ends first. `*moved`, if
+// given, is what moved, also when it falls short.
 template <typename Byte, typename Transfer>
-bool TransferWhole(int fd, off_t offset, Byte* buffer, size_t size, Transfer transfer) {
+bool TransferWhole(int fd, off_t offset, Byte* buffer, size_t size, Transfer transfer,
+                   size_t* moved = nullptr) {
     size_t done = 0;
     while (done < size) {
         const ssize_t count = RetryInterrupted([&] {
@@ -36,6 +38,8 @@ bool TransferWhole(int fd, off_t offset, Byte* buffer, size_t size, Transfer tra
         if (count == 0)
             return false;
         done += static_cast<size_t>(count);
+        if (moved != nullptr)
+            *moved = done;
     }
     return true;
 }

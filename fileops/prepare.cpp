@@ -116,11 +116,7 @@ void PrepareCipherRun(uint32_t command, RunThread thread) {
     g_app.dataBuffer = encrypt ? g_app.bufferBase + kPlainReadOffset : g_app.bufferBase;
 
     SetActionButtonsEnabled(false);
-    if (thread == RunThread::kCaller) {
-        OperationWorker(command);
-        return;
-    }
-    if (!StartThread(OperationWorker, command)) {
+    if (!RunOn(thread, OperationWorker, command)) {
         FailPreparation(MessageId::kThreadFailed);
         SetActionButtonsEnabled(true);
     }

@@ -40,11 +40,7 @@ bool OverwriteWithPattern() {
 void StartShredRun(RunThread thread) {
     ClearStatusLog();
     SetActionButtonsEnabled(false);
-    if (thread == RunThread::kCaller) {
-        ShredWorker(0);
-        return;
-    }
-    if (!StartThread(ShredWorker, 0)) {
+    if (!RunOn(thread, ShredWorker, 0)) {
         ShowError(MessageId::kThreadFailed);
         SetActionButtonsEnabled(true);
     }

@@ -1,5 +1,6 @@
-// The worker thread of a run: reads the whole source, chooses the output, transforms in memory
-// and saves the result. It owns the run's buffer and file and releases both on every way out.
+// The body of a run, on a worker thread or the caller's (run_end.h): reads the whole source,
+// chooses the output, transforms in memory and saves the result. It owns the run's buffer and
+// file and releases both on every way out.
 //
 // A save never leaves a file that passes for what it is not. A separate output is created under
 // an unfinished name beside it when the save starts, and takes the output's name only once it is
