@@ -5,9 +5,11 @@
 
 #include <filesystem>
 #include <initializer_list>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "cli/options.h"
 #include "cli/texts.h"
 #include "fileops/utf.h"
 #include "tests/support/zok_process.h"
@@ -55,6 +57,14 @@ inline const std::string kWrongPassword = Said(CliText::kNotOpenedByPassword);
 inline const std::string kQuestion = Said(MessageId::kOverwriteQuestion);
 inline const std::string kTooLarge = Said(MessageId::kTooLarge);
 inline const std::string kNoMemory = Said(MessageId::kNoMemory);
+
+// The names an option goes by: "--name", and "-x" when it has one.
+inline std::set<std::string> NamesOf(const OptionForm& form) {
+    std::set<std::string> names = {Utf16ToUtf8(form.longName)};
+    if (form.shortName != 0)
+        names.insert(std::string("-") + static_cast<char>(form.shortName));
+    return names;
+}
 
 inline size_t ContainerSize(size_t plainSize) {
     const size_t body = plainSize == 0 ? 4 : (plainSize + 3) / 4 * 4;

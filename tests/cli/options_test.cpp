@@ -162,14 +162,6 @@ TEST(ParseArguments, EachArgumentListComesToItsOutcome) {
 }
 
 #ifndef _WIN32
-// The names an option goes by: "--name", and "-x" when it has one.
-std::set<std::string> NamesOf(const OptionForm& form) {
-    std::set<std::string> names = {Utf16ToUtf8(form.longName)};
-    if (form.shortName != 0)
-        names.insert(std::string("-") + static_cast<char>(form.shortName));
-    return names;
-}
-
 // The bash completion against the whole table: after each command, the names of the options
 // the table gives it and "--"; before any command, the commands and the options that stand
 // alone; after an option, a file's name for a file name and nothing for a descriptor; else

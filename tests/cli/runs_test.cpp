@@ -463,6 +463,18 @@ TEST_F(CliTest, QuietPrintsErrorsOnly) {
     EXPECT_EQ(result.err, "");
 }
 
+// `path` with the system's separator.
+#ifdef _WIN32
+std::string Shown(std::string path) {
+    for (char& c : path) c = c == '/' ? '\\' : c;
+    return path;
+}
+#else
+std::string Shown(const std::string& path) {
+    return path;
+}
+#endif
+
 // The system's reason follows the message, in the chosen language.
 TEST_F(CliTest, ErrorsNameTheSystemsReason) {
     fs::create_directory(At("folder"));
@@ -491,11 +503,6 @@ TEST_F(CliTest, ErrorsNameTheSystemsReason) {
     // the one a dot in a folder's name derives. The FILE stays as it was.
     fs::create_directories(At("docs/2024.Q3"));
     WriteBytes(At("docs/2024.Q3/Makefile"), "all:");
-#ifdef _WIN32
-    const std::string separator = "\\";
-#else
-    const std::string separator = "/";
-#endif
     const struct {
         std::vector<std::string> args;
         std::string folder;  // the missing one, as its full path ends
@@ -504,11 +511,11 @@ TEST_F(CliTest, ErrorsNameTheSystemsReason) {
     } outputs[] = {
         {{"encrypt", "--password-stdin", "-o", "no-folder/out", "f"},
          "no-folder",
-         "no-folder" + separator + "out",
+         Shown("no-folder/out"),
          "f"},
         {{"encrypt", "--password-stdin", "docs/2024.Q3/Makefile"},
          "2024_ZOK.Q3",
-         "2024_ZOK.Q3" + separator + "Makefile",
+         Shown("2024_ZOK.Q3/Makefile"),
          "docs/2024.Q3/Makefile"},
     };
     for (const auto& row : outputs) {
@@ -533,18 +540,7 @@ TEST_F(CliTest, ErrorsNameTheSystemsReason) {
 
 // Trees built here, walked through the program with -r: what each command takes, what it
 // leaves and says, and the status of the first failure. Paths in the lines are as the user named
-// the folder, with the system's separator below it.
-#ifdef _WIN32
-std::string Shown(std::string path) {
-    for (char& c : path) c = c == '/' ? '\\' : c;
-    return path;
-}
-#else
-std::string Shown(const std::string& path) {
-    return path;
-}
-#endif
-
+// the folder, with the system's separator below it (Shown).
 struct TreeCase {
     const char* what;
     std::function<void(const fs::path& root)> build;  // the tree is root/"t"
@@ -574,7 +570,7 @@ TEST(CliWalk, EachTreeIsWalkedAsItsRowSays) {
          {"1/5 " + Shown("t/a.txt") + "\n", "3/5 " + Shown("t/sub/深/f") + "\n",
           "5/5 " + Shown("t/Кир/😀.bin") + "\n",
           Shown("t/mine_ZOK.txt") + ": skipped: already a container of this password",
-          "zok: 4 done, 1 skipped, 0 failed, 31 bytes\n"},
+          kProgram + "4 done, 1 skipped, 0 failed, 31 bytes\n"},
          {"Done."},
          [](const fs::path& r) {
              EXPECT_EQ(ReadBytes(r / "t/a.txt"), "alpha");
@@ -590,14 +586,13 @@ TEST(CliWalk, EachTreeIsWalkedAsItsRowSays) {
              file(r / "t/a", MakeContainer("one", u"pw", 7));
              file(r / "t/b", "plain text here");
              file(r / "t/c", MakeContainer("theirs", u"other", 7));
-             fs::create_directories(r / "t/d");
              file(r / "t/d/e", MakeContainer("two", u"pw", 7));
          },
          {"decrypt", "--recursive", "--in-place", "--password-stdin"},
          kExitSuccess,
          {Shown("t/b") + ": skipped: not a container of this password",
           Shown("t/c") + ": skipped: not a container of this password",
-          "zok: 2 done, 2 skipped, 0 failed, 32 bytes\n"},
+          kProgram + "2 done, 2 skipped, 0 failed, 32 bytes\n"},
          {},
          [](const fs::path& r) {
              EXPECT_EQ(ReadBytes(r / "t/a"), "one");
@@ -613,10 +608,10 @@ TEST(CliWalk, EachTreeIsWalkedAsItsRowSays) {
          },
          {"check", "-r", "--password-stdin"},
          kExitSuccess,
-         {"zok: " + Shown("t/a") + ": a container this password opens, of 3 bytes decrypted",
+         {kProgram + Shown("t/a") + ": a container this password opens, of 3 bytes decrypted",
           Shown("t/b") + ": skipped: not a container of this password",
           Shown("t/c") + ": skipped: not a container of this password",
-          "zok: 1 done, 2 skipped, 0 failed, 16 bytes\n"},
+          kProgram + "1 done, 2 skipped, 0 failed, 16 bytes\n"},
          {},
          [](const fs::path& r) { EXPECT_EQ(ReadBytes(r / "t/a").size(), ContainerSize(3)); }},
         {"leftovers of interrupted saves are named, never encrypted",
@@ -627,7 +622,7 @@ TEST(CliWalk, EachTreeIsWalkedAsItsRowSays) {
          {"encrypt", "-r", "--in-place", "--password-stdin"},
          kExitSuccess,
          {Shown("t/a_ZOK.txt.zok-unfinished-0000abcd") + ": skipped: what an interrupted save left",
-          "zok: 1 done, 1 skipped, 0 failed, 5 bytes\n"},
+          kProgram + "1 done, 1 skipped, 0 failed, 5 bytes\n"},
          {},
          [](const fs::path& r) {
              EXPECT_EQ(ReadBytes(r / "t/a_ZOK.txt.zok-unfinished-0000abcd"), "left");
@@ -640,7 +635,7 @@ TEST(CliWalk, EachTreeIsWalkedAsItsRowSays) {
          {"encrypt", "-r", "--password-stdin"},
          kExitFailure,
          {Shown("t/v1.0/notes") + ": its output would go to another folder (",
-          "zok: 1 done, 0 skipped, 1 failed, 1 bytes\n"},
+          kProgram + "1 done, 0 skipped, 1 failed, 1 bytes\n"},
          {},
          [](const fs::path& r) {
              EXPECT_FALSE(fs::exists(r / "t/v1_ZOK.0"));
@@ -655,7 +650,8 @@ TEST(CliWalk, EachTreeIsWalkedAsItsRowSays) {
          },
          {"shred", "-r"},
          kExitSuccess,
-         {"3/3 " + Shown("t/sub/deeper/c") + "\n", "zok: 3 done, 0 skipped, 0 failed, 6 bytes\n"},
+         {"3/3 " + Shown("t/sub/deeper/c") + "\n",
+          kProgram + "3 done, 0 skipped, 0 failed, 6 bytes\n"},
          {"kept"},
          [](const fs::path& r) { EXPECT_FALSE(fs::exists(r / "t")); }},
 #ifndef _WIN32
@@ -675,7 +671,7 @@ TEST(CliWalk, EachTreeIsWalkedAsItsRowSays) {
           "t/to-file: skipped: a symbolic link or junction, never followed",
           "t/to-folder: skipped: a symbolic link or junction, never followed",
           "t/sub/up: skipped: a symbolic link or junction, never followed",
-          "zok: 1 done, 4 skipped, 0 failed, 1 bytes\n"},
+          kProgram + "1 done, 4 skipped, 0 failed, 1 bytes\n"},
          {"secret"},
          [](const fs::path& r) {
              EXPECT_EQ(ReadBytes(r / "outside/secret"), "secret");
@@ -693,7 +689,7 @@ TEST(CliWalk, EachTreeIsWalkedAsItsRowSays) {
          {"encrypt", "-r", "--password-stdin"},
          kExitCannotAccess,
          {"t/2.txt: Cannot open the file. (Permission denied)\n", "t/4.txt: not overwritten",
-          "zok: 3 done, 0 skipped, 2 failed, 23 bytes\n"},
+          kProgram + "3 done, 0 skipped, 2 failed, 23 bytes\n"},
          {},
          [](const fs::path& r) {
              EXPECT_FALSE(fs::exists(r / "t/2_ZOK.txt"));
@@ -709,7 +705,7 @@ TEST(CliWalk, EachTreeIsWalkedAsItsRowSays) {
          },
          {"encrypt", "-r", "--password-stdin"},
          kExitDeclined,
-         {"zok: 1 done, 0 skipped, 2 failed"},
+         {kProgram + "1 done, 0 skipped, 2 failed"},
          {},
          [](const fs::path&) {}},
         {"-q prints the failures and the summary only",
@@ -721,8 +717,8 @@ TEST(CliWalk, EachTreeIsWalkedAsItsRowSays) {
          },
          {"encrypt", "-rq", "--in-place", "--password-stdin"},
          kExitCannotAccess,
-         {"zok: t/b: Cannot open the file. (Permission denied)\n"
-          "zok: 1 done, 1 skipped, 1 failed, 1 bytes\n"},
+         {kProgram + "t/b: Cannot open the file. (Permission denied)\n" + kProgram +
+          "1 done, 1 skipped, 1 failed, 1 bytes\n"},
          {"1/2", "skipped:"},
          [](const fs::path&) {}},
         {"shred keeps a folder that still holds a link, and names it; the link's target stays",
@@ -736,7 +732,7 @@ TEST(CliWalk, EachTreeIsWalkedAsItsRowSays) {
          kExitSuccess,
          {"t/keep: folder kept: it still holds something\n",
           "t: folder kept: it still holds something\n",
-          "zok: 2 done, 1 skipped, 0 failed, 2 bytes\n"},
+          kProgram + "2 done, 1 skipped, 0 failed, 2 bytes\n"},
          {},
          [](const fs::path& r) {
              EXPECT_TRUE(fs::is_symlink(r / "t/keep/link"));
@@ -766,7 +762,7 @@ TEST(CliWalk, EachTreeIsWalkedAsItsRowSays) {
          {"encrypt", "-r", "--in-place", "--password-stdin"},
          kExitSuccess,
          {"t\\junction: skipped: a symbolic link or junction, never followed",
-          "zok-cli: 1 done, 1 skipped, 0 failed, 1 bytes\n"},
+          kProgram + "1 done, 1 skipped, 0 failed, 1 bytes\n"},
          {},
          [](const fs::path& r) {
              EXPECT_EQ(ReadBytes(r / "outside/secret"), "secret");
@@ -782,11 +778,7 @@ TEST(CliWalk, EachTreeIsWalkedAsItsRowSays) {
         args.push_back("t");
         const ZokResult result = RunZok(args, "pw\n", root.Root(), kEnglish);
         EXPECT_EQ(result.exitCode, c.status) << result.err;
-        for (std::string line : c.lines) {
-#ifdef _WIN32
-            if (line.compare(0, 5, "zok: ") == 0)
-                line = "zok-cli: " + line.substr(5);
-#endif
+        for (const std::string& line : c.lines) {
             EXPECT_EQ(Count(result.err, line), 1u) << line << "\n" << result.err;
         }
         for (const std::string& part : c.absent)

@@ -6,6 +6,7 @@
 #include <windows.h>
 #endif
 
+#include <algorithm>
 #include <cctype>
 #include <set>
 #include <string>
@@ -338,11 +339,7 @@ std::set<std::string> OptionNamesIn(std::string text) {
 // design) every option by one of its names.
 TEST(OptionTable, EveryPlaceNamesTheOptionsOfTheTable) {
     std::set<std::string> everyName;
-    for (const OptionForm& form : kOptionForms) {
-        everyName.insert(Utf16ToUtf8(form.longName));
-        if (form.shortName != 0)
-            everyName.insert(std::string("-") + static_cast<char>(form.shortName));
-    }
+    for (const OptionForm& form : kOptionForms) everyName.merge(NamesOf(form));
     struct Place {
         std::string name;
         std::string text;
@@ -387,10 +384,10 @@ TEST(OptionTable, EveryPlaceNamesTheOptionsOfTheTable) {
         }
         for (const std::string& name : named) EXPECT_EQ(everyName.count(name), 1u) << name;
         for (const OptionForm& form : kOptionForms) {
-            const std::string shortName =
-                form.shortName != 0 ? std::string("-") + static_cast<char>(form.shortName) : "";
-            EXPECT_TRUE(named.count(Utf16ToUtf8(form.longName)) + named.count(shortName) > 0)
-                << Utf16ToUtf8(form.longName);
+            const std::set<std::string> names = NamesOf(form);
+            EXPECT_TRUE(std::any_of(names.begin(), names.end(), [&](const std::string& name) {
+                return named.count(name) > 0;
+            })) << Utf16ToUtf8(form.longName);
         }
     }
 }

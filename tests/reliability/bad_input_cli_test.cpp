@@ -15,6 +15,7 @@
 #include "core/container.h"
 #include "fileops/utf.h"
 #include "tests/reliability/reliability_support.h"
+#include "tests/core/password_area.h"
 #include "tests/support/containers.h"
 #include "tests/support/run_harness.h"
 #include "tests/support/zok_process.h"
@@ -95,7 +96,7 @@ std::vector<Row> Catalogue(size_t folderUnits) {
         rows.push_back({"no container", {"decrypt", mode, "--password-stdin"}, kExitNotContainer});
         for (size_t length = 0; length <= 40; ++length) {
             const std::string bytes = RandomBytes(length, static_cast<uint32_t>(length) + 500);
-            EXPECT_NE(BufferWordAt(bytes, 8), CheckDigestOf(u"pw")) << length;
+            EXPECT_NE(BufferWordAt(bytes, 8), DigestsOf(u"pw").check) << length;
             rows.back().files.push_back(
                 {Numbered('n', 100 + length), bytes, length == 0 ? kDamaged : kWrong});
         }

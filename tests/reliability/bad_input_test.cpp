@@ -13,6 +13,7 @@
 #include "fileops/prepare.h"
 #include "fileops/shred.h"
 #include "tests/reliability/reliability_support.h"
+#include "tests/core/password_area.h"
 #include "tests/support/containers.h"
 #include "tests/support/run_harness.h"
 #include "ui/control_access.h"
@@ -68,7 +69,7 @@ MessageId DecryptKeepingAll(const std::string& name, const std::string& bytes, b
 }
 
 TEST(BadInput, NonContainersOfEveryLength) {
-    const uint32_t check = CheckDigestOf(kPassword);
+    const uint32_t check = DigestsOf(kPassword).check;
     uint32_t tried = 0;
     for (size_t length = 0; length <= 40; ++length) {
         const std::string fillers[] = {

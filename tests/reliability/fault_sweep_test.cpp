@@ -14,6 +14,7 @@
 #include "fileops/save_guard.h"
 #include "fileops/shred.h"
 #include "tests/reliability/reliability_support.h"
+#include "tests/core/password_area.h"
 #include "tests/support/containers.h"
 #include "tests/support/run_harness.h"
 #include "ui/control_access.h"
@@ -423,8 +424,9 @@ std::string TextBytes(size_t size) {
     return text;
 }
 
-// Checks the file one stop left; `plain` is the plain file, `container` the source of a
-// decryption (for an encryption, any complete container of `plain` counts).
+// Checks the file one stop left; `source` is the file before the run: `plain` for an encryption,
+// a container of it for a decryption (for an encryption, any complete container of `plain`
+// counts).
 // Returns whether the file is a wreck.
 bool CheckStop(const std::string& file, const std::string& plain, const std::string& source,
                uint32_t command, StopTally* tally) {
@@ -432,11 +434,10 @@ bool CheckStop(const std::string& file, const std::string& plain, const std::str
         ++tally->original;
         return false;
     }
-    const uint32_t check = CheckDigestOf(u"pw");
-    const uint32_t key = KeyDigestOf(u"pw");
+    const Digests digests = DigestsOf(u"pw");
     std::vector<uint8_t> bytes(file.begin(), file.end());
     const auto length = static_cast<uint32_t>(bytes.size());
-    const FileAnalysis analysis = AnalyseFile(bytes.data(), length, check, key);
+    const FileAnalysis analysis = AnalyseFile(bytes.data(), length, digests.check, digests.key);
     const bool complete = command == IDC_DECRYPT
                               ? file == plain
                               : analysis.state == FileState::kSound &&
@@ -580,7 +581,7 @@ void RunFirstFailure(const FirstFailure& c) {
         std::vector<RecordedBox> boxes = run.Boxes();
         ASSERT_FALSE(boxes.empty());
         EXPECT_EQ(boxes.back().message, c.message);
-        if (c.command == IDC_DECRYPT && c.message == MessageId::kWriteFailed) {
+        if (heldReporter) {
             // The bar holds the run's position while the error is shown, then empties.
             EXPECT_TRUE(boxes.back().reporterRunningWhileShown);
             EXPECT_EQ(HeadlessProgressPosition(), 0u);

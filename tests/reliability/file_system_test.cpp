@@ -101,7 +101,7 @@ TEST(FileSystems, AStopAfterTheReservationLeavesTheFileAsItWas) {
 
         // The reservation alone, through the system-access layer.
         FileHandle handle = 0;
-        const std::u16string native = u"\\??\\" + Utf16(file.string());
+        const std::u16string native = kNativePrefix + Utf16(file.string());
         ASSERT_TRUE(OpenSourceForCipher(native.c_str(), &handle));
         EXPECT_TRUE(ReserveSpace(handle, container));
         CloseFile(handle);

@@ -11,8 +11,6 @@
 #include <vector>
 
 #include "core/container.h"
-#include "core/digests.h"
-#include "tests/core/password_area.h"
 
 #ifdef ZOK_FAULT_INJECTION
 #include "fileops/fault_injection.h"
@@ -91,14 +89,6 @@ std::set<std::string> Listing(const fs::path& folder) {
         names.insert(entry.path().filename().string());
     }
     return names;
-}
-
-uint32_t CheckDigestOf(const std::u16string& password) {
-    return PasswordCheckDigest(AreaFor(password).data());
-}
-
-uint32_t KeyDigestOf(const std::u16string& password) {
-    return PasswordKeyDigest(AreaFor(password).data());
 }
 
 uint32_t BufferWordAt(const std::string& file, size_t offset) {

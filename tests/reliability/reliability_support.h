@@ -28,8 +28,6 @@ bool WaitForThreadCount(uint32_t count, uint32_t timeoutMs);
 // Names of the entries directly in `folder`.
 std::set<std::string> Listing(const std::filesystem::path& folder);
 
-uint32_t CheckDigestOf(const std::u16string& password);
-uint32_t KeyDigestOf(const std::u16string& password);
 // The word a run reads at `offset` of its zero-filled buffer holding `file`.
 uint32_t BufferWordAt(const std::string& file, size_t offset);
 // What the backward pass makes of a container of `plain` (stored size `storedSize`) whose body
