@@ -6,7 +6,9 @@
 //   after its first block (b a multiple of 4096, or the plain size when only the length was left
 //   to cut), or encryption in place with the body whole and the header not yet written (b = 12).
 //   The words on both sides of b give T, and the backward chain from the end must meet the plain
-//   words below b: every byte comes back, checked. The end of such a file is container words,
+//   words below b: every byte comes back, checked (but for an encryption's file whose length is a
+//   whole number of sectors, whose last bytes a write stopped at its end may have left plain:
+//   FindSplit names them). The end of such a file is container words,
 //   and a container's last three words are equal for one salt in 2^32 whatever the data: a
 //   file that ends in three equal words (the zeros a reservation appends, a run of equal bytes)
 //   is never taken for one, so that a cut encryption's even tail cannot pass for a whole body.
