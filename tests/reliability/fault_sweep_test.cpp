@@ -455,7 +455,7 @@ bool CheckStop(const std::string& file, const std::string& plain, const std::str
         return true;
     EXPECT_EQ(analysis.state, command == IDC_ENCRYPT ? FileState::kInterruptedEncryption
                                                      : FileState::kInterruptedDecryption);
-    EXPECT_TRUE(RestoreWreck(bytes.data(), length, key, analysis));
+    EXPECT_TRUE(RestoreWreck(bytes.data(), length, digests.key, analysis));
     EXPECT_LE(analysis.plainSize, plain.size());
     EXPECT_GE(analysis.longestSize, plain.size()) << "no byte of the original is dropped";
     if (bytes.size() < analysis.longestSize) {
