@@ -24,10 +24,14 @@
 #include "cli/wildcards.h"
 #include "core/container.h"
 #include "fileops/app_state.h"
+#ifdef ZOK_FAULT_INJECTION
+#include "fileops/fault_injection.h"
+#endif
 #include "fileops/file_access.h"
 #include "fileops/output_name.h"
 #include "fileops/prepare.h"
 #include "fileops/run_layout.h"
+#include "fileops/save_guard.h"
 #include "fileops/shred.h"
 #include "fileops/system_reason.h"
 #include "ui/control_access.h"
@@ -150,11 +154,8 @@ int OnBox(MessageId message, uint32_t style, void*) {
         else
             PrintFileMessage(ErrorText(message));
         NoteRunStatus(ExitStatusOf(message));
-        if (g_cli.partlyWritten) {
-            const std::u16string command =
-                std::u16string(ProgramName()) + u" recover " + g_cli.fileName;
-            PrintFileMessage(Filled(Say(CliText::kPartlyWritten), command));
-        }
+        if (g_cli.partlyWritten)
+            PrintFileMessage(Filled(Say(CliText::kPartlyWritten), RecoverCommand(g_cli.fileName)));
         return kAnswerOk;
     }
     // The completion box repeats the log's last line: it is not printed again.
@@ -316,17 +317,13 @@ bool OutputStaysBeside(const std::u16string& full, std::u16string* output) {
            output->find_first_of(u"/\\", folderEnd + 1) == std::u16string::npos;
 }
 
-// One file of the walk.
+// One file of the walk, opened in the folder the walk holds.
 void WalkFile(const WalkStep& step, WalkTally* tally) {
     const Options& options = g_cli.options;
-    if (!IsTextFile(step.path)) {
-        NoteFailed(tally, kExitCannotAccess);
-        return;
-    }
     uint64_t size = 0;
     if (options.command == kCheck) {
         bool skipped = false;
-        const int status = CheckWalkedFile(Printable(step.display), step.path, g_app.checkValue,
+        const int status = CheckWalkedFile(step.display, step.path, g_app.checkValue,
                                            g_app.keyValue, options.quiet, &skipped, &size);
         if (skipped) {
             ++tally->skipped;
@@ -338,6 +335,10 @@ void WalkFile(const WalkStep& step, WalkTally* tally) {
         }
         return;
     }
+    if (!IsTextFile(step.path)) {
+        NoteFailed(tally, kExitCannotAccess);
+        return;
+    }
     if (step.path.size() >= kPathCapacity) {
         PrintFileMessage(Say(CliText::kPathTooLongForField));
         NoteFailed(tally, kExitCannotAccess);
@@ -346,6 +347,12 @@ void WalkFile(const WalkStep& step, WalkTally* tally) {
     const HeaderLook look = LookAtHeader(step.path, g_app.checkValue, &size);
     if (options.command == kEncrypt && look == HeaderLook::kOwnContainer) {
         NoteSkipped(tally, CliText::kSkippedOwnContainer);
+        return;
+    }
+    // What an interrupted save left is never encrypted again nor skipped unsaid.
+    if (look == HeaderLook::kOther &&
+        NameWalkedWreck(step.display, step.path, g_app.checkValue, g_app.keyValue)) {
+        NoteFailed(tally, kExitWreck);
         return;
     }
     if (options.command == kDecrypt && look == HeaderLook::kOther) {
@@ -373,7 +380,7 @@ void WalkFile(const WalkStep& step, WalkTally* tally) {
 void RemoveWalkedFolder(const WalkStep& step) {
     bool holdsSomething = false;
     ClearSystemReason();
-    if (RemoveEmptyFolder(step.path, &holdsSomething) || g_cli.options.quiet)
+    if (RemoveEmptyFolder(step.folder, step.name, &holdsSomething) || g_cli.options.quiet)
         return;
     if (holdsSomething) {
         PrintFileMessage(Say(CliText::kFolderKept));
@@ -392,6 +399,8 @@ CliText WhySkipped(StepKind kind) {
             return CliText::kSkippedOtherFileSystem;
         case StepKind::kSkipWalkedFolder:
             return CliText::kSkippedWalkedFolder;
+        case StepKind::kSkipManyNames:
+            return CliText::kSkippedManyNames;
         default:
             return CliText::kSkippedUnfinished;
     }
@@ -441,6 +450,25 @@ void PrintWalkSummary(const WalkTally& tally) {
     PrintLine(SummaryOf(tally));
 }
 
+// Holds the folder the step's file is in, so that the run opens it there (file_access.h); an
+// operand has none and is opened as named. False after the failure was reported.
+bool HoldFolderOf(const WalkStep& step, WalkTally* tally) {
+    if (step.folder == 0) {
+        LetGoOfFolder();
+        return true;
+    }
+    // The folder's path: the step's path without the name and the separator before it; a root
+    // ("/", "C:\\") keeps its own.
+    std::u16string folder = step.path.substr(0, step.path.size() - step.name.size());
+    if (folder.size() != 1 && !(folder.size() == 3 && folder[1] == u':'))
+        folder.pop_back();
+    if (HoldFolder(step.folder, (kNativePrefix + folder).c_str()))
+        return true;
+    PrintFileMessage(std::u16string(Say(MessageId::kOpenFailed)) + ReasonSuffix());
+    NoteFailed(tally, kExitCannotAccess);
+    return false;
+}
+
 // -r: every operand, folders walked, with one password; the first failure gives the status.
 int RunWalk(bool barDrawn) {
     const Options& options = g_cli.options;
@@ -453,16 +481,20 @@ int RunWalk(bool barDrawn) {
     UpdateEndingNote(tally, barDrawn);
     const std::vector<WalkOperand> operands = WalkOperands(&tally);
     const bool shredding = options.command == kShred;
+    const FolderLister lister{OpenAndListFolder, CloseFolder};
     // A first pass counts the files for the "N/TOTAL" lines; the tree is listed again as it is
     // walked, so that only the folders on the way down are held.
     uint64_t total = 0;
-    WalkTree(operands, PathSeparator(), shredding, ListFolder, [&](const WalkStep& step) {
+    WalkTree(operands, PathSeparator(), shredding, lister, [&](const WalkStep& step) {
         total += step.kind == StepKind::kRun ? 1 : 0;
         return true;
     });
     ClearSystemReason();
     uint64_t index = 0;
-    WalkTree(operands, PathSeparator(), shredding, ListFolder, [&](const WalkStep& step) {
+    // A file is counted before an interrupt that comes once its save has begun ends the walk.
+    KeepSaves(true);
+    WalkTree(operands, PathSeparator(), shredding, lister, [&](const WalkStep& step) {
+        const SystemReason listingReason = LastSystemReason();
         BeginRun(Printable(step.display));
         switch (step.kind) {
             case StepKind::kRun:
@@ -470,9 +502,15 @@ int RunWalk(bool barDrawn) {
                 if (!options.quiet)
                     PrintLine(Number(index) + u"/" + Number(total < index ? index : total) + u" " +
                               Printable(step.display));
-                WalkFile(step, &tally);
+#ifdef ZOK_FAULT_INJECTION
+                BeforeWalkedFile();
+#endif
+                if (HoldFolderOf(step, &tally))
+                    WalkFile(step, &tally);
+                LetGoOfFolder();
                 break;
             case StepKind::kUnlistable:
+                NoteSystemReason(listingReason);
                 PrintFileMessage(std::u16string(Say(CliText::kFolderUnlistable)) + ReasonSuffix());
                 NoteFailed(&tally, kExitCannotAccess);
                 break;
@@ -485,6 +523,7 @@ int RunWalk(bool barDrawn) {
                 break;
         }
         UpdateEndingNote(tally, barDrawn);
+        EndKeptSave();
         // An interrupt during the save just done: the walk ends here, with what it did.
         if (const int end = PendingEnd()) {
             PrintWalkSummary(tally);
@@ -492,6 +531,7 @@ int RunWalk(bool barDrawn) {
         }
         return true;
     });
+    KeepSaves(false);
     PrintWalkSummary(tally);
     return tally.status;
 }

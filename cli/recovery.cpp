@@ -51,9 +51,31 @@ std::u16string_view WordOf(FileState state) {
     return kWordUnrecoverable;
 }
 
-// check's line on standard output: "FILE: word".
+// check's line on standard output: "FILE: word", one line whatever the name holds. On POSIX a
+// name with a line end, a backslash or a byte that is not UTF-8 (carried as U+DC80 + its value,
+// see cli/arguments.h) is written escaped, with a backslash before the line: "\n", "\\",
+// "\xHH". Windows names hold none of these but its separator, which stays as it is.
+#ifdef _WIN32
+constexpr char16_t kEscapedBackslash = 0;
+#else
+constexpr char16_t kEscapedBackslash = u'\\';
+#endif
 void PrintWord(const std::u16string& name, std::u16string_view word) {
-    WriteStdout(name + u": " + std::u16string(word) + u"\n");
+    std::u16string line;
+    bool escaped = false;
+    for (const char16_t unit : name) {
+        if (unit == u'\n' || unit == kEscapedBackslash) {
+            line += unit == u'\n' ? u"\\n" : u"\\\\";
+            escaped = true;
+        } else if (unit >= 0xDC80 && unit <= 0xDCFF) {
+            constexpr char16_t kHex[] = u"0123456789abcdef";
+            line += {u'\\', u'x', kHex[(unit >> 4) & 0xF], kHex[unit & 0xF]};
+            escaped = true;
+        } else {
+            line += unit;
+        }
+    }
+    WriteStdout((escaped ? u"\\" : u"") + line + u": " + std::u16string(word) + u"\n");
 }
 
 // The restored file's default name: ".recovered" before the extension, so that it still opens
@@ -303,20 +325,53 @@ int RunRecovery(const RecoveryRequest& request) {
     return status;
 }
 
-int CheckWalkedFile(const std::u16string& display, const std::u16string& full, uint32_t checkDigest,
+std::u16string RecoverCommand(std::u16string_view name) {
+    return std::u16string(ProgramName()) + u" recover " + Printable(name);
+}
+
+bool NameWalkedWreck(const std::u16string& name, const std::u16string& full, uint32_t checkDigest,
+                     uint32_t keyDigest) {
+    WholeFile file;
+    MessageId failure = MessageId::kOpenFailed;
+    FileAnalysis analysis;
+    const bool loaded = LoadWholeFile(NativeOf(full).c_str(), &file, &failure);
+    if (loaded)
+        analysis = AnalyseFile(file.buffer, file.length, checkDigest, keyDigest);
+    ReleaseWholeFile(&file);
+    ClearSystemReason();
+    const FileState state = analysis.state;
+    if (!loaded || !(IsConfirmedWreck(state) || state == FileState::kCutNotLocated ||
+                     state == FileState::kMixedPages)) {
+        return false;
+    }
+    const std::u16string display = Printable(name);
+    PrintMessageAbout(display, Verdict(analysis));
+    PrintMessageAbout(display, IsRestorable(state)
+                                   ? Say(CliText::kWreckLeftAlone, RecoverCommand(name))
+                                   : std::u16string(Say(CliText::kWreckLeftUnrestorable)));
+    return true;
+}
+
+int CheckWalkedFile(const std::u16string& name, const std::u16string& full, uint32_t checkDigest,
                     uint32_t keyDigest, bool quiet, bool* skipped, uint64_t* size) {
     *skipped = false;
     const RecoveryRequest check;
     const Session session{check, checkDigest, keyDigest};
+    const std::u16string display = Printable(name);
     WholeFile file;
     FileAnalysis analysis;
-    int status = kExitSuccess;
-    const bool loaded = LoadAnalysed(session, display, full, &file, &analysis, &status);
+    int status = kExitCannotAccess;
+    const bool loaded =
+        IsText(full) && LoadAnalysed(session, display, full, &file, &analysis, &status);
     *size = loaded ? file.length : 0;
     ReleaseWholeFile(&file);
-    if (!loaded)
+    if (!loaded) {
+        if (!IsText(full))
+            PrintMessageAbout(display, Say(CliText::kNameNotText));
+        PrintWord(name, kWordUnreadable);
         return status;
-    PrintWord(display, WordOf(analysis.state));
+    }
+    PrintWord(name, WordOf(analysis.state));
     if (analysis.state == FileState::kNotContainer || status == kExitWrongPassword) {
         *skipped = true;
         if (!quiet)
@@ -325,5 +380,7 @@ int CheckWalkedFile(const std::u16string& display, const std::u16string& full, u
     }
     if (!quiet || status != kExitSuccess)
         PrintMessageAbout(display, Verdict(analysis));
+    if (IsConfirmedWreck(analysis.state))
+        PrintMessageAbout(display, Say(CliText::kWreckLeftAlone, RecoverCommand(name)));
     return status;
 }

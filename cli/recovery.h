@@ -20,8 +20,19 @@ struct RecoveryRequest {
 // Runs check or recover; returns the exit status (of the first failure, for several FILEs).
 int RunRecovery(const RecoveryRequest& request);
 
-// check on one file of a walk (-r): `display` names it, `full` opens it. A file that is not a
-// container of this password, nor what one of its saves left, is skipped with a line saying so
+// The command that restores the wreck `name` into a separate file, as messages show it.
+std::u16string RecoverCommand(std::u16string_view name);
+
+// A walk's look at a file that is not a container of its password, before encrypt or decrypt
+// would run on it: true, after naming it as check does with what restores it, when it is what an
+// interrupted save left. Such a file is left as it is. A file that cannot be read is no wreck
+// here: the run that follows tells its failure.
+bool NameWalkedWreck(const std::u16string& name, const std::u16string& full, uint32_t checkDigest,
+                     uint32_t keyDigest);
+
+// check on one file of a walk (-r): `name` names it (as the walk carries it), `full` opens it. A
+// file that is not a container of this password, nor what one of its saves left, is skipped with a
+// line saying so
 // (*skipped); the verdict on a sound container is left out with `quiet`. Returns the file's
 // exit status; *size is its length once read.
 int CheckWalkedFile(const std::u16string& display, const std::u16string& full, uint32_t checkDigest,

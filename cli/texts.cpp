@@ -139,6 +139,9 @@ constexpr CliTextEntry kEnglishTexts[] = {
     {CliText::kSkippedOtherFileSystem,
      u"skipped: a folder on another file system (the walk stays on one)"},
     {CliText::kSkippedWalkedFolder, u"skipped: a folder already walked"},
+    {CliText::kSkippedManyNames,
+     u"skipped: has other names (hard links), so its data shows elsewhere too; give it alone to "
+     u"treat it"},
     {CliText::kSkippedUnfinished,
      u"skipped: what an interrupted save left; see what it is, then remove it"},
     {CliText::kSkippedOwnContainer, u"skipped: already a container of this password"},
@@ -148,6 +151,8 @@ constexpr CliTextEntry kEnglishTexts[] = {
      u"--in-place writes over the file instead"},
     {CliText::kFolderUnlistable, u"cannot list the folder"},
     {CliText::kFolderKept, u"folder kept: it still holds something"},
+    {CliText::kWreckLeftAlone, u"left as it is; '{}' restores it into a separate file"},
+    {CliText::kWreckLeftUnrestorable, u"left as it is"},
     {CliText::kFolderNotRemoved, u"cannot remove the folder"},
     {CliText::kWalkSummary, u"{} done, {} skipped, {} failed, {} bytes"},
     {CliText::kRecoverOneFile, u"recover takes a single FILE"},
@@ -212,6 +217,9 @@ constexpr CliTextEntry kEnglishTexts[] = {
     {ReasonTextOf(SystemReason::kNotDirectory), u"Not a directory"},
     {ReasonTextOf(SystemReason::kInputOutput), u"Input/output error"},
     {ReasonTextOf(SystemReason::kBrokenPipe), u"Broken pipe"},
+    {ReasonTextOf(SystemReason::kQuotaExceeded), u"Disk quota exceeded"},
+    {ReasonTextOf(SystemReason::kMountPoint), u"Is a mount point"},
+    {ReasonTextOf(SystemReason::kOtherNames), u"Has other names; give it alone to treat it"},
 };
 static_assert(HasEveryIdentifierInOrder<kCliTextCount>(kEnglishTexts),
               "one text per identifier, in identifier order");
@@ -336,6 +344,8 @@ constexpr CliTextEntry kChineseTexts[] = {
     {CliText::kSkippedSpecial, u"已跳过：设备、FIFO 或套接字，不会打开"},
     {CliText::kSkippedOtherFileSystem, u"已跳过：另一个文件系统上的文件夹（遍历不离开原文件系统）"},
     {CliText::kSkippedWalkedFolder, u"已跳过：已遍历过的文件夹"},
+    {CliText::kSkippedManyNames,
+     u"已跳过：还有其他名字（硬链接），其内容在别处也能看到；请单独指定它来处理"},
     {CliText::kSkippedUnfinished, u"已跳过：被中断的保存留下的文件；请查看后删除"},
     {CliText::kSkippedOwnContainer, u"已跳过：已是本密码的加密文件"},
     {CliText::kSkippedNotOwnContainer, u"已跳过：不是本密码的加密文件"},
@@ -343,6 +353,8 @@ constexpr CliTextEntry kChineseTexts[] = {
      u"其输出会落到另一个文件夹（{}），因为文件夹名中的点也算数；--in-place 改为直接覆盖该文件"},
     {CliText::kFolderUnlistable, u"无法列出文件夹"},
     {CliText::kFolderKept, u"文件夹保留：其中仍有内容"},
+    {CliText::kWreckLeftAlone, u"未改动它；“{}”可把它恢复到另一个文件"},
+    {CliText::kWreckLeftUnrestorable, u"未改动它"},
     {CliText::kFolderNotRemoved, u"无法删除文件夹"},
     {CliText::kWalkSummary, u"完成 {} 个，跳过 {} 个，失败 {} 个，共 {} 字节"},
     {CliText::kRecoverOneFile, u"recover 只能用于一个文件"},
@@ -397,6 +409,9 @@ constexpr CliTextEntry kChineseTexts[] = {
     {ReasonTextOf(SystemReason::kNotDirectory), u"不是目录"},
     {ReasonTextOf(SystemReason::kInputOutput), u"输入/输出错误"},
     {ReasonTextOf(SystemReason::kBrokenPipe), u"断开的管道"},
+    {ReasonTextOf(SystemReason::kQuotaExceeded), u"超出磁盘限额"},
+    {ReasonTextOf(SystemReason::kMountPoint), u"是一个挂载点"},
+    {ReasonTextOf(SystemReason::kOtherNames), u"还有其他名字（硬链接）；请单独指定它来处理"},
 };
 static_assert(HasEveryIdentifierInOrder<kCliTextCount>(kChineseTexts),
               "one text per identifier, in identifier order");

@@ -84,12 +84,15 @@ enum class CliText : uint8_t {
     kSkippedSpecial,
     kSkippedOtherFileSystem,
     kSkippedWalkedFolder,
+    kSkippedManyNames,
     kSkippedUnfinished,
     kSkippedOwnContainer,
     kSkippedNotOwnContainer,
     kOutputElsewhere,
     kFolderUnlistable,
     kFolderKept,
+    kWreckLeftAlone,  // a walk met a wreck: "{}" is the recover command
+    kWreckLeftUnrestorable,
     kFolderNotRemoved,
     kWalkSummary,  // "{}" in turn: files done, skipped, failed, bytes
     // check and recover (cli/recovery.h); "{}" stands for the number, range or name shown.

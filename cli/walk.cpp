@@ -24,63 +24,74 @@ struct Walk {
     bool stopped = false;
 };
 
-void Add(Walk* walk, StepKind kind, const std::u16string& path, const std::u16string& display) {
+void Add(Walk* walk, StepKind kind, const std::u16string& path, const std::u16string& display,
+         FolderHandle folder, const std::u16string& name) {
     if (!walk->stopped)
-        walk->stopped = !walk->visit({kind, path, display});
+        walk->stopped = !walk->visit({kind, path, display, folder, name});
 }
 
-void PlanFolder(Walk* walk, const std::u16string& path, const std::u16string& display,
+void PlanFolder(Walk* walk, FolderHandle parent, const std::u16string& name,
+                const std::u16string& path, const std::u16string& display,
                 const FolderIdentity& identity);
 
-void PlanEntry(Walk* walk, const std::u16string& path, const std::u16string& display,
-               EntryType type, const FolderIdentity& identity) {
+// The entry `name` of the open folder `folder` (0 for an operand, named by its full path).
+void PlanEntry(Walk* walk, FolderHandle folder, const std::u16string& name,
+               const std::u16string& path, const std::u16string& display, EntryType type,
+               const FolderIdentity& identity) {
+    StepKind kind = StepKind::kRun;
     switch (type) {
         case EntryType::kFile:
-            Add(walk,
-                !walk->shredding && IsUnfinishedName(path) ? StepKind::kSkipUnfinished
-                                                           : StepKind::kRun,
-                path, display);
-            return;
+            kind = !walk->shredding && IsUnfinishedName(path) ? StepKind::kSkipUnfinished
+                                                              : StepKind::kRun;
+            break;
         case EntryType::kFolder:
-            PlanFolder(walk, path, display, identity);
+            PlanFolder(walk, folder, name, path, display, identity);
             return;
         case EntryType::kLink:
-            Add(walk, StepKind::kSkipLink, path, display);
-            return;
+            kind = StepKind::kSkipLink;
+            break;
         case EntryType::kSpecial:
-            Add(walk, StepKind::kSkipSpecial, path, display);
-            return;
+            kind = StepKind::kSkipSpecial;
+            break;
         case EntryType::kOtherFileSystem:
-            Add(walk, StepKind::kSkipOtherFileSystem, path, display);
-            return;
+            kind = StepKind::kSkipOtherFileSystem;
+            break;
+        case EntryType::kManyNames:
+            kind = StepKind::kSkipManyNames;
+            break;
     }
+    Add(walk, kind, path, display, folder, name);
 }
 
-void PlanFolder(Walk* walk, const std::u16string& path, const std::u16string& display,
+void PlanFolder(Walk* walk, FolderHandle parent, const std::u16string& name,
+                const std::u16string& path, const std::u16string& display,
                 const FolderIdentity& identity) {
     if (identity.known && !walk->walkedFolders.insert({identity.device, identity.inode}).second) {
-        Add(walk, StepKind::kSkipWalkedFolder, path, display);
+        Add(walk, StepKind::kSkipWalkedFolder, path, display, parent, name);
         return;
     }
     std::vector<FolderEntry> entries;
-    if (!walk->lister(path, identity, &entries)) {
-        Add(walk, StepKind::kUnlistable, path, display);
+    FolderHandle folder = 0;
+    if (!walk->lister.openAndList(parent, name, identity, &folder, &entries)) {
+        Add(walk, StepKind::kUnlistable, path, display, parent, name);
         return;
     }
     SortListing(&entries);
     // The names below a folder given as "dir/" (or "C:\") follow it without a second separator.
-    const auto joined = [&](const std::u16string& folder, const std::u16string& name) {
-        if (!folder.empty() && (folder.back() == walk->separator || folder.back() == u'/'))
-            return folder + name;
-        return folder + walk->separator + name;
+    const auto joined = [&](const std::u16string& above, const std::u16string& entry) {
+        if (!above.empty() && (above.back() == walk->separator || above.back() == u'/'))
+            return above + entry;
+        return above + walk->separator + entry;
     };
     for (const FolderEntry& entry : entries) {
         if (walk->stopped)
-            return;
-        PlanEntry(walk, joined(path, entry.name), joined(display, entry.name), entry.type,
-                  entry.identity);
+            break;
+        PlanEntry(walk, folder, entry.name, joined(path, entry.name), joined(display, entry.name),
+                  entry.type, entry.identity);
     }
-    Add(walk, StepKind::kFolderEnd, path, display);
+    // Closed before its end is visited: shred removes it then.
+    walk->lister.close(folder);
+    Add(walk, StepKind::kFolderEnd, path, display, parent, name);
 }
 
 }  // namespace
@@ -105,7 +116,8 @@ bool WalkTree(const std::vector<WalkOperand>& operands, char16_t separator, bool
     for (const WalkOperand& operand : operands) {
         if (walk.stopped)
             break;
-        PlanEntry(&walk, operand.path, operand.display, operand.type, operand.identity);
+        PlanEntry(&walk, 0, operand.path, operand.path, operand.display, operand.type,
+                  operand.identity);
     }
     return !walk.stopped;
 }

@@ -1,8 +1,11 @@
 // The walk of -r: which entries of a tree a command takes, in which order, and why it leaves
 // the others. The steps are a pure function of the folders' listings: the system is reached only
-// through the lister it is given (ListFolder in cli/folder_listing.h for the program, a table in
-// the tests). A folder is listed whole before any of its entries is taken, and only its listing is
-// walked: a file that a run writes beside its source is never met. Only the listings of the
+// through the lister it is given (cli/folder_listing.h for the program, a table in the tests). A
+// folder is listed whole before any of its entries is taken, and only its listing is walked: a
+// file that a run writes beside its source is never met. Each folder is opened relative to its
+// parent's open folder and held open while its entries are taken, and each step names its entry
+// by that open folder and its name: nothing is reached by a path string resolved again, so a
+// folder renamed or swapped for a link meanwhile leads nowhere else. Only the listings and open
 // folders on the way down are held, whatever the size of the tree.
 #pragma once
 #include <cstdint>
@@ -11,13 +14,16 @@
 #include <string_view>
 #include <vector>
 
+#include "fileops/file_access.h"
+
 // What an entry of a folder is, as the lister sees it without following anything.
 enum class EntryType : uint8_t {
     kFile,             // a regular file
     kFolder,           // a folder on the walk's file system
     kLink,             // a symbolic link, a junction or another reparse point: never followed
     kSpecial,          // a device, a FIFO or a socket: never opened
-    kOtherFileSystem,  // a folder on another file system (a mount point): never entered
+    kOtherFileSystem,  // a folder on another mount (bind mounts too): never entered
+    kManyNames,        // a regular file with other names (hard links): its data shows elsewhere
 };
 
 // A folder's identity (device and inode on POSIX; none on Windows, where every way into another
@@ -36,17 +42,25 @@ struct FolderEntry {
     FolderIdentity identity;  // for folders
 };
 
-// Lists the folder at `path` (full) into `entries`, in no particular order; false when it
-// cannot be listed. `identity` is what the listing of its parent said it is: a lister refuses a
-// folder that is no longer that one.
-using FolderLister = std::function<bool(const std::u16string& path, const FolderIdentity& identity,
-                                        std::vector<FolderEntry>* entries)>;
+// How the walk reaches folders. `openAndList` opens the folder `name` of the open folder `parent`
+// (parent 0: `name` is an operand's full path) without following anything, checks that it is
+// still what its parent's listing said (`identity`) on its parent's mount, and lists it into
+// `entries`, in no particular order; false when it cannot (nothing is left open). The walk
+// closes `*folder` through `close` once its entries are behind.
+struct FolderLister {
+    std::function<bool(FolderHandle parent, const std::u16string& name,
+                       const FolderIdentity& identity, FolderHandle* folder,
+                       std::vector<FolderEntry>* entries)>
+        openAndList;
+    std::function<void(FolderHandle folder)> close;
+};
 
 enum class StepKind : uint8_t {
     kRun,                  // a file for the command
     kSkipLink,             // never followed
     kSkipSpecial,          // never opened
-    kSkipOtherFileSystem,  // a mount point: the walk stays on the named folder's file system
+    kSkipOtherFileSystem,  // a mount point: the walk stays on the named folder's mount
+    kSkipManyNames,        // a file with other names: given alone it is treated
     kSkipWalkedFolder,     // a folder already walked, met again
     kSkipUnfinished,       // what an interrupted separate save left: reported, never taken
     kUnlistable,           // a folder that could not be listed: a failure
@@ -55,8 +69,13 @@ enum class StepKind : uint8_t {
 
 struct WalkStep {
     StepKind kind;
-    std::u16string path;     // full, for the run
+    std::u16string path;     // full, for the messages and the output's name
     std::u16string display;  // as the user named it: the operand, then the names below it
+    // Where the entry is: its name in the open folder `folder`, which stays open until the
+    // visitor returns (a folder's end: its name in its parent, itself closed already). An
+    // operand has no folder (0) and its full path as its name.
+    FolderHandle folder = 0;
+    std::u16string name;
 };
 
 // One operand of the command: its full path, how the user wrote it and what it is.

@@ -33,10 +33,12 @@ struct SignalFromEnvironment {
         unsigned operation = 0;
         if (value != nullptr && std::sscanf(value, "%d:%u", &signal, &operation) == 2)
             RaiseSignalInSave(signal, operation);
+        beforeWalkedFile = std::getenv("ZOK_TEST_BEFORE_WALKED_FILE");
         value = std::getenv("ZOK_TEST_FAIL_IN_SAVE");
         if (value != nullptr && std::sscanf(value, "%u", &operation) == 1)
             g_failInSave.store(operation);
     }
+    const char* beforeWalkedFile = nullptr;
 } g_signalFromEnvironment;
 
 // Counts the operations of the save under way; raises the chosen signal before the chosen one.
@@ -57,6 +59,13 @@ void RaiseSignalInSave(int signal, uint32_t operation) {
     g_signalInSave.store(signal);
     g_signalAtOperation.store(operation);
     g_saveOperations.store(0);
+}
+
+void BeforeWalkedFile() {
+    const char* command = g_signalFromEnvironment.beforeWalkedFile;
+    g_signalFromEnvironment.beforeWalkedFile = nullptr;
+    if (command != nullptr && std::system(command) != 0)
+        std::fprintf(stderr, "ZOK_TEST_BEFORE_WALKED_FILE failed: %s\n", command);
 }
 
 void WatchOperations(OperationWatcher watcher) {

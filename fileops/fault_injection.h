@@ -90,6 +90,11 @@ bool RoomCheckSkipped();
 using OperationWatcher = void (*)(SystemOperation operation);
 void WatchOperations(OperationWatcher watcher);
 
+// The walk calls this before each file it runs, once the file's folder is open: a program started
+// with ZOK_TEST_BEFORE_WALKED_FILE="COMMAND" in its environment runs that shell command there,
+// once, so that tests change the tree between the listing and the run.
+void BeforeWalkedFile();
+
 // Called by the backend at the start of each counted operation: counts it and tells whether
 // this one must fail. Safe from any thread.
 bool ShouldFail(SystemOperation operation);

@@ -71,6 +71,20 @@ bool FlushFile(FileHandle file);
 bool MarkForDeletion(FileHandle file);
 void CloseFile(FileHandle file);
 
+// --- The folder a walk stands in. A walk opens each folder relative to its parent's open
+// folder and never resolves a path string again (cli/folder_listing.h). While it holds a folder
+// here, every operation above on a native path whose folder is the held folder's path works
+// relative to that open folder, by the last name alone: a folder renamed or swapped for a link
+// since the listing leads nowhere else. An existing file opened so must be a regular file of
+// one name (hard links show its data elsewhere) on the held folder's own mount (a bind mount of a
+// file leads outside): what the walk met, never what a link, a mount or another name leads to.
+// The walk owns the folder, changes the held one only between runs and lets go before it
+// closes it.
+using FolderHandle = uintptr_t;  // 0 means none. POSIX: the descriptor plus one; Windows: a handle
+// False when the folder cannot be held (then nothing is): the walk must not run on its entries.
+bool HoldFolder(FolderHandle folder, const char16_t* nativePath);
+void LetGoOfFolder();
+
 // --- Memory. Rounds *size up to a multiple of 4096 in place and returns zero-filled memory;
 // a zero size is refused. The caller frees the block with FreeBuffer.
 bool AllocateBuffer(uint32_t* size, uint8_t** base);

@@ -59,13 +59,46 @@ bool RefusedStep(RenameStep step) {
 
 namespace {
 
-// What a FileHandle points to. One heap block: the record, then the path text.
+// Where a path is reached from: its last name in the held folder (file_access.h) when the path
+// names an entry of it, else the whole path from the current folder (absolute, so never used).
+struct Place {
+    int folder;
+    const char* name;
+};
+
+// The folder a walk holds: its descriptor (borrowed; -1 for none), path and mount.
+struct HeldFolder {
+    int fd = -1;
+    char path[PATH_MAX] = {};
+    size_t length = 0;
+    uint64_t mount = 0;
+};
+HeldFolder g_held;
+
+Place PlaceOf(const char* path) {
+    if (g_held.fd < 0 || strncmp(path, g_held.path, g_held.length) != 0)
+        return {AT_FDCWD, path};
+    // The held path without its trailing slash ("/" itself keeps it).
+    const bool slashed = g_held.path[g_held.length - 1] == '/';
+    const char* name = path + g_held.length + (slashed ? 0 : 1);
+    if ((!slashed && path[g_held.length] != '/') || *name == 0 || strchr(name, '/') != nullptr)
+        return {AT_FDCWD, path};
+    return {g_held.fd, name};
+}
+
+bool InHeldFolder(const Place& place) {
+    return place.folder != AT_FDCWD;
+}
+
+// What a FileHandle points to. One heap block: the record, then the path text. A file opened in
+// the held folder keeps that folder's descriptor, which the walk keeps open for the run.
 struct OpenFile {
     int fd;
     bool deleteAccess;
     dev_t device;
     ino_t inode;
     char* path;
+    Place place;  // name points into path
 };
 
 OpenFile* FileOf(FileHandle file) {
@@ -81,21 +114,37 @@ bool ToPosixPath(const char16_t* nativePath, char* out, size_t capacity) {
     return Utf16ToUtf8Exact(path.substr(kNativePrefixLength), out, capacity);
 }
 
-int OpenRetrying(const char* path, int flags, mode_t mode) {
-    return RetryInterrupted(
-        [&] { return open(path, flags | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, mode); });
+int OpenRetrying(const Place& place, int flags, mode_t mode) {
+    return RetryInterrupted([&] {
+        return openat(place.folder, place.name, flags | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, mode);
+    });
 }
 
-// Whether `path` still names the file `device` and `inode` identify.
-bool NamesSameFile(const char* path, dev_t device, ino_t inode) {
+// Whether `place` still names the file `device` and `inode` identify.
+bool NamesSameFile(const Place& place, dev_t device, ino_t inode) {
     struct stat now;
-    return lstat(path, &now) == 0 && now.st_dev == device && now.st_ino == inode;
+    return fstatat(place.folder, place.name, &now, AT_SYMLINK_NOFOLLOW) == 0 &&
+           now.st_dev == device && now.st_ino == inode;
 }
 
-// Removes `path` if it still names that file; false when it is left. Linux has no removal
+// Removes `place` if it still names that file; false when it is left. Linux has no removal
 // through a descriptor: the identity check keeps a file that was renamed onto the name since.
-bool UnlinkIfSame(const char* path, dev_t device, ino_t inode) {
-    return NamesSameFile(path, device, inode) && unlink(path) == 0;
+bool UnlinkIfSame(const Place& place, dev_t device, ino_t inode) {
+    return NamesSameFile(place, device, inode) && unlinkat(place.folder, place.name, 0) == 0;
+}
+
+// A source opened in the held folder is what the walk met: a file of one name on the folder's
+// own mount. False with the reason noted otherwise.
+bool IsWalkedFile(int fd) {
+    struct statx file;
+    if (!LookAt(fd, "", &file))
+        return false;
+    const SystemReason refusal = file.stx_nlink > 1              ? SystemReason::kOtherNames
+                                 : MountOf(file) != g_held.mount ? SystemReason::kMountPoint
+                                                                 : SystemReason::kNone;
+    if (refusal != SystemReason::kNone)
+        NoteSystemReason(refusal);
+    return refusal == SystemReason::kNone;
 }
 
 // The folder of the absolute `path` (shorter than PATH_MAX) into `folder`: "/" for a file in
@@ -110,6 +159,8 @@ void FolderOf(const char* path, char* folder) {
 // Pushes the folder entry of `path` to the disk, so that a rename survives a power cut.
 // Filesystems that cannot sync a folder (EINVAL) keep their entries by other means.
 bool SyncFolderOf(const char* path) {
+    if (InHeldFolder(PlaceOf(path)))
+        return RetryInterrupted([&] { return fsync(g_held.fd); }) == 0 || errno == EINVAL;
     char folder[PATH_MAX];
     FolderOf(path, folder);
     const int fd = RetryInterrupted(
@@ -126,9 +177,14 @@ bool SyncFolderOf(const char* path) {
 bool FolderAllowsRemoval(const char* path, const struct stat& file) {
     char folder[PATH_MAX];
     FolderOf(path, folder);
+    const Place place = PlaceOf(path);
+    const int from = InHeldFolder(place) ? place.folder : AT_FDCWD;
+    const char* name = InHeldFolder(place) ? "." : folder;
     struct stat status;
-    if (faccessat(AT_FDCWD, folder, W_OK | X_OK, AT_EACCESS) != 0 || stat(folder, &status) != 0)
+    if (faccessat(from, name, W_OK | X_OK, AT_EACCESS) != 0 ||
+        fstatat(from, name, &status, 0) != 0) {
         return false;
+    }
     const uid_t user = geteuid();
     return (status.st_mode & S_ISVTX) == 0 || user == 0 || user == file.st_uid ||
            user == status.st_uid;
@@ -162,7 +218,7 @@ bool Adopt(int fd, const char* path, bool created, bool deleteAccess, FileHandle
             NoteSystemReason(refusal);
         free(record);
         if (created)
-            static_cast<void>(UnlinkIfSame(path, status.st_dev, status.st_ino));
+            static_cast<void>(UnlinkIfSame(PlaceOf(path), status.st_dev, status.st_ino));
         close(fd);
         return false;
     }
@@ -172,6 +228,8 @@ bool Adopt(int fd, const char* path, bool created, bool deleteAccess, FileHandle
     record->inode = status.st_ino;
     record->path = reinterpret_cast<char*>(record + 1);
     memcpy(record->path, path, pathBytes);
+    const Place place = PlaceOf(path);
+    record->place = {place.folder, record->path + (place.name - path)};
     *file = reinterpret_cast<FileHandle>(record);
     ZOK_COUNT_LIVE(CountOpenFiles, +1);
     return true;
@@ -182,9 +240,14 @@ bool OpenExisting(const char16_t* nativePath, int access, bool deleteAccess, Fil
     if (!ToPosixPath(nativePath, path, sizeof path))
         return false;
     const int standIn = OpenStandIn(path);
-    const int fd = standIn >= 0 ? standIn : OpenRetrying(path, access | O_NONBLOCK, 0);
+    const Place place = PlaceOf(path);
+    const int fd = standIn >= 0 ? standIn : OpenRetrying(place, access | O_NONBLOCK, 0);
     if (fd < 0)
         return FailedWithErrno();
+    if (InHeldFolder(place) && !IsWalkedFile(fd)) {
+        close(fd);
+        return false;
+    }
     return Adopt(fd, path, false, deleteAccess, file, access == O_RDONLY);
 }
 
@@ -206,11 +269,13 @@ bool GlanceAtFile(const char16_t* nativePath, uint8_t* start, uint32_t count, ui
     char path[PATH_MAX];
     if (!ToPosixPath(nativePath, path, sizeof path))
         return false;
-    const int fd = OpenRetrying(path, O_RDONLY | O_NONBLOCK, 0);
+    const Place place = PlaceOf(path);
+    const int fd = OpenRetrying(place, O_RDONLY | O_NONBLOCK, 0);
     if (fd < 0)
         return FailedWithErrno();
     struct stat status;
-    bool read = fstat(fd, &status) == 0 || FailedWithErrno();
+    bool read = (fstat(fd, &status) == 0 || FailedWithErrno()) &&
+                (!InHeldFolder(place) || IsWalkedFile(fd));
     if (read && !S_ISREG(status.st_mode)) {
         NoteSystemReason(SystemReason::kNotRegularFile);
         read = false;
@@ -239,7 +304,7 @@ bool ProbeOutput(const char16_t* nativePath, bool* exists, bool* empty) {
     char path[PATH_MAX];
     if (!ToPosixPath(nativePath, path, sizeof path))
         return false;
-    const int fd = OpenRetrying(path, O_WRONLY | O_NONBLOCK, 0);
+    const int fd = OpenRetrying(PlaceOf(path), O_WRONLY | O_NONBLOCK, 0);
     if (fd < 0)
         return errno == ENOENT || FailedWithErrno();  // a missing folder fails at the create
     FileHandle file = 0;
@@ -268,7 +333,7 @@ bool CreateOutput(const char16_t* nativePath, FileHandle model, FileHandle* file
         mode &= status.st_mode;
     }
     // Readable too: where the filesystem cannot allocate, ReserveSpace reads before it fills.
-    const int fd = OpenRetrying(path, O_RDWR | O_CREAT | O_EXCL, mode);
+    const int fd = OpenRetrying(PlaceOf(path), O_RDWR | O_CREAT | O_EXCL, mode);
     if (fd < 0)
         return FailedWithErrno();
     return Adopt(fd, path, true, true, file);
@@ -293,36 +358,39 @@ bool LacksHardLinks(int error) {
 // taken first by an empty placeholder created with O_EXCL, which no other program can have
 // made, and the finished file renamed over it. A stop between the two leaves that empty file
 // at the output's name, which the next run's overwrite question names.
-bool RenameNoReplace(const OpenFile& record, const char* path) {
+bool RenameNoReplace(const OpenFile& record, const Place& to) {
+    const Place& from = record.place;
     if (!ZOK_REFUSED_STEP(kNoReplaceRename) &&
-        renameat2(AT_FDCWD, record.path, AT_FDCWD, path, RENAME_NOREPLACE) == 0) {
+        renameat2(from.folder, from.name, to.folder, to.name, RENAME_NOREPLACE) == 0) {
         return true;
     }
     if (!LacksNoReplaceRename(errno))
         return false;
-    if (!ZOK_REFUSED_STEP(kLink) && link(record.path, path) == 0) {
-        if (!ZOK_REFUSED_STEP(kUnlinkUnfinished) && unlink(record.path) == 0)
+    if (!ZOK_REFUSED_STEP(kLink) && linkat(from.folder, from.name, to.folder, to.name, 0) == 0) {
+        if (!ZOK_REFUSED_STEP(kUnlinkUnfinished) && unlinkat(from.folder, from.name, 0) == 0)
             return true;
         // The output's name goes again, so that a failed run leaves no second name behind.
         const int error = errno;
-        static_cast<void>(UnlinkIfSame(path, record.device, record.inode));
+        static_cast<void>(UnlinkIfSame(to, record.device, record.inode));
         errno = error;
         return false;
     }
     if (!LacksHardLinks(errno))
         return false;
-    const int placeholder = OpenRetrying(path, O_WRONLY | O_CREAT | O_EXCL, 0600);
+    const int placeholder = OpenRetrying(to, O_WRONLY | O_CREAT | O_EXCL, 0600);
     if (placeholder < 0)
         return false;  // EEXIST: the name is taken
     struct stat made;
     const bool known = fstat(placeholder, &made) == 0;
     close(placeholder);
-    if (known && !ZOK_REFUSED_STEP(kRenameOverPlaceholder) && rename(record.path, path) == 0)
+    if (known && !ZOK_REFUSED_STEP(kRenameOverPlaceholder) &&
+        renameat(from.folder, from.name, to.folder, to.name) == 0) {
         return true;
+    }
     // The placeholder goes again, unless something else has taken the name meanwhile.
     const int error = errno;
     if (known)
-        static_cast<void>(UnlinkIfSame(path, made.st_dev, made.st_ino));
+        static_cast<void>(UnlinkIfSame(to, made.st_dev, made.st_ino));
     errno = error;
     return false;
 }
@@ -335,11 +403,15 @@ bool RenameOutput(FileHandle file, const char16_t* nativePath, bool replace) {
     OpenFile* record = FileOf(file);
     char path[PATH_MAX];
     if (!ToPosixPath(nativePath, path, sizeof path) || !record->deleteAccess ||
-        !NamesSameFile(record->path, record->device, record->inode)) {
+        !NamesSameFile(record->place, record->device, record->inode)) {
         return false;
     }
-    if (!(replace ? rename(record->path, path) == 0 : RenameNoReplace(*record, path)))
+    const Place to = PlaceOf(path);
+    const Place& from = record->place;
+    if (!(replace ? renameat(from.folder, from.name, to.folder, to.name) == 0
+                  : RenameNoReplace(*record, to))) {
         return FailedWithErrno();
+    }
     record->deleteAccess = false;  // the recorded name is gone
     return SyncFolderOf(path);
 }
@@ -558,7 +630,7 @@ bool MarkForDeletion(FileHandle file) {
     if (ZOK_INJECTED_FAULT(kMarkForDeletion) || file == 0)
         return false;
     OpenFile* record = FileOf(file);
-    return record->deleteAccess && UnlinkIfSame(record->path, record->device, record->inode);
+    return record->deleteAccess && UnlinkIfSame(record->place, record->device, record->inode);
 }
 
 void CloseFile(FileHandle file) {
@@ -571,6 +643,25 @@ void CloseFile(FileHandle file) {
     close(record->fd);  // never retried: Linux releases the descriptor even on EINTR
     free(record);
     ZOK_COUNT_LIVE(CountOpenFiles, -1);
+}
+
+// --- The held folder ----------------------------------------------------------------------
+
+bool HoldFolder(FolderHandle folder, const char16_t* nativePath) {
+    LetGoOfFolder();
+    struct statx place;
+    if (folder == 0 || !ToPosixPath(nativePath, g_held.path, sizeof g_held.path) ||
+        !LookAt(FolderDescriptor(folder), "", &place)) {
+        return false;
+    }
+    g_held.length = strlen(g_held.path);
+    g_held.mount = MountOf(place);
+    g_held.fd = FolderDescriptor(folder);
+    return true;
+}
+
+void LetGoOfFolder() {
+    g_held.fd = -1;
 }
 
 // --- Memory ------------------------------------------------------------------------------

@@ -1,5 +1,6 @@
 #include "fileops/posix_io.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -33,4 +34,20 @@ LineStatus ReadLine(int fd, size_t limit, std::string* line) {
             return LineStatus::kTooLong;
         line->push_back(c);
     }
+}
+
+uint64_t MountOf(const struct statx& place) {
+    if ((place.stx_mask & STATX_MNT_ID) != 0)
+        return place.stx_mnt_id;
+    return (uint64_t{1} << 63) | (uint64_t{place.stx_dev_major} << 32) | place.stx_dev_minor;
+}
+
+bool IsMountRoot(const struct statx& place) {
+    return (place.stx_attributes_mask & place.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
+}
+
+bool LookAt(int folder, const char* name, struct statx* place) {
+    const int flags = AT_SYMLINK_NOFOLLOW | (name[0] == 0 ? AT_EMPTY_PATH : 0);
+    const unsigned mask = STATX_TYPE | STATX_MODE | STATX_NLINK | STATX_INO | STATX_MNT_ID;
+    return statx(folder, name, flags, mask, place) == 0 || FailedWithErrno();
 }

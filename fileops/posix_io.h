@@ -2,11 +2,15 @@
 // written once: retrying a call a signal interrupted, noting errno as the reason of a failure,
 // moving all of a buffer to or from a file, and reading one line with a limit.
 #pragma once
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cerrno>
 #include <cstddef>
+#include <cstdint>
 #include <string>
+
+#include "fileops/file_access.h"
 
 // Calls `call` again for as long as a signal interrupts it (-1 with EINTR); returns the result
 // of the last call.
@@ -55,3 +59,20 @@ enum class LineStatus {
 
 // Reads one line from `fd` byte by byte, so that nothing after it is taken from a shared input.
 LineStatus ReadLine(int fd, size_t limit, std::string* line);
+
+// A FolderHandle (file_access.h) on POSIX: the descriptor plus one, so that 0 stays "none".
+inline int FolderDescriptor(FolderHandle folder) {
+    return static_cast<int>(folder) - 1;
+}
+inline FolderHandle FolderHandleOf(int fd) {
+    return static_cast<FolderHandle>(fd) + 1;
+}
+
+// Which mount `place` is on: the kernel's mount id (Linux 5.8 on), else its device. A bind mount
+// keeps the device of what it shows, so only the mount id tells it from a plain folder; a mount's
+// root is a mount of its own either way.
+uint64_t MountOf(const struct statx& place);
+bool IsMountRoot(const struct statx& place);
+// statx of `name` in `folder` (an empty name: `folder` itself), nothing followed; false with the
+// reason noted.
+bool LookAt(int folder, const char* name, struct statx* place);

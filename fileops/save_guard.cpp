@@ -19,6 +19,7 @@ void EndWithoutStatus(int) {
     EndProgram();
 }
 std::atomic<EndProgramRoutine> g_heldEnd{EndWithoutStatus};
+std::atomic<bool> g_keepSaves{false};
 
 }  // namespace
 
@@ -31,6 +32,15 @@ void BeginSave() {
 }
 
 void EndSave() {
+    if (!g_keepSaves.load())
+        EndKeptSave();
+}
+
+void KeepSaves(bool keep) {
+    g_keepSaves.store(keep);
+}
+
+void EndKeptSave() {
     const uint32_t state = g_state.exchange(0);
     if ((state & kHeld) != 0)
         g_heldEnd.load()(static_cast<int>(state & kStatusMask));

@@ -15,6 +15,12 @@ void SetHeldEndRoutine(EndProgramRoutine routine);
 void BeginSave();
 void EndSave();
 
+// A walk counts each file once its save has ended. While saves are kept (true), EndSave leaves
+// the save under way, so that a request that comes after it is held too, until the walk has
+// counted the file and calls EndKeptSave, which ends it as EndSave would.
+void KeepSaves(bool keep);
+void EndKeptSave();
+
 // Asks to end the program with `status`. False when no save is under way: the caller ends the
 // program itself. True when the request is held for the save's end; of several requests the
 // first one's status counts. Async-signal-safe.

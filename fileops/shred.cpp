@@ -6,6 +6,7 @@
 #include "fileops/file_access.h"
 #include "fileops/run_end.h"
 #include "fileops/run_layout.h"
+#include "fileops/save_guard.h"
 #include "fileops/shred.h"
 #include "ui/control_access.h"
 #include "ui/control_ids.h"
@@ -16,23 +17,27 @@ namespace {
 
 constexpr uint8_t kFillPattern[4] = {'Z', 'O', 'K', ' '};
 
-// Overwrites the whole file, rounded up to 4096 bytes. False once the run was ended, on failure.
-bool OverwriteWithPattern() {
+// Overwrites the whole file, rounded up to 4096 bytes, cuts it and removes its name. False with
+// the failure's message; the file is untouched when no write could start.
+bool Shred(MessageId* failure) {
     // The allocation rounds fileSize in place: the rounded length is what gets written.
-    if (!AllocateBuffer(&g_app.fileSize, &g_app.bufferBase)) {
-        FailRun(MessageId::kNoMemory);
-        return false;
+    if (g_app.fileSize != 0) {
+        if (!AllocateBuffer(&g_app.fileSize, &g_app.bufferBase)) {
+            *failure = MessageId::kNoMemory;
+            return false;
+        }
+        g_app.dataBuffer = g_app.bufferBase;
+        for (uint32_t i = 0; i < g_app.fileSize; i += 4) {
+            std::memcpy(g_app.dataBuffer + i, kFillPattern, 4);
+        }
+        if (!WriteFromStart(g_app.fileHandle, g_app.dataBuffer, g_app.fileSize) ||
+            !FlushFile(g_app.fileHandle)) {
+            *failure = MessageId::kWriteFailed;
+            return false;
+        }
     }
-    g_app.dataBuffer = g_app.bufferBase;
-    for (uint32_t i = 0; i < g_app.fileSize; i += 4) {
-        std::memcpy(g_app.dataBuffer + i, kFillPattern, 4);
-    }
-    if (!WriteFromStart(g_app.fileHandle, g_app.dataBuffer, g_app.fileSize) ||
-        !FlushFile(g_app.fileHandle)) {
-        FailRun(MessageId::kWriteFailed);
-        return false;
-    }
-    return true;
+    *failure = MessageId::kDeleteFailed;
+    return SetFileLength(g_app.fileHandle, 0) && MarkForDeletion(g_app.fileHandle);
 }
 
 }  // namespace
@@ -63,11 +68,14 @@ void ShredWorker(uintptr_t) {
     g_app.fileSize = static_cast<uint32_t>(endOfFile);
 
     AppendStatusLine(MessageId::kShredding);
-    // An empty file has nothing to overwrite: it is only deleted.
-    if (g_app.fileSize != 0 && !OverwriteWithPattern())
-        return;
-    if (!SetFileLength(g_app.fileHandle, 0) || !MarkForDeletion(g_app.fileHandle)) {
-        FailRun(MessageId::kDeleteFailed);
+    // An end asked for meanwhile waits until the file is gone, or the shred has failed. An empty
+    // file has nothing to overwrite: it is only deleted.
+    MessageId failure = MessageId::kDone;
+    BeginSave();
+    const bool shredded = Shred(&failure);
+    EndSave();
+    if (!shredded) {
+        FailRun(failure);
         return;
     }
     ReleaseRunResources();  // Windows removes the marked file here; POSIX did at the mark

@@ -18,8 +18,11 @@ enum class SystemReason : uint8_t {
     kNotDirectory,
     kInputOutput,
     kBrokenPipe,
+    kQuotaExceeded,
+    kMountPoint,  // a folder another file system (or a bind mount) is mounted on
+    kOtherNames,  // a file with hard links, which a walk leaves alone
 };
-constexpr SystemReason kLastSystemReason = SystemReason::kBrokenPipe;
+constexpr SystemReason kLastSystemReason = SystemReason::kOtherNames;
 
 void NoteSystemReason(SystemReason reason);
 SystemReason LastSystemReason();

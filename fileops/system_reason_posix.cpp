@@ -21,9 +21,10 @@ SystemReason SystemReasonOfCode(uint32_t code) {
         case EWOULDBLOCK:
             return SystemReason::kInUse;
         case ENOSPC:
-        case EDQUOT:
         case EFBIG:
             return SystemReason::kNoSpace;
+        case EDQUOT:
+            return SystemReason::kQuotaExceeded;
         case EROFS:
             return SystemReason::kReadOnlyFileSystem;
         case ENAMETOOLONG:

@@ -790,7 +790,7 @@ TEST(CliWalk, EachTreeIsWalkedAsItsRowSays) {
 // The walk's plan from listings given as a table: a folder is a list of entries (a name, what
 // it is, its inode for a folder); a folder missing from the table cannot be listed. Each step
 // shows as KIND:PATH; R run, L link, S device/FIFO/socket, M mount point, W walked already,
-// U leftover of a save, X unlistable, E end of a folder.
+// U leftover of a save, N a file of several names, X unlistable, E end of a folder.
 struct TableEntry {
     std::u16string name;
     EntryType type;
@@ -804,6 +804,7 @@ std::string StepsOf(const std::vector<WalkStep>& plan) {
                                                       {StepKind::kSkipOtherFileSystem, 'M'},
                                                       {StepKind::kSkipWalkedFolder, 'W'},
                                                       {StepKind::kSkipUnfinished, 'U'},
+                                                      {StepKind::kSkipManyNames, 'N'},
                                                       {StepKind::kUnlistable, 'X'},
                                                       {StepKind::kFolderEnd, 'E'}};
     std::string shown;
@@ -818,7 +819,8 @@ std::string StepsOf(const std::vector<WalkStep>& plan) {
 TEST(WalkPlan, EachTreeGivesItsStepsInNameOrderAndLeavesWhatItMust) {
     using Tree = std::map<std::u16string, std::vector<TableEntry>>;
     constexpr EntryType F = EntryType::kFile, D = EntryType::kFolder, L = EntryType::kLink,
-                        S = EntryType::kSpecial, M = EntryType::kOtherFileSystem;
+                        S = EntryType::kSpecial, M = EntryType::kOtherFileSystem,
+                        H = EntryType::kManyNames;
     const struct {
         const char* what;
         std::vector<std::pair<std::u16string, EntryType>> operands;  // inode 1 for a folder
@@ -854,12 +856,13 @@ TEST(WalkPlan, EachTreeGivesItsStepsInNameOrderAndLeavesWhatItMust) {
          false,
          false,
          "R:t/sub/f L:t/sub/up E:t/sub L:t/to-file L:t/to-outside E:t "},
-        {"a FIFO, a mount point and a folder met again (a bind mount of an ancestor)",
+        {"a FIFO, a mount point, a folder met again (a bind mount of an ancestor), a hard link",
          {{u"t", D}},
-         {{u"/abs/t", {{u"fifo", S, 0}, {u"mnt", M, 0}, {u"again", D, 1}, {u"f", F, 0}}}},
+         {{u"/abs/t",
+           {{u"fifo", S, 0}, {u"mnt", M, 0}, {u"again", D, 1}, {u"f", F, 0}, {u"h", H, 0}}}},
          false,
          false,
-         "W:t/again R:t/f S:t/fifo M:t/mnt E:t "},
+         "W:t/again R:t/f S:t/fifo N:t/h M:t/mnt E:t "},
         {"leftovers of interrupted saves are reported, not taken",
          {{u"t", D}},
          {{u"/abs/t",
@@ -892,14 +895,20 @@ TEST(WalkPlan, EachTreeGivesItsStepsInNameOrderAndLeavesWhatItMust) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
-        std::vector<std::u16string> listed;
-        const FolderLister lister = [&](const std::u16string& path, const FolderIdentity& identity,
-                                        std::vector<FolderEntry>* entries) {
+        std::vector<std::u16string> listed;  // a folder's handle is its place here, plus one
+        std::set<FolderHandle> open;
+        const auto openAndList = [&](FolderHandle parent, const std::u16string& name,
+                                     const FolderIdentity& identity, FolderHandle* folder,
+                                     std::vector<FolderEntry>* entries) {
+            const std::u16string path = parent == 0 ? name : listed.at(parent - 1) + u"/" + name;
+            EXPECT_TRUE(parent == 0 || open.count(parent)) << "listed from an open parent";
             listed.push_back(path);
             EXPECT_TRUE(identity.known);
             const auto found = row.tree.find(path);
             if (found == row.tree.end())
                 return false;
+            *folder = listed.size();
+            open.insert(*folder);
             for (const TableEntry& entry : found->second) {
                 FolderEntry listedEntry;
                 listedEntry.name = entry.name;
@@ -917,11 +926,15 @@ TEST(WalkPlan, EachTreeGivesItsStepsInNameOrderAndLeavesWhatItMust) {
             }
             return true;
         };
+        const FolderLister lister{openAndList, [&](FolderHandle folder) {
+                                      EXPECT_EQ(open.erase(folder), 1u) << "closed once";
+                                  }};
         std::vector<WalkOperand> operands;
         for (const auto& [name, type] : row.operands)
             operands.push_back({u"/abs/" + name, name, type, {7, 1, type == EntryType::kFolder}});
         const std::vector<WalkStep> plan = PlanWalk(operands, u'/', row.shredding, lister);
         EXPECT_EQ(StepsOf(plan), row.steps);
+        EXPECT_TRUE(open.empty()) << "every folder closed";
         // Every folder is listed once.
         std::set<std::u16string> once(listed.begin(), listed.end());
         EXPECT_EQ(once.size(), listed.size());
@@ -933,17 +946,22 @@ TEST(WalkPlan, EachTreeGivesItsStepsInNameOrderAndLeavesWhatItMust) {
 TEST(WalkPlan, WhatARunWritesBesideItsSourceIsNeverWalked) {
     std::map<std::u16string, std::vector<std::u16string>> tree = {{u"/t", {u"a", u"b", u"sub"}},
                                                                   {u"/t/sub", {u"c"}}};
-    const FolderLister lister = [&](const std::u16string& path, const FolderIdentity&,
-                                    std::vector<FolderEntry>* entries) {
-        for (const std::u16string& name : tree.at(path)) {
+    std::vector<std::u16string> paths;
+    const auto openAndList = [&](FolderHandle parent, const std::u16string& name,
+                                 const FolderIdentity&, FolderHandle* folder,
+                                 std::vector<FolderEntry>* entries) {
+        paths.push_back(parent == 0 ? name : paths.at(parent - 1) + u"/" + name);
+        *folder = paths.size();
+        for (const std::u16string& entryName : tree.at(paths.back())) {
             FolderEntry entry;
-            entry.name = name;
-            entry.sortKey = Utf16ToUtf8(name);
-            entry.type = name == u"sub" ? EntryType::kFolder : EntryType::kFile;
+            entry.name = entryName;
+            entry.sortKey = Utf16ToUtf8(entryName);
+            entry.type = entryName == u"sub" ? EntryType::kFolder : EntryType::kFile;
             entries->push_back(entry);
         }
         return true;
     };
+    const FolderLister lister{openAndList, [](FolderHandle) {}};
     std::string taken;
     const bool whole = WalkTree(
         {{u"/t", u"t", EntryType::kFolder, {}}}, u'/', false, lister, [&](const WalkStep& step) {
