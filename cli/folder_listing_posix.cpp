@@ -55,7 +55,14 @@ int OpenFolder(FolderHandle parent, const std::u16string& name, const FolderIden
                       O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
     });
     if (fd < 0) {
-        FailedWithErrno();
+        // O_NOFOLLOW with O_DIRECTORY refuses a link as "not a directory": say what it is.
+        struct stat link;
+        if (errno == ENOTDIR && fstatat(from, bytes.c_str(), &link, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISLNK(link.st_mode)) {
+            NoteSystemReason(SystemReason::kSymbolicLink);
+        } else {
+            FailedWithErrno();
+        }
         return -1;
     }
     struct statx above;

@@ -282,8 +282,15 @@ void NoteSkipped(WalkTally* tally, CliText why) {
         PrintFileMessage(Say(why));
 }
 
-// What the first bytes of a file say about it, for the password with `checkDigest`.
-enum class HeaderLook : uint8_t { kUnknown, kOwnContainer, kOther };
+// What the first bytes of a file say about it, for the password with `checkDigest`. kChanged:
+// the name is gone or a link now, since its folder was listed (the reason stays noted).
+enum class HeaderLook : uint8_t { kUnknown, kOwnContainer, kOther, kChanged };
+
+// Whether the reason of a failed look says that a walked entry changed since its listing.
+bool ChangedSinceListed() {
+    return LastSystemReason() == SystemReason::kSymbolicLink ||
+           LastSystemReason() == SystemReason::kNoSuchFile;
+}
 
 HeaderLook LookAtHeader(const std::u16string& full, uint32_t checkDigest, uint64_t* size) {
     const std::u16string native = kNativePrefix + full;
@@ -296,6 +303,8 @@ HeaderLook LookAtHeader(const std::u16string& full, uint32_t checkDigest, uint64
                        StoredSizeFits(read.originalSize, static_cast<uint32_t>(*size))
                    ? HeaderLook::kOwnContainer
                    : HeaderLook::kOther;
+    } else if (ChangedSinceListed()) {
+        return HeaderLook::kChanged;
     }
     // The run that follows opens the file again and tells its own failure.
     ClearSystemReason();
@@ -345,6 +354,11 @@ void WalkFile(const WalkStep& step, WalkTally* tally) {
         return;
     }
     const HeaderLook look = LookAtHeader(step.path, g_app.checkValue, &size);
+    if (look == HeaderLook::kChanged) {
+        ++tally->skipped;
+        PrintFileMessage(std::u16string(Say(CliText::kSkippedChanged)) + ReasonSuffix());
+        return;
+    }
     if (options.command == kEncrypt && look == HeaderLook::kOwnContainer) {
         NoteSkipped(tally, CliText::kSkippedOwnContainer);
         return;
@@ -511,6 +525,12 @@ int RunWalk(bool barDrawn) {
                 break;
             case StepKind::kUnlistable:
                 NoteSystemReason(listingReason);
+                if (step.folder != 0 && ChangedSinceListed()) {
+                    ++tally.skipped;
+                    PrintFileMessage(std::u16string(Say(CliText::kSkippedChanged)) +
+                                     ReasonSuffix());
+                    break;
+                }
                 PrintFileMessage(std::u16string(Say(CliText::kFolderUnlistable)) + ReasonSuffix());
                 NoteFailed(&tally, kExitCannotAccess);
                 break;

@@ -85,6 +85,7 @@ enum class CliText : uint8_t {
     kSkippedOtherFileSystem,
     kSkippedWalkedFolder,
     kSkippedManyNames,
+    kSkippedChanged,  // followed by the reason
     kSkippedUnfinished,
     kSkippedOwnContainer,
     kSkippedNotOwnContainer,

@@ -6,6 +6,7 @@
 
 #ifndef _WIN32
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 #include <functional>
@@ -549,6 +550,8 @@ struct TreeCase {
     std::vector<std::string> lines;   // each in standard error, once
     std::vector<std::string> absent;  // none in standard error
     std::function<void(const fs::path& root)> check;
+    Settings settings = kEnglish;
+    std::string out = {};  // in standard output, once
 };
 
 TEST(CliWalk, EachTreeIsWalkedAsItsRowSays) {
@@ -556,7 +559,7 @@ TEST(CliWalk, EachTreeIsWalkedAsItsRowSays) {
         fs::create_directories(path.parent_path());
         WriteBytes(path, bytes);
     };
-    const std::vector<TreeCase> cases = {
+    std::vector<TreeCase> cases = {
         {"outputs beside the sources are never walked; names in several scripts",
          [&](const fs::path& r) {
              file(r / "t/a.txt", "alpha");
@@ -739,6 +742,60 @@ TEST(CliWalk, EachTreeIsWalkedAsItsRowSays) {
              EXPECT_FALSE(fs::exists(r / "t/keep/b"));
              EXPECT_EQ(ReadBytes(r / "outside/secret"), "secret");
          }},
+        {"a hard link is left: its other name, outside the tree, keeps its bytes",
+         [&](const fs::path& r) {
+             file(r / "outside/h", "secret");
+             fs::create_directories(r / "t");
+             fs::create_hard_link(r / "outside/h", r / "t/h");
+             file(r / "t/a", "a");
+         },
+         {"shred", "-r"},
+         kExitSuccess,
+         {"t/h: skipped: has other names (hard links)",
+          kProgram + "1 done, 1 skipped, 0 failed, 1 bytes\n"},
+         {},
+         [](const fs::path& r) { EXPECT_EQ(ReadBytes(r / "outside/h"), "secret"); }},
+        {"a wreck is named with what restores it, left as it is, and fails the walk",
+         [&](const fs::path& r) {
+             const std::string plain(5000, 'w');
+             file(r / "t/wreck", plain.substr(0, 12) + MakeContainer(plain, u"pw", 7).substr(12));
+             file(r / "t/z", "z");
+         },
+         {"encrypt", "-r", "--in-place", "--password-stdin"},
+         kExitWreck,
+         {"t/wreck: left as it is; 'zok recover t/wreck' restores it into a separate file\n",
+          kProgram + "1 done, 0 skipped, 1 failed, 1 bytes\n"},
+         {},
+         [&](const fs::path& r) {
+             EXPECT_EQ(ReadBytes(r / "t/wreck").size(), ContainerSize(5000));
+             EXPECT_EQ(ReadBytes(r / "t/wreck").substr(0, 12), std::string(12, 'w'));
+         }},
+        {"check writes one line for a name with a line end, escaped",
+         [&](const fs::path& r) { file(r / "t/a\nb", MakeContainer("x", u"pw", 7)); },
+         {"check", "-r", "--password-stdin"},
+         kExitSuccess,
+         {},
+         {},
+         [](const fs::path&) {},
+         kEnglish,
+         "\\t/a\\nb: encrypted\n"},
+#ifdef ZOK_FAULT_INJECTION
+        {"a folder swapped for a link after it was opened: the run stays in the folder it opened",
+         [&](const fs::path& r) {
+             file(r / "outside/b.txt", "outside");
+             file(r / "t/sub/b.txt", "inside");
+         },
+         {"shred", "-r"},
+         kExitSuccess,
+         {kProgram + "1 done, 0 skipped, 0 failed, 6 bytes\n"},
+         {},
+         [](const fs::path& r) {
+             EXPECT_EQ(ReadBytes(r / "outside/b.txt"), "outside");
+             EXPECT_FALSE(fs::exists(r / "t/sub.moved/b.txt"));
+         },
+         {"LC_ALL=C.UTF-8",
+          "ZOK_TEST_BEFORE_WALKED_FILE=mv t/sub t/sub.moved && ln -s ../outside t/sub"}},
+#endif
 #else
         // Wine 8 cannot make a junction (mklink /J fails: no FSCTL_SET_REPARSE_POINT); there a
         // Unix symbolic link to the folder, which Wine shows as a reparse point, stands in.
@@ -770,14 +827,41 @@ TEST(CliWalk, EachTreeIsWalkedAsItsRowSays) {
          }},
 #endif
     };
+#ifndef _WIN32
+    // A bind mount keeps the device of what it shows: only its mount tells it apart.
+    if (geteuid() == 0) {
+        cases.push_back({"a bind mount inside the tree is never entered, and what it shows stays",
+                         [&](const fs::path& r) {
+                             file(r / "outside/secret/s", "secret");
+                             file(r / "t/a", "a");
+                             fs::create_directories(r / "t/bind");
+                             const std::string bind = "mount --bind " + (r / "outside").string() +
+                                                      " " + (r / "t/bind").string();
+                             ASSERT_EQ(std::system(bind.c_str()), 0);
+                         },
+                         {"shred", "-r"},
+                         kExitSuccess,
+                         {"t/bind: skipped: a mount point",
+                          kProgram + "1 done, 1 skipped, 0 failed, 1 bytes\n"},
+                         {},
+                         [](const fs::path& r) {
+                             EXPECT_EQ(std::system(("umount " + (r / "t/bind").string()).c_str()),
+                                       0);
+                             EXPECT_EQ(ReadBytes(r / "outside/secret/s"), "secret");
+                         }});
+    }
+#endif
     for (const TreeCase& c : cases) {
         SCOPED_TRACE(c.what);
         ScratchFolder root;
         c.build(root.Root());
         std::vector<std::string> args = c.args;
         args.push_back("t");
-        const ZokResult result = RunZok(args, "pw\n", root.Root(), kEnglish);
+        const ZokResult result = RunZok(args, "pw\n", root.Root(), c.settings);
         EXPECT_EQ(result.exitCode, c.status) << result.err;
+        if (!c.out.empty()) {
+            EXPECT_EQ(Count(result.out, c.out), 1u) << result.out;
+        }
         for (const std::string& line : c.lines) {
             EXPECT_EQ(Count(result.err, line), 1u) << line << "\n" << result.err;
         }
