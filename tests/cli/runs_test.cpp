@@ -149,6 +149,7 @@ struct SignalInSave {
     bool complete;
     // The FILEs as a walk of their folder (-r): it ends after the first one, with its summary.
     bool walk = false;
+    bool shred = false;  // a shred's save: 1 allocates, 2 writes, 3 flushes, 4 cuts, 5 removes
 };
 
 TEST_F(CliTest, AnEndRequestedDuringASaveWaitsForItAndNothingIsEverLostOrPassesForAContainer) {
@@ -161,6 +162,7 @@ TEST_F(CliTest, AnEndRequestedDuringASaveWaitsForItAndNothingIsEverLostOrPassesF
         {"SIGTERM during a walk, encrypting in place", 15, 2, true, true, true, true},
         {"SIGINT during a walk, encrypting to a new file", 2, 3, true, false, true, true},
         {"SIGHUP during a walk, decrypting in place", 1, 2, false, true, true, true},
+        {"SIGINT during a walk, shredding: the file goes whole", 2, 2, false, true, true, true, true},
     };
     for (const SignalInSave& c : cases) {
         SCOPED_TRACE(c.name);
@@ -178,21 +180,30 @@ TEST_F(CliTest, AnEndRequestedDuringASaveWaitsForItAndNothingIsEverLostOrPassesF
         const Settings signalled = {"LC_ALL=C.UTF-8",
                                     "ZOK_TEST_SIGNAL_IN_SAVE=" + std::to_string(c.signal) + ":" +
                                         std::to_string(c.operation)};
-        std::vector<std::string> args = {c.encrypt ? "encrypt" : "decrypt", "--password-stdin"};
+        std::vector<std::string> args = {c.shred     ? "shred"
+                                         : c.encrypt ? "encrypt"
+                                                     : "decrypt"};
+        if (!c.shred)
+            args.push_back("--password-stdin");
         if (c.walk) {
             args.insert(args.end(), {"-r", "."});
         } else {
             args.insert(args.end(), {"a.bin", "b.bin"});
         }
-        if (c.inPlace)
+        if (c.inPlace && !c.shred)
             args.push_back("--in-place");
         const ZokResult result = RunZok(args, "pw\n", folder.Root(), signalled);
         EXPECT_EQ(result.exitCode, 128 + c.signal) << result.err;
         EXPECT_EQ(ReadBytes(folder / "b.bin"), plain) << "no FILE starts after the signal";
         if (c.walk) {
-            const std::string done = c.encrypt ? "zok: 1 done, 0 skipped, 0 failed, 10000 bytes\n"
-                                               : "zok: 1 done, 0 skipped, 0 failed, 10012 bytes\n";
+            const std::string done = c.encrypt || c.shred
+                                         ? "zok: 1 done, 0 skipped, 0 failed, 10000 bytes\n"
+                                         : "zok: 1 done, 0 skipped, 0 failed, 10012 bytes\n";
             EXPECT_TRUE(Contains(result.err, done)) << result.err;
+        }
+        if (c.shred) {
+            EXPECT_FALSE(fs::exists(folder / "a.bin")) << "the shred was finished";
+            continue;
         }
 
         std::set<std::string> left;
