@@ -261,6 +261,7 @@ struct WalkTally {
     uint64_t skipped = 0;
     uint64_t failed = 0;
     uint64_t bytes = 0;
+    uint64_t notOpened = 0;  // skipped as no container of this password
     int status = kExitSuccess;  // the first failure's
 };
 
@@ -336,6 +337,7 @@ void WalkFile(const WalkStep& step, WalkTally* tally) {
                                            g_app.keyValue, options.quiet, &skipped, &size);
         if (skipped) {
             ++tally->skipped;
+            ++tally->notOpened;
         } else if (status == kExitSuccess) {
             ++tally->done;
             tally->bytes += size;
@@ -371,6 +373,7 @@ void WalkFile(const WalkStep& step, WalkTally* tally) {
     }
     if (options.command == kDecrypt && look == HeaderLook::kOther) {
         NoteSkipped(tally, CliText::kSkippedNotOwnContainer);
+        ++tally->notOpened;
         return;
     }
     std::u16string output;
@@ -552,7 +555,15 @@ int RunWalk(bool barDrawn) {
         return true;
     });
     KeepSaves(false);
+    // A password that opens nothing it met is most likely mistyped: a script must not go on as
+    // if the tree were decrypted or checked.
+    const bool openedNothing = (options.command == kDecrypt || options.command == kCheck) &&
+                               tally.done == 0 && tally.notOpened > 0;
+    if (openedNothing && tally.status == kExitSuccess)
+        tally.status = kExitWrongPassword;
     PrintWalkSummary(tally);
+    if (openedNothing)
+        PrintProgramMessage(Say(CliText::kWalkOpenedNothing));
     return tally.status;
 }
 

@@ -96,6 +96,7 @@ enum class CliText : uint8_t {
     kWreckLeftUnrestorable,
     kFolderNotRemoved,
     kWalkSummary,  // "{}" in turn: files done, skipped, failed, bytes
+    kWalkOpenedNothing,
     // check and recover (cli/recovery.h); "{}" stands for the number, range or name shown.
     kRecoverOneFile,
     kRecoveryStandardInput,

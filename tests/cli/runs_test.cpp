@@ -628,6 +628,17 @@ TEST(CliWalk, EachTreeIsWalkedAsItsRowSays) {
           kProgram + "1 done, 2 skipped, 0 failed, 16 bytes\n"},
          {},
          [](const fs::path& r) { EXPECT_EQ(ReadBytes(r / "t/a").size(), ContainerSize(3)); }},
+        {"a password that opens nothing fails the walk: a typo must not pass for done",
+         [&](const fs::path& r) {
+             file(r / "t/a", MakeContainer("one", u"pw2", 7));
+             file(r / "t/b", "plain");
+         },
+         {"decrypt", "-r", "--in-place", "--password-stdin"},
+         kExitWrongPassword,
+         {kProgram + "0 done, 2 skipped, 0 failed, 0 bytes\n" + kProgram +
+          "this password opened none of the files: is it the right one? (status 3)\n"},
+         {},
+         [](const fs::path& r) { EXPECT_EQ(ReadBytes(r / "t/b"), "plain"); }},
         {"leftovers of interrupted saves are named, never encrypted",
          [&](const fs::path& r) {
              file(r / "t/a.txt", "alpha");
