@@ -261,14 +261,24 @@ struct WalkTally {
     uint64_t skipped = 0;
     uint64_t failed = 0;
     uint64_t bytes = 0;
-    uint64_t notOpened = 0;  // skipped as no container of this password
+    uint64_t notOpened = 0;     // skipped as no container of this password
     int status = kExitSuccess;  // the first failure's
 };
 
 std::u16string SummaryOf(const WalkTally& tally) {
+    const CliText summary = g_cli.options.dryRun ? CliText::kDryRunSummary : CliText::kWalkSummary;
     return std::u16string(ProgramName()) + u": " +
-           FilledInTurn(Say(CliText::kWalkSummary), {Number(tally.done), Number(tally.skipped),
-                                                     Number(tally.failed), Number(tally.bytes)});
+           FilledInTurn(Say(summary), {Number(tally.done), Number(tally.skipped),
+                                       Number(tally.failed), Number(tally.bytes)});
+}
+
+// -n: what the file would get, said in place of the run.
+void SayWhatWouldBeDone() {
+    const CliText what = g_cli.options.command == kEncrypt   ? CliText::kDryRunEncrypt
+                         : g_cli.options.command == kDecrypt ? CliText::kDryRunDecrypt
+                                                             : CliText::kDryRunShred;
+    if (!g_cli.options.quiet)
+        PrintFileMessage(Filled(Say(CliText::kDryRunWould), Say(what)));
 }
 
 void NoteFailed(WalkTally* tally, int status) {
@@ -380,6 +390,12 @@ void WalkFile(const WalkStep& step, WalkTally* tally) {
     if (WritesSeparateOutput() && !OutputStaysBeside(step.path, &output)) {
         PrintFileMessage(Filled(Say(CliText::kOutputElsewhere), output));
         NoteFailed(tally, kExitFailure);
+        return;
+    }
+    if (options.dryRun) {
+        SayWhatWouldBeDone();
+        ++tally->done;
+        tally->bytes += size;
         return;
     }
     const int status = RunOnPath(step.path);
@@ -538,7 +554,7 @@ int RunWalk(bool barDrawn) {
                 NoteFailed(&tally, kExitCannotAccess);
                 break;
             case StepKind::kFolderEnd:
-                if (shredding)
+                if (shredding && !options.dryRun)
                     RemoveWalkedFolder(step);
                 break;
             default:

@@ -76,6 +76,9 @@ ParseOutcome ApplyOption(const OptionForm& form, const std::u16string& value, Op
         case OptionId::kRecursive:
             options->recursive = true;
             break;
+        case OptionId::kDryRun:
+            options->dryRun = true;
+            break;
         case OptionId::kPasswordStdin:
             options->passwordSource = PasswordSource::kStdin;
             ++options->passwordSourceCount;
@@ -200,6 +203,8 @@ std::optional<CliText> RefusedCombination(const Options& options, bool stdoutIsT
         return CliText::kOutputWithSeveralFiles;
     if (options.hasOutput && options.recursive)
         return CliText::kRecursiveWithOutput;
+    if (options.dryRun && !options.recursive)
+        return CliText::kDryRunNeedsRecursive;
     bool anyStandardInput = false;
     for (const std::u16string& file : options.files) anyStandardInput |= file == u"-";
     if (options.recursive && anyStandardInput && HasDashAndDescriptors())

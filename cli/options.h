@@ -52,6 +52,7 @@ enum class OptionId : uint8_t {
     kYes,
     kQuiet,
     kRecursive,
+    kDryRun,
     kPasswordStdin,
     kPasswordFile,
     kPasswordFd,
@@ -87,6 +88,7 @@ inline constexpr OptionForm kOptionForms[] = {
     {u"--yes", u'y', OptionId::kYes, OptionValue::kNone, kWritingCommands},
     {u"--quiet", u'q', OptionId::kQuiet, OptionValue::kNone, kAllCommands},
     {u"--recursive", u'r', OptionId::kRecursive, OptionValue::kNone, kWalkingCommands},
+    {u"--dry-run", u'n', OptionId::kDryRun, OptionValue::kNone, kWalkingCommands},
     {u"--password-stdin", 0, OptionId::kPasswordStdin, OptionValue::kNone, kPasswordCommands},
     {u"--password-file", 0, OptionId::kPasswordFile, OptionValue::kFileName, kPasswordCommands},
     {u"--password-fd", 0, OptionId::kPasswordFd, OptionValue::kDescriptor, kDescriptorCommands},
@@ -103,6 +105,7 @@ struct Options {
     bool yes = false;
     bool quiet = false;
     bool recursive = false;  // -r: a folder operand is walked (cli/walk.h)
+    bool dryRun = false;     // -n with -r: what each file would get, and nothing written
     PasswordSource passwordSource = PasswordSource::kTerminal;
     uint32_t passwordSourceCount = 0;
     std::u16string passwordSourceName;  // the file of --password-file, the number of --password-fd

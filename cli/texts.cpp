@@ -35,6 +35,7 @@ constexpr CliTextEntry kEnglishTexts[] = {
      u"  -y, --yes               overwrite an existing output file without asking\n"
      u"  -q, --quiet             print error messages only (and -r's summary)\n"
      u"  -r, --recursive         walk each FILE that is a folder, file by file (below)\n"
+     u"  -n, --dry-run           with -r: list what each file would get; nothing is written\n"
      u"      --password-file=PF  read the password from the first line of the file PF\n"
      u"      --password-fd=N     read the password as one line from descriptor N (Linux)\n"
      u"      --password-stdin    read the password as one line from standard input\n"
@@ -73,6 +74,7 @@ constexpr CliTextEntry kEnglishTexts[] = {
     {CliText::kOutputWithInPlace, u"--output and --in-place exclude each other"},
     {CliText::kOutputWithSeveralFiles, u"--output takes a single FILE"},
     {CliText::kRecursiveWithOutput, u"--output cannot be used with --recursive"},
+    {CliText::kDryRunNeedsRecursive, u"--dry-run lists what a walk would do: it needs --recursive"},
     {CliText::kRecursiveStandardInput,
      u"'-' (standard input) cannot be walked: --recursive takes named FILEs"},
     {CliText::kOutputToStandardOutput,
@@ -159,6 +161,11 @@ constexpr CliTextEntry kEnglishTexts[] = {
     {CliText::kWalkSummary, u"{} done, {} skipped, {} failed, {} bytes"},
     {CliText::kWalkOpenedNothing,
      u"this password opened none of the files: is it the right one? (status 3)"},
+    {CliText::kDryRunWould, u"would be {} (dry run: nothing written)"},
+    {CliText::kDryRunEncrypt, u"encrypted"},
+    {CliText::kDryRunDecrypt, u"decrypted"},
+    {CliText::kDryRunShred, u"shredded"},
+    {CliText::kDryRunSummary, u"dry run: {} would be done, {} skipped, {} failed, {} bytes"},
     {CliText::kRecoverOneFile, u"recover takes a single FILE"},
     {CliText::kRecoveryStandardInput, u"check and recover need a named FILE, not '-'"},
     {CliText::kRecoverToStandardOutput,
@@ -256,6 +263,7 @@ constexpr CliTextEntry kChineseTexts[] = {
      u"  -y, --yes               输出文件已存在时不经询问直接覆盖\n"
      u"  -q, --quiet             只显示错误信息（及 -r 的汇总）\n"
      u"  -r, --recursive         逐个文件地遍历作为文件夹给出的每个文件（见下文）\n"
+     u"  -n, --dry-run           与 -r 一起：列出每个文件会得到什么；什么也不写\n"
      u"      --password-file=PF  从文件 PF 的第一行读取密码\n"
      u"      --password-fd=N     从文件描述符 N 读取一行作为密码（仅 Linux）\n"
      u"      --password-stdin    从标准输入读取一行作为密码\n"
@@ -289,6 +297,7 @@ constexpr CliTextEntry kChineseTexts[] = {
     {CliText::kOutputWithInPlace, u"--output 与 --in-place 不能同时使用"},
     {CliText::kOutputWithSeveralFiles, u"--output 只能用于一个文件"},
     {CliText::kRecursiveWithOutput, u"--output 不能与 --recursive 同时使用"},
+    {CliText::kDryRunNeedsRecursive, u"--dry-run 列出遍历会做什么：它需要 --recursive"},
     {CliText::kRecursiveStandardInput, u"“-”（标准输入）无法遍历：--recursive 需要有名字的文件"},
     {CliText::kOutputToStandardOutput, u"此处不能用“-o -”（标准输出）：请指定输出文件"},
     {CliText::kStandardInputNotAlone, u"“-”（标准输入）必须是唯一的文件"},
@@ -364,6 +373,11 @@ constexpr CliTextEntry kChineseTexts[] = {
     {CliText::kFolderNotRemoved, u"无法删除文件夹"},
     {CliText::kWalkSummary, u"完成 {} 个，跳过 {} 个，失败 {} 个，共 {} 字节"},
     {CliText::kWalkOpenedNothing, u"这个密码一个文件也没有打开：密码对吗？（状态 3）"},
+    {CliText::kDryRunWould, u"会被{}（试运行：什么也没写）"},
+    {CliText::kDryRunEncrypt, u"加密"},
+    {CliText::kDryRunDecrypt, u"解密"},
+    {CliText::kDryRunShred, u"粉碎"},
+    {CliText::kDryRunSummary, u"试运行：会完成 {} 个，跳过 {} 个，失败 {} 个，共 {} 字节"},
     {CliText::kRecoverOneFile, u"recover 只能用于一个文件"},
     {CliText::kRecoveryStandardInput, u"check 和 recover 需要有名字的文件，不能是“-”"},
     {CliText::kRecoverToStandardOutput, u"recover 只写入有名字的输出文件，不能写到标准输出（“-”）"},

@@ -24,6 +24,7 @@ enum class CliText : uint8_t {
     kOutputWithInPlace,
     kOutputWithSeveralFiles,
     kRecursiveWithOutput,
+    kDryRunNeedsRecursive,
     kRecursiveStandardInput,
     kOutputToStandardOutput,
     kStandardInputNotAlone,
@@ -97,6 +98,11 @@ enum class CliText : uint8_t {
     kFolderNotRemoved,
     kWalkSummary,  // "{}" in turn: files done, skipped, failed, bytes
     kWalkOpenedNothing,
+    kDryRunWould,  // -n: "{}" is what the file would get (one of the three below)
+    kDryRunEncrypt,
+    kDryRunDecrypt,
+    kDryRunShred,
+    kDryRunSummary,  // as kWalkSummary, of what would be done
     // check and recover (cli/recovery.h); "{}" stands for the number, range or name shown.
     kRecoverOneFile,
     kRecoveryStandardInput,

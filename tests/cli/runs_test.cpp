@@ -162,7 +162,8 @@ TEST_F(CliTest, AnEndRequestedDuringASaveWaitsForItAndNothingIsEverLostOrPassesF
         {"SIGTERM during a walk, encrypting in place", 15, 2, true, true, true, true},
         {"SIGINT during a walk, encrypting to a new file", 2, 3, true, false, true, true},
         {"SIGHUP during a walk, decrypting in place", 1, 2, false, true, true, true},
-        {"SIGINT during a walk, shredding: the file goes whole", 2, 2, false, true, true, true, true},
+        {"SIGINT during a walk, shredding: the file goes whole", 2, 2, false, true, true, true,
+         true},
     };
     for (const SignalInSave& c : cases) {
         SCOPED_TRACE(c.name);
@@ -180,9 +181,7 @@ TEST_F(CliTest, AnEndRequestedDuringASaveWaitsForItAndNothingIsEverLostOrPassesF
         const Settings signalled = {"LC_ALL=C.UTF-8",
                                     "ZOK_TEST_SIGNAL_IN_SAVE=" + std::to_string(c.signal) + ":" +
                                         std::to_string(c.operation)};
-        std::vector<std::string> args = {c.shred     ? "shred"
-                                         : c.encrypt ? "encrypt"
-                                                     : "decrypt"};
+        std::vector<std::string> args = {c.shred ? "shred" : c.encrypt ? "encrypt" : "decrypt"};
         if (!c.shred)
             args.push_back("--password-stdin");
         if (c.walk) {
@@ -639,6 +638,20 @@ TEST(CliWalk, EachTreeIsWalkedAsItsRowSays) {
           "this password opened none of the files: is it the right one? (status 3)\n"},
          {},
          [](const fs::path& r) { EXPECT_EQ(ReadBytes(r / "t/b"), "plain"); }},
+        {"a dry run says what each file would get and changes nothing",
+         [&](const fs::path& r) {
+             file(r / "t/a", "a");
+             file(r / "t/sub/b", "bb");
+         },
+         {"shred", "-rn"},
+         kExitSuccess,
+         {"t/sub/b: would be shredded (dry run: nothing written)\n",
+          kProgram + "dry run: 2 would be done, 0 skipped, 0 failed, 3 bytes\n"},
+         {"kept"},
+         [](const fs::path& r) {
+             EXPECT_EQ(ReadBytes(r / "t/a"), "a");
+             EXPECT_EQ(ReadBytes(r / "t/sub/b"), "bb");
+         }},
         {"leftovers of interrupted saves are named, never encrypted",
          [&](const fs::path& r) {
              file(r / "t/a.txt", "alpha");
