@@ -60,7 +60,7 @@ bool RefusedStep(RenameStep step) {
 namespace {
 
 // Where a path is reached from: its last name in the held folder (file_access.h) when the path
-// names an entry of it, else the whole path from the current folder (absolute, so never used).
+// names an entry of it, else the whole path (absolute: the current folder plays no part).
 struct Place {
     int folder;
     const char* name;
