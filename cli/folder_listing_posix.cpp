@@ -1,8 +1,8 @@
 // The walk's view of folders on POSIX: nothing is followed and no path is resolved twice. A
 // folder is opened with openat from its parent's descriptor, O_NOFOLLOW and O_DIRECTORY, and
-// checked to be the one its parent's listing named, on its parent's mount; each entry is looked
-// at with statx relative to it. A folder on another mount (by the mount id, so a bind mount of the
-// same file system too) is a mount point.
+// checked to be the one its parent's listing named, on its parent's mount; each entry but a
+// regular file is looked at with statx relative to it. A folder on another mount (by the mount id,
+// so a bind mount of the same file system too) is a mount point.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -122,14 +122,16 @@ bool OpenAndListFolder(FolderHandle parent, const std::u16string& name,
         const char* entryName = entry->d_name;
         if (strcmp(entryName, ".") == 0 || strcmp(entryName, "..") == 0)
             continue;
+        FolderEntry listedEntry;
+        // The listing names a regular file's type itself: whether it has other names, or is a
+        // mount, is checked where it is opened (file_access.h). Anything else, or an entry of a
+        // file system that leaves the type unknown, is looked at; one gone since is left out.
         struct statx found;
-        // An entry gone since the listing began is not part of the walk.
-        if (!LookAt(fd, entryName, &found)) {
+        if (entry->d_type != DT_REG && !LookAt(fd, entryName, &found)) {
             errno = 0;
             continue;
         }
-        FolderEntry listedEntry;
-        listedEntry.type = TypeOf(found, place);
+        listedEntry.type = entry->d_type == DT_REG ? EntryType::kFile : TypeOf(found, place);
         if (listedEntry.type == EntryType::kFolder)
             listedEntry.identity = IdentityOf(found);
         listedEntry.sortKey = entryName;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "cli/arguments.h"
 #include "cli/console.h"
@@ -293,9 +294,17 @@ void NoteSkipped(WalkTally* tally, CliText why) {
         PrintFileMessage(Say(why));
 }
 
-// What the first bytes of a file say about it, for the password with `checkDigest`. kChanged:
-// the name is gone or a link now, since its folder was listed (the reason stays noted).
-enum class HeaderLook : uint8_t { kUnknown, kOwnContainer, kOther, kChanged };
+// What the walk makes of a file before its run. kChanged: the name is gone or a link now, since
+// its folder was listed, and kManyNames: it has other names (the reason stays noted for both);
+// kWreck: what an interrupted save left, named already.
+enum class FileLook : uint8_t {
+    kUnknown,
+    kOwnContainer,
+    kOther,
+    kChanged,
+    kManyNames,
+    kWreck,
+};
 
 // Whether the reason of a failed look says that a walked entry changed since its listing.
 bool ChangedSinceListed() {
@@ -303,23 +312,42 @@ bool ChangedSinceListed() {
            LastSystemReason() == SystemReason::kNoSuchFile;
 }
 
-HeaderLook LookAtHeader(const std::u16string& full, uint32_t checkDigest, uint64_t* size) {
-    const std::u16string native = kNativePrefix + full;
-    uint8_t header[kContainerHeaderSize] = {};
-    HeaderLook look = HeaderLook::kUnknown;
-    if (GlanceAtFile(native.c_str(), header, kContainerHeaderSize, size)) {
-        const ContainerHeader read = ReadHeader(header);
-        look = *size > kContainerHeaderSize && *size <= kLargestFile &&
-                       read.checkDigest == checkDigest &&
-                       StoredSizeFits(read.originalSize, static_cast<uint32_t>(*size))
-                   ? HeaderLook::kOwnContainer
-                   : HeaderLook::kOther;
-    } else if (ChangedSinceListed()) {
-        return HeaderLook::kChanged;
+// A file of at most this many bytes is analysed from its glance; a larger one is read again whole.
+constexpr uint32_t kGlanceBytes = 64u << 10;
+
+// What an interrupted save left is never encrypted again nor skipped unsaid: encrypt analyses
+// every file (a wreck's header may be the plain file's own), decrypt every file whose header does
+// not show a container of this password. The run that follows opens the file again and tells
+// its own failure.
+FileLook LookBeforeRun(const WalkStep& step, uint64_t* size) {
+    static std::vector<uint8_t> glance(kGlanceBytes);  // the walk runs on one thread
+    const CommandKind command = g_cli.options.command;
+    const uint32_t count = command == kShred ? 0 : kGlanceBytes;
+    if (!GlanceAtFile((kNativePrefix + step.path).c_str(), glance.data(), count, size)) {
+        if (ChangedSinceListed())
+            return FileLook::kChanged;
+        if (LastSystemReason() == SystemReason::kOtherNames)
+            return FileLook::kManyNames;
+        ClearSystemReason();
+        return FileLook::kUnknown;
     }
-    // The run that follows opens the file again and tells its own failure.
-    ClearSystemReason();
-    return look;
+    if (command == kShred)
+        return FileLook::kOther;
+    const ContainerHeader header = ReadHeader(glance.data());
+    if (*size > kContainerHeaderSize && *size <= kLargestFile &&
+        header.checkDigest == g_app.checkValue &&
+        StoredSizeFits(header.originalSize, static_cast<uint32_t>(*size))) {
+        return FileLook::kOwnContainer;
+    }
+    FileAnalysis analysis;
+    if (*size <= count) {
+        analysis = AnalyseFile(glance.data(), static_cast<uint32_t>(*size), g_app.checkValue,
+                               g_app.keyValue);
+    } else if (!AnalyseWalkedFile(step.path, g_app.checkValue, g_app.keyValue, &analysis)) {
+        ClearSystemReason();
+        return FileLook::kUnknown;
+    }
+    return NameWalkedWreck(step.display, analysis) ? FileLook::kWreck : FileLook::kOther;
 }
 
 // Whether a separate output of the file at `full` lands in the same folder: the last dot of the
@@ -365,23 +393,25 @@ void WalkFile(const WalkStep& step, WalkTally* tally) {
         NoteFailed(tally, kExitCannotAccess);
         return;
     }
-    const HeaderLook look = LookAtHeader(step.path, g_app.checkValue, &size);
-    if (look == HeaderLook::kChanged) {
+    const FileLook look = LookBeforeRun(step, &size);
+    if (look == FileLook::kChanged) {
         ++tally->skipped;
         PrintFileMessage(std::u16string(Say(CliText::kSkippedChanged)) + ReasonSuffix());
         return;
     }
-    if (options.command == kEncrypt && look == HeaderLook::kOwnContainer) {
+    if (look == FileLook::kManyNames) {
+        NoteSkipped(tally, CliText::kSkippedManyNames);
+        return;
+    }
+    if (options.command == kEncrypt && look == FileLook::kOwnContainer) {
         NoteSkipped(tally, CliText::kSkippedOwnContainer);
         return;
     }
-    // What an interrupted save left is never encrypted again nor skipped unsaid.
-    if (look == HeaderLook::kOther &&
-        NameWalkedWreck(step.display, step.path, g_app.checkValue, g_app.keyValue)) {
+    if (look == FileLook::kWreck) {
         NoteFailed(tally, kExitWreck);
         return;
     }
-    if (options.command == kDecrypt && look == HeaderLook::kOther) {
+    if (options.command == kDecrypt && look == FileLook::kOther) {
         NoteSkipped(tally, CliText::kSkippedNotOwnContainer);
         ++tally->notOpened;
         return;
@@ -514,7 +544,11 @@ int RunWalk(bool barDrawn) {
     UpdateEndingNote(tally, barDrawn);
     const std::vector<WalkOperand> operands = WalkOperands(&tally);
     const bool shredding = options.command == kShred;
-    const FolderLister lister{OpenAndListFolder, CloseFolder};
+    // The held folder is let go before any folder closes: it may be that one.
+    const FolderLister lister{OpenAndListFolder, [](FolderHandle folder) {
+                                  LetGoOfFolder();
+                                  CloseFolder(folder);
+                              }};
     // A first pass counts the files for the "N/TOTAL" lines; the tree is listed again as it is
     // walked, so that only the folders on the way down are held.
     uint64_t total = 0;
@@ -540,7 +574,6 @@ int RunWalk(bool barDrawn) {
 #endif
                 if (HoldFolderOf(step, &tally))
                     WalkFile(step, &tally);
-                LetGoOfFolder();
                 break;
             case StepKind::kUnlistable:
                 NoteSystemReason(listingReason);
@@ -571,6 +604,7 @@ int RunWalk(bool barDrawn) {
         return true;
     });
     KeepSaves(false);
+    LetGoOfFolder();
     // A password that opens nothing it met is most likely mistyped: a script must not go on as
     // if the tree were decrypted or checked.
     const bool openedNothing = (options.command == kDecrypt || options.command == kCheck) &&

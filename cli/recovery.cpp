@@ -329,24 +329,28 @@ std::u16string RecoverCommand(std::u16string_view name) {
     return std::u16string(ProgramName()) + u" recover " + Printable(name);
 }
 
-bool NameWalkedWreck(const std::u16string& name, const std::u16string& full, uint32_t checkDigest,
-                     uint32_t keyDigest) {
+bool IsWreck(FileState state) {
+    return IsConfirmedWreck(state) || state == FileState::kCutNotLocated ||
+           state == FileState::kMixedPages;
+}
+
+bool AnalyseWalkedFile(const std::u16string& full, uint32_t checkDigest, uint32_t keyDigest,
+                       FileAnalysis* analysis) {
     WholeFile file;
     MessageId failure = MessageId::kOpenFailed;
-    FileAnalysis analysis;
     const bool loaded = LoadWholeFile(NativeOf(full).c_str(), &file, &failure);
     if (loaded)
-        analysis = AnalyseFile(file.buffer, file.length, checkDigest, keyDigest);
+        *analysis = AnalyseFile(file.buffer, file.length, checkDigest, keyDigest);
     ReleaseWholeFile(&file);
-    ClearSystemReason();
-    const FileState state = analysis.state;
-    if (!loaded || !(IsConfirmedWreck(state) || state == FileState::kCutNotLocated ||
-                     state == FileState::kMixedPages)) {
+    return loaded;
+}
+
+bool NameWalkedWreck(const std::u16string& name, const FileAnalysis& analysis) {
+    if (!IsWreck(analysis.state))
         return false;
-    }
     const std::u16string display = Printable(name);
     PrintMessageAbout(display, Verdict(analysis));
-    PrintMessageAbout(display, IsRestorable(state)
+    PrintMessageAbout(display, IsRestorable(analysis.state)
                                    ? Say(CliText::kWreckLeftAlone, RecoverCommand(name))
                                    : std::u16string(Say(CliText::kWreckLeftUnrestorable)));
     return true;

@@ -3,9 +3,12 @@
 // this part takes the digests, loads each FILE whole, classifies it (core/recovery.h) and saves
 // a restored file as every separate output is saved. It prints through the console.
 #pragma once
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "core/recovery.h"
 
 struct RecoveryRequest {
     bool recover = false;                    // recover, or check
@@ -23,12 +26,16 @@ int RunRecovery(const RecoveryRequest& request);
 // The command that restores the wreck `name` into a separate file, as messages show it.
 std::u16string RecoverCommand(std::u16string_view name);
 
-// A walk's look at a file that is not a container of its password, before encrypt or decrypt
-// would run on it: true, after naming it as check does with what restores it, when it is what an
-// interrupted save left. Such a file is left as it is. A file that cannot be read is no wreck
-// here: the run that follows tells its failure.
-bool NameWalkedWreck(const std::u16string& name, const std::u16string& full, uint32_t checkDigest,
-                     uint32_t keyDigest);
+// A walk's look at a file before encrypt or decrypt would run on it: the file at `full` read
+// whole and analysed. False, with nothing printed and the reason noted, when it cannot be read:
+// the run that follows tells its failure.
+bool AnalyseWalkedFile(const std::u16string& full, uint32_t checkDigest, uint32_t keyDigest,
+                       FileAnalysis* analysis);
+// Names the file `name` as check does, with what restores it, when `analysis` shows what an
+// interrupted save left (IsWreck); false for anything else.
+bool NameWalkedWreck(const std::u16string& name, const FileAnalysis& analysis);
+// Whether check names the state as what an interrupted save left, restorable or not.
+bool IsWreck(FileState state);
 
 // check on one file of a walk (-r): `name` names it (as the walk carries it), `full` opens it. A
 // file that is not a container of this password, nor what one of its saves left, is skipped with a

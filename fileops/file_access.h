@@ -22,8 +22,8 @@ bool OpenForShred(const char16_t* nativePath, FileHandle* file);         // writ
 // Read only, existing, for a look that changes nothing: any regular file, read-only ones too;
 // it fails while another open holds the file for writing, and holds off writers meanwhile.
 bool OpenForReading(const char16_t* nativePath, FileHandle* file);
-// The size of the regular file at `nativePath` and, when it holds that many, its first `count`
-// bytes, for a glance that decides only whether to go on: POSIX takes no lock, so a file that
+// The size of the regular file at `nativePath` and its first `count` bytes, or all of them when it
+// holds fewer, for a glance that decides only whether to go on: POSIX takes no lock, so a file that
 // another save is writing may show its start from before or after that save.
 bool GlanceAtFile(const char16_t* nativePath, uint8_t* start, uint32_t count, uint64_t* size);
 // Whether an output may take this name: true with *exists false when nothing has it, true with
@@ -79,7 +79,7 @@ void CloseFile(FileHandle file);
 // one name (hard links show its data elsewhere) on the held folder's own mount (a bind mount of a
 // file leads outside): what the walk met, never what a link, a mount or another name leads to.
 // The walk owns the folder, changes the held one only between runs and lets go before it
-// closes it.
+// closes it (holding the held folder again costs nothing).
 using FolderHandle = uintptr_t;  // 0 means none. POSIX: the descriptor plus one; Windows: a handle
 // False when the folder cannot be held (then nothing is): the walk must not run on its entries.
 bool HoldFolder(FolderHandle folder, const char16_t* nativePath);

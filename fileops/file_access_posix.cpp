@@ -282,7 +282,7 @@ bool GlanceAtFile(const char16_t* nativePath, uint8_t* start, uint32_t count, ui
     }
     if (read) {
         *size = static_cast<uint64_t>(status.st_size);
-        read = *size < count || TransferWhole(fd, 0, start, count, pread);
+        read = TransferWhole(fd, 0, start, std::min<uint64_t>(*size, count), pread);
     }
     close(fd);
     return read;
@@ -648,12 +648,19 @@ void CloseFile(FileHandle file) {
 // --- The held folder ----------------------------------------------------------------------
 
 bool HoldFolder(FolderHandle folder, const char16_t* nativePath) {
-    LetGoOfFolder();
-    struct statx place;
-    if (folder == 0 || !ToPosixPath(nativePath, g_held.path, sizeof g_held.path) ||
-        !LookAt(FolderDescriptor(folder), "", &place)) {
+    char path[PATH_MAX];
+    if (folder == 0 || !ToPosixPath(nativePath, path, sizeof path)) {
+        LetGoOfFolder();
         return false;
     }
+    // Held already, for the file before this one.
+    if (g_held.fd == FolderDescriptor(folder) && strcmp(path, g_held.path) == 0)
+        return true;
+    LetGoOfFolder();
+    struct statx place;
+    if (!LookAt(FolderDescriptor(folder), "", &place))
+        return false;
+    memcpy(g_held.path, path, sizeof path);
     g_held.length = strlen(g_held.path);
     g_held.mount = MountOf(place);
     g_held.fd = FolderDescriptor(folder);

@@ -119,8 +119,9 @@ bool OpenForReading(const char16_t* nativePath, FileHandle* file) {
 
 bool GlanceAtFile(const char16_t* nativePath, uint8_t* start, uint32_t count, uint64_t* size) {
     FileHandle file = 0;
-    const bool read = OpenForReading(nativePath, &file) && QueryFileSize(file, size) &&
-                      (*size < count || ReadWhole(file, start, count));
+    const bool read =
+        OpenForReading(nativePath, &file) && QueryFileSize(file, size) &&
+        ReadWhole(file, start, static_cast<uint32_t>(std::min<uint64_t>(*size, count)));
     CloseFile(file);
     return read;
 }

@@ -298,7 +298,7 @@ TEST_F(FileAccessTest, AGlanceGivesTheSizeAndTheStartOfAFileThatHoldsIt) {
         const char* start;
     } rows[] = {
         {"0123456789", true, 10, "0123"}, {"0123", true, 4, "0123"},
-        {"012", true, 3, "...."},         {"", true, 0, "...."},
+        {"012", true, 3, "012."},         {"", true, 0, "...."},
         {nullptr, false, 99, "...."},     {"/", false, 99, "...."},
     };
     for (const auto& row : rows) {
