@@ -171,7 +171,7 @@ TEST_F(CliTest, AnEndRequestedDuringASaveWaitsForItAndNothingIsEverLostOrPassesF
         const std::string plain = SampleBytes(10000, 3);
         WriteBytes(folder / "a.bin", plain);
         WriteBytes(folder / "b.bin", plain);
-        if (!c.encrypt) {
+        if (!c.encrypt && !c.shred) {
             ASSERT_EQ(RunZok({"encrypt", "--in-place", "--password-stdin", "a.bin"}, "pw\n",
                              folder.Root())
                           .exitCode,
@@ -826,7 +826,8 @@ TEST(CliWalk, EachTreeIsWalkedAsItsRowSays) {
          {},
          [](const fs::path& r) {
              EXPECT_EQ(ReadBytes(r / "outside/b.txt"), "outside");
-             EXPECT_FALSE(fs::exists(r / "t/sub.moved/b.txt"));
+             EXPECT_TRUE(fs::is_symlink(r / "t/sub")) << "the tree was changed";
+             EXPECT_TRUE(fs::is_empty(r / "t/sub.moved"));
          },
          {"LC_ALL=C.UTF-8",
           "ZOK_TEST_BEFORE_WALKED_FILE=mv t/sub t/sub.moved && ln -s ../outside t/sub"}},
