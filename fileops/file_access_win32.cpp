@@ -247,31 +247,37 @@ bool IsNamedEntry(HANDLE handle, const Place& place, const char16_t* nativePath)
     return named;
 }
 
-// Why the existing file `handle`, just opened at `place` without following its last name, is not
-// what the name shows, kNone when it is: a link, a junction or a mount point leads elsewhere, and
-// in the held folder a `source` must have no other names (hard links show its data elsewhere).
-SystemReason RefusalOf(HANDLE handle, const Place& place, const char16_t* nativePath, bool source,
-                       bool* throughFilter) {
+// How many names (hard links) the file has; 0 when it cannot be told.
+ULONG NamesOf(HANDLE handle) {
+    StandardInformation standard = {};
+    return QueryInformation(handle, &standard, sizeof standard, kStandardInformationClass) == 0
+               ? standard.numberOfLinks
+               : 0;
+}
+
+// Whether the existing file `handle`, just opened at `place` without following its last name, is
+// what the name shows; false with the reason noted: a link, a junction or a mount point leads
+// elsewhere, and in the held folder a `source` must have no other names (hard links show its
+// data elsewhere). *throughFilter: a reparse point whose data a filter serves (OpenNative).
+bool IsWhatItsNameShows(HANDLE handle, const Place& place, const char16_t* nativePath, bool source,
+                        bool* throughFilter) {
     *throughFilter = false;
     AttributeTag tag = {};
-    StandardInformation standard = {};
-    const NTSTATUS status = QueryInformation(handle, &tag, sizeof tag, kAttributeTagClass);
-    if (status != 0)
-        return SystemReasonOfCode(static_cast<uint32_t>(status));
-    if ((tag.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-        if ((tag.tag & kNameSurrogate) != 0)
-            return tag.tag == kMountPointTag ? SystemReason::kMountPoint
-                                             : SystemReason::kSymbolicLink;
-        *throughFilter = true;
+    SystemReason refusal = SystemReason::kNone;
+    if (!Succeeded(QueryInformation(handle, &tag, sizeof tag, kAttributeTagClass)))
+        return false;
+    if ((tag.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && (tag.tag & kNameSurrogate) != 0) {
+        refusal =
+            tag.tag == kMountPointTag ? SystemReason::kMountPoint : SystemReason::kSymbolicLink;
+    } else if (!IsNamedEntry(handle, place, nativePath)) {
+        refusal = SystemReason::kSymbolicLink;
+    } else if (source && place.root != nullptr && NamesOf(handle) != 1) {
+        refusal = SystemReason::kOtherNames;
     }
-    if (!IsNamedEntry(handle, place, nativePath))
-        return SystemReason::kSymbolicLink;
-    if (source && place.root != nullptr &&
-        (QueryInformation(handle, &standard, sizeof standard, kStandardInformationClass) != 0 ||
-         standard.numberOfLinks > 1)) {
-        return SystemReason::kOtherNames;
-    }
-    return SystemReason::kNone;
+    *throughFilter = (tag.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    if (refusal != SystemReason::kNone)
+        NoteSystemReason(refusal);
+    return refusal == SystemReason::kNone;
 }
 
 uint64_t FileNumberOf(HANDLE handle) {
@@ -284,7 +290,7 @@ uint64_t FileNumberOf(HANDLE handle) {
 // Opens the file at `nativePath`, relative to the held folder when it is one of its entries, with
 // the given access and disposition; returns the service's status (a refusal: STATUS_UNSUCCESSFUL,
 // its reason noted). The last name is never followed, and an existing file must be what the name
-// shows (RefusalOf). `source`: a file the run reads or changes.
+// shows (IsWhatItsNameShows). `source`: a file the run reads or changes.
 NTSTATUS OpenNative(const char16_t* nativePath, ACCESS_MASK access, ULONG disposition, bool source,
                     FileHandle* file) {
     constexpr NTSTATUS kRefused = static_cast<NTSTATUS>(0xC0000001);
@@ -299,24 +305,23 @@ NTSTATUS OpenNative(const char16_t* nativePath, ACCESS_MASK access, ULONG dispos
     if (status != 0)
         return status;
     bool throughFilter = false;
-    SystemReason refusal = information == kCreated
-                               ? SystemReason::kNone
-                               : RefusalOf(handle, place, nativePath, source, &throughFilter);
+    bool accepted = information == kCreated ||
+                    IsWhatItsNameShows(handle, place, nativePath, source, &throughFilter);
     // A compressed, deduplicated or cloud file: opened as a reparse point, its data would bypass
     // the filter that serves it. Opened again through the filter, it must be the same file.
-    if (refusal == SystemReason::kNone && throughFilter) {
+    if (accepted && throughFilter) {
         const uint64_t number = FileNumberOf(handle);
         NtClose(handle);
         status = OpenAt(place.root, place.name, length, access | kReadAttributes, kShareRead,
                         disposition, kSynchronousNonDirectory, &handle, &information);
         if (status != 0)
             return status;
-        if (number == 0 || FileNumberOf(handle) != number)
-            refusal = SystemReason::kSymbolicLink;
+        accepted = number != 0 && FileNumberOf(handle) == number;
+        if (!accepted)
+            NoteSystemReason(SystemReason::kSymbolicLink);
     }
-    if (refusal != SystemReason::kNone) {
+    if (!accepted) {
         NtClose(handle);
-        NoteSystemReason(refusal);
         return kRefused;
     }
     *file = reinterpret_cast<FileHandle>(handle);
