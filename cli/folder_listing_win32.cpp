@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <winternl.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 
@@ -181,9 +182,12 @@ bool ListEntries(HANDLE folder, uint64_t serialNumber, bool serialKnown,
                     entry.sortKey += static_cast<char>(unit & 0xFF);
                 }
                 entry.type = TypeOf(found->FileAttributes);
-                if (entry.type == EntryType::kFolder && serialKnown)
-                    entry.identity = {serialNumber, static_cast<uint64_t>(found->FileId.QuadPart),
-                                      true};
+                // A file system without file numbers gives 0 or -1: the folder is not checked.
+                const uint64_t number = static_cast<uint64_t>(found->FileId.QuadPart);
+                if (entry.type == EntryType::kFolder && serialKnown && number != 0 &&
+                    number != UINT64_MAX) {
+                    entry.identity = {serialNumber, number, true};
+                }
                 entries->push_back(std::move(entry));
             }
             if (found->NextEntryOffset == 0)
