@@ -36,6 +36,7 @@ constexpr NTSTATUS kNoMoreFiles = static_cast<NTSTATUS>(0x80000006);
 constexpr NTSTATUS kNoSuchFile = static_cast<NTSTATUS>(0xC000000F);  // an empty first listing
 constexpr NTSTATUS kDirectoryNotEmpty = static_cast<NTSTATUS>(0xC0000101);
 constexpr int kInternalClass = 6;
+constexpr int kNameClass = 9;  // FileNameInformation
 constexpr int kDispositionClass = 13;
 constexpr int kAttributeTagClass = 35;
 constexpr int kIdBothDirectoryClass = 37;     // FileIdBothDirectoryInformation
@@ -87,8 +88,41 @@ bool Failed(NTSTATUS status) {
     return false;
 }
 
+// The name the open folder or file `handle` reports, from its volume's root; false when it
+// cannot be read.
+bool NameOf(HANDLE handle, std::u16string* name) {
+    constexpr ULONG kNameBytes = 4 + 65536;  // FILE_NAME_INFORMATION with the longest name
+    auto* information = static_cast<ULONG*>(malloc(kNameBytes));
+    IO_STATUS_BLOCK io = {};
+    const bool known = information != nullptr &&
+                       NtQueryInformationFile(handle, &io, information, kNameBytes,
+                                              static_cast<FILE_INFORMATION_CLASS>(kNameClass)) == 0;
+    if (known)
+        name->assign(reinterpret_cast<const char16_t*>(information + 1), information[0] / 2);
+    free(information);
+    return known;
+}
+
+// Whether the folder `opened`, opened as `name` in the open folder `parent`, is that entry. Under
+// Wine a Unix link to a folder put in a listed folder's place since opens as its target, whose
+// attributes show no reparse point; only the name the open reports, its target's, tells it.
+bool IsEntryOf(HANDLE parent, HANDLE opened, const std::u16string& name) {
+    if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") == nullptr)
+        return true;
+    std::u16string above;
+    std::u16string own;
+    if (!NameOf(parent, &above) || !NameOf(opened, &own))
+        return false;
+    if (above.empty() || above.back() != u'\\')
+        above += u'\\';
+    above += name;
+    return CompareStringOrdinal(Wide(own), static_cast<int>(own.size()), Wide(above),
+                                static_cast<int>(above.size()), TRUE) == CSTR_EQUAL;
+}
+
 // Opens the folder `name` of the open folder `parent` (0: `name` is a full path), its last name
-// not followed; null with the reason noted when it cannot, or when it is a reparse point.
+// not followed; null with the reason noted when it cannot, or when it is a reparse point or,
+// under Wine, a link's target (IsEntryOf).
 HANDLE OpenFolder(FolderHandle parent, const std::u16string& name, ACCESS_MASK access) {
     const std::u16string path = parent == 0 ? NativeFolderPath(name) : name;
     UNICODE_STRING counted;
@@ -117,7 +151,10 @@ HANDLE OpenFolder(FolderHandle parent, const std::u16string& name, ACCESS_MASK a
     } tag = {};
     const NTSTATUS looked = NtQueryInformationFile(
         folder, &io, &tag, sizeof tag, static_cast<FILE_INFORMATION_CLASS>(kAttributeTagClass));
-    if (looked != 0 || (tag.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    const bool reparsePoint = looked == 0 && (tag.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    const bool entry = looked == 0 && !reparsePoint &&
+                       (parent == 0 || IsEntryOf(reinterpret_cast<HANDLE>(parent), folder, name));
+    if (!entry) {
         NtClose(folder);
         if (looked != 0)
             Failed(looked);
