@@ -287,6 +287,35 @@ uint64_t FileNumberOf(HANDLE handle) {
                : 0;
 }
 
+// Whether the path the file was opened by still leads to it. Under Wine a rename and the removal
+// of a marked file at its close go by that path, resolved again, not through the handle: had a
+// folder on it been renamed and replaced by a link since, they would move or remove another
+// file's name. On Windows they go through the handle.
+bool PathStillLeadsHere(HANDLE handle) {
+    if (!LinksShowOnlyByName())
+        return true;
+    auto* path = static_cast<wchar_t*>(malloc(kNameCapacity * sizeof(wchar_t)));
+    // "\\?\" and the full path, which "\??\" makes a native one.
+    const DWORD length =
+        path == nullptr ? 0 : GetFinalPathNameByHandleW(handle, path, kNameCapacity, 0);
+    HANDLE again = nullptr;
+    ULONG_PTR information = 0;
+    bool same = length > 4 && length < kNameCapacity;
+    if (same) {
+        path[1] = L'?';
+        same = OpenAt(nullptr, reinterpret_cast<const char16_t*>(path),
+                      static_cast<USHORT>(length * 2), kReadAttributes | SYNCHRONIZE, kShareAll,
+                      kOpenExisting, kSynchronousNonDirectory, &again, &information) == 0 &&
+               FileNumberOf(again) == FileNumberOf(handle);
+    }
+    if (again != nullptr)
+        NtClose(again);
+    free(path);
+    if (!same)
+        NoteSystemReason(SystemReason::kSymbolicLink);
+    return same;
+}
+
 // Opens the file at `nativePath`, relative to the held folder when it is one of its entries, with
 // the given access and disposition; returns the service's status (a refusal: STATUS_UNSUCCESSFUL,
 // its reason noted). The last name is never followed, and an existing file must be what the name
@@ -372,6 +401,8 @@ bool CreateOutput(const char16_t* nativePath, FileHandle, FileHandle* file) {
 }
 
 bool RenameOutput(FileHandle file, const char16_t* nativePath, bool replace) {
+    if (!PathStillLeadsHere(HandleOf(file)))
+        return false;
     // FILE_RENAME_INFORMATION with the full native path, which names the target folder, or with
     // the held folder and the last name.
     const Place place = PlaceOf(nativePath);
@@ -464,6 +495,8 @@ bool FlushFile(FileHandle file) {
 }
 
 bool MarkForDeletion(FileHandle file) {
+    if (!PathStillLeadsHere(HandleOf(file)))
+        return false;
     IO_STATUS_BLOCK io = {};
     ULONG deleteFile = TRUE;  // the 4-byte true flag; the service reads its first byte
     return Succeeded(NtSetInformationFile(HandleOf(file), &io, &deleteFile, sizeof deleteFile,
