@@ -22,6 +22,11 @@ SystemReason SystemReasonOfCode(uint32_t code) {
         case 0xC000007Fu:  // STATUS_DISK_FULL
         case ERROR_DISK_FULL:
             return SystemReason::kNoSpace;
+        // The user's share of the volume (NTFS quotas). STATUS_QUOTA_EXCEEDED and
+        // ERROR_NOT_ENOUGH_QUOTA are the process's memory quotas, not the disk's: no reason.
+        case 0xC0000802u:  // STATUS_DISK_QUOTA_EXCEEDED
+        case 1295u:        // ERROR_DISK_QUOTA_EXCEEDED
+            return SystemReason::kQuotaExceeded;
         case 0xC00000A2u:  // STATUS_MEDIA_WRITE_PROTECTED
             return SystemReason::kReadOnlyFileSystem;
         case 0xC0000103u:  // STATUS_NOT_A_DIRECTORY

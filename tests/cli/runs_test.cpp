@@ -7,6 +7,8 @@
 #ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
+#else
+#include <windows.h>
 #endif
 
 #include <functional>
@@ -569,6 +571,10 @@ TEST(CliWalk, EachTreeIsWalkedAsItsRowSays) {
         fs::create_directories(path.parent_path());
         WriteBytes(path, bytes);
     };
+#ifdef _WIN32
+    const bool underWine =
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+#endif
     std::vector<TreeCase> cases = {
         {"outputs beside the sources are never walked; names in several scripts",
          [&](const fs::path& r) {
@@ -860,6 +866,52 @@ TEST(CliWalk, EachTreeIsWalkedAsItsRowSays) {
          [](const fs::path& r) {
              EXPECT_EQ(ReadBytes(r / "outside/secret"), "secret");
              EXPECT_EQ(ReadBytes(r / "t/plain").size(), ContainerSize(1));
+         }},
+        // Windows lists a link to a file as a reparse point; Wine shows a Unix one as the file
+        // itself, and the open refuses it by the name it reports (its target's).
+        {"shred never follows a link to a file",
+         [&](const fs::path& r) {
+             file(r / "outside/secret", "secret");
+             file(r / "t/plain", "p");
+             const fs::path t = (r / "t").make_preferred();
+             const std::string link =
+                 underWine
+                     ? "cmd /c start /d " + t.string() +
+                           " /wait /unix /bin/ln -s ../outside/secret to-file"
+                     : "cmd /c mklink " + (t / "to-file").string() + " ..\\outside\\secret >nul";
+             ASSERT_EQ(std::system(link.c_str()), 0);
+         },
+         {"shred", "-r"},
+         underWine ? kExitCannotAccess : kExitSuccess,
+         {underWine
+              ? "t\\to-file: Cannot open the file. (Is a symbolic link, which is not followed)\n"
+              : "t\\to-file: skipped: a symbolic link or junction, never followed\n",
+          "t: folder kept: it still holds something\n",
+          kProgram + (underWine ? "1 done, 0 skipped, 1 failed" : "1 done, 1 skipped, 0 failed") +
+              ", 1 bytes\n"},
+         {},
+         [](const fs::path& r) {
+             EXPECT_EQ(ReadBytes(r / "outside/secret"), "secret");
+             EXPECT_FALSE(fs::exists(r / "t/plain"));
+             fs::remove(r / "t/to-file");  // Wine lists no link whose target is gone
+         }},
+        {"a link to a file given alone is never followed either",
+         [&](const fs::path& r) {
+             file(r / "outside/secret", "secret");
+             const std::string link =
+                 underWine ? "cmd /c start /d " + fs::path(r).make_preferred().string() +
+                                 " /wait /unix /bin/ln -s outside/secret t"
+                           : "cmd /c mklink " + (r / "t").make_preferred().string() +
+                                 " outside\\secret >nul";
+             ASSERT_EQ(std::system(link.c_str()), 0);
+         },
+         {"encrypt", "--in-place", "--password-stdin"},
+         kExitCannotAccess,
+         {"t: Cannot open the file. (Is a symbolic link, which is not followed)\n"},
+         {},
+         [](const fs::path& r) {
+             EXPECT_EQ(ReadBytes(r / "outside/secret"), "secret");
+             fs::remove(r / "t");
          }},
 #endif
     };
