@@ -294,14 +294,15 @@ void NoteSkipped(WalkTally* tally, CliText why) {
         PrintFileMessage(Say(why));
 }
 
-// What the walk makes of a file before its run. kChanged: the name is gone or a link now, since
-// its folder was listed, and kManyNames: it has other names (the reason stays noted for both);
+// What the walk makes of a file before its run. kChanged: the name is gone since its folder was
+// listed; kLink: it is a link; kManyNames: it has other names (the reason stays noted for all);
 // kWreck: what an interrupted save left, named already.
 enum class FileLook : uint8_t {
     kUnknown,
     kOwnContainer,
     kOther,
     kChanged,
+    kLink,
     kManyNames,
     kWreck,
 };
@@ -324,6 +325,9 @@ FileLook LookBeforeRun(const WalkStep& step, uint64_t* size) {
     const CommandKind command = g_cli.options.command;
     const uint32_t count = command == kShred ? 0 : kGlanceBytes;
     if (!GlanceAtFile((kNativePrefix + step.path).c_str(), glance.data(), count, size)) {
+        // A link now, or one the listing could not tell (Wine shows a link to a file as the file).
+        if (LastSystemReason() == SystemReason::kSymbolicLink)
+            return FileLook::kLink;
         if (ChangedSinceListed())
             return FileLook::kChanged;
         if (LastSystemReason() == SystemReason::kOtherNames)
@@ -397,6 +401,10 @@ void WalkFile(const WalkStep& step, WalkTally* tally) {
     if (look == FileLook::kChanged) {
         ++tally->skipped;
         PrintFileMessage(std::u16string(Say(CliText::kSkippedChanged)) + ReasonSuffix());
+        return;
+    }
+    if (look == FileLook::kLink) {
+        NoteSkipped(tally, CliText::kSkippedLink);
         return;
     }
     if (look == FileLook::kManyNames) {
