@@ -123,6 +123,8 @@ std::u16string Verdict(const FileAnalysis& analysis) {
             ? Say(CliText::kCheckInterruptedDecryption, Number(analysis.boundary))
         : analysis.boundary == kContainerHeaderSize
             ? Say(CliText::kCheckEncryptionWithoutHeader, {})
+        : analysis.pieceEnd != 0 && analysis.unknownCount > 8
+            ? Say(CliText::kCheckTornPiece, Range(analysis.pieceStart, analysis.pieceEnd - 1))
             : Say(CliText::kCheckInterruptedEncryption, Number(analysis.boundary));
     line += analysis.unknownCount == 0
                 ? Say(CliText::kCheckRestoresAll, {})

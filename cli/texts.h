@@ -104,6 +104,7 @@ enum class CliText : uint8_t {
     kCheckInterruptedDecryption,
     kCheckEncryptionWithoutHeader,
     kCheckInterruptedEncryption,
+    kCheckTornPiece,  // "{}": the piece's first and last byte
     kCheckRestoresAll,
     kCheckRestoresAllBut,
     kRecoverOverSource,
