@@ -48,6 +48,7 @@ struct FrontEnd {
     bool completed = false;
     int runStatus = 0;           // the first failure of the current run, by kind
     bool partlyWritten = false;  // a failed save in place wrote part of FILE
+    bool notFlushed = false;     // only its last flush failed: FILE holds the whole result
     std::u16string fileName;     // FILE as named on the command line
 };
 
@@ -72,8 +73,8 @@ bool WritesSeparateOutput() {
 // names the file, as a dot in a folder name can put it far from the source.
 void OnNote(MessageId note, void*) {
     // Said after the error it belongs to, and also with --quiet (OnBox).
-    if (note == MessageId::kPartlyWritten) {
-        g_cli.partlyWritten = true;
+    if (note == MessageId::kPartlyWritten || note == MessageId::kWrittenNotFlushed) {
+        (note == MessageId::kPartlyWritten ? g_cli.partlyWritten : g_cli.notFlushed) = true;
         return;
     }
     // The window's note names its console and the command below it; the error that follows
@@ -155,6 +156,8 @@ int OnBox(MessageId message, uint32_t style, void*) {
                 std::u16string(ProgramName()) + u" recover " + g_cli.fileName;
             PrintFileMessage(Filled(Say(CliText::kPartlyWritten), command));
         }
+        if (g_cli.notFlushed)
+            PrintFileMessage(std::u16string(Say(MessageId::kWrittenNotFlushed)));
         return kAnswerOk;
     }
     // The completion box repeats the log's last line: it is not printed again.
@@ -172,6 +175,7 @@ void BeginRun(std::u16string_view displayName) {
     g_cli.completed = false;
     g_cli.runStatus = kExitSuccess;
     g_cli.partlyWritten = false;
+    g_cli.notFlushed = false;
     g_cli.fileName = displayName;
     ClearSystemReason();
 }
