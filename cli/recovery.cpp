@@ -126,6 +126,8 @@ std::u16string Verdict(const FileAnalysis& analysis) {
         : analysis.pieceEnd != 0 && analysis.unknownCount > 8
             ? Say(CliText::kCheckTornPiece, Range(analysis.pieceStart, analysis.pieceEnd - 1))
             : Say(CliText::kCheckInterruptedEncryption, Number(analysis.boundary));
+    if (analysis.bytesAfter != 0)
+        line += Say(CliText::kCheckBytesAfter, Number(analysis.bytesAfter));
     line += analysis.unknownCount == 0
                 ? Say(CliText::kCheckRestoresAll, {})
                 : Say(CliText::kCheckRestoresAllBut, Number(analysis.unknownCount));

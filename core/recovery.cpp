@@ -409,13 +409,52 @@ bool FindCut(const uint8_t* file, uint32_t length, const WreckWords& bytes, uint
     return true;
 }
 
-// A stop inside the topmost piece, which lies within a piece of the file's end.
+// A stop inside the topmost piece: the piece the save writes first for a file of this length,
+// which kept the original's (the container is 12 to 15 bytes longer), or, when the write went
+// past the original's end and stopped on a page, of the container 4 to 12 bytes longer.
 bool FindTopPieceCut(const uint8_t* file, uint32_t length, const WreckWords& bytes,
                      FileAnalysis* analysis) {
-    const uint32_t lowest = length > kSavePieceSize + kPage ? length - kSavePieceSize : kPage;
-    for (uint32_t from = (length - 8) / kPage * kPage; from >= lowest; from -= kPage) {
-        if (FindCut(file, length, bytes, from, analysis))
+    const uint32_t kept = SavePieceStart(length + kContainerHeaderSize + (0 - length) % 4);
+    const uint32_t past = length % kPage == 0 ? SavePieceStart(length + 4) : kept;
+    for (const uint32_t from : {kept, past}) {
+        if (from > kContainerHeaderSize && FindCut(file, length, bytes, from, analysis))
             return true;
+    }
+    return false;
+}
+
+// Plain bytes below a page, container bytes above it up to the container's end, then bytes that
+// followed the container: what a decryption in place of such a file leaves when stopped on a
+// page. The words across the page give the salt and a 32-bit check; the forward chain from there
+// gives the plain words, and the container's end shows as the zero word the chain gives after
+// the last. The last zero word before the file's end is taken: bytes after a container decode to
+// zero by chance only.
+bool FindSplitBeforeBytesAfter(uint32_t length, const WreckWords& bytes, FileAnalysis* analysis) {
+    for (uint32_t at = kPage; at + 8 <= length; at += kPage) {
+        uint32_t salt = 0;
+        if (!ContainerStartsAt(bytes, at, &salt))
+            continue;
+        uint32_t previous = bytes.Raw(at / 4 - 1);
+        uint32_t lastWord = 0;
+        uint32_t end = 0;  // the body's size: the plain size rounded up to words
+        for (uint32_t k = at / 4; k + 2 < length / 4; ++k) {
+            const uint32_t plain = bytes.Raw(k + 2) - previous - bytes.Key() - k * salt;
+            if (plain == 0 && k > at / 4) {
+                end = 4 * k;
+                lastWord = previous;
+            }
+            previous = plain;
+        }
+        if (end == 0)
+            return false;
+        analysis->state = FileState::kInterruptedDecryption;
+        analysis->salt = salt;
+        analysis->boundary = at;
+        analysis->forwardFrom = at;
+        analysis->forwardTo = end;
+        analysis->bytesAfter = length - kContainerHeaderSize - end;
+        SetSizesFromLastWord(lastWord, end, analysis);
+        return true;
     }
     return false;
 }
@@ -492,7 +531,8 @@ FileAnalysis AnalyseFile(const uint8_t* file, uint32_t length, uint32_t checkDig
     // A cut encryption keeps the original's length, which may be any, or grows to a container's.
     const WreckWords bytes(file, length, keyDigest);
     if (FindCut(file, length, bytes, kContainerHeaderSize, &analysis) ||
-        FindTopPieceCut(file, length, bytes, &analysis)) {
+        FindTopPieceCut(file, length, bytes, &analysis) ||
+        FindSplitBeforeBytesAfter(length, bytes, &analysis)) {
         return analysis;
     }
     analysis = FileAnalysis{};

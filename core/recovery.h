@@ -85,7 +85,8 @@ struct FileAnalysis {
     // The restored file is the longest, so that no byte of the original is ever dropped.
     uint32_t plainSize = 0;
     uint32_t longestSize = 0;
-    // kSound: bytes that follow the container and are not part of it.
+    // kSound, or a stopped decryption of a container that bytes followed: bytes that follow the
+    // container and are not part of it.
     uint32_t bytesAfter = 0;
     // A wreck: where its two kinds of bytes meet (plain from `boundary` on for an encryption,
     // container from it on for a decryption; 12 when an encryption's body is whole).

@@ -142,18 +142,16 @@ Bytes EncryptionCutAt(const Bytes& plain, const Bytes& container, uint32_t at, b
     return wreck;
 }
 
-// Encryption in place written from its end in pieces, stopped with the piece that holds `at`
-// written up to it: container bytes above that piece and from its start to `at`. `above` (not 0)
-// puts the container's upper part there instead, over one piece from the body's start (a power
-// cut's pages). The length is the container's once a byte above the original's end is written.
+// Written from its end in pieces, stopped at `at` in one: container bytes above that piece (or
+// from `above`, over one piece from the body's start: a power cut's pages) and below `at` in it.
 Bytes PieceCutAt(const Bytes& plain, const Bytes& container, uint32_t at, uint32_t above) {
     const auto length = static_cast<uint32_t>(container.size());
     uint32_t end = above != 0 ? above : length;
     while (above == 0 && SavePieceStart(end) > at) end = SavePieceStart(end);
-    const uint32_t start = above != 0 ? kContainerHeaderSize : SavePieceStart(end);
     Bytes wreck = plain;
     wreck.resize(end < length ? length : std::max<size_t>(plain.size(), at), 0);
     std::copy(container.begin() + end, container.end(), wreck.begin() + end);
+    const uint32_t start = above != 0 ? kContainerHeaderSize : SavePieceStart(end);
     std::copy(container.begin() + start, container.begin() + at, wreck.begin() + start);
     return wreck;
 }
@@ -170,8 +168,9 @@ enum class Shape {
     kDecryptionCut,
     kContainer,
     kAsIs,
-    kGrownOnly,  // stopped after a growing reservation, before the first write
-    kPieceCut,   // written from its end in pieces (PieceCutAt)
+    kGrownOnly,               // stopped after a growing reservation, before the first write
+    kPieceCut,                // written from its end in pieces (PieceCutAt)
+    kDecryptionCutThenBytes,  // a decryption cut of a container that 5 bytes followed
 };
 
 struct WreckCase {
@@ -190,6 +189,9 @@ struct WreckCase {
 
 constexpr uint32_t kMiB = 1 << 20;
 
+using enum Data;
+using enum Shape;
+using enum FileState;
 const WreckCase kWreckCases[] = {
     {"EncryptionBodyWhole", Data::kRandom, 40001, Shape::kEncryptionCut, 0,
      FileState::kInterruptedEncryption, 0, false},
@@ -261,30 +263,24 @@ const WreckCase kWreckCases[] = {
     // its top was zero: the original may be longer, its last bytes unknown.
     {"EncryptionCutOnASectorPastTheKeptEnd", Data::kTextThenZeros, 72181, Shape::kEncryptionCutKept,
      72192, FileState::kInterruptedEncryption, 8, false},
-    // Written from its end in pieces (of 300,012 bytes: 12-40960-106496-172032-237568-end).
-    {"PiecesStoppedBetweenTwo", Data::kRandom, 300000, Shape::kPieceCut, 172032,
-     FileState::kInterruptedDecryption, 0, true},
-    {"PieceOfTextTornOnAPage", Data::kText, 300001, Shape::kPieceCut, 192512,
-     FileState::kInterruptedEncryption, 8, false},
-    {"PieceOfRandomDataTornIsNamed", Data::kRandom, 300000, Shape::kPieceCut, 192512,
-     FileState::kInterruptedEncryption, 233472 - 176128 + 8, false},
-    {"TopPieceTornAboveZeros", Data::kRandomEndingInZeros, 300000, Shape::kPieceCut, 249856,
-     FileState::kInterruptedEncryption, 8, false, 100000},
-    {"TopPieceOfRandomDataTornIsNamed", Data::kRandom, 300003, Shape::kPieceCut, 249856,
-     FileState::kInterruptedEncryption, 299008 - 241664 + 8, false},
-    {"FirstPieceOfAZipArchiveTorn", Data::kZip, 60001, Shape::kPieceCut, 3 * 4096,
-     FileState::kInterruptedEncryption, 8, false},
-    // Container pages between plain ones are never taken as plain, whatever the salt.
-    {"ContainerPageBelowPlainPages", Data::kRandom, 65536, Shape::kPieceCut, 4096,
-     FileState::kMixedPages, 0, false, 0, 0x2545F491, 32768},
-    {"ContainerPageBelowPlainPagesSalt0", Data::kRandom, 65536, Shape::kPieceCut, 4096,
-     FileState::kMixedPages, 0, false, 0, 0, 32768},
-    // A small file torn inside its one page (a power cut): every byte of its body is named.
-    {"SmallFileTornInsideItsPage", Data::kRandomEndingInZeros, 4084, Shape::kEncryptionCutKept,
-     1024, FileState::kInterruptedEncryption, 4084 - 12, false, 2000},
-    // Salt 0 makes a constant file's container pages one word, as its plain pages are.
-    {"ConstantFileWithSalt0", Data::kRandomEndingInZeros, 40000, Shape::kEncryptionCut, 5 * 4096,
-     FileState::kInterruptedEncryption, 36864 - 4096 + 8, false, 40000, 0},
+    // Pieces of 300,012 bytes: 12-40960-106496-172032-237568-end. Torn: the piece is named.
+    {"BetweenPieces", kRandom, 300000, kPieceCut, 172032, kInterruptedDecryption, 0, true},
+    {"PieceTornInText", kText, 300001, kPieceCut, 192512, kInterruptedEncryption, 8, false},
+    {"PieceTorn", kRandom, 300000, kPieceCut, 192512, kInterruptedEncryption, 57352, false},
+    {"TopPieceTorn", kRandom, 300003, kPieceCut, 249856, kInterruptedEncryption, 57352, false},
+    {"TopPieceTornAboveZeros", kRandomEndingInZeros, 300000, kPieceCut, 249856,
+     kInterruptedEncryption, 8, false, 100000},
+    // Container pages between plain ones never pass for plain, whatever the salt.
+    {"ContainerBelowPlain", kRandom, 65536, kPieceCut, 4096, kMixedPages, 0, false, 0, 1, 32768},
+    {"ContainerBelowPlainSalt0", kRandom, 65536, kPieceCut, 4096, kMixedPages, 0, false, 0, 0,
+     32768},
+    // A small file torn inside its page (a power cut), and salt 0 (constant container pages).
+    {"SmallFileTorn", kRandomEndingInZeros, 4084, kEncryptionCutKept, 1024, kInterruptedEncryption,
+     4072, false, 2000},
+    {"ConstantSalt0", kRandomEndingInZeros, 40000, kEncryptionCut, 20480, kInterruptedEncryption,
+     32776, false, 40000, 0},
+    {"DecryptionCutThenBytes", kZip, 30001, kDecryptionCutThenBytes, 8192, kInterruptedDecryption,
+     0, false},
     {"SoundContainer", Data::kRandom, 40001, Shape::kContainer, 0, FileState::kSound, 0, false},
     {"RandomFile", Data::kRandom, 40000, Shape::kAsIs, 0, FileState::kWrongPassword, 0, false},
     {"RandomFileOfNoContainerLength", Data::kRandom, 40001, Shape::kAsIs, 0,
@@ -314,6 +310,8 @@ TEST_P(Wrecks, AreToldApartAndRestored) {
                  : row.shape == Shape::kGrownOnly     ? grown
                  : row.shape == Shape::kPieceCut      ? PieceCutAt(plain, container, at, row.above)
                                                       : plain;
+    if (row.shape == kDecryptionCutThenBytes)
+        file = DecryptionCutAt(plain, container, at), file.insert(file.end(), 5, 0x5A);
     const auto fileLength = static_cast<uint32_t>(file.size());
     const FileAnalysis analysis = AnalyseFile(file.data(), fileLength, digests.check, digests.key);
     ASSERT_EQ(analysis.state, row.state);
