@@ -124,8 +124,15 @@ int AnswerOverwrite(MessageId message) {
 std::u16string ErrorText(MessageId message) {
     if (message == MessageId::kWrongPassword)
         return std::u16string(Say(CliText::kNotOpenedByPassword));
-    if (message == MessageId::kInterruptedSave)
-        return Filled(Say(CliText::kDecryptHint), ProgramName());
+    // With check's words on what the wreck is and what recover gives back of it.
+    std::u16string full;
+    if (message == MessageId::kInterruptedSave) {
+        const std::u16string verdict = MakeFullPath(g_cli.fileName, &full)
+                                           ? WreckVerdict(full, g_app.checkValue, g_app.keyValue)
+                                           : std::u16string();
+        return Filled(Say(CliText::kDecryptHint), ProgramName()) +
+               (verdict.empty() ? verdict : Filled(Say(CliText::kReasonFrame), verdict));
+    }
     return FailureText(message);
 }
 

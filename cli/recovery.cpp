@@ -307,6 +307,16 @@ int RunRecovery(const RecoveryRequest& request) {
     return status;
 }
 
+std::u16string WreckVerdict(const std::u16string& full, uint32_t checkDigest, uint32_t keyDigest) {
+    WholeFile file;
+    MessageId failure = MessageId::kOpenFailed;
+    std::u16string verdict;
+    if (LoadWholeFile(NativeOf(full).c_str(), &file, &failure))
+        verdict = Verdict(AnalyseFile(file.buffer, file.length, checkDigest, keyDigest));
+    ReleaseWholeFile(&file);
+    return verdict;
+}
+
 int CheckWalkedFile(const std::u16string& display, const std::u16string& full, uint32_t checkDigest,
                     uint32_t keyDigest, bool quiet, bool* skipped, uint64_t* size) {
     *skipped = false;

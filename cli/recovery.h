@@ -20,6 +20,10 @@ struct RecoveryRequest {
 // Runs check or recover; returns the exit status (of the first failure, for several FILEs).
 int RunRecovery(const RecoveryRequest& request);
 
+// check's words on the wreck at `full` (a full path) that decrypt refused, for its message; empty
+// when the file cannot be read again.
+std::u16string WreckVerdict(const std::u16string& full, uint32_t checkDigest, uint32_t keyDigest);
+
 // check on one file of a walk (-r): `display` names it, `full` opens it. A file that is not a
 // container of this password, nor what one of its saves left, is skipped with a line saying so
 // (*skipped); the verdict on a sound container is left out with `quiet`. Returns the file's
