@@ -139,6 +139,8 @@ TEST(CipherRun, DecryptTellsAWreckFromAWrongPassword) {
     const std::string container = RunHarness::Read(file);
     const std::string decryptionCut = std::string(container).replace(0, 4096, plain, 0, 4096);
     const std::string encryptionHeaderless = std::string(container).replace(0, 12, plain, 0, 12);
+    const std::string mixedPages =
+        std::string(encryptionHeaderless).replace(4096, 4096, plain, 4096, 4096);
     const std::u16string command = u"zok-cli.exe recover \"" + Utf16(file.string()) + u"\"";
     const struct {
         const char* name;
@@ -150,6 +152,8 @@ TEST(CipherRun, DecryptTellsAWreckFromAWrongPassword) {
         {"decryption cut, in place", decryptionCut, u"pw", true, MessageId::kInterruptedSave},
         {"decryption cut, separate", decryptionCut, u"pw", false, MessageId::kInterruptedSave},
         {"encryption without its header", encryptionHeaderless, u"pw", false,
+         MessageId::kInterruptedSave},
+        {"pages of both kinds, which recover refuses", mixedPages, u"pw", true,
          MessageId::kInterruptedSave},
         {"a wreck, wrong password", decryptionCut, u"other", true, MessageId::kWrongPassword},
         {"a file never encrypted", plain, u"pw", false, MessageId::kWrongPassword},
