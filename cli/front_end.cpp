@@ -79,8 +79,10 @@ void OnNote(MessageId note, void*) {
     }
     // The window's note names its console and the command below it; the error that follows
     // says it in the command line's words.
-    if (note == MessageId::kInterruptedSave)
+    if (note == MessageId::kInterruptedSave || note == MessageId::kWreckRestoresAll ||
+        note == MessageId::kWreckRestoresAllButNamed || note == MessageId::kWreckNotRestored) {
         return;
+    }
     if (note == MessageId::kDone && g_cli.options.toStandardOutput)
         return;
     if (note == MessageId::kDone && WritesSeparateOutput()) {

@@ -208,8 +208,9 @@ void EncryptRun(bool inPlace) {
 // match either, though the password is right: told apart on the bytes already read, it is named
 // as such with the command that restores it, so that nobody takes it for a forgotten password.
 void RefuseHeader() {
-    const FileState state =
-        AnalyseFile(g_app.bufferBase, g_app.fileSize, g_app.checkValue, g_app.keyValue).state;
+    const FileAnalysis analysis =
+        AnalyseFile(g_app.bufferBase, g_app.fileSize, g_app.checkValue, g_app.keyValue);
+    const FileState state = analysis.state;
     if (!IsNamedWreck(state)) {
         FailRun(MessageId::kWrongPassword);
         return;
@@ -224,6 +225,9 @@ void RefuseHeader() {
     command[length] = 0;
     ReleaseRunResources();
     AppendStatusLine(MessageId::kInterruptedSave, command);
+    AppendStatusLine(RestoresExactly(analysis) ? MessageId::kWreckRestoresAll
+                     : IsRestorable(state)     ? MessageId::kWreckRestoresAllButNamed
+                                               : MessageId::kWreckNotRestored);
     ShowError(MessageId::kInterruptedSave, command);
     EndRun();
 }

@@ -39,6 +39,11 @@ constexpr MessageText kChineseTexts[] = {
      u"文件已被部分写入，命令行的 recover 能把它恢复到另一个文件：每个字节，"
      u"或除它指明的不超过 64 KB 的一段外的全部内容。"},
     {MessageId::kWrittenNotFlushed, u"文件已是完整的结果，但磁盘没有确认已把它存下。"},
+    {MessageId::kWreckRestoresAll, u"recover 能恢复它的每个字节。"},
+    {MessageId::kWreckRestoresAllButNamed,
+     u"recover 能恢复它，但有一段（不超过 64 KB）或确切长度无法得知，恢复时会指明。"},
+    {MessageId::kWreckNotRestored,
+     u"它的页面次序错乱（可能是保存时断电留下的），recover 无法可靠地恢复它，不会写出文件。"},
 };
 static_assert(HasEveryIdentifierInOrder<kMessageCount>(kChineseTexts),
               "one text per identifier, in identifier order");
@@ -77,6 +82,13 @@ constexpr MessageText kEnglishTexts[] = {
      u"file: every byte, or all but a range of at most 64 KB that it names."},
     {MessageId::kWrittenNotFlushed,
      u"The file holds the whole result, but the disk did not confirm that it is stored."},
+    {MessageId::kWreckRestoresAll, u"recover restores every byte of it."},
+    {MessageId::kWreckRestoresAllButNamed,
+     u"recover restores it, but a range (at most 64 KB) or the exact length is not known, "
+     u"which it names."},
+    {MessageId::kWreckNotRestored,
+     u"Its pages are out of order (a power cut during the save may leave that): recover "
+     u"cannot restore it with certainty and writes nothing."},
 };
 static_assert(HasEveryIdentifierInOrder<kMessageCount>(kEnglishTexts),
               "one text per identifier, in identifier order");

@@ -39,8 +39,12 @@ enum class MessageId : uint8_t {
     // The one extra line of a save in place whose last flush alone failed: the file holds the
     // whole result (only after "写入文件出错！").
     kWrittenNotFlushed,
+    // The log line after a wreck's command: what recover gives back of it, as check says.
+    kWreckRestoresAll,
+    kWreckRestoresAllButNamed,
+    kWreckNotRestored,
 };
-constexpr size_t kMessageCount = static_cast<size_t>(MessageId::kWrittenNotFlushed) + 1;
+constexpr size_t kMessageCount = static_cast<size_t>(MessageId::kWreckNotRestored) + 1;
 
 // The languages the texts are written in. The window speaks Chinese only; the command line
 // speaks the user's language. Another language is one more entry here and one more table.

@@ -148,13 +148,14 @@ TEST(CipherRun, DecryptTellsAWreckFromAWrongPassword) {
         std::u16string password;
         bool inPlace;
         MessageId message;
+        MessageId verdict = MessageId::kWreckRestoresAll;
     } rows[] = {
         {"decryption cut, in place", decryptionCut, u"pw", true, MessageId::kInterruptedSave},
         {"decryption cut, separate", decryptionCut, u"pw", false, MessageId::kInterruptedSave},
         {"encryption without its header", encryptionHeaderless, u"pw", false,
          MessageId::kInterruptedSave},
         {"pages of both kinds, which recover refuses", mixedPages, u"pw", true,
-         MessageId::kInterruptedSave},
+         MessageId::kInterruptedSave, MessageId::kWreckNotRestored},
         {"a wreck, wrong password", decryptionCut, u"other", true, MessageId::kWrongPassword},
         {"a file never encrypted", plain, u"pw", false, MessageId::kWrongPassword},
     };
@@ -171,6 +172,7 @@ TEST(CipherRun, DecryptTellsAWreckFromAWrongPassword) {
         if (row.message == MessageId::kInterruptedSave) {
             log.push_back(TextOf(MessageId::kInterruptedSave));
             log.push_back(command);
+            log.push_back(TextOf(row.verdict));
         }
         EXPECT_EQ(run.LogLines(), log);
         EXPECT_EQ(RunHarness::Read(file), row.bytes);
