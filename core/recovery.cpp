@@ -428,7 +428,7 @@ bool FindTopPieceCut(const uint8_t* file, uint32_t length, const WreckWords& byt
 // page. The words across the page give the salt and a 32-bit check; the forward chain from there
 // gives the plain words, and the container's end shows as the zero word the chain gives after
 // the last. The last zero word before the file's end is taken: bytes after a container decode to
-// zero by chance only.
+// zero by chance only. The file must hold no other run of container words.
 bool FindSplitBeforeBytesAfter(uint32_t length, const WreckWords& bytes, FileAnalysis* analysis) {
     for (uint32_t at = kPage; at + 8 <= length; at += kPage) {
         uint32_t salt = 0;
@@ -445,7 +445,10 @@ bool FindSplitBeforeBytesAfter(uint32_t length, const WreckWords& bytes, FileAna
             }
             previous = plain;
         }
-        if (end == 0)
+        // A zero word before the end could be the file's own, which a power cut's plain pages
+        // above container ones would leave as well: such a reading is not taken.
+        uint32_t start = 0;
+        if (end == 0 || lastWord == 0 || ContainerStartsBelow(bytes, length, salt, &start) != 1)
             return false;
         analysis->state = FileState::kInterruptedDecryption;
         analysis->salt = salt;
@@ -537,7 +540,17 @@ FileAnalysis AnalyseFile(const uint8_t* file, uint32_t length, uint32_t checkDig
     }
     analysis = FileAnalysis{};
     if (length >= kContainerHeaderSize + 12 && EndsInReservationZeros(file, length)) {
-        SetReservationTail(file, length, &analysis);
+        // Container words anywhere (pages a power cut kept) make it no untouched original.
+        bool container = false;
+        uint32_t salt = 0;
+        for (uint32_t at = kContainerHeaderSize; at + 8 <= length && !container;
+             at = at == kContainerHeaderSize ? kPage : at + kPage) {
+            container = ContainerStartsAt(bytes, at, &salt);
+        }
+        if (container)
+            analysis.state = FileState::kMixedPages;
+        else
+            SetReservationTail(file, length, &analysis);
         return analysis;
     }
     // Containers are written in whole words: another length is no container under any

@@ -277,7 +277,7 @@ const WreckCase kWreckCases[] = {
      4072, false, 2000},
     {"ConstantSalt0", kRandomEndingInZeros, 40000, kEncryptionCut, 20480, kInterruptedEncryption,
      32776, false, 40000, 0},
-    {"DecryptionCutThenBytes", kZip, 30001, kDecryptionCutThenBytes, 8192, kInterruptedDecryption,
+    {"DecryptionCutThenBytes", kText, 30001, kDecryptionCutThenBytes, 8192, kInterruptedDecryption,
      0, false},
     {"SoundContainer", Data::kRandom, 40001, Shape::kContainer, 0, FileState::kSound, 0, false},
     {"RandomFile", Data::kRandom, 40000, Shape::kAsIs, 0, FileState::kWrongPassword, 0, false},
