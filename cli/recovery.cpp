@@ -225,6 +225,10 @@ void ReportRestored(const std::u16string& name, const std::u16string& outputName
                     Range(analysis.tornStart, analysis.tornStart + analysis.tornCount - 1));
     }
     PrintMessageAbout(name, line);
+    if (analysis.pieceEnd != 0 && analysis.unknownCount > 8) {
+        PrintMessageAbout(name, Say(CliText::kRecoveredPieceUnknown,
+                                    Range(analysis.pieceStart, analysis.pieceEnd - 1)));
+    }
     if (analysis.plainSize != analysis.longestSize) {
         PrintMessageAbout(name, Say(CliText::kRecoveredLengthUncertain,
                                     Range(analysis.plainSize, analysis.longestSize)));

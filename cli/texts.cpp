@@ -182,6 +182,9 @@ constexpr CliTextEntry kEnglishTexts[] = {
     {CliText::kRecoveredLengthUncertain,
      u"the original is {} bytes long, and the restored file keeps the longest: zero bytes at "
      u"its end may be padding rather than the original's"},
+    {CliText::kRecoveredPieceUnknown,
+     u"the save stopped somewhere in bytes {}, and the data does not show where: the bytes it "
+     u"may have stopped in are the unknown ones"},
     {CliText::kCheckSmallSave,
      u"an interrupted in-place encryption or decryption of a file of at most 12 bytes"},
     {CliText::kCheckReservationTail,
@@ -378,6 +381,8 @@ constexpr CliTextEntry kChineseTexts[] = {
     {CliText::kRecoveredAtOffsets, u"，位于第 {} 字节（从 0 数起）"},
     {CliText::kRecoveredLengthUncertain,
      u"原文件长 {} 字节，恢复出的文件取最长的长度：末尾的零字节可能是填充，而非原文件的内容"},
+    {CliText::kRecoveredPieceUnknown,
+     u"保存停在第 {} 字节中的某处，数据显示不出在哪里：可能停在其中的那些字节就是无法得知的字节"},
     {CliText::kCheckSmallSave, u"被中断的覆盖源文件加密或解密，原文件不超过 12 字节"},
     {CliText::kCheckReservationTail,
      u"不是本密码的加密文件；如果它的覆盖源文件加密在写入第一个字节前停止，它就是原文件后面多了 "

@@ -113,6 +113,7 @@ enum class CliText : uint8_t {
     kRecoveredUnknownBytes,
     kRecoveredAtOffsets,
     kRecoveredLengthUncertain,
+    kRecoveredPieceUnknown,  // "{}": the piece's first and last byte
     kCheckSmallSave,
     kCheckReservationTail,
     kCheckUnconfirmedWreck,
