@@ -135,8 +135,7 @@ TEST(FullDisk, EncryptionThatDoesNotFitKeepsTheSource) {
         ExpectEncryptionRefused(run, sparse, true, holey, "the sparse source is intact");
     });
     // A full ext2 disk (no reservation past the end): the growth's new block is counted whole.
-    ScratchFolder scratch;
-    const LoopMount ext2(scratch.Root(), "ext2", 8);
+    const LoopMount ext2(run.Dir(), "ext2", 8);
     if (ext2.Problem().empty()) {
         const std::string small = RandomBytes(8192, 6);
         WriteBytes(ext2.Dir() / "small.bin", small);
