@@ -210,6 +210,21 @@ bool VoteOnCut(const WreckWords& bytes, uint32_t salt, uint32_t from, uint32_t t
     return *low == *high;
 }
 
+// The bytes a cut on a page in [low, high] may have got wrong had the write stopped inside a page
+// (a power cut): within a page on either side, never below `from` nor the header's plain bytes,
+// never from `end` on.
+void SetTornRange(uint32_t from, uint32_t low, uint32_t high, uint32_t end,
+                  FileAnalysis* analysis) {
+    uint32_t start =
+        low > kPage + 8 + kContainerHeaderSize ? low - kPage - 8 : kContainerHeaderSize;
+    start = start > from ? start : from;
+    end = high + kPage < end ? high + kPage : end;
+    if (end > start) {
+        analysis->tornStart = start;
+        analysis->tornCount = end - start;
+    }
+}
+
 // The bytes a cut may lie in, [low - 8, high), named unknown: the cut's 8 bytes below it, which
 // container words hold, and the pages between the lowest and the highest place of the cut.
 void SetUnknownAroundCut(uint32_t low, uint32_t high, FileAnalysis* analysis) {
@@ -234,6 +249,7 @@ void SetTornPiece(const WreckWords& bytes, uint32_t start, uint32_t end, FileAna
     analysis->pieceEnd = end;
     analysis->forwardFrom = start;
     SetUnknownAroundCut(low, high, analysis);
+    SetTornRange(start, low, high, end, analysis);
 }
 
 // Below a split's boundary lie plain words only, or (a stop inside a piece) one run of
@@ -331,18 +347,6 @@ bool EndsInReservationZeros(const uint8_t* file, uint32_t length) {
     return EndsInEqualWords(file, length) && LoadLe32(file + length - 4) == 0;
 }
 
-// The bytes a cut located at the page boundary `cut` may have got wrong had the write stopped
-// inside a page: within a page on either side, never below the header's plain bytes.
-void SetTornRange(uint32_t cut, uint32_t longest, FileAnalysis* analysis) {
-    const uint32_t start =
-        cut > kPage + 8 + kContainerHeaderSize ? cut - kPage - 8 : kContainerHeaderSize;
-    const uint32_t end = cut + kPage < longest ? cut + kPage : longest;
-    if (end > start) {
-        analysis->tornStart = start;
-        analysis->tornCount = end - start;
-    }
-}
-
 // The original's lengths around a cut. A reservation that kept the length leaves the original's
 // (or, with the cut at the file's very end, up to 15 bytes more); one that grew the file leaves
 // zeros from the original's end, 12 to 15 bytes before the file's, on. The file may be either
@@ -400,9 +404,8 @@ bool FindCut(const uint8_t* file, uint32_t length, const WreckWords& bytes, uint
     analysis->forwardFrom = from;
     SetCutLengths(file, length, high, analysis);
     SetUnknownAroundCut(low, high, analysis);
-    if (located) {
-        SetTornRange(low, analysis->longestSize, analysis);
-    } else {
+    SetTornRange(from, low, high, analysis->longestSize, analysis);
+    if (!located) {
         analysis->pieceStart = from;
         analysis->pieceEnd = length;
     }
