@@ -550,7 +550,7 @@ TEST(FaultSweep, AnInPlaceSaveStoppedAnywhereLeavesWhatRecoverRestores) {
 fs::path g_explored;
 std::vector<std::pair<std::string, bool>> g_before;  // the file, and whether a flush follows
 
-// Tallies exact, named, largest named, refused, wrong.
+// Tallies exact, named, largest unknown range, refused, wrong.
 void Explore(const std::string& state, const std::string& plain, std::array<uint32_t, 5>* tally) {
     const Digests digests = DigestsOf(u"pw");
     std::vector<uint8_t> bytes(state.begin(), state.end());
@@ -564,7 +564,7 @@ void Explore(const std::string& state, const std::string& plain, std::array<uint
         wrong = i - a.unknownStart >= a.unknownCount && i - a.tornStart >= a.tornCount &&
                 bytes[i] != (i < plain.size() ? static_cast<uint8_t>(plain[i]) : 0);
     ++(*tally)[wrong ? 4 : RestoresExactly(a) ? 0 : 1];
-    (*tally)[2] = std::max((*tally)[2], a.unknownCount + a.tornCount);
+    (*tally)[2] = std::max((*tally)[2], a.unknownCount);
 }
 
 TEST(FaultSweep, PowerCutExplorer) {
