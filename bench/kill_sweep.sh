@@ -21,7 +21,12 @@
 #   SIZE_MIB    file size in MiB (default 256)
 #   MOMENTS     moments per signal and kind of run (default 20)
 #   SIGNALS     default "INT TERM HUP KILL"
-#   DATA        random (default: incompressible, as the worst case) or text (base64 lines)
+#   SIZE_BYTES  file size in bytes, instead of SIZE_MIB (an odd size puts the body's end off a page)
+#   DATA        random (default: incompressible, as the worst case), text (base64 lines), zip (a
+#               ZIP-like file: random members between headers, ending in two zero bytes) or
+#               zero-tailed (random, its last quarter zeros)
+#   STRACE      set: instead of timed signals, the i-th moment kills zok with SIGKILL as it enters
+#               its i-th pwrite64 (strace's fault injection), one moment per write of the save
 #   KINDS       default "encrypt-in-place decrypt-in-place encrypt-separate decrypt-separate"
 #   AT          run (default): moments spread over the whole run; save: spread over the save
 #               alone, from the moment zok reports it, where a run can leave a wreck
@@ -39,13 +44,23 @@ cd "$work"
 
 export LC_ALL=C.UTF-8
 pw() { printf 'sweep password\n'; }
-if [[ ${DATA:-random} == text ]]; then
-    # base64 lines of random bytes, cut to size (the cut ends base64 early: no pipefail here)
-    (set +o pipefail; head -c $((size * 3 << 18)) /dev/urandom | base64 -w 76 |
-        head -c $((size << 20)) > original)
-else
-    head -c $((size << 20)) /dev/urandom > original
-fi
+bytes=${SIZE_BYTES:-$((size << 20))}
+case ${DATA:-random} in
+    text)  # base64 lines of random bytes, cut to size (the cut ends base64 early: no pipefail)
+        (set +o pipefail; head -c $((bytes * 3 / 4 + 76)) /dev/urandom | base64 -w 76 |
+            head -c "$bytes" > original) ;;
+    zip)  # members of random bytes behind local headers, a central directory, the end record
+        { for ((m = 0; m < 8; m++)); do
+              printf 'PK\003\004%026d' 0; head -c $((bytes / 9)) /dev/urandom
+          done
+          printf 'PK\001\002%042d' 0
+        } | head -c $((bytes - 22)) > original
+        printf 'PK\005\006%016d\0\0' 0 >> original ;;
+    zero-tailed)
+        head -c $((bytes - bytes / 4)) /dev/urandom > original
+        head -c $((bytes / 4)) /dev/zero >> original ;;
+    *) head -c "$bytes" /dev/urandom > original ;;
+esac
 cp original plain && pw | "$zok" encrypt --in-place --password-stdin plain 2>/dev/null
 mv plain container
 
@@ -89,21 +104,33 @@ recovered() {
     err=$(pw | "$zok" recover -q --password-stdin -o r.bin f.bin 2>&1) || status=$?
     case $status in
         0) cmp -s r.bin original && echo restored || echo wrong ;;
-        8)  # "..., at offsets A-B": those bytes are zeros, the others the original's
-            range=$(grep -o 'offsets [0-9]*-[0-9]*' <<<"$err" | cut -d' ' -f2)
-            first=${range%-*}; last=${range#*-}
+        8)  # "..., at offsets A-B": those bytes are zeros, the others the original's; a longer
+            # length than the original's is its zeros
+            range=$(grep -o 'offsets [0-9-]*' <<<"$err" | cut -d' ' -f2 || true)
             cp original expected
-            head -c $((last - first + 1)) /dev/zero |
-                dd of=expected bs=1 seek="$first" conv=notrunc status=none
+            if [[ -n $range ]]; then
+                first=${range%-*}; last=${range#*-}
+                head -c $((last - first + 1)) /dev/zero |
+                    dd of=expected bs=1 seek="$first" conv=notrunc status=none
+                echo "${last}-${first}" >> named
+            fi
+            extra=$(( $(stat -c %s r.bin) - $(stat -c %s expected) ))
+            ((extra > 0)) && head -c "$extra" /dev/zero >> expected
             cmp -s r.bin expected && echo partly || echo wrong ;;
         *) cmp -s -n "$(stat -c %s original)" f.bin original && echo zeros || echo unrestored ;;
     esac
 }
 
-run() {  # kind: starts zok on f.bin in the background, its pid in $!
+run() {  # kind [write]: starts zok on f.bin in the background, its pid in $!; with a write
+    # number, strace kills it as it enters that pwrite64
     local args=(--password-stdin)
     [[ $1 == *in-place ]] && args+=(--in-place)
-    pw | "$zok" "${1%%-*}" "${args[@]}" f.bin 2>notes &
+    if [[ -n ${2:-} ]]; then
+        pw | strace -f -o /dev/null -e trace=pwrite64 \
+            -e inject=pwrite64:signal=SIGKILL:when="$2" "$zok" "${1%%-*}" "${args[@]}" f.bin 2>notes &
+    else
+        pw | "$zok" "${1%%-*}" "${args[@]}" f.bin 2>notes &
+    fi
 }
 
 # Waits until the run reports its save (or has ended).
@@ -127,11 +154,16 @@ for kind in ${KINDS:-encrypt-in-place decrypt-in-place encrypt-separate decrypt-
             rm -f f.bin f_ZOK.bin f_ZOK.bin.zok-unfinished-*
             cp "$(source_of "$kind")" f.bin
             sync f.bin
-            run "$kind"
-            pid=$!
-            [[ ${AT:-run} == save ]] && await_save "$pid"
-            sleep "$(awk -v t="$took" -v i="$i" -v n="$moments" 'BEGIN{printf "%.4f", t*i/(n+1)/1e9}')"
-            kill -s "$signal" "$pid" 2>/dev/null || true
+            if [[ -n ${STRACE:-} ]]; then
+                run "$kind" "$i"
+                pid=$!
+            else
+                run "$kind"
+                pid=$!
+                [[ ${AT:-run} == save ]] && await_save "$pid"
+                sleep "$(awk -v t="$took" -v i="$i" -v n="$moments" 'BEGIN{printf "%.4f", t*i/(n+1)/1e9}')"
+                kill -s "$signal" "$pid" 2>/dev/null || true
+            fi
             wait "$pid" 2>/dev/null || true
             compgen -G 'f_ZOK.bin.zok-unfinished-*' >/dev/null && unfinished=$((unfinished + 1))
             v=$(verdict "$kind")
@@ -157,3 +189,5 @@ printf 'named unknown; %d were the original with zero bytes appended (no wreck t
     "${totals[zeros]:-0}" "${totals[unrestored]:-0}"
 printf 'left unrestored (cut not located, or pages of both kinds); %d came back wrong.\n' \
     "${totals[wrong]:-0}"
+[[ -s named ]] && printf 'Largest range named: %d bytes.\n' \
+    "$(awk -F- '{ if ($1 - $2 + 1 > m) m = $1 - $2 + 1 } END { print m }' named)"

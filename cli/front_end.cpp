@@ -53,6 +53,7 @@ struct FrontEnd {
     bool completed = false;
     int runStatus = 0;           // the first failure of the current run, by kind
     bool partlyWritten = false;  // a failed save in place wrote part of FILE
+    bool notFlushed = false;     // only its last flush failed: FILE holds the whole result
     std::u16string fileName;     // FILE as named on the command line
 };
 
@@ -77,14 +78,16 @@ bool WritesSeparateOutput() {
 // names the file, as a dot in a folder name can put it far from the source.
 void OnNote(MessageId note, void*) {
     // Said after the error it belongs to, and also with --quiet (OnBox).
-    if (note == MessageId::kPartlyWritten) {
-        g_cli.partlyWritten = true;
+    if (note == MessageId::kPartlyWritten || note == MessageId::kWrittenNotFlushed) {
+        (note == MessageId::kPartlyWritten ? g_cli.partlyWritten : g_cli.notFlushed) = true;
         return;
     }
     // The window's note names its console and the command below it; the error that follows
     // says it in the command line's words.
-    if (note == MessageId::kInterruptedSave)
+    if (note == MessageId::kInterruptedSave || note == MessageId::kWreckRestoresAll ||
+        note == MessageId::kWreckRestoresAllButNamed || note == MessageId::kWreckNotRestored) {
         return;
+    }
     if (note == MessageId::kDone && g_cli.options.toStandardOutput)
         return;
     if (note == MessageId::kDone && WritesSeparateOutput()) {
@@ -128,8 +131,15 @@ int AnswerOverwrite(MessageId message) {
 std::u16string ErrorText(MessageId message) {
     if (message == MessageId::kWrongPassword)
         return std::u16string(Say(CliText::kNotOpenedByPassword));
-    if (message == MessageId::kInterruptedSave)
-        return Filled(Say(CliText::kDecryptHint), ProgramName());
+    // With check's words on what the wreck is and what recover gives back of it.
+    std::u16string full;
+    if (message == MessageId::kInterruptedSave) {
+        const std::u16string verdict = MakeFullPath(g_cli.fileName, &full)
+                                           ? WreckVerdict(full, g_app.checkValue, g_app.keyValue)
+                                           : std::u16string();
+        return Filled(Say(CliText::kDecryptHint), ProgramName()) +
+               (verdict.empty() ? verdict : Filled(Say(CliText::kReasonFrame), verdict));
+    }
     return FailureText(message);
 }
 
@@ -157,6 +167,8 @@ int OnBox(MessageId message, uint32_t style, void*) {
         NoteRunStatus(ExitStatusOf(message));
         if (g_cli.partlyWritten)
             PrintFileMessage(Filled(Say(CliText::kPartlyWritten), RecoverCommand(g_cli.fileName)));
+        if (g_cli.notFlushed)
+            PrintFileMessage(std::u16string(Say(MessageId::kWrittenNotFlushed)));
         return kAnswerOk;
     }
     // The completion box repeats the log's last line: it is not printed again.
@@ -174,6 +186,7 @@ void BeginRun(std::u16string_view displayName) {
     g_cli.completed = false;
     g_cli.runStatus = kExitSuccess;
     g_cli.partlyWritten = false;
+    g_cli.notFlushed = false;
     g_cli.fileName = displayName;
     ClearSystemReason();
 }
@@ -347,7 +360,7 @@ FileLook LookBeforeRun(const WalkStep& step, uint64_t* size) {
     if (*size <= count) {
         analysis = AnalyseFile(glance.data(), static_cast<uint32_t>(*size), g_app.checkValue,
                                g_app.keyValue);
-    } else if (!AnalyseWalkedFile(step.path, g_app.checkValue, g_app.keyValue, &analysis)) {
+    } else if (!AnalyseWholeFile(step.path, g_app.checkValue, g_app.keyValue, &analysis)) {
         ClearSystemReason();
         return FileLook::kUnknown;
     }

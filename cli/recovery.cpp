@@ -145,7 +145,11 @@ std::u16string Verdict(const FileAnalysis& analysis) {
             ? Say(CliText::kCheckInterruptedDecryption, Number(analysis.boundary))
         : analysis.boundary == kContainerHeaderSize
             ? Say(CliText::kCheckEncryptionWithoutHeader, {})
+        : analysis.pieceEnd != 0 && analysis.unknownCount > 8
+            ? Say(CliText::kCheckTornPiece, Range(analysis.pieceStart, analysis.pieceEnd - 1))
             : Say(CliText::kCheckInterruptedEncryption, Number(analysis.boundary));
+    if (analysis.bytesAfter != 0)
+        line += Say(CliText::kCheckBytesAfter, Number(analysis.bytesAfter));
     line += analysis.unknownCount == 0
                 ? Say(CliText::kCheckRestoresAll, {})
                 : Say(CliText::kCheckRestoresAllBut, Number(analysis.unknownCount));
@@ -243,6 +247,10 @@ void ReportRestored(const std::u16string& name, const std::u16string& outputName
                     Range(analysis.tornStart, analysis.tornStart + analysis.tornCount - 1));
     }
     PrintMessageAbout(name, line);
+    if (analysis.pieceEnd != 0 && analysis.unknownCount > 8) {
+        PrintMessageAbout(name, Say(CliText::kRecoveredPieceUnknown,
+                                    Range(analysis.pieceStart, analysis.pieceEnd - 1)));
+    }
     if (analysis.plainSize != analysis.longestSize) {
         PrintMessageAbout(name, Say(CliText::kRecoveredLengthUncertain,
                                     Range(analysis.plainSize, analysis.longestSize)));
@@ -325,17 +333,18 @@ int RunRecovery(const RecoveryRequest& request) {
     return status;
 }
 
+std::u16string WreckVerdict(const std::u16string& full, uint32_t checkDigest, uint32_t keyDigest) {
+    FileAnalysis analysis;
+    return AnalyseWholeFile(full, checkDigest, keyDigest, &analysis) ? Verdict(analysis)
+                                                                     : std::u16string();
+}
+
 std::u16string RecoverCommand(std::u16string_view name) {
     return std::u16string(ProgramName()) + u" recover " + Printable(name);
 }
 
-bool IsWreck(FileState state) {
-    return IsConfirmedWreck(state) || state == FileState::kCutNotLocated ||
-           state == FileState::kMixedPages;
-}
-
-bool AnalyseWalkedFile(const std::u16string& full, uint32_t checkDigest, uint32_t keyDigest,
-                       FileAnalysis* analysis) {
+bool AnalyseWholeFile(const std::u16string& full, uint32_t checkDigest, uint32_t keyDigest,
+                      FileAnalysis* analysis) {
     WholeFile file;
     MessageId failure = MessageId::kOpenFailed;
     const bool loaded = LoadWholeFile(NativeOf(full).c_str(), &file, &failure);
@@ -346,7 +355,7 @@ bool AnalyseWalkedFile(const std::u16string& full, uint32_t checkDigest, uint32_
 }
 
 bool NameWalkedWreck(const std::u16string& name, const FileAnalysis& analysis) {
-    if (!IsWreck(analysis.state))
+    if (!IsNamedWreck(analysis.state))
         return false;
     const std::u16string display = Printable(name);
     PrintMessageAbout(display, Verdict(analysis));

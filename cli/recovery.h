@@ -23,19 +23,21 @@ struct RecoveryRequest {
 // Runs check or recover; returns the exit status (of the first failure, for several FILEs).
 int RunRecovery(const RecoveryRequest& request);
 
+// check's words on the wreck at `full` (a full path) that decrypt refused, for its message; empty
+// when the file cannot be read again.
+std::u16string WreckVerdict(const std::u16string& full, uint32_t checkDigest, uint32_t keyDigest);
+
 // The command that restores the wreck `name` into a separate file, as messages show it.
 std::u16string RecoverCommand(std::u16string_view name);
 
-// A walk's look at a file before encrypt or decrypt would run on it: the file at `full` read
-// whole and analysed. False, with nothing printed and the reason noted, when it cannot be read:
-// the run that follows tells its failure.
-bool AnalyseWalkedFile(const std::u16string& full, uint32_t checkDigest, uint32_t keyDigest,
-                       FileAnalysis* analysis);
+// The file at `full` read whole and analysed, for a walk's look before encrypt or decrypt would
+// run on it and for decrypt's words on a wreck. False, with nothing printed and the reason noted,
+// when it cannot be read: the run that follows tells its failure.
+bool AnalyseWholeFile(const std::u16string& full, uint32_t checkDigest, uint32_t keyDigest,
+                      FileAnalysis* analysis);
 // Names the file `name` as check does, with what restores it, when `analysis` shows what an
-// interrupted save left (IsWreck); false for anything else.
+// interrupted save left (IsNamedWreck); false for anything else.
 bool NameWalkedWreck(const std::u16string& name, const FileAnalysis& analysis);
-// Whether check names the state as what an interrupted save left, restorable or not.
-bool IsWreck(FileState state);
 
 // check on one file of a walk (-r): `name` names it (as the walk carries it), `full` opens it. A
 // file that is not a container of this password, nor what one of its saves left, is skipped with a

@@ -180,10 +180,14 @@ constexpr CliTextEntry kEnglishTexts[] = {
      u"an interrupted in-place save with pages of both kinds out of order (a power cut during "
      u"its flush); it cannot be restored with certainty"},
     {CliText::kCheckInterruptedDecryption,
-     u"an interrupted in-place decryption, plain up to byte {}"},
+     u"an interrupted in-place save (a decryption, or an encryption between two of its "
+     u"pieces), plain up to byte {}"},
     {CliText::kCheckEncryptionWithoutHeader,
      u"an interrupted in-place encryption, its body whole and its header never written"},
     {CliText::kCheckInterruptedEncryption, u"an interrupted in-place encryption, cut at byte {}"},
+    {CliText::kCheckTornPiece,
+     u"an interrupted in-place encryption, stopped while writing bytes {}; the bytes do not "
+     u"show where"},
     {CliText::kCheckRestoresAll, u"; recover restores every byte"},
     {CliText::kCheckRestoresAllBut, u"; recover restores all but {} bytes"},
     {CliText::kRecoverOverSource, u"recover never writes over FILE itself; name another OUT"},
@@ -194,6 +198,9 @@ constexpr CliTextEntry kEnglishTexts[] = {
     {CliText::kRecoveredLengthUncertain,
      u"the original is {} bytes long, and the restored file keeps the longest: zero bytes at "
      u"its end may be padding rather than the original's"},
+    {CliText::kRecoveredPieceUnknown,
+     u"the save stopped somewhere in bytes {}, and the data does not show where: the bytes it "
+     u"may have stopped in are the unknown ones"},
     {CliText::kCheckSmallSave,
      u"an interrupted in-place encryption or decryption of a file of at most 12 bytes"},
     {CliText::kCheckReservationTail,
@@ -212,9 +219,11 @@ constexpr CliTextEntry kEnglishTexts[] = {
      u"{} bytes that followed the container were left out: they are not part of it"},
     {CliText::kDecryptHint,
      u"the password is right, but this is what an interrupted in-place save left; it is "
-     u"unchanged, and '{} recover' restores it into a separate file"},
+     u"unchanged, and '{} recover' restores it into a separate file: every byte, or all but a "
+     u"range of at most 64 KiB that it names (a power cut may leave a file it refuses)"},
     {CliText::kPartlyWritten,
-     u"the file was partly written; '{}' restores it into a separate file"},
+     u"the file was partly written; '{}' restores it into a separate file: every byte, or all "
+     u"but a range of at most 64 KiB that it names"},
     {CliText::kReasonFrame, u" ({})"},
     {ReasonTextOf(SystemReason::kNoSuchFile), u"No such file or directory"},
     {ReasonTextOf(SystemReason::kIsDirectory), u"Is a directory"},
@@ -389,10 +398,13 @@ constexpr CliTextEntry kChineseTexts[] = {
      u"无法可靠地恢复"},
     {CliText::kCheckMixedPages,
      u"被中断的覆盖源文件保存，新旧内容次序错乱（写入磁盘时断电）；无法可靠地恢复"},
-    {CliText::kCheckInterruptedDecryption, u"被中断的覆盖源文件解密，已解密到第 {} 字节为止"},
+    {CliText::kCheckInterruptedDecryption,
+     u"被中断的覆盖源文件保存（解密，或在两段之间停下的加密），第 {} 字节之前是原文"},
     {CliText::kCheckEncryptionWithoutHeader,
      u"被中断的覆盖源文件加密，内容已全部加密，只差开头的 12 字节密码信息尚未写入"},
     {CliText::kCheckInterruptedEncryption, u"被中断的覆盖源文件加密，断在第 {} 字节"},
+    {CliText::kCheckTornPiece,
+     u"被中断的覆盖源文件加密，停在写入第 {} 字节的途中；数据显示不出断在哪里"},
     {CliText::kCheckRestoresAll, u"；recover 能恢复每个字节"},
     {CliText::kCheckRestoresAllBut, u"；recover 能恢复除 {} 个字节外的全部内容"},
     {CliText::kRecoverOverSource, u"recover 从不覆盖文件本身；请另指定输出"},
@@ -402,6 +414,8 @@ constexpr CliTextEntry kChineseTexts[] = {
     {CliText::kRecoveredAtOffsets, u"，位于第 {} 字节（从 0 数起）"},
     {CliText::kRecoveredLengthUncertain,
      u"原文件长 {} 字节，恢复出的文件取最长的长度：末尾的零字节可能是填充，而非原文件的内容"},
+    {CliText::kRecoveredPieceUnknown,
+     u"保存停在第 {} 字节中的某处，数据显示不出在哪里：可能停在其中的那些字节就是无法得知的字节"},
     {CliText::kCheckSmallSave, u"被中断的覆盖源文件加密或解密，原文件不超过 12 字节"},
     {CliText::kCheckReservationTail,
      u"不是本密码的加密文件；如果它的覆盖源文件加密在写入第一个字节前停止，它就是原文件后面多了 "
@@ -415,8 +429,11 @@ constexpr CliTextEntry kChineseTexts[] = {
     {CliText::kDecryptBytesAfter, u"加密文件后面的 {} 个字节不属于它，已略去"},
     {CliText::kDecryptHint,
      u"密码没有错，这是被中断的覆盖源文件保存留下的文件；它没有被改动，"
-     u"“{} recover”可把它恢复到另一个文件"},
-    {CliText::kPartlyWritten, u"文件已被部分写入；“{}”可把它恢复到另一个文件"},
+     u"“{} recover”可把它恢复到另一个文件：每个字节，或除它指明的不超过 64 KiB 的一段外的全部内容"
+     u"（断电可能留下它无法恢复的文件）"},
+    {CliText::kPartlyWritten,
+     u"文件已被部分写入；“{}”可把它恢复到另一个文件：每个字节，或除它指明的不超过 64 KiB "
+     u"的一段外的全部内容"},
     {CliText::kReasonFrame, u"（{}）"},
     {ReasonTextOf(SystemReason::kNoSuchFile), u"没有那个文件或目录"},
     {ReasonTextOf(SystemReason::kIsDirectory), u"是一个目录"},

@@ -115,6 +115,7 @@ enum class CliText : uint8_t {
     kCheckInterruptedDecryption,
     kCheckEncryptionWithoutHeader,
     kCheckInterruptedEncryption,
+    kCheckTornPiece,  // "{}": the piece's first and last byte
     kCheckRestoresAll,
     kCheckRestoresAllBut,
     kRecoverOverSource,
@@ -123,6 +124,7 @@ enum class CliText : uint8_t {
     kRecoveredUnknownBytes,
     kRecoveredAtOffsets,
     kRecoveredLengthUncertain,
+    kRecoveredPieceUnknown,  // "{}": the piece's first and last byte
     kCheckSmallSave,
     kCheckReservationTail,
     kCheckUnconfirmedWreck,

@@ -19,10 +19,31 @@
 //   one that grew it. Nothing in the algebra marks the cut: it is located only when the pages
 //   vote for one place (a page of plain data is rarely as even as a page of container bytes),
 //   and otherwise left unlocated.
+// - Encryption in place writes its body from the end down, in pieces (SavePieceStart), so a
+//   stop between two pieces leaves the first shape. A stop inside a piece leaves plain bytes
+//   below the piece, container bytes from the piece's start up to a page, plain ones from there
+//   to the piece's end and container bytes above it: the words across both ends of the piece
+//   give the salt and prove every byte outside it; inside, the cut is located by the pages'
+//   vote as above, or the piece's bytes between its first and last page are named.
 //
 // Pure functions over the caller's bytes: no allocation, no I/O.
 #pragma once
 #include <cstdint>
+
+// Encryption in place writes its body in pieces of at most this many bytes, from the end down.
+constexpr uint32_t kSavePieceSize = 64 * 1024;
+// A piece's lower end is a multiple of this (a page) or the body's start, so that a stop
+// between two pieces leaves a boundary the words on both sides prove.
+constexpr uint32_t kSavePageSize = 4096;
+
+// The lower end of the piece that ends at `end` (the container's length, or the lower end of the
+// piece above): `end` less at most kSavePieceSize, rounded up to a page, never below the body.
+constexpr uint32_t SavePieceStart(uint32_t end) {
+    if (end <= kSavePieceSize + 12)
+        return 12;
+    const uint32_t low = end - kSavePieceSize;
+    return (low + kSavePageSize - 1) / kSavePageSize * kSavePageSize;
+}
 
 enum class FileState : uint8_t {
     kSound,                  // a container this password opens
@@ -43,6 +64,13 @@ constexpr bool IsConfirmedWreck(FileState state) {
     return state == FileState::kInterruptedEncryption || state == FileState::kInterruptedDecryption;
 }
 
+// Whether the state is what an interrupted save left, restorable or not: decryption names it so,
+// never a wrong password.
+constexpr bool IsNamedWreck(FileState state) {
+    return IsConfirmedWreck(state) || state == FileState::kCutNotLocated ||
+           state == FileState::kMixedPages;
+}
+
 // Whether RestoreWreck gives back a file for this state.
 constexpr bool IsRestorable(FileState state) {
     return IsConfirmedWreck(state) || state == FileState::kReservationTail ||
@@ -57,7 +85,8 @@ struct FileAnalysis {
     // The restored file is the longest, so that no byte of the original is ever dropped.
     uint32_t plainSize = 0;
     uint32_t longestSize = 0;
-    // kSound: bytes that follow the container and are not part of it.
+    // kSound, or a stopped decryption of a container that bytes followed: bytes that follow the
+    // container and are not part of it.
     uint32_t bytesAfter = 0;
     // A wreck: where its two kinds of bytes meet (plain from `boundary` on for an encryption,
     // container from it on for a decryption; 12 when an encryption's body is whole).
@@ -73,6 +102,16 @@ struct FileAnalysis {
     // bytes are right only when the save stopped on a page boundary.
     uint32_t tornStart = 0;
     uint32_t tornCount = 0;
+    // How RestoreWreck rebuilds the plain words (all offsets in the file): the forward chain
+    // from `forwardFrom` (plain words below it are in place) up to `forwardTo`; the unknown
+    // bytes zeroed; the backward chain over the container words from `backwardFrom` (0: none)
+    // to the end, moved down onto their plain places. Bytes elsewhere are the original's own.
+    uint32_t forwardFrom = 0;
+    uint32_t forwardTo = 0;
+    uint32_t backwardFrom = 0;
+    // An encryption stopped inside one of its pieces: the piece's bytes [pieceStart, pieceEnd).
+    uint32_t pieceStart = 0;
+    uint32_t pieceEnd = 0;
 };
 
 // Whether a restored file is the original, every byte and its length checked.

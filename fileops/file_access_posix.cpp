@@ -525,12 +525,15 @@ bool CopiesOnWrite(const struct statfs& disk) {
     return type == kBtrfs || type == kZfs || type == kBcachefs;
 }
 
-// Whether `disk` surely has fewer free bytes than `needed` (whole blocks, so
-// that rounding never refuses what fits). Root may use the blocks kept for it, but for a
-// copy-on-write one, whose free blocks count the room kept for its own records (btrfs), where
-// only the available blocks take data. A file system that reports no size (some FUSE ones) is
-// not judged.
-bool LacksRoom(const struct statfs& disk, uint64_t needed, bool copiesOnWrite) {
+// Whether `disk` has fewer free blocks than the file needs: the blocks of its holes below the
+// end (`holeBytes`, whole blocks) and the whole blocks its growth from `oldSize` to `length`
+// adds, counted as the file system counts them, so that a full disk refuses even a growth of a
+// few bytes that starts a new block. A copy-on-write file system needs room for every block.
+// Root may use the blocks kept for it, but for a copy-on-write one, whose free blocks count the
+// room kept for its own records (btrfs), where only the available blocks take data. A file
+// system that reports no size (some FUSE ones) is not judged.
+bool LacksRoom(const struct statfs& disk, uint64_t holeBytes, uint64_t oldSize, uint64_t length,
+               bool copiesOnWrite) {
 #ifdef ZOK_FAULT_INJECTION
     if (RoomCheckSkipped())
         return false;
@@ -538,9 +541,12 @@ bool LacksRoom(const struct statfs& disk, uint64_t needed, bool copiesOnWrite) {
     const uint64_t blockSize = disk.f_frsize != 0 ? disk.f_frsize : disk.f_bsize;
     if (disk.f_blocks == 0 || blockSize == 0)
         return false;
+    const auto blocks = [blockSize](uint64_t bytes) { return (bytes + blockSize - 1) / blockSize; };
+    const uint64_t grown = length > oldSize ? blocks(length) - blocks(oldSize) : 0;
+    const uint64_t needed = copiesOnWrite ? blocks(length) : holeBytes / blockSize + grown;
     static const bool root = geteuid() == 0;
     const uint64_t available = root && !copiesOnWrite ? disk.f_bfree : disk.f_bavail;
-    return needed / blockSize > available;
+    return needed > available;
 }
 
 // Allocates the first `length` bytes without moving the end of file; 0 or the errno. Where the
@@ -588,17 +594,14 @@ bool ReserveSpace(FileHandle file, uint32_t length) {
     uint64_t needed = 0;
     if (!FindHoles(fd, std::min(oldSize, static_cast<off_t>(length)), &holes, &holeCount, &needed))
         return FailedWithErrno();
-    if (static_cast<off_t>(length) > oldSize)
-        needed += static_cast<uint64_t>(length - oldSize);
     // A file system that tells nothing of itself is taken as one that does not copy on write,
     // and its room is not judged.
     struct statfs disk = {};
     const bool described = fstatfs(fd, &disk) == 0;
     const bool copiesOnWrite = described && CopiesOnWrite(disk);
-    if (copiesOnWrite)
-        needed = length;  // every byte written takes new blocks
     int error = ENOSPC;
-    if (!described || !LacksRoom(disk, needed, copiesOnWrite)) {
+    if (!described ||
+        !LacksRoom(disk, needed, static_cast<uint64_t>(oldSize), length, copiesOnWrite)) {
         error = Allocate(fd, length, holes, holeCount);
         if (error != 0) {
             // Whatever reads zeros there now read zeros before: no data changes.

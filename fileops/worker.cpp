@@ -92,27 +92,45 @@ bool SaveOutput(const uint8_t* data, uint32_t size) {
 // bytes recover needs.
 enum class InPlaceSave {
     kSaved,
-    // Failed before the first byte was written, and the file is as it was; or only the last
-    // flush failed, and the file reads as the whole result.
-    kFailed,
+    kFailed,         // failed before the first byte was written: the file is as it was
     kPartlyWritten,  // failed in between: the file is left as it is, a wreck
+    // Only the last flush failed: the file reads as the whole result, which the disk may not
+    // hold yet.
+    kUnconfirmed,
 };
 
+// Writes the body from its end down, in the pieces SavePieceStart gives (their lower ends on
+// pages), so that a save stopped anywhere leaves plain bytes below container bytes but for at
+// most one piece, which the words on both sides of it prove (core/recovery.h). Sets *reachedAny
+// once a byte may be in the file.
+bool WriteBodyFromItsEnd(FileHandle file, const uint8_t* container, uint32_t containerSize,
+                         bool* reachedAny) {
+    for (uint32_t end = containerSize; end > kContainerHeaderSize;) {
+        const uint32_t start = SavePieceStart(end);
+        uint32_t reached = 0;
+        const bool written = WriteAt(file, start, container + start, end - start, &reached);
+        *reachedAny |= reached != 0;
+        if (!written)
+            return false;
+        end = start;
+    }
+    return true;
+}
+
 // Encryption in place: the whole container's room reserved first, so that a full disk fails
-// the run before a byte is overwritten; then the body, and the header last.
+// the run before a byte is overwritten; then the body, from its end, and the header last.
 InPlaceSave SaveEncryptionInPlace(uint32_t containerSize) {
     const FileHandle file = g_app.fileHandle;
     const uint8_t* container = g_app.bufferBase;
     InPlaceSave result = InPlaceSave::kFailed;
     BeginSave();
     if (ReserveSpace(file, containerSize)) {
-        uint32_t reached = 0;
-        const bool written = WriteAt(file, kContainerHeaderSize, container + kContainerHeaderSize,
-                                     containerSize - kContainerHeaderSize, &reached);
-        if (reached != 0)
+        bool reachedAny = false;
+        const bool written = WriteBodyFromItsEnd(file, container, containerSize, &reachedAny);
+        if (reachedAny)
             result = InPlaceSave::kPartlyWritten;
         if (written && FlushFile(file) && WriteFromStart(file, container, kContainerHeaderSize)) {
-            result = FlushFile(file) ? InPlaceSave::kSaved : InPlaceSave::kFailed;
+            result = FlushFile(file) ? InPlaceSave::kSaved : InPlaceSave::kUnconfirmed;
         }
     }
     EndSave();
@@ -135,7 +153,7 @@ InPlaceSave SaveDecryptionInPlace(const uint8_t* plain, uint32_t size) {
         if (written && FlushFile(file) &&
             (size <= head || WriteAt(file, head, plain + head, size - head)) &&
             SetFileLength(file, size)) {
-            result = FlushFile(file) ? InPlaceSave::kSaved : InPlaceSave::kFailed;
+            result = FlushFile(file) ? InPlaceSave::kSaved : InPlaceSave::kUnconfirmed;
         }
     }
     EndSave();
@@ -147,6 +165,8 @@ InPlaceSave SaveDecryptionInPlace(const uint8_t* plain, uint32_t size) {
 bool SavedInPlace(InPlaceSave result) {
     if (result == InPlaceSave::kPartlyWritten)
         AppendStatusLine(MessageId::kPartlyWritten);
+    if (result == InPlaceSave::kUnconfirmed)
+        AppendStatusLine(MessageId::kWrittenNotFlushed);
     return result == InPlaceSave::kSaved;
 }
 
@@ -188,9 +208,10 @@ void EncryptRun(bool inPlace) {
 // match either, though the password is right: told apart on the bytes already read, it is named
 // as such with the command that restores it, so that nobody takes it for a forgotten password.
 void RefuseHeader() {
-    const FileState state =
-        AnalyseFile(g_app.bufferBase, g_app.fileSize, g_app.checkValue, g_app.keyValue).state;
-    if (!IsConfirmedWreck(state)) {
+    const FileAnalysis analysis =
+        AnalyseFile(g_app.bufferBase, g_app.fileSize, g_app.checkValue, g_app.keyValue);
+    const FileState state = analysis.state;
+    if (!IsNamedWreck(state)) {
         FailRun(MessageId::kWrongPassword);
         return;
     }
@@ -204,6 +225,9 @@ void RefuseHeader() {
     command[length] = 0;
     ReleaseRunResources();
     AppendStatusLine(MessageId::kInterruptedSave, command);
+    AppendStatusLine(RestoresExactly(analysis) ? MessageId::kWreckRestoresAll
+                     : IsRestorable(state)     ? MessageId::kWreckRestoresAllButNamed
+                                               : MessageId::kWreckNotRestored);
     ShowError(MessageId::kInterruptedSave, command);
     EndRun();
 }

@@ -22,7 +22,9 @@ constexpr MessageText kChineseTexts[] = {
     {MessageId::kThreadFailed, u"无法启动工作线程！"},
     {MessageId::kInterruptedSave,
      u"密码没有错：这个文件是一次被中断的保存留下的，它仍保持原样，没有被改动。"
-     u"它能恢复：在“ZOK 命令行”中输入下面的命令，恢复出的文件另存在它旁边。"},
+     u"在“ZOK 命令行”中输入下面的命令，恢复出的文件另存在它旁边：通常每个字节都能恢复；"
+     u"照片、视频等数据若在一段的写入中途被打断，有不超过 64 KB 的一段无法得知，命令会指明位置；"
+     u"断电留下的个别文件无法恢复，命令会说明。"},
     {MessageId::kOverwriteQuestion, u"与输出文件同名的文件已经存在，是否覆盖？"},
     {MessageId::kOverwriteEmptyQuestion,
      u"与输出文件同名的空文件已经存在（可能是一次中断的保存留下的），是否覆盖？"},
@@ -33,7 +35,15 @@ constexpr MessageText kChineseTexts[] = {
     {MessageId::kDecrypting, u"正在解密……"},
     {MessageId::kSaving, u"正在保存文件……"},
     {MessageId::kShredding, u"正在粉碎……"},
-    {MessageId::kPartlyWritten, u"文件已被部分写入，命令行的 recover 能把它恢复到另一个文件。"},
+    {MessageId::kPartlyWritten,
+     u"文件已被部分写入，命令行的 recover 能把它恢复到另一个文件：每个字节，"
+     u"或除它指明的不超过 64 KB 的一段外的全部内容。"},
+    {MessageId::kWrittenNotFlushed, u"文件已是完整的结果，但磁盘没有确认已把它存下。"},
+    {MessageId::kWreckRestoresAll, u"recover 能恢复它的每个字节。"},
+    {MessageId::kWreckRestoresAllButNamed,
+     u"recover 能恢复它，但有一段（不超过 64 KB）或确切长度无法得知，恢复时会指明。"},
+    {MessageId::kWreckNotRestored,
+     u"它的页面次序错乱（可能是保存时断电留下的），recover 无法可靠地恢复它，不会写出文件。"},
 };
 static_assert(HasEveryIdentifierInOrder<kMessageCount>(kChineseTexts),
               "one text per identifier, in identifier order");
@@ -53,7 +63,9 @@ constexpr MessageText kEnglishTexts[] = {
     {MessageId::kThreadFailed, u"Cannot start the worker thread."},
     {MessageId::kInterruptedSave,
      u"The password is right: this file is what an interrupted save left, and it is unchanged. "
-     u"It can be restored into a separate file."},
+     u"recover restores it into a separate file: usually every byte; data such as photos or "
+     u"video stopped inside a piece keeps a range of at most 64 KB unknown, which recover "
+     u"names; a few files a power cut leaves cannot be restored, which recover says."},
     {MessageId::kOverwriteQuestion, u"The output file already exists. Overwrite it?"},
     {MessageId::kOverwriteEmptyQuestion,
      u"An empty file already exists at the output's name (an interrupted save may have left "
@@ -67,7 +79,16 @@ constexpr MessageText kEnglishTexts[] = {
     {MessageId::kShredding, u"Shredding..."},
     {MessageId::kPartlyWritten,
      u"The file was partly written; the command line's recover restores it into another "
-     u"file."},
+     u"file: every byte, or all but a range of at most 64 KB that it names."},
+    {MessageId::kWrittenNotFlushed,
+     u"The file holds the whole result, but the disk did not confirm that it is stored."},
+    {MessageId::kWreckRestoresAll, u"recover restores every byte of it."},
+    {MessageId::kWreckRestoresAllButNamed,
+     u"recover restores it, but a range (at most 64 KB) or the exact length is not known, "
+     u"which it names."},
+    {MessageId::kWreckNotRestored,
+     u"Its pages are out of order (a power cut during the save may leave that): recover "
+     u"cannot restore it with certainty and writes nothing."},
 };
 static_assert(HasEveryIdentifierInOrder<kMessageCount>(kEnglishTexts),
               "one text per identifier, in identifier order");

@@ -18,8 +18,8 @@ enum class MessageId : uint8_t {
     kDeleteFailed,
     kOutputPathTooLong,
     kThreadFailed,
-    // Decryption refused a wreck of an interrupted save that the password restores; the box and
-    // the log add the command that restores it.
+    // Decryption refused a wreck of an interrupted save of this password (one that recover
+    // restores, or one it names and refuses); the box and the log add the recover command.
     kInterruptedSave,
     // Question box.
     kOverwriteQuestion,
@@ -36,8 +36,15 @@ enum class MessageId : uint8_t {
     // The one extra line of a failed save in place that wrote part of the file: what it holds
     // now is restored by the command line's recover (only after "写入文件出错！").
     kPartlyWritten,
+    // The one extra line of a save in place whose last flush alone failed: the file holds the
+    // whole result (only after "写入文件出错！").
+    kWrittenNotFlushed,
+    // The log line after a wreck's command: what recover gives back of it, as check says.
+    kWreckRestoresAll,
+    kWreckRestoresAllButNamed,
+    kWreckNotRestored,
 };
-constexpr size_t kMessageCount = static_cast<size_t>(MessageId::kPartlyWritten) + 1;
+constexpr size_t kMessageCount = static_cast<size_t>(MessageId::kWreckNotRestored) + 1;
 
 // The languages the texts are written in. The window speaks Chinese only; the command line
 // speaks the user's language. Another language is one more entry here and one more table.

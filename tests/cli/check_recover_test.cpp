@@ -109,10 +109,15 @@ TEST_F(CliTest, CheckAndRecoverTellWrecksApartAndRestoreThem) {
     // however it is named, and never standard output.
     WriteBytes(At("wreck"), decryptionCutAt(4096));
     ZokResult result = Zok({"decrypt", "--password-stdin", "wreck"});
+    const std::u16string verdict =
+        Filled(TextIn(Language::kChinese, CliText::kCheckInterruptedDecryption), u"4096") +
+        TextIn(Language::kChinese, CliText::kCheckRestoresAll) +
+        Filled(TextIn(Language::kChinese, CliText::kCheckLengthRange), u"40001-40004");
     EXPECT_EQ(result.exitCode, kExitWrongPassword);
     EXPECT_EQ(result.err, Lines({MessageId::kReadingPasswords, MessageId::kReadingFile,
                                  MessageId::kDecrypting}) +
-                              kProgram + "wreck: " + Said(CliText::kDecryptHint, u"zok") + "\n");
+                              kProgram + "wreck: " + Said(CliText::kDecryptHint, u"zok") +
+                              Said(CliText::kReasonFrame, verdict) + "\n");
     EXPECT_FALSE(Contains(result.err, kWrongPassword)) << result.err;
     // The restored file keeps the extension last (the last dot of the file's own name), so that
     // it opens with its program; check names every FILE on standard output, also one it cannot

@@ -67,7 +67,7 @@ TEST(FileSystems, AWalkNeverEntersAFileSystemMountedInsideItsTree) {
     const ZokResult result = RunZok({"encrypt", "-r", "--in-place", "--password-stdin", "t"},
                                     "pw\n", scratch.Root(), kEnglish);
     EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_NE(result.err.find("zok: t/mnt: skipped: a folder on another file system"),
+    EXPECT_NE(result.err.find("zok: t/mnt: skipped: a mount point, of another file system"),
               std::string::npos)
         << result.err;
     EXPECT_NE(result.err.find("zok: 1 done, 1 skipped, 0 failed, 29 bytes\n"), std::string::npos)

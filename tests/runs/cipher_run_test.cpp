@@ -139,6 +139,8 @@ TEST(CipherRun, DecryptTellsAWreckFromAWrongPassword) {
     const std::string container = RunHarness::Read(file);
     const std::string decryptionCut = std::string(container).replace(0, 4096, plain, 0, 4096);
     const std::string encryptionHeaderless = std::string(container).replace(0, 12, plain, 0, 12);
+    const std::string mixedPages =
+        std::string(encryptionHeaderless).replace(4096, 4096, plain, 4096, 4096);
     const std::u16string command = u"zok-cli.exe recover \"" + Utf16(file.string()) + u"\"";
     const struct {
         const char* name;
@@ -146,11 +148,14 @@ TEST(CipherRun, DecryptTellsAWreckFromAWrongPassword) {
         std::u16string password;
         bool inPlace;
         MessageId message;
+        MessageId verdict = MessageId::kWreckRestoresAll;
     } rows[] = {
         {"decryption cut, in place", decryptionCut, u"pw", true, MessageId::kInterruptedSave},
         {"decryption cut, separate", decryptionCut, u"pw", false, MessageId::kInterruptedSave},
         {"encryption without its header", encryptionHeaderless, u"pw", false,
          MessageId::kInterruptedSave},
+        {"pages of both kinds, which recover refuses", mixedPages, u"pw", true,
+         MessageId::kInterruptedSave, MessageId::kWreckNotRestored},
         {"a wreck, wrong password", decryptionCut, u"other", true, MessageId::kWrongPassword},
         {"a file never encrypted", plain, u"pw", false, MessageId::kWrongPassword},
     };
@@ -167,6 +172,7 @@ TEST(CipherRun, DecryptTellsAWreckFromAWrongPassword) {
         if (row.message == MessageId::kInterruptedSave) {
             log.push_back(TextOf(MessageId::kInterruptedSave));
             log.push_back(command);
+            log.push_back(TextOf(row.verdict));
         }
         EXPECT_EQ(run.LogLines(), log);
         EXPECT_EQ(RunHarness::Read(file), row.bytes);
