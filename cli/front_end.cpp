@@ -80,6 +80,9 @@ void OnNote(MessageId note, void*) {
     // says it in the command line's words.
     if (note == MessageId::kInterruptedSave)
         return;
+    // The window's line after "Done."; the command line named the output in its own done line.
+    if (note == MessageId::kOutputFile)
+        return;
     if (note == MessageId::kDone && g_cli.options.toStandardOutput)
         return;
     if (note == MessageId::kDone && WritesSeparateOutput()) {

@@ -65,6 +65,21 @@ bool SetFileLength(FileHandle file, uint32_t length);
 // reserve past the end (ext2, FUSE ones), only the holes below the end are filled, by writing
 // zero bytes over zero bytes, and the rest rests on the room check.
 bool ReserveSpace(FileHandle file, uint32_t length);
+// A file's dates and its number of names, read before a save so that its result keeps the
+// dates. The dates are in the backend's own units (POSIX: nanoseconds since 1970; Windows: 100 ns
+// since 1601) and mean nothing to the callers but as SetFileDates's input.
+struct FileFacts {
+    int64_t accessed = 0;
+    int64_t modified = 0;
+    uint32_t names = 1;  // hard links: more than one means other names share the bytes
+};
+bool QueryFileFacts(FileHandle file, FileFacts* facts);
+// Gives the file the access and modification dates of `facts`, as the last change through this
+// handle: nothing written before the close moves them again.
+bool SetFileDates(FileHandle file, const FileFacts& facts);
+// Gives `file` (made by CreateOutput) the owner, group and permission bits of `model`. POSIX
+// only; Windows has no mode bits, and an output keeps the folder's inherited permissions there.
+bool TakeOwnerAndMode(FileHandle model, FileHandle file);
 // Pushes what was written through to the storage device.
 bool FlushFile(FileHandle file);
 // The file is removed when its handle is closed.

@@ -34,6 +34,8 @@ constexpr MessageText kChineseTexts[] = {
     {MessageId::kSaving, u"正在保存文件……"},
     {MessageId::kShredding, u"正在粉碎……"},
     {MessageId::kPartlyWritten, u"文件已被部分写入，命令行的 recover 能把它恢复到另一个文件。"},
+    {MessageId::kDatesNotKept, u"未能保留源文件的修改时间和访问时间。"},
+    {MessageId::kOutputFile, u"输出文件："},
 };
 static_assert(HasEveryIdentifierInOrder<kMessageCount>(kChineseTexts),
               "one text per identifier, in identifier order");
@@ -68,6 +70,8 @@ constexpr MessageText kEnglishTexts[] = {
     {MessageId::kPartlyWritten,
      u"The file was partly written; the command line's recover restores it into another "
      u"file."},
+    {MessageId::kDatesNotKept, u"The source's modification and access times could not be kept."},
+    {MessageId::kOutputFile, u"Output file: "},
 };
 static_assert(HasEveryIdentifierInOrder<kMessageCount>(kEnglishTexts),
               "one text per identifier, in identifier order");
