@@ -255,9 +255,9 @@ bool QueryFileFacts(FileHandle file, FileFacts* facts) {
     BasicInformation basic = {};
     IO_STATUS_BLOCK io = {};
     if (!Succeeded(QueryStandardInformation(file, &standard)) ||
-        !Succeeded(NtQueryInformationFile(
-            HandleOf(file), &io, &basic, sizeof basic,
-            static_cast<FILE_INFORMATION_CLASS>(kBasicInformationClass)))) {
+        !Succeeded(
+            NtQueryInformationFile(HandleOf(file), &io, &basic, sizeof basic,
+                                   static_cast<FILE_INFORMATION_CLASS>(kBasicInformationClass)))) {
         return false;
     }
     facts->accessed = basic.lastAccessTime.QuadPart;
@@ -272,8 +272,9 @@ bool SetFileDates(FileHandle file, const FileFacts& facts) {
     basic.lastAccessTime.QuadPart = facts.accessed;
     basic.lastWriteTime.QuadPart = facts.modified;
     IO_STATUS_BLOCK io = {};
-    return Succeeded(NtSetInformationFile(HandleOf(file), &io, &basic, sizeof basic,
-                                          static_cast<FILE_INFORMATION_CLASS>(kBasicInformationClass)));
+    return Succeeded(
+        NtSetInformationFile(HandleOf(file), &io, &basic, sizeof basic,
+                             static_cast<FILE_INFORMATION_CLASS>(kBasicInformationClass)));
 }
 
 bool TakeOwnerAndMode(FileHandle, FileHandle) {

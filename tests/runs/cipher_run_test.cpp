@@ -1,6 +1,6 @@
 // Encrypt and decrypt end to end over the in-memory dialog and real files.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 

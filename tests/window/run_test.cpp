@@ -94,9 +94,9 @@ TEST_F(Runs, EncryptThenDecryptInPlaceRestoresTheFile) {
 bool FileDates(const std::wstring& path, FILETIME* accessed, FILETIME* written, bool set) {
     const HANDLE file = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
                                     FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    const bool done = file != INVALID_HANDLE_VALUE &&
-                      (set ? SetFileTime(file, nullptr, accessed, written)
-                           : GetFileTime(file, nullptr, accessed, written));
+    const bool done =
+        file != INVALID_HANDLE_VALUE && (set ? SetFileTime(file, nullptr, accessed, written)
+                                             : GetFileTime(file, nullptr, accessed, written));
     CloseHandle(file);
     return done;
 }
@@ -111,8 +111,9 @@ TEST_F(Runs, SeparateOutputGoesBesideTheSourceAndDecryptsBack) {
     Prepare(file, L"pw", L"pw", false);
     EXPECT_EQ(Run(kEncrypt), kDone);
     const std::wstring encrypted = folder_ + L"\\photo_ZOK.raw";
-    EXPECT_EQ(Log(), Lines({L"正在读取输入密码……", L"正在读取文件……", L"正在加密……",
-                            L"正在保存文件……", L"操作完毕。", (L"输出文件：" + encrypted).c_str()}));
+    EXPECT_EQ(Log(),
+              Lines({L"正在读取输入密码……", L"正在读取文件……", L"正在加密……", L"正在保存文件……",
+                     L"操作完毕。", (L"输出文件：" + encrypted).c_str()}));
     FILETIME outputAccessed = {}, outputWritten = {};
     ASSERT_TRUE(FileDates(encrypted, &outputAccessed, &outputWritten, false));
     EXPECT_EQ(CompareFileTime(&outputWritten, &written), 0) << "the source's dates are kept";
