@@ -17,6 +17,7 @@
 #include "cli/interrupts.h"
 #include "cli/linux_streams.h"
 #include "cli/options.h"
+#include "cli/passwd.h"
 #include "cli/password.h"
 #include "cli/recovery.h"
 #include "cli/terminal.h"
@@ -49,6 +50,8 @@ struct FrontEnd {
     int runStatus = 0;           // the first failure of the current run, by kind
     bool partlyWritten = false;  // a failed save in place wrote part of FILE
     std::u16string fileName;     // FILE as named on the command line
+    uint32_t newCheck = 0;       // passwd: the new password's digests
+    uint32_t newKey = 0;
 };
 
 FrontEnd g_cli;
@@ -64,7 +67,8 @@ void NoteRunStatus(int status) {
 // Whether the run writes a file of its own beside the source, or at --output.
 bool WritesSeparateOutput() {
     const Options& options = g_cli.options;
-    return options.command != kShred && !options.inPlace && !options.toStandardOutput;
+    return options.command != kShred && options.command != kPasswd && !options.inPlace &&
+           !options.toStandardOutput;
 }
 
 // Prints each note as the run adds it to the status log. "Done." of a run whose result goes to
@@ -211,8 +215,12 @@ bool FullPathFor(const std::u16string& name, std::u16string* full) {
     return true;
 }
 
-// One run on the file at `full`; returns its exit status.
+// One run on the file at `full`; returns its exit status. passwd presses no button: the old
+// password's digests are those the fields gave, the new one's were taken at the start.
 int RunOnPath(const std::u16string& full) {
+    if (g_cli.options.command == kPasswd) {
+        return RekeyFile(full, {g_app.checkValue, g_app.keyValue, g_cli.newCheck, g_cli.newKey});
+    }
     SetControlText(IDC_PATH, full.c_str());
     Press(g_cli.options.command);
     return EndRunStatus();
@@ -246,11 +254,15 @@ void NoteBytesAfterContainer(int status) {
     }
 }
 
+bool RefusesOwnContainer(const std::u16string& full);
+
 int RunOneFile(const std::u16string& name) {
     BeginRun(Printable(name));
     std::u16string full;
     if (!IsTextFile(name) || !FullPathFor(name, &full) || !IsNotFolder(full))
         return kExitCannotAccess;
+    if (RefusesOwnContainer(full))
+        return kExitFailure;
     const int status = RunOnPath(full);
     NoteBytesAfterContainer(status);
     return status;
@@ -351,7 +363,7 @@ void WalkFile(const WalkStep& step, WalkTally* tally) {
         NoteSkipped(tally, CliText::kSkippedOwnContainer);
         return;
     }
-    if (options.command == kDecrypt && look == HeaderLook::kOther) {
+    if ((options.command == kDecrypt || options.command == kPasswd) && look == HeaderLook::kOther) {
         NoteSkipped(tally, CliText::kSkippedNotOwnContainer);
         return;
     }
@@ -499,6 +511,35 @@ int RunWalk(bool barDrawn) {
     return tally.status;
 }
 
+// encrypt of a FILE that this password already opens, as -r skips it: a second layer is seldom
+// meant, and the first decryption would give back a container. --force encrypts it anyway.
+bool RefusesOwnContainer(const std::u16string& full) {
+    const Options& options = g_cli.options;
+    uint64_t size = 0;
+    // Entries that differ are left to the run, which says so.
+    if (options.command != kEncrypt || options.force || !TakePasswordDigests() ||
+        LookAtHeader(full, g_app.checkValue, &size) != HeaderLook::kOwnContainer) {
+        return false;
+    }
+    PrintFileMessage(Say(CliText::kAlreadyOwnContainer));
+    return true;
+}
+
+// passwd: the new password, asked after the old one, and its digests; kExitSuccess, or the
+// status after the error was reported.
+int TakeNewPassword() {
+    std::u16string password, confirmation;
+    int status = ObtainNewPassword(g_cli.options, g_cli.askOnTerminal, &password, &confirmation);
+    if (status == kExitSuccess &&
+        !DigestsOfEntries(password.c_str(), confirmation.c_str(), &g_cli.newCheck, &g_cli.newKey)) {
+        PrintProgramMessage(Say(MessageId::kPasswordMismatch));
+        status = kExitWrongPassword;
+    }
+    Wipe(&password);
+    Wipe(&confirmation);
+    return status;
+}
+
 // --- check and recover ---------------------------------------------------------------------
 
 // check or recover, with the two entries as typed: no button is pressed.
@@ -626,8 +667,13 @@ int RunCommandLine(const std::vector<std::u16string>& args) {
     std::u16string password, confirmation;
     if (options.command != kShred) {
         status = ObtainPassword(options, g_cli.askOnTerminal, &password, &confirmation);
-        if (status != kExitSuccess)
+        if (status == kExitSuccess && options.command == kPasswd)
+            status = TakeNewPassword();
+        if (status != kExitSuccess) {
+            Wipe(&password);
+            Wipe(&confirmation);
             return status;
+        }
     }
 
     if ((options.command == kCheck || options.command == kRecover) && !options.recursive) {
@@ -652,7 +698,12 @@ int RunCommandLine(const std::vector<std::u16string>& args) {
     // A result for standard output is made in place, in the memory file.
     HeadlessSetChecked(IDC_OVERWRITE_SOURCE, options.inPlace || options.toStandardOutput);
 
-    status = options.hasOutput ? SetOutputPath() : kExitSuccess;
+    if (options.command == kPasswd && !TakePasswordDigests()) {
+        PrintProgramMessage(Say(MessageId::kPasswordMismatch));
+        status = kExitWrongPassword;
+    } else {
+        status = options.hasOutput ? SetOutputPath() : kExitSuccess;
+    }
     if (status == kExitSuccess && (options.standardInput || options.toStandardOutput)) {
         status = RunFromMemory(options.files.front());
     } else if (status == kExitSuccess) {

@@ -576,6 +576,9 @@ bool QueryFileFacts(FileHandle file, FileFacts* facts) {
     facts->accessed = NanosecondsOf(status.st_atim);
     facts->modified = NanosecondsOf(status.st_mtim);
     facts->names = static_cast<uint32_t>(status.st_nlink);
+    facts->owner = status.st_uid;
+    facts->group = status.st_gid;
+    facts->mode = status.st_mode & 07777;
     return true;
 }
 
@@ -586,18 +589,15 @@ bool SetFileDates(FileHandle file, const FileFacts& facts) {
     return futimens(FileOf(file)->fd, times) == 0;
 }
 
-bool TakeOwnerAndMode(FileHandle model, FileHandle file) {
-    struct stat source;
+bool TakeOwnerAndMode(const FileFacts& facts, FileHandle file) {
     struct stat made;
-    if (model == 0 || file == 0 || fstat(FileOf(model)->fd, &source) != 0 ||
-        fstat(FileOf(file)->fd, &made) != 0) {
-        return false;
-    }
+    if (file == 0 || fstat(FileOf(file)->fd, &made) != 0)
+        return FailedWithErrno();
     const int fd = FileOf(file)->fd;
     // The owner first: a change of owner clears the set-user and set-group bits.
-    const bool owned = (source.st_uid == made.st_uid && source.st_gid == made.st_gid) ||
-                       fchown(fd, source.st_uid, source.st_gid) == 0;
-    return (owned && fchmod(fd, source.st_mode & 07777) == 0) || FailedWithErrno();
+    const bool owned = (facts.owner == made.st_uid && facts.group == made.st_gid) ||
+                       fchown(fd, facts.owner, facts.group) == 0;
+    return (owned && fchmod(fd, static_cast<mode_t>(facts.mode)) == 0) || FailedWithErrno();
 }
 
 bool FlushFile(FileHandle file) {

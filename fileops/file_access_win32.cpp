@@ -277,7 +277,7 @@ bool SetFileDates(FileHandle file, const FileFacts& facts) {
                              static_cast<FILE_INFORMATION_CLASS>(kBasicInformationClass)));
 }
 
-bool TakeOwnerAndMode(FileHandle, FileHandle) {
+bool TakeOwnerAndMode(const FileFacts&, FileHandle) {
     return true;
 }
 

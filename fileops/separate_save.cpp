@@ -32,11 +32,12 @@ bool SaveSeparately(const char16_t* nativeOutput, FileHandle model, const uint8_
     FileHandle output = 0;
     BeginSave();
     const bool created = CreateOutput(unfinished, model, &output);
-    const bool written = created && ReserveSpace(output, size) &&
-                         WriteFromStart(output, data, size) && FlushFile(output) &&
-                         (!keeps.ownerAndMode || TakeOwnerAndMode(model, output));
+    const bool written =
+        created && ReserveSpace(output, size) && WriteFromStart(output, data, size) &&
+        FlushFile(output) &&
+        (!keeps.ownerAndMode || (keeps.facts != nullptr && TakeOwnerAndMode(*keeps.facts, output)));
     // After the last write, so that nothing moves them again; the rename keeps them.
-    const bool dated = written && keeps.dates != nullptr && SetFileDates(output, *keeps.dates);
+    const bool dated = written && keeps.facts != nullptr && SetFileDates(output, *keeps.facts);
     if (datesKept != nullptr)
         *datesKept = dated;
     const bool saved = written && RenameOutput(output, nativeOutput, replace);

@@ -15,8 +15,8 @@ uint32_t ReadTimeStampCounter();
 // What the output takes from `model` besides the bytes, once it is complete and before it takes
 // its name.
 struct SaveKeeps {
-    const FileFacts* dates = nullptr;  // these dates (the source's, read before it was read)
-    bool ownerAndMode = false;         // model's owner and permission bits; else fails the save
+    const FileFacts* facts = nullptr;  // the source's, read before its bytes: its dates
+    bool ownerAndMode = false;         // and its owner and permission bits, or the save fails
 };
 
 // Saves `size` bytes at `data` as the file `nativeOutput`, replacing a file there only when

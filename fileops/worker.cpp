@@ -90,7 +90,7 @@ bool ChooseSeparateOutput() {
 // `*datesKept` tells whether it has the source's dates.
 bool SaveOutput(const uint8_t* data, uint32_t size, bool* datesKept) {
     SaveKeeps keeps;
-    keeps.dates = g_sourceDatesKnown ? &g_sourceDates : nullptr;
+    keeps.facts = g_sourceDatesKnown ? &g_sourceDates : nullptr;
     return SaveSeparately(NativePath(), g_app.fileHandle, data, size, g_app.replaceOutput,
                           g_app.unfinishedPath, keeps, datesKept);
 }

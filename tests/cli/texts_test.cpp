@@ -50,7 +50,8 @@ std::string EnglishWordsIn(const std::string& text, const std::vector<std::strin
         "Adv", "UTF",      "LC",        "ALL",     "MESSAGES", "LANG",  "zh",      "y",
         "N",   "NUL",      "o",         "output",  "q",        "quiet", "file",    "fd",
         "PF",  "V",        "h",         "Linux",   "GiB",      "check", "recover", "recovered",
-        "OUT", "r",        "recursive", "FIFO",    "TOTAL",    "PATH"};
+        "OUT", "r",        "recursive", "FIFO",    "TOTAL",    "PATH",  "passwd",  "new",
+        "NPF", "force"};
     std::string found;
     std::string word;
     for (char c : Without(text, names) + " ") {
