@@ -18,6 +18,7 @@
 #include "cli/interrupts.h"
 #include "cli/linux_streams.h"
 #include "cli/options.h"
+#include "cli/passwd.h"
 #include "cli/password.h"
 #include "cli/recovery.h"
 #include "cli/terminal.h"
@@ -55,6 +56,8 @@ struct FrontEnd {
     bool partlyWritten = false;  // a failed save in place wrote part of FILE
     bool notFlushed = false;     // only its last flush failed: FILE holds the whole result
     std::u16string fileName;     // FILE as named on the command line
+    uint32_t newCheck = 0;       // passwd: the new password's digests
+    uint32_t newKey = 0;
 };
 
 FrontEnd g_cli;
@@ -70,7 +73,8 @@ void NoteRunStatus(int status) {
 // Whether the run writes a file of its own beside the source, or at --output.
 bool WritesSeparateOutput() {
     const Options& options = g_cli.options;
-    return options.command != kShred && !options.inPlace && !options.toStandardOutput;
+    return options.command != kShred && options.command != kPasswd && !options.inPlace &&
+           !options.toStandardOutput;
 }
 
 // Prints each note as the run adds it to the status log. "Done." of a run whose result goes to
@@ -88,6 +92,9 @@ void OnNote(MessageId note, void*) {
         note == MessageId::kWreckRestoresAllButNamed || note == MessageId::kWreckNotRestored) {
         return;
     }
+    // The window's line after "Done."; the command line named the output in its own done line.
+    if (note == MessageId::kOutputFile)
+        return;
     if (note == MessageId::kDone && g_cli.options.toStandardOutput)
         return;
     if (note == MessageId::kDone && WritesSeparateOutput()) {
@@ -223,8 +230,12 @@ bool FullPathFor(const std::u16string& name, std::u16string* full) {
     return true;
 }
 
-// One run on the file at `full`; returns its exit status.
+// One run on the file at `full`; returns its exit status. passwd presses no button: the old
+// password's digests are those the fields gave, the new one's were taken at the start.
 int RunOnPath(const std::u16string& full) {
+    if (g_cli.options.command == kPasswd) {
+        return RekeyFile(full, {g_app.checkValue, g_app.keyValue, g_cli.newCheck, g_cli.newKey});
+    }
     SetControlText(IDC_PATH, full.c_str());
     Press(g_cli.options.command);
     return EndRunStatus();
@@ -258,11 +269,15 @@ void NoteBytesAfterContainer(int status) {
     }
 }
 
+bool RefusesOwnContainer(const std::u16string& full);
+
 int RunOneFile(const std::u16string& name) {
     BeginRun(Printable(name));
     std::u16string full;
     if (!IsTextFile(name) || !FullPathFor(name, &full) || !IsNotFolder(full))
         return kExitCannotAccess;
+    if (RefusesOwnContainer(full))
+        return kExitFailure;
     const int status = RunOnPath(full);
     NoteBytesAfterContainer(status);
     return status;
@@ -290,6 +305,7 @@ std::u16string SummaryOf(const WalkTally& tally) {
 void SayWhatWouldBeDone() {
     const CliText what = g_cli.options.command == kEncrypt   ? CliText::kDryRunEncrypt
                          : g_cli.options.command == kDecrypt ? CliText::kDryRunDecrypt
+                         : g_cli.options.command == kPasswd  ? CliText::kDryRunRekey
                                                              : CliText::kDryRunShred;
     if (!g_cli.options.quiet)
         PrintFileMessage(Filled(Say(CliText::kDryRunWould), Say(what)));
@@ -326,6 +342,15 @@ bool ChangedSinceListed() {
            LastSystemReason() == SystemReason::kNoSuchFile;
 }
 
+// Whether a file of `size` bytes that starts with `header` (12 bytes, read as far as the file
+// holds them) is a container that the run's password opens.
+bool OpensWithThisPassword(const uint8_t* header, uint64_t size) {
+    const ContainerHeader read = ReadHeader(header);
+    return size > kContainerHeaderSize && size <= kLargestFile &&
+           read.checkDigest == g_app.checkValue &&
+           StoredSizeFits(read.originalSize, static_cast<uint32_t>(size));
+}
+
 // A file of at most this many bytes is analysed from its glance; a larger one is read again whole.
 constexpr uint32_t kGlanceBytes = 64u << 10;
 
@@ -350,12 +375,8 @@ FileLook LookBeforeRun(const WalkStep& step, uint64_t* size) {
     }
     if (command == kShred)
         return FileLook::kOther;
-    const ContainerHeader header = ReadHeader(glance.data());
-    if (*size > kContainerHeaderSize && *size <= kLargestFile &&
-        header.checkDigest == g_app.checkValue &&
-        StoredSizeFits(header.originalSize, static_cast<uint32_t>(*size))) {
+    if (OpensWithThisPassword(glance.data(), *size))
         return FileLook::kOwnContainer;
-    }
     FileAnalysis analysis;
     if (*size <= count) {
         analysis = AnalyseFile(glance.data(), static_cast<uint32_t>(*size), g_app.checkValue,
@@ -432,7 +453,7 @@ void WalkFile(const WalkStep& step, WalkTally* tally) {
         NoteFailed(tally, kExitWreck);
         return;
     }
-    if (options.command == kDecrypt && look == FileLook::kOther) {
+    if ((options.command == kDecrypt || options.command == kPasswd) && look == FileLook::kOther) {
         NoteSkipped(tally, CliText::kSkippedNotOwnContainer);
         ++tally->notOpened;
         return;
@@ -638,6 +659,38 @@ int RunWalk(bool barDrawn) {
     return tally.status;
 }
 
+// encrypt of a FILE that this password already opens, as -r skips it: a second layer is seldom
+// meant, and the first decryption would give back a container. --force encrypts it anyway.
+bool RefusesOwnContainer(const std::u16string& full) {
+    const Options& options = g_cli.options;
+    uint64_t size = 0;
+    uint8_t header[kContainerHeaderSize] = {};
+    // Entries that differ, or a file that cannot be read, are left to the run, which says so.
+    const bool own = options.command == kEncrypt && !options.force && TakePasswordDigests() &&
+                     GlanceAtFile((kNativePrefix + full).c_str(), header, sizeof header, &size) &&
+                     OpensWithThisPassword(header, size);
+    ClearSystemReason();
+    if (!own)
+        return false;
+    PrintFileMessage(Say(CliText::kAlreadyOwnContainer));
+    return true;
+}
+
+// passwd: the new password, asked after the old one, and its digests; kExitSuccess, or the
+// status after the error was reported.
+int TakeNewPassword() {
+    std::u16string password, confirmation;
+    int status = ObtainNewPassword(g_cli.options, g_cli.askOnTerminal, &password, &confirmation);
+    if (status == kExitSuccess &&
+        !DigestsOfEntries(password.c_str(), confirmation.c_str(), &g_cli.newCheck, &g_cli.newKey)) {
+        PrintProgramMessage(Say(MessageId::kPasswordMismatch));
+        status = kExitWrongPassword;
+    }
+    Wipe(&password);
+    Wipe(&confirmation);
+    return status;
+}
+
 // --- check and recover ---------------------------------------------------------------------
 
 // check or recover, with the two entries as typed: no button is pressed.
@@ -765,8 +818,13 @@ int RunCommandLine(const std::vector<std::u16string>& args) {
     std::u16string password, confirmation;
     if (options.command != kShred) {
         status = ObtainPassword(options, g_cli.askOnTerminal, &password, &confirmation);
-        if (status != kExitSuccess)
+        if (status == kExitSuccess && options.command == kPasswd)
+            status = TakeNewPassword();
+        if (status != kExitSuccess) {
+            Wipe(&password);
+            Wipe(&confirmation);
             return status;
+        }
     }
 
     if ((options.command == kCheck || options.command == kRecover) && !options.recursive) {
@@ -791,7 +849,12 @@ int RunCommandLine(const std::vector<std::u16string>& args) {
     // A result for standard output is made in place, in the memory file.
     HeadlessSetChecked(IDC_OVERWRITE_SOURCE, options.inPlace || options.toStandardOutput);
 
-    status = options.hasOutput ? SetOutputPath() : kExitSuccess;
+    if (options.command == kPasswd && !TakePasswordDigests()) {
+        PrintProgramMessage(Say(MessageId::kPasswordMismatch));
+        status = kExitWrongPassword;
+    } else {
+        status = options.hasOutput ? SetOutputPath() : kExitSuccess;
+    }
     if (status == kExitSuccess && (options.standardInput || options.toStandardOutput)) {
         status = RunFromMemory(options.files.front());
     } else if (status == kExitSuccess) {

@@ -79,6 +79,25 @@ ParseOutcome ApplyOption(const OptionForm& form, const std::u16string& value, Op
         case OptionId::kDryRun:
             options->dryRun = true;
             break;
+        case OptionId::kForce:
+            options->force = true;
+            break;
+        case OptionId::kNewPasswordStdin:
+            options->newPassword.source = PasswordSource::kStdin;
+            ++options->newPassword.count;
+            break;
+        case OptionId::kNewPasswordFile:
+            options->newPassword.source = PasswordSource::kFile;
+            options->newPassword.name = value;
+            ++options->newPassword.count;
+            break;
+        case OptionId::kNewPasswordFd:
+            if (!ParseDescriptor(value, &options->newPassword.fd))
+                return Refused(CliText::kBadDescriptor, Printable(value));
+            options->newPassword.source = PasswordSource::kDescriptor;
+            options->newPassword.name = value;
+            ++options->newPassword.count;
+            break;
         case OptionId::kPasswordStdin:
             options->passwordSource = PasswordSource::kStdin;
             ++options->passwordSourceCount;
@@ -195,7 +214,7 @@ ParseOutcome ParseArguments(const std::vector<std::u16string>& args, Options* op
 std::optional<CliText> RefusedCombination(const Options& options, bool stdoutIsTerminal) {
     if (options.files.empty())
         return CliText::kNoFileGiven;
-    if (options.passwordSourceCount > 1)
+    if (options.passwordSourceCount > 1 || options.newPassword.count > 1)
         return CliText::kTwoPasswordSources;
     if (options.hasOutput && options.inPlace)
         return CliText::kOutputWithInPlace;
@@ -230,6 +249,8 @@ std::optional<CliText> RefusedCombination(const Options& options, bool stdoutIsT
         return CliText::kStandardInputNotAlone;
     if (options.command == kShred)
         return CliText::kShredStandardInput;
+    if (options.command == kPasswd)
+        return CliText::kPasswdStandardInput;
     if (options.inPlace)
         return CliText::kStandardInputInPlace;
     if (options.passwordSource == PasswordSource::kStdin ||

@@ -21,6 +21,7 @@ enum CommandKind : uint32_t {
     kShred = IDC_SHRED,
     kCheck = 0x100,
     kRecover = 0x101,
+    kPasswd = 0x102,  // re-keys containers (cli/passwd.h); presses no button
 };
 
 // The commands by the word that names them, in the order that gives each its bit (CommandBit).
@@ -31,7 +32,7 @@ struct CommandName {
 
 inline constexpr CommandName kCommandNames[] = {
     {u"encrypt", kEncrypt}, {u"decrypt", kDecrypt}, {u"shred", kShred},
-    {u"check", kCheck},     {u"recover", kRecover},
+    {u"check", kCheck},     {u"recover", kRecover}, {u"passwd", kPasswd},
 };
 
 // A set of commands, one bit each; kBeforeCommand stands for the first argument, before any
@@ -53,9 +54,13 @@ enum class OptionId : uint8_t {
     kQuiet,
     kRecursive,
     kDryRun,
+    kForce,
     kPasswordStdin,
     kPasswordFile,
     kPasswordFd,
+    kNewPasswordStdin,
+    kNewPasswordFile,
+    kNewPasswordFd,
     kOutput,
     kHelp,
     kVersion
@@ -73,13 +78,16 @@ struct OptionForm {
 };
 
 // The sets of commands in the table. check writes nothing, recover never writes in place and
-// walks nothing, shred asks for no password; descriptors exist only in the Linux program.
+// walks nothing, shred asks for no password, passwd asks for a second one; descriptors exist
+// only in the Linux program.
 constexpr CommandSet kAllCommands = (1u << std::size(kCommandNames)) - 1;
 constexpr CommandSet kCipherCommands = CommandBit(kEncrypt) | CommandBit(kDecrypt);
 constexpr CommandSet kPasswordCommands = kAllCommands & ~CommandBit(kShred);
 constexpr CommandSet kWritingCommands = kCipherCommands | CommandBit(kRecover);
 constexpr CommandSet kWalkingCommands = kAllCommands & ~CommandBit(kRecover);
 constexpr CommandSet kDescriptorCommands = HasDashAndDescriptors() ? kPasswordCommands : 0;
+constexpr CommandSet kNewPasswordCommands = CommandBit(kPasswd);
+constexpr CommandSet kNewDescriptorCommands = HasDashAndDescriptors() ? kNewPasswordCommands : 0;
 
 // Every option, and the commands that take it: the parse refuses an option the command does not
 // take, and a test holds --help, the manual pages, the guide and the bash completion against it.
@@ -89,9 +97,16 @@ inline constexpr OptionForm kOptionForms[] = {
     {u"--quiet", u'q', OptionId::kQuiet, OptionValue::kNone, kAllCommands},
     {u"--recursive", u'r', OptionId::kRecursive, OptionValue::kNone, kWalkingCommands},
     {u"--dry-run", u'n', OptionId::kDryRun, OptionValue::kNone, kWalkingCommands},
+    {u"--force", 0, OptionId::kForce, OptionValue::kNone, CommandBit(kEncrypt)},
     {u"--password-stdin", 0, OptionId::kPasswordStdin, OptionValue::kNone, kPasswordCommands},
     {u"--password-file", 0, OptionId::kPasswordFile, OptionValue::kFileName, kPasswordCommands},
     {u"--password-fd", 0, OptionId::kPasswordFd, OptionValue::kDescriptor, kDescriptorCommands},
+    {u"--new-password-stdin", 0, OptionId::kNewPasswordStdin, OptionValue::kNone,
+     kNewPasswordCommands},
+    {u"--new-password-file", 0, OptionId::kNewPasswordFile, OptionValue::kFileName,
+     kNewPasswordCommands},
+    {u"--new-password-fd", 0, OptionId::kNewPasswordFd, OptionValue::kDescriptor,
+     kNewDescriptorCommands},
     {u"--output", u'o', OptionId::kOutput, OptionValue::kFileName, kWritingCommands},
     {u"--help", u'h', OptionId::kHelp, OptionValue::kNone, kAllCommands | kBeforeCommand},
     {u"--version", u'V', OptionId::kVersion, OptionValue::kNone, kAllCommands | kBeforeCommand},
@@ -99,13 +114,23 @@ inline constexpr OptionForm kOptionForms[] = {
 
 enum class PasswordSource : uint8_t { kTerminal, kStdin, kFile, kDescriptor };
 
+// Where one password comes from.
+struct PasswordOrigin {
+    PasswordSource source = PasswordSource::kTerminal;
+    uint32_t count = 0;   // sources named: more than one is refused
+    std::u16string name;  // the file of a file source, the number of a descriptor
+    int fd = -1;
+};
+
 struct Options {
     CommandKind command = kEncrypt;
     bool inPlace = false;
     bool yes = false;
     bool quiet = false;
-    bool recursive = false;  // -r: a folder operand is walked (cli/walk.h)
-    bool dryRun = false;     // -n with -r: what each file would get, and nothing written
+    bool recursive = false;      // -r: a folder operand is walked (cli/walk.h)
+    bool dryRun = false;         // -n with -r: what each file would get, and nothing written
+    bool force = false;          // encrypt: also a FILE this password already opens
+    PasswordOrigin newPassword;  // passwd: the password it gives
     PasswordSource passwordSource = PasswordSource::kTerminal;
     uint32_t passwordSourceCount = 0;
     std::u16string passwordSourceName;  // the file of --password-file, the number of --password-fd

@@ -14,20 +14,20 @@ constexpr size_t kPasswordLineLimit = 4096;
 
 // The password line as bytes from the source the options name, with room for a "\r" before
 // its end beyond the limit: the limit is the password's, whichever line end it has.
-LineResult ReadSourceBytes(const Options& options, std::string* bytes) {
+LineResult ReadSourceBytes(const PasswordOrigin& origin, std::string* bytes) {
     constexpr size_t kReadLimit = kPasswordLineLimit + 1;
     LineResult result = LineResult::kCannotRead;
-    switch (options.passwordSource) {
+    switch (origin.source) {
         case PasswordSource::kStdin:
             result = ReadLineBytesFromStdin(kReadLimit, bytes);
             break;
         case PasswordSource::kFile:
-            result = ReadLineBytesFromFile(options.passwordSourceName, kReadLimit, bytes);
+            result = ReadLineBytesFromFile(origin.name, kReadLimit, bytes);
             break;
         case PasswordSource::kDescriptor:
         case PasswordSource::kTerminal:
             if constexpr (HasDashAndDescriptors())
-                result = ReadLineBytesFromDescriptor(options.passwordFd, kReadLimit, bytes);
+                result = ReadLineBytesFromDescriptor(origin.fd, kReadLimit, bytes);
             break;
     }
     if (result == LineResult::kRead && !bytes->empty() && bytes->back() == '\r')
@@ -40,16 +40,15 @@ LineResult ReadSourceBytes(const Options& options, std::string* bytes) {
 // One line from the source the options name. Every source gives the same password for the same
 // bytes: a "\r" before the line end and a leading byte order mark, as editors on Windows write
 // them, are not part of it. kCannotRead after the error was reported.
-LineResult ReadPasswordFromSource(const Options& options, std::u16string* line) {
+LineResult ReadPasswordFromSource(const PasswordOrigin& origin, std::u16string* line) {
     std::string bytes;
-    const LineResult result = ReadSourceBytes(options, &bytes);
+    const LineResult result = ReadSourceBytes(origin, &bytes);
     if (result == LineResult::kTooLong)
         Wipe(&bytes);
     if (result == LineResult::kCannotRead) {
-        const std::u16string message =
-            options.passwordSource == PasswordSource::kStdin
-                ? std::u16string(Say(CliText::kPasswordStdinUnreadable))
-                : Filled(Say(CliText::kPasswordUnreadable), options.passwordSourceName);
+        const std::u16string message = origin.source == PasswordSource::kStdin
+                                           ? std::u16string(Say(CliText::kPasswordStdinUnreadable))
+                                           : Filled(Say(CliText::kPasswordUnreadable), origin.name);
         PrintProgramMessage(message + ReasonSuffix());
     }
     if (result != LineResult::kRead)
@@ -65,7 +64,9 @@ LineResult ReadPasswordFromSource(const Options& options, std::u16string* line) 
 // differ are asked again, three tries in all. The last entries go to the run as typed, which
 // refuses them if they still differ. Every other command asks once, as the run or the analysis
 // tells a wrong password anyway.
-LineResult AskPasswordOnTerminal(bool twice, std::u16string* first, std::u16string* second) {
+// passwd asks for its new password the same way, with its own prompt for both entries.
+LineResult AskPasswordOnTerminal(bool twice, CliText prompt, CliText confirmPrompt,
+                                 std::u16string* first, std::u16string* second) {
     if (!twice) {
         const LineResult result = ReadSecretLine(Say(CliText::kPasswordOncePrompt), first);
         *second = *first;
@@ -73,27 +74,27 @@ LineResult AskPasswordOnTerminal(bool twice, std::u16string* first, std::u16stri
     }
     constexpr int kTries = 3;
     for (int attempt = 1;; ++attempt) {
-        LineResult result = ReadSecretLine(Say(CliText::kPasswordPrompt), first);
+        LineResult result = ReadSecretLine(Say(prompt), first);
         if (result == LineResult::kRead)
-            result = ReadSecretLine(Say(CliText::kConfirmPrompt), second);
+            result = ReadSecretLine(Say(confirmPrompt), second);
         if (result != LineResult::kRead || *first == *second || attempt == kTries)
             return result;
         PrintLine(Say(CliText::kEntriesDiffer));
     }
 }
 
-}  // namespace
-
-int ObtainPassword(const Options& options, bool askOnTerminal, std::u16string* first,
-                   std::u16string* second) {
+// The two entries from `origin`: a source's line twice, or what is typed on the terminal,
+// twice when `twice` with `prompt` and then `confirmPrompt`.
+int ObtainFrom(const PasswordOrigin& origin, bool askOnTerminal, bool twice, CliText prompt,
+               CliText confirmPrompt, std::u16string* first, std::u16string* second) {
     LineResult result;
-    if (options.passwordSource != PasswordSource::kTerminal) {
-        result = ReadPasswordFromSource(options, first);
+    if (origin.source != PasswordSource::kTerminal) {
+        result = ReadPasswordFromSource(origin, first);
         if (result == LineResult::kCannotRead)
             return kExitCannotAccess;
         // The runs would call it entries that differ or are empty: no entries were typed.
         if (result == LineResult::kRead && first->empty() &&
-            options.passwordSource == PasswordSource::kFile) {
+            origin.source == PasswordSource::kFile) {
             PrintProgramMessage(Say(CliText::kPasswordFileEmpty));
             return kExitWrongPassword;
         }
@@ -101,7 +102,7 @@ int ObtainPassword(const Options& options, bool askOnTerminal, std::u16string* f
     } else {
         if (!askOnTerminal)
             return UsageError(CliText::kNoTerminal);
-        result = AskPasswordOnTerminal(options.command == kEncrypt, first, second);
+        result = AskPasswordOnTerminal(twice, prompt, confirmPrompt, first, second);
     }
     if (result == LineResult::kBadText)
         return UsageError(CliText::kPasswordNotUtf8);
@@ -112,6 +113,22 @@ int ObtainPassword(const Options& options, bool askOnTerminal, std::u16string* f
     if (first->find(u'\0') != std::u16string::npos || second->find(u'\0') != std::u16string::npos)
         return UsageError(CliText::kPasswordHasNul);
     return kExitSuccess;
+}
+
+}  // namespace
+
+int ObtainPassword(const Options& options, bool askOnTerminal, std::u16string* first,
+                   std::u16string* second) {
+    const PasswordOrigin origin = {options.passwordSource, options.passwordSourceCount,
+                                   options.passwordSourceName, options.passwordFd};
+    return ObtainFrom(origin, askOnTerminal, options.command == kEncrypt, CliText::kPasswordPrompt,
+                      CliText::kConfirmPrompt, first, second);
+}
+
+int ObtainNewPassword(const Options& options, bool askOnTerminal, std::u16string* first,
+                      std::u16string* second) {
+    return ObtainFrom(options.newPassword, askOnTerminal, true, CliText::kNewPasswordPrompt,
+                      CliText::kNewPasswordPrompt, first, second);
 }
 
 void Wipe(std::u16string* text) {

@@ -10,6 +10,9 @@
 // after the error was reported.
 int ObtainPassword(const Options& options, bool askOnTerminal, std::u16string* first,
                    std::u16string* second);
+// passwd's new password, from the source of the --new-password options or typed twice.
+int ObtainNewPassword(const Options& options, bool askOnTerminal, std::u16string* first,
+                      std::u16string* second);
 
 // Overwrites the text's units, or the bytes, before they are let go.
 void Wipe(std::u16string* text);

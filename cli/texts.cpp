@@ -13,6 +13,7 @@ constexpr CliTextEntry kEnglishTexts[] = {
      u"       {} shred [-q] [-r] FILE...\n"
      u"       {} check [OPTION]... FILE...\n"
      u"       {} recover [OPTION]... [-o OUT] FILE\n"
+     u"       {} passwd [OPTION]... FILE...\n"
      u"       {} --help | --version\n"
      u"Warning: the ZOK format is weak; do not rely on it to keep a file secret.\n"
      u"\n"
@@ -26,6 +27,10 @@ constexpr CliTextEntry kEnglishTexts[] = {
      u"            line \"FILE: word\" per FILE on standard output for scripts\n"
      u"  recover   restore what an interrupted in-place save left into OUT (default\n"
      u"            name.recovered.ext beside FILE); FILE itself is never changed\n"
+     u"  passwd    give a container a new password without decrypting it: the old\n"
+     u"            password opens it, the new one (asked twice, or read as below)\n"
+     u"            replaces it; mode, owner and dates are kept; a file with other\n"
+     u"            names (hard links) is refused\n"
      u"\n"
      u"  -o, --output=OUT        write the result to OUT instead (a single FILE only);\n"
      u"                          \"-o -\" (Linux) writes it to standard output\n"
@@ -36,9 +41,13 @@ constexpr CliTextEntry kEnglishTexts[] = {
      u"  -q, --quiet             print error messages only (and -r's summary)\n"
      u"  -r, --recursive         walk each FILE that is a folder, file by file (below)\n"
      u"  -n, --dry-run           with -r: list what each file would get; nothing is written\n"
+     u"      --force             encrypt: also a FILE this password already opens\n"
      u"      --password-file=PF  read the password from the first line of the file PF\n"
      u"      --password-fd=N     read the password as one line from descriptor N (Linux)\n"
      u"      --password-stdin    read the password as one line from standard input\n"
+     u"      --new-password-file=NPF, --new-password-fd=N, --new-password-stdin\n"
+     u"                          passwd: the new password, as the three above (from\n"
+     u"                          standard input the line after the old password's)\n"
      u"  -h, --help              print this help;  -V, --version  print the version\n"
      u"      --                  end of options: every later argument is a FILE\n"
      u"\n"
@@ -83,6 +92,7 @@ constexpr CliTextEntry kEnglishTexts[] = {
     {CliText::kStandardInputTwice, u"standard input cannot carry both the password and FILE '-'"},
     {CliText::kStandardInputInPlace, u"'-' writes to standard output: --in-place does not apply"},
     {CliText::kShredStandardInput, u"shred needs a named FILE, not '-'"},
+    {CliText::kPasswdStandardInput, u"passwd needs a named FILE, not '-'"},
     {CliText::kEncryptToTerminal,
      u"encrypted data is not written to a terminal (redirect standard output or use --output)"},
     {CliText::kEmptyFileName, u"empty file name"},
@@ -122,6 +132,7 @@ constexpr CliTextEntry kEnglishTexts[] = {
     {CliText::kPasswordPrompt, u"Password: "},
     {CliText::kConfirmPrompt, u"Confirm password: "},
     {CliText::kPasswordOncePrompt, u"Password: "},
+    {CliText::kNewPasswordPrompt, u"New password: "},
     {CliText::kPasswordFileEmpty, u"the password file is empty"},
     {CliText::kEntriesDiffer, u"The entries differ; try again."},
     {CliText::kQuestionKeys, u" [y/N] "},
@@ -136,6 +147,11 @@ constexpr CliTextEntry kEnglishTexts[] = {
     {CliText::kNotOpenedByPassword, u"wrong password, or not an encrypted file"},
     {CliText::kNoFileMatches, u"no file matches '{}'"},
     {CliText::kFolderNeedsRecursive, u"is a folder: -r (--recursive) walks it"},
+    {CliText::kAlreadyOwnContainer,
+     u"already a container of this password, not encrypted again (--force encrypts it anyway)"},
+    {CliText::kHasOtherNames,
+     u"the file has other names (hard links), which would keep the old password; not changed"},
+    {CliText::kRekeyed, u"Password changed."},
     {CliText::kSkippedLink, u"skipped: a symbolic link or junction, never followed"},
     {CliText::kSkippedSpecial, u"skipped: a device, FIFO or socket, never opened"},
     {CliText::kSkippedOtherFileSystem,
@@ -165,6 +181,7 @@ constexpr CliTextEntry kEnglishTexts[] = {
     {CliText::kDryRunEncrypt, u"encrypted"},
     {CliText::kDryRunDecrypt, u"decrypted"},
     {CliText::kDryRunShred, u"shredded"},
+    {CliText::kDryRunRekey, u"given the new password"},
     {CliText::kDryRunSummary, u"dry run: {} would be done, {} skipped, {} failed, {} bytes"},
     {CliText::kRecoverOneFile, u"recover takes a single FILE"},
     {CliText::kRecoveryStandardInput, u"check and recover need a named FILE, not '-'"},
@@ -252,6 +269,7 @@ constexpr CliTextEntry kChineseTexts[] = {
      u"      {} shred [-q] [-r] 文件...\n"
      u"      {} check [选项]... 文件...\n"
      u"      {} recover [选项]... [-o 输出] 文件\n"
+     u"      {} passwd [选项]... 文件...\n"
      u"      {} --help | --version\n"
      u"警告：ZOK 格式很弱，不能靠它为文件保密。\n"
      u"\n"
@@ -264,6 +282,9 @@ constexpr CliTextEntry kChineseTexts[] = {
      u"            只读不写；每个文件在标准输出上另有一行“文件: 英文词”，供脚本使用\n"
      u"  recover   把被中断的覆盖源文件保存留下的文件恢复到“输出”（默认为它旁边的\n"
      u"            名字.recovered.扩展名）；文件本身从不改动\n"
+     u"  passwd    不解密而更换加密文件的密码：旧密码打开它，新密码（输入两遍，或按下文\n"
+     u"            读取）取代旧密码；权限、所有者和日期保持不变；有其他名字（硬链接）的\n"
+     u"            文件不予处理\n"
      u"\n"
      u"  -o, --output=输出       把结果写到“输出”（只限一个文件）；\n"
      u"                          “-o -”（仅 Linux）写到标准输出\n"
@@ -273,9 +294,12 @@ constexpr CliTextEntry kChineseTexts[] = {
      u"  -q, --quiet             只显示错误信息（及 -r 的汇总）\n"
      u"  -r, --recursive         逐个文件地遍历作为文件夹给出的每个文件（见下文）\n"
      u"  -n, --dry-run           与 -r 一起：列出每个文件会得到什么；什么也不写\n"
+     u"      --force             encrypt：本密码已能打开的文件也照样加密\n"
      u"      --password-file=PF  从文件 PF 的第一行读取密码\n"
      u"      --password-fd=N     从文件描述符 N 读取一行作为密码（仅 Linux）\n"
      u"      --password-stdin    从标准输入读取一行作为密码\n"
+     u"      --new-password-file=NPF、--new-password-fd=N、--new-password-stdin\n"
+     u"                          passwd：新密码，来源同上面三项（标准输入时为旧密码的下一行）\n"
      u"  -h, --help              显示本帮助；  -V, --version  显示版本\n"
      u"      --                  选项到此结束：其后的每个参数都是文件\n"
      u"\n"
@@ -313,6 +337,7 @@ constexpr CliTextEntry kChineseTexts[] = {
     {CliText::kStandardInputTwice, u"标准输入不能同时提供密码和文件“-”"},
     {CliText::kStandardInputInPlace, u"“-”的结果写到标准输出：--in-place 不适用"},
     {CliText::kShredStandardInput, u"粉碎需要有名字的文件，不能是“-”"},
+    {CliText::kPasswdStandardInput, u"passwd 需要有名字的文件，不能是“-”"},
     {CliText::kEncryptToTerminal, u"加密结果不写到终端（请重定向标准输出或使用 --output）"},
     {CliText::kEmptyFileName, u"文件名为空"},
     {CliText::kNoFileGiven, u"未指定文件"},
@@ -348,6 +373,7 @@ constexpr CliTextEntry kChineseTexts[] = {
     {CliText::kPasswordPrompt, u"加密密码:"},
     {CliText::kConfirmPrompt, u"确认密码:"},
     {CliText::kPasswordOncePrompt, u"密码:"},
+    {CliText::kNewPasswordPrompt, u"新密码:"},
     {CliText::kPasswordFileEmpty, u"密码文件是空的"},
     {CliText::kEntriesDiffer, u"两次输入不一致，请重新输入。"},
     {CliText::kQuestionKeys, u" [y/N] "},
@@ -362,6 +388,9 @@ constexpr CliTextEntry kChineseTexts[] = {
     {CliText::kNotOpenedByPassword, u"密码错误，或不是加密文件"},
     {CliText::kNoFileMatches, u"没有与“{}”匹配的文件"},
     {CliText::kFolderNeedsRecursive, u"是文件夹：用 -r（--recursive）遍历它"},
+    {CliText::kAlreadyOwnContainer, u"已是本密码的加密文件，不再加密（--force 照样加密）"},
+    {CliText::kHasOtherNames, u"文件还有其他名字（硬链接），它们会保留旧密码；未更改"},
+    {CliText::kRekeyed, u"密码已更换。"},
     {CliText::kSkippedLink, u"已跳过：符号链接或联接点，不会跟随"},
     {CliText::kSkippedSpecial, u"已跳过：设备、FIFO 或套接字，不会打开"},
     {CliText::kSkippedOtherFileSystem,
@@ -386,6 +415,7 @@ constexpr CliTextEntry kChineseTexts[] = {
     {CliText::kDryRunEncrypt, u"加密"},
     {CliText::kDryRunDecrypt, u"解密"},
     {CliText::kDryRunShred, u"粉碎"},
+    {CliText::kDryRunRekey, u"更换密码"},
     {CliText::kDryRunSummary, u"试运行：会完成 {} 个，跳过 {} 个，失败 {} 个，共 {} 字节"},
     {CliText::kRecoverOneFile, u"recover 只能用于一个文件"},
     {CliText::kRecoveryStandardInput, u"check 和 recover 需要有名字的文件，不能是“-”"},

@@ -31,6 +31,7 @@ enum class CliText : uint8_t {
     kStandardInputTwice,
     kStandardInputInPlace,
     kShredStandardInput,
+    kPasswdStandardInput,
     kEncryptToTerminal,
     kEmptyFileName,
     kNoFileGiven,
@@ -65,6 +66,7 @@ enum class CliText : uint8_t {
     kPasswordPrompt,  // encrypt: the first of the two entries
     kConfirmPrompt,
     kPasswordOncePrompt,  // decrypt, check, recover: the one entry
+    kNewPasswordPrompt,   // passwd: each of the two entries of the new password
     kPasswordFileEmpty,
     kEntriesDiffer,
     kQuestionKeys,
@@ -80,6 +82,9 @@ enum class CliText : uint8_t {
     kNotOpenedByPassword,  // decrypt: the header does not match the password
     kNoFileMatches,        // zok-cli.exe: a FILE pattern that matches no file ("{}" is the pattern)
     kFolderNeedsRecursive,
+    kAlreadyOwnContainer,  // encrypt without --force of a FILE this password already opens
+    kHasOtherNames,        // passwd: hard links would part from the re-keyed file
+    kRekeyed,              // passwd: the done line
     // The walk of -r (cli/walk.h): why an entry is left, and the walk's own lines.
     kSkippedLink,
     kSkippedSpecial,
@@ -102,6 +107,7 @@ enum class CliText : uint8_t {
     kDryRunEncrypt,
     kDryRunDecrypt,
     kDryRunShred,
+    kDryRunRekey,
     kDryRunSummary,  // as kWalkSummary, of what would be done
     // check and recover (cli/recovery.h); "{}" stands for the number, range or name shown.
     kRecoverOneFile,

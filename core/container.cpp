@@ -207,3 +207,13 @@ void DecryptWords(uint8_t* body, uint32_t originalSize, uint32_t key, uint32_t s
         counter.store(base - 4 * static_cast<uint32_t>(words - left), std::memory_order_relaxed);
     }
 }
+
+void RekeyContainer(uint8_t* container, uint32_t oldKey, uint32_t newKey, uint32_t newCheck) {
+    const ContainerHeader header = ReadHeader(container);
+    const uint32_t change = newKey - oldKey;
+    uint8_t* body = container + kContainerHeaderSize;
+    const uint64_t bodySize = BodySizeFor(header.originalSize);
+    for (uint64_t at = 0; at < bodySize; at += 4)
+        StoreLe32(body + at, LoadLe32(body + at) + change);
+    WriteHeader(container, header.salt, header.originalSize, newCheck);
+}

@@ -47,3 +47,11 @@ void EncryptWords(uint8_t* data, uint32_t shift, uint32_t originalSize, uint32_t
 // follow a container never change what it decrypts to. Subtracts 4 from `counter` per word.
 void DecryptWords(uint8_t* body, uint32_t originalSize, uint32_t key, uint32_t salt, uint32_t room,
                   std::atomic<uint32_t>& counter);
+
+// Re-keys the container at `container` from the key digest `oldKey` to `newKey` without
+// decrypting it: every body word is K + (i + 1) * T plus plain words, so adding newKey - oldKey
+// (mod 2^32) to each of the BodySizeFor(originalSize) body bytes' words gives the container the
+// new key would have made with the same salt; the header takes `newCheck`. The caller has checked
+// the old password and that the body fits the container (StoredSizeFits). Bytes after the body
+// are left as they are.
+void RekeyContainer(uint8_t* container, uint32_t oldKey, uint32_t newKey, uint32_t newCheck);

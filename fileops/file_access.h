@@ -65,6 +65,24 @@ bool SetFileLength(FileHandle file, uint32_t length);
 // reserve past the end (ext2, FUSE ones), only the holes below the end are filled, by writing
 // zero bytes over zero bytes, and the rest rests on the room check.
 bool ReserveSpace(FileHandle file, uint32_t length);
+// What a save carries over from a source to its result, read before the source's bytes. The
+// dates are in the backend's own units (POSIX: nanoseconds since 1970; Windows: 100 ns since
+// 1601), the owner, group and mode POSIX's (0 on Windows); callers only hand them back.
+struct FileFacts {
+    int64_t accessed = 0;
+    int64_t modified = 0;
+    uint32_t names = 1;  // hard links: more than one means other names share the bytes
+    uint32_t owner = 0;
+    uint32_t group = 0;
+    uint32_t mode = 0;  // the permission bits
+};
+bool QueryFileFacts(FileHandle file, FileFacts* facts);
+// Gives the file the access and modification dates of `facts`, as the last change through this
+// handle: nothing written before the close moves them again.
+bool SetFileDates(FileHandle file, const FileFacts& facts);
+// Gives `file` (made by CreateOutput) the owner, group and permission bits of `facts`. Windows
+// has no mode bits: there an output keeps the folder's inherited permissions, as every output.
+bool TakeOwnerAndMode(const FileFacts& facts, FileHandle file);
 // Pushes what was written through to the storage device.
 bool FlushFile(FileHandle file);
 // The file is removed when its handle is closed.

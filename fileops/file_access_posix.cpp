@@ -622,6 +622,59 @@ bool ReserveSpace(FileHandle file, uint32_t length) {
     return false;
 }
 
+namespace {
+constexpr int64_t kNanosecondsPerSecond = 1000000000;
+
+int64_t NanosecondsOf(const struct timespec& time) {
+    return static_cast<int64_t>(time.tv_sec) * kNanosecondsPerSecond + time.tv_nsec;
+}
+
+struct timespec TimespecOf(int64_t nanoseconds) {
+    // Rounded down, so that a date before 1970 keeps a fraction in [0, 1 s).
+    int64_t seconds = nanoseconds / kNanosecondsPerSecond;
+    int64_t fraction = nanoseconds % kNanosecondsPerSecond;
+    if (fraction < 0) {
+        fraction += kNanosecondsPerSecond;
+        --seconds;
+    }
+    struct timespec time = {};
+    time.tv_sec = static_cast<time_t>(seconds);
+    time.tv_nsec = static_cast<long>(fraction);
+    return time;
+}
+}  // namespace
+
+bool QueryFileFacts(FileHandle file, FileFacts* facts) {
+    struct stat status;
+    if (file == 0 || fstat(FileOf(file)->fd, &status) != 0)
+        return false;
+    facts->accessed = NanosecondsOf(status.st_atim);
+    facts->modified = NanosecondsOf(status.st_mtim);
+    facts->names = static_cast<uint32_t>(status.st_nlink);
+    facts->owner = status.st_uid;
+    facts->group = status.st_gid;
+    facts->mode = status.st_mode & 07777;
+    return true;
+}
+
+bool SetFileDates(FileHandle file, const FileFacts& facts) {
+    if (file == 0)
+        return false;
+    const struct timespec times[2] = {TimespecOf(facts.accessed), TimespecOf(facts.modified)};
+    return futimens(FileOf(file)->fd, times) == 0;
+}
+
+bool TakeOwnerAndMode(const FileFacts& facts, FileHandle file) {
+    struct stat made;
+    if (file == 0 || fstat(FileOf(file)->fd, &made) != 0)
+        return FailedWithErrno();
+    const int fd = FileOf(file)->fd;
+    // The owner first: a change of owner clears the set-user and set-group bits.
+    const bool owned = (facts.owner == made.st_uid && facts.group == made.st_gid) ||
+                       fchown(fd, facts.owner, facts.group) == 0;
+    return (owned && fchmod(fd, static_cast<mode_t>(facts.mode)) == 0) || FailedWithErrno();
+}
+
 bool FlushFile(FileHandle file) {
     if (ZOK_INJECTED_FAULT(kFlushFile) || file == 0)
         return false;

@@ -48,14 +48,17 @@ constexpr ACCESS_MASK kReadAttributes = 0x80;  // FILE_READ_ATTRIBUTES, for the 
 constexpr ULONG_PTR kCreated = 2;              // FILE_CREATED in an open's information word
 constexpr ULONG kOpenExisting = 1;             // FILE_OPEN
 constexpr ULONG kCreateNew = 2;                // FILE_CREATE
-constexpr ACCESS_MASK kReadWriteSynchronize = 0x100003;
+// Reading and writing the attributes as well: a result keeps its source's dates.
+constexpr ACCESS_MASK kReadWriteSynchronize = 0x100183;
 constexpr ACCESS_MASK kReadSynchronize = 0x100001;
 constexpr ACCESS_MASK kDeleteWriteSynchronize = 0x110002;
 constexpr ACCESS_MASK kWriteSynchronize = 0x100002;
+constexpr ACCESS_MASK kCreateAccess = 0x110102;  // delete, write data and attributes, synchronize
 constexpr NTSTATUS kNameNotFound = static_cast<NTSTATUS>(0xC0000034);  // no file of that name
 constexpr NTSTATUS kPathNotFound = static_cast<NTSTATUS>(0xC000003A);  // no folder of that name
 constexpr NTSTATUS kNotImplemented = static_cast<NTSTATUS>(0xC0000002);
 constexpr NTSTATUS kInvalidInfoClass = static_cast<NTSTATUS>(0xC0000003);
+constexpr int kBasicInformationClass = 4;
 constexpr int kStandardInformationClass = 5;
 constexpr int kInternalClass = 6;  // FileInternalInformation: the file's number on its volume
 constexpr int kNameClass = 9;      // FileNameInformation: the name from the volume's root
@@ -91,6 +94,17 @@ struct StandardInformation {
     BOOLEAN directory;
 };
 static_assert(sizeof(StandardInformation) == 24);
+
+// FILE_BASIC_INFORMATION: the dates, in 100 ns since 1601, and the attributes. A date of 0 in a
+// set leaves that date as it is.
+struct BasicInformation {
+    LARGE_INTEGER creationTime;
+    LARGE_INTEGER lastAccessTime;
+    LARGE_INTEGER lastWriteTime;
+    LARGE_INTEGER changeTime;
+    ULONG fileAttributes;
+};
+static_assert(sizeof(BasicInformation) == 40);
 
 // True for a zero status; otherwise notes the reason for the front end's message.
 bool Succeeded(NTSTATUS status) {
@@ -398,7 +412,7 @@ bool ProbeOutput(const char16_t* nativePath, bool* exists, bool* empty) {
 // Delete access, so that a failed run removes the file through its handle, and the rename
 // needs it too. Windows has no mode bits: the folder's inherited permissions apply.
 bool CreateOutput(const char16_t* nativePath, FileHandle, FileHandle* file) {
-    return OpenNative(nativePath, kDeleteWriteSynchronize, kCreateNew, false, file) == 0;
+    return OpenNative(nativePath, kCreateAccess, kCreateNew, false, file) == 0;
 }
 
 bool RenameOutput(FileHandle file, const char16_t* nativePath, bool replace) {
@@ -504,6 +518,37 @@ bool ReserveSpace(FileHandle file, uint32_t length) {
         return true;
     NoteSystemReason(SystemReasonOfCode(0xC000007F));  // STATUS_DISK_FULL
     return false;
+}
+
+bool QueryFileFacts(FileHandle file, FileFacts* facts) {
+    StandardInformation standard = {};
+    BasicInformation basic = {};
+    IO_STATUS_BLOCK io = {};
+    if (!Succeeded(QueryStandardInformation(file, &standard)) ||
+        !Succeeded(
+            NtQueryInformationFile(HandleOf(file), &io, &basic, sizeof basic,
+                                   static_cast<FILE_INFORMATION_CLASS>(kBasicInformationClass)))) {
+        return false;
+    }
+    facts->accessed = basic.lastAccessTime.QuadPart;
+    facts->modified = basic.lastWriteTime.QuadPart;
+    facts->names = standard.numberOfLinks;
+    return true;
+}
+
+// Set through the handle that wrote the file: NTFS then leaves the dates alone at its close.
+bool SetFileDates(FileHandle file, const FileFacts& facts) {
+    BasicInformation basic = {};
+    basic.lastAccessTime.QuadPart = facts.accessed;
+    basic.lastWriteTime.QuadPart = facts.modified;
+    IO_STATUS_BLOCK io = {};
+    return Succeeded(
+        NtSetInformationFile(HandleOf(file), &io, &basic, sizeof basic,
+                             static_cast<FILE_INFORMATION_CLASS>(kBasicInformationClass)));
+}
+
+bool TakeOwnerAndMode(const FileFacts&, FileHandle) {
+    return true;
 }
 
 bool FlushFile(FileHandle file) {

@@ -26,14 +26,21 @@ uint32_t ReadTimeStampCounter() {
 }
 
 bool SaveSeparately(const char16_t* nativeOutput, FileHandle model, const uint8_t* data,
-                    uint32_t size, bool replace, char16_t* unfinished) {
+                    uint32_t size, bool replace, char16_t* unfinished, const SaveKeeps& keeps,
+                    bool* datesKept) {
     UnfinishedPathFor(nativeOutput, ReadTimeStampCounter(), unfinished);
     FileHandle output = 0;
     BeginSave();
     const bool created = CreateOutput(unfinished, model, &output);
-    const bool saved = created && ReserveSpace(output, size) &&
-                       WriteFromStart(output, data, size) && FlushFile(output) &&
-                       RenameOutput(output, nativeOutput, replace);
+    const bool written =
+        created && ReserveSpace(output, size) && WriteFromStart(output, data, size) &&
+        FlushFile(output) &&
+        (!keeps.ownerAndMode || (keeps.facts != nullptr && TakeOwnerAndMode(*keeps.facts, output)));
+    // After the last write, so that nothing moves them again; the rename keeps them.
+    const bool dated = written && keeps.facts != nullptr && SetFileDates(output, *keeps.facts);
+    if (datesKept != nullptr)
+        *datesKept = dated;
+    const bool saved = written && RenameOutput(output, nativeOutput, replace);
     // Through the open handle, never by name: whatever else may have taken the name is spared.
     if (created && !saved)
         static_cast<void>(MarkForDeletion(output));

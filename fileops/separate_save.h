@@ -12,8 +12,17 @@
 // where there is one. The salt of an encryption and the tag of an unfinished name.
 uint32_t ReadTimeStampCounter();
 
+// What the output takes from `model` besides the bytes, once it is complete and before it takes
+// its name.
+struct SaveKeeps {
+    const FileFacts* facts = nullptr;  // the source's, read before its bytes: its dates
+    bool ownerAndMode = false;         // and its owner and permission bits, or the save fails
+};
+
 // Saves `size` bytes at `data` as the file `nativeOutput`, replacing a file there only when
 // `replace`. The unfinished file has no more permission than `model` (POSIX), and its name is
-// written to `unfinished` (kUnfinishedCapacity units), which the caller keeps.
+// written to `unfinished` (kUnfinishedCapacity units), which the caller keeps. Dates that could
+// not be set do not fail the save: `*datesKept`, when given, tells whether they were.
 bool SaveSeparately(const char16_t* nativeOutput, FileHandle model, const uint8_t* data,
-                    uint32_t size, bool replace, char16_t* unfinished);
+                    uint32_t size, bool replace, char16_t* unfinished, const SaveKeeps& keeps = {},
+                    bool* datesKept = nullptr);

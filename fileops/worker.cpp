@@ -50,6 +50,11 @@ void ShowProgressOfSmallBody() {
 // RunPath() before the transform.
 char16_t g_sourcePath[kPathCapacity];
 
+// The source's dates, read before its bytes (a read may move its access date), for the result;
+// `g_sourceDatesKnown` false when they could not be read.
+FileFacts g_sourceDates;
+bool g_sourceDatesKnown = false;
+
 // Separate-output mode, before the transform: derives the output name and asks before an
 // existing file there is replaced. False once the run was ended, on failure or a No. Nothing is
 // created yet: an end of the program before the save leaves nothing beside the source.
@@ -82,9 +87,29 @@ bool ChooseSeparateOutput() {
 
 // A separate output, saved whole under the output's name or not at all; a file there is
 // replaced only after the user's Yes.
-bool SaveOutput(const uint8_t* data, uint32_t size) {
+// `*datesKept` tells whether it has the source's dates.
+bool SaveOutput(const uint8_t* data, uint32_t size, bool* datesKept) {
+    SaveKeeps keeps;
+    keeps.facts = g_sourceDatesKnown ? &g_sourceDates : nullptr;
     return SaveSeparately(NativePath(), g_app.fileHandle, data, size, g_app.replaceOutput,
-                          g_app.unfinishedPath);
+                          g_app.unfinishedPath, keeps, datesKept);
+}
+
+// A save in place gives the file its dates back through the handle that wrote it.
+bool KeepDatesInPlace() {
+    return g_sourceDatesKnown && SetFileDates(g_app.fileHandle, g_sourceDates);
+}
+
+// The end of a run that saved its result: a result without the source's dates is only a note;
+// a separate output is named by its full path after "操作完毕。", which stays as it is.
+void FinishSavedRun(bool inPlace, bool datesKept) {
+    if (!datesKept)
+        AppendStatusLine(MessageId::kDatesNotKept);
+    AppendStatusLine(MessageId::kDone);
+    if (!inPlace)
+        AppendStatusLine(MessageId::kOutputFile, RunPath(), DetailPlace::kSameLine);
+    ShowInfo(MessageId::kDone);
+    EndRun();
 }
 
 // How a save in place ended. A failure never puts anything back once a byte is written: what
@@ -193,15 +218,16 @@ void EncryptRun(bool inPlace) {
 
     AppendStatusLine(MessageId::kSaving);
     const uint32_t containerSize = kContainerHeaderSize + bodySize;
+    bool datesKept = false;
     if (inPlace ? !SavedInPlace(SaveEncryptionInPlace(containerSize))
-                : !SaveOutput(g_app.bufferBase, containerSize)) {
+                : !SaveOutput(g_app.bufferBase, containerSize, &datesKept)) {
         FailRun(MessageId::kWriteFailed);
         return;
     }
+    if (inPlace)
+        datesKept = KeepDatesInPlace();
     ReleaseRunResources();
-    AppendStatusLine(MessageId::kDone);
-    ShowInfo(MessageId::kDone);
-    EndRun();
+    FinishSavedRun(inPlace, datesKept);
 }
 
 // The header does not match the password. What an interrupted in-place save left does not
@@ -258,8 +284,9 @@ void DecryptRun(bool inPlace) {
     ShowProgressOfSmallBody();
 
     AppendStatusLine(MessageId::kSaving);
+    bool datesKept = false;
     if (inPlace ? !SavedInPlace(SaveDecryptionInPlace(body, header.originalSize))
-                : !SaveOutput(body, header.originalSize)) {
+                : !SaveOutput(body, header.originalSize, &datesKept)) {
         // Not FailRun: the bar keeps the position the run reached while the error is shown, and
         // is emptied only once the box is closed. This order is part of the window's behaviour.
         ReportFailure(MessageId::kWriteFailed);
@@ -267,15 +294,16 @@ void DecryptRun(bool inPlace) {
         EndRun();
         return;
     }
+    if (inPlace)
+        datesKept = KeepDatesInPlace();
     ReleaseRunResources();
     EmptyProgressBar();
-    AppendStatusLine(MessageId::kDone);
-    ShowInfo(MessageId::kDone);
-    EndRun();
+    FinishSavedRun(inPlace, datesKept);
 }
 
 // The common start of encryption and decryption, then the branch of each.
 void CipherWorker(bool encrypt) {
+    g_sourceDatesKnown = QueryFileFacts(g_app.fileHandle, &g_sourceDates);
     if (!ReadWhole(g_app.fileHandle, g_app.dataBuffer, g_app.fileSize)) {
         FailRun(MessageId::kReadFailed);
         return;

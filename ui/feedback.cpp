@@ -6,7 +6,7 @@
 #include "ui/control_access.h"
 #include "ui/control_ids.h"
 
-void AppendStatusLine(MessageId note, const char16_t* detail) {
+void AppendStatusLine(MessageId note, const char16_t* detail, DetailPlace place) {
     const char16_t* text = TextOf(note);
     uint32_t oldLength = ControlTextLength(IDC_STATUS_LOG);
     uint32_t textLength = static_cast<uint32_t>(std::char_traits<char16_t>::length(text));
@@ -23,13 +23,15 @@ void AppendStatusLine(MessageId note, const char16_t* detail) {
     char16_t* log = reinterpret_cast<char16_t*>(scratch);
     uint32_t length = GetControlText(IDC_STATUS_LOG, log, oldLength + 1);
     for (uint32_t i = 0; i < textLength; ++i) log[length++] = text[i];
-    log[length++] = u'\r';
-    log[length++] = u'\n';
-    if (detail != nullptr) {
-        for (uint32_t i = 0; i < detailLength; ++i) log[length++] = detail[i];
+    if (detail != nullptr && place == DetailPlace::kOwnLine) {
         log[length++] = u'\r';
         log[length++] = u'\n';
     }
+    if (detail != nullptr) {
+        for (uint32_t i = 0; i < detailLength; ++i) log[length++] = detail[i];
+    }
+    log[length++] = u'\r';
+    log[length++] = u'\n';
     log[length] = 0;
     SetControlText(IDC_STATUS_LOG, log);
     FreeBuffer(scratch);

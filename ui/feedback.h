@@ -6,8 +6,12 @@
 
 #include "ui/messages.h"
 
-// Appends the note's text and CR LF to the status log; a `detail` follows as a line of its own.
-void AppendStatusLine(MessageId note, const char16_t* detail = nullptr);
+// Where a status line's detail goes: on a line of its own, or right after the note's text.
+enum class DetailPlace : uint8_t { kOwnLine, kSameLine };
+
+// Appends the note's text and CR LF to the status log, and a `detail` where `place` says.
+void AppendStatusLine(MessageId note, const char16_t* detail = nullptr,
+                      DetailPlace place = DetailPlace::kOwnLine);
 void ClearStatusLog();
 // An error box; a `detail` follows the message's text on a line of its own.
 void ShowError(MessageId message, const char16_t* detail = nullptr);

@@ -44,6 +44,8 @@ constexpr MessageText kChineseTexts[] = {
      u"recover 能恢复它，但有一段（不超过 64 KB）或确切长度无法得知，恢复时会指明。"},
     {MessageId::kWreckNotRestored,
      u"它的页面次序错乱（可能是保存时断电留下的），recover 无法可靠地恢复它，不会写出文件。"},
+    {MessageId::kDatesNotKept, u"未能保留源文件的修改时间和访问时间。"},
+    {MessageId::kOutputFile, u"输出文件："},
 };
 static_assert(HasEveryIdentifierInOrder<kMessageCount>(kChineseTexts),
               "one text per identifier, in identifier order");
@@ -89,6 +91,8 @@ constexpr MessageText kEnglishTexts[] = {
     {MessageId::kWreckNotRestored,
      u"Its pages are out of order (a power cut during the save may leave that): recover "
      u"cannot restore it with certainty and writes nothing."},
+    {MessageId::kDatesNotKept, u"The source's modification and access times could not be kept."},
+    {MessageId::kOutputFile, u"Output file: "},
 };
 static_assert(HasEveryIdentifierInOrder<kMessageCount>(kEnglishTexts),
               "one text per identifier, in identifier order");

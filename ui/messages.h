@@ -43,8 +43,12 @@ enum class MessageId : uint8_t {
     kWreckRestoresAll,
     kWreckRestoresAllButNamed,
     kWreckNotRestored,
+    // A saved result that could not be given its source's dates: a note, the run is done.
+    kDatesNotKept,
+    // After "操作完毕。" of a separate output, the output's full path on the same line.
+    kOutputFile,
 };
-constexpr size_t kMessageCount = static_cast<size_t>(MessageId::kWreckNotRestored) + 1;
+constexpr size_t kMessageCount = static_cast<size_t>(MessageId::kOutputFile) + 1;
 
 // The languages the texts are written in. The window speaks Chinese only; the command line
 // speaks the user's language. Another language is one more entry here and one more table.

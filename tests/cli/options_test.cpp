@@ -108,7 +108,7 @@ TEST(ParseArguments, EachArgumentListComesToItsOutcome) {
         {{u"shred", u"--version", u"--bogus"}, ParseResult::kVersionShown, ""},
         {{}, kFailed, "", kNoCommand},
         {{u"compress", u"f"}, kFailed, "", kUnknownCommand, u"compress"},
-        {{u"encrypt", u"--force"}, kFailed, "", kUnknownOption, u"--force"},
+        {{u"decrypt", u"--force"}, kFailed, "", kUnknownOption, u"--force"},
         {{u"encrypt", u"--yes=no"}, kFailed, "", kOptionTakesNoValue, u"--yes"},
         {{u"encrypt", u"-qz"}, kFailed, "", kUnknownOption, u"-z"},
         {{u"encrypt", u"-o"}, kFailed, "", kOptionNeedsValue, u"-o"},
@@ -411,7 +411,7 @@ TEST_F(CliTest, UsageErrorsRunNothing) {
         {{}, kNoCommand},
         {{"compress", "f"}, kUnknownCommand, u"compress"},
         {{"encrypt", "--password-stdin"}, kNoFileGiven},
-        {{"encrypt", "--password-stdin", "--force", "f"}, kUnknownOption, u"--force"},
+        {{"decrypt", "--password-stdin", "--force", "f"}, kUnknownOption, u"--force"},
         {{"shred", "--in-place", "f"}, kUnknownOption, u"--in-place"},
         {{"decrypt", "--password-stdin", ""}, kEmptyFileName},
         {{"encrypt", "f"}, kNoTerminal},  // no terminal to ask on

@@ -11,6 +11,7 @@
 #include <windows.h>
 #endif
 
+#include <chrono>
 #include <functional>
 #include <map>
 #include <set>
@@ -575,6 +576,9 @@ TEST(CliWalk, EachTreeIsWalkedAsItsRowSays) {
     const bool underWine =
         GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
 #endif
+    // Three years ago to the second, which every file system keeps exactly.
+    const fs::file_time_type old = std::chrono::floor<std::chrono::seconds>(
+        fs::file_time_type::clock::now() - std::chrono::hours(26298));
     std::vector<TreeCase> cases = {
         {"outputs beside the sources are never walked; names in several scripts",
          [&](const fs::path& r) {
@@ -685,6 +689,49 @@ TEST(CliWalk, EachTreeIsWalkedAsItsRowSays) {
              EXPECT_FALSE(fs::exists(r / "t/v1_ZOK.0"));
              EXPECT_EQ(ReadBytes(r / "t/v1.0/z_ZOK.txt").size(), ContainerSize(1));
          }},
+        {"encrypt refuses a FILE this password already opens",
+         [&](const fs::path& r) { file(r / "t", MakeContainer("x", u"pw", 7)); },
+         {"encrypt", "--password-stdin"},
+         kExitFailure,
+         {"t: already a container of this password, not encrypted again (--force"},
+         {"Done."},
+         [](const fs::path& r) { EXPECT_FALSE(fs::exists(r / "t_Adv")); }},
+        {"--force encrypts it anyway",
+         [&](const fs::path& r) { file(r / "t", MakeContainer("x", u"pw", 7)); },
+         {"encrypt", "--force", "--password-stdin"},
+         kExitSuccess,
+         {"Done. Output: "},
+         {},
+         [](const fs::path& r) { EXPECT_EQ(ReadBytes(r / "t_Adv").size(), ContainerSize(16)); }},
+        {"passwd with a wrong old password changes nothing",
+         [&](const fs::path& r) {
+             file(r / "t", MakeContainer("secret", u"other", 7));
+             file(r / "new.pw", "fresh\n");
+         },
+         {"passwd", "--password-stdin", "--new-password-file", "new.pw"},
+         kExitWrongPassword,
+         {"t: wrong password, or not an encrypted file\n"},
+         {"Password changed."},
+         [](const fs::path& r) {
+             EXPECT_EQ(ReadBytes(r / "t"), MakeContainer("secret", u"other", 7));
+         }},
+        {"passwd -r gives this password's containers the new one, same salt, dates kept",
+         [&](const fs::path& r) {
+             file(r / "t/a", MakeContainer("alpha", u"pw", 7));
+             file(r / "t/b", "plain");
+             file(r / "new.pw", "fresh\n");
+             fs::last_write_time(r / "t/a", old);
+         },
+         {"passwd", "-r", "--password-stdin", "--new-password-file", "new.pw"},
+         kExitSuccess,
+         {Shown("t/b") + ": skipped: not a container of this password",
+          kProgram + "1 done, 1 skipped, 0 failed, 20 bytes\n"},
+         {},
+         [&](const fs::path& r) {
+             EXPECT_EQ(fs::last_write_time(r / "t/a"), old);
+             EXPECT_EQ(ReadBytes(r / "t/a"), MakeContainer("alpha", u"fresh", 7));
+             EXPECT_EQ(ReadBytes(r / "t/b"), "plain");
+         }},
         {"shred removes the files, then every folder it emptied, the named one too",
          [&](const fs::path& r) {
              file(r / "t/a", "a");
@@ -765,6 +812,24 @@ TEST(CliWalk, EachTreeIsWalkedAsItsRowSays) {
           "1 done, 1 skipped, 1 failed, 1 bytes\n"},
          {"1/2", "skipped:"},
          [](const fs::path&) {}},
+        {"passwd -r leaves a file with other names, and keeps the mode it re-keys with",
+         [&](const fs::path& r) {
+             file(r / "t/a", MakeContainer("alpha", u"pw", 7));
+             file(r / "t/b", MakeContainer("beta", u"pw", 7));
+             file(r / "new.pw", "fresh\n");
+             fs::create_hard_link(r / "t/b", r / "b-too");
+             fs::permissions(r / "t/a", fs::perms(0604));
+         },
+         {"passwd", "-r", "--password-stdin", "--new-password-file", "new.pw"},
+         kExitSuccess,
+         {"t/b: skipped: has other names (hard links)",
+          kProgram + "1 done, 1 skipped, 0 failed, 20 bytes\n"},
+         {},
+         [](const fs::path& r) {
+             EXPECT_EQ(ReadBytes(r / "t/a"), MakeContainer("alpha", u"fresh", 7));
+             EXPECT_EQ(fs::status(r / "t/a").permissions(), fs::perms(0604));
+             EXPECT_EQ(ReadBytes(r / "t/b"), MakeContainer("beta", u"pw", 7));
+         }},
         {"shred keeps a folder that still holds a link, and names it; the link's target stays",
          [&](const fs::path& r) {
              file(r / "outside/secret", "secret");

@@ -45,13 +45,13 @@ bool IsEnglishOnly(const std::string& text, const std::vector<std::string>& name
 // standards, once the file names are taken out.
 std::string EnglishWordsIn(const std::string& text, const std::vector<std::string>& names) {
     static const std::set<std::string> kOwnWords = {
-        "zok",       "cli",   "exe",      "encrypt", "decrypt",   "shred",   "in",
-        "place",     "yes",   "password", "stdin",   "help",      "version", "name",
-        "ext",       "ZOK",   "Adv",      "UTF",     "LC",        "ALL",     "MESSAGES",
-        "LANG",      "zh",    "y",        "N",       "NUL",       "o",       "output",
-        "q",         "quiet", "file",     "fd",      "PF",        "V",       "h",
-        "Linux",     "GiB",   "check",    "recover", "recovered", "OUT",     "r",
-        "recursive", "FIFO",  "TOTAL",    "PATH",    "n",         "dry",     "run"};
+        "zok", "cli",      "exe",       "encrypt", "decrypt",  "shred", "in",      "place",
+        "yes", "password", "stdin",     "help",    "version",  "name",  "ext",     "ZOK",
+        "Adv", "UTF",      "LC",        "ALL",     "MESSAGES", "LANG",  "zh",      "y",
+        "N",   "NUL",      "o",         "output",  "q",        "quiet", "file",    "fd",
+        "PF",  "V",        "h",         "Linux",   "GiB",      "check", "recover", "recovered",
+        "OUT", "r",        "recursive", "FIFO",    "TOTAL",    "PATH",  "n",       "dry",
+        "run", "passwd",   "new",       "NPF",     "force"};
     std::string found;
     std::string word;
     for (char c : Without(text, names) + " ") {

@@ -264,6 +264,14 @@ TEST(Container, RoundTripsOverRandomDataAndPasswords) {
         Bytes plain;
         ASSERT_TRUE(DecryptFile(container, password, plain));
         ASSERT_EQ(plain, data) << trial;
+        // Re-keyed, it is what the new password makes with the same salt, and the old one fails.
+        std::u16string other = password;
+        other[0] = other[0] == u'a' ? u'b' : u'a';
+        Bytes rekeyed = container;
+        RekeyContainer(rekeyed.data(), DigestsOf(password).key, DigestsOf(other).key,
+                       DigestsOf(other).check);
+        ASSERT_EQ(rekeyed, EncryptFile(data, other, salt)) << trial;
+        EXPECT_FALSE(DecryptFile(rekeyed, password, plain) && plain == data) << trial;
     }
 }
 

@@ -1,4 +1,5 @@
 // Encrypt and decrypt end to end over the in-memory dialog and real files.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -72,6 +73,18 @@ void ExpectReferenceContainer(const std::string& sealed, const std::string& plai
                            [](uint8_t a, char b) { return a == static_cast<uint8_t>(b); }));
 }
 
+// Dates a result must carry over from its source, to the nanosecond: access, modification.
+constexpr timespec kSourceDates[2] = {{1620284889, 500}, {1577934245, 250000000}};
+
+void ExpectSourceDates(const fs::path& file) {
+    struct stat status = {};
+    ASSERT_EQ(stat(file.c_str(), &status), 0);
+    EXPECT_EQ(status.st_atim.tv_sec, kSourceDates[0].tv_sec);
+    EXPECT_EQ(status.st_atim.tv_nsec, kSourceDates[0].tv_nsec);
+    EXPECT_EQ(status.st_mtim.tv_sec, kSourceDates[1].tv_sec);
+    EXPECT_EQ(status.st_mtim.tv_nsec, kSourceDates[1].tv_nsec);
+}
+
 TEST(CipherRun, RoundTripsInPlaceAndSeparately) {
     // Up to `fill` bytes fill the encryption buffer to its last word; 4084 fills the
     // decryption buffer.
@@ -83,10 +96,15 @@ TEST(CipherRun, RoundTripsInPlaceAndSeparately) {
             RunHarness run;
             std::string plain = RandomBytes(size, static_cast<uint32_t>(size));
             fs::path source = run.Write("data.bin", plain);
+            ASSERT_EQ(utimensat(AT_FDCWD, source.c_str(), kSourceDates, 0), 0);
             run.SetPassword(u"correct horse 密码");
             run.SetInPlace(inPlace);
             ExpectRunDone(run, source, IDC_ENCRYPT);
             fs::path container = inPlace ? source : run.Dir() / "data_ZOK.bin";
+            ExpectSourceDates(container);
+            if (!inPlace) {
+                EXPECT_EQ(run.LogLines().back(), u"输出文件：" + container.u16string());
+            }
             std::string sealed = RunHarness::Read(container);
             ASSERT_EQ(sealed.size(), kContainerHeaderSize + BodySizeFor(size));
             ExpectReferenceContainer(sealed, plain, u"correct horse 密码");
@@ -96,8 +114,11 @@ TEST(CipherRun, RoundTripsInPlaceAndSeparately) {
                 EXPECT_EQ(RunHarness::Read(source), plain) << "source untouched";
             }
 
+            // Reading the container above moved its access date.
+            ASSERT_EQ(utimensat(AT_FDCWD, container.c_str(), kSourceDates, 0), 0);
             ExpectRunDone(run, container, IDC_DECRYPT);
             fs::path restored = inPlace ? source : run.Dir() / "data_ZOK_ZOK.bin";
+            ExpectSourceDates(restored);
             EXPECT_EQ(RunHarness::Read(restored), plain);
             EXPECT_EQ(HeadlessProgressPosition(), 0u) << "bar empty after decryption";
         }

@@ -68,15 +68,32 @@ std::wstring Lines(std::initializer_list<const wchar_t*> lines) {
     return text;
 }
 
+// The file's last access and last write dates; `set` gives it these first.
+bool FileDates(const std::wstring& path, FILETIME* accessed, FILETIME* written, bool set) {
+    const HANDLE file = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                                    FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    const bool done =
+        file != INVALID_HANDLE_VALUE && (set ? SetFileTime(file, nullptr, accessed, written)
+                                             : GetFileTime(file, nullptr, accessed, written));
+    CloseHandle(file);
+    return done;
+}
+
 TEST_F(Runs, EncryptThenDecryptInPlaceRestoresTheFile) {
     const std::wstring file = folder_ + L"\\report.txt";
     const std::string original = "quarterly figures\r\n\x01\x02\xff tail";
     ASSERT_TRUE(WriteWholeFile(file, original));
+    FILETIME accessed = {0x12345670, 0x01D5C0E0}, written = {0x89ABCDE0, 0x01D5C0D0};
+    ASSERT_TRUE(FileDates(file, &accessed, &written, true));
 
     Prepare(file, L"s3cret密码", L"s3cret密码", true);
     EXPECT_EQ(Run(kEncrypt), kDone);
     EXPECT_EQ(Log(), Lines({L"正在读取输入密码……", L"正在读取文件……", L"正在加密……",
                             L"正在保存文件……", L"操作完毕。"}));
+    FILETIME nowAccessed = {}, nowWritten = {};
+    ASSERT_TRUE(FileDates(file, &nowAccessed, &nowWritten, false));
+    EXPECT_EQ(CompareFileTime(&nowWritten, &written), 0) << "in place, the dates are kept too";
+    EXPECT_EQ(CompareFileTime(&nowAccessed, &accessed), 0);
     std::string encrypted;
     ASSERT_TRUE(ReadWholeFile(file, &encrypted));
     EXPECT_EQ(encrypted.size(), 12 + (original.size() + 3) / 4 * 4);
@@ -94,13 +111,22 @@ TEST_F(Runs, SeparateOutputGoesBesideTheSourceAndDecryptsBack) {
     const std::wstring file = folder_ + L"\\photo.raw";
     const std::string original(10000, 'p');
     ASSERT_TRUE(WriteWholeFile(file, original));
+    FILETIME accessed = {0x12345670, 0x01D5C0E0}, written = {0x89ABCDE0, 0x01D5C0D0};
+    ASSERT_TRUE(FileDates(file, &accessed, &written, true));
 
     Prepare(file, L"pw", L"pw", false);
     EXPECT_EQ(Run(kEncrypt), kDone);
+    const std::wstring encrypted = folder_ + L"\\photo_ZOK.raw";
+    EXPECT_EQ(Log(),
+              Lines({L"正在读取输入密码……", L"正在读取文件……", L"正在加密……", L"正在保存文件……",
+                     L"操作完毕。", (L"输出文件：" + encrypted).c_str()}));
+    FILETIME outputAccessed = {}, outputWritten = {};
+    ASSERT_TRUE(FileDates(encrypted, &outputAccessed, &outputWritten, false));
+    EXPECT_EQ(CompareFileTime(&outputWritten, &written), 0) << "the source's dates are kept";
+    EXPECT_EQ(CompareFileTime(&outputAccessed, &accessed), 0);
     std::string source;
     ASSERT_TRUE(ReadWholeFile(file, &source));
     EXPECT_EQ(source, original) << "the source stays as it was";
-    const std::wstring encrypted = folder_ + L"\\photo_ZOK.raw";
     ASSERT_TRUE(FileExists(encrypted));
 
     SetFieldText(dialog_, kPath, encrypted);
