@@ -175,6 +175,8 @@ constexpr CliTextEntry kEnglishTexts[] = {
     {CliText::kRecoveredTo, u"restored into {}"},
     {CliText::kRecoveredUnknownBytes, u"; {} bytes are unknown and written as zeros"},
     {CliText::kRecoveredAtOffsets, u", at offsets {}"},
+    {CliText::kRecoveredOnLine, u" (line {})"},
+    {CliText::kRecoveredOnLines, u" (lines {})"},
     {CliText::kRecoveredLengthUncertain,
      u"the original is {} bytes long, and the restored file keeps the longest: zero bytes at "
      u"its end may be padding rather than the original's"},
@@ -367,6 +369,8 @@ constexpr CliTextEntry kChineseTexts[] = {
     {CliText::kRecoveredTo, u"已恢复到 {}"},
     {CliText::kRecoveredUnknownBytes, u"；{} 个字节无法得知，写为零"},
     {CliText::kRecoveredAtOffsets, u"，位于第 {} 字节（从 0 数起）"},
+    {CliText::kRecoveredOnLine, u"，在第 {} 行"},
+    {CliText::kRecoveredOnLines, u"，在第 {} 行"},
     {CliText::kRecoveredLengthUncertain,
      u"原文件长 {} 字节，恢复出的文件取最长的长度：末尾的零字节可能是填充，而非原文件的内容"},
     {CliText::kCheckSmallSave, u"被中断的覆盖源文件加密或解密，原文件不超过 12 字节"},

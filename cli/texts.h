@@ -111,6 +111,8 @@ enum class CliText : uint8_t {
     kRecoveredTo,
     kRecoveredUnknownBytes,
     kRecoveredAtOffsets,
+    kRecoveredOnLine,   // a restored text file's doubtful bytes: "{}" is the line's number
+    kRecoveredOnLines,  // "{}" is the range of lines
     kRecoveredLengthUncertain,
     kCheckSmallSave,
     kCheckReservationTail,

@@ -15,7 +15,7 @@ namespace {
 TEST_F(CliTest, CheckAndRecoverTellWrecksApartAndRestoreThem) {
     std::string plain;
     for (unsigned i = 0; plain.size() < 40001; i = i * 7 + 3)
-        plain += "word" + std::to_string(i % 97) + " ";
+        plain += "word" + std::to_string(i % 97) + (i % 5 == 0 ? "\n" : " ");
     plain.resize(40001);
     // A chosen salt: with a run's own, the rows below hold for most salts but not all. A cut
     // encryption's pages outvote its plain ones for most (0.5 to 2 in a hundred leave the cut
@@ -36,7 +36,8 @@ TEST_F(CliTest, CheckAndRecoverTellWrecksApartAndRestoreThem) {
     // The plain size is no multiple of 4: without the header, its last word's three zero bytes
     // may be padding, so recover writes the longest length and names the range with status 8;
     // only a decryption that had the length left to cut shows it. A cut encryption's zeros may
-    // be a grown reservation's or the original's own.
+    // be a grown reservation's or the original's own. The plain file is text: the unknown bytes
+    // and those a torn page may have got wrong are also named by line.
     const struct {
         const char* name;
         std::string file;
@@ -47,13 +48,15 @@ TEST_F(CliTest, CheckAndRecoverTellWrecksApartAndRestoreThem) {
         const char* lengths;  // recover: the lengths it names; it writes the longest
         bool onWine;
         const char* word;  // check's word on standard output
+        std::u16string unknownLine = u"";
+        std::u16string tornLines = u"";
     } rows[] = {
         {"encryption, body whole", encryptionCutAt(length), "pw\n", kExitWreck, kExitWreck, 0,
          "40001-40004", false, "recoverable"},
         {"encryption cut at the first page", encryptionCutAt(4096), "pw\n", kExitWreck, kExitWreck,
-         4096, "40001-40016", false, "recoverable"},
+         4096, "40001-40016", false, "recoverable", u"114", u"2-228"},
         {"encryption cut at a middle page", encryptionCutAt(5 * 4096), "pw\n", kExitWreck,
-         kExitWreck, 5 * 4096, "40001-40016", true, "recoverable"},
+         kExitWreck, 5 * 4096, "40001-40016", true, "recoverable", u"597", u"482-707"},
         {"decryption cut at its first block", decryptionCutAt(4096), "pw\n", kExitWreck, kExitWreck,
          0, "40001-40004", false, "recoverable"},
         {"decryption before the length was cut", decryptionCutAt(plain.size()), "pw\n", kExitWreck,
@@ -95,7 +98,12 @@ TEST_F(CliTest, CheckAndRecoverTellWrecksApartAndRestoreThem) {
             expected.replace(row.unknownAt - 8, 8, 8, '\0');
             const std::string range =
                 std::to_string(row.unknownAt - 8) + "-" + std::to_string(row.unknownAt - 1);
-            EXPECT_TRUE(Contains(recovered.err, range)) << recovered.err;
+            const std::u16string offsets(range.begin(), range.end());
+            EXPECT_TRUE(
+                Contains(recovered.err, Said(CliText::kRecoveredAtOffsets, offsets) +
+                                            Said(CliText::kRecoveredOnLine, row.unknownLine)))
+                << recovered.err;
+            EXPECT_TRUE(Contains(recovered.err, Said(CliText::kRecoveredOnLines, row.tornLines)));
         }
         if (row.lengths != nullptr) {
             EXPECT_TRUE(Contains(recovered.err, row.lengths)) << recovered.err;
@@ -148,6 +156,14 @@ TEST_F(CliTest, CheckAndRecoverTellWrecksApartAndRestoreThem) {
         << result.err;
     EXPECT_EQ(Zok({"recover", "--password-stdin", "wreck", "out"}).exitCode, kExitUsage);
     EXPECT_EQ(ReadBytes(At("wreck")), decryptionCutAt(4096));
+    // A NUL byte where the file stays plain: not text, so its bytes are named by offset alone.
+    std::string binary = encryptionCutAt(5 * 4096);
+    binary[30000] = '\0';
+    WriteBytes(At("binary"), binary);
+    result = Zok({"recover", "--password-stdin", "binary"});
+    EXPECT_TRUE(Contains(result.err, Said(CliText::kRecoveredAtOffsets, u"20472-20479") +
+                                         Said(CliText::kCheckTornRange, u"16376-24575")))
+        << result.err;
 #endif
 }
 
