@@ -77,7 +77,21 @@ HANDLE Inheritable(const fs::path& path, DWORD access, DWORD disposition) {
                        disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
+// The console every run shares, made once in UTF-8: the program writes its redirected output in
+// the console's output code page. Under Wine a new console starts in the OEM code page of the
+// host's locale, which has no Chinese; UTF-8 keeps every text and name.
+bool SharedConsole() {
+    static const bool made = (GetConsoleWindow() != nullptr || (FreeConsole(), AllocConsole())) &&
+                             SetConsoleOutputCP(CP_UTF8);
+    return made;
+}
+
 }  // namespace
+
+void SetRunsCodePage(unsigned codePage) {
+    if (SharedConsole())
+        SetConsoleOutputCP(codePage);
+}
 
 bool WritingIsRefused(const fs::path& path) {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -105,10 +119,12 @@ bool RunWithStreamFiles(const std::vector<std::string>& args, const StreamFiles&
     startup.hStdError = errHandle;
     std::wstring environment = EnvironmentBlockWith(settings);
     PROCESS_INFORMATION process = {};
-    // No console: the program must find no terminal, as under a service or a pipe.
+    // The program finds no terminal: its standard streams are files, as under a pipe. It shares
+    // this process's console, whose code page its redirected output takes.
+    SharedConsole();
     const BOOL started = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                                        CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT,
-                                        environment.data(), directory.c_str(), &startup, &process);
+                                        CREATE_UNICODE_ENVIRONMENT, environment.data(),
+                                        directory.c_str(), &startup, &process);
     CloseHandle(inHandle);
     CloseHandle(outHandle);
     CloseHandle(errHandle);
