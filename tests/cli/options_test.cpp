@@ -455,9 +455,12 @@ TEST_F(CliTest, UsageErrorsRunNothing) {
         for (const std::string& arg : row.args) line += "[" + arg + "]";
         EXPECT_EQ(result.exitCode, kExitUsage) << line;
         EXPECT_EQ(result.out, "") << line;
-        EXPECT_EQ(result.err,
-                  kProgram + Said(row.problem, row.named) + "\n" + Said(kTryHelp, program) + "\n")
-            << line;
+        // Nothing at all: the help's usage lines in place of the problem.
+        const std::string usage = Said(kHelp, program);
+        const std::string problem = row.args.empty()
+                                        ? usage.substr(0, usage.find("\n\n") + 1)
+                                        : kProgram + Said(row.problem, row.named) + "\n";
+        EXPECT_EQ(result.err, problem + Said(kTryHelp, program) + "\n") << line;
     }
     EXPECT_EQ(ReadBytes(At("f")), "untouched");
     EXPECT_FALSE(fs::exists(At("f_Adv")));

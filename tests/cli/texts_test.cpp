@@ -166,10 +166,11 @@ TEST_F(CliTest, TheLanguageFollowsTheLocaleVariables) {
     for (const auto& c : cases) {
         std::string trace;
         for (const std::string& setting : c.settings) trace += setting + " ";
-        ZokResult result = Zok({}, "", c.settings);
+        ZokResult result = Zok({"--bogus"}, "", c.settings);
         EXPECT_EQ(result.exitCode, 2) << trace;
         const Language expected = c.chinese ? Language::kChinese : Language::kEnglish;
-        EXPECT_TRUE(result.err.starts_with(kProgram + Said(CliText::kNoCommand, {}, expected)))
+        EXPECT_TRUE(
+            result.err.starts_with(kProgram + Said(CliText::kUnknownCommand, u"--bogus", expected)))
             << trace << result.err;
     }
 }
