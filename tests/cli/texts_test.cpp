@@ -117,6 +117,11 @@ TEST_F(CliTest, EachLanguageSpeaksAloneFromHelpToTheLastLine) {
         EXPECT_EQ(run.exitCode, 0);
         EXPECT_EQ(run.out.rfind(language.helpTitle, 0), 0u) << run.out;
         speaksAlone(run);
+#ifdef _WIN32
+        // The Windows help names nothing that only a POSIX system has.
+        for (const char* posix : {"LC_ALL", "FIFO", "socket", "signal", "信号", "套接字"})
+            EXPECT_FALSE(Contains(run.out, posix)) << posix;
+#endif
     }
 }
 
@@ -180,6 +185,13 @@ TEST_F(CliTest, TheLanguageFollowsTheLocaleVariables) {
 TEST(ExitStatuses, EveryPlaceListsTheOneTable) {
     // The statuses of the ending signals are another test's (below).
     const std::string signals = Utf16ToUtf8(EndingSignalStatuses());
+    // Windows has console events in place of signals.
+#ifdef _WIN32
+    const std::string endedBy[] = {"被中断或关闭控制台结束：",
+                                   "ended by Ctrl-C or Ctrl-Break, or by closing the console: "};
+#else
+    const std::string endedBy[] = {"被信号 N 结束：", "ended by signal N: "};
+#endif
     const std::string helpEnds[] = {
         "退出状态（有多个文件时每个文件都会处理，取第一个失败）：\n"
         "  0      全部完成\n"
@@ -193,8 +205,8 @@ TEST(ExitStatuses, EveryPlaceListsTheOneTable) {
         "  8      check：recover "
         "能恢复的被中断的覆盖源文件保存；recover：已恢复，但有字节或确切长度无法得知（信息中注明）"
         "\n"
-        "  128+N  被信号 N 结束：" +
-            signals + "（正在进行的保存会先完成）\n",
+        "  128+N  " +
+            endedBy[0] + signals + "（正在进行的保存会先完成）\n",
         "Exit status (with several FILEs every FILE is tried; the first failure decides):\n"
         "  0      all done\n"
         "  1      another failure (a run could not start)\n"
@@ -207,8 +219,8 @@ TEST(ExitStatuses, EveryPlaceListsTheOneTable) {
         "  8      check: a wreck of an in-place save that recover restores; recover: restored, "
         "but\n"
         "         some bytes or the exact length are not known (the messages name them)\n"
-        "  128+N  ended by signal N: " +
-            signals + " (a save under way is finished first)\n",
+        "  128+N  " +
+            endedBy[1] + signals + " (a save under way is finished first)\n",
     };
     ScratchFolder folder;
     for (const Settings& language : {kChinese, kEnglish}) {
