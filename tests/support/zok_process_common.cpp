@@ -28,10 +28,7 @@ ZokResult RunZok(const std::vector<std::string>& args, const std::string& input,
     result.out = ReadBytes(streams.out);
     result.err = ReadBytes(streams.err);
 #ifdef _WIN32
-    for (std::string* text : {&result.out, &result.err}) {
-        for (size_t at = text->find("\r\n"); at != std::string::npos; at = text->find("\r\n", at))
-            text->erase(at, 1);
-    }
+    for (std::string* text : {&result.out, &result.err}) std::erase(*text, '\r');
 #endif
     return result;
 }

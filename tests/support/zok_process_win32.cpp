@@ -77,20 +77,11 @@ HANDLE Inheritable(const fs::path& path, DWORD access, DWORD disposition) {
                        disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-// The console every run shares, made once in UTF-8: the program writes its redirected output in
-// the console's output code page. Under Wine a new console starts in the OEM code page of the
-// host's locale, which has no Chinese; UTF-8 keeps every text and name.
-bool SharedConsole() {
-    static const bool made = (GetConsoleWindow() != nullptr || (FreeConsole(), AllocConsole())) &&
-                             SetConsoleOutputCP(CP_UTF8);
-    return made;
-}
-
 }  // namespace
 
-void SetRunsCodePage(unsigned codePage) {
-    if (SharedConsole())
-        SetConsoleOutputCP(codePage);
+bool SharedConsoleIn(unsigned codePage) {
+    static const bool made = GetConsoleWindow() != nullptr || (FreeConsole(), AllocConsole());
+    return made && SetConsoleOutputCP(codePage);
 }
 
 bool WritingIsRefused(const fs::path& path) {
@@ -119,9 +110,8 @@ bool RunWithStreamFiles(const std::vector<std::string>& args, const StreamFiles&
     startup.hStdError = errHandle;
     std::wstring environment = EnvironmentBlockWith(settings);
     PROCESS_INFORMATION process = {};
-    // The program finds no terminal: its standard streams are files, as under a pipe. It shares
-    // this process's console, whose code page its redirected output takes.
-    SharedConsole();
+    // No terminal: its standard streams are files. It shares this process's console.
+    [[maybe_unused]] static const bool shared = SharedConsoleIn(CP_UTF8);
     const BOOL started = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
                                         CREATE_UNICODE_ENVIRONMENT, environment.data(),
                                         directory.c_str(), &startup, &process);
