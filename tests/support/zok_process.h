@@ -42,8 +42,7 @@ bool RunWithStreamFiles(const std::vector<std::string>& args, const StreamFiles&
                         int* exitCode);
 
 #ifdef _WIN32
-// Sets the output code page of the console the runs share, which their redirected output takes:
-// UTF-8 from the first run on (a new console under Wine has the host's, without Chinese).
+// Sets the code page of the console the runs share, which their redirected output takes.
 bool SharedConsoleIn(unsigned codePage);
 // Starts the program under test with no arguments as Explorer starts it: alone in a console
 // window made for it. Its standard output and error go to `output`; its standard input is a

@@ -110,7 +110,7 @@ bool RunWithStreamFiles(const std::vector<std::string>& args, const StreamFiles&
     startup.hStdError = errHandle;
     std::wstring environment = EnvironmentBlockWith(settings);
     PROCESS_INFORMATION process = {};
-    // No terminal: its standard streams are files. It shares this process's console.
+    // No terminal: streams are files. The shared console is UTF-8 (a new one under Wine lacks CJK).
     [[maybe_unused]] static const bool shared = SharedConsoleIn(CP_UTF8);
     const BOOL started = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
                                         CREATE_UNICODE_ENVIRONMENT, environment.data(),
