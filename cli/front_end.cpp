@@ -767,6 +767,13 @@ std::u16string ExitStatusHelp() {
     return text;
 }
 
+// The usage lines and the warning that open the help: what the program says when it is called
+// with nothing, as the Windows console entry calls it, and when Explorer starts it.
+std::u16string ShortUsage() {
+    const std::u16string help = Filled(Say(CliText::kHelp), ProgramName());
+    return help.substr(0, help.find(u"\n\n") + 1);
+}
+
 // Parses the arguments, expands the FILE operands where the shell does not, and checks what
 // they ask for. False when the command ends here, with its status in `*status`: after help or
 // the version, or an error that was reported.
@@ -775,6 +782,10 @@ bool ReadCommandLine(const std::vector<std::u16string>& args, int* status) {
     const ParseOutcome parsed = ParseArguments(args, &g_cli.options);
     switch (parsed.result) {
         case ParseResult::kFailed:
+            if (args.empty()) {
+                WriteStderr(ShortUsage() + Filled(Say(CliText::kTryHelp), ProgramName()) + u"\n");
+                return false;
+            }
             UsageError(parsed.problem, parsed.named);
             return false;
         case ParseResult::kHelpShown:
@@ -874,9 +885,7 @@ int RunCommandLine(const std::vector<std::u16string>& args) {
 int RunInConsoleOfItsOwn(const std::vector<std::u16string>& args, void (*waitForEnter)()) {
     int status = kExitUsage;
     if (args.empty()) {
-        const std::u16string help = Filled(Say(CliText::kHelp), ProgramName());
-        WriteStdout(Filled(Say(CliText::kStartedAlone), ProgramName()) +
-                    help.substr(0, help.find(u"\n\n") + 1) + u"\n");
+        WriteStdout(Filled(Say(CliText::kStartedAlone), ProgramName()) + ShortUsage() + u"\n");
     } else {
         status = RunCommandLine(args);
     }

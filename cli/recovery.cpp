@@ -4,6 +4,9 @@
 // only with --yes.
 #include "cli/recovery.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "cli/arguments.h"
 #include "cli/console.h"
 #include "cli/exit_status.h"
@@ -229,22 +232,48 @@ std::u16string ComparablePath(const std::u16string& path) {
     return result;
 }
 
-// The restored file's lines: where it went, and every byte and length that is not known.
+// Whether the restored file is text: no NUL byte but the unknown ones, written as zeros, and
+// the zeros at its end that may be padding. Text in any encoding but UTF-16 has none, and an
+// editor shows it by lines, so its doubtful bytes are also named by line.
+bool IsRestoredText(const uint8_t* restored, const FileAnalysis& analysis) {
+    const auto hasNul = [&](uint32_t from, uint32_t to) {
+        return from < to && std::memchr(restored + from, 0, to - from) != nullptr;
+    };
+    const uint32_t unknownEnd = analysis.unknownStart + analysis.unknownCount;
+    return !hasNul(0, analysis.unknownStart) && !hasNul(unknownEnd, analysis.plainSize);
+}
+
+// " (line N)", or " (lines N-M)", for bytes `first` to `last` of a restored text file, counted
+// as an editor counts them: 1 for the first, one more after each line feed. Empty for a file
+// that is not text.
+std::u16string LinesOf(const uint8_t* restored, bool text, uint32_t first, uint32_t last) {
+    if (!text)
+        return {};
+    const uint64_t firstLine = 1 + std::count(restored, restored + first, '\n');
+    const uint64_t lastLine = firstLine + std::count(restored + first, restored + last, '\n');
+    return firstLine == lastLine ? Say(CliText::kRecoveredOnLine, Number(firstLine))
+                                 : Say(CliText::kRecoveredOnLines, Range(firstLine, lastLine));
+}
+
+// The restored file's lines: where it went, and every byte and length that is not known; the
+// bytes also by line for a text file (`restored`, the restored file's bytes).
 void ReportRestored(const std::u16string& name, const std::u16string& outputName,
-                    const FileAnalysis& analysis, bool quiet) {
+                    const FileAnalysis& analysis, const uint8_t* restored, bool quiet) {
     const bool exact = RestoresExactly(analysis);
     if (quiet && exact)
         return;
+    const bool text = IsRestoredText(restored, analysis);
     std::u16string line = Say(CliText::kRecoveredTo, outputName);
     if (analysis.unknownCount > 0) {
+        const uint32_t last = analysis.unknownStart + analysis.unknownCount - 1;
         line += Say(CliText::kRecoveredUnknownBytes, Number(analysis.unknownCount));
-        line +=
-            Say(CliText::kRecoveredAtOffsets,
-                Range(analysis.unknownStart, analysis.unknownStart + analysis.unknownCount - 1));
+        line += Say(CliText::kRecoveredAtOffsets, Range(analysis.unknownStart, last));
+        line += LinesOf(restored, text, analysis.unknownStart, last);
     }
     if (analysis.tornCount > 0) {
-        line += Say(CliText::kCheckTornRange,
-                    Range(analysis.tornStart, analysis.tornStart + analysis.tornCount - 1));
+        const uint32_t last = analysis.tornStart + analysis.tornCount - 1;
+        line += Say(CliText::kCheckTornRange, Range(analysis.tornStart, last));
+        line += LinesOf(restored, text, analysis.tornStart, last);
     }
     PrintMessageAbout(name, line);
     if (analysis.pieceEnd != 0 && analysis.unknownCount > 8) {
@@ -304,12 +333,13 @@ int RecoverOne(const Session& session, const std::u16string& name) {
     std::u16string unfinished(NativeOf(output).size() + kUnfinishedExtraUnits, u'\0');
     const bool saved = SaveSeparately(NativeOf(output).c_str(), file.handle, file.buffer,
                                       analysis.longestSize, exists, unfinished.data());
+    if (saved)
+        ReportRestored(name, outputName, analysis, file.buffer, session.request.quiet);
     ReleaseWholeFile(&file);
     if (!saved) {
         PrintFailure(outputName, MessageId::kWriteFailed);
         return kExitCannotAccess;
     }
-    ReportRestored(name, outputName, analysis, session.request.quiet);
     return RestoresExactly(analysis) ? kExitSuccess : kExitWreck;
 }
 

@@ -21,7 +21,8 @@ bool StderrIsTerminal();
 bool StdoutIsTerminal();
 // A terminal to ask on even when standard input carries data.
 bool TerminalOpens();
-// Writes to standard error: wide text on a Windows console, UTF-8 everywhere else.
+// Writes to standard error: wide text on a Windows console; redirected on Windows, the console's
+// output code page with CR LF line ends; UTF-8 on Linux.
 void WriteStderr(std::u16string_view text);
 void WriteStdout(std::u16string_view text);
 

@@ -1,6 +1,7 @@
 // Standard streams and the console on Windows. A console gets wide text (WriteConsoleW,
-// ReadConsoleW); files and pipes get UTF-8. Prompts and answers use the console itself
-// (CONIN$, CONOUT$), whatever the standard handles are.
+// ReadConsoleW); files and pipes get the console's output code page with CR LF line ends, as
+// cmd's own output, so that a log a batch file collects holds one encoding. Prompts and answers
+// use the console itself (CONIN$, CONOUT$), whatever the standard handles are.
 #include <windows.h>
 
 #include <string>
@@ -40,6 +41,31 @@ void WriteBytes(HANDLE file, std::string_view bytes) {
     }
 }
 
+// What a file or pipe gets: the console's output code page (UTF-8 where that is 65001); with no
+// console at all, the OEM code page that a console of this system starts with.
+UINT RedirectedCodePage() {
+    const UINT console = GetConsoleOutputCP();
+    return console != 0 ? console : GetOEMCP();
+}
+
+// `text` in `codePage`, each line feed after a carriage return; a character the code page lacks
+// becomes its default character, as in any console program's redirected output.
+std::string RedirectedBytes(std::u16string_view text, UINT codePage) {
+    std::u16string lines;
+    lines.reserve(text.size() + text.size() / 16);
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\n' && (i == 0 || text[i - 1] != u'\r'))
+            lines += u'\r';
+        lines += text[i];
+    }
+    const auto wide = reinterpret_cast<const wchar_t*>(lines.data());
+    const int units = static_cast<int>(lines.size());
+    const int size = WideCharToMultiByte(codePage, 0, wide, units, nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<size_t>(size > 0 ? size : 0), '\0');
+    WideCharToMultiByte(codePage, 0, wide, units, bytes.data(), size, nullptr, nullptr);
+    return bytes;
+}
+
 void WriteStandard(DWORD which, std::u16string_view text) {
     HANDLE handle = GetStdHandle(which);
     if (handle == nullptr || handle == INVALID_HANDLE_VALUE)
@@ -47,7 +73,7 @@ void WriteStandard(DWORD which, std::u16string_view text) {
     if (IsConsole(handle)) {
         WriteConsoleText(handle, text);
     } else {
-        WriteBytes(handle, Utf16ToUtf8(text));
+        WriteBytes(handle, RedirectedBytes(text, RedirectedCodePage()));
     }
 }
 

@@ -4,6 +4,16 @@
 
 namespace {
 
+// The words that differ between the two programs: the help names only what the program's own
+// system has. Locale variables, FIFOs, sockets and signals are POSIX's; the Windows program
+// follows the display language and ends on console events (cli/ending_signals.h). Within the
+// help's lines, laid out as printed, formatting is off around each.
+#ifdef _WIN32
+#define POSIX_OR_WINDOWS(posix, windows) windows
+#else
+#define POSIX_OR_WINDOWS(posix, windows) posix
+#endif
+
 using CliTextEntry = TextEntry<CliText>;
 
 constexpr CliTextEntry kEnglishTexts[] = {
@@ -61,11 +71,20 @@ constexpr CliTextEntry kEnglishTexts[] = {
      u"file is overwritten only after a yes on the terminal, or with --yes; without a\n"
      u"terminal the answer is no. Status lines and error messages go to standard error,\n"
      u"with a progress bar when it is a terminal; with several FILEs each line names its\n"
+     // clang-format off
+     POSIX_OR_WINDOWS(
      u"FILE. Paths are limited to 259 UTF-16 units. The language follows LC_ALL,\n"
-     u"LC_MESSAGES or LANG: Chinese for a value starting with \"zh\", English otherwise.\n"
+     u"LC_MESSAGES or LANG: Chinese for a value starting with \"zh\", English otherwise.\n",
+     u"FILE. Paths are limited to 259 UTF-16 units. The language follows the display\n"
+     u"language of Windows: Chinese for a Chinese one, English otherwise.\n")
+     // clang-format on
      u"\n"
      u"With -r a folder is walked depth-first in name order, files only. Links, junctions,\n"
-     u"devices, FIFOs and sockets are never followed or opened, and the walk never leaves the\n"
+     // clang-format off
+     POSIX_OR_WINDOWS(
+     u"devices, FIFOs and sockets are never followed or opened, and the walk never leaves the\n",
+     u"and devices are never followed or opened, and the walk never leaves the\n")
+     // clang-format on
      u"folder's file system; each thing left is named in a \"skipped\" line. encrypt skips a\n"
      u"file this password already opens, decrypt and check what is not a container of it, and\n"
      u"the walk never takes what it writes itself nor what an interrupted save left. Each file\n"
@@ -124,7 +143,10 @@ constexpr CliTextEntry kEnglishTexts[] = {
     {CliText::kExitMeansWreck,
      u"check: a wreck of an in-place save that recover restores; recover: restored, but\n"
      u"         some bytes or the exact length are not known (the messages name them)"},
-    {CliText::kExitMeansSignal, u"ended by signal N: {} (a save under way is finished first)"},
+    {CliText::kExitMeansSignal,
+     POSIX_OR_WINDOWS(u"ended by signal N: {} (a save under way is finished first)",
+                      u"ended by Ctrl-C or Ctrl-Break, or by closing the console: {} (a save "
+                      u"under way is finished first)")},
     {CliText::kPasswordUnreadable, u"cannot read the password from '{}'"},
     {CliText::kPasswordStdinUnreadable, u"cannot read the password from standard input"},
     {CliText::kStandardInputUnreadable, u"cannot read standard input"},
@@ -153,7 +175,8 @@ constexpr CliTextEntry kEnglishTexts[] = {
      u"the file has other names (hard links), which would keep the old password; not changed"},
     {CliText::kRekeyed, u"Password changed."},
     {CliText::kSkippedLink, u"skipped: a symbolic link or junction, never followed"},
-    {CliText::kSkippedSpecial, u"skipped: a device, FIFO or socket, never opened"},
+    {CliText::kSkippedSpecial, POSIX_OR_WINDOWS(u"skipped: a device, FIFO or socket, never opened",
+                                                u"skipped: a device, never opened")},
     {CliText::kSkippedOtherFileSystem,
      u"skipped: a mount point, of another file system or a bind mount (the walk stays on one "
      u"mount)"},
@@ -212,6 +235,8 @@ constexpr CliTextEntry kEnglishTexts[] = {
     {CliText::kRecoveredTo, u"restored into {}"},
     {CliText::kRecoveredUnknownBytes, u"; {} bytes are unknown and written as zeros"},
     {CliText::kRecoveredAtOffsets, u", at offsets {}"},
+    {CliText::kRecoveredOnLine, u" (line {})"},
+    {CliText::kRecoveredOnLines, u" (lines {})"},
     {CliText::kRecoveredLengthUncertain,
      u"the original is {} bytes long, and the restored file keeps the longest: zero bytes at "
      u"its end may be padding rather than the original's"},
@@ -311,10 +336,19 @@ constexpr CliTextEntry kChineseTexts[] = {
      u"文件只在终端上回答 y（或“是”）或给出 --yes 时覆盖；没有终端时视为回答否。\n"
      u"状态行和错误信息写到标准错误，\n"
      u"标准错误是终端时另有进度条；有多个文件时每行都注明文件。路径最长 259 个 UTF-16 单元。\n"
-     u"语言取自 LC_ALL、LC_MESSAGES 或 LANG：以“zh”开头的值为中文，其余为英文。\n"
+     // clang-format off
+     POSIX_OR_WINDOWS(
+     u"语言取自 LC_ALL、LC_MESSAGES 或 LANG：以“zh”开头的值为中文，其余为英文。\n",
+     u"语言随系统的显示语言：中文系统为中文，其余为英文。\n")
+     // clang-format on
      u"\n"
+     // clang-format off
+     POSIX_OR_WINDOWS(
      u"给出 -r 时按名称顺序深度优先遍历文件夹，只处理文件。符号链接、联接点、设备、FIFO 和\n"
-     u"套接字从不跟随或打开，遍历也不离开该文件夹所在的文件系统；每个被略过的对象各有一行\n"
+     u"套接字从不跟随或打开，遍历也不离开该文件夹所在的文件系统；每个被略过的对象各有一行\n",
+     u"给出 -r 时按名称顺序深度优先遍历文件夹，只处理文件。符号链接、联接点和设备从不跟随或\n"
+     u"打开，遍历也不离开该文件夹所在的文件系统；每个被略过的对象各有一行\n")
+     // clang-format on
      u"“已跳过”。encrypt 跳过本密码已能打开的文件，decrypt 和 check 跳过不是本密码加密文件\n"
      u"的文件；遍历从不处理自己写出的文件，也不处理被中断的保存留下的文件。每个文件有一行\n"
      u"“序号/总数 路径”，结束时一行汇总完成、跳过、失败的文件数和字节数。一个文件失败不会\n"
@@ -365,7 +399,9 @@ constexpr CliTextEntry kChineseTexts[] = {
     {CliText::kExitMeansWreck,
      u"check：recover "
      u"能恢复的被中断的覆盖源文件保存；recover：已恢复，但有字节或确切长度无法得知（信息中注明）"},
-    {CliText::kExitMeansSignal, u"被信号 N 结束：{}（正在进行的保存会先完成）"},
+    {CliText::kExitMeansSignal,
+     POSIX_OR_WINDOWS(u"被信号 N 结束：{}（正在进行的保存会先完成）",
+                      u"被中断或关闭控制台结束：{}（正在进行的保存会先完成）")},
     {CliText::kPasswordUnreadable, u"无法从“{}”读取密码"},
     {CliText::kPasswordStdinUnreadable, u"无法从标准输入读取密码"},
     {CliText::kStandardInputUnreadable, u"无法读取标准输入"},
@@ -392,7 +428,8 @@ constexpr CliTextEntry kChineseTexts[] = {
     {CliText::kHasOtherNames, u"文件还有其他名字（硬链接），它们会保留旧密码；未更改"},
     {CliText::kRekeyed, u"密码已更换。"},
     {CliText::kSkippedLink, u"已跳过：符号链接或联接点，不会跟随"},
-    {CliText::kSkippedSpecial, u"已跳过：设备、FIFO 或套接字，不会打开"},
+    {CliText::kSkippedSpecial,
+     POSIX_OR_WINDOWS(u"已跳过：设备、FIFO 或套接字，不会打开", u"已跳过：设备，不会打开")},
     {CliText::kSkippedOtherFileSystem,
      u"已跳过：挂载点，另一个文件系统或绑定挂载（遍历不离开原挂载）"},
     {CliText::kSkippedWalkedFolder, u"已跳过：已遍历过的文件夹"},
@@ -442,6 +479,8 @@ constexpr CliTextEntry kChineseTexts[] = {
     {CliText::kRecoveredTo, u"已恢复到 {}"},
     {CliText::kRecoveredUnknownBytes, u"；{} 个字节无法得知，写为零"},
     {CliText::kRecoveredAtOffsets, u"，位于第 {} 字节（从 0 数起）"},
+    {CliText::kRecoveredOnLine, u"，在第 {} 行"},
+    {CliText::kRecoveredOnLines, u"，在第 {} 行"},
     {CliText::kRecoveredLengthUncertain,
      u"原文件长 {} 字节，恢复出的文件取最长的长度：末尾的零字节可能是填充，而非原文件的内容"},
     {CliText::kRecoveredPieceUnknown,

@@ -129,6 +129,8 @@ enum class CliText : uint8_t {
     kRecoveredTo,
     kRecoveredUnknownBytes,
     kRecoveredAtOffsets,
+    kRecoveredOnLine,   // a restored text file's doubtful bytes: "{}" is the line's number
+    kRecoveredOnLines,  // "{}" is the range of lines
     kRecoveredLengthUncertain,
     kRecoveredPieceUnknown,  // "{}": the piece's first and last byte
     kCheckSmallSave,

@@ -138,10 +138,13 @@ Section "$(SectionProgram)" SectionProgram
   CreateDirectory "${MENU_FOLDER}"
   CreateShortcut "${MENU_FOLDER}\ZOK.lnk" "$INSTDIR\zok.exe"
   CreateShortcut "${MENU_FOLDER}\$(GuideName).lnk" "$INSTDIR\README.txt"
-  ; A console in the install folder (a shortcut starts in the output folder), where zok-cli
-  ; is typed as it is; it starts with the program's help.
+  ; A console whose PATH holds the install folder, for this console alone (the user's PATH is
+  ; never touched), so that zok-cli is typed in any folder; it starts in the user's own folder
+  ; with zok-cli's usage lines. cmd runs what follows /k, its outer quotes taken off, as typed:
+  ; the quotes inside keep a folder's spaces and PATH's own characters.
   SetOutPath "$INSTDIR"
-  CreateShortcut "${MENU_FOLDER}\$(ConsoleName).lnk" "$SYSDIR\cmd.exe" "/k zok-cli.exe --help"
+  CreateShortcut "${MENU_FOLDER}\$(ConsoleName).lnk" "$SYSDIR\cmd.exe" \
+    '/k "cd /d "%USERPROFILE%" & set "PATH=$INSTDIR;%PATH%" & zok-cli"'
   CreateShortcut "${MENU_FOLDER}\$(UninstallName).lnk" "$INSTDIR\Uninstall.exe"
   ; Send To exists only per user: the entry goes to the user who installs.
   SetShellVarContext current

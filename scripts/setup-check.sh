@@ -119,15 +119,16 @@ check_entries() {
     ((checked == 27)) || fail "checked $checked entries of the table's 27"
 }
 
-# The console shortcut starts cmd.exe in the install folder with zok-cli's help: a shell link
-# holds its target, folder and arguments as UTF-16LE text, found here in the bytes' hex digits.
+# The console shortcut starts cmd.exe in the user's folder with the install folder first on the
+# console's PATH, and zok-cli's usage: a shell link holds its target, folder and arguments as
+# UTF-16LE text, found here in the bytes' hex digits.
 hex_of() { od -An -tx1 -v | tr -d ' \n'; }
 check_console_shortcut() {
     local link bytes text
     link=$(unix_path 'C:\ProgramData\Microsoft\Windows\Start Menu\Programs\ZOK')/$console.lnk
     [[ -f $link ]] || fail "missing $console.lnk"
     bytes=$(hex_of <"$link")
-    for text in 'cmd.exe' "$dir" '/k zok-cli.exe --help'; do
+    for text in 'cmd.exe' '/k "cd /d "%USERPROFILE%" & ' "set \"PATH=$dir;%PATH%\" & zok-cli\""; do
         [[ $bytes == *"$(printf '%s' "$text" | iconv -f UTF-8 -t UTF-16LE | hex_of)"* ]] ||
             fail "$console.lnk does not hold '$text'"
     done

@@ -15,7 +15,7 @@ namespace {
 TEST_F(CliTest, CheckAndRecoverTellWrecksApartAndRestoreThem) {
     std::string plain;
     for (unsigned i = 0; plain.size() < 40001; i = i * 7 + 3)
-        plain += "word" + std::to_string(i % 97) + " ";
+        plain += "word" + std::to_string(i % 97) + (i % 5 == 0 ? "\n" : " ");
     plain.resize(40001);
     // A chosen salt: with a run's own, the rows below hold for most salts but not all. A cut
     // encryption's pages outvote its plain ones for most (0.5 to 2 in a hundred leave the cut
@@ -36,7 +36,7 @@ TEST_F(CliTest, CheckAndRecoverTellWrecksApartAndRestoreThem) {
     // The plain size is no multiple of 4: without the header, its last word's three zero bytes
     // may be padding, so recover writes the longest length and names the range with status 8;
     // only a decryption that had the length left to cut shows it. A cut encryption's zeros may
-    // be a grown reservation's or the original's own.
+    // be a grown reservation's or the original's own. Text (no NUL): doubtful bytes named by line.
     const struct {
         const char* name;
         std::string file;
@@ -47,13 +47,15 @@ TEST_F(CliTest, CheckAndRecoverTellWrecksApartAndRestoreThem) {
         const char* lengths;  // recover: the lengths it names; it writes the longest
         bool onWine;
         const char* word;  // check's word on standard output
+        const char* unknownLine = "";
+        const char* tornLines = "";
     } rows[] = {
         {"encryption, body whole", encryptionCutAt(length), "pw\n", kExitWreck, kExitWreck, 0,
          "40001-40004", false, "recoverable"},
         {"encryption cut at the first page", encryptionCutAt(4096), "pw\n", kExitWreck, kExitWreck,
-         4096, "40001-40016", false, "recoverable"},
+         4096, "40001-40016", false, "recoverable", "114", "2-228"},
         {"encryption cut at a middle page", encryptionCutAt(5 * 4096), "pw\n", kExitWreck,
-         kExitWreck, 5 * 4096, "40001-40016", true, "recoverable"},
+         kExitWreck, 5 * 4096, "40001-40016", true, "recoverable", "597", "482-707"},
         {"decryption cut at its first block", decryptionCutAt(4096), "pw\n", kExitWreck, kExitWreck,
          0, "40001-40004", false, "recoverable"},
         {"decryption before the length was cut", decryptionCutAt(plain.size()), "pw\n", kExitWreck,
@@ -95,7 +97,11 @@ TEST_F(CliTest, CheckAndRecoverTellWrecksApartAndRestoreThem) {
             expected.replace(row.unknownAt - 8, 8, 8, '\0');
             const std::string range =
                 std::to_string(row.unknownAt - 8) + "-" + std::to_string(row.unknownAt - 1);
-            EXPECT_TRUE(Contains(recovered.err, range)) << recovered.err;
+            EXPECT_TRUE(
+                Contains(recovered.err, range + " 字节（从 0 数起），在第 " + row.unknownLine))
+                << recovered.err;
+            EXPECT_TRUE(
+                Contains(recovered.err, std::string("有误，在第 ") + row.tornLines + " 行"));
         }
         if (row.lengths != nullptr) {
             EXPECT_TRUE(Contains(recovered.err, row.lengths)) << recovered.err;
@@ -153,6 +159,9 @@ TEST_F(CliTest, CheckAndRecoverTellWrecksApartAndRestoreThem) {
         << result.err;
     EXPECT_EQ(Zok({"recover", "--password-stdin", "wreck", "out"}).exitCode, kExitUsage);
     EXPECT_EQ(ReadBytes(At("wreck")), decryptionCutAt(4096));
+    WriteBytes(At("binary"), encryptionCutAt(5 * 4096).replace(30000, 1, 1, '\0'));
+    result = Zok({"recover", "--password-stdin", "binary"});
+    EXPECT_TRUE(Contains(result.err, "20472-20479 字节（从 0 数起）；如果")) << result.err;
 #endif
 }
 

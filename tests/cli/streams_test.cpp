@@ -85,4 +85,19 @@ TEST_F(CliTest, StandardOutputThatCannotTakeTheResultFailsTheRun) {
 }
 #endif
 
+#ifdef _WIN32
+// Redirected, zok-cli writes as cmd's own echo does: the console's code page (GBK), CR LF.
+TEST_F(CliTest, RedirectedOutputTakesTheConsoleCodePageAndCrLf) {
+    const StreamFiles streams = {At("in"), At("out"), At("err")};
+    WriteBytes(streams.in, "");
+    ASSERT_TRUE(SharedConsoleIn(936));
+    int status = -1;
+    ASSERT_TRUE(RunWithStreamFiles({"压缩"}, streams, folder_.Root(), kChinese, &status));
+    SharedConsoleIn(65001);
+    EXPECT_EQ(ReadBytes(streams.err),
+              "zok-cli: \xCE\xB4\xD6\xAA\xC3\xFC\xC1\xEE\xA1\xB0\xD1\xB9\xCB\xF5\xA1\xB1\r\n"
+              "\xD3\xC3\xA1\xB0zok-cli --help\xA1\xB1\xB2\xE9\xBF\xB4\xD3\xC3\xB7\xA8\xA1\xA3\r\n");
+}
+#endif
+
 }  // namespace

@@ -118,6 +118,10 @@ TEST_F(CliTest, EachLanguageSpeaksAloneFromHelpToTheLastLine) {
         EXPECT_EQ(run.exitCode, 0);
         EXPECT_EQ(run.out.rfind(language.helpTitle, 0), 0u) << run.out;
         speaksAlone(run);
+#ifdef _WIN32
+        for (const char* word : {"LC_ALL", "FIFO", "signal", "信号"})
+            EXPECT_FALSE(Contains(run.out, word));
+#endif
     }
 }
 
@@ -167,10 +171,11 @@ TEST_F(CliTest, TheLanguageFollowsTheLocaleVariables) {
     for (const auto& c : cases) {
         std::string trace;
         for (const std::string& setting : c.settings) trace += setting + " ";
-        ZokResult result = Zok({}, "", c.settings);
+        ZokResult result = Zok({"x"}, "", c.settings);
         EXPECT_EQ(result.exitCode, 2) << trace;
         const Language expected = c.chinese ? Language::kChinese : Language::kEnglish;
-        EXPECT_TRUE(result.err.starts_with(kProgram + Said(CliText::kNoCommand, {}, expected)))
+        EXPECT_TRUE(
+            result.err.starts_with(kProgram + Said(CliText::kUnknownCommand, u"x", expected)))
             << trace << result.err;
     }
 }
@@ -178,8 +183,7 @@ TEST_F(CliTest, TheLanguageFollowsTheLocaleVariables) {
 // The exit statuses have one description, the table that --help prints last; the manual pages
 // and the guide, in both languages, list the same statuses.
 TEST(ExitStatuses, EveryPlaceListsTheOneTable) {
-    // The statuses of the ending signals are another test's (below).
-    const std::string signals = Utf16ToUtf8(EndingSignalStatuses());
+    // The signals' row in the words of each program (its statuses are another test's, below).
     const std::string helpEnds[] = {
         "退出状态（有多个文件时每个文件都会处理，取第一个失败）：\n"
         "  0      全部完成\n"
@@ -193,8 +197,8 @@ TEST(ExitStatuses, EveryPlaceListsTheOneTable) {
         "  8      check：recover "
         "能恢复的被中断的覆盖源文件保存；recover：已恢复，但有字节或确切长度无法得知（信息中注明）"
         "\n"
-        "  128+N  被信号 N 结束：" +
-            signals + "（正在进行的保存会先完成）\n",
+        "  128+N  " +
+            Said(CliText::kExitMeansSignal, EndingSignalStatuses()) + "\n",
         "Exit status (with several FILEs every FILE is tried; the first failure decides):\n"
         "  0      all done\n"
         "  1      another failure (a run could not start)\n"
@@ -207,8 +211,8 @@ TEST(ExitStatuses, EveryPlaceListsTheOneTable) {
         "  8      check: a wreck of an in-place save that recover restores; recover: restored, "
         "but\n"
         "         some bytes or the exact length are not known (the messages name them)\n"
-        "  128+N  ended by signal N: " +
-            signals + " (a save under way is finished first)\n",
+        "  128+N  " +
+            Said(CliText::kExitMeansSignal, EndingSignalStatuses(), Language::kEnglish) + "\n",
     };
     ScratchFolder folder;
     for (const Settings& language : {kChinese, kEnglish}) {

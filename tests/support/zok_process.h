@@ -1,5 +1,5 @@
 // Running the real front end from the tests: arguments as UTF-8, standard input from a string,
-// standard output and error captured through files (a pipe can block under Wine).
+// standard output and error captured through files (a pipe can block under Wine), CR LF as LF.
 #pragma once
 #include <filesystem>
 #include <string>
@@ -42,6 +42,8 @@ bool RunWithStreamFiles(const std::vector<std::string>& args, const StreamFiles&
                         int* exitCode);
 
 #ifdef _WIN32
+// Sets the code page of the console the runs share, which their redirected output takes.
+bool SharedConsoleIn(unsigned codePage);
 // Starts the program under test with no arguments as Explorer starts it: alone in a console
 // window made for it. Its standard output and error go to `output`; its standard input is a
 // pipe whose writing end comes back in `*input`, and the process in `*process` (both handles,

@@ -27,5 +27,8 @@ ZokResult RunZok(const std::vector<std::string>& args, const std::string& input,
         return result;
     result.out = ReadBytes(streams.out);
     result.err = ReadBytes(streams.err);
+#ifdef _WIN32
+    for (std::string* text : {&result.out, &result.err}) std::erase(*text, '\r');
+#endif
     return result;
 }

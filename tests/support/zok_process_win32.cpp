@@ -79,6 +79,11 @@ HANDLE Inheritable(const fs::path& path, DWORD access, DWORD disposition) {
 
 }  // namespace
 
+bool SharedConsoleIn(unsigned codePage) {
+    static const bool made = GetConsoleWindow() != nullptr || (FreeConsole(), AllocConsole());
+    return made && SetConsoleOutputCP(codePage);
+}
+
 bool WritingIsRefused(const fs::path& path) {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -105,10 +110,11 @@ bool RunWithStreamFiles(const std::vector<std::string>& args, const StreamFiles&
     startup.hStdError = errHandle;
     std::wstring environment = EnvironmentBlockWith(settings);
     PROCESS_INFORMATION process = {};
-    // No console: the program must find no terminal, as under a service or a pipe.
+    // No terminal: streams are files. The shared console is UTF-8 (a new one under Wine lacks CJK).
+    [[maybe_unused]] static const bool shared = SharedConsoleIn(CP_UTF8);
     const BOOL started = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                                        CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT,
-                                        environment.data(), directory.c_str(), &startup, &process);
+                                        CREATE_UNICODE_ENVIRONMENT, environment.data(),
+                                        directory.c_str(), &startup, &process);
     CloseHandle(inHandle);
     CloseHandle(outHandle);
     CloseHandle(errHandle);
