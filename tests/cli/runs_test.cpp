@@ -283,8 +283,10 @@ TEST_F(CliTest, AFailedSaveInPlaceSaysWhetherItWroteAndRecoverRestoresWhatItLeft
             c.english ? "zok: a.bin: Cannot write the file." : "写入文件出错！";
         const std::string said =
             c.english ? "zok: a.bin: the file was partly written; 'zok recover a.bin' restores it "
-                        "into a separate file\n"
-                      : "zok: a.bin: 文件已被部分写入；“zok recover a.bin”可把它恢复到另一个文件\n";
+                        "into a separate file: every byte, or all but a range of at most 64 KiB "
+                        "that it names\n"
+                      : "zok: a.bin: 文件已被部分写入；“zok recover a.bin”可把它恢复到另一个文件："
+                        "每个字节，或除它指明的不超过 64 KiB 的一段外的全部内容\n";
         EXPECT_TRUE(Contains(result.err, error)) << result.err;
         EXPECT_EQ(Contains(result.err, said), c.partlyWritten) << result.err;
         if (c.partlyWritten) {
