@@ -748,6 +748,20 @@ TEST(CliWalk, EachTreeIsWalkedAsItsRowSays) {
          {"kept"},
          [](const fs::path& r) { EXPECT_FALSE(fs::exists(r / "t")); }},
 #ifndef _WIN32
+        {"passwd of a file with other names, given alone, is refused: they would keep the old one",
+         [&](const fs::path& r) {
+             file(r / "t", MakeContainer("secret", u"pw", 7));
+             fs::create_hard_link(r / "t", r / "t-too");
+             file(r / "new.pw", "fresh\n");
+         },
+         {"passwd", "--password-stdin", "--new-password-file", "new.pw"},
+         kExitFailure,
+         {"t: the file has other names (hard links), which would keep the old password; not "
+          "changed\n"},
+         {},
+         [](const fs::path& r) {
+             EXPECT_EQ(ReadBytes(r / "t-too"), MakeContainer("secret", u"pw", 7));
+         }},
         {"links to a file, to a folder outside and to an ancestor, and a FIFO, named once each",
          [&](const fs::path& r) {
              file(r / "outside/secret", "secret");
