@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <winternl.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
