@@ -9,10 +9,12 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <set>
 #include <string>
 
 #include "cli/folder_listing.h"
 #include "fileops/system_reason.h"
+#include "fileops/utf.h"
 
 extern "C" NTSTATUS NTAPI NtQueryDirectoryFile(HANDLE file, HANDLE event,
                                                PIO_APC_ROUTINE apcRoutine, PVOID apcContext,
@@ -236,6 +238,112 @@ bool ListEntries(HANDLE folder, uint64_t serialNumber, bool serialKnown,
     return status == kNoMoreFiles || status == kNoSuchFile || Failed(status);
 }
 
+// --- Under Wine: the Unix mounts -------------------------------------------------------------
+// Wine shows a Unix mount point, a bind mount of the same file system too, as a plain folder: no
+// reparse point, and a bind mount on its file system's volume. So under Wine the walk reads the
+// mount table once (/proc/self/mountinfo, through Wine's own name for it) and takes a folder whose
+// Unix name (Wine's wine_get_unix_file_name) is a mount point for one, as Linux does.
+
+using UnixNameRoutine = char*(__cdecl*)(const wchar_t* dosName);
+using DosNameRoutine = wchar_t*(__cdecl*)(const char* unixName);
+
+struct WineMounts {
+    bool looked = false;
+    UnixNameRoutine unixName = nullptr;  // null: not under Wine
+    bool known = false;                  // the table was read
+    std::set<std::string> points;
+};
+
+// A mount table's field, with its octal escapes ("\040" for a space) undone.
+std::string Unescaped(const std::string& field) {
+    std::string text;
+    for (size_t i = 0; i < field.size(); ++i) {
+        if (field[i] == '\\' && i + 3 < field.size()) {
+            text += static_cast<char>(((field[i + 1] - '0') << 6) | ((field[i + 2] - '0') << 3) |
+                                      (field[i + 3] - '0'));
+            i += 3;
+        } else {
+            text += field[i];
+        }
+    }
+    return text;
+}
+
+// The mount table, read whole through `dosName` (a Wine path of /proc/self/mountinfo).
+bool ReadMountTable(const wchar_t* dosName, std::set<std::string>* points) {
+    const HANDLE table = CreateFileW(dosName, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     nullptr, OPEN_EXISTING, 0, nullptr);
+    if (table == INVALID_HANDLE_VALUE)
+        return false;
+    std::string text;
+    char chunk[4096];
+    DWORD count = 0;
+    while (ReadFile(table, chunk, sizeof chunk, &count, nullptr) && count > 0)
+        text.append(chunk, count);
+    CloseHandle(table);
+    // Each line: id, parent id, device, root, mount point, ...
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t end = std::min(text.find('\n', start), text.size());
+        size_t field = start;
+        for (int skip = 0; skip < 4 && field < end; ++skip)
+            field = std::min(text.find(' ', field), end) + 1;
+        if (field < end)
+            points->insert(Unescaped(text.substr(field, text.find(' ', field) - field)));
+        start = end + 1;
+    }
+    return !points->empty();
+}
+
+const WineMounts& Mounts() {
+    static WineMounts mounts;
+    if (!mounts.looked) {
+        mounts.looked = true;
+        const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+        mounts.unixName = reinterpret_cast<UnixNameRoutine>(
+            reinterpret_cast<void*>(GetProcAddress(kernel, "wine_get_unix_file_name")));
+        const auto dosName = reinterpret_cast<DosNameRoutine>(
+            reinterpret_cast<void*>(GetProcAddress(kernel, "wine_get_dos_file_name")));
+        wchar_t* table = dosName == nullptr ? nullptr : dosName("/proc/self/mountinfo");
+        mounts.known = table != nullptr && ReadMountTable(table, &mounts.points);
+        if (table != nullptr)
+            HeapFree(GetProcessHeap(), 0, table);
+    }
+    return mounts;
+}
+
+// The Unix name of the open folder `folder` under Wine; false when it cannot be told.
+bool UnixNameOf(HANDLE folder, std::string* name) {
+    wchar_t dos[32768];
+    const DWORD length = GetFinalPathNameByHandleW(folder, dos, 32768, VOLUME_NAME_DOS);
+    if (length == 0 || length >= 32768 || Mounts().unixName == nullptr)
+        return false;
+    // "\\?\Z:\..." as Wine gives it, without its prefix.
+    const wchar_t* path = wcsncmp(dos, L"\\\\?\\", 4) == 0 ? dos + 4 : dos;
+    char* unix = Mounts().unixName(path);
+    if (unix == nullptr)
+        return false;
+    *name = unix;
+    HeapFree(GetProcessHeap(), 0, unix);
+    if (name->size() > 1 && name->back() == '/')
+        name->pop_back();
+    return true;
+}
+
+// Under Wine, whether the entry `entry` of the folder whose Unix name is `folder` is a mount
+// point; always true when the mount table or the name could not be read, so that the walk never
+// enters what it cannot tell.
+bool IsWineMountPoint(const std::string& folder, bool folderKnown, const std::u16string& entry) {
+    const WineMounts& mounts = Mounts();
+    if (!mounts.known || !folderKnown)
+        return true;
+    return mounts.points.count((folder == "/" ? folder : folder + "/") + Utf16ToUtf8(entry)) != 0;
+}
+
+bool UnderWine() {
+    return Mounts().unixName != nullptr;
+}
+
 }  // namespace
 
 bool LookAtOperand(const std::u16string& full, EntryType* type, FolderIdentity* identity) {
@@ -261,9 +369,24 @@ bool OpenAndListFolder(FolderHandle parent, const std::u16string& name,
         NoteSystemReason(SystemReason::kNoSuchFile);
         return false;
     }
+    // Under Wine a mount shows as a plain folder: its own entry, and each folder in it, is
+    // looked up in the mount table.
+    std::string unixFolder;
+    const bool unixKnown = UnderWine() && UnixNameOf(opened, &unixFolder);
+    if (UnderWine() && parent != 0 && (!unixKnown || Mounts().points.count(unixFolder) != 0)) {
+        NtClose(opened);
+        NoteSystemReason(SystemReason::kMountPoint);
+        return false;
+    }
     if (!ListEntries(opened, now.device, now.known, entries)) {
         NtClose(opened);
         return false;
+    }
+    for (FolderEntry& entry : *entries) {
+        if (UnderWine() && entry.type == EntryType::kFolder &&
+            IsWineMountPoint(unixFolder, unixKnown, entry.name)) {
+            entry.type = EntryType::kOtherFileSystem;
+        }
     }
     *folder = reinterpret_cast<FolderHandle>(opened);
     return true;
