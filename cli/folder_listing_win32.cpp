@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <set>
 #include <string>
+#include <utility>
 
 #include "cli/folder_listing.h"
 #include "fileops/system_reason.h"
@@ -252,6 +253,11 @@ struct WineMounts {
     UnixNameRoutine unixName = nullptr;  // null: not under Wine
     bool known = false;                  // the table was read
     std::set<std::string> points;
+    // The mounts' roots as the listings show them (volume, file number): a folder's Unix name
+    // may lead through a link (a drive's own, C: to the prefix's drive_c) where the table's never
+    // does. A bind mount's source has its root's identity too, and is taken for one: never
+    // entered rather than ever entered wrongly.
+    std::set<std::pair<uint64_t, uint64_t>> roots;
 };
 
 // A mount table's field, with its octal escapes ("\040" for a space) undone.
@@ -308,6 +314,21 @@ const WineMounts& Mounts() {
         mounts.known = table != nullptr && ReadMountTable(table, &mounts.points);
         if (table != nullptr)
             HeapFree(GetProcessHeap(), 0, table);
+        for (const std::string& point : mounts.points) {
+            wchar_t* root = dosName(point.c_str());
+            const HANDLE opened =
+                root == nullptr ? INVALID_HANDLE_VALUE
+                                : CreateFileW(root, FILE_READ_ATTRIBUTES, kShareAll, nullptr,
+                                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+            if (root != nullptr)
+                HeapFree(GetProcessHeap(), 0, root);
+            if (opened == INVALID_HANDLE_VALUE)
+                continue;
+            const FolderIdentity identity = IdentityOf(opened);
+            if (identity.known)
+                mounts.roots.insert({identity.device, identity.inode});
+            CloseHandle(opened);
+        }
     }
     return mounts;
 }
@@ -333,11 +354,14 @@ bool UnixNameOf(HANDLE folder, std::string* name) {
 // Under Wine, whether the entry `entry` of the folder whose Unix name is `folder` is a mount
 // point; always true when the mount table or the name could not be read, so that the walk never
 // enters what it cannot tell.
-bool IsWineMountPoint(const std::string& folder, bool folderKnown, const std::u16string& entry) {
+bool IsWineMountPoint(const std::string& folder, bool folderKnown, const FolderEntry& entry) {
     const WineMounts& mounts = Mounts();
     if (!mounts.known || !folderKnown)
         return true;
-    return mounts.points.count((folder == "/" ? folder : folder + "/") + Utf16ToUtf8(entry)) != 0;
+    return mounts.points.count((folder == "/" ? folder : folder + "/") + Utf16ToUtf8(entry.name)) !=
+               0 ||
+           (entry.identity.known &&
+            mounts.roots.count({entry.identity.device, entry.identity.inode}) != 0);
 }
 
 bool UnderWine() {
@@ -373,7 +397,9 @@ bool OpenAndListFolder(FolderHandle parent, const std::u16string& name,
     // looked up in the mount table.
     std::string unixFolder;
     const bool unixKnown = UnderWine() && UnixNameOf(opened, &unixFolder);
-    if (UnderWine() && parent != 0 && (!unixKnown || Mounts().points.count(unixFolder) != 0)) {
+    if (UnderWine() && parent != 0 &&
+        (!unixKnown || Mounts().points.count(unixFolder) != 0 ||
+         (now.known && Mounts().roots.count({now.device, now.inode}) != 0))) {
         NtClose(opened);
         NoteSystemReason(SystemReason::kMountPoint);
         return false;
@@ -384,7 +410,7 @@ bool OpenAndListFolder(FolderHandle parent, const std::u16string& name,
     }
     for (FolderEntry& entry : *entries) {
         if (UnderWine() && entry.type == EntryType::kFolder &&
-            IsWineMountPoint(unixFolder, unixKnown, entry.name)) {
+            IsWineMountPoint(unixFolder, unixKnown, entry)) {
             entry.type = EntryType::kOtherFileSystem;
         }
     }
