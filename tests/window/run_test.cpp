@@ -169,7 +169,12 @@ TEST_F(Runs, AWreckIsToldApartFromAWrongPassword) {
 
     const std::wstring explanation =
         L"密码没有错：这个文件是一次被中断的保存留下的，它仍保持原样，没有被改动。"
-        L"它能恢复：在“ZOK 命令行”中输入下面的命令，恢复出的文件另存在它旁边。";
+        L"在“ZOK 命令行”中输入下面的命令，恢复出的文件另存在它旁边：通常每个字节都能恢复；"
+        L"照片、视频等数据若在一段的写入中途被打断，有不超过 64 KB 的一段无法得知，命令会指明位置；"
+        L"断电留下的个别文件无法恢复，命令会说明。";
+    // What recover gives back of this wreck, as the log's last line says.
+    const std::wstring restores =
+        L"recover 能恢复它，但有一段（不超过 64 KB）或确切长度无法得知，恢复时会指明。";
     const std::wstring command = L"zok-cli.exe recover \"" + file + L"\"";
     const struct {
         const char* name;
@@ -190,7 +195,8 @@ TEST_F(Runs, AWreckIsToldApartFromAWrongPassword) {
         const std::wstring start = Lines({L"正在读取输入密码……", L"正在读取文件……", L"正在解密……"});
         if (row.wreck) {
             EXPECT_EQ(Run(kDecrypt), explanation + L"\r\n" + command);
-            EXPECT_EQ(Log(), start + explanation + L"\r\n" + command + L"\r\n");
+            EXPECT_EQ(Log(),
+                      start + explanation + L"\r\n" + command + L"\r\n" + restores + L"\r\n");
         } else {
             EXPECT_EQ(Run(kDecrypt), L"密码错误！");
             EXPECT_EQ(Log(), start);
