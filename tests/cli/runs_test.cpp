@@ -579,7 +579,7 @@ TEST(CliWalk, EachTreeIsWalkedAsItsRowSays) {
         GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
 #endif
     // Three years ago to the second, which every file system keeps exactly.
-    const fs::file_time_type old = std::chrono::floor<std::chrono::seconds>(
+    [[maybe_unused]] const fs::file_time_type old = std::chrono::floor<std::chrono::seconds>(
         fs::file_time_type::clock::now() - std::chrono::hours(26298));
     std::vector<TreeCase> cases = {
         {"outputs beside the sources are never walked; names in several scripts",
