@@ -41,8 +41,7 @@ bool NameWalkedWreck(const std::u16string& name, const FileAnalysis& analysis);
 
 // check on one file of a walk (-r): `name` names it (as the walk carries it), `full` opens it. A
 // file that is not a container of this password, nor what one of its saves left, is skipped with a
-// line saying so
-// (*skipped); the verdict on a sound container is left out with `quiet`. Returns the file's
-// exit status; *size is its length once read.
-int CheckWalkedFile(const std::u16string& display, const std::u16string& full, uint32_t checkDigest,
+// line saying so (*skipped); the verdict on a sound container is left out with `quiet`. Returns
+// the file's exit status; *size is its length once read.
+int CheckWalkedFile(const std::u16string& name, const std::u16string& full, uint32_t checkDigest,
                     uint32_t keyDigest, bool quiet, bool* skipped, uint64_t* size);
