@@ -423,7 +423,10 @@ bool RenameOutput(FileHandle file, const char16_t* nativePath, bool replace) {
     // the held folder and the last name.
     const Place place = PlaceOf(nativePath);
     const ULONG nameBytes = ByteLength(place.name);
-    const ULONG size = offsetof(FILE_RENAME_INFORMATION, FileName) + nameBytes;
+    // Never shorter than the structure itself: a one-letter name would make it so, and the
+    // service refuses that length (Wine: STATUS_INVALID_PARAMETER).
+    const ULONG size = std::max<ULONG>(offsetof(FILE_RENAME_INFORMATION, FileName) + nameBytes,
+                                       sizeof(FILE_RENAME_INFORMATION));
     auto* rename = static_cast<FILE_RENAME_INFORMATION*>(calloc(1, size + sizeof(WCHAR)));
     if (rename == nullptr)
         return false;
