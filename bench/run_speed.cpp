@@ -90,7 +90,7 @@ int main(int argc, char** argv) {
     SetControlText(IDC_PATH, path16.c_str());
     SetControlText(IDC_PASSWORD, u"benchmark");
     SetControlText(IDC_CONFIRM, u"benchmark");
-    HeadlessSetChecked(IDC_OVERWRITE_SOURCE, true);
+    SetControlChecked(IDC_OVERWRITE_SOURCE, true);
 
     constexpr int kRounds = 9;
     std::vector<double> floor, hugeFloor, encrypt, decrypt;

@@ -41,10 +41,7 @@ Language Speaking() {
 void EraseBarLocked() {
     if (!g_console.barShown)
         return;
-    std::u16string blank = u"\r";
-    blank.append(kBarCells + 8, u' ');
-    blank += u'\r';
-    WriteStderr(blank);
+    WriteStderr(BarEraser());
     g_console.barShown = false;
 }
 
@@ -149,6 +146,12 @@ void ShowProgress(uint32_t position, uint32_t high) {
     if (g_console.barShown && permille == g_console.barPermille)
         return;
     DrawBarLocked(static_cast<uint32_t>(permille));
+}
+
+std::u16string BarEraser() {
+    std::u16string blank = u"\r";
+    blank.append(kBarCells + 8, u' ');  // the bar and its percentage
+    return blank + u'\r';
 }
 
 void EraseBar() {

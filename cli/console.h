@@ -37,6 +37,8 @@ void PrintStatusLine(std::u16string_view line, bool transformStarts);
 void ShowProgress(uint32_t position, uint32_t high);
 // Takes the bar off the screen, before a question or at the end of a run.
 void EraseBar();
+// What takes a drawn bar off its line: a carriage return, blanks over it, a carriage return.
+std::u16string BarEraser();
 
 // " (No such file or directory)" for the reason of the last refused system call, if known.
 std::u16string ReasonSuffix();

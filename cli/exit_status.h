@@ -25,6 +25,12 @@ constexpr int kExitWreck = 8;
 // An end by one of kEndingSignals: this + the signal's number.
 constexpr int kExitSignalBase = 128;
 
+// With several files, every file is tried and the first failure decides: `status` so far, then
+// the next file's.
+constexpr int FirstFailure(int status, int next) {
+    return status != kExitSuccess ? status : next;
+}
+
 // The exit status for a run, or a file of check and recover, that failed with `message`.
 constexpr int ExitStatusOf(MessageId message) {
     switch (message) {

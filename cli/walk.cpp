@@ -21,13 +21,19 @@ struct Walk {
     const FolderLister& lister;
     const WalkVisitor& visit;
     std::set<std::pair<uint64_t, uint64_t>> walkedFolders;
+    uint64_t filesKnown = 0;
     bool stopped = false;
 };
 
 void Add(Walk* walk, StepKind kind, const std::u16string& path, const std::u16string& display,
          FolderHandle folder, const std::u16string& name) {
     if (!walk->stopped)
-        walk->stopped = !walk->visit({kind, path, display, folder, name});
+        walk->stopped = !walk->visit({kind, path, display, folder, name, walk->filesKnown});
+}
+
+// Whether an entry of `type` at `path` is a file the command runs on.
+bool IsRun(const Walk& walk, EntryType type, const std::u16string& path) {
+    return type == EntryType::kFile && (walk.shredding || !IsUnfinishedName(path));
 }
 
 void PlanFolder(Walk* walk, FolderHandle parent, const std::u16string& name,
@@ -41,8 +47,7 @@ void PlanEntry(Walk* walk, FolderHandle folder, const std::u16string& name,
     StepKind kind = StepKind::kRun;
     switch (type) {
         case EntryType::kFile:
-            kind = !walk->shredding && IsUnfinishedName(path) ? StepKind::kSkipUnfinished
-                                                              : StepKind::kRun;
+            kind = IsRun(*walk, type, path) ? StepKind::kRun : StepKind::kSkipUnfinished;
             break;
         case EntryType::kFolder:
             PlanFolder(walk, folder, name, path, display, identity);
@@ -83,6 +88,8 @@ void PlanFolder(Walk* walk, FolderHandle parent, const std::u16string& name,
             return above + entry;
         return above + walk->separator + entry;
     };
+    for (const FolderEntry& entry : entries)
+        walk->filesKnown += IsRun(*walk, entry.type, entry.name) ? 1 : 0;
     for (const FolderEntry& entry : entries) {
         if (walk->stopped)
             break;
@@ -113,6 +120,8 @@ void SortListing(std::vector<FolderEntry>* entries) {
 bool WalkTree(const std::vector<WalkOperand>& operands, char16_t separator, bool shredding,
               const FolderLister& lister, const WalkVisitor& visit) {
     Walk walk{separator, shredding, lister, visit, {}};
+    for (const WalkOperand& operand : operands)
+        walk.filesKnown += IsRun(walk, operand.type, operand.path) ? 1 : 0;
     for (const WalkOperand& operand : operands) {
         if (walk.stopped)
             break;
@@ -122,12 +131,22 @@ bool WalkTree(const std::vector<WalkOperand>& operands, char16_t separator, bool
     return !walk.stopped;
 }
 
-std::vector<WalkStep> PlanWalk(const std::vector<WalkOperand>& operands, char16_t separator,
-                               bool shredding, const FolderLister& lister) {
-    std::vector<WalkStep> plan;
-    WalkTree(operands, separator, shredding, lister, [&](const WalkStep& step) {
-        plan.push_back(step);
-        return true;
-    });
-    return plan;
+FileVerdict JudgeFile(bool encrypting, bool opening, FileLook look) {
+    switch (look) {
+        case FileLook::kChanged:
+            return FileVerdict::kSkipChanged;
+        case FileLook::kLink:
+            return FileVerdict::kSkipLink;
+        case FileLook::kManyNames:
+            return FileVerdict::kSkipManyNames;
+        case FileLook::kWreck:
+            return FileVerdict::kFailWreck;
+        case FileLook::kOwnContainer:
+            return encrypting ? FileVerdict::kSkipOwnContainer : FileVerdict::kRun;
+        case FileLook::kOther:
+            return opening ? FileVerdict::kSkipNotOwnContainer : FileVerdict::kRun;
+        case FileLook::kUnknown:
+            break;
+    }
+    return FileVerdict::kRun;
 }

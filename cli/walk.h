@@ -76,6 +76,9 @@ struct WalkStep {
     // operand has no folder (0) and its full path as its name.
     FolderHandle folder = 0;
     std::u16string name;
+    // The files the walk has met so far, this one included: those of the operands and of every
+    // folder listed yet. Each folder is listed once, so the count grows as the walk goes down.
+    uint64_t filesKnown = 0;
 };
 
 // One operand of the command: its full path, how the user wrote it and what it is.
@@ -104,6 +107,31 @@ using WalkVisitor = std::function<bool(const WalkStep& step)>;
 bool WalkTree(const std::vector<WalkOperand>& operands, char16_t separator, bool shredding,
               const FolderLister& lister, const WalkVisitor& visit);
 
-// All the steps at once (for the tests, and to count the files before a walk).
-std::vector<WalkStep> PlanWalk(const std::vector<WalkOperand>& operands, char16_t separator,
-                               bool shredding, const FolderLister& lister);
+// What a look at a file just before its run showed. kChanged: the name is gone since its folder
+// was listed; kLink: it is a link (one the listing could not tell, too); kManyNames: it has
+// other names; kWreck: what an interrupted save left, named already; kUnknown: the look failed,
+// and the run says why.
+enum class FileLook : uint8_t {
+    kUnknown,
+    kOwnContainer,
+    kOther,
+    kChanged,
+    kLink,
+    kManyNames,
+    kWreck,
+};
+
+// Where a file of the walk goes after its look.
+enum class FileVerdict : uint8_t {
+    kRun,
+    kSkipChanged,
+    kSkipLink,
+    kSkipManyNames,
+    kSkipOwnContainer,     // encrypt: a second layer is never made by a walk
+    kSkipNotOwnContainer,  // decrypt, passwd: this password opens it not
+    kFailWreck,            // never encrypted again, never skipped unsaid
+};
+
+// The verdict for a file that `look` showed, for a walk that encrypts, or one that opens
+// containers (decrypt, passwd); neither: shred.
+FileVerdict JudgeFile(bool encrypting, bool opening, FileLook look);

@@ -52,15 +52,7 @@ struct AppState {
     uint32_t keyValue;
     ThreadHandle reporterThread;
     PasswordArea passwords;
-    // A separate run's output. The command line's --output (a full path, or empty: the derived
-    // name), set before a run starts; the window never sets it.
-    char16_t outputOverride[kPathCapacity];
-    char16_t unfinishedPath[kUnfinishedCapacity];
-    // Whether the output's name held a file when asked about, which the user agreed to replace.
-    bool replaceOutput;
-    // A decryption: bytes that followed the container, which are no part of it and were left
-    // out.
-    uint32_t bytesAfterContainer;
+    char16_t unfinishedPath[kUnfinishedCapacity];  // a separate run's output until it is whole
 };
 
 extern AppState g_app;

@@ -26,15 +26,6 @@ void UnfinishedPathFor(std::u16string_view output, uint32_t tag, char16_t* out) 
     *end = 0;
 }
 
-void SetOutputPathOverride(const char16_t* path) {
-    uint32_t length = 0;
-    while (path != nullptr && path[length] != 0 && length + 1 < kPathCapacity) {
-        g_app.outputOverride[length] = path[length];
-        ++length;
-    }
-    g_app.outputOverride[length] = 0;
-}
-
 bool DeriveOutputPathIn(char16_t* path, char16_t* scratch) {
     uint32_t length = 0;
     while (length < kPathCapacity && path[length] != 0) ++length;
@@ -62,10 +53,6 @@ bool DeriveOutputPathIn(char16_t* path, char16_t* scratch) {
 }
 
 bool DeriveOutputPath(char16_t* path) {
-    if (g_app.outputOverride[0] != 0) {
-        for (uint32_t i = 0; i < kPathCapacity; ++i) path[i] = g_app.outputOverride[i];
-        return true;
-    }
     static_assert(sizeof(PasswordArea) >= kPathCapacity * sizeof(char16_t));
     return DeriveOutputPathIn(path, reinterpret_cast<char16_t*>(PasswordAreaBytes()));
 }

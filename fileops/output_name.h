@@ -11,15 +11,9 @@
 // the password area (g_app.passwords), which is free once the digests exist. Returns false and
 // leaves the path unchanged when the source has more than 255 units (the result would not fit)
 // or no terminator within the buffer.
-// With an override set, the override's path instead.
 bool DeriveOutputPath(char16_t* path);
 
-// The command line's --output: DeriveOutputPath gives `path` (a full path shorter than
-// kPathCapacity units) until it is set to null or empty again.
-void SetOutputPathOverride(const char16_t* path);
-
-// The naming rule alone, without the override, with `scratch` (at least kPathCapacity units)
-// in place of the password area: what DeriveOutputPath does when no override is set.
+// The naming rule with `scratch` (at least kPathCapacity units) in place of the password area.
 bool DeriveOutputPathIn(char16_t* path, char16_t* scratch);
 
 // What ends an unfinished output's name: this mark, then the tag's hex digits.

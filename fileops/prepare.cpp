@@ -6,6 +6,7 @@
 #include "core/digests.h"
 #include "fileops/app_state.h"
 #include "fileops/file_access.h"
+#include "fileops/run_end.h"
 #include "fileops/run_layout.h"
 #include "fileops/worker.h"
 #include "ui/control_access.h"
@@ -38,13 +39,6 @@ void CopyEntry(const char16_t* text, char16_t* entry) {
 void WipeEntry(char16_t* entry) {
     volatile char16_t* units = entry;
     for (uint32_t i = 0; i < kPasswordCapacity; ++i) units[i] = 0;
-}
-
-// Ends a preparation that failed, as FailRun ends a worker: releases what it holds and shows
-// the error. The buttons were not disabled yet and stay enabled.
-void FailPreparation(MessageId message) {
-    ReleaseRunResources();
-    ShowError(message);
 }
 
 }  // namespace
@@ -81,43 +75,43 @@ void PrepareCipherRun(uint32_t command, RunThread thread) {
     AppendStatusLine(MessageId::kReadingPasswords);
 
     if (!TakePasswordDigests()) {
-        ShowError(MessageId::kPasswordMismatch);
+        ReportFailure(MessageId::kPasswordMismatch);
         return;
     }
 
     AppendStatusLine(MessageId::kReadingFile);
     GetControlText(IDC_PATH, RunPath(), kPathCapacity);
     if (!OpenSourceForCipher(NativePath(), &g_app.fileHandle)) {
-        FailPreparation(MessageId::kOpenFailed);
+        ReportFailure(MessageId::kOpenFailed);
         return;
     }
     uint64_t endOfFile = 0;
     if (!QueryFileSize(g_app.fileHandle, &endOfFile)) {
-        FailPreparation(MessageId::kOpenFailed);
+        ReportFailure(MessageId::kOpenFailed);
         return;
     }
     const bool encrypt = command == IDC_ENCRYPT;
     if (endOfFile > (encrypt ? kLargestPlainFile : kLargestFile)) {
-        FailPreparation(MessageId::kTooLarge);
+        ReportFailure(MessageId::kTooLarge);
         return;
     }
     g_app.fileSize = static_cast<uint32_t>(endOfFile);
     // An empty file holds no header: it cannot be a container.
     if (command == IDC_DECRYPT && g_app.fileSize == 0) {
-        FailPreparation(MessageId::kDamaged);
+        ReportFailure(MessageId::kDamaged);
         return;
     }
 
     g_app.allocationSize = encrypt ? g_app.fileSize + kPlainReadOffset : g_app.fileSize;
     if (!AllocateBuffer(&g_app.allocationSize, &g_app.bufferBase)) {
-        FailPreparation(MessageId::kNoMemory);
+        ReportFailure(MessageId::kNoMemory);
         return;
     }
     g_app.dataBuffer = encrypt ? g_app.bufferBase + kPlainReadOffset : g_app.bufferBase;
 
     SetActionButtonsEnabled(false);
     if (!RunOn(thread, OperationWorker, command)) {
-        FailPreparation(MessageId::kThreadFailed);
+        ReportFailure(MessageId::kThreadFailed);
         SetActionButtonsEnabled(true);
     }
 }

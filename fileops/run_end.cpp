@@ -3,6 +3,18 @@
 #include "fileops/app_state.h"
 #include "ui/feedback.h"
 
+namespace {
+RunOutcome g_outcome;
+}  // namespace
+
+RunOutcome& CurrentOutcome() {
+    return g_outcome;
+}
+
+void BeginOutcome() {
+    g_outcome = RunOutcome();
+}
+
 bool RunOn(RunThread thread, ThreadRoutine routine, uintptr_t argument) {
     if (thread == RunThread::kWorker)
         return StartThread(routine, argument);
@@ -14,9 +26,11 @@ void EndRun() {
     SetActionButtonsEnabled(true);
 }
 
-void ReportFailure(MessageId message) {
+void ReportFailure(MessageId message, const char16_t* detail) {
     ReleaseRunResources();
-    ShowError(message);
+    if (g_outcome.failure == MessageId::kDone)
+        g_outcome.failure = message;
+    ShowError(message, detail);
 }
 
 void FailRun(MessageId message) {

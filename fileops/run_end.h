@@ -2,6 +2,7 @@
 // runs.
 #pragma once
 
+#include "fileops/app_state.h"
 #include "fileops/file_access.h"
 #include "ui/messages.h"
 
@@ -14,9 +15,26 @@ enum class RunThread : uint8_t { kWorker, kCaller };
 // thread could not start.
 bool RunOn(RunThread thread, ThreadRoutine routine, uintptr_t argument);
 
+// What a run came to, recorded as it goes, for a caller that waits for the run
+// (fileops/run_request.h). The window's runs record it too; the window reads none of it.
+struct RunOutcome {
+    bool done = false;                     // saved, or shredded
+    MessageId failure = MessageId::kDone;  // the first error shown; kDone: none
+    bool declined = false;                 // a No to replacing the output: nothing written
+    bool partlyWritten = false;            // a save in place failed after its first byte: a wreck
+    bool notFlushed = false;  // only its last flush failed: the file holds the whole result
+    uint32_t bytesAfterContainer = 0;     // a decryption: bytes after the container, left out
+    char16_t output[kPathCapacity] = {};  // the separate output's full path, once saved
+};
+
+// The outcome of the run going on or last ended; reset by BeginOutcome.
+RunOutcome& CurrentOutcome();
+void BeginOutcome();
+
 // Re-enables the action buttons: the run is over, and its worker returns without a message.
 void EndRun();
-// Releases the buffer and the file and shows the error. The run goes on: the caller ends it.
-void ReportFailure(MessageId message);
+// Releases the buffer and the file and shows the error (a `detail` on a line of its own). The
+// run goes on: the caller ends it.
+void ReportFailure(MessageId message, const char16_t* detail = nullptr);
 // ReportFailure, then EndRun.
 void FailRun(MessageId message);

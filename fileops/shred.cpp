@@ -46,7 +46,7 @@ void StartShredRun(RunThread thread) {
     ClearStatusLog();
     SetActionButtonsEnabled(false);
     if (!RunOn(thread, ShredWorker, 0)) {
-        ShowError(MessageId::kThreadFailed);
+        ReportFailure(MessageId::kThreadFailed);
         SetActionButtonsEnabled(true);
     }
 }
@@ -80,6 +80,7 @@ void ShredWorker(uintptr_t) {
     }
     ReleaseRunResources();  // Windows removes the marked file here; POSIX did at the mark
     AppendStatusLine(MessageId::kDone);
+    CurrentOutcome().done = true;
     ShowInfo(MessageId::kDone);
     EndRun();
 }

@@ -17,6 +17,7 @@
 #include "fileops/output_name.h"
 #include "fileops/run_end.h"
 #include "fileops/run_layout.h"
+#include "fileops/run_request.h"
 #include "fileops/save_guard.h"
 #include "fileops/separate_save.h"
 #include "fileops/worker.h"
@@ -55,11 +56,24 @@ char16_t g_sourcePath[kPathCapacity];
 FileFacts g_sourceDates;
 bool g_sourceDatesKnown = false;
 
+// Whether the output's name held a file when asked about, which the user agreed to replace.
+bool g_replaceOutput = false;
+
+// The output's path into RunPath(): the request's, or the name derived from the source's.
+bool NameOutput() {
+    const char16_t* requested = RequestedOutput();
+    if (requested == nullptr)
+        return DeriveOutputPath(RunPath());
+    std::copy_n(requested, kPathCapacity, RunPath());
+    RunPath()[kPathCapacity - 1] = 0;
+    return true;
+}
+
 // Separate-output mode, before the transform: derives the output name and asks before an
 // existing file there is replaced. False once the run was ended, on failure or a No. Nothing is
 // created yet: an end of the program before the save leaves nothing beside the source.
 bool ChooseSeparateOutput() {
-    bool derived = DeriveOutputPath(RunPath());
+    bool derived = NameOutput();
     WipePasswordArea();  // the naming scratch
     if (!derived) {
         FailRun(MessageId::kOutputPathTooLong);
@@ -77,11 +91,12 @@ bool ChooseSeparateOutput() {
     const MessageId question =
         empty ? MessageId::kOverwriteEmptyQuestion : MessageId::kOverwriteQuestion;
     if (exists && !AnsweredYes(question)) {
+        CurrentOutcome().declined = true;
         ReleaseRunResources();
         EndRun();
         return false;
     }
-    g_app.replaceOutput = exists;
+    g_replaceOutput = exists;
     return true;
 }
 
@@ -91,7 +106,7 @@ bool ChooseSeparateOutput() {
 bool SaveOutput(const uint8_t* data, uint32_t size, bool* datesKept) {
     SaveKeeps keeps;
     keeps.facts = g_sourceDatesKnown ? &g_sourceDates : nullptr;
-    return SaveSeparately(NativePath(), g_app.fileHandle, data, size, g_app.replaceOutput,
+    return SaveSeparately(NativePath(), g_app.fileHandle, data, size, g_replaceOutput,
                           g_app.unfinishedPath, keeps, datesKept);
 }
 
@@ -106,8 +121,11 @@ void FinishSavedRun(bool inPlace, bool datesKept) {
     if (!datesKept)
         AppendStatusLine(MessageId::kDatesNotKept);
     AppendStatusLine(MessageId::kDone);
-    if (!inPlace)
+    CurrentOutcome().done = true;
+    if (!inPlace) {
         AppendStatusLine(MessageId::kOutputFile, RunPath(), DetailPlace::kSameLine);
+        std::copy_n(RunPath(), kPathCapacity, CurrentOutcome().output);
+    }
     ShowInfo(MessageId::kDone);
     EndRun();
 }
@@ -188,6 +206,8 @@ InPlaceSave SaveDecryptionInPlace(const uint8_t* plain, uint32_t size) {
 // Whether an in-place save succeeded; a failure that left a wreck adds the status line that says
 // the file was partly written and can be recovered, before the error is shown.
 bool SavedInPlace(InPlaceSave result) {
+    CurrentOutcome().partlyWritten = result == InPlaceSave::kPartlyWritten;
+    CurrentOutcome().notFlushed = result == InPlaceSave::kUnconfirmed;
     if (result == InPlaceSave::kPartlyWritten)
         AppendStatusLine(MessageId::kPartlyWritten);
     if (result == InPlaceSave::kUnconfirmed)
@@ -249,12 +269,11 @@ void RefuseHeader() {
     for (const char16_t* unit = g_sourcePath; *unit != 0; ++unit) command[length++] = *unit;
     command[length++] = u'"';
     command[length] = 0;
-    ReleaseRunResources();
     AppendStatusLine(MessageId::kInterruptedSave, command);
     AppendStatusLine(RestoresExactly(analysis) ? MessageId::kWreckRestoresAll
                      : IsRestorable(state)     ? MessageId::kWreckRestoresAllButNamed
                                                : MessageId::kWreckNotRestored);
-    ShowError(MessageId::kInterruptedSave, command);
+    ReportFailure(MessageId::kInterruptedSave, command);
     EndRun();
 }
 
@@ -270,8 +289,8 @@ void DecryptRun(bool inPlace) {
         FailRun(MessageId::kDamaged);
         return;
     }
-    g_app.bytesAfterContainer = containerSize - kContainerHeaderSize -
-                                static_cast<uint32_t>(BodySizeFor(header.originalSize));
+    CurrentOutcome().bytesAfterContainer = containerSize - kContainerHeaderSize -
+                                           static_cast<uint32_t>(BodySizeFor(header.originalSize));
 
     uint32_t counterStart = static_cast<uint32_t>(BodySizeFor(containerSize));
     g_app.progressCounter.store(counterStart, std::memory_order_relaxed);
@@ -322,6 +341,5 @@ void CipherWorker(bool encrypt) {
 }  // namespace
 
 void OperationWorker(uintptr_t command) {
-    g_app.bytesAfterContainer = 0;
     CipherWorker(command == IDC_ENCRYPT);
 }

@@ -132,7 +132,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     HeadlessSetHooks({OnBox, nullptr, nullptr, nullptr});
     SetControlText(IDC_PASSWORD, kPassword);
     SetControlText(IDC_CONFIRM, kPassword);
-    HeadlessSetChecked(IDC_OVERWRITE_SOURCE, true);
+    SetControlChecked(IDC_OVERWRITE_SOURCE, true);
     SetControlText(IDC_PATH, Utf16(g_file).c_str());
     return 0;
 }

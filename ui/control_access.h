@@ -21,6 +21,7 @@ uint32_t ControlTextLength(int controlId);
 uint32_t GetControlText(int controlId, char16_t* buffer, uint32_t capacity);
 void SetControlText(int controlId, const char16_t* text);
 bool IsControlChecked(int controlId);
+void SetControlChecked(int controlId, bool checked);
 void EnableControl(int controlId, bool enabled);
 void SetProgressRange(uint32_t high);
 void SetProgressPosition(uint32_t position);

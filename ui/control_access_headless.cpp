@@ -73,7 +73,7 @@ void HeadlessSetHooks(const HeadlessHooks& hooks) {
     Dialog().hooks = hooks;
 }
 
-void HeadlessSetChecked(int controlId, bool checked) {
+void SetControlChecked(int controlId, bool checked) {
     if (!Known(controlId))
         return;
     std::lock_guard<std::mutex> lock(Dialog().mutex);

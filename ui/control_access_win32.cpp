@@ -52,6 +52,10 @@ bool IsControlChecked(int controlId) {
     return SendMessageA(Control(controlId), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
+void SetControlChecked(int controlId, bool checked) {
+    SendMessageA(Control(controlId), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
 void EnableControl(int controlId, bool enabled) {
     EnableWindow(Control(controlId), enabled);
 }

@@ -22,7 +22,6 @@ struct HeadlessHooks {
 void HeadlessReset();
 // Unset hooks answer every box with OK, and No to questions.
 void HeadlessSetHooks(const HeadlessHooks& hooks);
-void HeadlessSetChecked(int controlId, bool checked);
 std::u16string HeadlessText(int controlId);
 bool HeadlessIsEnabled(int controlId);
 uint32_t HeadlessProgressHigh();

@@ -60,7 +60,7 @@ void RunHarness::SetPasswords(const std::u16string& password, const std::u16stri
 }
 
 void RunHarness::SetInPlace(bool inPlace) {
-    HeadlessSetChecked(IDC_OVERWRITE_SOURCE, inPlace);
+    SetControlChecked(IDC_OVERWRITE_SOURCE, inPlace);
 }
 
 void RunHarness::Press(uint32_t command) {
