@@ -7,6 +7,7 @@
 #include <string>
 
 #include "cli/options.h"
+#include "cli/walk.h"
 #include "fileops/run_request.h"
 
 struct FrontEnd {
@@ -54,6 +55,19 @@ int RunFromMemory(const std::u16string& name);
 // The in-memory dialog reset, with the command line's hooks: notes and boxes printed, the
 // overwrite question answered.
 void InstallDialogHooks();
+
+// --- walk_look.cpp ---
+
+// Whether the reason of a failed look says that a walked entry changed since its listing.
+bool ChangedSinceListed();
+// What the file of `step` is now; `*size` its length.
+FileLook LookBeforeRun(const WalkStep& step, uint64_t* size);
+// Whether a separate output of the file at `full` lands in the same folder; `*output` is where
+// it would go.
+bool OutputStaysBeside(const std::u16string& full, std::u16string* output);
+
+// Why the walk plan skips a step of `kind`, in the command line's words.
+CliText WhySkipped(StepKind kind);
 
 // --- walk_driver.cpp ---
 
