@@ -149,9 +149,8 @@ bool ReadCommandLine(const std::vector<std::u16string>& args, int* status) {
     return true;
 }
 
-}  // namespace
-
-int RunCommandLine(const std::vector<std::u16string>& args) {
+// The command's whole work; RunCommandLine adds what standard output refused.
+int RunArguments(const std::vector<std::u16string>& args) {
     int status = kExitSuccess;
     if (!ReadCommandLine(args, &status))
         return status;
@@ -171,6 +170,19 @@ int RunCommandLine(const std::vector<std::u16string>& args) {
     Wipe(&g_cli.password);
     Wipe(&g_cli.confirmation);
     return status;
+}
+
+}  // namespace
+
+// As cat does: a failed write to standard output fails the command, said on standard error.
+int RunCommandLine(const std::vector<std::u16string>& args) {
+    const int status = RunArguments(args);
+    SystemReason reason = SystemReason::kNone;
+    if (!StdoutFailed(&reason))
+        return status;
+    NoteSystemReason(reason);
+    PrintProgramMessage(std::u16string(Say(CliText::kStandardOutputUnwritable)) + ReasonSuffix());
+    return FirstFailure(status, kExitCannotAccess);
 }
 
 int RunInConsoleOfItsOwn(const std::vector<std::u16string>& args, void (*waitForEnter)()) {

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "fileops/system_reason.h"
+
 enum class LineResult {
     kRead,        // a line was read (it may be empty)
     kBadText,     // the bytes were not valid UTF-8
@@ -25,6 +27,9 @@ bool TerminalOpens();
 // output code page with CR LF line ends; UTF-8 on Linux.
 void WriteStderr(std::u16string_view text);
 void WriteStdout(std::u16string_view text);
+// Whether a write to standard output failed since the program started, with the first failure's
+// reason: what goes there (check's lines, the help) is never lost unsaid.
+bool StdoutFailed(SystemReason* reason);
 
 // Shows `prompt` on the terminal and reads one line without echo, line end removed. The end of
 // input ends the line.

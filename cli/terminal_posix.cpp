@@ -108,8 +108,22 @@ void WriteStderr(std::u16string_view text) {
     Show(STDERR_FILENO, Utf16ToUtf8(text));
 }
 
+namespace {
+SystemReason g_stdoutFailure = SystemReason::kNone;
+bool g_stdoutFailed = false;
+}  // namespace
+
 void WriteStdout(std::u16string_view text) {
-    Show(STDOUT_FILENO, Utf16ToUtf8(text));
+    const std::string bytes = Utf16ToUtf8(text);
+    if (!WriteAll(STDOUT_FILENO, bytes.data(), bytes.size()) && !g_stdoutFailed) {
+        g_stdoutFailed = true;
+        g_stdoutFailure = SystemReasonOfCode(static_cast<uint32_t>(errno));
+    }
+}
+
+bool StdoutFailed(SystemReason* reason) {
+    *reason = g_stdoutFailure;
+    return g_stdoutFailed;
 }
 
 LineResult ReadSecretLine(std::u16string_view prompt, std::u16string* line) {

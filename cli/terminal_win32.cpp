@@ -17,28 +17,30 @@ bool IsConsole(HANDLE handle) {
     return handle != nullptr && handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode);
 }
 
-void WriteConsoleText(HANDLE console, std::u16string_view text) {
+bool WriteConsoleText(HANDLE console, std::u16string_view text) {
     while (!text.empty()) {
         const DWORD chunk = text.size() > 8192 ? 8192 : static_cast<DWORD>(text.size());
         DWORD written = 0;
         if (!WriteConsoleW(console, reinterpret_cast<const wchar_t*>(text.data()), chunk, &written,
                            nullptr) ||
             written == 0) {
-            return;
+            return false;
         }
         text.remove_prefix(written);
     }
+    return true;
 }
 
-void WriteBytes(HANDLE file, std::string_view bytes) {
+bool WriteBytes(HANDLE file, std::string_view bytes) {
     while (!bytes.empty()) {
         DWORD written = 0;
         if (!WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
             written == 0) {
-            return;
+            return false;
         }
         bytes.remove_prefix(written);
     }
+    return true;
 }
 
 // What a file or pipe gets: the console's output code page (UTF-8 where that is 65001); with no
@@ -66,16 +68,18 @@ std::string RedirectedBytes(std::u16string_view text, UINT codePage) {
     return bytes;
 }
 
-void WriteStandard(DWORD which, std::u16string_view text) {
+// False when the handle is there and refused the text (a missing one takes nothing).
+bool WriteStandard(DWORD which, std::u16string_view text) {
     HANDLE handle = GetStdHandle(which);
     if (handle == nullptr || handle == INVALID_HANDLE_VALUE)
-        return;
-    if (IsConsole(handle)) {
-        WriteConsoleText(handle, text);
-    } else {
-        WriteBytes(handle, RedirectedBytes(text, RedirectedCodePage()));
-    }
+        return true;
+    if (IsConsole(handle))
+        return WriteConsoleText(handle, text);
+    return WriteBytes(handle, RedirectedBytes(text, RedirectedCodePage()));
 }
+
+SystemReason g_stdoutFailure = SystemReason::kNone;
+bool g_stdoutFailed = false;
 
 HANDLE OpenConsole(const wchar_t* name) {
     return CreateFileW(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -156,7 +160,15 @@ void WriteStderr(std::u16string_view text) {
 }
 
 void WriteStdout(std::u16string_view text) {
-    WriteStandard(STD_OUTPUT_HANDLE, text);
+    if (!WriteStandard(STD_OUTPUT_HANDLE, text) && !g_stdoutFailed) {
+        g_stdoutFailed = true;
+        g_stdoutFailure = SystemReasonOfCode(GetLastError());
+    }
+}
+
+bool StdoutFailed(SystemReason* reason) {
+    *reason = g_stdoutFailure;
+    return g_stdoutFailed;
 }
 
 LineResult ReadSecretLine(std::u16string_view prompt, std::u16string* line) {

@@ -64,8 +64,11 @@ bool NameOutput() {
     const char16_t* requested = RequestedOutput();
     if (requested == nullptr)
         return DeriveOutputPath(RunPath());
-    std::copy_n(requested, kPathCapacity, RunPath());
-    RunPath()[kPathCapacity - 1] = 0;
+    // Shorter than the field, as the requester checked; cut there all the same.
+    uint32_t length = 0;
+    for (; length + 1 < kPathCapacity && requested[length] != 0; ++length)
+        RunPath()[length] = requested[length];
+    RunPath()[length] = 0;
     return true;
 }
 

@@ -57,24 +57,26 @@ TEST_F(CliTest, DashReadsStandardInputAndWritesStandardOutput) {
 }
 
 // A result on standard output is done only once it is all there: a reader that went away or a
-// full device fail the run with the system's reason, and "Done." is never said.
+// full device fail the run with the system's reason, and "Done." is never said. Nor is the help
+// lost unsaid, as check's lines are not.
 TEST_F(CliTest, StandardOutputThatCannotTakeTheResultFailsTheRun) {
     WriteBytes(At("pw"), "out\n");
     WriteBytes(At("big"), SampleBytes(size_t{4} << 20, 5));  // more than any pipe holds
     const struct {
-        const char* form;  // how zok gets its input, and where its output goes
+        const char* form;  // the command, its input, and where its output goes
         const char* reason;
     } rows[] = {
-        {"- < big | head -c 10 > /dev/null", "(Broken pipe)"},
-        {"-o - big | head -c 10 > /dev/null", "(Broken pipe)"},
-        {"- < big > /dev/full", "(No space left on device)"},
-        {"-o - big > /dev/full", "(No space left on device)"},
+        {"encrypt --password-file=pw - < big | head -c 10 > /dev/null", "(Broken pipe)"},
+        {"encrypt --password-file=pw -o - big | head -c 10 > /dev/null", "(Broken pipe)"},
+        {"encrypt --password-file=pw - < big > /dev/full", "(No space left on device)"},
+        {"encrypt --password-file=pw -o - big > /dev/full", "(No space left on device)"},
+        {"--help > /dev/full", "(No space left on device)"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.form);
         const std::string command = std::string("cd '") + Full("") +
                                     "' && set -o pipefail && LC_ALL=C.UTF-8 '" + kProgramUnderTest +
-                                    "' encrypt --password-file=pw 2> err " + row.form;
+                                    "' 2> err " + row.form;
         const int status = std::system(("bash -c \"" + command + "\"").c_str());
         ASSERT_TRUE(WIFEXITED(status));
         EXPECT_EQ(WEXITSTATUS(status), kExitCannotAccess);
