@@ -90,7 +90,7 @@ bash -c '_init_completion() { cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[CO
     COMP_WORDS=(zok de); COMP_CWORD=1; _zok; [[ ${COMPREPLY[*]} == decrypt ]] || exit 1
     COMP_WORDS=(zok encrypt --pass); COMP_CWORD=2; _zok
     [[ ${COMPREPLY[*]} == "--password-file --password-fd --password-stdin" ]] || exit 2
-    COMP_WORDS=(zok shred --); COMP_CWORD=2; _zok; [[ ${COMPREPLY[*]} == "--quiet --help --version -- --recursive --dry-run" ]] || exit 3
+    COMP_WORDS=(zok shred --); COMP_CWORD=2; _zok; [[ ${COMPREPLY[*]} == "--quiet --recursive --dry-run --help --version --" ]] || exit 3
     COMP_WORDS=(zok decrypt -o no); COMP_CWORD=3; _zok; [[ ${COMPREPLY[*]} == FILES ]] || exit 4
     ' completion "$completion" || fail "bash completion gives wrong candidates ($?)"
 [[ $(zcat "$deb_root/usr/share/doc/zok/changelog.gz" | head -1) == "zok ($version) "* ]] ||
