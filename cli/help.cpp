@@ -1,6 +1,7 @@
 #include "cli/help.h"
 
 #include "cli/exit_status.h"
+#include "cli/options.h"
 
 namespace {
 
@@ -32,8 +33,8 @@ void AppendEntry(std::u16string_view head, std::u16string_view text, size_t colu
     *help += u'\n';
 }
 
-}  // namespace
-
+// "-o, --output=OUT" or "    --in-place": an option's names, with what stands for its value
+// (`valueName`) when it takes one.
 std::u16string OptionHead(const OptionForm& form, std::u16string_view valueName) {
     std::u16string head = form.shortName != 0 ? std::u16string{u'-', form.shortName, u',', u' '}
                                               : std::u16string(4, u' ');
@@ -42,6 +43,8 @@ std::u16string OptionHead(const OptionForm& form, std::u16string_view valueName)
         head.append(1, u'=').append(valueName);
     return head;
 }
+
+}  // namespace
 
 std::u16string HelpText(Language language, std::u16string_view program) {
     const auto say = [language](CliText text) { return std::u16string(TextIn(language, text)); };

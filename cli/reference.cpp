@@ -1,9 +1,10 @@
 // Writes, at build time, what the Linux package carries beside zok and the tables describe: the
-// OPTIONS and EXIT STATUS entries of a manual page, into the page's hand-written rest, and the
-// bash completion. A host program of the native build (cli/CMakeLists.txt):
+// SYNOPSIS, OPTIONS and EXIT STATUS entries of a manual page, into the page's hand-written rest,
+// and the bash completion. A host program of the native build (cli/CMakeLists.txt):
 //   zok_reference man english|chinese PAGE OUTPUT
 //   zok_reference completion OUTPUT
-#include <cstdio>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <string_view>
 
@@ -13,21 +14,16 @@
 
 namespace {
 
-// The lines of a page that the entries replace.
-constexpr std::string_view kOptionsMark = ".\\\" zok-options:";
-constexpr std::string_view kExitStatusesMark = ".\\\" zok-exit-statuses:";
-
-std::string Roff(std::string_view text) {
+// Plain text as roff: a backslash and a minus sign escaped.
+std::string Roff(std::u16string_view text) {
     std::string roff;
-    for (char c : text) {
-        roff += c == '\\' ? "\\e" : c == '-' ? "\\-" : std::string(1, c);
-    }
+    for (char c : Utf16ToUtf8(text)) roff += c == '\\' ? "\\e" : c == '-' ? "\\-" : std::string{c};
     return roff;
 }
 
 // A text of --help as one line of a manual page: its line breaks are --help's, so they join
 // with a space between two ASCII characters (English) and with none elsewhere (Chinese).
-std::string RoffParagraph(std::u16string_view text) {
+std::string Paragraph(std::u16string_view text) {
     std::u16string joined;
     for (size_t at = 0; at < text.size(); ++at) {
         if (text[at] != u'\n') {
@@ -36,8 +32,21 @@ std::string RoffParagraph(std::u16string_view text) {
             joined += u' ';
         }
     }
-    const std::string roff = Roff(Utf16ToUtf8(joined));
-    return (roff.starts_with('.') || roff.starts_with('\'') ? "\\&" : "") + roff + "\n";
+    return (joined.starts_with(u'.') ? "\\&" : "") + Roff(joined) + "\n";
+}
+
+// The usage lines of --help, the program's name and the command in bold.
+std::string SynopsisEntries(Language language) {
+    const std::u16string_view usage = TextIn(language, CliText::kUsage);
+    std::string entries;
+    for (size_t at = usage.find(u"{} "); at != usage.npos; at = usage.find(u"{} ", at)) {
+        const size_t word = usage.find(u' ', at + 3);
+        const size_t end = usage.find(u'\n', at);
+        entries.append("\\fBzok ").append(Roff(usage.substr(at + 3, word - at - 3)));
+        entries.append("\\fR").append(Roff(usage.substr(word, end - word))).append("\n.br\n");
+        at = end;
+    }
+    return entries;
 }
 
 std::string OptionEntries(Language language) {
@@ -48,155 +57,126 @@ std::string OptionEntries(Language language) {
         entries += ".TP\n";
         if (form.shortName != 0)
             entries.append("\\fB\\-").append(1, static_cast<char>(form.shortName)).append("\\fR, ");
-        entries.append("\\fB").append(Roff(Utf16ToUtf8(form.longName))).append("\\fR");
+        entries.append("\\fB").append(Roff(form.longName)).append("\\fR");
         if (form.value != OptionValue::kNone)
-            entries.append("=\\fI")
-                .append(Utf16ToUtf8(TextIn(language, form.valueName)))
-                .append("\\fR");
-        entries.append("\n").append(RoffParagraph(TextIn(language, form.about)));
+            entries.append("=\\fI").append(Roff(TextIn(language, form.valueName))).append("\\fR");
+        entries.append("\n").append(Paragraph(TextIn(language, form.about)));
     }
-    return entries + ".TP\n.B \\-\\-\n" +
-           RoffParagraph(TextIn(language, CliText::kAboutEndOfOptions));
+    return entries + ".TP\n.B \\-\\-\n" + Paragraph(TextIn(language, CliText::kAboutEndOfOptions));
 }
 
 std::string ExitStatusEntries(Language language) {
     std::string entries;
     for (const ExitStatusRow& row : kExitStatuses) {
-        entries += ".TP\n.B " + Utf16ToUtf8(ExitStatusText(row.status)) + "\n" +
-                   RoffParagraph(Filled(TextIn(language, row.meaning), EndingSignalStatuses()));
+        entries.append(".TP\n.B ").append(Roff(ExitStatusText(row.status))).append("\n");
+        entries += Paragraph(Filled(TextIn(language, row.meaning), EndingSignalStatuses()));
     }
     return entries;
 }
 
+// The lines of a page that the entries replace.
+const struct {
+    std::string_view line;
+    std::string (*entries)(Language);
+} kMarks[] = {{".\\\" zok-synopsis:", SynopsisEntries},
+              {".\\\" zok-options:", OptionEntries},
+              {".\\\" zok-exit-statuses:", ExitStatusEntries}};
+
 // `page` with its marked lines replaced by the entries; empty when a mark is missing.
-std::string ManualPage(const std::string& page, Language language) {
+std::string ManualPage(std::istream& page, Language language) {
     std::string written;
-    int marks = 0;
-    for (size_t at = 0; at < page.size();) {
-        const size_t end =
-            page.find('\n', at) == std::string::npos ? page.size() : page.find('\n', at) + 1;
-        const std::string_view line(page.data() + at, end - at);
-        if (line.starts_with(kOptionsMark)) {
-            written += OptionEntries(language);
-            ++marks;
-        } else if (line.starts_with(kExitStatusesMark)) {
-            written += ExitStatusEntries(language);
-            ++marks;
-        } else {
-            written += line;
+    size_t marks = 0;
+    for (std::string line; std::getline(page, line);) {
+        std::string entries = line + "\n";
+        for (const auto& mark : kMarks) {
+            if (line.starts_with(mark.line)) {
+                entries = mark.entries(language);
+                ++marks;
+            }
         }
-        at = end;
+        written += entries;
     }
-    return marks == 2 ? written : std::string();
+    return marks == std::size(kMarks) ? written : std::string();
 }
 
-// The names of the options that `commands` take, as one word list: "-o --output ...".
-std::string OptionWords(CommandSet commands, OptionValue onlyValue, bool anyValue) {
+// The names of the options that `commands` take and, unless `anyValue`, that take `value`.
+std::string OptionWords(CommandSet commands, bool anyValue, OptionValue value,
+                        std::string_view between) {
     std::string words;
     for (const OptionForm& form : kOptionForms) {
-        if ((form.commands & commands) == 0 || (!anyValue && form.value != onlyValue))
+        if ((form.commands & commands) == 0 || (!anyValue && form.value != value))
             continue;
         if (form.shortName != 0)
-            words.append(1, '-').append(1, static_cast<char>(form.shortName)).append(1, ' ');
-        words += Utf16ToUtf8(form.longName) + " ";
+            words.append("-").append(1, static_cast<char>(form.shortName)).append(between);
+        words.append(Utf16ToUtf8(form.longName)).append(between);
     }
-    return words;
-}
-
-// The case patterns of the options that take `value`: "-o | --output | ...".
-std::string ValuePattern(OptionValue value) {
-    std::string words = OptionWords(kAllCommands, value, false);
-    words.pop_back();
-    for (size_t at = words.find(' '); at != std::string::npos; at = words.find(' ', at + 3))
-        words.replace(at, 1, " | ");
-    return words;
+    return words.substr(0, words.size() - between.size());
 }
 
 std::string Completion() {
-    std::string first;
-    for (const CommandName& name : kCommandNames) first += Utf16ToUtf8(name.word) + " ";
-    first += OptionWords(kBeforeCommand, OptionValue::kNone, true);
-    first.pop_back();
-    std::string commands;
+    std::string text =
+        R"(# bash completion for zok, made from its option table: commands first, then
+# options and file names.
+_zok() {
+    local cur prev words cword options
+    _init_completion || return
+
+    if ((cword == 1)); then
+        mapfile -t COMPREPLY < <(compgen -W '@first@' -- "$cur")
+        return
+    fi
+    case $prev in
+        @file@)
+            _filedir
+            return
+            ;;
+        @descriptor@)
+            return
+            ;;
+    esac
+    case ${words[1]} in
+@commands@    esac
+    if [[ $cur == -* ]]; then
+        mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
+        return
+    fi
+    _filedir
+}
+complete -F _zok zok
+)";
+    std::string first, commands;
     for (const CommandName& name : kCommandNames) {
-        commands += "        " + Utf16ToUtf8(name.word) + ") options='" +
-                    OptionWords(CommandBit(name.command), OptionValue::kNone, true) + "--' ;;\n";
+        const std::string word = Utf16ToUtf8(name.word);
+        first.append(word).append(" ");
+        commands.append("        ").append(word).append(") options='");
+        commands.append(OptionWords(CommandBit(name.command), true, {}, " ")).append(" --' ;;\n");
     }
-    return "# bash completion for zok, made from its option table: commands first, then options\n"
-           "# and file names.\n"
-           "_zok() {\n"
-           "    local cur prev words cword options\n"
-           "    _init_completion || return\n"
-           "\n"
-           "    if ((cword == 1)); then\n"
-           "        mapfile -t COMPREPLY < <(compgen -W '" +
-           first +
-           "' -- \"$cur\")\n"
-           "        return\n"
-           "    fi\n"
-           "    case $prev in\n"
-           "        " +
-           ValuePattern(OptionValue::kFileName) +
-           ")\n"
-           "            _filedir\n"
-           "            return\n"
-           "            ;;\n"
-           "        " +
-           ValuePattern(OptionValue::kDescriptor) +
-           ")\n"
-           "            return\n"
-           "            ;;\n"
-           "    esac\n"
-           "    case ${words[1]} in\n" +
-           commands +
-           "    esac\n"
-           "    if [[ $cur == -* ]]; then\n"
-           "        mapfile -t COMPREPLY < <(compgen -W \"$options\" -- \"$cur\")\n"
-           "        return\n"
-           "    fi\n"
-           "    _filedir\n"
-           "}\n"
-           "complete -F _zok zok\n";
-}
-
-bool ReadWhole(const char* path, std::string* text) {
-    FILE* file = std::fopen(path, "rb");
-    if (file == nullptr)
-        return false;
-    char chunk[4096];
-    for (size_t count; (count = std::fread(chunk, 1, sizeof chunk, file)) > 0;)
-        text->append(chunk, count);
-    return std::fclose(file) == 0 && !text->empty();
-}
-
-bool WriteWhole(const char* path, const std::string& text) {
-    FILE* file = std::fopen(path, "wb");
-    if (file == nullptr)
-        return false;
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    return std::fclose(file) == 0 && written;
+    const std::pair<std::string_view, std::string> fills[] = {
+        {"@first@", first + OptionWords(kBeforeCommand, true, {}, " ")},
+        {"@file@", OptionWords(kAllCommands, false, OptionValue::kFileName, " | ")},
+        {"@descriptor@", OptionWords(kAllCommands, false, OptionValue::kDescriptor, " | ")},
+        {"@commands@", commands}};
+    for (const auto& [mark, fill] : fills) text.replace(text.find(mark), mark.size(), fill);
+    return text;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::string_view kind = argc > 1 ? argv[1] : "";
-    if (kind == "completion" && argc == 3)
-        return WriteWhole(argv[2], Completion()) ? 0 : 1;
-    if (kind != "man" || argc != 5) {
-        std::fputs("usage: zok_reference man english|chinese PAGE OUTPUT | completion OUTPUT\n",
-                   stderr);
+    std::string written;
+    if (kind == "completion" && argc == 3) {
+        written = Completion();
+    } else if (kind == "man" && argc == 5) {
+        std::ifstream page(argv[3], std::ios::binary);
+        const bool chinese = std::string_view(argv[2]) == "chinese";
+        written = ManualPage(page, chinese ? Language::kChinese : Language::kEnglish);
+    } else {
         return 2;
     }
-    const Language language =
-        std::string_view(argv[2]) == "chinese" ? Language::kChinese : Language::kEnglish;
-    std::string page;
-    if (!ReadWhole(argv[3], &page))
+    if (written.empty())
         return 1;
-    const std::string written = ManualPage(page, language);
-    if (written.empty()) {
-        std::fprintf(stderr, "zok_reference: %s lacks a mark of the entries\n", argv[3]);
-        return 1;
-    }
-    return WriteWhole(argv[4], written) ? 0 : 1;
+    std::ofstream output(argv[argc - 1], std::ios::binary);
+    output << written;
+    return output.flush() ? 0 : 1;
 }
