@@ -61,7 +61,8 @@ echo 'pass word' | "$zok" encrypt --in-place --password-stdin "$scratch/note.txt
 cmp -s "$scratch/note.txt" "$scratch/original.txt" && fail "packaged zok did not encrypt"
 echo 'pass word' | "$zok" decrypt --in-place --password-stdin "$scratch/note.txt" 2>/dev/null
 cmp "$scratch/note.txt" "$scratch/original.txt" || fail "packaged zok: round trip changed the file"
-# Both pages: the version, the warning first, every section and as many entries and examples.
+# Both pages: the version, the warning first, every section and as many entries and examples, and
+# an entry for each option that the packaged zok --help names.
 declare -A page_shape
 for page in man1 zh_CN/man1; do
     text=$(zcat "$deb_root/usr/share/man/$page/zok.1.gz")
@@ -72,6 +73,9 @@ for page in man1 zh_CN/man1; do
     page_shape[$page]=$(grep -Ec '^\.(SH|TP|B|BR|BI|RS|nf)( |$)' <<<"$text")
     grep -q 'zok.*password.*file ~/.zok.*password \\- | grep' <<<"$text" ||
         fail "manual page $page lacks the pipeline example"
+    for option in $("$zok" --help | grep -oE '^ {2,6}(-., )?--[a-z-]+' | grep -oE -- '--[a-z-]+$'); do
+        grep -qF "\\fB${option//-/\\-}\\fR" <<<"$text" || fail "manual page $page lacks $option"
+    done
 done
 [[ ${page_shape[man1]} == "${page_shape[zh_CN/man1]}" ]] ||
     fail "the English and Chinese manual pages differ in shape: ${page_shape[*]}"

@@ -181,6 +181,36 @@ TEST_F(CliTest, TheLanguageFollowsTheLocaleVariables) {
 }
 
 #ifndef _WIN32
+// The guide, in both languages, lists the statuses of the one exit table: the number that starts
+// each item of its paragraph.
+TEST(ExitStatuses, TheGuideListsTheOneTable) {
+    std::set<std::string> table;
+    for (const ExitStatusRow& row : kExitStatuses)
+        table.insert(Utf16ToUtf8(ExitStatusText(row.status)));
+    const std::string guide = ReadBytes(fs::path(ZOK_SOURCE_DIR) / "docs" / "user-guide.txt");
+    for (const std::string heading : {"- 退出状态：", "- Exit status: "}) {
+        const size_t from = guide.find(heading) + heading.size();
+        const std::string paragraph = guide.substr(from, guide.find("\n- ", from) - from);
+        // An item starts the paragraph or follows "；" or ";": its status, then a space.
+        std::set<std::string> found;
+        for (size_t at = 0; at < paragraph.size();) {
+            const size_t end = paragraph.find_first_of(" \n", at);
+            const std::string word = paragraph.substr(at, end - at);
+            const bool isStatus =
+                !word.empty() && std::isdigit(static_cast<unsigned char>(word[0])) &&
+                (word.find_first_not_of("0123456789") == std::string::npos || word.ends_with("+N"));
+            if (isStatus)
+                found.insert(word);
+            const size_t semicolon = std::min(paragraph.find("；", at), paragraph.find(';', at));
+            if (semicolon == std::string::npos)
+                break;
+            at = paragraph.find_first_not_of(" \n",
+                                             semicolon + (paragraph[semicolon] == ';' ? 1 : 3));
+        }
+        EXPECT_EQ(found, table) << heading;
+    }
+}
+
 // The statuses of an end by signal: the security page names those of the one list of ending
 // signals, no more and no fewer.
 TEST(ExitStatuses, EverySignalStatusComesFromTheEndingSignals) {
