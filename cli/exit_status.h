@@ -1,5 +1,5 @@
 // The command line's exit statuses, by the kind of the first failure. The table below is their
-// one description: --help prints it, and a test holds the manual pages and the guide against it.
+// one description: --help and the manual pages' EXIT STATUS entries are made from it.
 #pragma once
 #include <cstdint>
 #include <string>

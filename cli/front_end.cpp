@@ -13,6 +13,8 @@
 #include "cli/console.h"
 #include "cli/exit_status.h"
 #include "cli/front_end_state.h"
+#include "cli/help.h"
+#include "cli/language.h"
 #include "cli/linux_streams.h"
 #include "cli/options.h"
 #include "cli/password.h"
@@ -88,25 +90,11 @@ int RunCommand(bool drawBar) {
     return options.recursive ? RunWalk(drawBar) : RunEachFile();
 }
 
-// The help's last part: each exit status and its meaning, from the one table.
-std::u16string ExitStatusHelp() {
-    std::u16string text(Say(CliText::kExitStatusHeading));
-    text += u'\n';
-    for (const ExitStatusRow& row : kExitStatuses) {
-        const std::u16string status = ExitStatusText(row.status);
-        text += u"  " + status;
-        text.append(7 - status.size(), u' ');
-        text += Filled(Say(row.meaning), EndingSignalStatuses());
-        text += u'\n';
-    }
-    return text;
-}
-
 // The usage lines and the warning that open the help: what the program says when it is called
 // with nothing, as the Windows console entry calls it, and when Explorer starts it.
 std::u16string ShortUsage() {
-    const std::u16string help = Filled(Say(CliText::kHelp), ProgramName());
-    return help.substr(0, help.find(u"\n\n") + 1);
+    const std::u16string usage = Filled(Say(CliText::kUsage), ProgramName());
+    return usage.substr(0, usage.find(u"\n\n") + 1);
 }
 
 // Parses the arguments, expands the FILE operands where the shell does not, and checks what
@@ -124,7 +112,7 @@ bool ReadCommandLine(const std::vector<std::u16string>& args, int* status) {
             UsageError(parsed.problem, parsed.named);
             return false;
         case ParseResult::kHelpShown:
-            WriteStdout(Filled(Say(CliText::kHelp), ProgramName()) + ExitStatusHelp());
+            WriteStdout(HelpText(UserLanguage(), ProgramName()));
             *status = kExitSuccess;
             return false;
         case ParseResult::kVersionShown:

@@ -24,15 +24,18 @@ enum CommandKind : uint32_t {
     kPasswd = 0x102,  // re-keys containers (cli/passwd.h); presses no button
 };
 
-// The commands by the word that names them, in the order that gives each its bit (CommandBit).
+// The commands by the word that names them, in the order that gives each its bit (CommandBit),
+// and what --help says each does.
 struct CommandName {
     std::u16string_view word;
     CommandKind command;
+    CliText about;
 };
 
 inline constexpr CommandName kCommandNames[] = {
-    {u"encrypt", kEncrypt}, {u"decrypt", kDecrypt}, {u"shred", kShred},
-    {u"check", kCheck},     {u"recover", kRecover}, {u"passwd", kPasswd},
+    {u"encrypt", kEncrypt, CliText::kAboutEncrypt}, {u"decrypt", kDecrypt, CliText::kAboutDecrypt},
+    {u"shred", kShred, CliText::kAboutShred},       {u"check", kCheck, CliText::kAboutCheck},
+    {u"recover", kRecover, CliText::kAboutRecover}, {u"passwd", kPasswd, CliText::kAboutPasswd},
 };
 
 // A set of commands, one bit each; kBeforeCommand stands for the first argument, before any
@@ -74,7 +77,9 @@ struct OptionForm {
     char16_t shortName;  // 0: none
     OptionId id;
     OptionValue value;
-    CommandSet commands;  // the commands that take it
+    CommandSet commands;  // the commands that take it; none: the program lacks it
+    CliText about;        // what it does, for --help and the manual pages
+    CliText valueName{};  // what stands for its value there, when it takes one
 };
 
 // The sets of commands in the table. check writes nothing, recover never writes in place and
@@ -89,27 +94,38 @@ constexpr CommandSet kDescriptorCommands = HasDashAndDescriptors() ? kPasswordCo
 constexpr CommandSet kNewPasswordCommands = CommandBit(kPasswd);
 constexpr CommandSet kNewDescriptorCommands = HasDashAndDescriptors() ? kNewPasswordCommands : 0;
 
-// Every option, and the commands that take it: the parse refuses an option the command does not
-// take, and a test holds --help, the manual pages, the guide and the bash completion against it.
+// Every option, and the commands that take it, in the order --help and the manual pages list
+// them: the parse refuses an option the command does not take, and --help, the manual pages'
+// entries and the bash completion are made from this table (cli/help.cpp, cli/reference.cpp).
 inline constexpr OptionForm kOptionForms[] = {
-    {u"--in-place", 0, OptionId::kInPlace, OptionValue::kNone, kCipherCommands},
-    {u"--yes", u'y', OptionId::kYes, OptionValue::kNone, kWritingCommands},
-    {u"--quiet", u'q', OptionId::kQuiet, OptionValue::kNone, kAllCommands},
-    {u"--recursive", u'r', OptionId::kRecursive, OptionValue::kNone, kWalkingCommands},
-    {u"--dry-run", u'n', OptionId::kDryRun, OptionValue::kNone, kWalkingCommands},
-    {u"--force", 0, OptionId::kForce, OptionValue::kNone, CommandBit(kEncrypt)},
-    {u"--password-stdin", 0, OptionId::kPasswordStdin, OptionValue::kNone, kPasswordCommands},
-    {u"--password-file", 0, OptionId::kPasswordFile, OptionValue::kFileName, kPasswordCommands},
-    {u"--password-fd", 0, OptionId::kPasswordFd, OptionValue::kDescriptor, kDescriptorCommands},
-    {u"--new-password-stdin", 0, OptionId::kNewPasswordStdin, OptionValue::kNone,
-     kNewPasswordCommands},
+    {u"--output", u'o', OptionId::kOutput, OptionValue::kFileName, kWritingCommands,
+     CliText::kAboutOutput, CliText::kValueOut},
+    {u"--in-place", 0, OptionId::kInPlace, OptionValue::kNone, kCipherCommands,
+     CliText::kAboutInPlace},
+    {u"--yes", u'y', OptionId::kYes, OptionValue::kNone, kWritingCommands, CliText::kAboutYes},
+    {u"--quiet", u'q', OptionId::kQuiet, OptionValue::kNone, kAllCommands, CliText::kAboutQuiet},
+    {u"--recursive", u'r', OptionId::kRecursive, OptionValue::kNone, kWalkingCommands,
+     CliText::kAboutRecursive},
+    {u"--dry-run", u'n', OptionId::kDryRun, OptionValue::kNone, kWalkingCommands,
+     CliText::kAboutDryRun},
+    {u"--force", 0, OptionId::kForce, OptionValue::kNone, CommandBit(kEncrypt),
+     CliText::kAboutForce},
+    {u"--password-file", 0, OptionId::kPasswordFile, OptionValue::kFileName, kPasswordCommands,
+     CliText::kAboutPasswordFile, CliText::kValuePasswordFile},
+    {u"--password-fd", 0, OptionId::kPasswordFd, OptionValue::kDescriptor, kDescriptorCommands,
+     CliText::kAboutPasswordFd, CliText::kValueDescriptor},
+    {u"--password-stdin", 0, OptionId::kPasswordStdin, OptionValue::kNone, kPasswordCommands,
+     CliText::kAboutPasswordStdin},
     {u"--new-password-file", 0, OptionId::kNewPasswordFile, OptionValue::kFileName,
-     kNewPasswordCommands},
+     kNewPasswordCommands, CliText::kAboutNewPasswordFile, CliText::kValueNewPasswordFile},
     {u"--new-password-fd", 0, OptionId::kNewPasswordFd, OptionValue::kDescriptor,
-     kNewDescriptorCommands},
-    {u"--output", u'o', OptionId::kOutput, OptionValue::kFileName, kWritingCommands},
-    {u"--help", u'h', OptionId::kHelp, OptionValue::kNone, kAllCommands | kBeforeCommand},
-    {u"--version", u'V', OptionId::kVersion, OptionValue::kNone, kAllCommands | kBeforeCommand},
+     kNewDescriptorCommands, CliText::kAboutNewPasswordFd, CliText::kValueDescriptor},
+    {u"--new-password-stdin", 0, OptionId::kNewPasswordStdin, OptionValue::kNone,
+     kNewPasswordCommands, CliText::kAboutNewPasswordStdin},
+    {u"--help", u'h', OptionId::kHelp, OptionValue::kNone, kAllCommands | kBeforeCommand,
+     CliText::kAboutHelp},
+    {u"--version", u'V', OptionId::kVersion, OptionValue::kNone, kAllCommands | kBeforeCommand,
+     CliText::kAboutVersion},
 };
 
 enum class PasswordSource : uint8_t { kTerminal, kStdin, kFile, kDescriptor };

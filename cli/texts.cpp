@@ -17,7 +17,7 @@ namespace {
 using CliTextEntry = TextEntry<CliText>;
 
 constexpr CliTextEntry kEnglishTexts[] = {
-    {CliText::kHelp,
+    {CliText::kUsage,
      u"Usage: {} encrypt [OPTION]... FILE...\n"
      u"       {} decrypt [OPTION]... FILE...\n"
      u"       {} shred [-q] [-r] FILE...\n"
@@ -27,40 +27,8 @@ constexpr CliTextEntry kEnglishTexts[] = {
      u"       {} --help | --version\n"
      u"Warning: the ZOK format is weak; do not rely on it to keep a file secret.\n"
      u"\n"
-     u"Encrypts, decrypts or shreds each FILE in turn, exactly as the ZOK window does.\n"
-     u"\n"
-     u"  encrypt   write an encrypted container of FILE\n"
-     u"  decrypt   restore the original from a container\n"
-     u"  shred     overwrite FILE with a pattern, cut it to zero length and delete it\n"
-     u"  check     tell what FILE is for the password: a container, or a file that an\n"
-     u"            interrupted in-place save left; reads FILE and writes nothing; one\n"
-     u"            line \"FILE: word\" per FILE on standard output for scripts\n"
-     u"  recover   restore what an interrupted in-place save left into OUT (default\n"
-     u"            name.recovered.ext beside FILE); FILE itself is never changed\n"
-     u"  passwd    give a container a new password without decrypting it: the old\n"
-     u"            password opens it, the new one (asked twice, or read as below)\n"
-     u"            replaces it; mode, owner and dates are kept; a file with other\n"
-     u"            names (hard links) is refused\n"
-     u"\n"
-     u"  -o, --output=OUT        write the result to OUT instead (a single FILE only);\n"
-     u"                          \"-o -\" (Linux) writes it to standard output\n"
-     u"      --in-place          write over FILE itself (\"overwrite source file\"); otherwise\n"
-     u"                          the output goes beside it: name.ext -> name_ZOK.ext,\n"
-     u"                          name -> name_Adv\n"
-     u"  -y, --yes               overwrite an existing output file without asking\n"
-     u"  -q, --quiet             print error messages only (and -r's summary)\n"
-     u"  -r, --recursive         walk each FILE that is a folder, file by file (below)\n"
-     u"  -n, --dry-run           with -r: list what each file would get; nothing is written\n"
-     u"      --force             encrypt: also a FILE this password already opens\n"
-     u"      --password-file=PF  read the password from the first line of the file PF\n"
-     u"      --password-fd=N     read the password as one line from descriptor N (Linux)\n"
-     u"      --password-stdin    read the password as one line from standard input\n"
-     u"      --new-password-file=NPF, --new-password-fd=N, --new-password-stdin\n"
-     u"                          passwd: the new password, as the three above (from\n"
-     u"                          standard input the line after the old password's)\n"
-     u"  -h, --help              print this help;  -V, --version  print the version\n"
-     u"      --                  end of options: every later argument is a FILE\n"
-     u"\n"
+     u"Encrypts, decrypts or shreds each FILE in turn, exactly as the ZOK window does.\n"},
+    {CliText::kHelpNotes,
      u"A FILE of \"-\" (Linux) is standard input, read whole; the result goes to standard\n"
      u"output (encrypted data never to a terminal). Encryption takes files of at most\n"
      u"2 GiB - 16 bytes; the other commands take files under 2 GiB.\n"
@@ -142,11 +110,58 @@ constexpr CliTextEntry kEnglishTexts[] = {
     {CliText::kExitMeansDeclined, u"overwrite declined"},
     {CliText::kExitMeansWreck,
      u"check: a wreck of an in-place save that recover restores; recover: restored, but\n"
-     u"         some bytes or the exact length are not known (the messages name them)"},
+     u"some bytes or the exact length are not known (the messages name them)"},
     {CliText::kExitMeansSignal,
      POSIX_OR_WINDOWS(u"ended by signal N: {} (a save under way is finished first)",
                       u"ended by Ctrl-C or Ctrl-Break, or by closing the console: {} (a save "
                       u"under way is finished first)")},
+    {CliText::kAboutEncrypt, u"write an encrypted container of FILE"},
+    {CliText::kAboutDecrypt, u"restore the original from a container"},
+    {CliText::kAboutShred, u"overwrite FILE with a pattern, cut it to zero length and delete it"},
+    {CliText::kAboutCheck,
+     u"tell what FILE is for the password: a container, or a file that an\n"
+     u"interrupted in-place save left; reads FILE and writes nothing; one\n"
+     u"line \"FILE: word\" per FILE on standard output for scripts"},
+    {CliText::kAboutRecover,
+     u"restore what an interrupted in-place save left into OUT (default\n"
+     u"name.recovered.ext beside FILE); FILE itself is never changed"},
+    {CliText::kAboutPasswd,
+     u"give a container a new password without decrypting it: the old\n"
+     u"password opens it, the new one (asked twice, or read as below)\n"
+     u"replaces it; mode, owner and dates are kept; a file with other\n"
+     u"names (hard links) is refused"},
+    {CliText::kAboutOutput,
+     u"write the result to OUT instead (a single FILE only,\n"
+     u"not with --in-place); a failed run leaves nothing new\n"
+     u"there; \"-o -\" (Linux) writes it to standard output"},
+    {CliText::kAboutInPlace,
+     u"write over FILE itself (\"overwrite source file\");\n"
+     u"otherwise the output goes beside it: name.ext ->\n"
+     u"name_ZOK.ext, name -> name_Adv (the last dot of the\n"
+     u"full path counts)"},
+    {CliText::kAboutYes, u"overwrite an existing output file without asking"},
+    {CliText::kAboutQuiet, u"print error messages only (and -r's summary)"},
+    {CliText::kAboutRecursive, u"walk each FILE that is a folder, file by file"},
+    {CliText::kAboutDryRun,
+     u"with -r: list what each file would get; nothing is\n"
+     u"written (check checks as without it)"},
+    {CliText::kAboutForce, u"encrypt: also a FILE this password already opens"},
+    {CliText::kAboutPasswordFile, u"read the password from the first line of the file PF"},
+    {CliText::kAboutPasswordFd, u"read the password as one line from descriptor N (Linux)"},
+    {CliText::kAboutPasswordStdin, u"read the password as one line from standard input"},
+    {CliText::kAboutNewPasswordFile, u"passwd: the new password, from the first line of NPF"},
+    {CliText::kAboutNewPasswordFd, u"passwd: the new password, as one line from descriptor N"},
+    {CliText::kAboutNewPasswordStdin,
+     u"passwd: the new password, as one line from standard\n"
+     u"input (the line after the old password's when that\n"
+     u"comes from it too)"},
+    {CliText::kAboutHelp, u"print a summary of the usage on standard output"},
+    {CliText::kAboutVersion, u"print the name and version on standard output"},
+    {CliText::kAboutEndOfOptions, u"end of options: every later argument is a FILE"},
+    {CliText::kValueOut, u"OUT"},
+    {CliText::kValuePasswordFile, u"PF"},
+    {CliText::kValueNewPasswordFile, u"NPF"},
+    {CliText::kValueDescriptor, u"N"},
     {CliText::kPasswordUnreadable, u"cannot read the password from '{}'"},
     {CliText::kPasswordStdinUnreadable, u"cannot read the password from standard input"},
     {CliText::kStandardInputUnreadable, u"cannot read standard input"},
@@ -288,7 +303,7 @@ static_assert(HasEveryIdentifierInOrder<kCliTextCount>(kEnglishTexts),
 
 // The prompts are the window's own labels; the keys to type stay y and n.
 constexpr CliTextEntry kChineseTexts[] = {
-    {CliText::kHelp,
+    {CliText::kUsage,
      u"用法：{} encrypt [选项]... 文件...\n"
      u"      {} decrypt [选项]... 文件...\n"
      u"      {} shred [-q] [-r] 文件...\n"
@@ -298,36 +313,8 @@ constexpr CliTextEntry kChineseTexts[] = {
      u"      {} --help | --version\n"
      u"警告：ZOK 格式很弱，不能靠它为文件保密。\n"
      u"\n"
-     u"依次加密、解密或粉碎每个文件，与 ZOK 窗口的做法完全相同。\n"
-     u"\n"
-     u"  encrypt   把文件加密为容器\n"
-     u"  decrypt   从容器还原原文件\n"
-     u"  shred     用固定图案覆盖文件，截为零长度后删除\n"
-     u"  check     判断文件对该密码是什么：加密文件，或被中断的覆盖源文件保存留下的文件；\n"
-     u"            只读不写；每个文件在标准输出上另有一行“文件: 英文词”，供脚本使用\n"
-     u"  recover   把被中断的覆盖源文件保存留下的文件恢复到“输出”（默认为它旁边的\n"
-     u"            名字.recovered.扩展名）；文件本身从不改动\n"
-     u"  passwd    不解密而更换加密文件的密码：旧密码打开它，新密码（输入两遍，或按下文\n"
-     u"            读取）取代旧密码；权限、所有者和日期保持不变；有其他名字（硬链接）的\n"
-     u"            文件不予处理\n"
-     u"\n"
-     u"  -o, --output=输出       把结果写到“输出”（只限一个文件）；\n"
-     u"                          “-o -”（仅 Linux）写到标准输出\n"
-     u"      --in-place          覆盖源文件（直接写在文件本身上）；否则输出写到它旁边：\n"
-     u"                          name.ext -> name_ZOK.ext，name -> name_Adv\n"
-     u"  -y, --yes               输出文件已存在时不经询问直接覆盖\n"
-     u"  -q, --quiet             只显示错误信息（及 -r 的汇总）\n"
-     u"  -r, --recursive         逐个文件地遍历作为文件夹给出的每个文件（见下文）\n"
-     u"  -n, --dry-run           与 -r 一起：列出每个文件会得到什么；什么也不写\n"
-     u"      --force             encrypt：本密码已能打开的文件也照样加密\n"
-     u"      --password-file=PF  从文件 PF 的第一行读取密码\n"
-     u"      --password-fd=N     从文件描述符 N 读取一行作为密码（仅 Linux）\n"
-     u"      --password-stdin    从标准输入读取一行作为密码\n"
-     u"      --new-password-file=NPF、--new-password-fd=N、--new-password-stdin\n"
-     u"                          passwd：新密码，来源同上面三项（标准输入时为旧密码的下一行）\n"
-     u"  -h, --help              显示本帮助；  -V, --version  显示版本\n"
-     u"      --                  选项到此结束：其后的每个参数都是文件\n"
-     u"\n"
+     u"依次加密、解密或粉碎每个文件，与 ZOK 窗口的做法完全相同。\n"},
+    {CliText::kHelpNotes,
      u"文件为“-”（仅 Linux）时读取整个标准输入，结果写到标准输出（加密结果不写到终端）。\n"
      u"加密的文件最大 2 GiB - 16 字节；其他命令的文件须小于 2 GiB。\n"
      u"\n"
@@ -402,6 +389,47 @@ constexpr CliTextEntry kChineseTexts[] = {
     {CliText::kExitMeansSignal,
      POSIX_OR_WINDOWS(u"被信号 N 结束：{}（正在进行的保存会先完成）",
                       u"被中断或关闭控制台结束：{}（正在进行的保存会先完成）")},
+    {CliText::kAboutEncrypt, u"把文件加密为容器"},
+    {CliText::kAboutDecrypt, u"从容器还原原文件"},
+    {CliText::kAboutShred, u"用固定图案覆盖文件，截为零长度后删除"},
+    {CliText::kAboutCheck,
+     u"判断文件对该密码是什么：加密文件，或被中断的覆盖源文件保存留下的文件；\n"
+     u"只读不写；每个文件在标准输出上另有一行“文件: 英文词”，供脚本使用"},
+    {CliText::kAboutRecover,
+     u"把被中断的覆盖源文件保存留下的文件恢复到“输出”（默认为它旁边的\n"
+     u"名字.recovered.扩展名）；文件本身从不改动"},
+    {CliText::kAboutPasswd,
+     u"不解密而更换加密文件的密码：旧密码打开它，新密码（输入两遍，或按下文\n"
+     u"读取）取代旧密码；权限、所有者和日期保持不变；有其他名字（硬链接）的\n"
+     u"文件不予处理"},
+    {CliText::kAboutOutput,
+     u"把结果写到“输出”（只限一个文件，\n"
+     u"不能与 --in-place 同时使用）；运行失败时那里\n"
+     u"不会留下原来没有的东西；“-o -”（仅 Linux）\n"
+     u"写到标准输出"},
+    {CliText::kAboutInPlace,
+     u"覆盖源文件（直接写在文件本身上）；否则输出写到它旁边：\n"
+     u"name.ext -> name_ZOK.ext，name -> name_Adv\n"
+     u"（以完整路径的最后一个点为准）"},
+    {CliText::kAboutYes, u"输出文件已存在时不经询问直接覆盖"},
+    {CliText::kAboutQuiet, u"只显示错误信息（及 -r 的汇总）"},
+    {CliText::kAboutRecursive, u"逐个文件地遍历作为文件夹给出的每个文件"},
+    {CliText::kAboutDryRun, u"与 -r 一起：列出每个文件会得到什么；\n什么也不写（check 照常检查）"},
+    {CliText::kAboutForce, u"encrypt：本密码已能打开的文件也照样加密"},
+    {CliText::kAboutPasswordFile, u"从文件 PF 的第一行读取密码"},
+    {CliText::kAboutPasswordFd, u"从文件描述符 N 读取一行作为密码（仅 Linux）"},
+    {CliText::kAboutPasswordStdin, u"从标准输入读取一行作为密码"},
+    {CliText::kAboutNewPasswordFile, u"passwd：从文件 NPF 的第一行读取新密码"},
+    {CliText::kAboutNewPasswordFd, u"passwd：从文件描述符 N 读取一行作为新密码"},
+    {CliText::kAboutNewPasswordStdin,
+     u"passwd：从标准输入读取一行作为新密码\n（旧密码也来自标准输入时为其下一行）"},
+    {CliText::kAboutHelp, u"在标准输出上打印用法摘要"},
+    {CliText::kAboutVersion, u"在标准输出上打印程序名和版本"},
+    {CliText::kAboutEndOfOptions, u"选项到此结束：其后的每个参数都是文件"},
+    {CliText::kValueOut, u"输出"},
+    {CliText::kValuePasswordFile, u"PF"},
+    {CliText::kValueNewPasswordFile, u"NPF"},
+    {CliText::kValueDescriptor, u"N"},
     {CliText::kPasswordUnreadable, u"无法从“{}”读取密码"},
     {CliText::kPasswordStdinUnreadable, u"无法从标准输入读取密码"},
     {CliText::kStandardInputUnreadable, u"无法读取标准输入"},

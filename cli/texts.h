@@ -12,7 +12,11 @@
 #include "ui/messages.h"
 
 enum class CliText : uint8_t {
-    kHelp,  // "{}" stands for the program's name
+    // --help: the usage lines, the warning and what the program does (up to the blank line, what
+    // a call without arguments prints), and the notes after the options; "{}" stands for the
+    // program's name. The rest of --help is assembled from the tables (cli/help.h).
+    kUsage,
+    kHelpNotes,
     // Usage errors; "{}" stands for the argument or program name the text names.
     kNoCommand,
     kUnknownCommand,
@@ -57,6 +61,35 @@ enum class CliText : uint8_t {
     kExitMeansDeclined,
     kExitMeansWreck,
     kExitMeansSignal,
+    // What each command and each option does, for --help and the manual pages: named by the rows
+    // of kCommandNames and kOptionForms (cli/options.h), then "--". Line breaks are --help's.
+    kAboutEncrypt,
+    kAboutDecrypt,
+    kAboutShred,
+    kAboutCheck,
+    kAboutRecover,
+    kAboutPasswd,
+    kAboutOutput,
+    kAboutInPlace,
+    kAboutYes,
+    kAboutQuiet,
+    kAboutRecursive,
+    kAboutDryRun,
+    kAboutForce,
+    kAboutPasswordFile,
+    kAboutPasswordFd,
+    kAboutPasswordStdin,
+    kAboutNewPasswordFile,
+    kAboutNewPasswordFd,
+    kAboutNewPasswordStdin,
+    kAboutHelp,
+    kAboutVersion,
+    kAboutEndOfOptions,
+    // What follows an option that takes a value: "--output=OUT".
+    kValueOut,
+    kValuePasswordFile,
+    kValueNewPasswordFile,
+    kValueDescriptor,
     // Failures outside the runs.
     kPasswordUnreadable,  // "{}" names the file or descriptor
     kPasswordStdinUnreadable,

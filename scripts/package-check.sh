@@ -61,7 +61,8 @@ echo 'pass word' | "$zok" encrypt --in-place --password-stdin "$scratch/note.txt
 cmp -s "$scratch/note.txt" "$scratch/original.txt" && fail "packaged zok did not encrypt"
 echo 'pass word' | "$zok" decrypt --in-place --password-stdin "$scratch/note.txt" 2>/dev/null
 cmp "$scratch/note.txt" "$scratch/original.txt" || fail "packaged zok: round trip changed the file"
-# Both pages: the version, the warning first, every section and as many entries and examples.
+# Both pages: the version, the warning first, every section and as many entries and examples, and
+# an entry for each option that the packaged zok --help names.
 declare -A page_shape
 for page in man1 zh_CN/man1; do
     text=$(zcat "$deb_root/usr/share/man/$page/zok.1.gz")
@@ -72,6 +73,9 @@ for page in man1 zh_CN/man1; do
     page_shape[$page]=$(grep -Ec '^\.(SH|TP|B|BR|BI|RS|nf)( |$)' <<<"$text")
     grep -q 'zok.*password.*file ~/.zok.*password \\- | grep' <<<"$text" ||
         fail "manual page $page lacks the pipeline example"
+    for option in $("$zok" --help | grep -oE '^ {2,6}(-., )?--[a-z-]+' | grep -oE -- '--[a-z-]+$'); do
+        grep -qF "\\fB${option//-/\\-}\\fR" <<<"$text" || fail "manual page $page lacks $option"
+    done
 done
 [[ ${page_shape[man1]} == "${page_shape[zh_CN/man1]}" ]] ||
     fail "the English and Chinese manual pages differ in shape: ${page_shape[*]}"
@@ -90,7 +94,7 @@ bash -c '_init_completion() { cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[CO
     COMP_WORDS=(zok de); COMP_CWORD=1; _zok; [[ ${COMPREPLY[*]} == decrypt ]] || exit 1
     COMP_WORDS=(zok encrypt --pass); COMP_CWORD=2; _zok
     [[ ${COMPREPLY[*]} == "--password-file --password-fd --password-stdin" ]] || exit 2
-    COMP_WORDS=(zok shred --); COMP_CWORD=2; _zok; [[ ${COMPREPLY[*]} == "--quiet --help --version -- --recursive --dry-run" ]] || exit 3
+    COMP_WORDS=(zok shred --); COMP_CWORD=2; _zok; [[ ${COMPREPLY[*]} == "--quiet --recursive --dry-run --help --version --" ]] || exit 3
     COMP_WORDS=(zok decrypt -o no); COMP_CWORD=3; _zok; [[ ${COMPREPLY[*]} == FILES ]] || exit 4
     ' completion "$completion" || fail "bash completion gives wrong candidates ($?)"
 [[ $(zcat "$deb_root/usr/share/doc/zok/changelog.gz" | head -1) == "zok ($version) "* ]] ||

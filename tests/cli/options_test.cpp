@@ -220,8 +220,7 @@ for row; do
     echo "${COMPREPLY[*]}"
 done
 )");
-    std::string command =
-        "bash '" + (folder / "ask.sh").string() + "' '" ZOK_SOURCE_DIR "/cli/zok.bash-completion'";
+    std::string command = "bash '" + (folder / "ask.sh").string() + "' '" ZOK_COMPLETION "'";
     for (const Row& row : rows) command += " '" + row.words + "|" + row.current + "'";
     FILE* bash = popen(command.c_str(), "r");
     ASSERT_NE(bash, nullptr);
@@ -455,7 +454,7 @@ TEST_F(CliTest, UsageErrorsRunNothing) {
         for (const std::string& arg : row.args) line += "[" + arg + "]";
         EXPECT_EQ(result.exitCode, kExitUsage) << line;
         EXPECT_EQ(result.out, "") << line;
-        const std::string usage = Said(kHelp, program);  // nothing at all: its usage lines
+        const std::string usage = Said(kUsage, program);  // nothing at all: its usage lines
         const std::string said = row.args.empty() ? usage.substr(0, usage.find("\n\n") + 1)
                                                   : kProgram + Said(row.problem, row.named) + "\n";
         EXPECT_EQ(result.err, said + Said(kTryHelp, program) + "\n") << line;
