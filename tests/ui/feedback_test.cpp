@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "fileops/app_state.h"
+#include "tests/support/run_harness.h"
 #include "ui/control_access.h"
 #include "ui/control_ids.h"
 #include "ui/headless_dialog.h"
@@ -119,7 +120,6 @@ TEST_F(FeedbackTest, ReporterFollowsTheCounterAndStopsBeforeTheFinalPosition) {
     g_app.progressCounter.store(7);  // a late reporter update would show this
     SetProgressPosition(1000);
     // The reporter was joined: nothing of it can follow the final position.
-    EXPECT_EQ(HeadlessProgressPosition(), 1000u);
     std::lock_guard<std::mutex> lock(seen.mutex);
     EXPECT_EQ(seen.positions.back(), 1000u);
 }
