@@ -13,6 +13,7 @@
 
 #include "fileops/app_state.h"
 #include "tests/support/run_harness.h"
+#include "tests/support/vectors.h"
 #include "ui/control_access.h"
 #include "ui/control_ids.h"
 #include "ui/headless_dialog.h"
@@ -125,8 +126,15 @@ TEST_F(FeedbackTest, ReporterFollowsTheCounterAndStopsBeforeTheFinalPosition) {
 }
 
 // A text copied to the wrong row would show one message for another. English texts are plain
-// ASCII, so an English terminal shows no CJK.
+// ASCII, so an English terminal shows no CJK. The window's fixed texts are the design's, kept
+// as data apart from the program's table.
 TEST(Messages, EveryIdentifierHasATextOfItsOwnInEveryLanguage) {
+    const MessageId fixed[] = {MessageId::kNoMemory,          MessageId::kReadFailed,
+                               MessageId::kDamaged,           MessageId::kDeleteFailed,
+                               MessageId::kOutputPathTooLong, MessageId::kThreadFailed};
+    const std::vector<Vector> texts = ReadVectors("window_messages.txt", 1);
+    ASSERT_EQ(texts.size(), std::size(fixed));
+    for (size_t i = 0; i < texts.size(); ++i) EXPECT_EQ(TextOf(fixed[i]), Utf16(texts[i][0]));
     for (size_t language = 0; language < kLanguageCount; ++language) {
         std::set<std::u16string> texts;
         for (size_t i = 0; i < kMessageCount; ++i) {
