@@ -132,9 +132,9 @@ TEST(Messages, EveryIdentifierHasATextOfItsOwnInEveryLanguage) {
     const MessageId fixed[] = {MessageId::kNoMemory,          MessageId::kReadFailed,
                                MessageId::kDamaged,           MessageId::kDeleteFailed,
                                MessageId::kOutputPathTooLong, MessageId::kThreadFailed};
-    const std::vector<Vector> texts = ReadVectors("window_messages.txt", 1);
-    ASSERT_EQ(texts.size(), std::size(fixed));
-    for (size_t i = 0; i < texts.size(); ++i) EXPECT_EQ(TextOf(fixed[i]), Utf16(texts[i][0]));
+    const std::vector<Vector> design = ReadVectors("window_messages.txt", 1);
+    ASSERT_EQ(design.size(), std::size(fixed));
+    for (size_t i = 0; i < design.size(); ++i) EXPECT_EQ(TextOf(fixed[i]), Utf16(design[i][0]));
     for (size_t language = 0; language < kLanguageCount; ++language) {
         std::set<std::u16string> texts;
         for (size_t i = 0; i < kMessageCount; ++i) {
