@@ -74,7 +74,7 @@ void BM_DecryptWords(benchmark::State& state) {
     std::atomic<uint32_t> counter{0};
     TimePasses(state, [&] {
         counter.store(kSize, std::memory_order_relaxed);
-        DecryptWords(body, kSize, 0x24f6c657, 0x9E3779B9, kSize + kSlack - kDataOffset, counter);
+        DecryptWords(body, kSize, 0x24f6c657, 0x9E3779B9, counter);
     });
 }
 

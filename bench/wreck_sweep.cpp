@@ -130,8 +130,7 @@ int main(int argc, char** argv) {
                 AnalyseFile(file.data(), length + extra, digests.check, digests.key);
             Bytes body(file.begin() + kContainerHeaderSize, file.end());
             std::atomic<uint32_t> counter{0};
-            DecryptWords(body.data(), size, digests.key, salt, static_cast<uint32_t>(body.size()),
-                         counter);
+            DecryptWords(body.data(), size, digests.key, salt, counter);
             const bool right = analysis.state == FileState::kSound &&
                                analysis.bytesAfter == extra &&
                                std::equal(plain.begin(), plain.end(), body.begin());

@@ -25,9 +25,10 @@ LineResult ReadSourceBytes(const PasswordOrigin& origin, std::string* bytes) {
             result = ReadLineBytesFromFile(origin.name, kReadLimit, bytes);
             break;
         case PasswordSource::kDescriptor:
-        case PasswordSource::kTerminal:
             if constexpr (HasDashAndDescriptors())
                 result = ReadLineBytesFromDescriptor(origin.fd, kReadLimit, bytes);
+            break;
+        case PasswordSource::kTerminal:  // typed entries are read by AskPasswordOnTerminal
             break;
     }
     if (result == LineResult::kRead && !bytes->empty() && bytes->back() == '\r')

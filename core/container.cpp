@@ -190,7 +190,7 @@ void EncryptWords(uint8_t* data, uint32_t shift, uint32_t originalSize, uint32_t
 }
 
 void DecryptWords(uint8_t* body, uint32_t originalSize, uint32_t key, uint32_t salt,
-                  [[maybe_unused]] uint32_t room, std::atomic<uint32_t>& counter) {
+                  std::atomic<uint32_t>& counter) {
     // The word count of the format's counting walk (add 4 until the count reaches the size, at
     // least once), in closed form; 64-bit so that sizes near 2^32 do not wrap.
     const uint64_t bodySize = BodySizeFor(originalSize);

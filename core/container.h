@@ -42,10 +42,10 @@ void EncryptWords(uint8_t* data, uint32_t shift, uint32_t originalSize, uint32_t
                   uint32_t room, std::atomic<uint32_t>& counter);
 
 // Decrypts in place the first BodySizeFor(originalSize) bytes at `body`; the caller has checked
-// the password and that they fit in `room`. The word after the last is taken as zero, whatever
+// the password and that they fit its buffer. The word after the last is taken as zero, whatever
 // the buffer holds there: the encryption that made the container had it zero, so bytes that
 // follow a container never change what it decrypts to. Subtracts 4 from `counter` per word.
-void DecryptWords(uint8_t* body, uint32_t originalSize, uint32_t key, uint32_t salt, uint32_t room,
+void DecryptWords(uint8_t* body, uint32_t originalSize, uint32_t key, uint32_t salt,
                   std::atomic<uint32_t>& counter);
 
 // Re-keys the container at `container` from the key digest `oldKey` to `newKey` without

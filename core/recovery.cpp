@@ -591,7 +591,7 @@ bool RestoreWreck(uint8_t* file, uint32_t length, uint32_t keyDigest,
         std::atomic<uint32_t> counter{0};
         const uint32_t span = bodySize - 4 * first;
         DecryptWords(file + kContainerHeaderSize + 4 * first, span, keyDigest + first * salt, salt,
-                     span, counter);
+                     counter);
         std::memmove(file + boundary, file + kContainerHeaderSize + boundary, bodySize - boundary);
         // Bytes past the restored body, up to the longest length, are unknown: zeros.
         if (analysis.longestSize > bodySize)

@@ -7,7 +7,7 @@
 #ifdef ZOK_FAULT_INJECTION
 
 // The counted operations of the system-access layer. Freeing a buffer, joining a thread and
-// ending a thread or the program are not counted: they have no failure to report.
+// ending the program are not counted: they have no failure to report.
 enum class SystemOperation : uint32_t {
     kNone,
     kOpenSourceForCipher,
@@ -100,7 +100,7 @@ void BeforeWalkedFile();
 bool ShouldFail(SystemOperation operation);
 
 // Buffers and files the backend holds now, so tests can show that every run gives back what it
-// took (run buffers are mapped memory, which the leak checker does not see). The backend
+// took (a large buffer is mapped memory, which the leak checker does not see). The backend
 // reports each allocation and release, each open and close, with +1 or -1.
 void CountLiveBuffers(int delta);
 void CountOpenFiles(int delta);

@@ -17,10 +17,10 @@
 //
 //   0        12                                   F                allocationSize
 //   | header |  body (M bytes), then plain S bytes  |  zeros  ...      |
-//            |<---------- DecryptRoom(): from the body on ---------->|
 //
-// The rooms tell the transforms how far the buffer reaches: the word after the last is read from
-// it only when the room reaches past that word, and taken as zero otherwise.
+// EncryptRoom tells the encryption how far the buffer reaches: the word after the last is read
+// from it only when the room reaches past that word, and taken as zero otherwise. Decryption
+// always takes that word as zero.
 #pragma once
 #include <cstdint>
 
@@ -43,8 +43,4 @@ static_assert(kContainerHeaderSize + BodySizeFor(kLargestPlainFile + 1) > kLarge
 // Bytes from the plain file's first byte to the end of an encryption's buffer.
 inline uint32_t EncryptRoom() {
     return g_app.allocationSize - kPlainReadOffset;
-}
-// Bytes from the body's first byte to the end of a decryption's buffer.
-inline uint32_t DecryptRoom() {
-    return g_app.allocationSize - kContainerHeaderSize;
 }

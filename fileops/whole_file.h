@@ -1,6 +1,7 @@
-// A file read whole for a look that changes nothing (check, recover, the wreck test of a
-// refused decryption): opened for reading only, its bytes in a buffer of its own size, the size
-// a decryption takes.
+// A file read whole for a look that changes nothing: the command line's check and recover, the
+// words on a decryption it refused, and its walk's look at a file larger than its glance.
+// Opened for reading only; the bytes start a zero-filled buffer of whole pages; a file larger
+// than a decryption takes (kLargestFile) is refused.
 #pragma once
 #include <cstdint>
 

@@ -301,8 +301,7 @@ void DecryptRun(bool inPlace) {
     StartProgressReporterFor(counterStart);
     g_app.fileSize = header.originalSize;
     uint8_t* body = g_app.bufferBase + kContainerHeaderSize;
-    DecryptWords(body, header.originalSize, g_app.keyValue, header.salt, DecryptRoom(),
-                 g_app.progressCounter);
+    DecryptWords(body, header.originalSize, g_app.keyValue, header.salt, g_app.progressCounter);
     ShowProgressOfSmallBody();
 
     AppendStatusLine(MessageId::kSaving);

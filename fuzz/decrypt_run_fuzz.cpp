@@ -77,8 +77,7 @@ Prediction Predict(const uint8_t* data, size_t size) {
         prediction = {MessageId::kDamaged, std::string(reinterpret_cast<const char*>(data), size)};
     } else {
         std::atomic<uint32_t> counter{static_cast<uint32_t>(BodySizeFor(size))};
-        DecryptWords(buffer + kContainerHeaderSize, header.originalSize, key, header.salt,
-                     static_cast<uint32_t>(allocation - kContainerHeaderSize), counter);
+        DecryptWords(buffer + kContainerHeaderSize, header.originalSize, key, header.salt, counter);
         prediction.result.assign(reinterpret_cast<const char*>(buffer + kContainerHeaderSize),
                                  header.originalSize);
     }

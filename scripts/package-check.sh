@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Builds the release packages, checks what they hold and that their programs run, runs lintian
-# on the Debian package, installs and uninstalls the Windows setup program under Wine
-# (scripts/setup-check.sh), then builds the same sources again from a second checkout in another
-# folder and requires the same bytes: zok, zok.exe, zok-cli.exe and the three packages.
+# Checks that every test the documents cite exists; builds the release packages, checks what they
+# hold and that their programs run, runs lintian on the Debian package, installs and uninstalls
+# the Windows setup program under Wine (scripts/setup-check.sh); installs both packages over
+# those of the previous release, built from its commit; then builds the same sources again from
+# a second checkout in another folder and requires the same bytes: zok, zok.exe, zok-cli.exe
+# and the three packages.
 set -euo pipefail
 shopt -s extglob
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -25,6 +27,17 @@ build_packages() {
     done
 }
 
+step "the tests the documents cite"
+# A citation is `Suite.Name` inside a code span (which may span lines), with or without its
+# program, code blocks' fences aside; a test is a TEST, TEST_F or TEST_P of tests/, also where
+# the formatter broke its line.
+defined=$(find tests -name '*.cpp' -exec cat {} + | tr -s ' \n' ' ' |
+    grep -oE 'TEST(_F|_P)? ?\( ?[A-Za-z0-9_]+, ?[A-Za-z0-9_]+' | sed -E 's/.*\( ?//; s/, ?/./' | sort -u)
+cited=$(sed 's/```[a-z]*//g' docs/*.md README.md | tr '\n' ' ' | grep -oE '`[^`]+`' |
+    grep -oE '\b[A-Z][A-Za-z0-9]+\.[A-Z][A-Za-z0-9]+\b' | sort -u)
+missing=$(comm -23 <(echo "$cited") <(echo "$defined"))
+[[ -z $missing ]] || fail "the documents cite tests that do not exist:"$'\n'"$missing"
+
 step "packages of this checkout"
 build_packages "$root"
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/native/CMakeCache.txt)
@@ -35,6 +48,23 @@ setup=build/win32/zok-${version}-setup.exe
 for package in "$deb" "$zip" "$setup"; do
     [[ -f $package ]] || fail "missing $package"
 done
+
+# The release this one upgrades, built from its own commit with its own presets in a worktree
+# of the build folder (kept there: a second run builds only what changed).
+previous=1.0.0
+previous_commit=60aec78430db5542a4d6e0ed1d2561a4bc0285b8  # the last of its release day
+step "packages of $previous, from its commit"
+previous_src=build/release-$previous
+git cat-file -e "$previous_commit^{commit}" 2>/dev/null || git fetch -q --unshallow ||
+    fail "$previous's commit $previous_commit is not in this clone's history"
+if [[ $(git -C "$previous_src" rev-parse HEAD 2>/dev/null) != "$previous_commit" ]]; then
+    rm -rf "$previous_src"
+    git worktree prune
+    git worktree add -q --detach "$previous_src" "$previous_commit"
+fi
+build_packages "$previous_src" -DZOK_BUILD_TESTS=OFF -DZOK_BUILD_BENCH=OFF
+previous_deb=$previous_src/build/native/zok_${previous}_amd64.deb
+previous_setup=$previous_src/build/win32/zok-${previous}-setup.exe
 
 step "Debian package: fields, files, the zok inside"
 field() { dpkg-deb -f "$deb" "$1"; }
@@ -102,6 +132,28 @@ bash -c '_init_completion() { cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[CO
 grep -q 'No license has been granted' "$deb_root/usr/share/doc/zok/copyright" ||
     fail "copyright file does not say that no license has been granted"
 
+step "Debian package over $previous's, in a root of its own"
+# dpkg keeps its records in the root too; the system's own records, without any zok, stand in
+# for the packages the Depends name (dpkg warns that their file lists are missing: they are
+# not shown). Neither package has maintainer scripts.
+dpkg_root=$scratch/dpkg-root
+mkdir -p "$dpkg_root/var/lib/dpkg/info" "$dpkg_root/var/lib/dpkg/updates"
+awk -v RS= -v ORS='\n\n' '!/^Package: zok\n/' /var/lib/dpkg/status >"$dpkg_root/var/lib/dpkg/status"
+in_root() {
+    dpkg --root="$dpkg_root" --force-not-root --log=/dev/null "$@" >"$scratch/dpkg.log" 2>&1 ||
+        { grep -v 'files list file for package' "$scratch/dpkg.log" >&2; return 1; }
+}
+in_root -i "$previous_deb" || fail "cannot install $previous_deb"
+in_root -i "$deb" || fail "cannot install $deb over $previous_deb"
+[[ $(dpkg-query --admindir="$dpkg_root/var/lib/dpkg" -W -f '${Version} ${Status}' zok) == \
+    "$version install ok installed" ]] || fail "the upgrade did not leave $version installed"
+# The files are this package's, byte for byte, and nothing else is there.
+diff -r --exclude=var "$deb_root" "$dpkg_root" || fail "the upgraded files are not $deb's"
+[[ $("$dpkg_root/usr/bin/zok" --version) == "zok $version" ]] || fail "upgraded zok: wrong --version"
+in_root --purge zok || fail "cannot remove the upgraded package"
+[[ -z $(find "$dpkg_root" -path "$dpkg_root/var" -prune -o -type f -print) ]] ||
+    fail "the upgraded package's removal left files"
+
 step "lintian"
 lintian_status=0
 lintian_output=$(lintian --fail-on error --display-info --pedantic "$deb" 2>&1) || lintian_status=$?
@@ -133,7 +185,8 @@ step "Windows setup program under Wine, in a prefix of its own"
 cmake --build --preset win32 -j"$jobs" --target window_tests >/dev/null
 export WINEPREFIX=$scratch/setup-prefix
 scripts/wine-setup.sh
-scripts/wine-session.sh scripts/setup-check.sh "$setup" build/win32/tests/window/window_tests.exe
+scripts/wine-session.sh scripts/setup-check.sh "$setup" build/win32/tests/window/window_tests.exe \
+    "$previous_setup" "$zip_root"
 unset WINEPREFIX
 
 step "second checkout in another folder, built again"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks the setup program under Wine (run inside scripts/wine-session.sh, with a prefix of its
 # own that no setup has touched):
-#   scripts/setup-check.sh SETUP_EXE WINDOW_TESTS_EXE
+#   scripts/setup-check.sh SETUP_EXE WINDOW_TESTS_EXE [OLD_SETUP_EXE PROGRAM_FOLDER]
 # 1. a silent install into the default folder puts every entry of the table below in place, and
 #    leaves the desktop shortcut out;
 # 2. the same again in Chinese leaves one uninstall entry and only the Chinese shortcut names;
@@ -9,7 +9,11 @@
 #    installation there (one entry, nothing left in the first folder), and Explorer's entry
 #    opens the window with a file (the window driver's ExplorerEntry case);
 # 4. a silent uninstall removes every entry of the table and leaves no file, shortcut or
-#    registry key naming ZOK, but keeps a file the user put into the folder, and the folder.
+#    registry key naming ZOK, but keeps a file the user put into the folder, and the folder;
+# 5. with OLD_SETUP_EXE (an earlier release's setup) and PROGRAM_FOLDER (the files this setup
+#    installs, as the zip holds them): the earlier release installed in Chinese, then this one
+#    over it in English, leaves this version's entries, files and shortcuts alone, and its
+#    uninstaller then leaves no trace of either.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/wine-env.sh"
@@ -217,13 +221,41 @@ user_file=$(unix_path "$dir\\我的 笔记.txt")
 echo 'mine' >"$user_file"
 # Run from a copy, as the uninstaller itself does, so that its end can be waited for and the
 # installed one is removed too.
-cp "$(unix_path "$dir\\Uninstall.exe")" "$scratch/uninstall.exe"
-read -ra words <<<"_?=$dir"
-wine "$scratch/uninstall.exe" /S "${words[@]}" </dev/null || fail "uninstaller ended with status $?"
-check_entries gone
+uninstall() {
+    cp "$(unix_path "$dir\\Uninstall.exe")" "$scratch/uninstall.exe"
+    read -ra words <<<"_?=$dir"
+    wine "$scratch/uninstall.exe" /S "${words[@]}" </dev/null || fail "uninstaller ended with status $?"
+    check_entries gone
+}
+uninstall
 [[ $(cat "$user_file") == mine ]] || fail "the user's file was not kept"
 rm "$user_file"
 rmdir "$(unix_path "$dir")" || fail "the install folder holds more than the user's file"
 after=$(traces)
 [[ -z $after ]] || fail "left behind after uninstalling:"$'\n'"$after"
-echo "setup-check: install, Explorer entry, upgrade and uninstall are as expected"
+
+if (($# > 2)); then
+    step "$(basename "$3"), then this version over it"
+    dir='C:\Program Files\ZOK'
+    env "${chinese_locale[@]}" wine "$(realpath "$3")" /S </dev/null || fail "$3 ended with status $?"
+    old=$(reg_value 'HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall\ZOK' \
+        DisplayVersion) || fail "$3 made no uninstall entry"
+    [[ $old != "$version" ]] || fail "$3 is this version, $version"
+    english
+    install LC_ALL=C.UTF-8
+    check_entries present
+    check_console_shortcut
+    entries=$(uninstall_entries)
+    [[ $entries == 1 ]] || fail "$entries uninstall entries after the upgrade"
+    folder=$(unix_path "$dir")
+    [[ $(cd "$folder" && LC_ALL=C ls | tr '\n' ' ') == 'README.txt Uninstall.exe zok-cli.exe zok.exe ' ]] ||
+        fail "the install folder after the upgrade: $(ls "$folder")"
+    for file in README.txt zok-cli.exe zok.exe; do
+        cmp -s "$4/$file" "$folder/$file" || fail "$file is not this version's after the upgrade"
+    done
+    uninstall
+    [[ ! -e $folder ]] || fail "the install folder stays after uninstalling the upgrade"
+    after=$(traces)
+    [[ -z $after ]] || fail "left behind after uninstalling the upgrade:"$'\n'"$after"
+fi
+echo "setup-check: install, Explorer entry, upgrades and uninstall are as expected"

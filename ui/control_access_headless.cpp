@@ -80,30 +80,6 @@ void SetControlChecked(int controlId, bool checked) {
     Dialog().checked[controlId] = checked;
 }
 
-std::u16string HeadlessText(int controlId) {
-    if (!Known(controlId))
-        return {};
-    std::lock_guard<std::mutex> lock(Dialog().mutex);
-    return Dialog().text[controlId];
-}
-
-bool HeadlessIsEnabled(int controlId) {
-    if (!Known(controlId))
-        return false;
-    std::lock_guard<std::mutex> lock(Dialog().mutex);
-    return Dialog().enabled[controlId];
-}
-
-uint32_t HeadlessProgressHigh() {
-    std::lock_guard<std::mutex> lock(Dialog().mutex);
-    return Dialog().progressHigh;
-}
-
-uint32_t HeadlessProgressPosition() {
-    std::lock_guard<std::mutex> lock(Dialog().mutex);
-    return Dialog().progressPosition;
-}
-
 bool HeadlessWaitUntilEnabled(int controlId, uint32_t timeoutMs) {
     if (!Known(controlId))
         return false;

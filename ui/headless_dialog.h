@@ -4,7 +4,6 @@
 // Safe from any thread.
 #pragma once
 #include <cstdint>
-#include <string>
 
 #include "ui/messages.h"
 
@@ -22,9 +21,5 @@ struct HeadlessHooks {
 void HeadlessReset();
 // Unset hooks answer every box with OK, and No to questions.
 void HeadlessSetHooks(const HeadlessHooks& hooks);
-std::u16string HeadlessText(int controlId);
-bool HeadlessIsEnabled(int controlId);
-uint32_t HeadlessProgressHigh();
-uint32_t HeadlessProgressPosition();
-// Waits until the control is enabled; false on time-out.
+// Waits until the control is enabled; false on time-out (at once with 0 when it is not).
 bool HeadlessWaitUntilEnabled(int controlId, uint32_t timeoutMs);

@@ -22,15 +22,21 @@ start() {
     zok=$!
     exec 3>keys
 }
-# Waits until TEXT is on the screen; fails once the program has ended without showing it.
-wait_for() {
-    until grep -qF -- "$1" screen; do
-        kill -0 "$zok" 2>/dev/null || grep -qF -- "$1" screen || return 1
-        sleep 0.05
+# Every wait: tries CHECK... until it holds; fails naming WHAT once a minute has passed.
+within() {
+    local what=$1 end=$((SECONDS + 60))
+    shift
+    until "$@"; do
+        ((SECONDS < end)) || fail "$what within a minute: $(cat screen)"
+        sleep 0.002
     done
 }
-# Waits for the program's end; its exit status goes into `status`.
+running() { kill -0 "$zok" 2>/dev/null; }
+# TEXT on the screen; fails at once when the program has ended without showing it.
+shown() { grep -qF -- "$1" screen || { running || grep -qF -- "$1" screen || fail "no '$1'"; false; }; }
+# The program's end; its exit status goes into `status`.
 finish() {
+    within "the program has not ended" eval '! running'
     status=0
     wait "$zok" || status=$?
     exec 3>&-
@@ -41,22 +47,23 @@ cp original file
 
 # At the password prompt.
 start encrypt --in-place file
-wait_for "Password:" || fail "no password prompt: $(cat screen)"
+within "no password prompt" shown "Password:"
 printf '\003' >&3
 finish
 [[ $status == 130 ]] || fail "Ctrl-C at the prompt gave status $status"
 cmp -s file original || fail "Ctrl-C at the prompt changed the file"
 
-# Once the save has begun (its first step makes the file longer), as a terminal delivers Ctrl-C
-# to a program that reads no key meanwhile: SIGINT, which Wine turns into the Ctrl-C event.
+# Once the save has begun (its first write, the body's topmost piece, makes the file longer), as
+# a terminal delivers Ctrl-C to a program that reads no key meanwhile: SIGINT, which Wine turns
+# into the Ctrl-C event.
 printf 'pw\r\n' >password
 "$wine_run" "$windows" encrypt --in-place --password-stdin file <password >/dev/null 2>screen &
 zok=$!  # Wine's loader replaces the script's process: this is the program's
 size=$(stat -c %s original)
-until (( $(stat -c %s file) > size )); do sleep 0.001; done
+grown() { (($(stat -c %s file) > size)) || { running || fail "ended before its save"; false; }; }
+within "the save has not begun" grown
 kill -INT "$zok"
-status=0
-wait "$zok" || status=$?
+finish
 screen=$(cat screen)
 if [[ $screen == *Done.* ]]; then
     # The save had ended when the Ctrl-C was handled (under qemu Wine hands it over late): the

@@ -62,7 +62,7 @@ bool DecryptFile(const Bytes& container, std::u16string_view password, Bytes& pl
         return false;
     std::atomic<uint32_t> counter{static_cast<uint32_t>(BodySizeFor(container.size()))};
     DecryptWords(buffer.data() + kContainerHeaderSize, header.originalSize, digests.key,
-                 header.salt, static_cast<uint32_t>(buffer.size() - kContainerHeaderSize), counter);
+                 header.salt, counter);
     if (counterEnd != nullptr)
         *counterEnd = counter.load();
     plain.assign(buffer.begin() + kContainerHeaderSize,
@@ -163,7 +163,7 @@ TEST(Container, RoomEndingAfterLastWord) {
     // Decrypting the 4096-byte container in a 4096-byte buffer: room ends at M as well.
     std::fill(buffer.begin() + 4096, buffer.end(), 0xEE);
     counter = 4096;
-    DecryptWords(buffer.data() + 12, 4084, digests.key, salt, 4084, counter);
+    DecryptWords(buffer.data() + 12, 4084, digests.key, salt, counter);
     EXPECT_TRUE(std::equal(data.begin(), data.end(), buffer.begin() + 12));
     EXPECT_EQ(counter.load(), 12u);
 }
@@ -183,7 +183,7 @@ TEST(Container, WordAfterLastIsReadByEncryptionAndZeroToDecryption) {
     EXPECT_EQ(LoadWord(data + 8), after);
 
     StoreWord(data + 4, 0x00000005u + key + 2 * salt);  // as encrypted with a zero after it
-    DecryptWords(data, 5, key, salt, sizeof data, counter);
+    DecryptWords(data, 5, key, salt, counter);
     EXPECT_EQ(LoadWord(data), 0x01020304u);
     EXPECT_EQ(LoadWord(data + 4), 0x00000005u);
     EXPECT_EQ(LoadWord(data + 8), after);
@@ -247,7 +247,7 @@ TEST(Container, CounterFinalValues) {
     std::atomic<uint32_t> counter{0xFFFFFFF0};
     EncryptWords(buffer.data(), 0, 300000, 1, 2, 300004, counter);
     EXPECT_EQ(counter.load(), 0xFFFFFFF0u + 300000u);
-    DecryptWords(buffer.data(), 300000, 1, 2, 300004, counter);
+    DecryptWords(buffer.data(), 300000, 1, 2, counter);
     EXPECT_EQ(counter.load(), 0xFFFFFFF0u);
     EXPECT_TRUE(std::all_of(buffer.begin(), buffer.end(), [](uint8_t b) { return b == 0; }));
 }

@@ -365,8 +365,7 @@ TEST(WreckChecks, BytesAfterAContainerAreCountedAndLeftOut) {
         ASSERT_EQ(analysis.state, FileState::kSound);
         EXPECT_EQ(analysis.bytesAfter, appended.size());
         std::atomic<uint32_t> counter{0};
-        DecryptWords(file.data() + kContainerHeaderSize, 3893, digests.key, kSalt,
-                     length - kContainerHeaderSize, counter);
+        DecryptWords(file.data() + kContainerHeaderSize, 3893, digests.key, kSalt, counter);
         EXPECT_TRUE(std::equal(plain.begin(), plain.end(), file.begin() + kContainerHeaderSize));
     }
 }

@@ -45,7 +45,7 @@ void ExpectSameAsReference(Direction direction, std::mt19937& random, uint32_t s
         EncryptWords(buffer.data() + offset, shift, size, key, salt, room, counter);
     } else {
         RefDecrypt(expected.data() + offset, size, key, salt, room, refCounter);
-        DecryptWords(buffer.data() + offset, size, key, salt, room, counter);
+        DecryptWords(buffer.data() + offset, size, key, salt, counter);
     }
     ASSERT_EQ(buffer, expected) << "size " << size << " room " << room << " offset " << offset
                                 << " shift " << shift;

@@ -99,8 +99,8 @@ TEST(BadInput, NonContainersOfEveryLength) {
     CountBadInputs(tried);
 }
 
-// There is no integrity check: bytes after the body are the word after the last, which the
-// backward pass takes as D[M/4]. Zero bytes change nothing; others change every word.
+// There is no integrity check, and bytes after the body are none of it: the decryption takes
+// the word after the last as zero, as the encryption had it, so no byte after changes a word.
 TEST(BadInput, TrailingBytesAfterAContainer) {
     const std::string plain = RandomBytes(13, 5);
     const std::string container = MakeContainer(plain, kPassword, 0x1234567);

@@ -20,7 +20,6 @@
 #include "tests/support/run_harness.h"
 #include "ui/control_access.h"
 #include "ui/control_ids.h"
-#include "ui/headless_dialog.h"
 #include "ui/messages.h"
 
 #ifdef ZOK_FAULT_INJECTION
@@ -280,10 +279,10 @@ void CheckFailedRun(const Scenario& s, const CleanRun& clean, const std::vector<
         const fs::path result = s.inPlace ? source : output;
         if (s.command == IDC_DECRYPT) {
             EXPECT_EQ(RunHarness::Read(result), before.output);
-            EXPECT_EQ(HeadlessProgressPosition(), 0u);
+            EXPECT_EQ(run.ProgressPosition(), 0u);
         } else {
             EXPECT_EQ(fs::file_size(result), 12 + BodySizeFor(s.size));
-            EXPECT_EQ(HeadlessProgressPosition(), BodySizeFor(s.size));
+            EXPECT_EQ(run.ProgressPosition(), BodySizeFor(s.size));
         }
     } else if (s.existingOutput) {
         EXPECT_EQ(RunHarness::Read(output), kOlderOutput) << "an existing output is kept";
@@ -665,7 +664,7 @@ void RunFirstFailure(const FirstFailure& c) {
         if (heldReporter) {
             // The bar holds the run's position while the error is shown, then empties.
             EXPECT_TRUE(boxes.back().reporterRunningWhileShown);
-            EXPECT_EQ(HeadlessProgressPosition(), 0u);
+            EXPECT_EQ(run.ProgressPosition(), 0u);
         }
         if (c.command != IDC_SHRED && (!c.inPlace || c.kind != SystemOperation::kWriteAt)) {
             EXPECT_EQ(RunHarness::Read(source), plain) << "source unchanged";

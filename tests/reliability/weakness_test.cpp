@@ -31,7 +31,7 @@ TEST(Weakness, OneKnownWordGivesTheWholeFile) {
     std::vector<uint8_t> buffer(8192, 0);
     std::copy(container.begin() + 12, container.end(), buffer.begin());
     std::atomic<uint32_t> counter{0};
-    DecryptWords(buffer.data(), size, key, salt, static_cast<uint32_t>(buffer.size()), counter);
+    DecryptWords(buffer.data(), size, key, salt, counter);
     EXPECT_EQ(std::string(buffer.begin(), buffer.begin() + size), plain);
 }
 

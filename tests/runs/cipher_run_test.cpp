@@ -21,7 +21,6 @@
 #include "ui/control_access.h"
 #include "ui/control_ids.h"
 #include "ui/feedback.h"
-#include "ui/headless_dialog.h"
 #include "ui/messages.h"
 
 #ifdef ZOK_FAULT_INJECTION
@@ -108,8 +107,8 @@ TEST(CipherRun, RoundTripsInPlaceAndSeparately) {
             std::string sealed = RunHarness::Read(container);
             ASSERT_EQ(sealed.size(), kContainerHeaderSize + BodySizeFor(size));
             ExpectReferenceContainer(sealed, plain, u"correct horse 密码");
-            EXPECT_EQ(HeadlessProgressPosition(), BodySizeFor(size)) << "bar full after encryption";
-            EXPECT_EQ(HeadlessProgressHigh(), BodySizeFor(size));
+            EXPECT_EQ(run.ProgressPosition(), BodySizeFor(size)) << "bar full after encryption";
+            EXPECT_EQ(run.ProgressHigh(), BodySizeFor(size));
             if (!inPlace) {
                 EXPECT_EQ(RunHarness::Read(source), plain) << "source untouched";
             }
@@ -120,7 +119,7 @@ TEST(CipherRun, RoundTripsInPlaceAndSeparately) {
             fs::path restored = inPlace ? source : run.Dir() / "data_ZOK_ZOK.bin";
             ExpectSourceDates(restored);
             EXPECT_EQ(RunHarness::Read(restored), plain);
-            EXPECT_EQ(HeadlessProgressPosition(), 0u) << "bar empty after decryption";
+            EXPECT_EQ(run.ProgressPosition(), 0u) << "bar empty after decryption";
         }
     }
 }

@@ -13,7 +13,6 @@
 #include "tests/support/run_harness.h"
 #include "ui/control_access.h"
 #include "ui/control_ids.h"
-#include "ui/headless_dialog.h"
 #include "ui/messages.h"
 
 #ifdef ZOK_FAULT_INJECTION
@@ -72,8 +71,8 @@ TEST(ShredRun, NeedsNoPasswordAndLeavesTheBarAlone) {
     run.SetPath(file);
     run.Press(IDC_SHRED);
     EXPECT_EQ(run.OnlyBox().message, MessageId::kDone);
-    EXPECT_EQ(HeadlessProgressPosition(), 700u);
-    EXPECT_EQ(HeadlessProgressHigh(), 1000u);
+    EXPECT_EQ(run.ProgressPosition(), 700u);
+    EXPECT_EQ(run.ProgressHigh(), 1000u);
 }
 
 constexpr uid_t kUnprivileged = 65534;  // nobody

@@ -33,7 +33,7 @@ std::string RandomBytes(size_t size, uint32_t seed) {
 
 RunHarness::RunHarness() : answer_(kAnswerNo) {
     HeadlessReset();
-    HeadlessSetHooks({&RunHarness::OnBox, nullptr, nullptr, this});
+    HeadlessSetHooks({&RunHarness::OnBox, nullptr, &RunHarness::OnProgress, this});
 }
 
 RunHarness::~RunHarness() {
@@ -105,6 +105,21 @@ std::vector<std::u16string> RunHarness::LinesOf(std::initializer_list<MessageId>
     std::vector<std::u16string> lines;
     for (MessageId note : notes) lines.push_back(TextOf(note));
     return lines;
+}
+
+void RunHarness::OnProgress(uint32_t position, uint32_t high, void* self) {
+    static_cast<RunHarness*>(self)->position_ = position;
+    static_cast<RunHarness*>(self)->high_ = high;
+}
+
+std::u16string HeadlessText(int controlId) {
+    std::u16string text(ControlTextLength(controlId) + 1, u'\0');
+    text.resize(GetControlText(controlId, text.data(), static_cast<uint32_t>(text.size())));
+    return text;
+}
+
+bool HeadlessIsEnabled(int controlId) {
+    return HeadlessWaitUntilEnabled(controlId, 0);
 }
 
 int RunHarness::OnBox(MessageId message, uint32_t style, void* self) {

@@ -1,6 +1,7 @@
 // Drives the runs through the in-memory dialog, as a user drives the window: fill the fields,
 // press a button, answer the boxes, wait until the buttons come back.
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <initializer_list>
@@ -43,16 +44,25 @@ class RunHarness {
     // The single box of the last press (fails the test when there was not exactly one).
     RecordedBox OnlyBox();
     std::vector<std::u16string> LogLines();
+    // The bar as the last progress report left it (0 of 100 until one comes).
+    uint32_t ProgressPosition() const { return position_; }
+    uint32_t ProgressHigh() const { return high_; }
     // The log lines the notes make, for comparison with LogLines().
     static std::vector<std::u16string> LinesOf(std::initializer_list<MessageId> notes);
 
   private:
     static int OnBox(MessageId message, uint32_t style, void* self);
+    static void OnProgress(uint32_t position, uint32_t high, void* self);
     ScratchFolder folder_;
     std::mutex mutex_;
     std::vector<RecordedBox> boxes_;
     int answer_;
+    std::atomic<uint32_t> position_{0}, high_{100};
 };
+
+// The in-memory dialog read back through the seam, as only the tests need it.
+std::u16string HeadlessText(int controlId);
+bool HeadlessIsEnabled(int controlId);
 
 // Test paths and texts, given in UTF-8.
 std::u16string Utf16(const std::string& utf8);

@@ -232,9 +232,9 @@ TEST_F(Resources, VersionRecordIsChinesePrcUnicode) {
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
-    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
+    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010001u);
     EXPECT_EQ(fixed->dwFileVersionLS, 0u);
-    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
+    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010001u);
     EXPECT_EQ(fixed->dwProductVersionLS, 0u);
 
     WORD* translation = nullptr;
