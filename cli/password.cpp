@@ -5,6 +5,7 @@
 #include "cli/linux_streams.h"
 #include "cli/terminal.h"
 #include "fileops/utf.h"
+#include "fileops/wipe.h"
 
 namespace {
 
@@ -132,13 +133,11 @@ int ObtainNewPassword(const Options& options, bool askOnTerminal, std::u16string
 }
 
 void Wipe(std::u16string* text) {
-    volatile char16_t* units = text->data();
-    for (size_t i = 0; i < text->size(); ++i) units[i] = 0;
+    WipeBytes(text->data(), text->size() * sizeof(char16_t));
     text->clear();
 }
 
 void Wipe(std::string* bytes) {
-    volatile char* units = bytes->data();
-    for (size_t i = 0; i < bytes->size(); ++i) units[i] = 0;
+    WipeBytes(bytes->data(), bytes->size());
     bytes->clear();
 }

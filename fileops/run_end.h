@@ -2,7 +2,7 @@
 // runs.
 #pragma once
 
-#include "fileops/file_access.h"
+#include "fileops/threads.h"
 #include "ui/messages.h"
 
 // The window's runs go on a worker thread of their own, so that the window keeps serving its

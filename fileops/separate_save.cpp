@@ -1,7 +1,9 @@
 #include "fileops/separate_save.h"
 
+#include "fileops/file_naming.h"
 #include "fileops/output_name.h"
 #include "fileops/save_guard.h"
+#include "fileops/space_reservation.h"
 
 #if defined(__i386__) || defined(__x86_64__)
 #include <x86intrin.h>
