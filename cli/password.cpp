@@ -1,6 +1,7 @@
 #include "cli/password.h"
 
 #include "cli/console.h"
+#include "cli/ending_signals.h"
 #include "cli/exit_status.h"
 #include "cli/linux_streams.h"
 #include "cli/terminal.h"
@@ -104,6 +105,15 @@ int ObtainFrom(const PasswordOrigin& origin, bool askOnTerminal, bool twice, Cli
         if (!askOnTerminal)
             return UsageError(CliText::kNoTerminal);
         result = AskPasswordOnTerminal(twice, prompt, confirmPrompt, first, second);
+    }
+    // Ctrl+C while typing: the control handler is ending the program with this status.
+    if (result == LineResult::kInterrupted)
+        return kExitSignalBase + SIGINT;
+    // The terminal's; a source's failure was reported and returned above.
+    if (result == LineResult::kCannotRead) {
+        PrintProgramMessage(Filled(Say(CliText::kPasswordUnreadable), TerminalName()) +
+                            ReasonSuffix());
+        return kExitCannotAccess;
     }
     if (result == LineResult::kBadText)
         return UsageError(CliText::kPasswordNotUtf8);
