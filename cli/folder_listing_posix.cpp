@@ -124,7 +124,7 @@ bool OpenAndListFolder(FolderHandle parent, const std::u16string& name,
             continue;
         FolderEntry listedEntry;
         // The listing names a regular file's type itself: whether it has other names, or is a
-        // mount, is checked where it is opened (file_access.h). Anything else, or an entry of a
+        // mount, is checked where it is opened (file_open.h). Anything else, or an entry of a
         // file system that leaves the type unknown, is looked at; one gone since is left out.
         struct statx found;
         if (entry->d_type != DT_REG && !LookAt(fd, entryName, &found)) {

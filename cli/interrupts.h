@@ -10,18 +10,18 @@
 void EndOnInterrupts();
 // During a walk, the line printed before an interrupt ends the program (the walk's summary so
 // far, line end included); empty for none. Replaced after each file. While a note is set, an
-// end held for a save is not carried out at the save's end: PendingEnd gives it (0: none), and
-// the walk ends through EndAsInterrupted once the file under way is done.
+// end held for a save is not carried out at the save's end: PendingEnd gives its exit status
+// (0: none), and the walk ends through EndAsInterrupted once the file under way is done.
 void SetEndingNote(std::u16string_view note);
 int PendingEnd();
-// Ends the program as the interrupt with status `status` asks (by the signal itself on POSIX,
-// whose number PendingEnd gives there).
+// Ends the program as the interrupt whose exit status is `status` asks (on POSIX by the signal
+// itself, status - kExitSignalBase, so that a shell sees the same status).
 [[noreturn]] void EndAsInterrupted(int status);
 // Ends the process at once.
 [[noreturn]] void ExitNow(int status);
 
 // For the twins, from interrupts.cpp: the note set (UTF-8; empty for none), read also from a
-// signal handler; and true, with `status` kept for PendingEnd, when a note is set, so that an
-// end held for a save waits for the walk.
+// signal handler; and true, with the exit status `status` kept for PendingEnd, when a note is set,
+// so that an end held for a save waits for the walk.
 std::string_view EndingNote();
 bool HeldForTheWalk(int status);

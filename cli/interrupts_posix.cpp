@@ -38,7 +38,7 @@ void WriteEndingNote() {
 // The held end, after the save. A walk (which has a note) ends after the file under way, with
 // its summary; otherwise the program ends by the signal now.
 void EndAfterSave(int signalNumber) {
-    if (!HeldForTheWalk(signalNumber))
+    if (!HeldForTheWalk(kExitSignalBase + signalNumber))
         DieBy(signalNumber);
 }
 
@@ -67,7 +67,7 @@ void EndOnInterrupts() {
 }
 
 void EndAsInterrupted(int status) {
-    DieBy(status);
+    DieBy(status - kExitSignalBase);
 }
 
 #ifdef ZOK_COVERAGE

@@ -1,7 +1,7 @@
 // "-" as FILE or as output: the input (standard input, or the named FILE) goes whole into a
 // memory file, never into a file on disk, and the run works on it in place under the path that
-// the stand-in gives it; the result is then copied to standard output. And a password line from
-// a numbered descriptor, which the terminal's readers use as well.
+// the stand-in gives it; the result is then copied to standard output. A password line from a
+// numbered descriptor is read as the terminal's lines are (terminal_posix.cpp).
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -17,18 +17,6 @@
 #include "fileops/utf.h"
 
 namespace {
-
-LineResult ResultOf(LineStatus status) {
-    switch (status) {
-        case LineStatus::kRead:
-            return LineResult::kRead;
-        case LineStatus::kTooLong:
-            return LineResult::kTooLong;
-        case LineStatus::kFailed:
-            break;
-    }
-    return LineResult::kCannotRead;
-}
 
 int g_memoryFile = -1;
 
@@ -56,10 +44,6 @@ bool LoadIntoMemory(int input, uint64_t limit, std::u16string* path) {
 }
 
 }  // namespace
-
-LineResult ReadLineBytesFromDescriptor(int fd, size_t limit, std::string* bytes) {
-    return ResultOf(ReadLine(fd, limit, bytes));
-}
 
 bool LoadStandardInput(uint64_t limit, std::u16string* path) {
     return LoadIntoMemory(STDIN_FILENO, limit, path);

@@ -1,10 +1,12 @@
 #include "cli/password.h"
 
 #include "cli/console.h"
+#include "cli/ending_signals.h"
 #include "cli/exit_status.h"
 #include "cli/linux_streams.h"
 #include "cli/terminal.h"
 #include "fileops/utf.h"
+#include "fileops/wipe.h"
 
 namespace {
 
@@ -105,6 +107,15 @@ int ObtainFrom(const PasswordOrigin& origin, bool askOnTerminal, bool twice, Cli
             return UsageError(CliText::kNoTerminal);
         result = AskPasswordOnTerminal(twice, prompt, confirmPrompt, first, second);
     }
+    // Ctrl+C while typing: the control handler is ending the program with this status.
+    if (result == LineResult::kInterrupted)
+        return kExitSignalBase + SIGINT;
+    // The terminal's; a source's failure was reported and returned above.
+    if (result == LineResult::kCannotRead) {
+        PrintProgramMessage(Filled(Say(CliText::kPasswordUnreadable), TerminalName()) +
+                            ReasonSuffix());
+        return kExitCannotAccess;
+    }
     if (result == LineResult::kBadText)
         return UsageError(CliText::kPasswordNotUtf8);
     if (result == LineResult::kTooLong) {
@@ -133,13 +144,11 @@ int ObtainNewPassword(const Options& options, bool askOnTerminal, std::u16string
 }
 
 void Wipe(std::u16string* text) {
-    volatile char16_t* units = text->data();
-    for (size_t i = 0; i < text->size(); ++i) units[i] = 0;
+    WipeBytes(text->data(), text->size() * sizeof(char16_t));
     text->clear();
 }
 
 void Wipe(std::string* bytes) {
-    volatile char* units = bytes->data();
-    for (size_t i = 0; i < bytes->size(); ++i) units[i] = 0;
+    WipeBytes(bytes->data(), bytes->size());
     bytes->clear();
 }

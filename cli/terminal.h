@@ -12,6 +12,9 @@ enum class LineResult {
     kBadText,     // the bytes were not valid UTF-8
     kCannotRead,  // the source did not open or read; the reason is noted (system_reason.h)
     kTooLong,     // the line goes on past its limit
+    // Ctrl+C stopped the typing (Windows; on POSIX the signal ends the program before the
+    // reader returns): the program is ending with the interrupt's status.
+    kInterrupted,
 };
 
 // "A terminal": standard input is an interactive console. Only then are the password and the
@@ -21,8 +24,9 @@ bool StdinIsTerminal();
 bool StderrIsTerminal();
 // Encryption never writes a container on a terminal.
 bool StdoutIsTerminal();
-// A terminal to ask on even when standard input carries data.
+// A terminal to ask on even when standard input carries data, and its name for messages.
 bool TerminalOpens();
+std::u16string_view TerminalName();
 // Writes to standard error: wide text on a Windows console; redirected on Windows, the console's
 // output code page with CR LF line ends; UTF-8 on Linux.
 void WriteStderr(std::u16string_view text);
@@ -32,7 +36,7 @@ void WriteStdout(std::u16string_view text);
 bool StdoutFailed(SystemReason* reason);
 
 // Shows `prompt` on the terminal and reads one line without echo, line end removed. The end of
-// input ends the line.
+// input ends the line; a failed read gives kCannotRead with the reason noted.
 LineResult ReadSecretLine(std::u16string_view prompt, std::u16string* line);
 // The bytes of one line of a password source, up to "\n" (not kept) or the end of input, read
 // byte by byte so that nothing after the line is taken from a shared input. kTooLong as soon as

@@ -1,5 +1,6 @@
 // Standard streams and the terminal on POSIX. Prompts and answers go through the controlling
-// terminal (/dev/tty) when it opens, else through standard input and standard error.
+// terminal (/dev/tty) when it opens, else through standard input and standard error. Nothing
+// here is Linux's own: the same code builds on any POSIX system.
 #include <fcntl.h>
 #include <signal.h>
 #include <termios.h>
@@ -41,6 +42,18 @@ Terminal OpenTerminal() {
 void CloseTerminal(const Terminal& terminal) {
     if (terminal.opened)
         close(terminal.in);
+}
+
+LineResult ResultOf(LineStatus status) {
+    switch (status) {
+        case LineStatus::kRead:
+            return LineResult::kRead;
+        case LineStatus::kTooLong:
+            return LineResult::kTooLong;
+        case LineStatus::kFailed:
+            break;
+    }
+    return LineResult::kCannotRead;
 }
 
 LineResult Decode(const std::string& bytes, std::u16string* line) {
@@ -86,6 +99,10 @@ void RestoreEcho() {
 
 }  // namespace
 
+LineResult ReadLineBytesFromDescriptor(int fd, size_t limit, std::string* bytes) {
+    return ResultOf(ReadLine(fd, limit, bytes));
+}
+
 bool StdinIsTerminal() {
     return isatty(STDIN_FILENO) == 1;
 }
@@ -102,6 +119,10 @@ bool TerminalOpens() {
     const Terminal terminal = OpenTerminal();
     CloseTerminal(terminal);
     return terminal.opened;
+}
+
+std::u16string_view TerminalName() {
+    return u"/dev/tty";
 }
 
 void WriteStderr(std::u16string_view text) {

@@ -9,6 +9,7 @@
 #include "cli/terminal.h"
 #include "fileops/system_reason.h"
 #include "fileops/utf.h"
+#include "fileops/wipe.h"
 
 namespace {
 
@@ -87,19 +88,34 @@ HANDLE OpenConsole(const wchar_t* name) {
 }
 
 // One line from the console in line-input mode, CR LF removed; the end of input ends it.
-std::u16string ReadConsoleLine(HANDLE console) {
-    std::u16string line;
+// kCannotRead with the reason noted when a read fails, kInterrupted when Ctrl+C cut it short
+// (the control handler is ending the program then).
+LineResult ReadConsoleLine(HANDLE console, std::u16string* line) {
+    line->clear();
     wchar_t units[256];
+    LineResult result = LineResult::kRead;
     while (true) {
         DWORD count = 0;
-        if (!ReadConsoleW(console, units, 256, &count, nullptr) || count == 0)
+        SetLastError(ERROR_SUCCESS);
+        const bool read = ReadConsoleW(console, units, 256, &count, nullptr) != FALSE;
+        // Ctrl+C ends the read with nothing, as a success or as a failure.
+        if (count == 0 && GetLastError() == ERROR_OPERATION_ABORTED) {
+            result = LineResult::kInterrupted;
             break;
-        line.append(reinterpret_cast<const char16_t*>(units), count);
-        if (line.back() == u'\n')
+        }
+        if (!read) {
+            NoteSystemReason(SystemReasonOfCode(GetLastError()));
+            result = LineResult::kCannotRead;
+            break;
+        }
+        if (count == 0)
+            break;
+        line->append(reinterpret_cast<const char16_t*>(units), count);
+        if (line->back() == u'\n')
             break;
     }
-    while (!line.empty() && (line.back() == u'\n' || line.back() == u'\r')) line.pop_back();
-    return line;
+    while (!line->empty() && (line->back() == u'\n' || line->back() == u'\r')) line->pop_back();
+    return result;
 }
 
 // The console's input mode while echo is off, restored if Ctrl+C or a close ends the program.
@@ -155,6 +171,10 @@ bool TerminalOpens() {
     return true;
 }
 
+std::u16string_view TerminalName() {
+    return u"CONIN$";
+}
+
 void WriteStderr(std::u16string_view text) {
     WriteStandard(STD_ERROR_HANDLE, text);
 }
@@ -184,7 +204,7 @@ LineResult ReadSecretLine(std::u16string_view prompt, std::u16string* line) {
                                ~static_cast<DWORD>(ENABLE_ECHO_INPUT));
     }
     WriteConsoleText(out, prompt);
-    *line = ReadConsoleLine(in);
+    const LineResult result = ReadConsoleLine(in, line);
     if (silenced) {
         SetConsoleMode(in, mode);
         g_quietConsole = INVALID_HANDLE_VALUE;
@@ -193,13 +213,18 @@ LineResult ReadSecretLine(std::u16string_view prompt, std::u16string* line) {
     WriteConsoleText(out, u"\r\n");  // the Enter that was not echoed
     CloseHandle(in);
     CloseHandle(out);
-    return LineResult::kRead;
+    return result;
 }
 
 LineResult ReadLineBytesFromStdin(size_t limit, std::string* bytes) {
     HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
     if (IsConsole(in)) {
-        *bytes = Utf16ToUtf8(ReadConsoleLine(in));
+        std::u16string typed;
+        const LineResult result = ReadConsoleLine(in, &typed);
+        *bytes = Utf16ToUtf8(typed);
+        WipeBytes(typed.data(), typed.size() * sizeof(char16_t));
+        if (result != LineResult::kRead)
+            return result;
         return bytes->size() > limit ? LineResult::kTooLong : LineResult::kRead;
     }
     if (in == nullptr || in == INVALID_HANDLE_VALUE) {
@@ -227,7 +252,8 @@ bool AskOnTerminal(std::u16string_view question) {
     HANDLE in = OpenConsole(L"CONIN$");
     HANDLE out = OpenConsole(L"CONOUT$");
     WriteConsoleText(out, question);
-    const std::u16string answer = ReadConsoleLine(in);
+    std::u16string answer;
+    static_cast<void>(ReadConsoleLine(in, &answer));  // a line not read is no yes
     CloseHandle(in);
     CloseHandle(out);
     return IsYesAnswer(answer);

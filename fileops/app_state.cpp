@@ -1,15 +1,13 @@
 #include "fileops/app_state.h"
 
-#include <cstring>
-
-#include "fileops/file_access.h"
+#include "fileops/file_open.h"
+#include "fileops/run_buffers.h"
+#include "fileops/wipe.h"
 
 AppState g_app;
 
 void WipePasswordArea() {
-    // volatile stores: the wipe must survive the optimiser even when nothing reads the area again.
-    volatile uint8_t* bytes = PasswordAreaBytes();
-    for (size_t i = 0; i < sizeof(PasswordArea); ++i) bytes[i] = 0;
+    WipeBytes(PasswordAreaBytes(), sizeof(PasswordArea));
 }
 
 void ReleaseRunResources() {

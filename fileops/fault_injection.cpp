@@ -2,6 +2,7 @@
 
 #ifdef ZOK_FAULT_INJECTION
 #include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -179,6 +180,7 @@ bool ShouldFail(SystemOperation operation) {
     if (!failInSave && number != g_failAt.load() && (alsoAt == 0 || number != alsoAt))
         return false;
     g_lastFailed.store(static_cast<uint32_t>(operation));
+    errno = EIO;
     return true;
 }
 

@@ -96,7 +96,8 @@ void WatchOperations(OperationWatcher watcher);
 void BeforeWalkedFile();
 
 // Called by the backend at the start of each counted operation: counts it and tells whether
-// this one must fail. Safe from any thread.
+// this one must fail, leaving errno EIO then for an operation that takes the road of the
+// system's refusal. Safe from any thread.
 bool ShouldFail(SystemOperation operation);
 
 // Buffers and files the backend holds now, so tests can show that every run gives back what it

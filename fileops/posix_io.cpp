@@ -12,6 +12,11 @@ bool FailedWithErrno() {
     return false;
 }
 
+bool FailedWithoutReason() {
+    NoteSystemReason(SystemReason::kNone);
+    return false;
+}
+
 bool WriteAll(int fd, const void* data, size_t size) {
     const auto write = [](int to, const char* bytes, size_t count, off_t) {
         return ::write(to, bytes, count);

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <string>
 
-#include "fileops/file_access.h"
+#include "fileops/file_open.h"
 
 // Calls `call` again for as long as a signal interrupts it (-1 with EINTR); returns the result
 // of the last call.
@@ -24,6 +24,9 @@ auto RetryInterrupted(Call call) {
 // Notes errno as the reason why the call that just failed was refused (system_reason.h), for
 // the command line's message. Returns false, for `return FailedWithErrno();`.
 bool FailedWithErrno();
+// Notes that a failure has no reason of its own (the input ended first), so that an older one is
+// not shown with it. Returns false.
+bool FailedWithoutReason();
 
 // Moves exactly `size` bytes between `buffer` and `fd` from `offset` on through `transfer`
 // (pread, pwrite, or read or write that ignore the offset), in as many calls as the system
@@ -40,7 +43,7 @@ bool TransferWhole(int fd, off_t offset, Byte* buffer, size_t size, Transfer tra
         if (count < 0)
             return FailedWithErrno();
         if (count == 0)
-            return false;
+            return FailedWithoutReason();
         done += static_cast<size_t>(count);
         if (moved != nullptr)
             *moved = done;
@@ -60,7 +63,7 @@ enum class LineStatus {
 // Reads one line from `fd` byte by byte, so that nothing after it is taken from a shared input.
 LineStatus ReadLine(int fd, size_t limit, std::string* line);
 
-// A FolderHandle (file_access.h) on POSIX: the descriptor plus one, so that 0 stays "none".
+// A FolderHandle (file_open.h) on POSIX: the descriptor plus one, so that 0 stays "none".
 inline int FolderDescriptor(FolderHandle folder) {
     return static_cast<int>(folder) - 1;
 }

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "fileops/app_state.h"
-#include "fileops/file_access.h"
+#include "fileops/threads.h"
 #include "ui/messages.h"
 
 // The window's runs go on a worker thread of their own, so that the window keeps serving its

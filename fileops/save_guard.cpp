@@ -3,7 +3,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "fileops/file_access.h"
+#include "fileops/threads.h"
 
 namespace {
 

@@ -1,7 +1,10 @@
 #include "fileops/separate_save.h"
 
+#include "fileops/file_naming.h"
 #include "fileops/output_name.h"
 #include "fileops/save_guard.h"
+#include "fileops/space_reservation.h"
+#include "fileops/system_reason.h"
 
 #if defined(__i386__) || defined(__x86_64__)
 #include <x86intrin.h>
@@ -42,8 +45,12 @@ bool SaveSeparately(const char16_t* nativeOutput, FileHandle model, const uint8_
         *datesKept = dated;
     const bool saved = written && RenameOutput(output, nativeOutput, replace);
     // Through the open handle, never by name: whatever else may have taken the name is spared.
-    if (created && !saved)
+    // The message gives the reason the save failed, not a reason the removal may note.
+    if (created && !saved) {
+        const SystemReason reason = LastSystemReason();
         static_cast<void>(MarkForDeletion(output));
+        NoteSystemReason(reason);
+    }
     CloseFile(output);
     EndSave();
     return saved;

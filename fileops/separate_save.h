@@ -6,7 +6,7 @@
 #pragma once
 #include <cstdint>
 
-#include "fileops/file_access.h"
+#include "fileops/file_data.h"
 
 // Any 32-bit value that changes from one call to the next: the processor's time-stamp counter
 // where there is one. The salt of an encryption and the tag of an unfinished name.

@@ -3,7 +3,10 @@
 #include <cstring>
 
 #include "fileops/app_state.h"
-#include "fileops/file_access.h"
+#include "fileops/file_data.h"
+#include "fileops/file_naming.h"
+#include "fileops/file_open.h"
+#include "fileops/run_buffers.h"
 #include "fileops/run_end.h"
 #include "fileops/run_layout.h"
 #include "fileops/save_guard.h"

@@ -1,5 +1,7 @@
 #include "fileops/whole_file.h"
 
+#include "fileops/file_data.h"
+#include "fileops/run_buffers.h"
 #include "fileops/run_layout.h"
 #include "fileops/system_reason.h"
 

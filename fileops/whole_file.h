@@ -5,7 +5,7 @@
 #pragma once
 #include <cstdint>
 
-#include "fileops/file_access.h"
+#include "fileops/file_open.h"
 #include "ui/messages.h"
 
 struct WholeFile {

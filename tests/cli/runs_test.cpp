@@ -250,13 +250,15 @@ struct FailedSaveInPlace {
     bool quiet;
     bool english;
     bool partlyWritten;
+    const char* cause = "";  // the system's reason that follows the error
 };
 
 TEST_F(CliTest, AFailedSaveInPlaceSaysWhetherItWroteAndRecoverRestoresWhatItLeft) {
     const FailedSaveInPlace cases[] = {
         {"encryption, the reservation fails", true, 1, false, true, false},
         {"encryption, the body's write fails before its first byte", true, 2, false, true, false},
-        {"encryption, the flush after the body fails", true, 3, false, true, true},
+        {"encryption, the flush after the body fails, and says why", true, 3, false, true, true,
+         " (Input/output error)"},
         {"encryption, the header's write fails, quiet", true, 4, true, true, true},
         {"decryption, the write of the rest fails", false, 4, false, false, true},
         {"decryption, its length cut fails, quiet", false, 5, true, true, true},
@@ -280,7 +282,8 @@ TEST_F(CliTest, AFailedSaveInPlaceSaysWhetherItWroteAndRecoverRestoresWhatItLeft
         const ZokResult result = Zok(args, "pw\n", failing);
         EXPECT_EQ(result.exitCode, kExitCannotAccess) << result.err;
         const std::string error =
-            c.english ? "zok: a.bin: Cannot write the file." : "写入文件出错！";
+            std::string(c.english ? "zok: a.bin: Cannot write the file." : "写入文件出错！") +
+            c.cause;
         const std::string said =
             c.english ? "zok: a.bin: the file was partly written; 'zok recover a.bin' restores it "
                         "into a separate file: every byte, or all but a range of at most 64 KiB "
