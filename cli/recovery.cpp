@@ -308,7 +308,10 @@ int RecoverOne(const Session& session, const std::u16string& name) {
         ReleaseWholeFile(&file);
         return status;
     }
-    if (!IsRestorable(analysis.state)) {
+    // Restored in memory first: nothing is written unless every byte outside the named range is
+    // back.
+    if (!IsRestorable(analysis.state) ||
+        !RestoreWreck(file.buffer, file.length, session.keyDigest, analysis)) {
         ReleaseWholeFile(&file);
         std::u16string line = Verdict(analysis);
         if (status == kExitSuccess)
@@ -328,7 +331,6 @@ int RecoverOne(const Session& session, const std::u16string& name) {
         PrintMessageAbout(outputName, Say(CliText::kNotOverwritten));
         return kExitDeclined;
     }
-    RestoreWreck(file.buffer, file.length, session.keyDigest, analysis);
     // The longest length: no byte of the original is ever left out.
     std::u16string unfinished(NativeOf(output).size() + kUnfinishedExtraUnits, u'\0');
     const bool saved = SaveSeparately(NativeOf(output).c_str(), file.handle, file.buffer,

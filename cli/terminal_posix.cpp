@@ -15,6 +15,7 @@
 #include "fileops/posix_io.h"
 #include "fileops/system_reason.h"
 #include "fileops/utf.h"
+#include "fileops/wipe.h"
 
 namespace {
 
@@ -160,7 +161,9 @@ LineResult ReadSecretLine(std::u16string_view prompt, std::u16string* line) {
     CloseTerminal(terminal);
     if (!bytes.empty() && bytes.back() == '\r')
         bytes.pop_back();
-    return result == LineResult::kRead ? Decode(bytes, line) : result;
+    const LineResult decoded = result == LineResult::kRead ? Decode(bytes, line) : result;
+    WipeBytes(bytes.data(), bytes.size());
+    return decoded;
 }
 
 LineResult ReadLineBytesFromStdin(size_t limit, std::string* bytes) {

@@ -26,6 +26,9 @@ bool WriteAll(int fd, const void* data, size_t size) {
 
 LineStatus ReadLine(int fd, size_t limit, std::string* line) {
     line->clear();
+    // Room for the whole line at once: a password grown by reallocation would leave copies of its
+    // start in freed blocks.
+    line->reserve(limit);
     char c;
     while (true) {
         const ssize_t count = RetryInterrupted([&] { return read(fd, &c, 1); });

@@ -8,6 +8,7 @@
 #include "fileops/file_access.h"
 #include "fileops/run_end.h"
 #include "fileops/run_layout.h"
+#include "fileops/wipe.h"
 #include "fileops/worker.h"
 #include "ui/control_access.h"
 #include "ui/control_ids.h"
@@ -36,11 +37,6 @@ void CopyEntry(const char16_t* text, char16_t* entry) {
     for (uint32_t i = 0; i + 1 < kPasswordCapacity && text[i] != 0; ++i) entry[i] = text[i];
 }
 
-void WipeEntry(char16_t* entry) {
-    volatile char16_t* units = entry;
-    for (uint32_t i = 0; i < kPasswordCapacity; ++i) units[i] = 0;
-}
-
 }  // namespace
 
 bool DigestsOfEntries(const char16_t* password, const char16_t* confirmation, uint32_t* check,
@@ -65,8 +61,8 @@ bool TakePasswordDigests() {
     GetControlText(IDC_PASSWORD, password, kPasswordCapacity);
     GetControlText(IDC_CONFIRM, confirmation, kPasswordCapacity);
     const bool agree = DigestsOfEntries(password, confirmation, &g_app.checkValue, &g_app.keyValue);
-    WipeEntry(password);
-    WipeEntry(confirmation);
+    WipeBytes(password, sizeof password);
+    WipeBytes(confirmation, sizeof confirmation);
     return agree;
 }
 

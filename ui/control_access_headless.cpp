@@ -5,6 +5,7 @@
 #include <mutex>
 #include <string>
 
+#include "fileops/wipe.h"
 #include "ui/control_access.h"
 #include "ui/control_ids.h"
 #include "ui/headless_dialog.h"
@@ -116,7 +117,10 @@ void SetControlText(int controlId, const char16_t* text) {
     if (!Known(controlId))
         return;
     std::lock_guard<std::mutex> lock(Dialog().mutex);
-    Dialog().text[controlId] = text;
+    // The old text is wiped before its block may be freed: a field may have held a password.
+    std::u16string& field = Dialog().text[controlId];
+    WipeBytes(field.data(), field.size() * sizeof(char16_t));
+    field = text;
 }
 
 bool IsControlChecked(int controlId) {
