@@ -55,6 +55,9 @@ bool DigestsOfEntries(const char16_t* password, const char16_t* confirmation, ui
     return agree;
 }
 
+namespace {
+
+// DigestsOfEntries of the two password fields, into checkValue and keyValue.
 bool TakePasswordDigests() {
     char16_t password[kPasswordCapacity] = {};
     char16_t confirmation[kPasswordCapacity] = {};
@@ -65,6 +68,8 @@ bool TakePasswordDigests() {
     WipeBytes(confirmation, sizeof confirmation);
     return agree;
 }
+
+}  // namespace
 
 void PrepareCipherRun(uint32_t command, RunThread thread) {
     ClearStatusLog();

@@ -14,5 +14,3 @@ void PrepareCipherRun(uint32_t command, RunThread thread);
 // is the scratch, wiped either way. What check and recover take their digests by.
 bool DigestsOfEntries(const char16_t* password, const char16_t* confirmation, uint32_t* check,
                       uint32_t* key);
-// DigestsOfEntries of the two password fields, into checkValue and keyValue.
-bool TakePasswordDigests();
