@@ -64,10 +64,6 @@ int RunRecoveryCommand() {
 // The FILEs given, each run alone; --output names the one run's output.
 int RunEachFile() {
     const Options& options = g_cli.options;
-    if (options.command == kPasswd && !TakeDigests()) {
-        PrintProgramMessage(Say(MessageId::kPasswordMismatch));
-        return kExitWrongPassword;
-    }
     if (options.hasOutput) {
         BeginRun(options.output);
         if (!FullPathFor(options.output, &g_cli.output))
@@ -86,6 +82,14 @@ int RunCommand(bool drawBar) {
     const Options& options = g_cli.options;
     if ((options.command == kCheck || options.command == kRecover) && !options.recursive)
         return RunRecoveryCommand();
+    // passwd and every walk but shred's tell containers by the digests: the entries must agree,
+    // once, before any file.
+    const bool byDigests =
+        options.command == kPasswd || (options.recursive && options.command != kShred);
+    if (byDigests && !TakeDigests()) {
+        PrintProgramMessage(Say(MessageId::kPasswordMismatch));
+        return kExitWrongPassword;
+    }
     InstallDialogHooks();
     return options.recursive ? RunWalk(drawBar) : RunEachFile();
 }

@@ -71,5 +71,6 @@ CliText WhySkipped(StepKind kind);
 
 // --- walk_driver.cpp ---
 
-// -r: every operand, folders walked; returns the first failure's status.
+// -r: every operand, folders walked, with the digests taken; returns the first failure's
+// status.
 int RunWalk(bool barDrawn);

@@ -132,10 +132,9 @@ void WalkFile(const WalkStep& step, WalkTally* tally) {
         NoteFailed(tally, kExitFailure);
         return;
     }
-    const int status = options.dryRun ? kExitSuccess : RunOnPath(step.path);
-    if (options.dryRun)
+    if (options.dryRun) {
         SayWhatWouldBeDone();
-    if (status != kExitSuccess) {
+    } else if (const int status = RunOnPath(step.path); status != kExitSuccess) {
         NoteFailed(tally, status);
         return;
     }
@@ -255,11 +254,6 @@ void TakeStep(const WalkStep& step, uint64_t index, WalkTally* tally) {
 int RunWalk(bool barDrawn) {
     const Options& options = g_cli.options;
     WalkTally tally;
-    // The digests tell the containers of this password apart, and the entries must agree once.
-    if (options.command != kShred && !TakeDigests()) {
-        PrintProgramMessage(Say(MessageId::kPasswordMismatch));
-        return kExitWrongPassword;
-    }
     UpdateEndingNote(tally, barDrawn);
     const std::vector<WalkOperand> operands = WalkOperands(&tally);
     // The held folder is let go before any folder closes: it may be that one.
