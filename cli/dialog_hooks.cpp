@@ -76,11 +76,8 @@ std::u16string ErrorText(MessageId message) {
         return std::u16string(Say(CliText::kNotOpenedByPassword));
     // With check's words on what the wreck is and what recover gives back of it, by the digests
     // the run took.
-    std::u16string full;
     if (message == MessageId::kInterruptedSave) {
-        const std::u16string verdict = MakeFullPath(g_cli.fileName, &full)
-                                           ? WreckVerdict(full, g_app.checkValue, g_app.keyValue)
-                                           : std::u16string();
+        const std::u16string verdict = WreckVerdict(g_cli.path, g_app.checkValue, g_app.keyValue);
         return Filled(Say(CliText::kDecryptHint), ProgramName()) +
                (verdict.empty() ? verdict : Filled(Say(CliText::kReasonFrame), verdict));
     }

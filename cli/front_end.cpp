@@ -13,6 +13,7 @@
 #include "cli/console.h"
 #include "cli/exit_status.h"
 #include "cli/front_end_state.h"
+#include "cli/full_path.h"
 #include "cli/help.h"
 #include "cli/language.h"
 #include "cli/linux_streams.h"
@@ -66,7 +67,7 @@ int RunEachFile() {
     const Options& options = g_cli.options;
     if (options.hasOutput) {
         BeginRun(options.output);
-        if (!FullPathFor(options.output, &g_cli.output))
+        if (!FullPathFor(options.output, &g_cli.output) || !FitsPathField(g_cli.output))
             return kExitCannotAccess;
     }
     if (options.standardInput || options.toStandardOutput)

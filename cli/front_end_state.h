@@ -22,6 +22,7 @@ struct FrontEnd {
     uint32_t newKey = 0;
     std::u16string output;    // --output made absolute, or empty
     std::u16string fileName;  // the file of the current run, as named on the command line
+    std::u16string path;      // and its full path
 };
 
 extern FrontEnd g_cli;
@@ -34,11 +35,6 @@ void BeginRun(std::u16string_view displayName);
 bool WritesSeparateOutput();
 // Whether the two entries agree, with their digests in g_cli; false says nothing.
 bool TakeDigests();
-// False, after the error was reported, for a name that is not text.
-bool IsTextFile(const std::u16string& name);
-// `name` made absolute, shorter than the dialog's path field; false after the error was
-// reported.
-bool FullPathFor(const std::u16string& name, std::u16string* full);
 // One run of the command on the file at `full` (or passwd on it), its outcome reported; returns
 // its exit status.
 int RunOnPath(const std::u16string& full);

@@ -1,5 +1,5 @@
-// Names made absolute, and how a path separates its folders. Implemented by full_path_posix.cpp
-// and full_path_win32.cpp.
+// Names made absolute, and how a path separates its folders. MakeFullPath and the separators are
+// implemented by full_path_posix.cpp and full_path_win32.cpp.
 #pragma once
 #include <string>
 #include <string_view>
@@ -11,3 +11,12 @@ bool MakeFullPath(std::u16string_view name, std::u16string* full);
 extern const std::u16string_view kPathSeparators;
 // The separator a full path puts between a folder and a name in it.
 char16_t PathSeparator();
+
+// False, after the error was printed about the current FILE, for a name that is not text.
+bool IsTextName(const std::u16string& name);
+// `name` made absolute for a run, check or recover: text, against the current directory. False
+// after the error was printed about the current FILE (cli/console.h).
+bool FullPathFor(const std::u16string& name, std::u16string* full);
+// Whether `full` fits the dialog's path field, which a run's path and output go through; false
+// after the error was printed about the current FILE.
+bool FitsPathField(const std::u16string& full);

@@ -169,19 +169,6 @@ void PrintFailure(std::u16string_view name, MessageId failure) {
     PrintMessageAbout(name, FailureText(failure));
 }
 
-// `name` made absolute; false after the error was printed.
-bool FullPathOf(const std::u16string& name, std::u16string* full) {
-    if (!IsText(name)) {
-        PrintMessageAbout(name, Say(CliText::kNameNotText));
-        return false;
-    }
-    if (!MakeFullPath(name, full)) {
-        PrintMessageAbout(name, Say(CliText::kNoCurrentDirectory));
-        return false;
-    }
-    return true;
-}
-
 // Reads `full` whole and analyses it, `*status` the file's exit status; false after the failure
 // was printed. The caller releases `file` either way.
 bool LoadAnalysed(const Session& session, const std::u16string& name, const std::u16string& full,
@@ -204,7 +191,7 @@ int CheckOne(const Session& session, const std::u16string& name) {
     FileAnalysis analysis;
     int status = kExitCannotAccess;
     const bool loaded =
-        FullPathOf(name, &full) && LoadAnalysed(session, name, full, &file, &analysis, &status);
+        FullPathFor(name, &full) && LoadAnalysed(session, name, full, &file, &analysis, &status);
     ReleaseWholeFile(&file);
     if (loaded)
         PrintMessageAbout(name, Verdict(analysis));
@@ -295,7 +282,12 @@ int RecoverOne(const Session& session, const std::u16string& name) {
         session.request.output != nullptr ? *session.request.output : RecoveredName(name);
     std::u16string full;
     std::u16string output;
-    if (!FullPathOf(name, &full) || !FullPathOf(outputName, &output))
+    if (!FullPathFor(name, &full))
+        return kExitCannotAccess;
+    SetConsoleFile(outputName);  // the output's own name is what its errors are about
+    const bool outputNamed = FullPathFor(outputName, &output);
+    SetConsoleFile(name);
+    if (!outputNamed)
         return kExitCannotAccess;
     if (ComparablePath(output) == ComparablePath(full)) {
         PrintMessageAbout(name, Say(CliText::kRecoverOverSource));
@@ -357,6 +349,7 @@ int RunRecovery(const RecoveryRequest& request) {
     }
     int status = kExitSuccess;
     for (const std::u16string& name : request.files) {
+        SetConsoleFile(name);
         const int fileStatus =
             request.recover ? RecoverOne(session, name) : CheckOne(session, name);
         if (status == kExitSuccess)
@@ -407,12 +400,10 @@ int CheckWalkedFile(const std::u16string& name, const std::u16string& full, uint
     FileAnalysis analysis;
     int status = kExitCannotAccess;
     const bool loaded =
-        IsText(full) && LoadAnalysed(session, display, full, &file, &analysis, &status);
+        IsTextName(full) && LoadAnalysed(session, display, full, &file, &analysis, &status);
     *size = loaded ? file.length : 0;
     ReleaseWholeFile(&file);
     if (!loaded) {
-        if (!IsText(full))
-            PrintMessageAbout(display, Say(CliText::kNameNotText));
         PrintWord(name, kWordUnreadable);
         return status;
     }

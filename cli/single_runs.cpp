@@ -94,28 +94,9 @@ bool TakeDigests() {
                             &g_cli.key);
 }
 
-bool IsTextFile(const std::u16string& name) {
-    if (IsText(name))
-        return true;
-    PrintFileMessage(Say(CliText::kNameNotText));
-    return false;
-}
-
-bool FullPathFor(const std::u16string& name, std::u16string* full) {
-    if (!MakeFullPath(name, full)) {
-        PrintFileMessage(Say(CliText::kNoCurrentDirectory));
-        return false;
-    }
-    // The field would cut a longer path and name another file.
-    if (full->size() >= kPathCapacity) {
-        PrintFileMessage(Say(CliText::kPathTooLongForField));
-        return false;
-    }
-    return true;
-}
-
 int RunOnPath(const std::u16string& full) {
     const Options& options = g_cli.options;
+    g_cli.path = full;
     if (options.command == kPasswd)
         return RekeyFile(full, {g_cli.check, g_cli.key, g_cli.newCheck, g_cli.newKey});
     RunRequest request;
@@ -140,7 +121,7 @@ bool OpensWithThisPassword(const uint8_t* header, uint64_t size, uint32_t check)
 int RunOneFile(const std::u16string& name) {
     BeginRun(Printable(name));
     std::u16string full;
-    if (!IsTextFile(name) || !FullPathFor(name, &full) || !IsNotFolder(full))
+    if (!FullPathFor(name, &full) || !FitsPathField(full) || !IsNotFolder(full))
         return kExitCannotAccess;
     if (RefusesOwnContainer(full))
         return kExitFailure;
@@ -163,7 +144,7 @@ int RunFromMemory(const std::u16string& name) {
                                     ReasonSuffix());
                 return kExitCannotAccess;
             }
-        } else if (!IsTextFile(name)) {
+        } else if (!IsTextName(name)) {
             return kExitCannotAccess;
         } else if (!LoadNamedFile(name, limit, &path)) {
             PrintFileMessage(FailureText(MessageId::kReadFailed));

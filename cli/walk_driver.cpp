@@ -91,12 +91,7 @@ void WalkFile(const WalkStep& step, WalkTally* tally) {
         CheckFile(step, tally);
         return;
     }
-    if (!IsTextFile(step.path)) {
-        NoteFailed(tally, kExitCannotAccess);
-        return;
-    }
-    if (step.path.size() >= kPathCapacity) {
-        PrintFileMessage(Say(CliText::kPathTooLongForField));
+    if (!IsTextName(step.path) || !FitsPathField(step.path)) {
         NoteFailed(tally, kExitCannotAccess);
         return;
     }
@@ -163,12 +158,7 @@ std::vector<WalkOperand> WalkOperands(WalkTally* tally) {
         BeginRun(Printable(name));
         WalkOperand operand;
         operand.display = name;
-        if (!IsTextFile(name)) {
-            NoteFailed(tally, kExitCannotAccess);
-            continue;
-        }
-        if (!MakeFullPath(name, &operand.path)) {
-            PrintFileMessage(Say(CliText::kNoCurrentDirectory));
+        if (!FullPathFor(name, &operand.path)) {
             NoteFailed(tally, kExitCannotAccess);
             continue;
         }
