@@ -49,6 +49,7 @@ TEST_F(CliTest, CheckAndRecoverTellWrecksApartAndRestoreThem) {
         const char* word;  // check's word on standard output
         const char* unknownLine = "";
         const char* tornLines = "";
+        const char* recoverSays = "";  // in recover's messages
     } rows[] = {
         {"encryption, body whole", encryptionCutAt(length), "pw\n", kExitWreck, kExitWreck, 0,
          "40001-40004", false, "recoverable"},
@@ -61,7 +62,11 @@ TEST_F(CliTest, CheckAndRecoverTellWrecksApartAndRestoreThem) {
         {"decryption before the length was cut", decryptionCutAt(plain.size()), "pw\n", kExitWreck,
          kExitSuccess, 0, nullptr, false, "recoverable"},
         {"sound container", container, "pw\n", kExitSuccess, kExitSuccess, 0, nullptr, false,
-         "encrypted"},
+         "encrypted", "", "", "；无需恢复（请解密）"},
+        {"a power cut's mixed pages",
+         decryptionCutAt(4 * 4096).replace(4096, 4096, container, 4096, 4096), "pw\n",
+         kExitNotContainer, kExitNotContainer, 0, nullptr, false, "unrecoverable", "", "",
+         "新旧内容次序错乱"},
         {"wrong password", decryptionCutAt(4096), "other\n", kExitWrongPassword, kExitWrongPassword,
          0, nullptr, false, "wrong-password-or-not-encrypted"},
         {"random file", SampleBytes(40001, 5), "pw\n", kExitNotContainer, kExitNotContainer, 0,
@@ -86,6 +91,7 @@ TEST_F(CliTest, CheckAndRecoverTellWrecksApartAndRestoreThem) {
             Zok({"recover", "-q", "--password-stdin", "wreck"}, row.password);
         EXPECT_EQ(ReadBytes(At("wreck")), row.file);
         EXPECT_EQ(recovered.exitCode, row.recoverStatus) << recovered.err;
+        EXPECT_TRUE(Contains(recovered.err, row.recoverSays)) << recovered.err;
         if (row.status != kExitWreck) {
             EXPECT_FALSE(fs::exists(At("wreck.recovered")));
             continue;

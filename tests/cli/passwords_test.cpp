@@ -161,6 +161,7 @@ TEST_F(CliTest, EveryPasswordSourceReadsTheSameBytesAlike) {
         {{"--password-file=/dev/zero"}, "", kExitUsage, tooLong},
         {{"--password-stdin"}, std::string(5000, 'a'), kExitUsage, tooLong},
         {{"--password-stdin"}, std::string(4097, 'a') + "\r\n", kExitUsage, tooLong},
+        {{"--password-stdin"}, std::string("p\0w\n", 4), kExitUsage, "contains a NUL character"},
         {{"--password-file", "folder"},
          "",
          kExitCannotAccess,
