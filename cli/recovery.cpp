@@ -350,10 +350,8 @@ int RunRecovery(const RecoveryRequest& request) {
     int status = kExitSuccess;
     for (const std::u16string& name : request.files) {
         SetConsoleFile(name);
-        const int fileStatus =
-            request.recover ? RecoverOne(session, name) : CheckOne(session, name);
-        if (status == kExitSuccess)
-            status = fileStatus;
+        status = FirstFailure(
+            status, request.recover ? RecoverOne(session, name) : CheckOne(session, name));
     }
     return status;
 }
