@@ -5,9 +5,8 @@
 #include "core/container.h"
 #include "core/digests.h"
 #include "fileops/app_state.h"
-#include "fileops/file_access.h"
 #include "fileops/run_end.h"
-#include "fileops/run_layout.h"
+#include "fileops/whole_file.h"
 #include "fileops/wipe.h"
 #include "fileops/worker.h"
 #include "ui/control_access.h"
@@ -82,33 +81,26 @@ void PrepareCipherRun(uint32_t command, RunThread thread) {
 
     AppendStatusLine(MessageId::kReadingFile);
     GetControlText(IDC_PATH, RunPath(), kPathCapacity);
-    if (!OpenSourceForCipher(NativePath(), &g_app.fileHandle)) {
-        ReportFailure(MessageId::kOpenFailed);
+    WholeFile source;
+    MessageId failure = MessageId::kDone;
+    const bool opened = OpenWholeFile(
+        NativePath(), command == IDC_ENCRYPT ? WholeFileUse::kEncrypt : WholeFileUse::kDecrypt,
+        &source, &failure);
+    // The run owns what was obtained from here on: ReportFailure releases it.
+    g_app.fileHandle = source.handle;
+    g_app.bufferBase = source.base;
+    g_app.dataBuffer = source.buffer;
+    g_app.allocationSize = source.allocation;
+    g_app.fileSize = source.length;
+    if (!opened) {
+        ReportFailure(failure);
         return;
     }
-    uint64_t endOfFile = 0;
-    if (!QueryFileSize(g_app.fileHandle, &endOfFile)) {
-        ReportFailure(MessageId::kOpenFailed);
-        return;
-    }
-    const bool encrypt = command == IDC_ENCRYPT;
-    if (endOfFile > (encrypt ? kLargestPlainFile : kLargestFile)) {
-        ReportFailure(MessageId::kTooLarge);
-        return;
-    }
-    g_app.fileSize = static_cast<uint32_t>(endOfFile);
     // An empty file holds no header: it cannot be a container.
     if (command == IDC_DECRYPT && g_app.fileSize == 0) {
         ReportFailure(MessageId::kDamaged);
         return;
     }
-
-    g_app.allocationSize = encrypt ? g_app.fileSize + kPlainReadOffset : g_app.fileSize;
-    if (!AllocateBuffer(&g_app.allocationSize, &g_app.bufferBase)) {
-        ReportFailure(MessageId::kNoMemory);
-        return;
-    }
-    g_app.dataBuffer = encrypt ? g_app.bufferBase + kPlainReadOffset : g_app.bufferBase;
 
     SetActionButtonsEnabled(false);
     if (!RunOn(thread, OperationWorker, command)) {
