@@ -6,8 +6,9 @@
 #include <atomic>
 #include <cstdint>
 
-#include "fileops/file_access.h"
+#include "fileops/file_open.h"
 #include "fileops/output_name.h"
+#include "fileops/threads.h"
 
 using WindowHandle = void*;
 

@@ -13,13 +13,15 @@
 #include "core/container.h"
 #include "core/recovery.h"
 #include "fileops/app_state.h"
-#include "fileops/file_access.h"
+#include "fileops/file_data.h"
+#include "fileops/file_open.h"
 #include "fileops/output_name.h"
 #include "fileops/run_end.h"
 #include "fileops/run_layout.h"
 #include "fileops/run_request.h"
 #include "fileops/save_guard.h"
 #include "fileops/separate_save.h"
+#include "fileops/space_reservation.h"
 #include "fileops/worker.h"
 #include "ui/control_access.h"
 #include "ui/control_ids.h"
@@ -90,7 +92,7 @@ bool ChooseSeparateOutput() {
     }
     // Only a Yes overwrites; a No, or a box that could not be shown, leaves the file alone. An
     // empty file is named as such: a separate save stopped between taking the output's name and
-    // the rename leaves one (fileops/file_access.h, RenameOutput).
+    // the rename leaves one (fileops/file_naming.h, RenameOutput).
     const MessageId question =
         empty ? MessageId::kOverwriteEmptyQuestion : MessageId::kOverwriteQuestion;
     if (exists && !AnsweredYes(question)) {
