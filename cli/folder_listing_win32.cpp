@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "cli/folder_listing.h"
+#include "fileops/nt_file_win32.h"
 #include "fileops/system_reason.h"
 #include "fileops/utf.h"
 
@@ -27,29 +28,15 @@ extern "C" NTSTATUS NTAPI NtQueryDirectoryFile(HANDLE file, HANDLE event,
 
 namespace {
 
-constexpr ULONG kCaseInsensitiveKernelHandle = 0x240;  // OBJ_CASE_INSENSITIVE | OBJ_KERNEL_HANDLE
-// FILE_DIRECTORY_FILE | FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_REPARSE_POINT
-constexpr ULONG kFolderNotFollowed = 0x200021;
-constexpr ULONG kShareAll = 7;  // the walk's own removals and renames inside it go on
-constexpr ULONG kOpenExisting = 1;
 constexpr ACCESS_MASK kListAccess =
     FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
 constexpr ACCESS_MASK kRemoveAccess = DELETE | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
 constexpr NTSTATUS kNoMoreFiles = static_cast<NTSTATUS>(0x80000006);
 constexpr NTSTATUS kNoSuchFile = static_cast<NTSTATUS>(0xC000000F);  // an empty first listing
 constexpr NTSTATUS kDirectoryNotEmpty = static_cast<NTSTATUS>(0xC0000101);
-constexpr int kInternalClass = 6;
-constexpr int kNameClass = 9;  // FileNameInformation
-constexpr int kDispositionClass = 13;
-constexpr int kAttributeTagClass = 35;
-constexpr int kIdBothDirectoryClass = 37;     // FileIdBothDirectoryInformation
-constexpr int kVolumeInformationClass = 1;    // FileFsVolumeInformation
-constexpr ULONG kMountPointTag = 0xA0000003;  // IO_REPARSE_TAG_MOUNT_POINT: junctions too
+constexpr int kIdBothDirectoryClass = 37;   // FileIdBothDirectoryInformation
+constexpr int kVolumeInformationClass = 1;  // FileFsVolumeInformation
 constexpr ULONG kListingBytes = 64 * 1024;
-
-const wchar_t* Wide(const std::u16string& text) {
-    return reinterpret_cast<const wchar_t*>(text.c_str());
-}
 
 // A drive path of MAX_PATH units or more is looked at through "\\?\": its files are too long for
 // a run, which says so for each.
@@ -81,87 +68,29 @@ EntryType TypeOf(DWORD attributes) {
     return EntryType::kFile;
 }
 
-bool FailedWithLastError() {
-    NoteSystemReason(SystemReasonOfCode(GetLastError()));
-    return false;
-}
-
-bool Failed(NTSTATUS status) {
-    NoteSystemReason(SystemReasonOfCode(static_cast<uint32_t>(status)));
-    return false;
-}
-
-// The name the open folder or file `handle` reports, from its volume's root; false when it
-// cannot be read.
-bool NameOf(HANDLE handle, std::u16string* name) {
-    constexpr ULONG kNameBytes = 4 + 65536;  // FILE_NAME_INFORMATION with the longest name
-    auto* information = static_cast<ULONG*>(malloc(kNameBytes));
-    IO_STATUS_BLOCK io = {};
-    const bool known = information != nullptr &&
-                       NtQueryInformationFile(handle, &io, information, kNameBytes,
-                                              static_cast<FILE_INFORMATION_CLASS>(kNameClass)) == 0;
-    if (known)
-        name->assign(reinterpret_cast<const char16_t*>(information + 1), information[0] / 2);
-    free(information);
-    return known;
-}
-
-// Whether the folder `opened`, opened as `name` in the open folder `parent`, is that entry. Under
-// Wine a Unix link to a folder put in a listed folder's place since opens as its target, whose
-// attributes show no reparse point; only the name the open reports, its target's, tells it.
-bool IsEntryOf(HANDLE parent, HANDLE opened, const std::u16string& name) {
-    if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") == nullptr)
-        return true;
-    std::u16string above;
-    std::u16string own;
-    if (!NameOf(parent, &above) || !NameOf(opened, &own))
-        return false;
-    if (above.empty() || above.back() != u'\\')
-        above += u'\\';
-    above += name;
-    return CompareStringOrdinal(Wide(own), static_cast<int>(own.size()), Wide(above),
-                                static_cast<int>(above.size()), TRUE) == CSTR_EQUAL;
-}
-
 // Opens the folder `name` of the open folder `parent` (0: `name` is a full path), its last name
-// not followed; null with the reason noted when it cannot, or when it is a reparse point or,
-// under Wine, a link's target (IsEntryOf).
+// not followed, sharing all access, so that the walk's own removals and renames inside it go
+// on; null with the reason noted when it cannot, or when it is a reparse point or, under Wine, a
+// Unix link to a folder put in a listed folder's place since, which opens as its target with no
+// reparse point: only the name the open reports, its target's, tells it.
 HANDLE OpenFolder(FolderHandle parent, const std::u16string& name, ACCESS_MASK access) {
     const std::u16string path = parent == 0 ? NativeFolderPath(name) : name;
-    UNICODE_STRING counted;
-    counted.Length = static_cast<USHORT>(path.size() * 2);
-    counted.MaximumLength = static_cast<USHORT>(counted.Length + 2);
-    counted.Buffer = const_cast<PWSTR>(Wide(path));
-    OBJECT_ATTRIBUTES attributes = {sizeof(OBJECT_ATTRIBUTES),
-                                    reinterpret_cast<HANDLE>(parent),
-                                    &counted,
-                                    kCaseInsensitiveKernelHandle,
-                                    nullptr,
-                                    nullptr};
-    IO_STATUS_BLOCK io = {};
     HANDLE folder = nullptr;
-    const NTSTATUS status = NtCreateFile(&folder, access, &attributes, &io, nullptr, 0, kShareAll,
-                                         kOpenExisting, kFolderNotFollowed, nullptr, 0);
-    if (status != 0) {
-        if (NT_SUCCESS(status) && folder != nullptr)
-            NtClose(folder);
-        Failed(status);
+    ULONG_PTR information = 0;
+    if (OpenAt(reinterpret_cast<HANDLE>(parent), path.c_str(), static_cast<USHORT>(path.size() * 2),
+               access, kShareAll, kOpenExisting, kSynchronousDirectory | kOpenReparsePoint, &folder,
+               &information) != 0) {
         return nullptr;
     }
-    struct {
-        ULONG attributes;
-        ULONG tag;
-    } tag = {};
-    const NTSTATUS looked = NtQueryInformationFile(
-        folder, &io, &tag, sizeof tag, static_cast<FILE_INFORMATION_CLASS>(kAttributeTagClass));
-    const bool reparsePoint = looked == 0 && (tag.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-    const bool entry = looked == 0 && !reparsePoint &&
-                       (parent == 0 || IsEntryOf(reinterpret_cast<HANDLE>(parent), folder, name));
+    AttributeTag tag = {};
+    const bool looked = Succeeded(QueryInformation(folder, &tag, sizeof tag, kAttributeTagClass));
+    const bool reparsePoint = looked && (tag.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    const bool entry = looked && !reparsePoint &&
+                       (parent == 0 || !LinksShowOnlyByName() ||
+                        ReportsNameIn(folder, reinterpret_cast<HANDLE>(parent), name.c_str()));
     if (!entry) {
         NtClose(folder);
-        if (looked != 0)
-            Failed(looked);
-        else
+        if (looked)
             NoteSystemReason(tag.tag == kMountPointTag ? SystemReason::kMountPoint
                                                        : SystemReason::kSymbolicLink);
         return nullptr;
@@ -185,10 +114,8 @@ FolderIdentity IdentityOf(HANDLE handle) {
     const NTSTATUS volumeStatus =
         NtQueryVolumeInformationFile(handle, &io, &volume, sizeof volume,
                                      static_cast<FS_INFORMATION_CLASS>(kVolumeInformationClass));
-    const bool known =
-        NT_SUCCESS(volumeStatus) &&
-        NtQueryInformationFile(handle, &io, &number, sizeof number,
-                               static_cast<FILE_INFORMATION_CLASS>(kInternalClass)) == 0;
+    const bool known = NT_SUCCESS(volumeStatus) &&
+                       QueryInformation(handle, &number, sizeof number, kInternalClass) == 0;
     if (!known)
         return FolderIdentity{};
     return {volume.serialNumber, static_cast<uint64_t>(number.QuadPart), true};
@@ -236,7 +163,7 @@ bool ListEntries(HANDLE folder, uint64_t serialNumber, bool serialKnown,
         }
     }
     free(buffer);
-    return status == kNoMoreFiles || status == kNoSuchFile || Failed(status);
+    return status == kNoMoreFiles || status == kNoSuchFile || Succeeded(status);
 }
 
 // --- Under Wine: the Unix mounts -------------------------------------------------------------
@@ -371,9 +298,12 @@ bool UnderWine() {
 }  // namespace
 
 bool LookAtOperand(const std::u16string& full, EntryType* type, FolderIdentity* identity) {
-    const DWORD attributes = GetFileAttributesW(Wide(ListablePath(full)));
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-        return FailedWithLastError();
+    const DWORD attributes =
+        GetFileAttributesW(reinterpret_cast<const wchar_t*>(ListablePath(full).c_str()));
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        NoteSystemReason(SystemReasonOfCode(GetLastError()));
+        return false;
+    }
     *type = TypeOf(attributes);
     *identity = FolderIdentity{};
     return true;
@@ -428,12 +358,9 @@ bool RemoveEmptyFolder(FolderHandle parent, const std::u16string& name, bool* ho
     const HANDLE folder = OpenFolder(parent, name, kRemoveAccess);
     if (folder == nullptr)
         return false;
-    IO_STATUS_BLOCK io = {};
     ULONG removeIt = TRUE;
-    const NTSTATUS status =
-        NtSetInformationFile(folder, &io, &removeIt, sizeof removeIt,
-                             static_cast<FILE_INFORMATION_CLASS>(kDispositionClass));
+    const NTSTATUS status = SetInformation(folder, &removeIt, sizeof removeIt, kDispositionClass);
     NtClose(folder);  // the folder goes here
     *holdsSomething = status == kDirectoryNotEmpty;
-    return status == 0 || Failed(status);
+    return Succeeded(status);
 }

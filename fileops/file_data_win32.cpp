@@ -54,21 +54,17 @@ bool WriteAt(FileHandle file, uint32_t at, const uint8_t* data, uint32_t size, u
 }
 
 bool SetFileLength(FileHandle file, uint32_t length) {
-    IO_STATUS_BLOCK io = {};
     LARGE_INTEGER endOfFile = {};
     endOfFile.QuadPart = length;  // high half always 0
-    return Succeeded(NtSetInformationFile(HandleOf(file), &io, &endOfFile, sizeof endOfFile,
-                                          static_cast<FILE_INFORMATION_CLASS>(kEndOfFileClass)));
+    return Succeeded(SetInformation(HandleOf(file), &endOfFile, sizeof endOfFile, kEndOfFileClass));
 }
 
 bool QueryFileFacts(FileHandle file, FileFacts* facts) {
     StandardInformation standard = {};
     BasicInformation basic = {};
-    IO_STATUS_BLOCK io = {};
     if (!Succeeded(QueryStandardInformation(file, &standard)) ||
         !Succeeded(
-            NtQueryInformationFile(HandleOf(file), &io, &basic, sizeof basic,
-                                   static_cast<FILE_INFORMATION_CLASS>(kBasicInformationClass)))) {
+            QueryInformation(HandleOf(file), &basic, sizeof basic, kBasicInformationClass))) {
         return false;
     }
     facts->accessed = basic.lastAccessTime.QuadPart;
@@ -82,10 +78,7 @@ bool SetFileDates(FileHandle file, const FileFacts& facts) {
     BasicInformation basic = {};
     basic.lastAccessTime.QuadPart = facts.accessed;
     basic.lastWriteTime.QuadPart = facts.modified;
-    IO_STATUS_BLOCK io = {};
-    return Succeeded(
-        NtSetInformationFile(HandleOf(file), &io, &basic, sizeof basic,
-                             static_cast<FILE_INFORMATION_CLASS>(kBasicInformationClass)));
+    return Succeeded(SetInformation(HandleOf(file), &basic, sizeof basic, kBasicInformationClass));
 }
 
 bool TakeOwnerAndMode(const FileFacts&, FileHandle) {

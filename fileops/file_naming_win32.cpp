@@ -61,9 +61,7 @@ bool RenameOutput(FileHandle file, const char16_t* nativePath, bool replace) {
     rename->RootDirectory = place.root;
     rename->FileNameLength = nameBytes;
     memcpy(rename->FileName, place.name, nameBytes);
-    IO_STATUS_BLOCK io = {};
-    const NTSTATUS status = NtSetInformationFile(HandleOf(file), &io, rename, size,
-                                                 static_cast<FILE_INFORMATION_CLASS>(kRenameClass));
+    const NTSTATUS status = SetInformation(HandleOf(file), rename, size, kRenameClass);
     free(rename);
     return Succeeded(status);
 }
@@ -71,8 +69,7 @@ bool RenameOutput(FileHandle file, const char16_t* nativePath, bool replace) {
 bool MarkForDeletion(FileHandle file) {
     if (!PathStillLeadsHere(HandleOf(file)))
         return false;
-    IO_STATUS_BLOCK io = {};
     ULONG deleteFile = TRUE;  // the 4-byte true flag; the service reads its first byte
-    return Succeeded(NtSetInformationFile(HandleOf(file), &io, &deleteFile, sizeof deleteFile,
-                                          static_cast<FILE_INFORMATION_CLASS>(kDispositionClass)));
+    return Succeeded(
+        SetInformation(HandleOf(file), &deleteFile, sizeof deleteFile, kDispositionClass));
 }

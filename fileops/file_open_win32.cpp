@@ -58,8 +58,6 @@ Place PlaceOf(const char16_t* nativePath) {
     return {*name == 0 ? nullptr : g_held.handle, *name == 0 ? nativePath : name};
 }
 
-// NtCreateFile on the first `length` bytes of `name`, relative to `root` when it is not null;
-// returns the service's status and, on success, the handle and whether it created the file.
 NTSTATUS OpenAt(HANDLE root, const char16_t* name, USHORT length, ACCESS_MASK access, ULONG share,
                 ULONG disposition, ULONG options, HANDLE* handle, ULONG_PTR* information) {
     UNICODE_STRING counted = CountedName(name, length);
@@ -80,9 +78,7 @@ NTSTATUS OpenAt(HANDLE root, const char16_t* name, USHORT length, ACCESS_MASK ac
     return 0;
 }
 
-// Under Wine a Unix symbolic link to a file is no reparse point: every open follows it, and only
-// the name the handle then reports, its target's, tells it (docs/security.md). On Windows a link
-// is a reparse point, which the open does not follow.
+// On Windows a link is a reparse point, which the open does not follow.
 bool LinksShowOnlyByName() {
     static const bool wine =
         GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
@@ -122,6 +118,18 @@ bool ReportsName(HANDLE handle, const NameInformation& folder, const char16_t* n
     free(own);
     return same;
 }
+}  // namespace
+
+bool ReportsNameIn(HANDLE handle, HANDLE folder, const char16_t* name) {
+    auto* folderName = static_cast<NameInformation*>(malloc(sizeof(NameInformation)));
+    const bool named = folderName != nullptr &&
+                       QueryInformation(folder, folderName, sizeof *folderName, kNameClass) == 0 &&
+                       ReportsName(handle, *folderName, name);
+    free(folderName);
+    return named;
+}
+
+namespace {
 
 // Whether the file `handle` opened at `place` is the entry of that name, under Wine (above): its
 // name is the held folder's, or the folder's of `nativePath` opened as named, then its last name.
@@ -141,15 +149,12 @@ bool IsNamedEntry(HANDLE handle, const Place& place, const char16_t* nativePath)
         folderLength += 2;
     HANDLE folder = nullptr;
     ULONG_PTR information = 0;
-    auto* folderName = static_cast<NameInformation*>(malloc(sizeof(NameInformation)));
-    bool named = folderName != nullptr &&
-                 OpenAt(nullptr, nativePath, folderLength, kReadAttributes | SYNCHRONIZE, kShareAll,
-                        kOpenExisting, kSynchronousDirectory, &folder, &information) == 0 &&
-                 QueryInformation(folder, folderName, sizeof *folderName, kNameClass) == 0 &&
-                 ReportsName(handle, *folderName, last);
+    const bool named =
+        OpenAt(nullptr, nativePath, folderLength, kReadAttributes | SYNCHRONIZE, kShareAll,
+               kOpenExisting, kSynchronousDirectory, &folder, &information) == 0 &&
+        ReportsNameIn(handle, folder, last);
     if (folder != nullptr)
         NtClose(folder);
-    free(folderName);
     return named;
 }
 

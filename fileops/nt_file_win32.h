@@ -109,6 +109,12 @@ inline NTSTATUS QueryInformation(HANDLE handle, void* information, ULONG size,
                                   static_cast<FILE_INFORMATION_CLASS>(informationClass));
 }
 
+inline NTSTATUS SetInformation(HANDLE handle, void* information, ULONG size, int informationClass) {
+    IO_STATUS_BLOCK io = {};
+    return NtSetInformationFile(handle, &io, information, size,
+                                static_cast<FILE_INFORMATION_CLASS>(informationClass));
+}
+
 inline NTSTATUS QueryStandardInformation(FileHandle file, StandardInformation* information) {
     return QueryInformation(HandleOf(file), information, sizeof *information,
                             kStandardInformationClass);
@@ -131,6 +137,9 @@ NTSTATUS OpenAt(HANDLE root, const char16_t* name, USHORT length, ACCESS_MASK ac
 bool LinksShowOnlyByName();
 // The file's number on its volume; 0 when it cannot be told.
 uint64_t FileNumberOf(HANDLE handle);
+// Whether the file `handle` reports the name of the open folder `folder` then `name`: it is the
+// entry of that folder, not a link's target. A lookup that fails says no.
+bool ReportsNameIn(HANDLE handle, HANDLE folder, const char16_t* name);
 // From file_naming_win32.cpp: whether the path the file was opened by still leads to it; false
 // with the reason noted.
 bool PathStillLeadsHere(HANDLE handle);

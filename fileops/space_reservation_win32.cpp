@@ -19,17 +19,16 @@ bool ReserveSpace(FileHandle file, uint32_t length) {
         static_cast<uint64_t>(information.endOfFile.QuadPart) >= length) {
         return true;
     }
-    IO_STATUS_BLOCK io = {};
     LARGE_INTEGER allocation = {};
     allocation.QuadPart = length;
     const NTSTATUS status =
-        NtSetInformationFile(HandleOf(file), &io, &allocation, sizeof allocation,
-                             static_cast<FILE_INFORMATION_CLASS>(kAllocationClass));
+        SetInformation(HandleOf(file), &allocation, sizeof allocation, kAllocationClass);
     if (status != kNotImplemented && status != kInvalidInfoClass)
         return Succeeded(status);
     // Nothing reserved: the room is checked instead, in whole clusters, so that a full disk
     // refuses even a growth of a few bytes that needs a new cluster before the first byte.
     FILE_FS_SIZE_INFORMATION disk = {};
+    IO_STATUS_BLOCK io = {};
     if (NtQueryVolumeInformationFile(HandleOf(file), &io, &disk, sizeof disk,
                                      FileFsSizeInformation) != 0) {
         return true;  // a volume that tells nothing of itself is not judged
