@@ -74,5 +74,3 @@ void WipePasswordArea();
 
 // Frees the run buffer (bufferBase) and closes fileHandle, whichever exist, and clears both.
 void ReleaseRunResources();
-// Closes fileHandle, if open, and clears it.
-void CloseRunFile();

@@ -37,9 +37,7 @@ bool LoadWholeFile(const char16_t* nativePath, WholeFile* file, MessageId* failu
 }
 
 void ReleaseWholeFile(WholeFile* file) {
-    if (file->handle != 0)
-        CloseFile(file->handle);
-    if (file->base != nullptr)
-        FreeBuffer(file->base);
+    CloseFile(file->handle);
+    FreeBuffer(file->base);
     *file = WholeFile{};
 }
