@@ -12,10 +12,10 @@
 #include "fileops/nt_file_win32.h"
 #include "fileops/system_reason.h"
 
-// Whether the path the file was opened by still leads to it. Under Wine a rename and the removal
-// of a marked file at its close go by that path, resolved again, not through the handle: had a
-// folder on it been renamed and replaced by a link since, they would move or remove another
-// file's name. On Windows they go through the handle.
+// Under Wine a rename and the removal of a marked file at its close go by the path the file was
+// opened by, resolved again, not through the handle: had a folder on it been renamed and replaced
+// by a link since, they would move or remove another file's name. On Windows they go through the
+// handle.
 bool PathStillLeadsHere(HANDLE handle) {
     if (!LinksShowOnlyByName())
         return true;
