@@ -2,6 +2,9 @@
 // user-interface thread, before the buttons are disabled. Every early return leaves no open
 // file and no buffer behind.
 #include "fileops/prepare.h"
+
+#include <cstring>
+
 #include "core/container.h"
 #include "core/digests.h"
 #include "fileops/app_state.h"
@@ -16,45 +19,10 @@
 
 namespace {
 
-// Equal unit by unit, terminators included, and not empty.
-bool EntriesAgree() {
-    const char16_t* first = g_app.passwords.passwordBuffer;
-    const char16_t* second = g_app.passwords.confirmBuffer;
-    if (first[0] == 0)
-        return false;
-    for (uint32_t i = 0; i < kPasswordCapacity; ++i) {
-        if (first[i] != second[i])
-            return false;
-        if (first[i] == 0)
-            return true;
-    }
-    return true;
-}
-
 // An entry as its field keeps it: at most 129 units, terminated; `entry` is zero beforehand.
 void CopyEntry(const char16_t* text, char16_t* entry) {
     for (uint32_t i = 0; i + 1 < kPasswordCapacity && text[i] != 0; ++i) entry[i] = text[i];
 }
-
-}  // namespace
-
-bool DigestsOfEntries(const char16_t* password, const char16_t* confirmation, uint32_t* check,
-                      uint32_t* key) {
-    WipePasswordArea();
-    CopyEntry(password, g_app.passwords.passwordBuffer);
-    CopyEntry(confirmation, g_app.passwords.confirmBuffer);
-    const bool agree = EntriesAgree();
-    if (agree) {
-        // For a 129-unit entry the key digest's trailing byte is the first byte of the
-        // confirmation.
-        *check = PasswordCheckDigest(PasswordAreaBytes());
-        *key = PasswordKeyDigest(PasswordAreaBytes());
-    }
-    WipePasswordArea();
-    return agree;
-}
-
-namespace {
 
 // DigestsOfEntries of the two password fields, into checkValue and keyValue.
 bool TakePasswordDigests() {
@@ -69,6 +37,25 @@ bool TakePasswordDigests() {
 }
 
 }  // namespace
+
+bool DigestsOfEntries(const char16_t* password, const char16_t* confirmation, uint32_t* check,
+                      uint32_t* key) {
+    WipePasswordArea();
+    CopyEntry(password, g_app.passwords.passwordBuffer);
+    CopyEntry(confirmation, g_app.passwords.confirmBuffer);
+    // Equal and not empty. Both entries are zero past their ends, so they are compared whole.
+    const bool agree = g_app.passwords.passwordBuffer[0] != 0 &&
+                       memcmp(g_app.passwords.passwordBuffer, g_app.passwords.confirmBuffer,
+                              sizeof g_app.passwords.passwordBuffer) == 0;
+    if (agree) {
+        // For a 129-unit entry the key digest's trailing byte is the first byte of the
+        // confirmation.
+        *check = PasswordCheckDigest(PasswordAreaBytes());
+        *key = PasswordKeyDigest(PasswordAreaBytes());
+    }
+    WipePasswordArea();
+    return agree;
+}
 
 void PrepareCipherRun(uint32_t command, RunThread thread) {
     ClearStatusLog();

@@ -324,8 +324,9 @@ void DecryptRun(bool inPlace) {
     FinishSavedRun(inPlace, datesKept);
 }
 
-// The common start of encryption and decryption, then the branch of each.
-void CipherWorker(bool encrypt) {
+}  // namespace
+
+void OperationWorker(uintptr_t command) {
     g_sourceDatesKnown = QueryFileFacts(g_app.fileHandle, &g_sourceDates);
     if (!ReadWhole(g_app.fileHandle, g_app.dataBuffer, g_app.fileSize)) {
         FailRun(MessageId::kReadFailed);
@@ -336,14 +337,8 @@ void CipherWorker(bool encrypt) {
     std::copy_n(RunPath(), kPathCapacity, g_sourcePath);
     if (!inPlace && !ChooseSeparateOutput())
         return;
-    if (encrypt)
+    if (command == IDC_ENCRYPT)
         EncryptRun(inPlace);
     else
         DecryptRun(inPlace);
-}
-
-}  // namespace
-
-void OperationWorker(uintptr_t command) {
-    CipherWorker(command == IDC_ENCRYPT);
 }
