@@ -5,7 +5,6 @@
 
 #include <cstring>
 
-#include "core/container.h"
 #include "core/digests.h"
 #include "fileops/app_state.h"
 #include "fileops/run_end.h"

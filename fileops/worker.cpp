@@ -105,9 +105,8 @@ bool ChooseSeparateOutput() {
     return true;
 }
 
-// A separate output, saved whole under the output's name or not at all; a file there is
-// replaced only after the user's Yes.
-// `*datesKept` tells whether it has the source's dates.
+// The separate save of the result (separate_save.h); `*datesKept` tells whether it has the
+// source's dates.
 bool SaveOutput(const uint8_t* data, uint32_t size, bool* datesKept) {
     SaveKeeps keeps;
     keeps.facts = g_sourceDatesKnown ? &g_sourceDates : nullptr;
