@@ -262,9 +262,9 @@ const WineMounts& Mounts() {
 
 // The Unix name of the open folder `folder` under Wine; false when it cannot be told.
 bool UnixNameOf(HANDLE folder, std::string* name) {
-    wchar_t dos[32768];
-    const DWORD length = GetFinalPathNameByHandleW(folder, dos, 32768, VOLUME_NAME_DOS);
-    if (length == 0 || length >= 32768 || Mounts().unixName == nullptr)
+    wchar_t dos[kNameCapacity];
+    const DWORD length = GetFinalPathNameByHandleW(folder, dos, kNameCapacity, VOLUME_NAME_DOS);
+    if (length == 0 || length >= kNameCapacity || Mounts().unixName == nullptr)
         return false;
     // "\\?\Z:\..." as Wine gives it, without its prefix.
     const wchar_t* path = wcsncmp(dos, L"\\\\?\\", 4) == 0 ? dos + 4 : dos;
@@ -278,17 +278,19 @@ bool UnixNameOf(HANDLE folder, std::string* name) {
     return true;
 }
 
+// Under Wine, whether the folder of that Unix name or identity is a mount point.
+bool IsWineMount(const std::string& unixName, const FolderIdentity& identity) {
+    return Mounts().points.count(unixName) != 0 ||
+           (identity.known && Mounts().roots.count({identity.device, identity.inode}) != 0);
+}
+
 // Under Wine, whether the entry `entry` of the folder whose Unix name is `folder` is a mount
 // point; always true when the mount table or the name could not be read, so that the walk never
 // enters what it cannot tell.
 bool IsWineMountPoint(const std::string& folder, bool folderKnown, const FolderEntry& entry) {
-    const WineMounts& mounts = Mounts();
-    if (!mounts.known || !folderKnown)
-        return true;
-    return mounts.points.count((folder == "/" ? folder : folder + "/") + Utf16ToUtf8(entry.name)) !=
-               0 ||
-           (entry.identity.known &&
-            mounts.roots.count({entry.identity.device, entry.identity.inode}) != 0);
+    return !Mounts().known || !folderKnown ||
+           IsWineMount((folder == "/" ? folder : folder + "/") + Utf16ToUtf8(entry.name),
+                       entry.identity);
 }
 
 bool UnderWine() {
@@ -327,9 +329,7 @@ bool OpenAndListFolder(FolderHandle parent, const std::u16string& name,
     // looked up in the mount table.
     std::string unixFolder;
     const bool unixKnown = UnderWine() && UnixNameOf(opened, &unixFolder);
-    if (UnderWine() && parent != 0 &&
-        (!unixKnown || Mounts().points.count(unixFolder) != 0 ||
-         (now.known && Mounts().roots.count({now.device, now.inode}) != 0))) {
+    if (UnderWine() && parent != 0 && (!unixKnown || IsWineMount(unixFolder, now))) {
         NtClose(opened);
         NoteSystemReason(SystemReason::kMountPoint);
         return false;
