@@ -34,8 +34,6 @@ constexpr ACCESS_MASK kRemoveAccess = DELETE | FILE_READ_ATTRIBUTES | SYNCHRONIZ
 constexpr NTSTATUS kNoMoreFiles = static_cast<NTSTATUS>(0x80000006);
 constexpr NTSTATUS kNoSuchFile = static_cast<NTSTATUS>(0xC000000F);  // an empty first listing
 constexpr NTSTATUS kDirectoryNotEmpty = static_cast<NTSTATUS>(0xC0000101);
-constexpr int kIdBothDirectoryClass = 37;   // FileIdBothDirectoryInformation
-constexpr int kVolumeInformationClass = 1;  // FileFsVolumeInformation
 constexpr ULONG kListingBytes = 64 * 1024;
 
 // A drive path of MAX_PATH units or more is looked at through "\\?\": its files are too long for
@@ -78,21 +76,23 @@ HANDLE OpenFolder(FolderHandle parent, const std::u16string& name, ACCESS_MASK a
     HANDLE folder = nullptr;
     ULONG_PTR information = 0;
     if (OpenAt(reinterpret_cast<HANDLE>(parent), path.c_str(), static_cast<USHORT>(path.size() * 2),
-               access, kShareAll, kOpenExisting, kSynchronousDirectory | kOpenReparsePoint, &folder,
-               &information) != 0) {
+               access, kShareAll, FILE_OPEN, kSynchronousDirectory | FILE_OPEN_REPARSE_POINT,
+               &folder, &information) != 0) {
         return nullptr;
     }
-    AttributeTag tag = {};
-    const bool looked = Succeeded(QueryInformation(folder, &tag, sizeof tag, kAttributeTagClass));
-    const bool reparsePoint = looked && (tag.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    FILE_ATTRIBUTE_TAG_INFORMATION tag = {};
+    const bool looked =
+        Succeeded(QueryInformation(folder, &tag, sizeof tag, FileAttributeTagInformation));
+    const bool reparsePoint = looked && (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     const bool entry = looked && !reparsePoint &&
                        (parent == 0 || !LinksShowOnlyByName() ||
                         ReportsNameIn(folder, reinterpret_cast<HANDLE>(parent), name.c_str()));
     if (!entry) {
         NtClose(folder);
         if (looked)
-            NoteSystemReason(tag.tag == kMountPointTag ? SystemReason::kMountPoint
-                                                       : SystemReason::kSymbolicLink);
+            NoteSystemReason(tag.ReparseTag == IO_REPARSE_TAG_MOUNT_POINT
+                                 ? SystemReason::kMountPoint
+                                 : SystemReason::kSymbolicLink);
         return nullptr;
     }
     return folder;
@@ -112,10 +112,9 @@ FolderIdentity IdentityOf(HANDLE handle) {
     } volume = {};
     LARGE_INTEGER number = {};
     const NTSTATUS volumeStatus =
-        NtQueryVolumeInformationFile(handle, &io, &volume, sizeof volume,
-                                     static_cast<FS_INFORMATION_CLASS>(kVolumeInformationClass));
-    const bool known = NT_SUCCESS(volumeStatus) &&
-                       QueryInformation(handle, &number, sizeof number, kInternalClass) == 0;
+        NtQueryVolumeInformationFile(handle, &io, &volume, sizeof volume, FileFsVolumeInformation);
+    const bool known = NT_SUCCESS(volumeStatus) && QueryInformation(handle, &number, sizeof number,
+                                                                    FileInternalInformation) == 0;
     if (!known)
         return FolderIdentity{};
     return {volume.serialNumber, static_cast<uint64_t>(number.QuadPart), true};
@@ -131,8 +130,8 @@ bool ListEntries(HANDLE folder, uint64_t serialNumber, bool serialKnown,
     for (bool first = true; status == 0; first = false) {
         IO_STATUS_BLOCK io = {};
         status = NtQueryDirectoryFile(folder, nullptr, nullptr, nullptr, &io, buffer, kListingBytes,
-                                      static_cast<FILE_INFORMATION_CLASS>(kIdBothDirectoryClass),
-                                      FALSE, nullptr, first ? TRUE : FALSE);
+                                      FileIdBothDirectoryInformation, FALSE, nullptr,
+                                      first ? TRUE : FALSE);
         if (status != 0)
             break;
         const auto* at = static_cast<const unsigned char*>(buffer);
@@ -359,7 +358,8 @@ bool RemoveEmptyFolder(FolderHandle parent, const std::u16string& name, bool* ho
     if (folder == nullptr)
         return false;
     ULONG removeIt = TRUE;
-    const NTSTATUS status = SetInformation(folder, &removeIt, sizeof removeIt, kDispositionClass);
+    const NTSTATUS status =
+        SetInformation(folder, &removeIt, sizeof removeIt, FileDispositionInformation);
     NtClose(folder);  // the folder goes here
     *holdsSomething = status == kDirectoryNotEmpty;
     return Succeeded(status);

@@ -29,8 +29,8 @@ bool PathStillLeadsHere(HANDLE handle) {
     if (same) {
         path[1] = L'?';
         same = OpenAt(nullptr, reinterpret_cast<const char16_t*>(path),
-                      static_cast<USHORT>(length * 2), kReadAttributes | SYNCHRONIZE, kShareAll,
-                      kOpenExisting, kSynchronousNonDirectory, &again, &information) == 0 &&
+                      static_cast<USHORT>(length * 2), FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                      kShareAll, FILE_OPEN, kSynchronousNonDirectory, &again, &information) == 0 &&
                FileNumberOf(again) == FileNumberOf(handle);
     }
     if (again != nullptr)
@@ -61,7 +61,7 @@ bool RenameOutput(FileHandle file, const char16_t* nativePath, bool replace) {
     rename->RootDirectory = place.root;
     rename->FileNameLength = nameBytes;
     memcpy(rename->FileName, place.name, nameBytes);
-    const NTSTATUS status = SetInformation(HandleOf(file), rename, size, kRenameClass);
+    const NTSTATUS status = SetInformation(HandleOf(file), rename, size, FileRenameInformation);
     free(rename);
     return Succeeded(status);
 }
@@ -71,5 +71,5 @@ bool MarkForDeletion(FileHandle file) {
         return false;
     ULONG deleteFile = TRUE;  // the 4-byte true flag; the service reads its first byte
     return Succeeded(
-        SetInformation(HandleOf(file), &deleteFile, sizeof deleteFile, kDispositionClass));
+        SetInformation(HandleOf(file), &deleteFile, sizeof deleteFile, FileDispositionInformation));
 }
