@@ -108,15 +108,9 @@ bool ChooseSeparateOutput() {
 // The separate save of the result (separate_save.h); `*datesKept` tells whether it has the
 // source's dates.
 bool SaveOutput(const uint8_t* data, uint32_t size, bool* datesKept) {
-    SaveKeeps keeps;
-    keeps.facts = g_sourceDatesKnown ? &g_sourceDates : nullptr;
+    const SaveKeeps keeps = {.facts = g_sourceDatesKnown ? &g_sourceDates : nullptr};
     return SaveSeparately(NativePath(), g_app.fileHandle, data, size, g_replaceOutput,
                           g_app.unfinishedPath, keeps, datesKept);
-}
-
-// A save in place gives the file its dates back through the handle that wrote it.
-bool KeepDatesInPlace() {
-    return g_sourceDatesKnown && SetFileDates(g_app.fileHandle, g_sourceDates);
 }
 
 // The end of a run that saved its result: a result without the source's dates is only a note;
@@ -208,14 +202,17 @@ InPlaceSave SaveDecryptionInPlace(const uint8_t* plain, uint32_t size) {
 }
 
 // Whether an in-place save succeeded; a failure that left a wreck adds the status line that says
-// the file was partly written and can be recovered, before the error is shown.
-bool SavedInPlace(InPlaceSave result) {
+// the file was partly written and can be recovered, before the error is shown. A saved file gets
+// its dates back through the handle that wrote it; `*datesKept` tells whether it did.
+bool SavedInPlace(InPlaceSave result, bool* datesKept) {
     CurrentOutcome().partlyWritten = result == InPlaceSave::kPartlyWritten;
     CurrentOutcome().notFlushed = result == InPlaceSave::kUnconfirmed;
     if (result == InPlaceSave::kPartlyWritten)
         AppendStatusLine(MessageId::kPartlyWritten);
     if (result == InPlaceSave::kUnconfirmed)
         AppendStatusLine(MessageId::kWrittenNotFlushed);
+    *datesKept = result == InPlaceSave::kSaved && g_sourceDatesKnown &&
+                 SetFileDates(g_app.fileHandle, g_sourceDates);
     return result == InPlaceSave::kSaved;
 }
 
@@ -243,13 +240,11 @@ void EncryptRun(bool inPlace) {
     AppendStatusLine(MessageId::kSaving);
     const uint32_t containerSize = kContainerHeaderSize + bodySize;
     bool datesKept = false;
-    if (inPlace ? !SavedInPlace(SaveEncryptionInPlace(containerSize))
+    if (inPlace ? !SavedInPlace(SaveEncryptionInPlace(containerSize), &datesKept)
                 : !SaveOutput(g_app.bufferBase, containerSize, &datesKept)) {
         FailRun(MessageId::kWriteFailed);
         return;
     }
-    if (inPlace)
-        datesKept = KeepDatesInPlace();
     ReleaseRunResources();
     FinishSavedRun(inPlace, datesKept);
 }
@@ -307,7 +302,7 @@ void DecryptRun(bool inPlace) {
 
     AppendStatusLine(MessageId::kSaving);
     bool datesKept = false;
-    if (inPlace ? !SavedInPlace(SaveDecryptionInPlace(body, header.originalSize))
+    if (inPlace ? !SavedInPlace(SaveDecryptionInPlace(body, header.originalSize), &datesKept)
                 : !SaveOutput(body, header.originalSize, &datesKept)) {
         // Not FailRun: the bar keeps the position the run reached while the error is shown, and
         // is emptied only once the box is closed. This order is part of the window's behaviour.
@@ -316,8 +311,6 @@ void DecryptRun(bool inPlace) {
         EndRun();
         return;
     }
-    if (inPlace)
-        datesKept = KeepDatesInPlace();
     ReleaseRunResources();
     EmptyProgressBar();
     FinishSavedRun(inPlace, datesKept);
