@@ -102,13 +102,10 @@ HANDLE OpenFolder(FolderHandle parent, const std::u16string& name, ACCESS_MASK a
 // on that volume; unknown when either cannot be read.
 FolderIdentity IdentityOf(HANDLE handle) {
     IO_STATUS_BLOCK io = {};
-    // FILE_FS_VOLUME_INFORMATION, its label left out: the serial number is all that is read.
-    struct {
-        LARGE_INTEGER creationTime;
-        ULONG serialNumber;
-        ULONG labelLength;
-        BOOLEAN supportsObjects;
-        WCHAR label[64];
+    // With room for a label, though the serial number is all that is read.
+    union {
+        FILE_FS_VOLUME_INFORMATION information;
+        WCHAR room[sizeof(FILE_FS_VOLUME_INFORMATION) / 2 + 64];
     } volume = {};
     LARGE_INTEGER number = {};
     const NTSTATUS volumeStatus =
@@ -117,7 +114,7 @@ FolderIdentity IdentityOf(HANDLE handle) {
                                                                     FileInternalInformation) == 0;
     if (!known)
         return FolderIdentity{};
-    return {volume.serialNumber, static_cast<uint64_t>(number.QuadPart), true};
+    return {volume.information.VolumeSerialNumber, static_cast<uint64_t>(number.QuadPart), true};
 }
 
 // Appends the entries of the open folder `folder`, on the volume `serialNumber`, to `entries`.

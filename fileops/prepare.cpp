@@ -1,6 +1,3 @@
-// Encrypt or Decrypt pressed: everything that can fail early happens here, on the
-// user-interface thread, before the buttons are disabled. Every early return leaves no open
-// file and no buffer behind.
 #include "fileops/prepare.h"
 
 #include <cstring>
