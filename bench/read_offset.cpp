@@ -16,7 +16,9 @@
 
 #include "core/container.h"
 #include "core/digests.h"
-#include "fileops/file_access.h"
+#include "fileops/file_data.h"
+#include "fileops/file_open.h"
+#include "fileops/run_buffers.h"
 
 namespace {
 

@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "cli/folder_listing.h"
+#include "fileops/nt_file_win32.h"
 #include "fileops/system_reason.h"
 #include "fileops/utf.h"
 
@@ -27,29 +28,13 @@ extern "C" NTSTATUS NTAPI NtQueryDirectoryFile(HANDLE file, HANDLE event,
 
 namespace {
 
-constexpr ULONG kCaseInsensitiveKernelHandle = 0x240;  // OBJ_CASE_INSENSITIVE | OBJ_KERNEL_HANDLE
-// FILE_DIRECTORY_FILE | FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_REPARSE_POINT
-constexpr ULONG kFolderNotFollowed = 0x200021;
-constexpr ULONG kShareAll = 7;  // the walk's own removals and renames inside it go on
-constexpr ULONG kOpenExisting = 1;
 constexpr ACCESS_MASK kListAccess =
     FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
 constexpr ACCESS_MASK kRemoveAccess = DELETE | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
 constexpr NTSTATUS kNoMoreFiles = static_cast<NTSTATUS>(0x80000006);
 constexpr NTSTATUS kNoSuchFile = static_cast<NTSTATUS>(0xC000000F);  // an empty first listing
 constexpr NTSTATUS kDirectoryNotEmpty = static_cast<NTSTATUS>(0xC0000101);
-constexpr int kInternalClass = 6;
-constexpr int kNameClass = 9;  // FileNameInformation
-constexpr int kDispositionClass = 13;
-constexpr int kAttributeTagClass = 35;
-constexpr int kIdBothDirectoryClass = 37;     // FileIdBothDirectoryInformation
-constexpr int kVolumeInformationClass = 1;    // FileFsVolumeInformation
-constexpr ULONG kMountPointTag = 0xA0000003;  // IO_REPARSE_TAG_MOUNT_POINT: junctions too
 constexpr ULONG kListingBytes = 64 * 1024;
-
-const wchar_t* Wide(const std::u16string& text) {
-    return reinterpret_cast<const wchar_t*>(text.c_str());
-}
 
 // A drive path of MAX_PATH units or more is looked at through "\\?\": its files are too long for
 // a run, which says so for each.
@@ -81,89 +66,33 @@ EntryType TypeOf(DWORD attributes) {
     return EntryType::kFile;
 }
 
-bool FailedWithLastError() {
-    NoteSystemReason(SystemReasonOfCode(GetLastError()));
-    return false;
-}
-
-bool Failed(NTSTATUS status) {
-    NoteSystemReason(SystemReasonOfCode(static_cast<uint32_t>(status)));
-    return false;
-}
-
-// The name the open folder or file `handle` reports, from its volume's root; false when it
-// cannot be read.
-bool NameOf(HANDLE handle, std::u16string* name) {
-    constexpr ULONG kNameBytes = 4 + 65536;  // FILE_NAME_INFORMATION with the longest name
-    auto* information = static_cast<ULONG*>(malloc(kNameBytes));
-    IO_STATUS_BLOCK io = {};
-    const bool known = information != nullptr &&
-                       NtQueryInformationFile(handle, &io, information, kNameBytes,
-                                              static_cast<FILE_INFORMATION_CLASS>(kNameClass)) == 0;
-    if (known)
-        name->assign(reinterpret_cast<const char16_t*>(information + 1), information[0] / 2);
-    free(information);
-    return known;
-}
-
-// Whether the folder `opened`, opened as `name` in the open folder `parent`, is that entry. Under
-// Wine a Unix link to a folder put in a listed folder's place since opens as its target, whose
-// attributes show no reparse point; only the name the open reports, its target's, tells it.
-bool IsEntryOf(HANDLE parent, HANDLE opened, const std::u16string& name) {
-    if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") == nullptr)
-        return true;
-    std::u16string above;
-    std::u16string own;
-    if (!NameOf(parent, &above) || !NameOf(opened, &own))
-        return false;
-    if (above.empty() || above.back() != u'\\')
-        above += u'\\';
-    above += name;
-    return CompareStringOrdinal(Wide(own), static_cast<int>(own.size()), Wide(above),
-                                static_cast<int>(above.size()), TRUE) == CSTR_EQUAL;
-}
-
 // Opens the folder `name` of the open folder `parent` (0: `name` is a full path), its last name
-// not followed; null with the reason noted when it cannot, or when it is a reparse point or,
-// under Wine, a link's target (IsEntryOf).
+// not followed, sharing all access, so that the walk's own removals and renames inside it go
+// on; null with the reason noted when it cannot, or when it is a reparse point or, under Wine, a
+// Unix link to a folder put in a listed folder's place since, which opens as its target with no
+// reparse point: only the name the open reports, its target's, tells it.
 HANDLE OpenFolder(FolderHandle parent, const std::u16string& name, ACCESS_MASK access) {
     const std::u16string path = parent == 0 ? NativeFolderPath(name) : name;
-    UNICODE_STRING counted;
-    counted.Length = static_cast<USHORT>(path.size() * 2);
-    counted.MaximumLength = static_cast<USHORT>(counted.Length + 2);
-    counted.Buffer = const_cast<PWSTR>(Wide(path));
-    OBJECT_ATTRIBUTES attributes = {sizeof(OBJECT_ATTRIBUTES),
-                                    reinterpret_cast<HANDLE>(parent),
-                                    &counted,
-                                    kCaseInsensitiveKernelHandle,
-                                    nullptr,
-                                    nullptr};
-    IO_STATUS_BLOCK io = {};
     HANDLE folder = nullptr;
-    const NTSTATUS status = NtCreateFile(&folder, access, &attributes, &io, nullptr, 0, kShareAll,
-                                         kOpenExisting, kFolderNotFollowed, nullptr, 0);
-    if (status != 0) {
-        if (NT_SUCCESS(status) && folder != nullptr)
-            NtClose(folder);
-        Failed(status);
+    ULONG_PTR information = 0;
+    if (OpenAt(reinterpret_cast<HANDLE>(parent), path.c_str(), static_cast<USHORT>(path.size() * 2),
+               access, kShareAll, FILE_OPEN, kSynchronousDirectory | FILE_OPEN_REPARSE_POINT,
+               &folder, &information) != 0) {
         return nullptr;
     }
-    struct {
-        ULONG attributes;
-        ULONG tag;
-    } tag = {};
-    const NTSTATUS looked = NtQueryInformationFile(
-        folder, &io, &tag, sizeof tag, static_cast<FILE_INFORMATION_CLASS>(kAttributeTagClass));
-    const bool reparsePoint = looked == 0 && (tag.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-    const bool entry = looked == 0 && !reparsePoint &&
-                       (parent == 0 || IsEntryOf(reinterpret_cast<HANDLE>(parent), folder, name));
+    FILE_ATTRIBUTE_TAG_INFORMATION tag = {};
+    const bool looked =
+        Succeeded(QueryInformation(folder, &tag, sizeof tag, FileAttributeTagInformation));
+    const bool reparsePoint = looked && (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    const bool entry = looked && !reparsePoint &&
+                       (parent == 0 || !LinksShowOnlyByName() ||
+                        ReportsNameIn(folder, reinterpret_cast<HANDLE>(parent), name.c_str()));
     if (!entry) {
         NtClose(folder);
-        if (looked != 0)
-            Failed(looked);
-        else
-            NoteSystemReason(tag.tag == kMountPointTag ? SystemReason::kMountPoint
-                                                       : SystemReason::kSymbolicLink);
+        if (looked)
+            NoteSystemReason(tag.ReparseTag == IO_REPARSE_TAG_MOUNT_POINT
+                                 ? SystemReason::kMountPoint
+                                 : SystemReason::kSymbolicLink);
         return nullptr;
     }
     return folder;
@@ -173,25 +102,19 @@ HANDLE OpenFolder(FolderHandle parent, const std::u16string& name, ACCESS_MASK a
 // on that volume; unknown when either cannot be read.
 FolderIdentity IdentityOf(HANDLE handle) {
     IO_STATUS_BLOCK io = {};
-    // FILE_FS_VOLUME_INFORMATION, its label left out: the serial number is all that is read.
-    struct {
-        LARGE_INTEGER creationTime;
-        ULONG serialNumber;
-        ULONG labelLength;
-        BOOLEAN supportsObjects;
-        WCHAR label[64];
+    // With room for a label, though the serial number is all that is read.
+    union {
+        FILE_FS_VOLUME_INFORMATION information;
+        WCHAR room[sizeof(FILE_FS_VOLUME_INFORMATION) / 2 + 64];
     } volume = {};
     LARGE_INTEGER number = {};
     const NTSTATUS volumeStatus =
-        NtQueryVolumeInformationFile(handle, &io, &volume, sizeof volume,
-                                     static_cast<FS_INFORMATION_CLASS>(kVolumeInformationClass));
-    const bool known =
-        NT_SUCCESS(volumeStatus) &&
-        NtQueryInformationFile(handle, &io, &number, sizeof number,
-                               static_cast<FILE_INFORMATION_CLASS>(kInternalClass)) == 0;
+        NtQueryVolumeInformationFile(handle, &io, &volume, sizeof volume, FileFsVolumeInformation);
+    const bool known = NT_SUCCESS(volumeStatus) && QueryInformation(handle, &number, sizeof number,
+                                                                    FileInternalInformation) == 0;
     if (!known)
         return FolderIdentity{};
-    return {volume.serialNumber, static_cast<uint64_t>(number.QuadPart), true};
+    return {volume.information.VolumeSerialNumber, static_cast<uint64_t>(number.QuadPart), true};
 }
 
 // Appends the entries of the open folder `folder`, on the volume `serialNumber`, to `entries`.
@@ -204,8 +127,8 @@ bool ListEntries(HANDLE folder, uint64_t serialNumber, bool serialKnown,
     for (bool first = true; status == 0; first = false) {
         IO_STATUS_BLOCK io = {};
         status = NtQueryDirectoryFile(folder, nullptr, nullptr, nullptr, &io, buffer, kListingBytes,
-                                      static_cast<FILE_INFORMATION_CLASS>(kIdBothDirectoryClass),
-                                      FALSE, nullptr, first ? TRUE : FALSE);
+                                      FileIdBothDirectoryInformation, FALSE, nullptr,
+                                      first ? TRUE : FALSE);
         if (status != 0)
             break;
         const auto* at = static_cast<const unsigned char*>(buffer);
@@ -236,7 +159,7 @@ bool ListEntries(HANDLE folder, uint64_t serialNumber, bool serialKnown,
         }
     }
     free(buffer);
-    return status == kNoMoreFiles || status == kNoSuchFile || Failed(status);
+    return status == kNoMoreFiles || status == kNoSuchFile || Succeeded(status);
 }
 
 // --- Under Wine: the Unix mounts -------------------------------------------------------------
@@ -335,9 +258,9 @@ const WineMounts& Mounts() {
 
 // The Unix name of the open folder `folder` under Wine; false when it cannot be told.
 bool UnixNameOf(HANDLE folder, std::string* name) {
-    wchar_t dos[32768];
-    const DWORD length = GetFinalPathNameByHandleW(folder, dos, 32768, VOLUME_NAME_DOS);
-    if (length == 0 || length >= 32768 || Mounts().unixName == nullptr)
+    wchar_t dos[kNameCapacity];
+    const DWORD length = GetFinalPathNameByHandleW(folder, dos, kNameCapacity, VOLUME_NAME_DOS);
+    if (length == 0 || length >= kNameCapacity || Mounts().unixName == nullptr)
         return false;
     // "\\?\Z:\..." as Wine gives it, without its prefix.
     const wchar_t* path = wcsncmp(dos, L"\\\\?\\", 4) == 0 ? dos + 4 : dos;
@@ -351,17 +274,19 @@ bool UnixNameOf(HANDLE folder, std::string* name) {
     return true;
 }
 
+// Under Wine, whether the folder of that Unix name or identity is a mount point.
+bool IsWineMount(const std::string& unixName, const FolderIdentity& identity) {
+    return Mounts().points.count(unixName) != 0 ||
+           (identity.known && Mounts().roots.count({identity.device, identity.inode}) != 0);
+}
+
 // Under Wine, whether the entry `entry` of the folder whose Unix name is `folder` is a mount
 // point; always true when the mount table or the name could not be read, so that the walk never
 // enters what it cannot tell.
 bool IsWineMountPoint(const std::string& folder, bool folderKnown, const FolderEntry& entry) {
-    const WineMounts& mounts = Mounts();
-    if (!mounts.known || !folderKnown)
-        return true;
-    return mounts.points.count((folder == "/" ? folder : folder + "/") + Utf16ToUtf8(entry.name)) !=
-               0 ||
-           (entry.identity.known &&
-            mounts.roots.count({entry.identity.device, entry.identity.inode}) != 0);
+    return !Mounts().known || !folderKnown ||
+           IsWineMount((folder == "/" ? folder : folder + "/") + Utf16ToUtf8(entry.name),
+                       entry.identity);
 }
 
 bool UnderWine() {
@@ -371,9 +296,12 @@ bool UnderWine() {
 }  // namespace
 
 bool LookAtOperand(const std::u16string& full, EntryType* type, FolderIdentity* identity) {
-    const DWORD attributes = GetFileAttributesW(Wide(ListablePath(full)));
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-        return FailedWithLastError();
+    const DWORD attributes =
+        GetFileAttributesW(reinterpret_cast<const wchar_t*>(ListablePath(full).c_str()));
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        NoteSystemReason(SystemReasonOfCode(GetLastError()));
+        return false;
+    }
     *type = TypeOf(attributes);
     *identity = FolderIdentity{};
     return true;
@@ -397,9 +325,7 @@ bool OpenAndListFolder(FolderHandle parent, const std::u16string& name,
     // looked up in the mount table.
     std::string unixFolder;
     const bool unixKnown = UnderWine() && UnixNameOf(opened, &unixFolder);
-    if (UnderWine() && parent != 0 &&
-        (!unixKnown || Mounts().points.count(unixFolder) != 0 ||
-         (now.known && Mounts().roots.count({now.device, now.inode}) != 0))) {
+    if (UnderWine() && parent != 0 && (!unixKnown || IsWineMount(unixFolder, now))) {
         NtClose(opened);
         NoteSystemReason(SystemReason::kMountPoint);
         return false;
@@ -428,12 +354,10 @@ bool RemoveEmptyFolder(FolderHandle parent, const std::u16string& name, bool* ho
     const HANDLE folder = OpenFolder(parent, name, kRemoveAccess);
     if (folder == nullptr)
         return false;
-    IO_STATUS_BLOCK io = {};
     ULONG removeIt = TRUE;
     const NTSTATUS status =
-        NtSetInformationFile(folder, &io, &removeIt, sizeof removeIt,
-                             static_cast<FILE_INFORMATION_CLASS>(kDispositionClass));
+        SetInformation(folder, &removeIt, sizeof removeIt, FileDispositionInformation);
     NtClose(folder);  // the folder goes here
     *holdsSomething = status == kDirectoryNotEmpty;
-    return status == 0 || Failed(status);
+    return Succeeded(status);
 }

@@ -14,7 +14,7 @@
 #include "cli/terminal.h"
 #include "core/container.h"
 #include "core/recovery.h"
-#include "fileops/file_access.h"
+#include "fileops/file_open.h"
 #include "fileops/output_name.h"
 #include "fileops/prepare.h"
 #include "fileops/separate_save.h"

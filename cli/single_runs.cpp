@@ -15,7 +15,7 @@
 #include "cli/walk.h"
 #include "core/container.h"
 #include "fileops/app_state.h"
-#include "fileops/file_access.h"
+#include "fileops/file_open.h"
 #include "fileops/prepare.h"
 #include "fileops/run_layout.h"
 #include "fileops/system_reason.h"

@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "fileops/file_access.h"
+#include "fileops/file_open.h"
 
 // What an entry of a folder is, as the lister sees it without following anything.
 enum class EntryType : uint8_t {

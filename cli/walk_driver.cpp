@@ -17,7 +17,7 @@
 #include "fileops/fault_injection.h"
 #endif
 #include "fileops/app_state.h"
-#include "fileops/file_access.h"
+#include "fileops/file_open.h"
 #include "fileops/output_name.h"
 #include "fileops/save_guard.h"
 #include "fileops/system_reason.h"
@@ -184,7 +184,7 @@ void PrintWalkSummary(const WalkTally& tally) {
     PrintLine(SummaryOf(tally));
 }
 
-// Holds the folder the step's file is in, so that the run opens it there (file_access.h); an
+// Holds the folder the step's file is in, so that the run opens it there (file_open.h); an
 // operand has none and is opened as named. False after the failure was reported.
 bool HoldFolderOf(const WalkStep& step, WalkTally* tally) {
     if (step.folder == 0) {

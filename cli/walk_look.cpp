@@ -10,7 +10,7 @@
 #include "cli/walk.h"
 #include "core/recovery.h"
 #include "fileops/app_state.h"
-#include "fileops/file_access.h"
+#include "fileops/file_open.h"
 #include "fileops/output_name.h"
 #include "fileops/system_reason.h"
 

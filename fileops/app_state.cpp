@@ -11,15 +11,9 @@ void WipePasswordArea() {
 }
 
 void ReleaseRunResources() {
-    if (g_app.bufferBase != nullptr)
-        FreeBuffer(g_app.bufferBase);
+    FreeBuffer(g_app.bufferBase);
     g_app.bufferBase = nullptr;
     g_app.dataBuffer = nullptr;
-    CloseRunFile();
-}
-
-void CloseRunFile() {
-    if (g_app.fileHandle != 0)
-        CloseFile(g_app.fileHandle);
+    CloseFile(g_app.fileHandle);
     g_app.fileHandle = 0;
 }

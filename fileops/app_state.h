@@ -6,8 +6,9 @@
 #include <atomic>
 #include <cstdint>
 
-#include "fileops/file_access.h"
+#include "fileops/file_open.h"
 #include "fileops/output_name.h"
+#include "fileops/threads.h"
 
 using WindowHandle = void*;
 
@@ -73,5 +74,3 @@ void WipePasswordArea();
 
 // Frees the run buffer (bufferBase) and closes fileHandle, whichever exist, and clears both.
 void ReleaseRunResources();
-// Closes fileHandle, if open, and clears it.
-void CloseRunFile();

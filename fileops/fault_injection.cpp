@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 
 #include "fileops/save_guard.h"
 
@@ -131,43 +132,17 @@ SystemOperation LastFailedOperation() {
 }
 
 const char* SystemOperationName(SystemOperation operation) {
-    switch (operation) {
-        case SystemOperation::kNone:
-            return "none";
-        case SystemOperation::kOpenSourceForCipher:
-            return "OpenSourceForCipher";
-        case SystemOperation::kOpenForShred:
-            return "OpenForShred";
-        case SystemOperation::kProbeOutput:
-            return "ProbeOutput";
-        case SystemOperation::kCreateOutput:
-            return "CreateOutput";
-        case SystemOperation::kRenameOutput:
-            return "RenameOutput";
-        case SystemOperation::kQueryFileSize:
-            return "QueryFileSize";
-        case SystemOperation::kAllocateBuffer:
-            return "AllocateBuffer";
-        case SystemOperation::kReadWhole:
-            return "ReadWhole";
-        case SystemOperation::kWriteAt:
-            return "WriteAt";
-        case SystemOperation::kSetFileLength:
-            return "SetFileLength";
-        case SystemOperation::kMarkForDeletion:
-            return "MarkForDeletion";
-        case SystemOperation::kCloseFile:
-            return "CloseFile";
-        case SystemOperation::kStartThread:
-            return "StartThread";
-        case SystemOperation::kStartJoinableThread:
-            return "StartJoinableThread";
-        case SystemOperation::kFlushFile:
-            return "FlushFile";
-        case SystemOperation::kReserveSpace:
-            return "ReserveSpace";
-    }
-    return "unknown";
+    // In the order of SystemOperation.
+    static constexpr const char* kNames[] = {
+        "none",          "OpenSourceForCipher", "OpenForShred",
+        "ProbeOutput",   "CreateOutput",        "RenameOutput",
+        "QueryFileSize", "AllocateBuffer",      "ReadWhole",
+        "WriteAt",       "SetFileLength",       "MarkForDeletion",
+        "CloseFile",     "StartThread",         "StartJoinableThread",
+        "FlushFile",     "ReserveSpace"};
+    static_assert(std::size(kNames) == static_cast<size_t>(SystemOperation::kReserveSpace) + 1);
+    const auto index = static_cast<size_t>(operation);
+    return index < std::size(kNames) ? kNames[index] : "unknown";
 }
 
 bool ShouldFail(SystemOperation operation) {

@@ -1,6 +1,5 @@
 // System access, a file's bytes and facts through its open handle: size, reads, writes, length,
-// dates, owner and mode, and the flush. Implemented by file_data_posix.cpp and
-// file_data_win32.cpp; a failure notes the system's reason (system_reason.h).
+// dates, owner and mode, and the flush. A failure notes the system's reason (system_reason.h).
 #pragma once
 #include <cstdint>
 

@@ -1,5 +1,4 @@
-// A file's bytes and facts on POSIX, through the descriptor of its open record: pread and
-// pwrite of whole buffers, ftruncate, fstat, futimens, fchown and fchmod, fdatasync.
+// A file's bytes and facts on POSIX, through the descriptor of its open record.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -56,16 +55,12 @@ bool WriteAt(FileHandle file, uint32_t offset, const uint8_t* data, uint32_t siz
     return whole;
 }
 
-namespace {
-bool Truncate(int fd, off_t length) {
-    return RetryInterrupted([&] { return ftruncate(fd, length); }) == 0 || FailedWithErrno();
-}
-}  // namespace
-
 bool SetFileLength(FileHandle file, uint32_t length) {
     if (ZOK_INJECTED_FAULT(kSetFileLength) || file == 0)
         return false;
-    return Truncate(FileOf(file)->fd, static_cast<off_t>(length));
+    const int fd = FileOf(file)->fd;
+    return RetryInterrupted([&] { return ftruncate(fd, static_cast<off_t>(length)); }) == 0 ||
+           FailedWithErrno();
 }
 
 namespace {

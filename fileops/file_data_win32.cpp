@@ -18,10 +18,10 @@ NTSTATUS NTAPI NtFlushBuffersFile(HANDLE file, PIO_STATUS_BLOCK ioStatus);
 }
 
 bool QueryFileSize(FileHandle file, uint64_t* endOfFile) {
-    StandardInformation information = {};
+    FILE_STANDARD_INFORMATION information = {};
     if (!Succeeded(QueryStandardInformation(file, &information)))
         return false;
-    *endOfFile = static_cast<uint64_t>(information.endOfFile.QuadPart);
+    *endOfFile = static_cast<uint64_t>(information.EndOfFile.QuadPart);
     return true;
 }
 
@@ -54,38 +54,31 @@ bool WriteAt(FileHandle file, uint32_t at, const uint8_t* data, uint32_t size, u
 }
 
 bool SetFileLength(FileHandle file, uint32_t length) {
-    IO_STATUS_BLOCK io = {};
     LARGE_INTEGER endOfFile = {};
     endOfFile.QuadPart = length;  // high half always 0
-    return Succeeded(NtSetInformationFile(HandleOf(file), &io, &endOfFile, sizeof endOfFile,
-                                          static_cast<FILE_INFORMATION_CLASS>(kEndOfFileClass)));
+    return Succeeded(
+        SetInformation(HandleOf(file), &endOfFile, sizeof endOfFile, FileEndOfFileInformation));
 }
 
 bool QueryFileFacts(FileHandle file, FileFacts* facts) {
-    StandardInformation standard = {};
-    BasicInformation basic = {};
-    IO_STATUS_BLOCK io = {};
+    FILE_STANDARD_INFORMATION standard = {};
+    FILE_BASIC_INFORMATION basic = {};
     if (!Succeeded(QueryStandardInformation(file, &standard)) ||
-        !Succeeded(
-            NtQueryInformationFile(HandleOf(file), &io, &basic, sizeof basic,
-                                   static_cast<FILE_INFORMATION_CLASS>(kBasicInformationClass)))) {
+        !Succeeded(QueryInformation(HandleOf(file), &basic, sizeof basic, FileBasicInformation))) {
         return false;
     }
-    facts->accessed = basic.lastAccessTime.QuadPart;
-    facts->modified = basic.lastWriteTime.QuadPart;
-    facts->names = standard.numberOfLinks;
+    facts->accessed = basic.LastAccessTime.QuadPart;
+    facts->modified = basic.LastWriteTime.QuadPart;
+    facts->names = standard.NumberOfLinks;
     return true;
 }
 
 // Set through the handle that wrote the file: NTFS then leaves the dates alone at its close.
 bool SetFileDates(FileHandle file, const FileFacts& facts) {
-    BasicInformation basic = {};
-    basic.lastAccessTime.QuadPart = facts.accessed;
-    basic.lastWriteTime.QuadPart = facts.modified;
-    IO_STATUS_BLOCK io = {};
-    return Succeeded(
-        NtSetInformationFile(HandleOf(file), &io, &basic, sizeof basic,
-                             static_cast<FILE_INFORMATION_CLASS>(kBasicInformationClass)));
+    FILE_BASIC_INFORMATION basic = {};
+    basic.LastAccessTime.QuadPart = facts.accessed;
+    basic.LastWriteTime.QuadPart = facts.modified;
+    return Succeeded(SetInformation(HandleOf(file), &basic, sizeof basic, FileBasicInformation));
 }
 
 bool TakeOwnerAndMode(const FileFacts&, FileHandle) {

@@ -1,5 +1,4 @@
-// System access, naming: an output's rename onto its name and the removal of an unfinished
-// file. Implemented by file_naming_posix.cpp and file_naming_win32.cpp.
+// System access, naming: an output's rename onto its name and the removal of an unfinished file.
 #pragma once
 #include "fileops/file_open.h"
 

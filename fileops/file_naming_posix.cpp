@@ -32,21 +32,18 @@ bool RefusedStep(RenameStep step) {
 #define ZOK_REFUSED_STEP(step) false
 #endif
 
-// Whether `place` still names the file `device` and `inode` identify.
 bool NamesSameFile(const Place& place, dev_t device, ino_t inode) {
     struct stat now;
     return fstatat(place.folder, place.name, &now, AT_SYMLINK_NOFOLLOW) == 0 &&
            now.st_dev == device && now.st_ino == inode;
 }
 
-// Removes `place` if it still names that file; false when it is left. Linux has no removal
-// through a descriptor: the identity check keeps a file that was renamed onto the name since.
+// Linux has no removal through a descriptor: the identity check keeps a file that was renamed
+// onto the name since.
 bool UnlinkIfSame(const Place& place, dev_t device, ino_t inode) {
     return NamesSameFile(place, device, inode) && unlinkat(place.folder, place.name, 0) == 0;
 }
 
-// The folder of the absolute `path` (shorter than PATH_MAX) into `folder`: "/" for a file in
-// the root.
 void FolderOf(const char* path, char* folder) {
     const char* slash = strrchr(path, '/');
     const size_t length = slash == path ? 1 : static_cast<size_t>(slash - path);

@@ -12,10 +12,10 @@
 #include "fileops/nt_file_win32.h"
 #include "fileops/system_reason.h"
 
-// Whether the path the file was opened by still leads to it. Under Wine a rename and the removal
-// of a marked file at its close go by that path, resolved again, not through the handle: had a
-// folder on it been renamed and replaced by a link since, they would move or remove another
-// file's name. On Windows they go through the handle.
+// Under Wine a rename and the removal of a marked file at its close go by the path the file was
+// opened by, resolved again, not through the handle: had a folder on it been renamed and replaced
+// by a link since, they would move or remove another file's name. On Windows they go through the
+// handle.
 bool PathStillLeadsHere(HANDLE handle) {
     if (!LinksShowOnlyByName())
         return true;
@@ -29,8 +29,8 @@ bool PathStillLeadsHere(HANDLE handle) {
     if (same) {
         path[1] = L'?';
         same = OpenAt(nullptr, reinterpret_cast<const char16_t*>(path),
-                      static_cast<USHORT>(length * 2), kReadAttributes | SYNCHRONIZE, kShareAll,
-                      kOpenExisting, kSynchronousNonDirectory, &again, &information) == 0 &&
+                      static_cast<USHORT>(length * 2), FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                      kShareAll, FILE_OPEN, kSynchronousNonDirectory, &again, &information) == 0 &&
                FileNumberOf(again) == FileNumberOf(handle);
     }
     if (again != nullptr)
@@ -61,9 +61,7 @@ bool RenameOutput(FileHandle file, const char16_t* nativePath, bool replace) {
     rename->RootDirectory = place.root;
     rename->FileNameLength = nameBytes;
     memcpy(rename->FileName, place.name, nameBytes);
-    IO_STATUS_BLOCK io = {};
-    const NTSTATUS status = NtSetInformationFile(HandleOf(file), &io, rename, size,
-                                                 static_cast<FILE_INFORMATION_CLASS>(kRenameClass));
+    const NTSTATUS status = SetInformation(HandleOf(file), rename, size, FileRenameInformation);
     free(rename);
     return Succeeded(status);
 }
@@ -71,8 +69,7 @@ bool RenameOutput(FileHandle file, const char16_t* nativePath, bool replace) {
 bool MarkForDeletion(FileHandle file) {
     if (!PathStillLeadsHere(HandleOf(file)))
         return false;
-    IO_STATUS_BLOCK io = {};
     ULONG deleteFile = TRUE;  // the 4-byte true flag; the service reads its first byte
-    return Succeeded(NtSetInformationFile(HandleOf(file), &io, &deleteFile, sizeof deleteFile,
-                                          static_cast<FILE_INFORMATION_CLASS>(kDispositionClass)));
+    return Succeeded(
+        SetInformation(HandleOf(file), &deleteFile, sizeof deleteFile, FileDispositionInformation));
 }

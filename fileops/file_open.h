@@ -1,7 +1,7 @@
 // System access, opening: files by their native path, the folder a walk holds, and the close.
-// Implemented by file_open_posix.cpp and file_open_win32.cpp. Every operation returns true on
-// success, and a failure notes the system's reason (system_reason.h); callers choose the
-// message. A failed open leaves the handle 0, so callers need not clear it.
+// Every operation returns true on success, and a failure notes the system's reason
+// (system_reason.h); callers choose the message. A failed open leaves the handle 0, so callers
+// need not clear it.
 #pragma once
 #include <cstdint>
 
@@ -34,7 +34,7 @@ bool ProbeOutput(const char16_t* nativePath, bool* exists, bool* empty = nullptr
 // Creates a new file for writing and for removal through its handle (MarkForDeletion); fails
 // when the name exists. POSIX: with no more permission than the open file `model` has.
 bool CreateOutput(const char16_t* nativePath, FileHandle model, FileHandle* file);
-void CloseFile(FileHandle file);
+void CloseFile(FileHandle file);  // 0: nothing
 
 // --- The folder a walk stands in. A walk opens each folder relative to its parent's open
 // folder and never resolves a path string again (cli/folder_listing.h). While it holds a folder

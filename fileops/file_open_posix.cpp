@@ -44,8 +44,6 @@ Place PlaceOf(const char* path) {
     return {g_held.fd, name};
 }
 
-// A native path of "/abs/path" in UTF-16 to "/abs/path" in UTF-8. Fails on any other form, on
-// unpaired surrogates and when the result does not fit `capacity` bytes with its terminator.
 bool ToPosixPath(const char16_t* nativePath, char* out, size_t capacity) {
     const std::u16string_view path(nativePath);
     if (!path.starts_with(kNativePrefix) || path.substr(kNativePrefixLength, 1) != u"/")

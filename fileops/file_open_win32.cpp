@@ -58,13 +58,12 @@ Place PlaceOf(const char16_t* nativePath) {
     return {*name == 0 ? nullptr : g_held.handle, *name == 0 ? nativePath : name};
 }
 
-// NtCreateFile on the first `length` bytes of `name`, relative to `root` when it is not null;
-// returns the service's status and, on success, the handle and whether it created the file.
 NTSTATUS OpenAt(HANDLE root, const char16_t* name, USHORT length, ACCESS_MASK access, ULONG share,
                 ULONG disposition, ULONG options, HANDLE* handle, ULONG_PTR* information) {
     UNICODE_STRING counted = CountedName(name, length);
-    OBJECT_ATTRIBUTES attributes = {sizeof(OBJECT_ATTRIBUTES),    root,    &counted,
-                                    kCaseInsensitiveKernelHandle, nullptr, nullptr};
+    OBJECT_ATTRIBUTES attributes;
+    InitializeObjectAttributes(&attributes, &counted, OBJ_CASE_INSENSITIVE | OBJ_KERNEL_HANDLE,
+                               root, nullptr);
     IO_STATUS_BLOCK io = {};
     *handle = nullptr;
     const NTSTATUS status = NtCreateFile(handle, access, &attributes, &io, nullptr, 0, share,
@@ -80,9 +79,7 @@ NTSTATUS OpenAt(HANDLE root, const char16_t* name, USHORT length, ACCESS_MASK ac
     return 0;
 }
 
-// Under Wine a Unix symbolic link to a file is no reparse point: every open follows it, and only
-// the name the handle then reports, its target's, tells it (docs/security.md). On Windows a link
-// is a reparse point, which the open does not follow.
+// On Windows a link is a reparse point, which the open does not follow.
 bool LinksShowOnlyByName() {
     static const bool wine =
         GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
@@ -91,7 +88,7 @@ bool LinksShowOnlyByName() {
 
 uint64_t FileNumberOf(HANDLE handle) {
     LARGE_INTEGER number = {};
-    return QueryInformation(handle, &number, sizeof number, kInternalClass) == 0
+    return QueryInformation(handle, &number, sizeof number, FileInternalInformation) == 0
                ? static_cast<uint64_t>(number.QuadPart)
                : 0;
 }
@@ -101,7 +98,8 @@ namespace {
 // folder, not a link's target. A lookup that fails says no.
 bool ReportsName(HANDLE handle, const NameInformation& folder, const char16_t* name) {
     auto* own = static_cast<NameInformation*>(malloc(sizeof(NameInformation)));
-    bool same = own != nullptr && QueryInformation(handle, own, sizeof *own, kNameClass) == 0;
+    bool same =
+        own != nullptr && QueryInformation(handle, own, sizeof *own, FileNameInformation) == 0;
     const ULONG folderLength = folder.length;
     // The folder's name ends with a separator only at a root.
     const bool separated = folderLength != 0 && folder.name[folderLength / 2 - 1] == L'\\';
@@ -122,6 +120,19 @@ bool ReportsName(HANDLE handle, const NameInformation& folder, const char16_t* n
     free(own);
     return same;
 }
+}  // namespace
+
+bool ReportsNameIn(HANDLE handle, HANDLE folder, const char16_t* name) {
+    auto* folderName = static_cast<NameInformation*>(malloc(sizeof(NameInformation)));
+    const bool named =
+        folderName != nullptr &&
+        QueryInformation(folder, folderName, sizeof *folderName, FileNameInformation) == 0 &&
+        ReportsName(handle, *folderName, name);
+    free(folderName);
+    return named;
+}
+
+namespace {
 
 // Whether the file `handle` opened at `place` is the entry of that name, under Wine (above): its
 // name is the held folder's, or the folder's of `nativePath` opened as named, then its last name.
@@ -141,23 +152,20 @@ bool IsNamedEntry(HANDLE handle, const Place& place, const char16_t* nativePath)
         folderLength += 2;
     HANDLE folder = nullptr;
     ULONG_PTR information = 0;
-    auto* folderName = static_cast<NameInformation*>(malloc(sizeof(NameInformation)));
-    bool named = folderName != nullptr &&
-                 OpenAt(nullptr, nativePath, folderLength, kReadAttributes | SYNCHRONIZE, kShareAll,
-                        kOpenExisting, kSynchronousDirectory, &folder, &information) == 0 &&
-                 QueryInformation(folder, folderName, sizeof *folderName, kNameClass) == 0 &&
-                 ReportsName(handle, *folderName, last);
+    const bool named =
+        OpenAt(nullptr, nativePath, folderLength, FILE_READ_ATTRIBUTES | SYNCHRONIZE, kShareAll,
+               FILE_OPEN, kSynchronousDirectory, &folder, &information) == 0 &&
+        ReportsNameIn(handle, folder, last);
     if (folder != nullptr)
         NtClose(folder);
-    free(folderName);
     return named;
 }
 
 // How many names (hard links) the file has; 0 when it cannot be told.
 ULONG NamesOf(HANDLE handle) {
-    StandardInformation standard = {};
-    return QueryInformation(handle, &standard, sizeof standard, kStandardInformationClass) == 0
-               ? standard.numberOfLinks
+    FILE_STANDARD_INFORMATION standard = {};
+    return QueryInformation(handle, &standard, sizeof standard, FileStandardInformation) == 0
+               ? standard.NumberOfLinks
                : 0;
 }
 
@@ -168,19 +176,23 @@ ULONG NamesOf(HANDLE handle) {
 bool IsWhatItsNameShows(HANDLE handle, const Place& place, const char16_t* nativePath, bool source,
                         bool* throughFilter) {
     *throughFilter = false;
-    AttributeTag tag = {};
+    FILE_ATTRIBUTE_TAG_INFORMATION tag = {};
     SystemReason refusal = SystemReason::kNone;
-    if (!Succeeded(QueryInformation(handle, &tag, sizeof tag, kAttributeTagClass)))
+    if (!Succeeded(QueryInformation(handle, &tag, sizeof tag, FileAttributeTagInformation)))
         return false;
-    if ((tag.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && (tag.tag & kNameSurrogate) != 0) {
-        refusal =
-            tag.tag == kMountPointTag ? SystemReason::kMountPoint : SystemReason::kSymbolicLink;
+    // A name surrogate (a link, a junction, a volume mount point) names another file; the other
+    // reparse points (compression, deduplication, cloud files) keep the file and have a filter
+    // serve its data.
+    if ((tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+        IsReparseTagNameSurrogate(tag.ReparseTag)) {
+        refusal = tag.ReparseTag == IO_REPARSE_TAG_MOUNT_POINT ? SystemReason::kMountPoint
+                                                               : SystemReason::kSymbolicLink;
     } else if (!IsNamedEntry(handle, place, nativePath)) {
         refusal = SystemReason::kSymbolicLink;
     } else if (source && place.root != nullptr && NamesOf(handle) != 1) {
         refusal = SystemReason::kOtherNames;
     }
-    *throughFilter = (tag.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    *throughFilter = (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     if (refusal != SystemReason::kNone)
         NoteSystemReason(refusal);
     return refusal == SystemReason::kNone;
@@ -198,21 +210,22 @@ NTSTATUS OpenNative(const char16_t* nativePath, ACCESS_MASK access, ULONG dispos
     const USHORT length = ByteLength(place.name);
     HANDLE handle = nullptr;
     ULONG_PTR information = 0;
-    NTSTATUS status =
-        OpenAt(place.root, place.name, length, access | kReadAttributes, kShareRead, disposition,
-               kSynchronousNonDirectory | kOpenReparsePoint, &handle, &information);
+    NTSTATUS status = OpenAt(
+        place.root, place.name, length, access | FILE_READ_ATTRIBUTES, FILE_SHARE_READ, disposition,
+        kSynchronousNonDirectory | FILE_OPEN_REPARSE_POINT, &handle, &information);
     if (status != 0)
         return status;
     bool throughFilter = false;
-    bool accepted = information == kCreated ||
+    bool accepted = information == FILE_CREATED ||
                     IsWhatItsNameShows(handle, place, nativePath, source, &throughFilter);
     // A compressed, deduplicated or cloud file: opened as a reparse point, its data would bypass
     // the filter that serves it. Opened again through the filter, it must be the same file.
     if (accepted && throughFilter) {
         const uint64_t number = FileNumberOf(handle);
         NtClose(handle);
-        status = OpenAt(place.root, place.name, length, access | kReadAttributes, kShareRead,
-                        disposition, kSynchronousNonDirectory, &handle, &information);
+        status =
+            OpenAt(place.root, place.name, length, access | FILE_READ_ATTRIBUTES, FILE_SHARE_READ,
+                   disposition, kSynchronousNonDirectory, &handle, &information);
         if (status != 0)
             return status;
         accepted = number != 0 && FileNumberOf(handle) == number;
@@ -230,11 +243,11 @@ NTSTATUS OpenNative(const char16_t* nativePath, ACCESS_MASK access, ULONG dispos
 }  // namespace
 
 bool OpenSourceForCipher(const char16_t* nativePath, FileHandle* file) {
-    return OpenNative(nativePath, kReadWriteSynchronize, kOpenExisting, true, file) == 0;
+    return OpenNative(nativePath, kReadWriteSynchronize, FILE_OPEN, true, file) == 0;
 }
 
 bool OpenForReading(const char16_t* nativePath, FileHandle* file) {
-    return OpenNative(nativePath, kReadSynchronize, kOpenExisting, true, file) == 0;
+    return OpenNative(nativePath, kReadSynchronize, FILE_OPEN, true, file) == 0;
 }
 
 bool GlanceAtFile(const char16_t* nativePath, uint8_t* start, uint32_t count, uint64_t* size) {
@@ -247,12 +260,12 @@ bool GlanceAtFile(const char16_t* nativePath, uint8_t* start, uint32_t count, ui
 }
 
 bool OpenForShred(const char16_t* nativePath, FileHandle* file) {
-    return OpenNative(nativePath, kDeleteWriteSynchronize, kOpenExisting, true, file) == 0;
+    return OpenNative(nativePath, kDeleteWriteSynchronize, FILE_OPEN, true, file) == 0;
 }
 
 bool ProbeOutput(const char16_t* nativePath, bool* exists, bool* empty) {
     FileHandle file = 0;
-    const NTSTATUS status = OpenNative(nativePath, kWriteSynchronize, kOpenExisting, false, &file);
+    const NTSTATUS status = OpenNative(nativePath, kWriteSynchronize, FILE_OPEN, false, &file);
     *exists = status == 0;
     uint64_t size = 1;
     if (empty != nullptr)
@@ -268,7 +281,7 @@ bool ProbeOutput(const char16_t* nativePath, bool* exists, bool* empty) {
 // Delete access, so that a failed run removes the file through its handle, and the rename
 // needs it too. Windows has no mode bits: the folder's inherited permissions apply.
 bool CreateOutput(const char16_t* nativePath, FileHandle, FileHandle* file) {
-    return OpenNative(nativePath, kCreateAccess, kCreateNew, false, file) == 0;
+    return OpenNative(nativePath, kCreateAccess, FILE_CREATE, false, file) == 0;
 }
 
 void CloseFile(FileHandle file) {
@@ -287,7 +300,8 @@ bool HoldFolder(FolderHandle folder, const char16_t* nativePath) {
     const HANDLE handle = reinterpret_cast<HANDLE>(folder);
     // Its name, against which IsNamedEntry checks the files opened in it.
     if (LinksShowOnlyByName() &&
-        !Succeeded(QueryInformation(handle, &g_held.name, sizeof g_held.name, kNameClass))) {
+        !Succeeded(
+            QueryInformation(handle, &g_held.name, sizeof g_held.name, FileNameInformation))) {
         return false;
     }
     memcpy(g_held.path, nativePath, (length + 1) * sizeof(char16_t));

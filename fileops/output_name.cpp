@@ -39,14 +39,11 @@ bool DeriveOutputPathIn(char16_t* path, char16_t* scratch) {
             break;
         }
     }
-    if (dot == length) {
-        for (uint32_t i = 0; i < kSuffixLength; ++i) path[length + i] = kNoDot[i];
-        path[length + kSuffixLength] = 0;
-        return true;
-    }
+    // Without a dot the suffix goes at the end, with no tail to move.
+    const char16_t* suffix = dot == length ? kNoDot : kBeforeDot;
     const uint32_t tail = length - dot;
     for (uint32_t i = 0; i < tail; ++i) scratch[i] = path[dot + i];
-    for (uint32_t i = 0; i < kSuffixLength; ++i) path[dot + i] = kBeforeDot[i];
+    for (uint32_t i = 0; i < kSuffixLength; ++i) path[dot + i] = suffix[i];
     for (uint32_t i = 0; i < tail; ++i) path[dot + kSuffixLength + i] = scratch[i];
     path[length + kSuffixLength] = 0;
     return true;

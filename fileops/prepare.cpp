@@ -1,13 +1,11 @@
-// Encrypt or Decrypt pressed: everything that can fail early happens here, on the
-// user-interface thread, before the buttons are disabled. Every early return leaves no open
-// file and no buffer behind.
 #include "fileops/prepare.h"
-#include "core/container.h"
+
+#include <cstring>
+
 #include "core/digests.h"
 #include "fileops/app_state.h"
-#include "fileops/file_access.h"
 #include "fileops/run_end.h"
-#include "fileops/run_layout.h"
+#include "fileops/whole_file.h"
 #include "fileops/wipe.h"
 #include "fileops/worker.h"
 #include "ui/control_access.h"
@@ -17,45 +15,10 @@
 
 namespace {
 
-// Equal unit by unit, terminators included, and not empty.
-bool EntriesAgree() {
-    const char16_t* first = g_app.passwords.passwordBuffer;
-    const char16_t* second = g_app.passwords.confirmBuffer;
-    if (first[0] == 0)
-        return false;
-    for (uint32_t i = 0; i < kPasswordCapacity; ++i) {
-        if (first[i] != second[i])
-            return false;
-        if (first[i] == 0)
-            return true;
-    }
-    return true;
-}
-
 // An entry as its field keeps it: at most 129 units, terminated; `entry` is zero beforehand.
 void CopyEntry(const char16_t* text, char16_t* entry) {
     for (uint32_t i = 0; i + 1 < kPasswordCapacity && text[i] != 0; ++i) entry[i] = text[i];
 }
-
-}  // namespace
-
-bool DigestsOfEntries(const char16_t* password, const char16_t* confirmation, uint32_t* check,
-                      uint32_t* key) {
-    WipePasswordArea();
-    CopyEntry(password, g_app.passwords.passwordBuffer);
-    CopyEntry(confirmation, g_app.passwords.confirmBuffer);
-    const bool agree = EntriesAgree();
-    if (agree) {
-        // For a 129-unit entry the key digest's trailing byte is the first byte of the
-        // confirmation.
-        *check = PasswordCheckDigest(PasswordAreaBytes());
-        *key = PasswordKeyDigest(PasswordAreaBytes());
-    }
-    WipePasswordArea();
-    return agree;
-}
-
-namespace {
 
 // DigestsOfEntries of the two password fields, into checkValue and keyValue.
 bool TakePasswordDigests() {
@@ -71,6 +34,25 @@ bool TakePasswordDigests() {
 
 }  // namespace
 
+bool DigestsOfEntries(const char16_t* password, const char16_t* confirmation, uint32_t* check,
+                      uint32_t* key) {
+    WipePasswordArea();
+    CopyEntry(password, g_app.passwords.passwordBuffer);
+    CopyEntry(confirmation, g_app.passwords.confirmBuffer);
+    // Equal and not empty. Both entries are zero past their ends, so they are compared whole.
+    const bool agree = g_app.passwords.passwordBuffer[0] != 0 &&
+                       memcmp(g_app.passwords.passwordBuffer, g_app.passwords.confirmBuffer,
+                              sizeof g_app.passwords.passwordBuffer) == 0;
+    if (agree) {
+        // For a 129-unit entry the key digest's trailing byte is the first byte of the
+        // confirmation.
+        *check = PasswordCheckDigest(PasswordAreaBytes());
+        *key = PasswordKeyDigest(PasswordAreaBytes());
+    }
+    WipePasswordArea();
+    return agree;
+}
+
 void PrepareCipherRun(uint32_t command, RunThread thread) {
     ClearStatusLog();
     AppendStatusLine(MessageId::kReadingPasswords);
@@ -82,33 +64,26 @@ void PrepareCipherRun(uint32_t command, RunThread thread) {
 
     AppendStatusLine(MessageId::kReadingFile);
     GetControlText(IDC_PATH, RunPath(), kPathCapacity);
-    if (!OpenSourceForCipher(NativePath(), &g_app.fileHandle)) {
-        ReportFailure(MessageId::kOpenFailed);
+    WholeFile source;
+    MessageId failure = MessageId::kDone;
+    const bool opened = OpenWholeFile(
+        NativePath(), command == IDC_ENCRYPT ? WholeFileUse::kEncrypt : WholeFileUse::kDecrypt,
+        &source, &failure);
+    // The run owns what was obtained from here on: ReportFailure releases it.
+    g_app.fileHandle = source.handle;
+    g_app.bufferBase = source.base;
+    g_app.dataBuffer = source.buffer;
+    g_app.allocationSize = source.allocation;
+    g_app.fileSize = source.length;
+    if (!opened) {
+        ReportFailure(failure);
         return;
     }
-    uint64_t endOfFile = 0;
-    if (!QueryFileSize(g_app.fileHandle, &endOfFile)) {
-        ReportFailure(MessageId::kOpenFailed);
-        return;
-    }
-    const bool encrypt = command == IDC_ENCRYPT;
-    if (endOfFile > (encrypt ? kLargestPlainFile : kLargestFile)) {
-        ReportFailure(MessageId::kTooLarge);
-        return;
-    }
-    g_app.fileSize = static_cast<uint32_t>(endOfFile);
     // An empty file holds no header: it cannot be a container.
     if (command == IDC_DECRYPT && g_app.fileSize == 0) {
         ReportFailure(MessageId::kDamaged);
         return;
     }
-
-    g_app.allocationSize = encrypt ? g_app.fileSize + kPlainReadOffset : g_app.fileSize;
-    if (!AllocateBuffer(&g_app.allocationSize, &g_app.bufferBase)) {
-        ReportFailure(MessageId::kNoMemory);
-        return;
-    }
-    g_app.dataBuffer = encrypt ? g_app.bufferBase + kPlainReadOffset : g_app.bufferBase;
 
     SetActionButtonsEnabled(false);
     if (!RunOn(thread, OperationWorker, command)) {

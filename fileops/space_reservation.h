@@ -1,5 +1,4 @@
 // System access, the room a save needs: reserved on the disk before its first write.
-// Implemented by space_reservation_posix.cpp and space_reservation_win32.cpp.
 #pragma once
 #include <cstdint>
 

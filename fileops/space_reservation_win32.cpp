@@ -12,24 +12,23 @@
 // Where the service does not take the allocation size (Wine 8.0: STATUS_NOT_IMPLEMENTED), no room
 // is reserved, rather than grow the file: the volume's free clusters are checked instead.
 bool ReserveSpace(FileHandle file, uint32_t length) {
-    StandardInformation information = {};
+    FILE_STANDARD_INFORMATION information = {};
     if (!Succeeded(QueryStandardInformation(file, &information)))
         return false;
-    if (static_cast<uint64_t>(information.allocationSize.QuadPart) >= length ||
-        static_cast<uint64_t>(information.endOfFile.QuadPart) >= length) {
+    if (static_cast<uint64_t>(information.AllocationSize.QuadPart) >= length ||
+        static_cast<uint64_t>(information.EndOfFile.QuadPart) >= length) {
         return true;
     }
-    IO_STATUS_BLOCK io = {};
     LARGE_INTEGER allocation = {};
     allocation.QuadPart = length;
     const NTSTATUS status =
-        NtSetInformationFile(HandleOf(file), &io, &allocation, sizeof allocation,
-                             static_cast<FILE_INFORMATION_CLASS>(kAllocationClass));
+        SetInformation(HandleOf(file), &allocation, sizeof allocation, FileAllocationInformation);
     if (status != kNotImplemented && status != kInvalidInfoClass)
         return Succeeded(status);
     // Nothing reserved: the room is checked instead, in whole clusters, so that a full disk
     // refuses even a growth of a few bytes that needs a new cluster before the first byte.
     FILE_FS_SIZE_INFORMATION disk = {};
+    IO_STATUS_BLOCK io = {};
     if (NtQueryVolumeInformationFile(HandleOf(file), &io, &disk, sizeof disk,
                                      FileFsSizeInformation) != 0) {
         return true;  // a volume that tells nothing of itself is not judged
@@ -38,7 +37,7 @@ bool ReserveSpace(FileHandle file, uint32_t length) {
     if (cluster == 0)
         return true;
     const uint64_t needed = (length + cluster - 1) / cluster -
-                            static_cast<uint64_t>(information.allocationSize.QuadPart) / cluster;
+                            static_cast<uint64_t>(information.AllocationSize.QuadPart) / cluster;
     if (needed <= static_cast<uint64_t>(disk.AvailableAllocationUnits.QuadPart))
         return true;
     NoteSystemReason(SystemReasonOfCode(0xC000007F));  // STATUS_DISK_FULL

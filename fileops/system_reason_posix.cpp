@@ -2,40 +2,37 @@
 
 #include "fileops/system_reason.h"
 
+namespace {
+struct ReasonOfErrno {
+    int error;
+    SystemReason reason;
+};
+constexpr ReasonOfErrno kReasons[] = {
+    {ENOENT, SystemReason::kNoSuchFile},
+    {EISDIR, SystemReason::kIsDirectory},
+    {EACCES, SystemReason::kPermissionDenied},
+    {EPERM, SystemReason::kPermissionDenied},
+    {ELOOP, SystemReason::kSymbolicLink},  // O_NOFOLLOW met a link
+    {ENXIO, SystemReason::kNotRegularFile},
+    {ENODEV, SystemReason::kNotRegularFile},
+    {ETXTBSY, SystemReason::kInUse},
+    {EBUSY, SystemReason::kInUse},
+    {EWOULDBLOCK, SystemReason::kInUse},
+    {ENOSPC, SystemReason::kNoSpace},
+    {EFBIG, SystemReason::kNoSpace},
+    {EDQUOT, SystemReason::kQuotaExceeded},
+    {EROFS, SystemReason::kReadOnlyFileSystem},
+    {ENAMETOOLONG, SystemReason::kNameTooLong},
+    {ENOTDIR, SystemReason::kNotDirectory},
+    {EIO, SystemReason::kInputOutput},
+    {EPIPE, SystemReason::kBrokenPipe},
+};
+}  // namespace
+
 SystemReason SystemReasonOfCode(uint32_t code) {
-    switch (static_cast<int>(code)) {
-        case ENOENT:
-            return SystemReason::kNoSuchFile;
-        case EISDIR:
-            return SystemReason::kIsDirectory;
-        case EACCES:
-        case EPERM:
-            return SystemReason::kPermissionDenied;
-        case ELOOP:  // O_NOFOLLOW met a link
-            return SystemReason::kSymbolicLink;
-        case ENXIO:
-        case ENODEV:
-            return SystemReason::kNotRegularFile;
-        case ETXTBSY:
-        case EBUSY:
-        case EWOULDBLOCK:
-            return SystemReason::kInUse;
-        case ENOSPC:
-        case EFBIG:
-            return SystemReason::kNoSpace;
-        case EDQUOT:
-            return SystemReason::kQuotaExceeded;
-        case EROFS:
-            return SystemReason::kReadOnlyFileSystem;
-        case ENAMETOOLONG:
-            return SystemReason::kNameTooLong;
-        case ENOTDIR:
-            return SystemReason::kNotDirectory;
-        case EIO:
-            return SystemReason::kInputOutput;
-        case EPIPE:
-            return SystemReason::kBrokenPipe;
-        default:
-            return SystemReason::kNone;
+    for (const ReasonOfErrno& known : kReasons) {
+        if (known.error == static_cast<int>(code))
+            return known.reason;
     }
+    return SystemReason::kNone;
 }

@@ -1,5 +1,4 @@
-// System access, threads and the program's end. Implemented by threads_posix.cpp and
-// threads_win32.cpp.
+// System access, threads and the program's end.
 #pragma once
 #include <cstdint>
 

@@ -21,22 +21,14 @@ void* ThreadEntry(void* start) {
     return nullptr;
 }
 
-ThreadHandle Start(ThreadRoutine routine, uintptr_t argument, int detachState) {
+ThreadHandle Start(ThreadRoutine routine, uintptr_t argument) {
     static_assert(sizeof(pthread_t) <= sizeof(ThreadHandle));
     auto* start = static_cast<ThreadStart*>(malloc(sizeof(ThreadStart)));
     if (start == nullptr)
         return 0;
     *start = {routine, argument};
-    pthread_attr_t attributes;
-    if (pthread_attr_init(&attributes) != 0) {
-        free(start);
-        return 0;
-    }
     pthread_t thread;
-    const bool started = pthread_attr_setdetachstate(&attributes, detachState) == 0 &&
-                         pthread_create(&thread, &attributes, ThreadEntry, start) == 0;
-    pthread_attr_destroy(&attributes);
-    if (!started) {
+    if (pthread_create(&thread, nullptr, ThreadEntry, start) != 0) {
         free(start);
         return 0;
     }
@@ -47,13 +39,16 @@ ThreadHandle Start(ThreadRoutine routine, uintptr_t argument, int detachState) {
 bool StartThread(ThreadRoutine routine, uintptr_t argument) {
     if (ZOK_INJECTED_FAULT(kStartThread))
         return false;
-    return Start(routine, argument, PTHREAD_CREATE_DETACHED) != 0;
+    const ThreadHandle thread = Start(routine, argument);
+    if (thread != 0)
+        pthread_detach(static_cast<pthread_t>(thread));
+    return thread != 0;
 }
 
 ThreadHandle StartJoinableThread(ThreadRoutine routine, uintptr_t argument) {
     if (ZOK_INJECTED_FAULT(kStartJoinableThread))
         return 0;
-    return Start(routine, argument, PTHREAD_CREATE_JOINABLE);
+    return Start(routine, argument);
 }
 
 void JoinThread(ThreadHandle thread) {

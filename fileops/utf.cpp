@@ -16,26 +16,12 @@ void AppendUtf16(uint32_t code, std::u16string* out) {
 
 // Writes the UTF-8 form of `code` to `bytes`; returns its length (1 to 4).
 size_t EncodeUtf8(uint32_t code, char bytes[4]) {
-    if (code < 0x80) {
-        bytes[0] = static_cast<char>(code);
-        return 1;
-    }
-    if (code < 0x800) {
-        bytes[0] = static_cast<char>(0xC0 | (code >> 6));
-        bytes[1] = static_cast<char>(0x80 | (code & 0x3F));
-        return 2;
-    }
-    if (code < 0x10000) {
-        bytes[0] = static_cast<char>(0xE0 | (code >> 12));
-        bytes[1] = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        bytes[2] = static_cast<char>(0x80 | (code & 0x3F));
-        return 3;
-    }
-    bytes[0] = static_cast<char>(0xF0 | (code >> 18));
-    bytes[1] = static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-    bytes[2] = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    bytes[3] = static_cast<char>(0x80 | (code & 0x3F));
-    return 4;
+    constexpr uint8_t kLeadMarks[] = {0x00, 0xC0, 0xE0, 0xF0};
+    const size_t trail = code < 0x80 ? 0 : code < 0x800 ? 1 : code < 0x10000 ? 2 : 3;
+    bytes[0] = static_cast<char>(kLeadMarks[trail] | (code >> (6 * trail)));
+    for (size_t k = 1; k <= trail; ++k)
+        bytes[k] = static_cast<char>(0x80 | ((code >> (6 * (trail - k))) & 0x3F));
+    return trail + 1;
 }
 
 constexpr uint32_t kUnpaired = 0xFFFFFFFF;
@@ -93,7 +79,6 @@ bool Utf8ToUtf16(std::string_view utf8, std::u16string* utf16) {
             return false;  // a trail byte first, the overlong leads C0 C1, or F5..FF
         uint32_t code = lead & form->bits;
         const size_t trail = form->trail;
-        const uint32_t smallest = form->smallest;
         if (utf8.size() - i - 1 < trail)
             return false;
         for (size_t k = 1; k <= trail; ++k) {
@@ -102,9 +87,8 @@ bool Utf8ToUtf16(std::string_view utf8, std::u16string* utf16) {
                 return false;
             code = (code << 6) | (next & 0x3F);
         }
-        if (code < smallest || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+        if (code < form->smallest || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
             return false;
-        }
         AppendUtf16(code, utf16);
         i += trail + 1;
     }

@@ -5,30 +5,39 @@
 #include "fileops/run_layout.h"
 #include "fileops/system_reason.h"
 
-bool LoadWholeFile(const char16_t* nativePath, WholeFile* file, MessageId* failure) {
-    ClearSystemReason();
+bool OpenWholeFile(const char16_t* nativePath, WholeFileUse use, WholeFile* file,
+                   MessageId* failure) {
     uint64_t size = 0;
     *failure = MessageId::kOpenFailed;
-    if (!OpenForReading(nativePath, &file->handle) || !QueryFileSize(file->handle, &size))
+    const bool opened = use == WholeFileUse::kLook ? OpenForReading(nativePath, &file->handle)
+                                                   : OpenSourceForCipher(nativePath, &file->handle);
+    if (!opened || !QueryFileSize(file->handle, &size))
         return false;
     *failure = MessageId::kTooLarge;
-    if (size > kLargestFile)
+    if (size > (use == WholeFileUse::kEncrypt ? kLargestPlainFile : kLargestFile))
         return false;
     file->length = static_cast<uint32_t>(size);
-    if (size == 0)
+    const uint32_t room = use == WholeFileUse::kEncrypt ? kPlainReadOffset : 0;
+    file->allocation = file->length + room;
+    if (file->allocation == 0)
         return true;
-    uint32_t allocation = file->length;
     *failure = MessageId::kNoMemory;
-    if (!AllocateBuffer(&allocation, &file->buffer))
+    if (!AllocateBuffer(&file->allocation, &file->base))
+        return false;
+    file->buffer = file->base + room;
+    return true;
+}
+
+bool LoadWholeFile(const char16_t* nativePath, WholeFile* file, MessageId* failure) {
+    ClearSystemReason();
+    if (!OpenWholeFile(nativePath, WholeFileUse::kLook, file, failure))
         return false;
     *failure = MessageId::kReadFailed;
-    return ReadWhole(file->handle, file->buffer, file->length);
+    return file->length == 0 || ReadWhole(file->handle, file->buffer, file->length);
 }
 
 void ReleaseWholeFile(WholeFile* file) {
-    if (file->handle != 0)
-        CloseFile(file->handle);
-    if (file->buffer != nullptr)
-        FreeBuffer(file->buffer);
+    CloseFile(file->handle);
+    FreeBuffer(file->base);
     *file = WholeFile{};
 }

@@ -13,13 +13,15 @@
 #include "core/container.h"
 #include "core/recovery.h"
 #include "fileops/app_state.h"
-#include "fileops/file_access.h"
+#include "fileops/file_data.h"
+#include "fileops/file_open.h"
 #include "fileops/output_name.h"
 #include "fileops/run_end.h"
 #include "fileops/run_layout.h"
 #include "fileops/run_request.h"
 #include "fileops/save_guard.h"
 #include "fileops/separate_save.h"
+#include "fileops/space_reservation.h"
 #include "fileops/worker.h"
 #include "ui/control_access.h"
 #include "ui/control_ids.h"
@@ -90,7 +92,7 @@ bool ChooseSeparateOutput() {
     }
     // Only a Yes overwrites; a No, or a box that could not be shown, leaves the file alone. An
     // empty file is named as such: a separate save stopped between taking the output's name and
-    // the rename leaves one (fileops/file_access.h, RenameOutput).
+    // the rename leaves one (fileops/file_naming.h, RenameOutput).
     const MessageId question =
         empty ? MessageId::kOverwriteEmptyQuestion : MessageId::kOverwriteQuestion;
     if (exists && !AnsweredYes(question)) {
@@ -103,19 +105,12 @@ bool ChooseSeparateOutput() {
     return true;
 }
 
-// A separate output, saved whole under the output's name or not at all; a file there is
-// replaced only after the user's Yes.
-// `*datesKept` tells whether it has the source's dates.
+// The separate save of the result (separate_save.h); `*datesKept` tells whether it has the
+// source's dates.
 bool SaveOutput(const uint8_t* data, uint32_t size, bool* datesKept) {
-    SaveKeeps keeps;
-    keeps.facts = g_sourceDatesKnown ? &g_sourceDates : nullptr;
+    const SaveKeeps keeps = {.facts = g_sourceDatesKnown ? &g_sourceDates : nullptr};
     return SaveSeparately(NativePath(), g_app.fileHandle, data, size, g_replaceOutput,
                           g_app.unfinishedPath, keeps, datesKept);
-}
-
-// A save in place gives the file its dates back through the handle that wrote it.
-bool KeepDatesInPlace() {
-    return g_sourceDatesKnown && SetFileDates(g_app.fileHandle, g_sourceDates);
 }
 
 // The end of a run that saved its result: a result without the source's dates is only a note;
@@ -207,14 +202,17 @@ InPlaceSave SaveDecryptionInPlace(const uint8_t* plain, uint32_t size) {
 }
 
 // Whether an in-place save succeeded; a failure that left a wreck adds the status line that says
-// the file was partly written and can be recovered, before the error is shown.
-bool SavedInPlace(InPlaceSave result) {
+// the file was partly written and can be recovered, before the error is shown. A saved file gets
+// its dates back through the handle that wrote it; `*datesKept` tells whether it did.
+bool SavedInPlace(InPlaceSave result, bool* datesKept) {
     CurrentOutcome().partlyWritten = result == InPlaceSave::kPartlyWritten;
     CurrentOutcome().notFlushed = result == InPlaceSave::kUnconfirmed;
     if (result == InPlaceSave::kPartlyWritten)
         AppendStatusLine(MessageId::kPartlyWritten);
     if (result == InPlaceSave::kUnconfirmed)
         AppendStatusLine(MessageId::kWrittenNotFlushed);
+    *datesKept = result == InPlaceSave::kSaved && g_sourceDatesKnown &&
+                 SetFileDates(g_app.fileHandle, g_sourceDates);
     return result == InPlaceSave::kSaved;
 }
 
@@ -242,13 +240,11 @@ void EncryptRun(bool inPlace) {
     AppendStatusLine(MessageId::kSaving);
     const uint32_t containerSize = kContainerHeaderSize + bodySize;
     bool datesKept = false;
-    if (inPlace ? !SavedInPlace(SaveEncryptionInPlace(containerSize))
+    if (inPlace ? !SavedInPlace(SaveEncryptionInPlace(containerSize), &datesKept)
                 : !SaveOutput(g_app.bufferBase, containerSize, &datesKept)) {
         FailRun(MessageId::kWriteFailed);
         return;
     }
-    if (inPlace)
-        datesKept = KeepDatesInPlace();
     ReleaseRunResources();
     FinishSavedRun(inPlace, datesKept);
 }
@@ -306,7 +302,7 @@ void DecryptRun(bool inPlace) {
 
     AppendStatusLine(MessageId::kSaving);
     bool datesKept = false;
-    if (inPlace ? !SavedInPlace(SaveDecryptionInPlace(body, header.originalSize))
+    if (inPlace ? !SavedInPlace(SaveDecryptionInPlace(body, header.originalSize), &datesKept)
                 : !SaveOutput(body, header.originalSize, &datesKept)) {
         // Not FailRun: the bar keeps the position the run reached while the error is shown, and
         // is emptied only once the box is closed. This order is part of the window's behaviour.
@@ -315,15 +311,14 @@ void DecryptRun(bool inPlace) {
         EndRun();
         return;
     }
-    if (inPlace)
-        datesKept = KeepDatesInPlace();
     ReleaseRunResources();
     EmptyProgressBar();
     FinishSavedRun(inPlace, datesKept);
 }
 
-// The common start of encryption and decryption, then the branch of each.
-void CipherWorker(bool encrypt) {
+}  // namespace
+
+void OperationWorker(uintptr_t command) {
     g_sourceDatesKnown = QueryFileFacts(g_app.fileHandle, &g_sourceDates);
     if (!ReadWhole(g_app.fileHandle, g_app.dataBuffer, g_app.fileSize)) {
         FailRun(MessageId::kReadFailed);
@@ -334,14 +329,8 @@ void CipherWorker(bool encrypt) {
     std::copy_n(RunPath(), kPathCapacity, g_sourcePath);
     if (!inPlace && !ChooseSeparateOutput())
         return;
-    if (encrypt)
+    if (command == IDC_ENCRYPT)
         EncryptRun(inPlace);
     else
         DecryptRun(inPlace);
-}
-
-}  // namespace
-
-void OperationWorker(uintptr_t command) {
-    CipherWorker(command == IDC_ENCRYPT);
 }

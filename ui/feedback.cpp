@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "fileops/file_access.h"
+#include "fileops/run_buffers.h"
 #include "ui/control_access.h"
 #include "ui/control_ids.h"
 

@@ -9,10 +9,10 @@
 #include <cstring>
 
 #include "fileops/app_state.h"
-#include "fileops/file_access.h"
 #include "fileops/prepare.h"
 #include "fileops/save_guard.h"
 #include "fileops/shred.h"
+#include "fileops/threads.h"
 #include "ui/command_line_path.h"
 #include "ui/control_access.h"
 #include "ui/control_ids.h"

@@ -6,7 +6,7 @@
 #include <mutex>
 
 #include "fileops/app_state.h"
-#include "fileops/file_access.h"
+#include "fileops/threads.h"
 #include "ui/control_access.h"
 #include "ui/feedback.h"
 

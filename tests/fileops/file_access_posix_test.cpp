@@ -9,8 +9,12 @@
 #include <set>
 #include <string>
 
-#include "fileops/file_access.h"
+#include "fileops/file_data.h"
+#include "fileops/file_naming.h"
+#include "fileops/file_open.h"
+#include "fileops/run_buffers.h"
 #include "fileops/system_reason.h"
+#include "fileops/threads.h"
 #include "tests/fileops/test_folder.h"
 
 #ifdef ZOK_FAULT_INJECTION

@@ -6,7 +6,10 @@
 #include <fstream>
 #include <string>
 
-#include "fileops/file_access.h"
+#include "fileops/file_data.h"
+#include "fileops/file_naming.h"
+#include "fileops/file_open.h"
+#include "fileops/space_reservation.h"
 #include "tests/fileops/test_folder.h"
 
 namespace fs = std::filesystem;

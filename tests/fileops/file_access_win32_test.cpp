@@ -5,7 +5,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "fileops/file_access.h"
+#include "fileops/file_data.h"
+#include "fileops/file_open.h"
 #include "fileops/system_reason.h"
 #include "tests/fileops/test_folder.h"
 

@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "fileops/app_state.h"
-#include "fileops/file_access.h"
+#include "fileops/file_open.h"
+#include "fileops/run_buffers.h"
+#include "fileops/threads.h"
 #include "tests/fileops/test_folder.h"
 #include "tests/support/wait_until.h"
 

@@ -1,6 +1,6 @@
 #include "tests/fileops/test_folder.h"
 
-#include "fileops/file_access.h"
+#include "fileops/file_open.h"
 
 namespace fs = std::filesystem;
 

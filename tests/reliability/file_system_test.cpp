@@ -4,7 +4,8 @@
 // hard links: the output still takes its name, and an existing one is replaced only after a Yes.
 #include <gtest/gtest.h>
 
-#include "fileops/file_access.h"
+#include "fileops/file_open.h"
+#include "fileops/space_reservation.h"
 #include "tests/reliability/reliability_support.h"
 #include "tests/support/run_harness.h"
 #include "tests/support/zok_process.h"
