@@ -1,9 +1,7 @@
 // The file is opened as a cipher run opens its source (read and write, held against other
-// runs), read whole, checked against the old password and re-keyed in its buffer. It is closed
-// before the save: Windows renames nothing over an open file.
+// runs), read whole (fileops/whole_file.h), checked against the old password and re-keyed in
+// its buffer, then saved under its own name as a separate output is.
 #include "cli/passwd.h"
-
-#include <algorithm>
 
 #include "cli/console.h"
 #include "cli/exit_status.h"
@@ -12,10 +10,10 @@
 #include "fileops/file_data.h"
 #include "fileops/file_open.h"
 #include "fileops/output_name.h"
-#include "fileops/run_buffers.h"
 #include "fileops/run_layout.h"
 #include "fileops/separate_save.h"
 #include "fileops/system_reason.h"
+#include "fileops/whole_file.h"
 
 namespace {
 
@@ -56,54 +54,39 @@ int SaveRekeyed(const std::u16string& native, uint8_t* buffer, uint32_t length,
 int RekeyFile(const std::u16string& full, const RekeyDigests& digests) {
     const std::u16string native = kNativePrefix + full;
     ClearSystemReason();
-    FileHandle file = 0;
-    if (!OpenSourceForCipher(native.c_str(), &file)) {
-        PrintFileMessage(FailureText(MessageId::kOpenFailed));
-        return kExitCannotAccess;
-    }
+    WholeFile file;
     FileFacts facts;
-    uint64_t size = 0;
-    MessageId failure = MessageId::kReadFailed;
-    int status = kExitCannotAccess;
-    uint8_t* buffer = nullptr;
-    // Each step only once the one before passed; `failure` and `status` tell the first that did
-    // not.
-    bool read = QueryFileFacts(file, &facts) && QueryFileSize(file, &size);
+    MessageId failure = MessageId::kOpenFailed;
+    bool read = OpenWholeFile(native.c_str(), WholeFileUse::kDecrypt, &file, &failure);
+    if (read && !QueryFileFacts(file.handle, &facts)) {
+        failure = MessageId::kReadFailed;
+        read = false;
+    }
     if (read && facts.names > 1) {
-        CloseFile(file);
+        ReleaseWholeFile(&file);
         PrintFileMessage(Say(CliText::kHasOtherNames));
         return kExitFailure;
     }
-    if (read && size > kLargestFile) {
-        failure = MessageId::kTooLarge;
-        status = kExitTooLarge;
+    if (read && file.length > 0 && !ReadWhole(file.handle, file.buffer, file.length)) {
+        failure = MessageId::kReadFailed;
         read = false;
     }
-    const auto length = static_cast<uint32_t>(size);
-    // Zero-filled past the end: a file shorter than a header reads its missing bytes as zeros.
-    uint32_t allocation = std::max(length, kContainerHeaderSize);
-    if (read && !AllocateBuffer(&allocation, &buffer)) {
-        failure = MessageId::kNoMemory;
-        status = kExitTooLarge;
-        read = false;
-    }
-    read = read && ReadWhole(file, buffer, length);
-    CloseFile(file);
+    // Closed before the save: Windows renames nothing over an open file.
+    CloseFile(file.handle);
+    file.handle = 0;
+    int status = ExitStatusOf(failure);
     if (!read) {
         PrintFileMessage(FailureText(failure));
-        FreeBuffer(buffer);
-        return status;
-    }
-    const ContainerHeader header = ReadHeader(buffer);
-    if (header.checkDigest != digests.oldCheck || length < kContainerHeaderSize) {
-        status = RefuseHeader(buffer, length, digests);
-    } else if (!StoredSizeFits(header.originalSize, length)) {
+    } else if (file.length < kContainerHeaderSize ||
+               ReadHeader(file.buffer).checkDigest != digests.oldCheck) {
+        status = RefuseHeader(file.buffer, file.length, digests);
+    } else if (!StoredSizeFits(ReadHeader(file.buffer).originalSize, file.length)) {
         PrintFileMessage(FailureText(MessageId::kDamaged));
         status = kExitNotContainer;
     } else {
-        RekeyContainer(buffer, digests.oldKey, digests.newKey, digests.newCheck);
-        status = SaveRekeyed(native, buffer, length, facts);
+        RekeyContainer(file.buffer, digests.oldKey, digests.newKey, digests.newCheck);
+        status = SaveRekeyed(native, file.buffer, file.length, facts);
     }
-    FreeBuffer(buffer);
+    ReleaseWholeFile(&file);
     return status;
 }
