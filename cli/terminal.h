@@ -5,17 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "fileops/line_result.h"
 #include "fileops/system_reason.h"
-
-enum class LineResult {
-    kRead,        // a line was read (it may be empty)
-    kBadText,     // the bytes were not valid UTF-8
-    kCannotRead,  // the source did not open or read; the reason is noted (system_reason.h)
-    kTooLong,     // the line goes on past its limit
-    // Ctrl+C stopped the typing (Windows; on POSIX the signal ends the program before the
-    // reader returns): the program is ending with the interrupt's status.
-    kInterrupted,
-};
 
 // "A terminal": standard input is an interactive console. Only then are the password and the
 // overwrite question asked.

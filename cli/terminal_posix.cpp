@@ -45,22 +45,6 @@ void CloseTerminal(const Terminal& terminal) {
         close(terminal.in);
 }
 
-LineResult ResultOf(LineStatus status) {
-    switch (status) {
-        case LineStatus::kRead:
-            return LineResult::kRead;
-        case LineStatus::kTooLong:
-            return LineResult::kTooLong;
-        case LineStatus::kFailed:
-            break;
-    }
-    return LineResult::kCannotRead;
-}
-
-LineResult Decode(const std::string& bytes, std::u16string* line) {
-    return Utf8ToUtf16(bytes, line) ? LineResult::kRead : LineResult::kBadText;
-}
-
 // Echo is switched off while a secret is typed; a signal that ends the program meanwhile must
 // not leave the terminal silent.
 int g_quietFd = -1;
@@ -101,7 +85,7 @@ void RestoreEcho() {
 }  // namespace
 
 LineResult ReadLineBytesFromDescriptor(int fd, size_t limit, std::string* bytes) {
-    return ResultOf(ReadLine(fd, limit, bytes));
+    return ReadLine(fd, limit, bytes);
 }
 
 bool StdinIsTerminal() {
@@ -154,20 +138,21 @@ LineResult ReadSecretLine(std::u16string_view prompt, std::u16string* line) {
     const bool silenced = SilenceEcho(terminal.in);
     Show(terminal.out, Utf16ToUtf8(prompt));
     std::string bytes;
-    const LineResult result = ReadLineBytesFromDescriptor(terminal.in, kTypedLineLimit, &bytes);
+    LineResult result = ReadLine(terminal.in, kTypedLineLimit, &bytes);
     if (silenced)
         RestoreEcho();
     Show(terminal.out, "\n");  // the Enter that was not echoed
     CloseTerminal(terminal);
     if (!bytes.empty() && bytes.back() == '\r')
         bytes.pop_back();
-    const LineResult decoded = result == LineResult::kRead ? Decode(bytes, line) : result;
+    if (result == LineResult::kRead && !Utf8ToUtf16(bytes, line))
+        result = LineResult::kBadText;
     WipeBytes(bytes.data(), bytes.size());
-    return decoded;
+    return result;
 }
 
 LineResult ReadLineBytesFromStdin(size_t limit, std::string* bytes) {
-    return ReadLineBytesFromDescriptor(STDIN_FILENO, limit, bytes);
+    return ReadLine(STDIN_FILENO, limit, bytes);
 }
 
 LineResult ReadLineBytesFromFile(std::u16string_view name, size_t limit, std::string* bytes) {
@@ -177,7 +162,7 @@ LineResult ReadLineBytesFromFile(std::u16string_view name, size_t limit, std::st
         FailedWithErrno();
         return LineResult::kCannotRead;
     }
-    const LineResult result = ReadLineBytesFromDescriptor(fd, limit, bytes);
+    const LineResult result = ReadLine(fd, limit, bytes);
     close(fd);
     return result;
 }
