@@ -2,6 +2,7 @@
 // "-x", "-xy", "-oOUT", "-o OUT" and "--", for the command given first.
 #include "cli/options.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "cli/arguments.h"
@@ -41,28 +42,25 @@ ParseOutcome Refused(CliText problem, std::u16string named = {}) {
 
 const ParseOutcome kGoOn = {};
 
-// A file name given as an option's value: not empty, and text. The usage error, if not.
-std::optional<CliText> FileNameValueProblem(const std::u16string& value) {
-    if (value.empty())
-        return CliText::kEmptyFileName;
-    if (!IsText(value))
-        return CliText::kArgumentNotUtf8;
-    return std::nullopt;
-}
-
-// A password source named on the command line: a file name, or a descriptor's number.
-void NoteNamedPasswordSource(PasswordSource source, const std::u16string& name, Options* options) {
-    options->passwordSource = source;
-    options->passwordSourceName = name;
-    ++options->passwordSourceCount;
+// A password source named on the command line, with its value: a file name, a descriptor's
+// number, or none for standard input.
+ParseOutcome NotePasswordSource(PasswordSource source, const std::u16string& value,
+                                PasswordOrigin* origin) {
+    if (source == PasswordSource::kDescriptor && !ParseDescriptor(value, &origin->fd))
+        return Refused(CliText::kBadDescriptor, Printable(value));
+    origin->source = source;
+    origin->name = value;
+    ++origin->count;
+    return kGoOn;
 }
 
 // Applies one option; kParsed to go on.
 ParseOutcome ApplyOption(const OptionForm& form, const std::u16string& value, Options* options) {
-    if (form.value == OptionValue::kFileName) {
-        if (const auto problem = FileNameValueProblem(value))
-            return Refused(*problem);
-    }
+    // A file name given as an option's value: not empty, and text.
+    if (form.value == OptionValue::kFileName && value.empty())
+        return Refused(CliText::kEmptyFileName);
+    if (form.value == OptionValue::kFileName && !IsText(value))
+        return Refused(CliText::kArgumentNotUtf8);
     switch (form.id) {
         case OptionId::kInPlace:
             options->inPlace = true;
@@ -82,34 +80,18 @@ ParseOutcome ApplyOption(const OptionForm& form, const std::u16string& value, Op
         case OptionId::kForce:
             options->force = true;
             break;
-        case OptionId::kNewPasswordStdin:
-            options->newPassword.source = PasswordSource::kStdin;
-            ++options->newPassword.count;
-            break;
-        case OptionId::kNewPasswordFile:
-            options->newPassword.source = PasswordSource::kFile;
-            options->newPassword.name = value;
-            ++options->newPassword.count;
-            break;
-        case OptionId::kNewPasswordFd:
-            if (!ParseDescriptor(value, &options->newPassword.fd))
-                return Refused(CliText::kBadDescriptor, Printable(value));
-            options->newPassword.source = PasswordSource::kDescriptor;
-            options->newPassword.name = value;
-            ++options->newPassword.count;
-            break;
         case OptionId::kPasswordStdin:
-            options->passwordSource = PasswordSource::kStdin;
-            ++options->passwordSourceCount;
-            break;
+            return NotePasswordSource(PasswordSource::kStdin, value, &options->password);
         case OptionId::kPasswordFile:
-            NoteNamedPasswordSource(PasswordSource::kFile, value, options);
-            break;
+            return NotePasswordSource(PasswordSource::kFile, value, &options->password);
         case OptionId::kPasswordFd:
-            if (!ParseDescriptor(value, &options->passwordFd))
-                return Refused(CliText::kBadDescriptor, Printable(value));
-            NoteNamedPasswordSource(PasswordSource::kDescriptor, value, options);
-            break;
+            return NotePasswordSource(PasswordSource::kDescriptor, value, &options->password);
+        case OptionId::kNewPasswordStdin:
+            return NotePasswordSource(PasswordSource::kStdin, value, &options->newPassword);
+        case OptionId::kNewPasswordFile:
+            return NotePasswordSource(PasswordSource::kFile, value, &options->newPassword);
+        case OptionId::kNewPasswordFd:
+            return NotePasswordSource(PasswordSource::kDescriptor, value, &options->newPassword);
         case OptionId::kOutput:
             options->hasOutput = true;
             options->output = value;
@@ -120,16 +102,6 @@ ParseOutcome ApplyOption(const OptionForm& form, const std::u16string& value, Op
             return {ParseResult::kVersionShown};
     }
     return kGoOn;
-}
-
-bool ParseCommand(std::u16string_view word, CommandKind* command) {
-    for (const CommandName& name : kCommandNames) {
-        if (name.word == word) {
-            *command = name.command;
-            return true;
-        }
-    }
-    return false;
 }
 
 // "--name", "--name=value" and "--name value"; "-x", "-xy" (flags together), "-oOUT" and
@@ -191,8 +163,10 @@ ParseOutcome ParseArguments(const std::vector<std::u16string>& args, Options* op
                                   : FindOption(kBeforeCommand, first, 0);
     if (alone != nullptr)
         return ApplyOption(*alone, {}, options);
-    if (!ParseCommand(args[0], &options->command))
-        return Refused(CliText::kUnknownCommand, Printable(args[0]));
+    const auto named = std::ranges::find(kCommandNames, first, &CommandName::word);
+    if (named == std::end(kCommandNames))
+        return Refused(CliText::kUnknownCommand, Printable(first));
+    options->command = named->command;
     bool optionsEnded = false;
     for (size_t i = 1; i < args.size(); ++i) {
         const std::u16string& arg = args[i];
@@ -214,7 +188,7 @@ ParseOutcome ParseArguments(const std::vector<std::u16string>& args, Options* op
 std::optional<CliText> RefusedCombination(const Options& options, bool stdoutIsTerminal) {
     if (options.files.empty())
         return CliText::kNoFileGiven;
-    if (options.passwordSourceCount > 1 || options.newPassword.count > 1)
+    if (options.password.count > 1 || options.newPassword.count > 1)
         return CliText::kTwoPasswordSources;
     if (options.hasOutput && options.inPlace)
         return CliText::kOutputWithInPlace;
@@ -253,8 +227,8 @@ std::optional<CliText> RefusedCombination(const Options& options, bool stdoutIsT
         return CliText::kPasswdStandardInput;
     if (options.inPlace)
         return CliText::kStandardInputInPlace;
-    if (options.passwordSource == PasswordSource::kStdin ||
-        (options.passwordSource == PasswordSource::kDescriptor && options.passwordFd == 0)) {
+    if (options.password.source == PasswordSource::kStdin ||
+        (options.password.source == PasswordSource::kDescriptor && options.password.fd == 0)) {
         return CliText::kStandardInputTwice;
     }
     if (options.command == kEncrypt && !options.hasOutput && stdoutIsTerminal)

@@ -131,10 +131,8 @@ int ObtainFrom(const PasswordOrigin& origin, bool askOnTerminal, bool twice, Cli
 
 int ObtainPassword(const Options& options, bool askOnTerminal, std::u16string* first,
                    std::u16string* second) {
-    const PasswordOrigin origin = {options.passwordSource, options.passwordSourceCount,
-                                   options.passwordSourceName, options.passwordFd};
-    return ObtainFrom(origin, askOnTerminal, options.command == kEncrypt, CliText::kPasswordPrompt,
-                      CliText::kConfirmPrompt, first, second);
+    return ObtainFrom(options.password, askOnTerminal, options.command == kEncrypt,
+                      CliText::kPasswordPrompt, CliText::kConfirmPrompt, first, second);
 }
 
 int ObtainNewPassword(const Options& options, bool askOnTerminal, std::u16string* first,
