@@ -8,13 +8,12 @@
 #include "fileops/line_result.h"
 #include "fileops/system_reason.h"
 
-// "A terminal": standard input is an interactive console. Only then are the password and the
-// overwrite question asked.
-bool StdinIsTerminal();
-// The progress bar is drawn only when standard error is a terminal.
-bool StderrIsTerminal();
-// Encryption never writes a container on a terminal.
-bool StdoutIsTerminal();
+// The standard streams, in the order of their POSIX descriptors.
+enum class StandardStream { kIn, kOut, kError };
+// Whether `stream` is a terminal, an interactive console. Only on a terminal as standard input
+// are the password and the overwrite question asked; the progress bar is drawn only on one as
+// standard error; encryption never writes a container on one as standard output.
+bool IsTerminal(StandardStream stream);
 // A terminal to ask on even when standard input carries data, and its name for messages.
 bool TerminalOpens();
 std::u16string_view TerminalName();

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <optional>
 #include <string>
 
 #include "cli/ending_signals.h"
@@ -23,6 +24,9 @@ namespace {
 void Show(int fd, std::string_view bytes) {
     static_cast<void>(WriteAll(fd, bytes.data(), bytes.size()));
 }
+
+// The reason of the first write to standard output that failed.
+std::optional<SystemReason> g_stdoutFailure;
 
 // What is typed on the terminal in answer to a prompt or a question.
 constexpr size_t kTypedLineLimit = 4096;
@@ -88,16 +92,8 @@ LineResult ReadLineBytesFromDescriptor(int fd, size_t limit, std::string* bytes)
     return ReadLine(fd, limit, bytes);
 }
 
-bool StdinIsTerminal() {
-    return isatty(STDIN_FILENO) == 1;
-}
-
-bool StderrIsTerminal() {
-    return isatty(STDERR_FILENO) == 1;
-}
-
-bool StdoutIsTerminal() {
-    return isatty(STDOUT_FILENO) == 1;
+bool IsTerminal(StandardStream stream) {
+    return isatty(static_cast<int>(stream)) == 1;
 }
 
 bool TerminalOpens() {
@@ -114,22 +110,15 @@ void WriteStderr(std::u16string_view text) {
     Show(STDERR_FILENO, Utf16ToUtf8(text));
 }
 
-namespace {
-SystemReason g_stdoutFailure = SystemReason::kNone;
-bool g_stdoutFailed = false;
-}  // namespace
-
 void WriteStdout(std::u16string_view text) {
     const std::string bytes = Utf16ToUtf8(text);
-    if (!WriteAll(STDOUT_FILENO, bytes.data(), bytes.size()) && !g_stdoutFailed) {
-        g_stdoutFailed = true;
+    if (!WriteAll(STDOUT_FILENO, bytes.data(), bytes.size()) && !g_stdoutFailure)
         g_stdoutFailure = SystemReasonOfCode(static_cast<uint32_t>(errno));
-    }
 }
 
 bool StdoutFailed(SystemReason* reason) {
-    *reason = g_stdoutFailure;
-    return g_stdoutFailed;
+    *reason = g_stdoutFailure.value_or(SystemReason::kNone);
+    return g_stdoutFailure.has_value();
 }
 
 LineResult ReadSecretLine(std::u16string_view prompt, std::u16string* line) {
