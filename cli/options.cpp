@@ -10,13 +10,11 @@
 
 namespace {
 
-// The option that `commands` take under `longName`, or under `shortName` when that is not 0.
-const OptionForm* FindOption(CommandSet commands, std::u16string_view longName,
-                             char16_t shortName) {
+// The option that `commands` take under `name`: its long name, or "-" and its short name.
+const OptionForm* FindOption(CommandSet commands, std::u16string_view name) {
     for (const OptionForm& form : kOptionForms) {
-        if ((form.commands & commands) == 0)
-            continue;
-        if (shortName != 0 ? form.shortName == shortName : form.longName == longName)
+        const bool isShort = name.size() == 2 && name[0] == u'-' && name[1] == form.shortName;
+        if ((form.commands & commands) != 0 && (isShort || name == form.longName))
             return &form;
     }
     return nullptr;
@@ -108,45 +106,32 @@ ParseOutcome ApplyOption(const OptionForm& form, const std::u16string& value, Op
 // "-o OUT". `next` is advanced past a value taken from the following argument.
 ParseOutcome ParseOption(const std::vector<std::u16string>& args, size_t* next, Options* options) {
     const std::u16string& arg = args[*next];
-    const auto valueAfter = [&](std::u16string* value) {
-        if (*next + 1 >= args.size())
-            return false;
-        *value = args[++*next];
-        return true;
-    };
-    if (arg.compare(0, 2, u"--") == 0) {
-        const size_t equals = arg.find(u'=');
-        const std::u16string name = arg.substr(0, equals);
-        const OptionForm* form = FindOption(CommandBit(options->command), name, 0);
+    const bool isLong = arg.starts_with(u"--");
+    for (size_t at = 1; at < arg.size(); ++at) {
+        // A long option's name ends at "=", a short one's after its letter; what follows in the
+        // argument (after the "=") is the value.
+        const size_t end = isLong ? std::min(arg.find(u'='), arg.size()) : at + 1;
+        const std::u16string name = isLong ? arg.substr(0, end) : std::u16string{u'-', arg[at]};
+        const OptionForm* form = FindOption(CommandBit(options->command), name);
         if (form == nullptr)
             return Refused(CliText::kUnknownOption, Printable(name));
         std::u16string value;
-        if (equals != std::u16string::npos) {
-            if (form->value == OptionValue::kNone)
+        if (form->value == OptionValue::kNone) {
+            if (isLong && end < arg.size())
                 return Refused(CliText::kOptionTakesNoValue, name);
-            value = arg.substr(equals + 1);
-        } else if (form->value != OptionValue::kNone && !valueAfter(&value)) {
+            const ParseOutcome outcome = ApplyOption(*form, value, options);
+            if (isLong || outcome.result != ParseResult::kParsed)
+                return outcome;
+            continue;
+        }
+        if (end < arg.size()) {
+            value = arg.substr(isLong ? end + 1 : end);
+        } else if (*next + 1 < args.size()) {
+            value = args[++*next];
+        } else {
             return Refused(CliText::kOptionNeedsValue, name);
         }
         return ApplyOption(*form, value, options);
-    }
-    for (size_t at = 1; at < arg.size(); ++at) {
-        const std::u16string name = std::u16string(u"-") + arg[at];
-        const OptionForm* form = FindOption(CommandBit(options->command), {}, arg[at]);
-        if (form == nullptr)
-            return Refused(CliText::kUnknownOption, Printable(name));
-        std::u16string value;
-        if (form->value != OptionValue::kNone) {
-            if (at + 1 < arg.size()) {
-                value = arg.substr(at + 1);
-            } else if (!valueAfter(&value)) {
-                return Refused(CliText::kOptionNeedsValue, name);
-            }
-            return ApplyOption(*form, value, options);
-        }
-        ParseOutcome outcome = ApplyOption(*form, value, options);
-        if (outcome.result != ParseResult::kParsed)
-            return outcome;
     }
     return kGoOn;
 }
@@ -158,10 +143,7 @@ ParseOutcome ParseArguments(const std::vector<std::u16string>& args, Options* op
         return Refused(CliText::kNoCommand);
     // Before a command, an option stands alone: "--help", "-h".
     const std::u16string& first = args[0];
-    const OptionForm* alone = first.size() == 2 && first[0] == u'-'
-                                  ? FindOption(kBeforeCommand, {}, first[1])
-                                  : FindOption(kBeforeCommand, first, 0);
-    if (alone != nullptr)
+    if (const OptionForm* alone = FindOption(kBeforeCommand, first))
         return ApplyOption(*alone, {}, options);
     const auto named = std::ranges::find(kCommandNames, first, &CommandName::word);
     if (named == std::end(kCommandNames))
