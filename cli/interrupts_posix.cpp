@@ -5,8 +5,6 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <string>
-
 #include "cli/ending_signals.h"
 #include "cli/exit_status.h"
 #include "cli/interrupts.h"

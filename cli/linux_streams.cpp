@@ -6,7 +6,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <string>
 
 #include "cli/linux_streams.h"

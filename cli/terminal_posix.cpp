@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <iterator>
 #include <optional>
 #include <string>
 
@@ -53,7 +54,7 @@ void CloseTerminal(const Terminal& terminal) {
 // not leave the terminal silent.
 int g_quietFd = -1;
 struct termios g_echoSettings;
-struct sigaction g_previousActions[sizeof kEndingSignals / sizeof kEndingSignals[0]];
+struct sigaction g_previousActions[std::size(kEndingSignals)];
 
 void RestoreEchoAndDie(int signalNumber) {
     tcsetattr(g_quietFd, TCSANOW, &g_echoSettings);
@@ -68,9 +69,8 @@ bool SilenceEcho(int fd) {
     struct sigaction action = {};
     action.sa_handler = RestoreEchoAndDie;
     sigemptyset(&action.sa_mask);
-    for (size_t i = 0; i < sizeof kEndingSignals / sizeof kEndingSignals[0]; ++i) {
+    for (size_t i = 0; i < std::size(kEndingSignals); ++i)
         sigaction(kEndingSignals[i], &action, &g_previousActions[i]);
-    }
     struct termios quiet = g_echoSettings;
     quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHOE | ECHOK | ECHONL);
     // Flushing drops anything typed ahead while echo was still on.
@@ -80,9 +80,8 @@ bool SilenceEcho(int fd) {
 
 void RestoreEcho() {
     tcsetattr(g_quietFd, TCSANOW, &g_echoSettings);
-    for (size_t i = 0; i < sizeof kEndingSignals / sizeof kEndingSignals[0]; ++i) {
+    for (size_t i = 0; i < std::size(kEndingSignals); ++i)
         sigaction(kEndingSignals[i], &g_previousActions[i], nullptr);
-    }
     g_quietFd = -1;
 }
 
