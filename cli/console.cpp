@@ -153,18 +153,9 @@ std::u16string ReasonSuffix() {
 }
 
 std::u16string FailureText(MessageId failure) {
-    std::u16string text(Say(failure));
-    switch (failure) {
-        case MessageId::kOpenFailed:
-        case MessageId::kReadFailed:
-        case MessageId::kWriteFailed:
-        case MessageId::kDeleteFailed:
-            text += ReasonSuffix();
-            break;
-        default:
-            break;
-    }
-    return text;
+    const bool refused = failure == MessageId::kOpenFailed || failure == MessageId::kReadFailed ||
+                         failure == MessageId::kWriteFailed || failure == MessageId::kDeleteFailed;
+    return std::u16string(Say(failure)) + (refused ? ReasonSuffix() : std::u16string());
 }
 
 int UsageError(CliText problem, std::u16string_view named) {
