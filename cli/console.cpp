@@ -104,8 +104,7 @@ void PrintFileMessage(std::u16string_view message) {
 }
 
 void PrintMessageAbout(std::u16string_view name, std::u16string_view message) {
-    PrintLine(std::u16string(kProgram) + u": " + std::u16string(name) + u": " +
-              std::u16string(message));
+    PrintProgramMessage(std::u16string(name) + u": " + std::u16string(message));
 }
 
 void PrintProgramMessage(std::u16string_view message) {
