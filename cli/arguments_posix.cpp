@@ -1,5 +1,6 @@
 #include "cli/arguments.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "fileops/utf.h"
@@ -52,11 +53,7 @@ bool ArgumentBytes(std::u16string_view argument, std::string* bytes) {
 }
 
 bool IsText(std::u16string_view argument) {
-    for (char16_t unit : argument) {
-        if (IsCarriedByte(unit))
-            return false;
-    }
-    return true;
+    return std::ranges::none_of(argument, IsCarriedByte);
 }
 
 std::u16string Printable(std::u16string_view argument) {

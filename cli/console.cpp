@@ -52,13 +52,8 @@ void DrawBarLocked(uint32_t permille) {
     bar.append(filled, u'#');
     bar.append(kBarCells - filled, u'.');
     bar += u"] ";
-    const uint32_t percent = permille / 10;
-    if (percent < 100)
-        bar += u' ';
-    if (percent < 10)
-        bar += u' ';
-    for (char c : std::to_string(percent)) bar += static_cast<char16_t>(c);
-    bar += u'%';
+    const std::u16string percent = Number(permille / 10);
+    bar.append(3 - percent.size(), u' ').append(percent) += u'%';
     WriteStderr(bar);
     g_console.barShown = true;
     g_console.barPermille = permille;
@@ -67,11 +62,6 @@ void DrawBarLocked(uint32_t permille) {
 // Caller holds the lock.
 std::u16string FilePrefixLocked() {
     return std::u16string(kProgram) + u": " + g_console.displayName + u": ";
-}
-
-// The text of a reason; none for kNone.
-std::u16string_view ReasonText(SystemReason reason) {
-    return reason == SystemReason::kNone ? std::u16string_view() : Say(ReasonTextOf(reason));
 }
 
 }  // namespace
@@ -104,9 +94,7 @@ void SetConsoleFile(std::u16string_view displayName) {
 void PrintLine(std::u16string_view line) {
     std::lock_guard<std::mutex> hold(g_console.lock);
     EraseBarLocked();
-    std::u16string text(line);
-    text += u'\n';
-    WriteStderr(text);
+    WriteStderr(std::u16string(line) + u'\n');
 }
 
 void PrintFileMessage(std::u16string_view message) {
@@ -116,8 +104,7 @@ void PrintFileMessage(std::u16string_view message) {
 }
 
 void PrintMessageAbout(std::u16string_view name, std::u16string_view message) {
-    PrintLine(std::u16string(kProgram) + u": " + std::u16string(name) + u": " +
-              std::u16string(message));
+    PrintProgramMessage(std::u16string(name) + u": " + std::u16string(message));
 }
 
 void PrintProgramMessage(std::u16string_view message) {
@@ -130,10 +117,8 @@ void PrintStatusLine(std::u16string_view line, bool transformStarts) {
     if (g_console.quiet)
         return;
     EraseBarLocked();
-    std::u16string out = g_console.nameLines ? FilePrefixLocked() : std::u16string();
-    out += line;
-    out += u'\n';
-    WriteStderr(out);
+    const std::u16string prefix = g_console.nameLines ? FilePrefixLocked() : std::u16string();
+    WriteStderr(prefix + std::u16string(line) + u'\n');
 }
 
 void ShowProgress(uint32_t position, uint32_t high) {
@@ -160,25 +145,16 @@ void EraseBar() {
 }
 
 std::u16string ReasonSuffix() {
-    const std::u16string_view reason = ReasonText(LastSystemReason());
-    if (reason.empty())
+    const SystemReason reason = LastSystemReason();
+    if (reason == SystemReason::kNone)
         return {};
-    return Filled(Say(CliText::kReasonFrame), reason);
+    return Filled(Say(CliText::kReasonFrame), Say(ReasonTextOf(reason)));
 }
 
 std::u16string FailureText(MessageId failure) {
-    std::u16string text(Say(failure));
-    switch (failure) {
-        case MessageId::kOpenFailed:
-        case MessageId::kReadFailed:
-        case MessageId::kWriteFailed:
-        case MessageId::kDeleteFailed:
-            text += ReasonSuffix();
-            break;
-        default:
-            break;
-    }
-    return text;
+    const bool refused = failure == MessageId::kOpenFailed || failure == MessageId::kReadFailed ||
+                         failure == MessageId::kWriteFailed || failure == MessageId::kDeleteFailed;
+    return std::u16string(Say(failure)) + (refused ? ReasonSuffix() : std::u16string());
 }
 
 int UsageError(CliText problem, std::u16string_view named) {

@@ -133,8 +133,8 @@ bool ReadCommandLine(const std::vector<std::u16string>& args, int* status) {
         *status = kExitCannotAccess;
         return false;
     }
-    if (const auto problem =
-            RefusedCombination(g_cli.options, HasDashAndDescriptors() && StdoutIsTerminal())) {
+    if (const auto problem = RefusedCombination(
+            g_cli.options, HasDashAndDescriptors() && IsTerminal(StandardStream::kOut))) {
         UsageError(*problem);
         return false;
     }
@@ -149,8 +149,9 @@ int RunArguments(const std::vector<std::u16string>& args) {
         return status;
     status = kExitSuccess;
     const Options& options = g_cli.options;
-    g_cli.askOnTerminal = StdinIsTerminal() || (options.standardInput && TerminalOpens());
-    const bool drawBar = StderrIsTerminal() && !options.quiet;
+    g_cli.askOnTerminal =
+        IsTerminal(StandardStream::kIn) || (options.standardInput && TerminalOpens());
+    const bool drawBar = IsTerminal(StandardStream::kError) && !options.quiet;
     // A walk prints a line per file instead of the runs' status lines.
     SetConsoleStyle(drawBar, options.files.size() > 1, options.quiet || options.recursive);
     if (options.command != kShred) {

@@ -5,24 +5,13 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <string>
-
 #include "cli/ending_signals.h"
 #include "cli/exit_status.h"
 #include "cli/interrupts.h"
+#include "fileops/posix_io.h"
 #include "fileops/save_guard.h"
 
 namespace {
-
-void WriteEndingNote() {
-    const std::string_view note = EndingNote();
-    for (size_t done = 0; done < note.size();) {
-        const ssize_t count = write(STDERR_FILENO, note.data() + done, note.size() - done);
-        if (count <= 0)
-            return;
-        done += static_cast<size_t>(count);
-    }
-}
 
 // Ends the process by `signalNumber` itself, also from inside its handler.
 [[noreturn]] void DieBy(int signalNumber) {
@@ -44,7 +33,8 @@ void EndAfterSave(int signalNumber) {
 
 void OnEndingSignal(int signalNumber) {
     if (!HoldEndUntilSaved(signalNumber)) {
-        WriteEndingNote();
+        const std::string_view note = EndingNote();
+        static_cast<void>(WriteAll(STDERR_FILENO, note.data(), note.size()));
         DieBy(signalNumber);
     }
 }

@@ -1,13 +1,11 @@
 // "-" as FILE or as output: the input (standard input, or the named FILE) goes whole into a
 // memory file, never into a file on disk, and the run works on it in place under the path that
-// the stand-in gives it; the result is then copied to standard output. A password line from a
-// numbered descriptor is read as the terminal's lines are (terminal_posix.cpp).
+// the stand-in gives it; the result is then copied to standard output.
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <string>
 
 #include "cli/linux_streams.h"
@@ -20,24 +18,31 @@ namespace {
 
 int g_memoryFile = -1;
 
+// Copies `from` to `to` from their positions on, up to the end of `from` or until more than
+// `limit` bytes went.
+bool CopyBytes(int from, int to, uint64_t limit) {
+    static char chunk[1 << 16];
+    for (uint64_t total = 0; total <= limit;) {
+        const ssize_t count = RetryInterrupted([&] { return read(from, chunk, sizeof chunk); });
+        if (count < 0)
+            return FailedWithErrno();
+        if (count == 0)
+            return true;
+        if (!WriteAll(to, chunk, static_cast<size_t>(count)))
+            return false;
+        total += static_cast<uint64_t>(count);
+    }
+    return true;
+}
+
 // Copies `input` into a new memory file, stopping after `limit` + 1 bytes (enough for the run
 // to refuse the size), and names it for the runs.
 bool LoadIntoMemory(int input, uint64_t limit, std::u16string* path) {
     g_memoryFile = memfd_create("zok-input", MFD_CLOEXEC);
     if (g_memoryFile < 0)
         return FailedWithErrno();
-    static char chunk[1 << 16];
-    uint64_t total = 0;
-    while (total <= limit) {
-        const ssize_t count = RetryInterrupted([&] { return read(input, chunk, sizeof chunk); });
-        if (count < 0)
-            return FailedWithErrno();
-        if (count == 0)
-            break;
-        if (!WriteAll(g_memoryFile, chunk, static_cast<size_t>(count)))
-            return false;
-        total += static_cast<uint64_t>(count);
-    }
+    if (!CopyBytes(input, g_memoryFile, limit))
+        return false;
     const std::string link = "/proc/self/fd/" + std::to_string(g_memoryFile);
     SetStandInFile(link.c_str(), g_memoryFile);
     return Utf8ToUtf16(link, path);
@@ -71,17 +76,7 @@ bool LoadNamedFile(std::u16string_view name, uint64_t limit, std::u16string* pat
 }
 
 bool CopyMemoryFileToStdout() {
-    static char chunk[1 << 16];
-    off_t offset = 0;
-    while (true) {
-        const ssize_t count =
-            RetryInterrupted([&] { return pread(g_memoryFile, chunk, sizeof chunk, offset); });
-        if (count < 0)
-            return FailedWithErrno();
-        if (count == 0)
-            return true;
-        if (!WriteAll(STDOUT_FILENO, chunk, static_cast<size_t>(count)))
-            return false;
-        offset += count;
-    }
+    if (lseek(g_memoryFile, 0, SEEK_SET) != 0)
+        return FailedWithErrno();
+    return CopyBytes(g_memoryFile, STDOUT_FILENO, UINT64_MAX);
 }

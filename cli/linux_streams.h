@@ -18,9 +18,7 @@ constexpr bool HasDashAndDescriptors() {
 #endif
 }
 
-// The same as ReadLineBytesFromStdin from the numbered descriptor `fd`. Defined with the
-// terminal's readers (terminal_posix.cpp), which read their lines the same way on any POSIX
-// system.
+// The same as ReadLineBytesFromStdin from the numbered descriptor `fd` (terminal_posix.cpp).
 LineResult ReadLineBytesFromDescriptor(int fd, size_t limit, std::string* bytes);
 // Copies standard input into a memory file, stopping after `limit` + 1 bytes, and names it for
 // the runs; `path` receives the full path that opens it. False with the reason noted.

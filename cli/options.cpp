@@ -2,6 +2,7 @@
 // "-x", "-xy", "-oOUT", "-o OUT" and "--", for the command given first.
 #include "cli/options.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "cli/arguments.h"
@@ -9,13 +10,11 @@
 
 namespace {
 
-// The option that `commands` take under `longName`, or under `shortName` when that is not 0.
-const OptionForm* FindOption(CommandSet commands, std::u16string_view longName,
-                             char16_t shortName) {
+// The option that `commands` take under `name`: its long name, or "-" and its short name.
+const OptionForm* FindOption(CommandSet commands, std::u16string_view name) {
     for (const OptionForm& form : kOptionForms) {
-        if ((form.commands & commands) == 0)
-            continue;
-        if (shortName != 0 ? form.shortName == shortName : form.longName == longName)
+        const bool isShort = name.size() == 2 && name[0] == u'-' && name[1] == form.shortName;
+        if ((form.commands & commands) != 0 && (isShort || name == form.longName))
             return &form;
     }
     return nullptr;
@@ -41,28 +40,25 @@ ParseOutcome Refused(CliText problem, std::u16string named = {}) {
 
 const ParseOutcome kGoOn = {};
 
-// A file name given as an option's value: not empty, and text. The usage error, if not.
-std::optional<CliText> FileNameValueProblem(const std::u16string& value) {
-    if (value.empty())
-        return CliText::kEmptyFileName;
-    if (!IsText(value))
-        return CliText::kArgumentNotUtf8;
-    return std::nullopt;
-}
-
-// A password source named on the command line: a file name, or a descriptor's number.
-void NoteNamedPasswordSource(PasswordSource source, const std::u16string& name, Options* options) {
-    options->passwordSource = source;
-    options->passwordSourceName = name;
-    ++options->passwordSourceCount;
+// A password source named on the command line, with its value: a file name, a descriptor's
+// number, or none for standard input.
+ParseOutcome NotePasswordSource(PasswordSource source, const std::u16string& value,
+                                PasswordOrigin* origin) {
+    if (source == PasswordSource::kDescriptor && !ParseDescriptor(value, &origin->fd))
+        return Refused(CliText::kBadDescriptor, Printable(value));
+    origin->source = source;
+    origin->name = value;
+    ++origin->count;
+    return kGoOn;
 }
 
 // Applies one option; kParsed to go on.
 ParseOutcome ApplyOption(const OptionForm& form, const std::u16string& value, Options* options) {
-    if (form.value == OptionValue::kFileName) {
-        if (const auto problem = FileNameValueProblem(value))
-            return Refused(*problem);
-    }
+    // A file name given as an option's value: not empty, and text.
+    if (form.value == OptionValue::kFileName && value.empty())
+        return Refused(CliText::kEmptyFileName);
+    if (form.value == OptionValue::kFileName && !IsText(value))
+        return Refused(CliText::kArgumentNotUtf8);
     switch (form.id) {
         case OptionId::kInPlace:
             options->inPlace = true;
@@ -82,34 +78,18 @@ ParseOutcome ApplyOption(const OptionForm& form, const std::u16string& value, Op
         case OptionId::kForce:
             options->force = true;
             break;
-        case OptionId::kNewPasswordStdin:
-            options->newPassword.source = PasswordSource::kStdin;
-            ++options->newPassword.count;
-            break;
-        case OptionId::kNewPasswordFile:
-            options->newPassword.source = PasswordSource::kFile;
-            options->newPassword.name = value;
-            ++options->newPassword.count;
-            break;
-        case OptionId::kNewPasswordFd:
-            if (!ParseDescriptor(value, &options->newPassword.fd))
-                return Refused(CliText::kBadDescriptor, Printable(value));
-            options->newPassword.source = PasswordSource::kDescriptor;
-            options->newPassword.name = value;
-            ++options->newPassword.count;
-            break;
         case OptionId::kPasswordStdin:
-            options->passwordSource = PasswordSource::kStdin;
-            ++options->passwordSourceCount;
-            break;
+            return NotePasswordSource(PasswordSource::kStdin, value, &options->password);
         case OptionId::kPasswordFile:
-            NoteNamedPasswordSource(PasswordSource::kFile, value, options);
-            break;
+            return NotePasswordSource(PasswordSource::kFile, value, &options->password);
         case OptionId::kPasswordFd:
-            if (!ParseDescriptor(value, &options->passwordFd))
-                return Refused(CliText::kBadDescriptor, Printable(value));
-            NoteNamedPasswordSource(PasswordSource::kDescriptor, value, options);
-            break;
+            return NotePasswordSource(PasswordSource::kDescriptor, value, &options->password);
+        case OptionId::kNewPasswordStdin:
+            return NotePasswordSource(PasswordSource::kStdin, value, &options->newPassword);
+        case OptionId::kNewPasswordFile:
+            return NotePasswordSource(PasswordSource::kFile, value, &options->newPassword);
+        case OptionId::kNewPasswordFd:
+            return NotePasswordSource(PasswordSource::kDescriptor, value, &options->newPassword);
         case OptionId::kOutput:
             options->hasOutput = true;
             options->output = value;
@@ -122,59 +102,36 @@ ParseOutcome ApplyOption(const OptionForm& form, const std::u16string& value, Op
     return kGoOn;
 }
 
-bool ParseCommand(std::u16string_view word, CommandKind* command) {
-    for (const CommandName& name : kCommandNames) {
-        if (name.word == word) {
-            *command = name.command;
-            return true;
-        }
-    }
-    return false;
-}
-
 // "--name", "--name=value" and "--name value"; "-x", "-xy" (flags together), "-oOUT" and
 // "-o OUT". `next` is advanced past a value taken from the following argument.
 ParseOutcome ParseOption(const std::vector<std::u16string>& args, size_t* next, Options* options) {
     const std::u16string& arg = args[*next];
-    const auto valueAfter = [&](std::u16string* value) {
-        if (*next + 1 >= args.size())
-            return false;
-        *value = args[++*next];
-        return true;
-    };
-    if (arg.compare(0, 2, u"--") == 0) {
-        const size_t equals = arg.find(u'=');
-        const std::u16string name = arg.substr(0, equals);
-        const OptionForm* form = FindOption(CommandBit(options->command), name, 0);
+    const bool isLong = arg.starts_with(u"--");
+    for (size_t at = 1; at < arg.size(); ++at) {
+        // A long option's name ends at "=", a short one's after its letter; what follows in the
+        // argument (after the "=") is the value.
+        const size_t end = isLong ? std::min(arg.find(u'='), arg.size()) : at + 1;
+        const std::u16string name = isLong ? arg.substr(0, end) : std::u16string{u'-', arg[at]};
+        const OptionForm* form = FindOption(CommandBit(options->command), name);
         if (form == nullptr)
             return Refused(CliText::kUnknownOption, Printable(name));
         std::u16string value;
-        if (equals != std::u16string::npos) {
-            if (form->value == OptionValue::kNone)
+        if (form->value == OptionValue::kNone) {
+            if (isLong && end < arg.size())
                 return Refused(CliText::kOptionTakesNoValue, name);
-            value = arg.substr(equals + 1);
-        } else if (form->value != OptionValue::kNone && !valueAfter(&value)) {
+            const ParseOutcome outcome = ApplyOption(*form, value, options);
+            if (isLong || outcome.result != ParseResult::kParsed)
+                return outcome;
+            continue;
+        }
+        if (end < arg.size()) {
+            value = arg.substr(isLong ? end + 1 : end);
+        } else if (*next + 1 < args.size()) {
+            value = args[++*next];
+        } else {
             return Refused(CliText::kOptionNeedsValue, name);
         }
         return ApplyOption(*form, value, options);
-    }
-    for (size_t at = 1; at < arg.size(); ++at) {
-        const std::u16string name = std::u16string(u"-") + arg[at];
-        const OptionForm* form = FindOption(CommandBit(options->command), {}, arg[at]);
-        if (form == nullptr)
-            return Refused(CliText::kUnknownOption, Printable(name));
-        std::u16string value;
-        if (form->value != OptionValue::kNone) {
-            if (at + 1 < arg.size()) {
-                value = arg.substr(at + 1);
-            } else if (!valueAfter(&value)) {
-                return Refused(CliText::kOptionNeedsValue, name);
-            }
-            return ApplyOption(*form, value, options);
-        }
-        ParseOutcome outcome = ApplyOption(*form, value, options);
-        if (outcome.result != ParseResult::kParsed)
-            return outcome;
     }
     return kGoOn;
 }
@@ -186,13 +143,12 @@ ParseOutcome ParseArguments(const std::vector<std::u16string>& args, Options* op
         return Refused(CliText::kNoCommand);
     // Before a command, an option stands alone: "--help", "-h".
     const std::u16string& first = args[0];
-    const OptionForm* alone = first.size() == 2 && first[0] == u'-'
-                                  ? FindOption(kBeforeCommand, {}, first[1])
-                                  : FindOption(kBeforeCommand, first, 0);
-    if (alone != nullptr)
+    if (const OptionForm* alone = FindOption(kBeforeCommand, first))
         return ApplyOption(*alone, {}, options);
-    if (!ParseCommand(args[0], &options->command))
-        return Refused(CliText::kUnknownCommand, Printable(args[0]));
+    const auto named = std::ranges::find(kCommandNames, first, &CommandName::word);
+    if (named == std::end(kCommandNames))
+        return Refused(CliText::kUnknownCommand, Printable(first));
+    options->command = named->command;
     bool optionsEnded = false;
     for (size_t i = 1; i < args.size(); ++i) {
         const std::u16string& arg = args[i];
@@ -214,7 +170,7 @@ ParseOutcome ParseArguments(const std::vector<std::u16string>& args, Options* op
 std::optional<CliText> RefusedCombination(const Options& options, bool stdoutIsTerminal) {
     if (options.files.empty())
         return CliText::kNoFileGiven;
-    if (options.passwordSourceCount > 1 || options.newPassword.count > 1)
+    if (options.password.count > 1 || options.newPassword.count > 1)
         return CliText::kTwoPasswordSources;
     if (options.hasOutput && options.inPlace)
         return CliText::kOutputWithInPlace;
@@ -253,8 +209,8 @@ std::optional<CliText> RefusedCombination(const Options& options, bool stdoutIsT
         return CliText::kPasswdStandardInput;
     if (options.inPlace)
         return CliText::kStandardInputInPlace;
-    if (options.passwordSource == PasswordSource::kStdin ||
-        (options.passwordSource == PasswordSource::kDescriptor && options.passwordFd == 0)) {
+    if (options.password.source == PasswordSource::kStdin ||
+        (options.password.source == PasswordSource::kDescriptor && options.password.fd == 0)) {
         return CliText::kStandardInputTwice;
     }
     if (options.command == kEncrypt && !options.hasOutput && stdoutIsTerminal)

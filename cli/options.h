@@ -143,14 +143,11 @@ struct Options {
     bool inPlace = false;
     bool yes = false;
     bool quiet = false;
-    bool recursive = false;      // -r: a folder operand is walked (cli/walk.h)
-    bool dryRun = false;         // -n with -r: what each file would get, and nothing written
-    bool force = false;          // encrypt: also a FILE this password already opens
+    bool recursive = false;  // -r: a folder operand is walked (cli/walk.h)
+    bool dryRun = false;     // -n with -r: what each file would get, and nothing written
+    bool force = false;      // encrypt: also a FILE this password already opens
+    PasswordOrigin password;
     PasswordOrigin newPassword;  // passwd: the password it gives
-    PasswordSource passwordSource = PasswordSource::kTerminal;
-    uint32_t passwordSourceCount = 0;
-    std::u16string passwordSourceName;  // the file of --password-file, the number of --password-fd
-    int passwordFd = -1;
     bool hasOutput = false;
     std::u16string output;
     bool standardInput = false;     // FILE is "-"

@@ -118,9 +118,8 @@ int ObtainFrom(const PasswordOrigin& origin, bool askOnTerminal, bool twice, Cli
     }
     if (result == LineResult::kBadText)
         return UsageError(CliText::kPasswordNotUtf8);
-    if (result == LineResult::kTooLong) {
+    if (result == LineResult::kTooLong)
         return UsageError(CliText::kPasswordTooLong, Number(kPasswordLineLimit));
-    }
     // A field holds text up to its first NUL: a password with one cannot be typed.
     if (first->find(u'\0') != std::u16string::npos || second->find(u'\0') != std::u16string::npos)
         return UsageError(CliText::kPasswordHasNul);
@@ -131,10 +130,8 @@ int ObtainFrom(const PasswordOrigin& origin, bool askOnTerminal, bool twice, Cli
 
 int ObtainPassword(const Options& options, bool askOnTerminal, std::u16string* first,
                    std::u16string* second) {
-    const PasswordOrigin origin = {options.passwordSource, options.passwordSourceCount,
-                                   options.passwordSourceName, options.passwordFd};
-    return ObtainFrom(origin, askOnTerminal, options.command == kEncrypt, CliText::kPasswordPrompt,
-                      CliText::kConfirmPrompt, first, second);
+    return ObtainFrom(options.password, askOnTerminal, options.command == kEncrypt,
+                      CliText::kPasswordPrompt, CliText::kConfirmPrompt, first, second);
 }
 
 int ObtainNewPassword(const Options& options, bool askOnTerminal, std::u16string* first,

@@ -4,7 +4,6 @@
 //   zok_reference man english|chinese PAGE OUTPUT
 //   zok_reference completion OUTPUT
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <string_view>
 

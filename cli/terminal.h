@@ -5,25 +5,15 @@
 #include <string>
 #include <string_view>
 
+#include "fileops/line_result.h"
 #include "fileops/system_reason.h"
 
-enum class LineResult {
-    kRead,        // a line was read (it may be empty)
-    kBadText,     // the bytes were not valid UTF-8
-    kCannotRead,  // the source did not open or read; the reason is noted (system_reason.h)
-    kTooLong,     // the line goes on past its limit
-    // Ctrl+C stopped the typing (Windows; on POSIX the signal ends the program before the
-    // reader returns): the program is ending with the interrupt's status.
-    kInterrupted,
-};
-
-// "A terminal": standard input is an interactive console. Only then are the password and the
-// overwrite question asked.
-bool StdinIsTerminal();
-// The progress bar is drawn only when standard error is a terminal.
-bool StderrIsTerminal();
-// Encryption never writes a container on a terminal.
-bool StdoutIsTerminal();
+// The standard streams, in the order of their POSIX descriptors.
+enum class StandardStream { kIn, kOut, kError };
+// Whether `stream` is a terminal, an interactive console. Only on a terminal as standard input
+// are the password and the overwrite question asked; the progress bar is drawn only on one as
+// standard error; encryption never writes a container on one as standard output.
+bool IsTerminal(StandardStream stream);
 // A terminal to ask on even when standard input carries data, and its name for messages.
 bool TerminalOpens();
 std::u16string_view TerminalName();

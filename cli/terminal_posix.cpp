@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <iterator>
+#include <optional>
 #include <string>
 
 #include "cli/ending_signals.h"
@@ -23,6 +25,9 @@ namespace {
 void Show(int fd, std::string_view bytes) {
     static_cast<void>(WriteAll(fd, bytes.data(), bytes.size()));
 }
+
+// The reason of the first write to standard output that failed.
+std::optional<SystemReason> g_stdoutFailure;
 
 // What is typed on the terminal in answer to a prompt or a question.
 constexpr size_t kTypedLineLimit = 4096;
@@ -45,27 +50,11 @@ void CloseTerminal(const Terminal& terminal) {
         close(terminal.in);
 }
 
-LineResult ResultOf(LineStatus status) {
-    switch (status) {
-        case LineStatus::kRead:
-            return LineResult::kRead;
-        case LineStatus::kTooLong:
-            return LineResult::kTooLong;
-        case LineStatus::kFailed:
-            break;
-    }
-    return LineResult::kCannotRead;
-}
-
-LineResult Decode(const std::string& bytes, std::u16string* line) {
-    return Utf8ToUtf16(bytes, line) ? LineResult::kRead : LineResult::kBadText;
-}
-
 // Echo is switched off while a secret is typed; a signal that ends the program meanwhile must
 // not leave the terminal silent.
 int g_quietFd = -1;
 struct termios g_echoSettings;
-struct sigaction g_previousActions[sizeof kEndingSignals / sizeof kEndingSignals[0]];
+struct sigaction g_previousActions[std::size(kEndingSignals)];
 
 void RestoreEchoAndDie(int signalNumber) {
     tcsetattr(g_quietFd, TCSANOW, &g_echoSettings);
@@ -80,9 +69,8 @@ bool SilenceEcho(int fd) {
     struct sigaction action = {};
     action.sa_handler = RestoreEchoAndDie;
     sigemptyset(&action.sa_mask);
-    for (size_t i = 0; i < sizeof kEndingSignals / sizeof kEndingSignals[0]; ++i) {
+    for (size_t i = 0; i < std::size(kEndingSignals); ++i)
         sigaction(kEndingSignals[i], &action, &g_previousActions[i]);
-    }
     struct termios quiet = g_echoSettings;
     quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHOE | ECHOK | ECHONL);
     // Flushing drops anything typed ahead while echo was still on.
@@ -92,28 +80,19 @@ bool SilenceEcho(int fd) {
 
 void RestoreEcho() {
     tcsetattr(g_quietFd, TCSANOW, &g_echoSettings);
-    for (size_t i = 0; i < sizeof kEndingSignals / sizeof kEndingSignals[0]; ++i) {
+    for (size_t i = 0; i < std::size(kEndingSignals); ++i)
         sigaction(kEndingSignals[i], &g_previousActions[i], nullptr);
-    }
     g_quietFd = -1;
 }
 
 }  // namespace
 
 LineResult ReadLineBytesFromDescriptor(int fd, size_t limit, std::string* bytes) {
-    return ResultOf(ReadLine(fd, limit, bytes));
+    return ReadLine(fd, limit, bytes);
 }
 
-bool StdinIsTerminal() {
-    return isatty(STDIN_FILENO) == 1;
-}
-
-bool StderrIsTerminal() {
-    return isatty(STDERR_FILENO) == 1;
-}
-
-bool StdoutIsTerminal() {
-    return isatty(STDOUT_FILENO) == 1;
+bool IsTerminal(StandardStream stream) {
+    return isatty(static_cast<int>(stream)) == 1;
 }
 
 bool TerminalOpens() {
@@ -130,22 +109,15 @@ void WriteStderr(std::u16string_view text) {
     Show(STDERR_FILENO, Utf16ToUtf8(text));
 }
 
-namespace {
-SystemReason g_stdoutFailure = SystemReason::kNone;
-bool g_stdoutFailed = false;
-}  // namespace
-
 void WriteStdout(std::u16string_view text) {
     const std::string bytes = Utf16ToUtf8(text);
-    if (!WriteAll(STDOUT_FILENO, bytes.data(), bytes.size()) && !g_stdoutFailed) {
-        g_stdoutFailed = true;
+    if (!WriteAll(STDOUT_FILENO, bytes.data(), bytes.size()) && !g_stdoutFailure)
         g_stdoutFailure = SystemReasonOfCode(static_cast<uint32_t>(errno));
-    }
 }
 
 bool StdoutFailed(SystemReason* reason) {
-    *reason = g_stdoutFailure;
-    return g_stdoutFailed;
+    *reason = g_stdoutFailure.value_or(SystemReason::kNone);
+    return g_stdoutFailure.has_value();
 }
 
 LineResult ReadSecretLine(std::u16string_view prompt, std::u16string* line) {
@@ -154,20 +126,21 @@ LineResult ReadSecretLine(std::u16string_view prompt, std::u16string* line) {
     const bool silenced = SilenceEcho(terminal.in);
     Show(terminal.out, Utf16ToUtf8(prompt));
     std::string bytes;
-    const LineResult result = ReadLineBytesFromDescriptor(terminal.in, kTypedLineLimit, &bytes);
+    LineResult result = ReadLine(terminal.in, kTypedLineLimit, &bytes);
     if (silenced)
         RestoreEcho();
     Show(terminal.out, "\n");  // the Enter that was not echoed
     CloseTerminal(terminal);
     if (!bytes.empty() && bytes.back() == '\r')
         bytes.pop_back();
-    const LineResult decoded = result == LineResult::kRead ? Decode(bytes, line) : result;
+    if (result == LineResult::kRead && !Utf8ToUtf16(bytes, line))
+        result = LineResult::kBadText;
     WipeBytes(bytes.data(), bytes.size());
-    return decoded;
+    return result;
 }
 
 LineResult ReadLineBytesFromStdin(size_t limit, std::string* bytes) {
-    return ReadLineBytesFromDescriptor(STDIN_FILENO, limit, bytes);
+    return ReadLine(STDIN_FILENO, limit, bytes);
 }
 
 LineResult ReadLineBytesFromFile(std::u16string_view name, size_t limit, std::string* bytes) {
@@ -177,7 +150,7 @@ LineResult ReadLineBytesFromFile(std::u16string_view name, size_t limit, std::st
         FailedWithErrno();
         return LineResult::kCannotRead;
     }
-    const LineResult result = ReadLineBytesFromDescriptor(fd, limit, bytes);
+    const LineResult result = ReadLine(fd, limit, bytes);
     close(fd);
     return result;
 }

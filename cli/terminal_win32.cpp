@@ -4,6 +4,7 @@
 // use the console itself (CONIN$, CONOUT$), whatever the standard handles are.
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "cli/terminal.h"
@@ -44,13 +45,6 @@ bool WriteBytes(HANDLE file, std::string_view bytes) {
     return true;
 }
 
-// What a file or pipe gets: the console's output code page (UTF-8 where that is 65001); with no
-// console at all, the OEM code page that a console of this system starts with.
-UINT RedirectedCodePage() {
-    const UINT console = GetConsoleOutputCP();
-    return console != 0 ? console : GetOEMCP();
-}
-
 // `text` in `codePage`, each line feed after a carriage return; a character the code page lacks
 // becomes its default character, as in any console program's redirected output.
 std::string RedirectedBytes(std::u16string_view text, UINT codePage) {
@@ -76,11 +70,14 @@ bool WriteStandard(DWORD which, std::u16string_view text) {
         return true;
     if (IsConsole(handle))
         return WriteConsoleText(handle, text);
-    return WriteBytes(handle, RedirectedBytes(text, RedirectedCodePage()));
+    // A file or pipe gets the console's output code page (UTF-8 where that is 65001); with no
+    // console at all, the OEM code page that a console of this system starts with.
+    const UINT console = GetConsoleOutputCP();
+    return WriteBytes(handle, RedirectedBytes(text, console != 0 ? console : GetOEMCP()));
 }
 
-SystemReason g_stdoutFailure = SystemReason::kNone;
-bool g_stdoutFailed = false;
+// The reason of the first write to standard output that failed.
+std::optional<SystemReason> g_stdoutFailure;
 
 HANDLE OpenConsole(const wchar_t* name) {
     return CreateFileW(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -151,16 +148,9 @@ LineResult ReadLineBytesFromHandle(HANDLE file, size_t limit, std::string* bytes
 
 }  // namespace
 
-bool StdinIsTerminal() {
-    return IsConsole(GetStdHandle(STD_INPUT_HANDLE));
-}
-
-bool StderrIsTerminal() {
-    return IsConsole(GetStdHandle(STD_ERROR_HANDLE));
-}
-
-bool StdoutIsTerminal() {
-    return IsConsole(GetStdHandle(STD_OUTPUT_HANDLE));
+bool IsTerminal(StandardStream stream) {
+    constexpr DWORD kHandles[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
+    return IsConsole(GetStdHandle(kHandles[static_cast<size_t>(stream)]));
 }
 
 bool TerminalOpens() {
@@ -180,15 +170,13 @@ void WriteStderr(std::u16string_view text) {
 }
 
 void WriteStdout(std::u16string_view text) {
-    if (!WriteStandard(STD_OUTPUT_HANDLE, text) && !g_stdoutFailed) {
-        g_stdoutFailed = true;
+    if (!WriteStandard(STD_OUTPUT_HANDLE, text) && !g_stdoutFailure)
         g_stdoutFailure = SystemReasonOfCode(GetLastError());
-    }
 }
 
 bool StdoutFailed(SystemReason* reason) {
-    *reason = g_stdoutFailure;
-    return g_stdoutFailed;
+    *reason = g_stdoutFailure.value_or(SystemReason::kNone);
+    return g_stdoutFailure.has_value();
 }
 
 LineResult ReadSecretLine(std::u16string_view prompt, std::u16string* line) {

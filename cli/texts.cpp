@@ -585,10 +585,6 @@ std::u16string FilledInTurn(std::u16string_view text,
 }
 
 std::u16string Number(uint64_t value) {
-    std::u16string text;
-    do {
-        text.insert(text.begin(), static_cast<char16_t>(u'0' + value % 10));
-        value /= 10;
-    } while (value != 0);
-    return text;
+    const std::string digits = std::to_string(value);
+    return std::u16string(digits.begin(), digits.end());
 }

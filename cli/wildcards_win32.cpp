@@ -19,11 +19,6 @@ std::u16string Upper(std::u16string_view text) {
     return upper;
 }
 
-bool Exists(const std::u16string& name) {
-    return GetFileAttributesW(reinterpret_cast<const wchar_t*>(name.c_str())) !=
-           INVALID_FILE_ATTRIBUTES;
-}
-
 // The files (not folders) in the pattern's folder whose names match its last component, each
 // with the folder part as the pattern wrote it. The folder part itself takes no wildcards.
 std::vector<std::u16string> Matches(const std::u16string& pattern) {
@@ -60,7 +55,8 @@ std::vector<std::u16string> Matches(const std::u16string& pattern) {
 bool ExpandWildcards(std::vector<std::u16string>* files, std::u16string* unmatched) {
     std::vector<std::u16string> expanded;
     for (const std::u16string& file : *files) {
-        if (!HasWildcard(file) || Exists(file)) {
+        const auto name = reinterpret_cast<const wchar_t*>(file.c_str());
+        if (!HasWildcard(file) || GetFileAttributesW(name) != INVALID_FILE_ATTRIBUTES) {
             expanded.push_back(file);
             continue;
         }

@@ -24,7 +24,7 @@ bool WriteAll(int fd, const void* data, size_t size) {
     return TransferWhole(fd, 0, static_cast<const char*>(data), size, write);
 }
 
-LineStatus ReadLine(int fd, size_t limit, std::string* line) {
+LineResult ReadLine(int fd, size_t limit, std::string* line) {
     line->clear();
     // Room for the whole line at once: a password grown by reallocation would leave copies of its
     // start in freed blocks.
@@ -34,12 +34,12 @@ LineStatus ReadLine(int fd, size_t limit, std::string* line) {
         const ssize_t count = RetryInterrupted([&] { return read(fd, &c, 1); });
         if (count < 0) {
             FailedWithErrno();
-            return LineStatus::kFailed;
+            return LineResult::kCannotRead;
         }
         if (count == 0 || c == '\n')
-            return LineStatus::kRead;
+            return LineResult::kRead;
         if (line->size() == limit)
-            return LineStatus::kTooLong;
+            return LineResult::kTooLong;
         line->push_back(c);
     }
 }

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "fileops/file_open.h"
+#include "fileops/line_result.h"
 
 // Calls `call` again for as long as a signal interrupts it (-1 with EINTR); returns the result
 // of the last call.
@@ -54,14 +55,8 @@ bool TransferWhole(int fd, off_t offset, Byte* buffer, size_t size, Transfer tra
 // Writes all `size` bytes at the descriptor's position. False with the reason noted.
 bool WriteAll(int fd, const void* data, size_t size);
 
-enum class LineStatus {
-    kRead,     // a line, up to "\n" (not kept) or the end of input
-    kTooLong,  // more than the limit came before the end of the line; reading stopped there
-    kFailed,   // a read failed; the reason is noted
-};
-
 // Reads one line from `fd` byte by byte, so that nothing after it is taken from a shared input.
-LineStatus ReadLine(int fd, size_t limit, std::string* line);
+LineResult ReadLine(int fd, size_t limit, std::string* line);
 
 // A FolderHandle (file_open.h) on POSIX: the descriptor plus one, so that 0 stays "none".
 inline int FolderDescriptor(FolderHandle folder) {

@@ -39,10 +39,10 @@ std::string Described(const Options& options) {
         text += " yes";
     if (options.quiet)
         text += " quiet";
-    text += kSources[static_cast<size_t>(options.passwordSource)];
-    text += Utf16ToUtf8(options.passwordSourceName);
-    if (options.passwordSourceCount > 1)
-        text += " sources:" + std::to_string(options.passwordSourceCount);
+    text += kSources[static_cast<size_t>(options.password.source)];
+    text += Utf16ToUtf8(options.password.name);
+    if (options.password.count > 1)
+        text += " sources:" + std::to_string(options.password.count);
     if (options.hasOutput)
         text += " output:" + Utf16ToUtf8(options.output);
     if (options.standardInput)
