@@ -48,20 +48,6 @@ int TakeNewPassword() {
     return status;
 }
 
-// check or recover, with the two entries as typed: no button is pressed.
-int RunRecoveryCommand() {
-    const Options& options = g_cli.options;
-    RecoveryRequest request;
-    request.password = g_cli.password.c_str();
-    request.confirmation = g_cli.confirmation.c_str();
-    request.recover = options.command == kRecover;
-    request.files = options.files;
-    request.output = options.hasOutput ? &options.output : nullptr;
-    request.replace = options.yes;
-    request.quiet = options.quiet;
-    return RunRecovery(request);
-}
-
 // The FILEs given, each run alone; --output names the one run's output.
 int RunEachFile() {
     const Options& options = g_cli.options;
@@ -81,8 +67,9 @@ int RunEachFile() {
 // The command once the password (if any) is taken.
 int RunCommand(bool drawBar) {
     const Options& options = g_cli.options;
+    // check and recover take the two entries as typed: no button is pressed.
     if ((options.command == kCheck || options.command == kRecover) && !options.recursive)
-        return RunRecoveryCommand();
+        return RunRecovery(options, g_cli.password.c_str(), g_cli.confirmation.c_str());
     // passwd and every walk but shred's tell containers by the digests: the entries must agree,
     // once, before any file.
     const bool byDigests =

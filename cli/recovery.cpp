@@ -160,7 +160,7 @@ std::u16string Verdict(const FileAnalysis& analysis) {
 }
 
 struct Session {
-    const RecoveryRequest& request;
+    const Options& options;
     uint32_t checkDigest;
     uint32_t keyDigest;
 };
@@ -169,17 +169,16 @@ void PrintFailure(std::u16string_view name, MessageId failure) {
     PrintMessageAbout(name, FailureText(failure));
 }
 
-// Reads `full` whole and analyses it, `*status` the file's exit status; false after the failure
-// was printed. The caller releases `file` either way.
-bool LoadAnalysed(const Session& session, const std::u16string& name, const std::u16string& full,
-                  WholeFile* file, FileAnalysis* analysis, int* status) {
+// check's look at the file at `full`: read whole and analysed, `*size` its length. False after
+// the failure was printed about `name`. `*status` is the file's exit status either way.
+bool CheckLoaded(const std::u16string& name, const std::u16string& full, uint32_t checkDigest,
+                 uint32_t keyDigest, FileAnalysis* analysis, uint64_t* size, int* status) {
     MessageId failure = MessageId::kOpenFailed;
-    if (!LoadWholeFile(NativeOf(full).c_str(), file, &failure)) {
+    if (!AnalyseWholeFile(full, checkDigest, keyDigest, analysis, size, &failure)) {
         PrintFailure(name, failure);
         *status = ExitStatusOf(failure);
         return false;
     }
-    *analysis = AnalyseFile(file->buffer, file->length, session.checkDigest, session.keyDigest);
     *status = ExitStatusOf(analysis->state);
     return true;
 }
@@ -187,15 +186,16 @@ bool LoadAnalysed(const Session& session, const std::u16string& name, const std:
 // The prose goes to standard error with the other messages; the word alone to standard output.
 int CheckOne(const Session& session, const std::u16string& name) {
     std::u16string full;
-    WholeFile file;
     FileAnalysis analysis;
+    uint64_t size = 0;
     int status = kExitCannotAccess;
-    const bool loaded =
-        FullPathFor(name, &full) && LoadAnalysed(session, name, full, &file, &analysis, &status);
-    ReleaseWholeFile(&file);
-    if (loaded)
-        PrintMessageAbout(name, Verdict(analysis));
-    PrintWord(name, loaded ? WordOf(analysis.state) : kWordUnreadable);
+    if (!FullPathFor(name, &full) || !CheckLoaded(name, full, session.checkDigest,
+                                                  session.keyDigest, &analysis, &size, &status)) {
+        PrintWord(name, kWordUnreadable);
+        return status;
+    }
+    PrintMessageAbout(name, Verdict(analysis));
+    PrintWord(name, WordOf(analysis.state));
     return status;
 }
 
@@ -278,8 +278,8 @@ void ReportRestored(const std::u16string& name, const std::u16string& outputName
 }
 
 int RecoverOne(const Session& session, const std::u16string& name) {
-    const std::u16string& outputName =
-        session.request.output != nullptr ? *session.request.output : RecoveredName(name);
+    const Options& options = session.options;
+    const std::u16string& outputName = options.hasOutput ? options.output : RecoveredName(name);
     std::u16string full;
     std::u16string output;
     if (!FullPathFor(name, &full))
@@ -294,12 +294,15 @@ int RecoverOne(const Session& session, const std::u16string& name) {
         return kExitUsage;
     }
     WholeFile file;
-    FileAnalysis analysis;
-    int status = kExitSuccess;
-    if (!LoadAnalysed(session, name, full, &file, &analysis, &status)) {
+    MessageId failure = MessageId::kOpenFailed;
+    if (!LoadWholeFile(NativeOf(full).c_str(), &file, &failure)) {
         ReleaseWholeFile(&file);
-        return status;
+        PrintFailure(name, failure);
+        return ExitStatusOf(failure);
     }
+    const FileAnalysis analysis =
+        AnalyseFile(file.buffer, file.length, session.checkDigest, session.keyDigest);
+    const int status = ExitStatusOf(analysis.state);
     // Restored in memory first: nothing is written unless every byte outside the named range is
     // back.
     if (!IsRestorable(analysis.state) ||
@@ -318,7 +321,7 @@ int RecoverOne(const Session& session, const std::u16string& name) {
         PrintFailure(outputName, MessageId::kWriteFailed);
         return kExitCannotAccess;
     }
-    if (exists && !session.request.replace) {
+    if (exists && !options.yes) {
         ReleaseWholeFile(&file);
         PrintMessageAbout(outputName, Say(CliText::kNotOverwritten));
         return kExitDeclined;
@@ -328,7 +331,7 @@ int RecoverOne(const Session& session, const std::u16string& name) {
     const bool saved = SaveSeparately(NativeOf(output).c_str(), file.handle, file.buffer,
                                       analysis.longestSize, exists, unfinished.data());
     if (saved)
-        ReportRestored(name, outputName, analysis, file.buffer, session.request.quiet);
+        ReportRestored(name, outputName, analysis, file.buffer, options.quiet);
     ReleaseWholeFile(&file);
     if (!saved) {
         PrintFailure(outputName, MessageId::kWriteFailed);
@@ -339,27 +342,29 @@ int RecoverOne(const Session& session, const std::u16string& name) {
 
 }  // namespace
 
-int RunRecovery(const RecoveryRequest& request) {
-    Session session{request, 0, 0};
-    if (!DigestsOfEntries(request.password, request.confirmation, &session.checkDigest,
-                          &session.keyDigest)) {
-        for (const std::u16string& name : request.files)
+int RunRecovery(const Options& options, const char16_t* password, const char16_t* confirmation) {
+    Session session{options, 0, 0};
+    if (!DigestsOfEntries(password, confirmation, &session.checkDigest, &session.keyDigest)) {
+        for (const std::u16string& name : options.files)
             PrintMessageAbout(name, Say(MessageId::kPasswordMismatch));
         return kExitWrongPassword;
     }
     int status = kExitSuccess;
-    for (const std::u16string& name : request.files) {
+    for (const std::u16string& name : options.files) {
         SetConsoleFile(name);
-        status = FirstFailure(
-            status, request.recover ? RecoverOne(session, name) : CheckOne(session, name));
+        status = FirstFailure(status, options.command == kRecover ? RecoverOne(session, name)
+                                                                  : CheckOne(session, name));
     }
     return status;
 }
 
 std::u16string WreckVerdict(const std::u16string& full, uint32_t checkDigest, uint32_t keyDigest) {
     FileAnalysis analysis;
-    return AnalyseWholeFile(full, checkDigest, keyDigest, &analysis) ? Verdict(analysis)
-                                                                     : std::u16string();
+    uint64_t size = 0;
+    MessageId failure = MessageId::kOpenFailed;
+    return AnalyseWholeFile(full, checkDigest, keyDigest, &analysis, &size, &failure)
+               ? Verdict(analysis)
+               : std::u16string();
 }
 
 std::u16string RecoverCommand(std::u16string_view name) {
@@ -367,12 +372,13 @@ std::u16string RecoverCommand(std::u16string_view name) {
 }
 
 bool AnalyseWholeFile(const std::u16string& full, uint32_t checkDigest, uint32_t keyDigest,
-                      FileAnalysis* analysis) {
+                      FileAnalysis* analysis, uint64_t* size, MessageId* failure) {
     WholeFile file;
-    MessageId failure = MessageId::kOpenFailed;
-    const bool loaded = LoadWholeFile(NativeOf(full).c_str(), &file, &failure);
-    if (loaded)
+    const bool loaded = LoadWholeFile(NativeOf(full).c_str(), &file, failure);
+    if (loaded) {
         *analysis = AnalyseFile(file.buffer, file.length, checkDigest, keyDigest);
+        *size = file.length;
+    }
     ReleaseWholeFile(&file);
     return loaded;
 }
@@ -391,17 +397,12 @@ bool NameWalkedWreck(const std::u16string& name, const FileAnalysis& analysis) {
 int CheckWalkedFile(const std::u16string& name, const std::u16string& full, uint32_t checkDigest,
                     uint32_t keyDigest, bool quiet, bool* skipped, uint64_t* size) {
     *skipped = false;
-    const RecoveryRequest check;
-    const Session session{check, checkDigest, keyDigest};
+    *size = 0;
     const std::u16string display = Printable(name);
-    WholeFile file;
     FileAnalysis analysis;
     int status = kExitCannotAccess;
-    const bool loaded =
-        IsTextName(full) && LoadAnalysed(session, display, full, &file, &analysis, &status);
-    *size = loaded ? file.length : 0;
-    ReleaseWholeFile(&file);
-    if (!loaded) {
+    if (!IsTextName(full) ||
+        !CheckLoaded(display, full, checkDigest, keyDigest, &analysis, size, &status)) {
         PrintWord(name, kWordUnreadable);
         return status;
     }

@@ -6,22 +6,16 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
+#include "cli/options.h"
 #include "core/recovery.h"
+#include "ui/messages.h"
 
-struct RecoveryRequest {
-    bool recover = false;                    // recover, or check
-    std::vector<std::u16string> files;       // check: one or more; recover: exactly one
-    const std::u16string* output = nullptr;  // recover -o OUT, as named
-    bool replace = false;                    // recover: an existing OUT may be replaced (--yes)
-    bool quiet = false;                      // recover: only errors and what stays unknown
-    const char16_t* password = u"";          // the two entries, as typed
-    const char16_t* confirmation = u"";
-};
-
-// Runs check or recover; returns the exit status (of the first failure, for several FILEs).
-int RunRecovery(const RecoveryRequest& request);
+// Runs check or recover on options.files (recover: exactly one) with the two entries as typed;
+// recover writes to --output or beside the file, replaces an existing output only with --yes and
+// says only errors and what stays unknown with --quiet. Returns the exit status (of the first
+// failure, for several FILEs).
+int RunRecovery(const Options& options, const char16_t* password, const char16_t* confirmation);
 
 // check's words on the wreck at `full` (a full path) that decrypt refused, for its message; empty
 // when the file cannot be read again.
@@ -30,11 +24,12 @@ std::u16string WreckVerdict(const std::u16string& full, uint32_t checkDigest, ui
 // The command that restores the wreck `name` into a separate file, as messages show it.
 std::u16string RecoverCommand(std::u16string_view name);
 
-// The file at `full` read whole and analysed, for a walk's look before encrypt or decrypt would
-// run on it and for decrypt's words on a wreck. False, with nothing printed and the reason noted,
-// when it cannot be read: the run that follows tells its failure.
+// The file at `full` read whole and analysed, `*size` its length: for check, for a walk's look
+// before encrypt or decrypt would run on it and for decrypt's words on a wreck. False, with
+// nothing printed, the reason noted and `*failure` the message that names it, when it cannot be
+// read: a run that follows tells its own failure.
 bool AnalyseWholeFile(const std::u16string& full, uint32_t checkDigest, uint32_t keyDigest,
-                      FileAnalysis* analysis);
+                      FileAnalysis* analysis, uint64_t* size, MessageId* failure);
 // Names the file `name` as check does, with what restores it, when `analysis` shows what an
 // interrupted save left (IsNamedWreck); false for anything else.
 bool NameWalkedWreck(const std::u16string& name, const FileAnalysis& analysis);
