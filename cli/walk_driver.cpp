@@ -255,7 +255,7 @@ int RunWalk(bool barDrawn) {
     uint64_t index = 0;
     // A file is counted before an interrupt that comes once its save has begun ends the walk.
     KeepSaves(true);
-    WalkTree(operands, PathSeparator(), options.command == kShred, lister,
+    WalkTree(operands, kPathSeparators[0], options.command == kShred, lister,
              [&](const WalkStep& step) {
                  index += step.kind == StepKind::kRun ? 1 : 0;
                  TakeStep(step, index, &tally);
