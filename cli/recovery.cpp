@@ -98,10 +98,6 @@ std::u16string Range(uint64_t first, uint64_t last) {
     return first == last ? Number(first) : Number(first) + u"-" + Number(last);
 }
 
-std::u16string NativeOf(const std::u16string& full) {
-    return kNativePrefix + full;
-}
-
 std::u16string Say(CliText text, std::u16string_view value) {
     return Filled(Say(text), value);
 }
@@ -121,12 +117,13 @@ std::u16string Doubts(const FileAnalysis& analysis) {
 
 // check's one line on a file.
 std::u16string Verdict(const FileAnalysis& analysis) {
+    // The bytes after a container, which a sound container and a stopped decryption may have.
+    const std::u16string after = analysis.bytesAfter == 0
+                                     ? std::u16string()
+                                     : Say(CliText::kCheckBytesAfter, Number(analysis.bytesAfter));
     switch (analysis.state) {
         case FileState::kSound:
-            return Say(CliText::kCheckSound, Number(analysis.plainSize)) +
-                   (analysis.bytesAfter == 0
-                        ? std::u16string()
-                        : Say(CliText::kCheckBytesAfter, Number(analysis.bytesAfter)));
+            return Say(CliText::kCheckSound, Number(analysis.plainSize)) + after;
         case FileState::kWrongPassword:
             return Say(CliText::kCheckWrongPassword, {});
         case FileState::kNotContainer:
@@ -151,8 +148,7 @@ std::u16string Verdict(const FileAnalysis& analysis) {
         : analysis.pieceEnd != 0 && analysis.unknownCount > 8
             ? Say(CliText::kCheckTornPiece, Range(analysis.pieceStart, analysis.pieceEnd - 1))
             : Say(CliText::kCheckInterruptedEncryption, Number(analysis.boundary));
-    if (analysis.bytesAfter != 0)
-        line += Say(CliText::kCheckBytesAfter, Number(analysis.bytesAfter));
+    line += after;
     line += analysis.unknownCount == 0
                 ? Say(CliText::kCheckRestoresAll, {})
                 : Say(CliText::kCheckRestoresAllBut, Number(analysis.unknownCount));
@@ -165,17 +161,13 @@ struct Session {
     uint32_t keyDigest;
 };
 
-void PrintFailure(std::u16string_view name, MessageId failure) {
-    PrintMessageAbout(name, FailureText(failure));
-}
-
 // check's look at the file at `full`: read whole and analysed, `*size` its length. False after
 // the failure was printed about `name`. `*status` is the file's exit status either way.
 bool CheckLoaded(const std::u16string& name, const std::u16string& full, uint32_t checkDigest,
                  uint32_t keyDigest, FileAnalysis* analysis, uint64_t* size, int* status) {
     MessageId failure = MessageId::kOpenFailed;
     if (!AnalyseWholeFile(full, checkDigest, keyDigest, analysis, size, &failure)) {
-        PrintFailure(name, failure);
+        PrintMessageAbout(name, FailureText(failure));
         *status = ExitStatusOf(failure);
         return false;
     }
@@ -295,9 +287,9 @@ int RecoverOne(const Session& session, const std::u16string& name) {
     }
     WholeFile file;
     MessageId failure = MessageId::kOpenFailed;
-    if (!LoadWholeFile(NativeOf(full).c_str(), &file, &failure)) {
+    if (!LoadWholeFile((kNativePrefix + full).c_str(), &file, &failure)) {
         ReleaseWholeFile(&file);
-        PrintFailure(name, failure);
+        PrintMessageAbout(name, FailureText(failure));
         return ExitStatusOf(failure);
     }
     const FileAnalysis analysis =
@@ -314,11 +306,12 @@ int RecoverOne(const Session& session, const std::u16string& name) {
         PrintMessageAbout(name, line);
         return status;
     }
+    const std::u16string native = kNativePrefix + output;
     bool exists = false;
     ClearSystemReason();
-    if (!ProbeOutput(NativeOf(output).c_str(), &exists)) {
+    if (!ProbeOutput(native.c_str(), &exists)) {
         ReleaseWholeFile(&file);
-        PrintFailure(outputName, MessageId::kWriteFailed);
+        PrintMessageAbout(outputName, FailureText(MessageId::kWriteFailed));
         return kExitCannotAccess;
     }
     if (exists && !options.yes) {
@@ -327,14 +320,14 @@ int RecoverOne(const Session& session, const std::u16string& name) {
         return kExitDeclined;
     }
     // The longest length: no byte of the original is ever left out.
-    std::u16string unfinished(NativeOf(output).size() + kUnfinishedExtraUnits, u'\0');
-    const bool saved = SaveSeparately(NativeOf(output).c_str(), file.handle, file.buffer,
+    std::u16string unfinished(native.size() + kUnfinishedExtraUnits, u'\0');
+    const bool saved = SaveSeparately(native.c_str(), file.handle, file.buffer,
                                       analysis.longestSize, exists, unfinished.data());
     if (saved)
         ReportRestored(name, outputName, analysis, file.buffer, options.quiet);
     ReleaseWholeFile(&file);
     if (!saved) {
-        PrintFailure(outputName, MessageId::kWriteFailed);
+        PrintMessageAbout(outputName, FailureText(MessageId::kWriteFailed));
         return kExitCannotAccess;
     }
     return RestoresExactly(analysis) ? kExitSuccess : kExitWreck;
@@ -374,7 +367,7 @@ std::u16string RecoverCommand(std::u16string_view name) {
 bool AnalyseWholeFile(const std::u16string& full, uint32_t checkDigest, uint32_t keyDigest,
                       FileAnalysis* analysis, uint64_t* size, MessageId* failure) {
     WholeFile file;
-    const bool loaded = LoadWholeFile(NativeOf(full).c_str(), &file, failure);
+    const bool loaded = LoadWholeFile((kNativePrefix + full).c_str(), &file, failure);
     if (loaded) {
         *analysis = AnalyseFile(file.buffer, file.length, checkDigest, keyDigest);
         *size = file.length;

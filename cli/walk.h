@@ -32,6 +32,7 @@ struct FolderIdentity {
     uint64_t device = 0;
     uint64_t inode = 0;
     bool known = false;
+    bool operator==(const FolderIdentity&) const = default;
 };
 
 struct FolderEntry {
