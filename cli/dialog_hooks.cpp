@@ -4,7 +4,6 @@
 #include <string>
 
 #include "cli/console.h"
-#include "cli/exit_status.h"
 #include "cli/front_end_state.h"
 #include "cli/full_path.h"
 #include "cli/recovery.h"

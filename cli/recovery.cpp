@@ -1,7 +1,7 @@
-// check and recover: the request, the words of each verdict and the statuses. A FILE is loaded
-// whole for a look that changes nothing (fileops/whole_file.h) and restored in its buffer; the
-// restored file is saved as every separate output is (fileops/separate_save.h), replacing OUT
-// only with --yes.
+// check and recover: the digests of the entries as typed, the words of each verdict and the
+// statuses. A FILE is loaded whole for a look that changes nothing (fileops/whole_file.h) and
+// restored in its buffer; the restored file is saved as every separate output is
+// (fileops/separate_save.h), replacing OUT only with --yes.
 #include "cli/recovery.h"
 
 #include <algorithm>

@@ -14,7 +14,6 @@
 #include "cli/recovery.h"
 #include "cli/walk.h"
 #include "core/container.h"
-#include "fileops/app_state.h"
 #include "fileops/file_open.h"
 #include "fileops/prepare.h"
 #include "fileops/run_layout.h"

@@ -16,9 +16,7 @@
 #ifdef ZOK_FAULT_INJECTION
 #include "fileops/fault_injection.h"
 #endif
-#include "fileops/app_state.h"
 #include "fileops/file_open.h"
-#include "fileops/output_name.h"
 #include "fileops/save_guard.h"
 #include "fileops/system_reason.h"
 
@@ -203,7 +201,6 @@ bool HoldFolderOf(const WalkStep& step, WalkTally* tally) {
     return false;
 }
 
-// One step of the walk.
 void TakeStep(const WalkStep& step, uint64_t index, WalkTally* tally) {
     const Options& options = g_cli.options;
     const SystemReason listingReason = LastSystemReason();
