@@ -69,7 +69,7 @@ int RunCommand(bool drawBar) {
     const Options& options = g_cli.options;
     // check and recover take the two entries as typed: no button is pressed.
     if ((options.command == kCheck || options.command == kRecover) && !options.recursive)
-        return RunRecovery(options, g_cli.password.c_str(), g_cli.confirmation.c_str());
+        return RunRecovery();
     // passwd and every walk but shred's tell containers by the digests: the entries must agree,
     // once, before any file.
     const bool byDigests =

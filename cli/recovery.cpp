@@ -10,13 +10,13 @@
 #include "cli/arguments.h"
 #include "cli/console.h"
 #include "cli/exit_status.h"
+#include "cli/front_end_state.h"
 #include "cli/full_path.h"
 #include "cli/terminal.h"
 #include "core/container.h"
 #include "core/recovery.h"
 #include "fileops/file_open.h"
 #include "fileops/output_name.h"
-#include "fileops/prepare.h"
 #include "fileops/separate_save.h"
 #include "fileops/system_reason.h"
 #include "fileops/whole_file.h"
@@ -155,18 +155,12 @@ std::u16string Verdict(const FileAnalysis& analysis) {
     return line + Doubts(analysis);
 }
 
-struct Session {
-    const Options& options;
-    uint32_t checkDigest;
-    uint32_t keyDigest;
-};
-
 // check's look at the file at `full`: read whole and analysed, `*size` its length. False after
 // the failure was printed about `name`. `*status` is the file's exit status either way.
-bool CheckLoaded(const std::u16string& name, const std::u16string& full, uint32_t checkDigest,
-                 uint32_t keyDigest, FileAnalysis* analysis, uint64_t* size, int* status) {
+bool CheckLoaded(const std::u16string& name, const std::u16string& full, FileAnalysis* analysis,
+                 uint64_t* size, int* status) {
     MessageId failure = MessageId::kOpenFailed;
-    if (!AnalyseWholeFile(full, checkDigest, keyDigest, analysis, size, &failure)) {
+    if (!AnalyseWholeFile(full, g_cli.check, g_cli.key, analysis, size, &failure)) {
         PrintMessageAbout(name, FailureText(failure));
         *status = ExitStatusOf(failure);
         return false;
@@ -176,13 +170,12 @@ bool CheckLoaded(const std::u16string& name, const std::u16string& full, uint32_
 }
 
 // The prose goes to standard error with the other messages; the word alone to standard output.
-int CheckOne(const Session& session, const std::u16string& name) {
+int CheckOne(const std::u16string& name) {
     std::u16string full;
     FileAnalysis analysis;
     uint64_t size = 0;
     int status = kExitCannotAccess;
-    if (!FullPathFor(name, &full) || !CheckLoaded(name, full, session.checkDigest,
-                                                  session.keyDigest, &analysis, &size, &status)) {
+    if (!FullPathFor(name, &full) || !CheckLoaded(name, full, &analysis, &size, &status)) {
         PrintWord(name, kWordUnreadable);
         return status;
     }
@@ -269,8 +262,8 @@ void ReportRestored(const std::u16string& name, const std::u16string& outputName
     }
 }
 
-int RecoverOne(const Session& session, const std::u16string& name) {
-    const Options& options = session.options;
+int RecoverOne(const std::u16string& name) {
+    const Options& options = g_cli.options;
     const std::u16string& outputName = options.hasOutput ? options.output : RecoveredName(name);
     std::u16string full;
     std::u16string output;
@@ -292,13 +285,12 @@ int RecoverOne(const Session& session, const std::u16string& name) {
         PrintMessageAbout(name, FailureText(failure));
         return ExitStatusOf(failure);
     }
-    const FileAnalysis analysis =
-        AnalyseFile(file.buffer, file.length, session.checkDigest, session.keyDigest);
+    const FileAnalysis analysis = AnalyseFile(file.buffer, file.length, g_cli.check, g_cli.key);
     const int status = ExitStatusOf(analysis.state);
     // Restored in memory first: nothing is written unless every byte outside the named range is
     // back.
     if (!IsRestorable(analysis.state) ||
-        !RestoreWreck(file.buffer, file.length, session.keyDigest, analysis)) {
+        !RestoreWreck(file.buffer, file.length, g_cli.key, analysis)) {
         ReleaseWholeFile(&file);
         std::u16string line = Verdict(analysis);
         if (status == kExitSuccess)
@@ -335,9 +327,9 @@ int RecoverOne(const Session& session, const std::u16string& name) {
 
 }  // namespace
 
-int RunRecovery(const Options& options, const char16_t* password, const char16_t* confirmation) {
-    Session session{options, 0, 0};
-    if (!DigestsOfEntries(password, confirmation, &session.checkDigest, &session.keyDigest)) {
+int RunRecovery() {
+    const Options& options = g_cli.options;
+    if (!TakeDigests()) {
         for (const std::u16string& name : options.files)
             PrintMessageAbout(name, Say(MessageId::kPasswordMismatch));
         return kExitWrongPassword;
@@ -345,8 +337,8 @@ int RunRecovery(const Options& options, const char16_t* password, const char16_t
     int status = kExitSuccess;
     for (const std::u16string& name : options.files) {
         SetConsoleFile(name);
-        status = FirstFailure(status, options.command == kRecover ? RecoverOne(session, name)
-                                                                  : CheckOne(session, name));
+        status =
+            FirstFailure(status, options.command == kRecover ? RecoverOne(name) : CheckOne(name));
     }
     return status;
 }
@@ -387,15 +379,15 @@ bool NameWalkedWreck(const std::u16string& name, const FileAnalysis& analysis) {
     return true;
 }
 
-int CheckWalkedFile(const std::u16string& name, const std::u16string& full, uint32_t checkDigest,
-                    uint32_t keyDigest, bool quiet, bool* skipped, uint64_t* size) {
+int CheckWalkedFile(const std::u16string& name, const std::u16string& full, bool* skipped,
+                    uint64_t* size) {
+    const bool quiet = g_cli.options.quiet;
     *skipped = false;
     *size = 0;
     const std::u16string display = Printable(name);
     FileAnalysis analysis;
     int status = kExitCannotAccess;
-    if (!IsTextName(full) ||
-        !CheckLoaded(display, full, checkDigest, keyDigest, &analysis, size, &status)) {
+    if (!IsTextName(full) || !CheckLoaded(display, full, &analysis, size, &status)) {
         PrintWord(name, kWordUnreadable);
         return status;
     }

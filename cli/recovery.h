@@ -7,15 +7,14 @@
 #include <string>
 #include <string_view>
 
-#include "cli/options.h"
 #include "core/recovery.h"
 #include "ui/messages.h"
 
-// Runs check or recover on options.files (recover: exactly one) with the two entries as typed;
-// recover writes to --output or beside the file, replaces an existing output only with --yes and
-// says only errors and what stays unknown with --quiet. Returns the exit status (of the first
-// failure, for several FILEs).
-int RunRecovery(const Options& options, const char16_t* password, const char16_t* confirmation);
+// Runs check or recover on the FILEs of g_cli (recover: exactly one) with the two entries as
+// typed; recover writes to --output or beside the file, replaces an existing output only with
+// --yes and says only errors and what stays unknown with --quiet. Returns the exit status (of the
+// first failure, for several FILEs).
+int RunRecovery();
 
 // check's words on the wreck at `full` (a full path) that decrypt refused, for its message; empty
 // when the file cannot be read again.
@@ -36,7 +35,7 @@ bool NameWalkedWreck(const std::u16string& name, const FileAnalysis& analysis);
 
 // check on one file of a walk (-r): `name` names it (as the walk carries it), `full` opens it. A
 // file that is not a container of this password, nor what one of its saves left, is skipped with a
-// line saying so (*skipped); the verdict on a sound container is left out with `quiet`. Returns
-// the file's exit status; *size is its length once read.
-int CheckWalkedFile(const std::u16string& name, const std::u16string& full, uint32_t checkDigest,
-                    uint32_t keyDigest, bool quiet, bool* skipped, uint64_t* size);
+// line saying so (*skipped); the verdict on a sound container is left out with --quiet. By the
+// digests in g_cli; returns the file's exit status, *size its length once read.
+int CheckWalkedFile(const std::u16string& name, const std::u16string& full, bool* skipped,
+                    uint64_t* size);

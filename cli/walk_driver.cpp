@@ -69,8 +69,7 @@ void NoteChanged(WalkTally* tally) {
 void CheckFile(const WalkStep& step, WalkTally* tally) {
     bool skipped = false;
     uint64_t size = 0;
-    const int status = CheckWalkedFile(step.display, step.path, g_cli.check, g_cli.key,
-                                       g_cli.options.quiet, &skipped, &size);
+    const int status = CheckWalkedFile(step.display, step.path, &skipped, &size);
     if (skipped) {
         ++tally->skipped;
         ++tally->notOpened;
