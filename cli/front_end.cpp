@@ -97,11 +97,10 @@ bool ReadCommandLine(const std::vector<std::u16string>& args, int* status) {
     const ParseOutcome parsed = ParseArguments(args, &g_cli.options);
     switch (parsed.result) {
         case ParseResult::kFailed:
-            if (args.empty()) {
+            if (args.empty())
                 WriteStderr(ShortUsage() + Filled(Say(CliText::kTryHelp), ProgramName()) + u"\n");
-                return false;
-            }
-            UsageError(parsed.problem, parsed.named);
+            else
+                UsageError(parsed.problem, parsed.named);
             return false;
         case ParseResult::kHelpShown:
             WriteStdout(HelpText(UserLanguage(), ProgramName()));

@@ -1,6 +1,7 @@
 #include "cli/walk.h"
 
 #include <algorithm>
+#include <cctype>
 #include <set>
 #include <string_view>
 #include <utility>
@@ -9,11 +10,6 @@
 #include "fileops/output_name.h"
 
 namespace {
-
-bool IsHexDigit(char16_t unit) {
-    return (unit >= u'0' && unit <= u'9') || (unit >= u'a' && unit <= u'f') ||
-           (unit >= u'A' && unit <= u'F');
-}
 
 // Whether `name` is what an interrupted separate save leaves (fileops/output_name.h): its mark
 // and tag digits at its end. Neither holds a separator, so a path ending in such a name is one
@@ -24,7 +20,8 @@ bool IsUnfinishedName(std::u16string_view name) {
     const size_t tagAt = name.size() - kUnfinishedTagDigits;
     if (name.substr(tagAt - kUnfinishedMark.size(), kUnfinishedMark.size()) != kUnfinishedMark)
         return false;
-    return std::all_of(name.begin() + tagAt, name.end(), IsHexDigit);
+    return std::all_of(name.begin() + tagAt, name.end(),
+                       [](char16_t unit) { return unit < 0x80 && std::isxdigit(unit) != 0; });
 }
 
 // The walk's memory across its operands.
