@@ -345,11 +345,8 @@ int RunRecovery() {
 
 std::u16string WreckVerdict(const std::u16string& full, uint32_t checkDigest, uint32_t keyDigest) {
     FileAnalysis analysis;
-    uint64_t size = 0;
-    MessageId failure = MessageId::kOpenFailed;
-    return AnalyseWholeFile(full, checkDigest, keyDigest, &analysis, &size, &failure)
-               ? Verdict(analysis)
-               : std::u16string();
+    return AnalyseWholeFile(full, checkDigest, keyDigest, &analysis) ? Verdict(analysis)
+                                                                     : std::u16string();
 }
 
 std::u16string RecoverCommand(std::u16string_view name) {
@@ -359,11 +356,13 @@ std::u16string RecoverCommand(std::u16string_view name) {
 bool AnalyseWholeFile(const std::u16string& full, uint32_t checkDigest, uint32_t keyDigest,
                       FileAnalysis* analysis, uint64_t* size, MessageId* failure) {
     WholeFile file;
-    const bool loaded = LoadWholeFile((kNativePrefix + full).c_str(), &file, failure);
-    if (loaded) {
+    MessageId unsaid = MessageId::kOpenFailed;
+    const bool loaded = LoadWholeFile((kNativePrefix + full).c_str(), &file,
+                                      failure != nullptr ? failure : &unsaid);
+    if (loaded)
         *analysis = AnalyseFile(file.buffer, file.length, checkDigest, keyDigest);
+    if (loaded && size != nullptr)
         *size = file.length;
-    }
     ReleaseWholeFile(&file);
     return loaded;
 }

@@ -23,12 +23,13 @@ std::u16string WreckVerdict(const std::u16string& full, uint32_t checkDigest, ui
 // The command that restores the wreck `name` into a separate file, as messages show it.
 std::u16string RecoverCommand(std::u16string_view name);
 
-// The file at `full` read whole and analysed, `*size` its length: for check, for a walk's look
-// before encrypt or decrypt would run on it and for decrypt's words on a wreck. False, with
-// nothing printed, the reason noted and `*failure` the message that names it, when it cannot be
-// read: a run that follows tells its own failure.
+// The file at `full` read whole and analysed, `*size` (when given) its length: for check, for a
+// walk's look before encrypt or decrypt would run on it and for decrypt's words on a wreck.
+// False, with nothing printed, the reason noted and `*failure` (when given) the message that names
+// it, when it cannot be read: a run that follows tells its own failure.
 bool AnalyseWholeFile(const std::u16string& full, uint32_t checkDigest, uint32_t keyDigest,
-                      FileAnalysis* analysis, uint64_t* size, MessageId* failure);
+                      FileAnalysis* analysis, uint64_t* size = nullptr,
+                      MessageId* failure = nullptr);
 // Names the file `name` as check does, with what restores it, when `analysis` shows what an
 // interrupted save left (IsNamedWreck); false for anything else.
 bool NameWalkedWreck(const std::u16string& name, const FileAnalysis& analysis);

@@ -46,11 +46,9 @@ FileLook LookBeforeRun(const WalkStep& step, uint64_t* size) {
     if (OpensWithThisPassword(glance.data(), *size, g_cli.check))
         return FileLook::kOwnContainer;
     FileAnalysis analysis;
-    uint64_t length = 0;
-    MessageId failure = MessageId::kOpenFailed;
     if (*size <= count) {
         analysis = AnalyseFile(glance.data(), static_cast<uint32_t>(*size), g_cli.check, g_cli.key);
-    } else if (!AnalyseWholeFile(step.path, g_cli.check, g_cli.key, &analysis, &length, &failure)) {
+    } else if (!AnalyseWholeFile(step.path, g_cli.check, g_cli.key, &analysis)) {
         ClearSystemReason();
         return FileLook::kUnknown;
     }
