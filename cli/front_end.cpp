@@ -4,9 +4,7 @@
 // window's button, and every check, message and byte comes from the run logic.
 #include "cli/front_end.h"
 
-#include <cstdint>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "cli/arguments.h"
