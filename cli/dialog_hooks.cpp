@@ -1,10 +1,10 @@
 // The in-memory dialog's hooks: each note the run adds to its log is printed as it comes, each
 // box's text too, and the overwrite question is answered from the options or the terminal.
 // What a run came to is its outcome (fileops/run_end.h), never learnt here.
+#include <algorithm>
 #include <string>
 
 #include "cli/console.h"
-#include "cli/exit_status.h"
 #include "cli/front_end_state.h"
 #include "cli/full_path.h"
 #include "cli/recovery.h"
@@ -19,24 +19,17 @@ namespace {
 // Said by the front end after the run, from its outcome: the end of a run, the lines after an
 // error, and the window's note on its console and the command below it, which the error says
 // in the command line's words.
-bool SaidAfterTheRun(MessageId note) {
-    switch (note) {
-        case MessageId::kDone:
-        case MessageId::kOutputFile:
-        case MessageId::kPartlyWritten:
-        case MessageId::kWrittenNotFlushed:
-        case MessageId::kInterruptedSave:
-        case MessageId::kWreckRestoresAll:
-        case MessageId::kWreckRestoresAllButNamed:
-        case MessageId::kWreckNotRestored:
-            return true;
-        default:
-            return false;
-    }
-}
+constexpr MessageId kSaidAfterTheRun[] = {MessageId::kDone,
+                                          MessageId::kOutputFile,
+                                          MessageId::kPartlyWritten,
+                                          MessageId::kWrittenNotFlushed,
+                                          MessageId::kInterruptedSave,
+                                          MessageId::kWreckRestoresAll,
+                                          MessageId::kWreckRestoresAllButNamed,
+                                          MessageId::kWreckNotRestored};
 
 void OnNote(MessageId note, void*) {
-    if (!SaidAfterTheRun(note))
+    if (std::ranges::count(kSaidAfterTheRun, note) == 0)
         PrintStatusLine(Say(note),
                         note == MessageId::kEncrypting || note == MessageId::kDecrypting);
 }

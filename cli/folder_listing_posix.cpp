@@ -25,11 +25,6 @@ FolderIdentity IdentityOf(const struct statx& place) {
             true};
 }
 
-bool SameFolder(const struct statx& place, const FolderIdentity& identity) {
-    const FolderIdentity now = IdentityOf(place);
-    return now.device == identity.device && now.inode == identity.inode;
-}
-
 EntryType TypeOf(const struct statx& entry, const struct statx& folder) {
     if (S_ISREG(entry.stx_mode))
         return entry.stx_nlink > 1 ? EntryType::kManyNames : EntryType::kFile;
@@ -68,7 +63,7 @@ int OpenFolder(FolderHandle parent, const std::u16string& name, const FolderIden
     struct statx above;
     bool kept = LookAt(fd, "", place);
     // Another folder under the listed name since, or a mount put there: the walk does not go there.
-    if (kept && identity.known && !SameFolder(*place, identity)) {
+    if (kept && identity.known && IdentityOf(*place) != identity) {
         NoteSystemReason(SystemReason::kNoSuchFile);
         kept = false;
     }

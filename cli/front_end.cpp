@@ -4,9 +4,7 @@
 // window's button, and every check, message and byte comes from the run logic.
 #include "cli/front_end.h"
 
-#include <cstdint>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "cli/arguments.h"
@@ -48,20 +46,6 @@ int TakeNewPassword() {
     return status;
 }
 
-// check or recover, with the two entries as typed: no button is pressed.
-int RunRecoveryCommand() {
-    const Options& options = g_cli.options;
-    RecoveryRequest request;
-    request.password = g_cli.password.c_str();
-    request.confirmation = g_cli.confirmation.c_str();
-    request.recover = options.command == kRecover;
-    request.files = options.files;
-    request.output = options.hasOutput ? &options.output : nullptr;
-    request.replace = options.yes;
-    request.quiet = options.quiet;
-    return RunRecovery(request);
-}
-
 // The FILEs given, each run alone; --output names the one run's output.
 int RunEachFile() {
     const Options& options = g_cli.options;
@@ -81,8 +65,9 @@ int RunEachFile() {
 // The command once the password (if any) is taken.
 int RunCommand(bool drawBar) {
     const Options& options = g_cli.options;
+    // check and recover take the two entries as typed: no button is pressed.
     if ((options.command == kCheck || options.command == kRecover) && !options.recursive)
-        return RunRecoveryCommand();
+        return RunRecovery();
     // passwd and every walk but shred's tell containers by the digests: the entries must agree,
     // once, before any file.
     const bool byDigests =
@@ -110,11 +95,10 @@ bool ReadCommandLine(const std::vector<std::u16string>& args, int* status) {
     const ParseOutcome parsed = ParseArguments(args, &g_cli.options);
     switch (parsed.result) {
         case ParseResult::kFailed:
-            if (args.empty()) {
+            if (args.empty())
                 WriteStderr(ShortUsage() + Filled(Say(CliText::kTryHelp), ProgramName()) + u"\n");
-                return false;
-            }
-            UsageError(parsed.problem, parsed.named);
+            else
+                UsageError(parsed.problem, parsed.named);
             return false;
         case ParseResult::kHelpShown:
             WriteStdout(HelpText(UserLanguage(), ProgramName()));

@@ -7,10 +7,9 @@
 // `name` made absolute against the current directory, without resolving links. False when the
 // current directory cannot be had.
 bool MakeFullPath(std::u16string_view name, std::u16string* full);
-// The units that end a folder's name in a path.
+// The units that end a folder's name in a path; the first is the one a full path puts between a
+// folder and a name in it.
 extern const std::u16string_view kPathSeparators;
-// The separator a full path puts between a folder and a name in it.
-char16_t PathSeparator();
 
 // False, after the error was printed about the current FILE, for a name that is not text.
 bool IsTextName(const std::u16string& name);

@@ -24,7 +24,3 @@ bool MakeFullPath(std::u16string_view name, std::u16string* full) {
 }
 
 const std::u16string_view kPathSeparators = u"\\/";
-
-char16_t PathSeparator() {
-    return u'\\';
-}

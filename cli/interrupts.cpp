@@ -31,9 +31,8 @@ std::string_view EndingNote() {
     return shown < 0 ? std::string_view() : std::string_view(g_notes[shown]);
 }
 
-bool HeldForTheWalk(int status) {
+void EndAfterSave(int status) {
     if (g_noteShown.load() < 0)
-        return false;
+        EndAsInterrupted(status);
     g_pendingEnd.store(status);
-    return true;
 }

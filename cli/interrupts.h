@@ -21,7 +21,8 @@ int PendingEnd();
 [[noreturn]] void ExitNow(int status);
 
 // For the twins, from interrupts.cpp: the note set (UTF-8; empty for none), read also from a
-// signal handler; and true, with the exit status `status` kept for PendingEnd, when a note is set,
-// so that an end held for a save waits for the walk.
+// signal handler; and the held-end routine (fileops/save_guard.h), given the exit status. A walk
+// (which has a note) keeps that status for PendingEnd, to end after the file under way with its
+// summary; otherwise the program ends now, through EndAsInterrupted.
 std::string_view EndingNote();
-bool HeldForTheWalk(int status);
+void EndAfterSave(int status);

@@ -24,15 +24,8 @@ namespace {
     _exit(kExitSignalBase + signalNumber);  // not reached: the default action ends the process
 }
 
-// The held end, after the save. A walk (which has a note) ends after the file under way, with
-// its summary; otherwise the program ends by the signal now.
-void EndAfterSave(int signalNumber) {
-    if (!HeldForTheWalk(kExitSignalBase + signalNumber))
-        DieBy(signalNumber);
-}
-
 void OnEndingSignal(int signalNumber) {
-    if (!HoldEndUntilSaved(signalNumber)) {
+    if (!HoldEndUntilSaved(kExitSignalBase + signalNumber)) {
         const std::string_view note = EndingNote();
         static_cast<void>(WriteAll(STDERR_FILENO, note.data(), note.size()));
         DieBy(signalNumber);

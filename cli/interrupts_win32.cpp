@@ -13,13 +13,6 @@
 
 namespace {
 
-// The held end, after the save. A walk (which has a note) ends after the file under way, with
-// its summary; otherwise the program ends now.
-void EndAfterSave(int status) {
-    if (!HeldForTheWalk(status))
-        ExitNow(status);
-}
-
 constexpr int kInterrupted = kExitSignalBase + SIGINT;    // as the native program reports it
 constexpr int kHungUp = kExitSignalBase + kSignalHangUp;  // the console went away
 

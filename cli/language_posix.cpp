@@ -9,9 +9,8 @@ namespace {
 std::u16string Variable(const char* name) {
     const char* value = std::getenv(name);
     std::u16string text;
-    for (; value != nullptr && *value != 0; ++value) {
+    for (; value != nullptr && *value != 0; ++value)
         text += static_cast<char16_t>(static_cast<unsigned char>(*value));
-    }
     return text;
 }
 

@@ -33,9 +33,7 @@ int RefuseHeader(const uint8_t* file, uint32_t length, const RekeyDigests& diges
 int SaveRekeyed(const std::u16string& native, uint8_t* buffer, uint32_t length,
                 const FileFacts& facts) {
     std::u16string unfinished(native.size() + kUnfinishedExtraUnits, u'\0');
-    SaveKeeps keeps;
-    keeps.facts = &facts;
-    keeps.ownerAndMode = true;
+    const SaveKeeps keeps{.facts = &facts, .ownerAndMode = true};
     bool datesKept = false;
     ClearSystemReason();
     if (!SaveSeparately(native.c_str(), 0, buffer, length, true, unfinished.data(), keeps,

@@ -1,7 +1,7 @@
-// check and recover: the request, the words of each verdict and the statuses. A FILE is loaded
-// whole for a look that changes nothing (fileops/whole_file.h) and restored in its buffer; the
-// restored file is saved as every separate output is (fileops/separate_save.h), replacing OUT
-// only with --yes.
+// check and recover: the digests of the entries as typed, the words of each verdict and the
+// statuses. A FILE is loaded whole for a look that changes nothing (fileops/whole_file.h) and
+// restored in its buffer; the restored file is saved as every separate output is
+// (fileops/separate_save.h), replacing OUT only with --yes.
 #include "cli/recovery.h"
 
 #include <algorithm>
@@ -10,13 +10,13 @@
 #include "cli/arguments.h"
 #include "cli/console.h"
 #include "cli/exit_status.h"
+#include "cli/front_end_state.h"
 #include "cli/full_path.h"
 #include "cli/terminal.h"
 #include "core/container.h"
 #include "core/recovery.h"
 #include "fileops/file_open.h"
 #include "fileops/output_name.h"
-#include "fileops/prepare.h"
 #include "fileops/separate_save.h"
 #include "fileops/system_reason.h"
 #include "fileops/whole_file.h"
@@ -98,10 +98,6 @@ std::u16string Range(uint64_t first, uint64_t last) {
     return first == last ? Number(first) : Number(first) + u"-" + Number(last);
 }
 
-std::u16string NativeOf(const std::u16string& full) {
-    return kNativePrefix + full;
-}
-
 std::u16string Say(CliText text, std::u16string_view value) {
     return Filled(Say(text), value);
 }
@@ -121,12 +117,13 @@ std::u16string Doubts(const FileAnalysis& analysis) {
 
 // check's one line on a file.
 std::u16string Verdict(const FileAnalysis& analysis) {
+    // The bytes after a container, which a sound container and a stopped decryption may have.
+    const std::u16string after = analysis.bytesAfter == 0
+                                     ? std::u16string()
+                                     : Say(CliText::kCheckBytesAfter, Number(analysis.bytesAfter));
     switch (analysis.state) {
         case FileState::kSound:
-            return Say(CliText::kCheckSound, Number(analysis.plainSize)) +
-                   (analysis.bytesAfter == 0
-                        ? std::u16string()
-                        : Say(CliText::kCheckBytesAfter, Number(analysis.bytesAfter)));
+            return Say(CliText::kCheckSound, Number(analysis.plainSize)) + after;
         case FileState::kWrongPassword:
             return Say(CliText::kCheckWrongPassword, {});
         case FileState::kNotContainer:
@@ -151,51 +148,39 @@ std::u16string Verdict(const FileAnalysis& analysis) {
         : analysis.pieceEnd != 0 && analysis.unknownCount > 8
             ? Say(CliText::kCheckTornPiece, Range(analysis.pieceStart, analysis.pieceEnd - 1))
             : Say(CliText::kCheckInterruptedEncryption, Number(analysis.boundary));
-    if (analysis.bytesAfter != 0)
-        line += Say(CliText::kCheckBytesAfter, Number(analysis.bytesAfter));
+    line += after;
     line += analysis.unknownCount == 0
                 ? Say(CliText::kCheckRestoresAll, {})
                 : Say(CliText::kCheckRestoresAllBut, Number(analysis.unknownCount));
     return line + Doubts(analysis);
 }
 
-struct Session {
-    const RecoveryRequest& request;
-    uint32_t checkDigest;
-    uint32_t keyDigest;
-};
-
-void PrintFailure(std::u16string_view name, MessageId failure) {
-    PrintMessageAbout(name, FailureText(failure));
-}
-
-// Reads `full` whole and analyses it, `*status` the file's exit status; false after the failure
-// was printed. The caller releases `file` either way.
-bool LoadAnalysed(const Session& session, const std::u16string& name, const std::u16string& full,
-                  WholeFile* file, FileAnalysis* analysis, int* status) {
+// check's look at the file at `full`: read whole and analysed, `*size` its length. False after
+// the failure was printed about `name`. `*status` is the file's exit status either way.
+bool CheckLoaded(const std::u16string& name, const std::u16string& full, FileAnalysis* analysis,
+                 uint64_t* size, int* status) {
     MessageId failure = MessageId::kOpenFailed;
-    if (!LoadWholeFile(NativeOf(full).c_str(), file, &failure)) {
-        PrintFailure(name, failure);
+    if (!AnalyseWholeFile(full, g_cli.check, g_cli.key, analysis, size, &failure)) {
+        PrintMessageAbout(name, FailureText(failure));
         *status = ExitStatusOf(failure);
         return false;
     }
-    *analysis = AnalyseFile(file->buffer, file->length, session.checkDigest, session.keyDigest);
     *status = ExitStatusOf(analysis->state);
     return true;
 }
 
 // The prose goes to standard error with the other messages; the word alone to standard output.
-int CheckOne(const Session& session, const std::u16string& name) {
+int CheckOne(const std::u16string& name) {
     std::u16string full;
-    WholeFile file;
     FileAnalysis analysis;
+    uint64_t size = 0;
     int status = kExitCannotAccess;
-    const bool loaded =
-        FullPathFor(name, &full) && LoadAnalysed(session, name, full, &file, &analysis, &status);
-    ReleaseWholeFile(&file);
-    if (loaded)
-        PrintMessageAbout(name, Verdict(analysis));
-    PrintWord(name, loaded ? WordOf(analysis.state) : kWordUnreadable);
+    if (!FullPathFor(name, &full) || !CheckLoaded(name, full, &analysis, &size, &status)) {
+        PrintWord(name, kWordUnreadable);
+        return status;
+    }
+    PrintMessageAbout(name, Verdict(analysis));
+    PrintWord(name, WordOf(analysis.state));
     return status;
 }
 
@@ -277,9 +262,9 @@ void ReportRestored(const std::u16string& name, const std::u16string& outputName
     }
 }
 
-int RecoverOne(const Session& session, const std::u16string& name) {
-    const std::u16string& outputName =
-        session.request.output != nullptr ? *session.request.output : RecoveredName(name);
+int RecoverOne(const std::u16string& name) {
+    const Options& options = g_cli.options;
+    const std::u16string& outputName = options.hasOutput ? options.output : RecoveredName(name);
     std::u16string full;
     std::u16string output;
     if (!FullPathFor(name, &full))
@@ -294,16 +279,18 @@ int RecoverOne(const Session& session, const std::u16string& name) {
         return kExitUsage;
     }
     WholeFile file;
-    FileAnalysis analysis;
-    int status = kExitSuccess;
-    if (!LoadAnalysed(session, name, full, &file, &analysis, &status)) {
+    MessageId failure = MessageId::kOpenFailed;
+    if (!LoadWholeFile((kNativePrefix + full).c_str(), &file, &failure)) {
         ReleaseWholeFile(&file);
-        return status;
+        PrintMessageAbout(name, FailureText(failure));
+        return ExitStatusOf(failure);
     }
+    const FileAnalysis analysis = AnalyseFile(file.buffer, file.length, g_cli.check, g_cli.key);
+    const int status = ExitStatusOf(analysis.state);
     // Restored in memory first: nothing is written unless every byte outside the named range is
     // back.
     if (!IsRestorable(analysis.state) ||
-        !RestoreWreck(file.buffer, file.length, session.keyDigest, analysis)) {
+        !RestoreWreck(file.buffer, file.length, g_cli.key, analysis)) {
         ReleaseWholeFile(&file);
         std::u16string line = Verdict(analysis);
         if (status == kExitSuccess)
@@ -311,27 +298,28 @@ int RecoverOne(const Session& session, const std::u16string& name) {
         PrintMessageAbout(name, line);
         return status;
     }
+    const std::u16string native = kNativePrefix + output;
     bool exists = false;
     ClearSystemReason();
-    if (!ProbeOutput(NativeOf(output).c_str(), &exists)) {
+    if (!ProbeOutput(native.c_str(), &exists)) {
         ReleaseWholeFile(&file);
-        PrintFailure(outputName, MessageId::kWriteFailed);
+        PrintMessageAbout(outputName, FailureText(MessageId::kWriteFailed));
         return kExitCannotAccess;
     }
-    if (exists && !session.request.replace) {
+    if (exists && !options.yes) {
         ReleaseWholeFile(&file);
         PrintMessageAbout(outputName, Say(CliText::kNotOverwritten));
         return kExitDeclined;
     }
     // The longest length: no byte of the original is ever left out.
-    std::u16string unfinished(NativeOf(output).size() + kUnfinishedExtraUnits, u'\0');
-    const bool saved = SaveSeparately(NativeOf(output).c_str(), file.handle, file.buffer,
+    std::u16string unfinished(native.size() + kUnfinishedExtraUnits, u'\0');
+    const bool saved = SaveSeparately(native.c_str(), file.handle, file.buffer,
                                       analysis.longestSize, exists, unfinished.data());
     if (saved)
-        ReportRestored(name, outputName, analysis, file.buffer, session.request.quiet);
+        ReportRestored(name, outputName, analysis, file.buffer, options.quiet);
     ReleaseWholeFile(&file);
     if (!saved) {
-        PrintFailure(outputName, MessageId::kWriteFailed);
+        PrintMessageAbout(outputName, FailureText(MessageId::kWriteFailed));
         return kExitCannotAccess;
     }
     return RestoresExactly(analysis) ? kExitSuccess : kExitWreck;
@@ -339,19 +327,18 @@ int RecoverOne(const Session& session, const std::u16string& name) {
 
 }  // namespace
 
-int RunRecovery(const RecoveryRequest& request) {
-    Session session{request, 0, 0};
-    if (!DigestsOfEntries(request.password, request.confirmation, &session.checkDigest,
-                          &session.keyDigest)) {
-        for (const std::u16string& name : request.files)
+int RunRecovery() {
+    const Options& options = g_cli.options;
+    if (!TakeDigests()) {
+        for (const std::u16string& name : options.files)
             PrintMessageAbout(name, Say(MessageId::kPasswordMismatch));
         return kExitWrongPassword;
     }
     int status = kExitSuccess;
-    for (const std::u16string& name : request.files) {
+    for (const std::u16string& name : options.files) {
         SetConsoleFile(name);
-        status = FirstFailure(
-            status, request.recover ? RecoverOne(session, name) : CheckOne(session, name));
+        status =
+            FirstFailure(status, options.command == kRecover ? RecoverOne(name) : CheckOne(name));
     }
     return status;
 }
@@ -367,12 +354,15 @@ std::u16string RecoverCommand(std::u16string_view name) {
 }
 
 bool AnalyseWholeFile(const std::u16string& full, uint32_t checkDigest, uint32_t keyDigest,
-                      FileAnalysis* analysis) {
+                      FileAnalysis* analysis, uint64_t* size, MessageId* failure) {
     WholeFile file;
-    MessageId failure = MessageId::kOpenFailed;
-    const bool loaded = LoadWholeFile(NativeOf(full).c_str(), &file, &failure);
+    MessageId unsaid = MessageId::kOpenFailed;
+    const bool loaded = LoadWholeFile((kNativePrefix + full).c_str(), &file,
+                                      failure != nullptr ? failure : &unsaid);
     if (loaded)
         *analysis = AnalyseFile(file.buffer, file.length, checkDigest, keyDigest);
+    if (loaded && size != nullptr)
+        *size = file.length;
     ReleaseWholeFile(&file);
     return loaded;
 }
@@ -388,20 +378,15 @@ bool NameWalkedWreck(const std::u16string& name, const FileAnalysis& analysis) {
     return true;
 }
 
-int CheckWalkedFile(const std::u16string& name, const std::u16string& full, uint32_t checkDigest,
-                    uint32_t keyDigest, bool quiet, bool* skipped, uint64_t* size) {
+int CheckWalkedFile(const std::u16string& name, const std::u16string& full, bool* skipped,
+                    uint64_t* size) {
+    const bool quiet = g_cli.options.quiet;
     *skipped = false;
-    const RecoveryRequest check;
-    const Session session{check, checkDigest, keyDigest};
+    *size = 0;
     const std::u16string display = Printable(name);
-    WholeFile file;
     FileAnalysis analysis;
     int status = kExitCannotAccess;
-    const bool loaded =
-        IsTextName(full) && LoadAnalysed(session, display, full, &file, &analysis, &status);
-    *size = loaded ? file.length : 0;
-    ReleaseWholeFile(&file);
-    if (!loaded) {
+    if (!IsTextName(full) || !CheckLoaded(display, full, &analysis, size, &status)) {
         PrintWord(name, kWordUnreadable);
         return status;
     }

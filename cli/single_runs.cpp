@@ -14,7 +14,6 @@
 #include "cli/recovery.h"
 #include "cli/walk.h"
 #include "core/container.h"
-#include "fileops/app_state.h"
 #include "fileops/file_open.h"
 #include "fileops/prepare.h"
 #include "fileops/run_layout.h"
@@ -99,15 +98,14 @@ int RunOnPath(const std::u16string& full) {
     g_cli.path = full;
     if (options.command == kPasswd)
         return RekeyFile(full, {g_cli.check, g_cli.key, g_cli.newCheck, g_cli.newKey});
-    RunRequest request;
-    request.command = options.command;
-    request.path = full.c_str();
     // A result for standard output is made in place, in the memory file.
-    request.inPlace = options.inPlace || options.toStandardOutput;
-    request.output = g_cli.output.empty() ? nullptr : g_cli.output.c_str();
-    request.password = g_cli.password.c_str();
-    request.confirmation = g_cli.confirmation.c_str();
-    const RunOutcome outcome = RunPress(request);
+    const RunOutcome outcome =
+        RunPress({.command = options.command,
+                  .path = full.c_str(),
+                  .inPlace = options.inPlace || options.toStandardOutput,
+                  .output = g_cli.output.empty() ? nullptr : g_cli.output.c_str(),
+                  .password = g_cli.password.c_str(),
+                  .confirmation = g_cli.confirmation.c_str()});
     EraseBar();
     return ReportOutcome(outcome);
 }

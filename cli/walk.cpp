@@ -1,7 +1,9 @@
 #include "cli/walk.h"
 
 #include <algorithm>
+#include <cctype>
 #include <set>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -9,9 +11,17 @@
 
 namespace {
 
-bool IsHexDigit(char16_t unit) {
-    return (unit >= u'0' && unit <= u'9') || (unit >= u'a' && unit <= u'f') ||
-           (unit >= u'A' && unit <= u'F');
+// Whether `name` is what an interrupted separate save leaves (fileops/output_name.h): its mark
+// and tag digits at its end. Neither holds a separator, so a path ending in such a name is one
+// too.
+bool IsUnfinishedName(std::u16string_view name) {
+    if (name.size() < kUnfinishedMark.size() + kUnfinishedTagDigits)
+        return false;
+    const size_t tagAt = name.size() - kUnfinishedTagDigits;
+    if (name.substr(tagAt - kUnfinishedMark.size(), kUnfinishedMark.size()) != kUnfinishedMark)
+        return false;
+    return std::all_of(name.begin() + tagAt, name.end(),
+                       [](char16_t unit) { return unit < 0x80 && std::isxdigit(unit) != 0; });
 }
 
 // The walk's memory across its operands.
@@ -81,7 +91,9 @@ void PlanFolder(Walk* walk, FolderHandle parent, const std::u16string& name,
         Add(walk, StepKind::kUnlistable, path, display, parent, name);
         return;
     }
-    SortListing(&entries);
+    // The walk's order: by sortKey, byte by byte.
+    std::sort(entries.begin(), entries.end(),
+              [](const FolderEntry& a, const FolderEntry& b) { return a.sortKey < b.sortKey; });
     // The names below a folder given as "dir/" (or "C:\") follow it without a second separator.
     const auto joined = [&](const std::u16string& above, const std::u16string& entry) {
         if (!above.empty() && (above.back() == walk->separator || above.back() == u'/'))
@@ -102,20 +114,6 @@ void PlanFolder(Walk* walk, FolderHandle parent, const std::u16string& name,
 }
 
 }  // namespace
-
-bool IsUnfinishedName(std::u16string_view name) {
-    if (name.size() < kUnfinishedMark.size() + kUnfinishedTagDigits)
-        return false;
-    const size_t tagAt = name.size() - kUnfinishedTagDigits;
-    if (name.substr(tagAt - kUnfinishedMark.size(), kUnfinishedMark.size()) != kUnfinishedMark)
-        return false;
-    return std::all_of(name.begin() + tagAt, name.end(), IsHexDigit);
-}
-
-void SortListing(std::vector<FolderEntry>* entries) {
-    std::sort(entries->begin(), entries->end(),
-              [](const FolderEntry& a, const FolderEntry& b) { return a.sortKey < b.sortKey; });
-}
 
 bool WalkTree(const std::vector<WalkOperand>& operands, char16_t separator, bool shredding,
               const FolderLister& lister, const WalkVisitor& visit) {

@@ -11,7 +11,6 @@
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "fileops/file_open.h"
@@ -33,6 +32,7 @@ struct FolderIdentity {
     uint64_t device = 0;
     uint64_t inode = 0;
     bool known = false;
+    bool operator==(const FolderIdentity&) const = default;
 };
 
 struct FolderEntry {
@@ -88,14 +88,6 @@ struct WalkOperand {
     EntryType type = EntryType::kFile;
     FolderIdentity identity;
 };
-
-// Whether `name` is what an interrupted separate save leaves (fileops/output_name.h): its mark
-// and tag digits at its end. Neither holds a separator, so a path ending in such a name is one
-// too.
-bool IsUnfinishedName(std::u16string_view name);
-
-// Sorts a listing in the walk's order: by sortKey, byte by byte.
-void SortListing(std::vector<FolderEntry>* entries);
 
 // Takes each step in turn; false stops the walk there.
 using WalkVisitor = std::function<bool(const WalkStep& step)>;

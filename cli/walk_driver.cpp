@@ -16,9 +16,7 @@
 #ifdef ZOK_FAULT_INJECTION
 #include "fileops/fault_injection.h"
 #endif
-#include "fileops/app_state.h"
 #include "fileops/file_open.h"
-#include "fileops/output_name.h"
 #include "fileops/save_guard.h"
 #include "fileops/system_reason.h"
 
@@ -71,8 +69,7 @@ void NoteChanged(WalkTally* tally) {
 void CheckFile(const WalkStep& step, WalkTally* tally) {
     bool skipped = false;
     uint64_t size = 0;
-    const int status = CheckWalkedFile(step.display, step.path, g_cli.check, g_cli.key,
-                                       g_cli.options.quiet, &skipped, &size);
+    const int status = CheckWalkedFile(step.display, step.path, &skipped, &size);
     if (skipped) {
         ++tally->skipped;
         ++tally->notOpened;
@@ -203,7 +200,6 @@ bool HoldFolderOf(const WalkStep& step, WalkTally* tally) {
     return false;
 }
 
-// One step of the walk.
 void TakeStep(const WalkStep& step, uint64_t index, WalkTally* tally) {
     const Options& options = g_cli.options;
     const SystemReason listingReason = LastSystemReason();
@@ -255,7 +251,7 @@ int RunWalk(bool barDrawn) {
     uint64_t index = 0;
     // A file is counted before an interrupt that comes once its save has begun ends the walk.
     KeepSaves(true);
-    WalkTree(operands, PathSeparator(), options.command == kShred, lister,
+    WalkTree(operands, kPathSeparators[0], options.command == kShred, lister,
              [&](const WalkStep& step) {
                  index += step.kind == StepKind::kRun ? 1 : 0;
                  TakeStep(step, index, &tally);

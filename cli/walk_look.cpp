@@ -14,14 +14,9 @@
 #include "fileops/output_name.h"
 #include "fileops/system_reason.h"
 
-namespace {
-
 // A file of at most this many bytes is analysed from its glance; a larger one is read again whole.
 constexpr uint32_t kGlanceBytes = 64u << 10;
 
-}  // namespace
-
-// Whether the reason of a failed look says that a walked entry changed since its listing.
 bool ChangedSinceListed() {
     return LastSystemReason() == SystemReason::kSymbolicLink ||
            LastSystemReason() == SystemReason::kNoSuchFile;
@@ -60,8 +55,7 @@ FileLook LookBeforeRun(const WalkStep& step, uint64_t* size) {
     return NameWalkedWreck(step.display, analysis) ? FileLook::kWreck : FileLook::kOther;
 }
 
-// Whether a separate output of the file at `full` lands in the same folder: the last dot of the
-// path names it, also a dot in a folder's name. `*output` is where it would go.
+// The last dot of the path names the output, also a dot in a folder's name.
 bool OutputStaysBeside(const std::u16string& full, std::u16string* output) {
     char16_t path[kPathCapacity] = {};
     char16_t scratch[kPathCapacity] = {};
