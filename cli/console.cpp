@@ -78,6 +78,10 @@ std::u16string_view Say(CliText text) {
     return TextIn(Speaking(), text);
 }
 
+std::u16string Say(CliText text, std::u16string_view value) {
+    return Filled(Say(text), value);
+}
+
 void SetConsoleStyle(bool drawBar, bool nameLines, bool quiet) {
     std::lock_guard<std::mutex> hold(g_console.lock);
     g_console.drawBar = drawBar;
@@ -148,7 +152,7 @@ std::u16string ReasonSuffix() {
     const SystemReason reason = LastSystemReason();
     if (reason == SystemReason::kNone)
         return {};
-    return Filled(Say(CliText::kReasonFrame), Say(ReasonTextOf(reason)));
+    return Say(CliText::kReasonFrame, Say(ReasonTextOf(reason)));
 }
 
 std::u16string FailureText(MessageId failure) {
@@ -159,7 +163,7 @@ std::u16string FailureText(MessageId failure) {
 
 int UsageError(CliText problem, std::u16string_view named) {
     std::u16string text = std::u16string(kProgram) + u": " + Filled(Say(problem), named) + u"\n";
-    text += Filled(Say(CliText::kTryHelp), kProgram) + u"\n";
+    text += Say(CliText::kTryHelp, kProgram) + u"\n";
     WriteStderr(text);
     return kExitUsage;
 }

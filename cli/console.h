@@ -15,6 +15,8 @@ std::u16string_view ProgramName();
 // The command line's texts and the run's messages in the user's language.
 std::u16string_view Say(MessageId message);
 std::u16string_view Say(CliText text);
+// The text with `value` in its "{}".
+std::u16string Say(CliText text, std::u16string_view value);
 
 // How lines look from now on: a bar while a transform runs (`drawBar`), every status line named
 // by its FILE (`nameLines`), status lines left out (`quiet`).

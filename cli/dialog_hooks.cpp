@@ -71,8 +71,8 @@ std::u16string ErrorText(MessageId message) {
     // the run took.
     if (message == MessageId::kInterruptedSave) {
         const std::u16string verdict = WreckVerdict(g_cli.path, g_app.checkValue, g_app.keyValue);
-        return Filled(Say(CliText::kDecryptHint), ProgramName()) +
-               (verdict.empty() ? verdict : Filled(Say(CliText::kReasonFrame), verdict));
+        return Say(CliText::kDecryptHint, ProgramName()) +
+               (verdict.empty() ? verdict : Say(CliText::kReasonFrame, verdict));
     }
     return FailureText(message);
 }
@@ -84,7 +84,7 @@ void ReportOutputUnwritable() {
     std::u16string text(Say(MessageId::kWriteFailed));
     const size_t slash = output.find_last_of(kPathSeparators);
     if (LastSystemReason() == SystemReason::kNoSuchFile && slash != std::u16string_view::npos)
-        text += Filled(Say(CliText::kOutputFolderMissing), output.substr(0, slash));
+        text += Say(CliText::kOutputFolderMissing, output.substr(0, slash));
     else
         text += ReasonSuffix();
     PrintMessageAbout(output, text);

@@ -83,7 +83,7 @@ int RunCommand(bool drawBar) {
 // The usage lines and the warning that open the help: what the program says when it is called
 // with nothing, as the Windows console entry calls it, and when Explorer starts it.
 std::u16string ShortUsage() {
-    const std::u16string usage = Filled(Say(CliText::kUsage), ProgramName());
+    const std::u16string usage = Say(CliText::kUsage, ProgramName());
     return usage.substr(0, usage.find(u"\n\n") + 1);
 }
 
@@ -96,7 +96,7 @@ bool ReadCommandLine(const std::vector<std::u16string>& args, int* status) {
     switch (parsed.result) {
         case ParseResult::kFailed:
             if (args.empty())
-                WriteStderr(ShortUsage() + Filled(Say(CliText::kTryHelp), ProgramName()) + u"\n");
+                WriteStderr(ShortUsage() + Say(CliText::kTryHelp, ProgramName()) + u"\n");
             else
                 UsageError(parsed.problem, parsed.named);
             return false;
@@ -113,7 +113,7 @@ bool ReadCommandLine(const std::vector<std::u16string>& args, int* status) {
     }
     std::u16string unmatched;
     if (!ExpandWildcards(&g_cli.options.files, &unmatched)) {
-        PrintProgramMessage(Filled(Say(CliText::kNoFileMatches), unmatched));
+        PrintProgramMessage(Say(CliText::kNoFileMatches, unmatched));
         *status = kExitCannotAccess;
         return false;
     }
@@ -166,7 +166,7 @@ int RunCommandLine(const std::vector<std::u16string>& args) {
 int RunInConsoleOfItsOwn(const std::vector<std::u16string>& args, void (*waitForEnter)()) {
     int status = kExitUsage;
     if (args.empty()) {
-        WriteStdout(Filled(Say(CliText::kStartedAlone), ProgramName()) + ShortUsage() + u"\n");
+        WriteStdout(Say(CliText::kStartedAlone, ProgramName()) + ShortUsage() + u"\n");
     } else {
         status = RunCommandLine(args);
     }

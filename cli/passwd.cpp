@@ -22,7 +22,7 @@ namespace {
 int RefuseHeader(const uint8_t* file, uint32_t length, const RekeyDigests& digests) {
     const FileState state = AnalyseFile(file, length, digests.oldCheck, digests.oldKey).state;
     if (IsConfirmedWreck(state))
-        PrintFileMessage(Filled(Say(CliText::kDecryptHint), ProgramName()));
+        PrintFileMessage(Say(CliText::kDecryptHint, ProgramName()));
     else
         PrintFileMessage(Say(CliText::kNotOpenedByPassword));
     return kExitWrongPassword;

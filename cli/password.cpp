@@ -51,7 +51,7 @@ LineResult ReadPasswordFromSource(const PasswordOrigin& origin, std::u16string* 
     if (result == LineResult::kCannotRead) {
         const std::u16string message = origin.source == PasswordSource::kStdin
                                            ? std::u16string(Say(CliText::kPasswordStdinUnreadable))
-                                           : Filled(Say(CliText::kPasswordUnreadable), origin.name);
+                                           : Say(CliText::kPasswordUnreadable, origin.name);
         PrintProgramMessage(message + ReasonSuffix());
     }
     if (result != LineResult::kRead)
@@ -112,8 +112,7 @@ int ObtainFrom(const PasswordOrigin& origin, bool askOnTerminal, bool twice, Cli
         return kExitSignalBase + SIGINT;
     // The terminal's; a source's failure was reported and returned above.
     if (result == LineResult::kCannotRead) {
-        PrintProgramMessage(Filled(Say(CliText::kPasswordUnreadable), TerminalName()) +
-                            ReasonSuffix());
+        PrintProgramMessage(Say(CliText::kPasswordUnreadable, TerminalName()) + ReasonSuffix());
         return kExitCannotAccess;
     }
     if (result == LineResult::kBadText)

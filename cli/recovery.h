@@ -20,9 +20,6 @@ int RunRecovery();
 // when the file cannot be read again.
 std::u16string WreckVerdict(const std::u16string& full, uint32_t checkDigest, uint32_t keyDigest);
 
-// The command that restores the wreck `name` into a separate file, as messages show it.
-std::u16string RecoverCommand(std::u16string_view name);
-
 // The file at `full` read whole and analysed, `*size` (when given) its length: for check, for a
 // walk's look before encrypt or decrypt would run on it and for decrypt's words on a wreck.
 // False, with nothing printed, the reason noted and `*failure` (when given) the message that names
@@ -30,9 +27,6 @@ std::u16string RecoverCommand(std::u16string_view name);
 bool AnalyseWholeFile(const std::u16string& full, uint32_t checkDigest, uint32_t keyDigest,
                       FileAnalysis* analysis, uint64_t* size = nullptr,
                       MessageId* failure = nullptr);
-// Names the file `name` as check does, with what restores it, when `analysis` shows what an
-// interrupted save left (IsNamedWreck); false for anything else.
-bool NameWalkedWreck(const std::u16string& name, const FileAnalysis& analysis);
 
 // check on one file of a walk (-r): `name` names it (as the walk carries it), `full` opens it. A
 // file that is not a container of this password, nor what one of its saves left, is skipped with a

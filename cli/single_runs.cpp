@@ -12,6 +12,7 @@
 #include "cli/linux_streams.h"
 #include "cli/passwd.h"
 #include "cli/recovery.h"
+#include "cli/verdicts.h"
 #include "cli/walk.h"
 #include "core/container.h"
 #include "fileops/file_open.h"
@@ -24,7 +25,7 @@ namespace {
 // What is said after a run, from its outcome; returns its exit status.
 int ReportOutcome(const RunOutcome& outcome) {
     if (outcome.partlyWritten)
-        PrintFileMessage(Filled(Say(CliText::kPartlyWritten), RecoverCommand(g_cli.fileName)));
+        PrintFileMessage(Say(CliText::kPartlyWritten, RecoverCommand(g_cli.fileName)));
     if (outcome.notFlushed)
         PrintFileMessage(Say(MessageId::kWrittenNotFlushed));
     if (!outcome.done) {
@@ -35,12 +36,11 @@ int ReportOutcome(const RunOutcome& outcome) {
     // A separate output is named: a dot in a folder name can put it far from the source. A
     // result for standard output is done once it is there (RunFromMemory).
     if (WritesSeparateOutput())
-        PrintStatusLine(Filled(Say(CliText::kOutputWritten), outcome.output), false);
+        PrintStatusLine(Say(CliText::kOutputWritten, outcome.output), false);
     else if (!g_cli.options.toStandardOutput)
         PrintStatusLine(Say(MessageId::kDone), false);
     if (outcome.bytesAfterContainer > 0) {
-        PrintFileMessage(
-            Filled(Say(CliText::kDecryptBytesAfter), Number(outcome.bytesAfterContainer)));
+        PrintFileMessage(Say(CliText::kDecryptBytesAfter, Number(outcome.bytesAfterContainer)));
     }
     return kExitSuccess;
 }

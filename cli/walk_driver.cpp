@@ -45,7 +45,7 @@ void SayWhatWouldBeDone() {
                          : g_cli.options.command == kPasswd  ? CliText::kDryRunRekey
                                                              : CliText::kDryRunShred;
     if (!g_cli.options.quiet)
-        PrintFileMessage(Filled(Say(CliText::kDryRunWould), Say(what)));
+        PrintFileMessage(Say(CliText::kDryRunWould, Say(what)));
 }
 
 void NoteFailed(WalkTally* tally, int status) {
@@ -120,7 +120,7 @@ void WalkFile(const WalkStep& step, WalkTally* tally) {
     }
     std::u16string output;
     if (WritesSeparateOutput() && !OutputStaysBeside(step.path, &output)) {
-        PrintFileMessage(Filled(Say(CliText::kOutputElsewhere), output));
+        PrintFileMessage(Say(CliText::kOutputElsewhere, output));
         NoteFailed(tally, kExitFailure);
         return;
     }

@@ -7,6 +7,7 @@
 
 #include "cli/front_end_state.h"
 #include "cli/recovery.h"
+#include "cli/verdicts.h"
 #include "cli/walk.h"
 #include "core/recovery.h"
 #include "fileops/app_state.h"
