@@ -9,6 +9,7 @@
 // cut short by any cause leaves a file that decryption refuses. An end of the program requested
 // during a save waits for it (fileops/save_guard.h).
 #include <algorithm>
+#include <string_view>
 
 #include "core/container.h"
 #include "core/recovery.h"
@@ -60,10 +61,7 @@ bool NameOutput() {
     if (requested == nullptr)
         return DeriveOutputPath(RunPath());
     // Shorter than the field, as the requester checked; cut there all the same.
-    uint32_t length = 0;
-    for (; length + 1 < kPathCapacity && requested[length] != 0; ++length)
-        RunPath()[length] = requested[length];
-    RunPath()[length] = 0;
+    RunPath()[std::u16string_view(requested).copy(RunPath(), kPathCapacity - 1)] = 0;
     return true;
 }
 
