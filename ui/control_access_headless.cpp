@@ -106,11 +106,7 @@ uint32_t GetControlText(int controlId, char16_t* buffer, uint32_t capacity) {
     uint32_t n = 0;
     if (Known(controlId)) {
         std::lock_guard<std::mutex> lock(Dialog().mutex);
-        const std::u16string& text = Dialog().text[controlId];
-        while (n + 1 < capacity && n < text.size()) {
-            buffer[n] = text[n];
-            ++n;
-        }
+        n = static_cast<uint32_t>(Dialog().text[controlId].copy(buffer, capacity - 1));
     }
     buffer[n] = 0;
     return n;
