@@ -33,8 +33,10 @@ struct SignalFromEnvironment {
         const char* value = std::getenv("ZOK_TEST_SIGNAL_IN_SAVE");
         int signal = 0;
         unsigned operation = 0;
-        if (value != nullptr && std::sscanf(value, "%d:%u", &signal, &operation) == 2)
-            RaiseSignalInSave(signal, operation);
+        if (value != nullptr && std::sscanf(value, "%d:%u", &signal, &operation) == 2) {
+            g_signalInSave.store(signal);
+            g_signalAtOperation.store(operation);
+        }
         beforeWalkedFile = std::getenv("ZOK_TEST_BEFORE_WALKED_FILE");
         value = std::getenv("ZOK_TEST_FAIL_IN_SAVE");
         if (value != nullptr && std::sscanf(value, "%u", &operation) == 1)
@@ -56,12 +58,6 @@ bool CountSaveOperation() {
     return number == g_failInSave.load();
 }
 }  // namespace
-
-void RaiseSignalInSave(int signal, uint32_t operation) {
-    g_signalInSave.store(signal);
-    g_signalAtOperation.store(operation);
-    g_saveOperations.store(0);
-}
 
 void BeforeWalkedFile() {
     const char* command = g_signalFromEnvironment.beforeWalkedFile;

@@ -46,12 +46,11 @@ void ReportFileSizeAs(uint64_t size);
 // The size set by ReportFileSizeAs, 0 when none; read by the backend's size query.
 uint64_t ReportedFileSize();
 
-// Raises `signal` in this process just before the `operation`-th counted operation of every
-// save (1 = the first; 0 = never), so that tests deliver an end request at a known step of a
-// save. A program started with ZOK_TEST_SIGNAL_IN_SAVE="SIGNAL:OPERATION" in its environment
-// does the same from its start; one started with ZOK_TEST_FAIL_IN_SAVE="OPERATION" makes that
-// operation of every save fail (a failing write writes nothing).
-void RaiseSignalInSave(int signal, uint32_t operation);
+// A program started with ZOK_TEST_SIGNAL_IN_SAVE="SIGNAL:OPERATION" in its environment raises
+// SIGNAL in itself just before the OPERATION-th counted operation of every save (1 = the first),
+// so that tests deliver an end request at a known step of a save; one started with
+// ZOK_TEST_FAIL_IN_SAVE="OPERATION" makes that operation of every save fail (a failing write
+// writes nothing).
 
 // The steps of RenameOutput in which file systems differ. Each refused step fails with the
 // chosen errno before it is tried, so tests lead the backend through a file system without the

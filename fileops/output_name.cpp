@@ -32,19 +32,15 @@ bool DeriveOutputPathIn(char16_t* path, char16_t* scratch) {
     if (length > kLongestSource)
         return false;
 
-    uint32_t dot = length;
-    for (uint32_t i = length; i > 0; --i) {
-        if (path[i - 1] == u'.') {
-            dot = i - 1;
-            break;
-        }
-    }
+    const size_t lastDot = std::u16string_view(path, length).rfind(u'.');
+    const uint32_t dot =
+        lastDot == std::u16string_view::npos ? length : static_cast<uint32_t>(lastDot);
     // Without a dot the suffix goes at the end, with no tail to move.
     const char16_t* suffix = dot == length ? kNoDot : kBeforeDot;
     const uint32_t tail = length - dot;
-    for (uint32_t i = 0; i < tail; ++i) scratch[i] = path[dot + i];
-    for (uint32_t i = 0; i < kSuffixLength; ++i) path[dot + i] = suffix[i];
-    for (uint32_t i = 0; i < tail; ++i) path[dot + kSuffixLength + i] = scratch[i];
+    std::copy_n(path + dot, tail, scratch);
+    std::copy_n(suffix, kSuffixLength, path + dot);
+    std::copy_n(scratch, tail, path + dot + kSuffixLength);
     path[length + kSuffixLength] = 0;
     return true;
 }

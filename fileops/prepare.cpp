@@ -85,9 +85,5 @@ void PrepareCipherRun(uint32_t command, RunThread thread) {
         return;
     }
 
-    SetActionButtonsEnabled(false);
-    if (!RunOn(thread, OperationWorker, command)) {
-        ReportFailure(MessageId::kThreadFailed);
-        SetActionButtonsEnabled(true);
-    }
+    RunOn(thread, OperationWorker, command);
 }

@@ -15,11 +15,12 @@ void BeginOutcome() {
     g_outcome = RunOutcome();
 }
 
-bool RunOn(RunThread thread, ThreadRoutine routine, uintptr_t argument) {
-    if (thread == RunThread::kWorker)
-        return StartThread(routine, argument);
-    routine(argument);
-    return true;
+void RunOn(RunThread thread, ThreadRoutine routine, uintptr_t argument) {
+    SetActionButtonsEnabled(false);
+    if (thread == RunThread::kCaller)
+        routine(argument);
+    else if (!StartThread(routine, argument))
+        FailRun(MessageId::kThreadFailed);
 }
 
 void EndRun() {

@@ -11,9 +11,9 @@
 // files a thread for each costs more than the file's work: its runs go on the calling thread.
 enum class RunThread : uint8_t { kWorker, kCaller };
 
-// Runs `routine` on the calling thread, or starts it on a thread of its own; false when that
-// thread could not start.
-bool RunOn(RunThread thread, ThreadRoutine routine, uintptr_t argument);
+// Disables the action buttons and runs `routine` on the calling thread, or starts it on a thread
+// of its own; a thread that could not start fails the run (kThreadFailed).
+void RunOn(RunThread thread, ThreadRoutine routine, uintptr_t argument);
 
 // What a run came to, recorded as it goes, for a caller that waits for the run
 // (fileops/run_request.h). The window's runs record it too; the window reads none of it.

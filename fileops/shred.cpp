@@ -43,17 +43,6 @@ bool Shred(MessageId* failure) {
     return SetFileLength(g_app.fileHandle, 0) && MarkForDeletion(g_app.fileHandle);
 }
 
-}  // namespace
-
-void StartShredRun(RunThread thread) {
-    ClearStatusLog();
-    SetActionButtonsEnabled(false);
-    if (!RunOn(thread, ShredWorker, 0)) {
-        ReportFailure(MessageId::kThreadFailed);
-        SetActionButtonsEnabled(true);
-    }
-}
-
 void ShredWorker(uintptr_t) {
     AppendStatusLine(MessageId::kReadingFile);
     // The file shredded is the one the field names now, a moment after the press.
@@ -86,4 +75,11 @@ void ShredWorker(uintptr_t) {
     CurrentOutcome().done = true;
     ShowInfo(MessageId::kDone);
     EndRun();
+}
+
+}  // namespace
+
+void StartShredRun(RunThread thread) {
+    ClearStatusLog();
+    RunOn(thread, ShredWorker, 0);
 }

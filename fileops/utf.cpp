@@ -4,16 +4,6 @@
 
 namespace {
 
-void AppendUtf16(uint32_t code, std::u16string* out) {
-    if (code < 0x10000) {
-        out->push_back(static_cast<char16_t>(code));
-        return;
-    }
-    code -= 0x10000;
-    out->push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
-    out->push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
-}
-
 // Writes the UTF-8 form of `code` to `bytes`; returns its length (1 to 4).
 size_t EncodeUtf8(uint32_t code, char bytes[4]) {
     constexpr uint8_t kLeadMarks[] = {0x00, 0xC0, 0xE0, 0xF0};
@@ -89,7 +79,11 @@ bool Utf8ToUtf16(std::string_view utf8, std::u16string* utf16) {
         }
         if (code < form->smallest || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
             return false;
-        AppendUtf16(code, utf16);
+        if (code >= 0x10000) {  // a surrogate pair: the high unit, and the low one below
+            utf16->push_back(static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10)));
+            code = 0xDC00 + (code & 0x3FF);
+        }
+        utf16->push_back(static_cast<char16_t>(code));
         i += trail + 1;
     }
     return true;

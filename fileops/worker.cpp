@@ -9,6 +9,7 @@
 // cut short by any cause leaves a file that decryption refuses. An end of the program requested
 // during a save waits for it (fileops/save_guard.h).
 #include <algorithm>
+#include <string_view>
 
 #include "core/container.h"
 #include "core/recovery.h"
@@ -42,13 +43,6 @@ void StartProgressReporterFor(uint32_t bodySize) {
         StartProgressReporter();
 }
 
-// Without a reporter, the bar is moved once, to where the reporter's last update would have put
-// it.
-void ShowProgressOfSmallBody() {
-    if (g_app.reporterThread == 0)
-        SetProgressPosition(g_app.progressCounter.load(std::memory_order_relaxed));
-}
-
 // The file the user named. In separate-output mode the output's path takes its place in
 // RunPath() before the transform.
 char16_t g_sourcePath[kPathCapacity];
@@ -67,10 +61,7 @@ bool NameOutput() {
     if (requested == nullptr)
         return DeriveOutputPath(RunPath());
     // Shorter than the field, as the requester checked; cut there all the same.
-    uint32_t length = 0;
-    for (; length + 1 < kPathCapacity && requested[length] != 0; ++length)
-        RunPath()[length] = requested[length];
-    RunPath()[length] = 0;
+    RunPath()[std::u16string_view(requested).copy(RunPath(), kPathCapacity - 1)] = 0;
     return true;
 }
 
@@ -105,29 +96,6 @@ bool ChooseSeparateOutput() {
     return true;
 }
 
-// The separate save of the result (separate_save.h); `*datesKept` tells whether it has the
-// source's dates.
-bool SaveOutput(const uint8_t* data, uint32_t size, bool* datesKept) {
-    const SaveKeeps keeps = {.facts = g_sourceDatesKnown ? &g_sourceDates : nullptr};
-    return SaveSeparately(NativePath(), g_app.fileHandle, data, size, g_replaceOutput,
-                          g_app.unfinishedPath, keeps, datesKept);
-}
-
-// The end of a run that saved its result: a result without the source's dates is only a note;
-// a separate output is named by its full path after "操作完毕。", which stays as it is.
-void FinishSavedRun(bool inPlace, bool datesKept) {
-    if (!datesKept)
-        AppendStatusLine(MessageId::kDatesNotKept);
-    AppendStatusLine(MessageId::kDone);
-    CurrentOutcome().done = true;
-    if (!inPlace) {
-        AppendStatusLine(MessageId::kOutputFile, RunPath(), DetailPlace::kSameLine);
-        std::copy_n(RunPath(), kPathCapacity, CurrentOutcome().output);
-    }
-    ShowInfo(MessageId::kDone);
-    EndRun();
-}
-
 // How a save in place ended. A failure never puts anything back once a byte is written: what
 // the file holds then is a wreck that recover gives back, and any cut of its length would take
 // bytes recover needs.
@@ -160,22 +128,15 @@ bool WriteBodyFromItsEnd(FileHandle file, const uint8_t* container, uint32_t con
 
 // Encryption in place: the whole container's room reserved first, so that a full disk fails
 // the run before a byte is overwritten; then the body, from its end, and the header last.
-InPlaceSave SaveEncryptionInPlace(uint32_t containerSize) {
+InPlaceSave SaveEncryptionInPlace(const uint8_t* container, uint32_t containerSize) {
     const FileHandle file = g_app.fileHandle;
-    const uint8_t* container = g_app.bufferBase;
-    InPlaceSave result = InPlaceSave::kFailed;
-    BeginSave();
-    if (ReserveSpace(file, containerSize)) {
-        bool reachedAny = false;
-        const bool written = WriteBodyFromItsEnd(file, container, containerSize, &reachedAny);
-        if (reachedAny)
-            result = InPlaceSave::kPartlyWritten;
-        if (written && FlushFile(file) && WriteFromStart(file, container, kContainerHeaderSize)) {
-            result = FlushFile(file) ? InPlaceSave::kSaved : InPlaceSave::kUnconfirmed;
-        }
-    }
-    EndSave();
-    return result;
+    if (!ReserveSpace(file, containerSize))
+        return InPlaceSave::kFailed;
+    bool reachedAny = false;
+    const bool written = WriteBodyFromItsEnd(file, container, containerSize, &reachedAny);
+    if (written && FlushFile(file) && WriteFromStart(file, container, kContainerHeaderSize))
+        return FlushFile(file) ? InPlaceSave::kSaved : InPlaceSave::kUnconfirmed;
+    return reachedAny ? InPlaceSave::kPartlyWritten : InPlaceSave::kFailed;
 }
 
 // Decryption in place: the first block, header included, first. A plain file shorter than the
@@ -184,27 +145,27 @@ InPlaceSave SaveEncryptionInPlace(uint32_t containerSize) {
 InPlaceSave SaveDecryptionInPlace(const uint8_t* plain, uint32_t size) {
     const FileHandle file = g_app.fileHandle;
     const uint32_t head = std::max(std::min(size, kFirstBlock), kContainerHeaderSize);
-    InPlaceSave result = InPlaceSave::kFailed;
-    BeginSave();
-    if (ReserveSpace(file, size)) {
-        uint32_t reached = 0;
-        const bool written = WriteFromStart(file, plain, head, &reached);
-        if (reached != 0)
-            result = InPlaceSave::kPartlyWritten;
-        if (written && FlushFile(file) &&
-            (size <= head || WriteAt(file, head, plain + head, size - head)) &&
-            SetFileLength(file, size)) {
-            result = FlushFile(file) ? InPlaceSave::kSaved : InPlaceSave::kUnconfirmed;
-        }
+    if (!ReserveSpace(file, size))
+        return InPlaceSave::kFailed;
+    uint32_t reached = 0;
+    const bool written = WriteFromStart(file, plain, head, &reached);
+    if (written && FlushFile(file) &&
+        (size <= head || WriteAt(file, head, plain + head, size - head)) &&
+        SetFileLength(file, size)) {
+        return FlushFile(file) ? InPlaceSave::kSaved : InPlaceSave::kUnconfirmed;
     }
-    EndSave();
-    return result;
+    return reached != 0 ? InPlaceSave::kPartlyWritten : InPlaceSave::kFailed;
 }
 
-// Whether an in-place save succeeded; a failure that left a wreck adds the status line that says
-// the file was partly written and can be recovered, before the error is shown. A saved file gets
-// its dates back through the handle that wrote it; `*datesKept` tells whether it did.
-bool SavedInPlace(InPlaceSave result, bool* datesKept) {
+// Saves the result of `command` in place and tells whether it succeeded; a failure that left a
+// wreck adds the status line that says the file was partly written and can be recovered, before
+// the error is shown. A saved file gets its dates back through the handle that wrote it;
+// `*datesKept` tells whether it did.
+bool SavedInPlace(uint32_t command, const uint8_t* data, uint32_t size, bool* datesKept) {
+    BeginSave();
+    const InPlaceSave result = command == IDC_ENCRYPT ? SaveEncryptionInPlace(data, size)
+                                                      : SaveDecryptionInPlace(data, size);
+    EndSave();
     CurrentOutcome().partlyWritten = result == InPlaceSave::kPartlyWritten;
     CurrentOutcome().notFlushed = result == InPlaceSave::kUnconfirmed;
     if (result == InPlaceSave::kPartlyWritten)
@@ -216,10 +177,41 @@ bool SavedInPlace(InPlaceSave result, bool* datesKept) {
     return result == InPlaceSave::kSaved;
 }
 
-// Decryption's bar runs from full towards empty; it is emptied at the end of the run.
-void EmptyProgressBar() {
-    StopProgressReporter();
-    SetProgressPosition(0);
+// Saves the result, `size` bytes at `data`, and ends the run. A result without the source's
+// dates is only a note; a separate output is named by its full path after "操作完毕。", which
+// stays as it is. Decryption's bar runs from full towards empty and is emptied at the end of the
+// run; after a failed save it keeps the position the run reached while the error is shown, and
+// is emptied only once the box is closed. This order is part of the window's behaviour.
+void SaveResult(uint32_t command, bool inPlace, const uint8_t* data, uint32_t size) {
+    AppendStatusLine(MessageId::kSaving);
+    bool datesKept = false;
+    const SaveKeeps keeps = {.facts = g_sourceDatesKnown ? &g_sourceDates : nullptr};
+    const bool saved =
+        inPlace ? SavedInPlace(command, data, size, &datesKept)
+                : SaveSeparately(NativePath(), g_app.fileHandle, data, size, g_replaceOutput,
+                                 g_app.unfinishedPath, keeps, &datesKept);
+    if (saved)
+        ReleaseRunResources();
+    else
+        ReportFailure(MessageId::kWriteFailed);
+    if (command == IDC_DECRYPT) {
+        StopProgressReporter();
+        SetProgressPosition(0);
+    }
+    if (!saved) {
+        EndRun();
+        return;
+    }
+    if (!datesKept)
+        AppendStatusLine(MessageId::kDatesNotKept);
+    AppendStatusLine(MessageId::kDone);
+    CurrentOutcome().done = true;
+    if (!inPlace) {
+        AppendStatusLine(MessageId::kOutputFile, RunPath(), DetailPlace::kSameLine);
+        std::copy_n(RunPath(), kPathCapacity, CurrentOutcome().output);
+    }
+    ShowInfo(MessageId::kDone);
+    EndRun();
 }
 
 void EncryptRun(bool inPlace) {
@@ -236,17 +228,7 @@ void EncryptRun(bool inPlace) {
                  g_app.progressCounter);
     StopProgressReporter();
     SetProgressPosition(bodySize);
-
-    AppendStatusLine(MessageId::kSaving);
-    const uint32_t containerSize = kContainerHeaderSize + bodySize;
-    bool datesKept = false;
-    if (inPlace ? !SavedInPlace(SaveEncryptionInPlace(containerSize), &datesKept)
-                : !SaveOutput(g_app.bufferBase, containerSize, &datesKept)) {
-        FailRun(MessageId::kWriteFailed);
-        return;
-    }
-    ReleaseRunResources();
-    FinishSavedRun(inPlace, datesKept);
+    SaveResult(IDC_ENCRYPT, inPlace, g_app.bufferBase, kContainerHeaderSize + bodySize);
 }
 
 // The header does not match the password. What an interrupted in-place save left does not
@@ -298,22 +280,10 @@ void DecryptRun(bool inPlace) {
     g_app.fileSize = header.originalSize;
     uint8_t* body = g_app.bufferBase + kContainerHeaderSize;
     DecryptWords(body, header.originalSize, g_app.keyValue, header.salt, g_app.progressCounter);
-    ShowProgressOfSmallBody();
-
-    AppendStatusLine(MessageId::kSaving);
-    bool datesKept = false;
-    if (inPlace ? !SavedInPlace(SaveDecryptionInPlace(body, header.originalSize), &datesKept)
-                : !SaveOutput(body, header.originalSize, &datesKept)) {
-        // Not FailRun: the bar keeps the position the run reached while the error is shown, and
-        // is emptied only once the box is closed. This order is part of the window's behaviour.
-        ReportFailure(MessageId::kWriteFailed);
-        EmptyProgressBar();
-        EndRun();
-        return;
-    }
-    ReleaseRunResources();
-    EmptyProgressBar();
-    FinishSavedRun(inPlace, datesKept);
+    // Without a reporter, the bar is moved once, to where its last update would have put it.
+    if (g_app.reporterThread == 0)
+        SetProgressPosition(g_app.progressCounter.load(std::memory_order_relaxed));
+    SaveResult(IDC_DECRYPT, inPlace, body, header.originalSize);
 }
 
 }  // namespace

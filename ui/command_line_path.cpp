@@ -1,5 +1,6 @@
 #include "ui/command_line_path.h"
 
+#include <algorithm>
 #include <cstddef>
 
 #include "fileops/app_state.h"
@@ -25,7 +26,6 @@ bool PickPathFromCommandLine(const char16_t* commandLine, char16_t* path) {
     if (length >= kPathCapacity)
         return false;
 
-    for (size_t i = 0; i < length; ++i) path[i] = start[i];
-    path[length] = u'\0';
+    *std::copy(start, end, path) = u'\0';
     return true;
 }

@@ -41,15 +41,18 @@ HeadlessHooks Hooks() {
     return Dialog().hooks;
 }
 
-void ReportProgress() {
+// Sets the bar's range or position and tells the hook both.
+void SetProgress(uint32_t HeadlessDialog::*field, uint32_t value) {
     HeadlessDialog& d = Dialog();
     uint32_t position, high;
+    HeadlessHooks hooks;
     {
         std::lock_guard<std::mutex> lock(d.mutex);
+        d.*field = value;
         position = d.progressPosition;
         high = d.progressHigh;
+        hooks = d.hooks;
     }
-    HeadlessHooks hooks = Hooks();
     if (hooks.onProgress)
         hooks.onProgress(position, high, hooks.context);
 }
@@ -103,11 +106,7 @@ uint32_t GetControlText(int controlId, char16_t* buffer, uint32_t capacity) {
     uint32_t n = 0;
     if (Known(controlId)) {
         std::lock_guard<std::mutex> lock(Dialog().mutex);
-        const std::u16string& text = Dialog().text[controlId];
-        while (n + 1 < capacity && n < text.size()) {
-            buffer[n] = text[n];
-            ++n;
-        }
+        n = static_cast<uint32_t>(Dialog().text[controlId].copy(buffer, capacity - 1));
     }
     buffer[n] = 0;
     return n;
@@ -139,19 +138,11 @@ void EnableControl(int controlId, bool enabled) {
 }
 
 void SetProgressRange(uint32_t high) {
-    {
-        std::lock_guard<std::mutex> lock(Dialog().mutex);
-        Dialog().progressHigh = high;
-    }
-    ReportProgress();
+    SetProgress(&HeadlessDialog::progressHigh, high);
 }
 
 void SetProgressPosition(uint32_t position) {
-    {
-        std::lock_guard<std::mutex> lock(Dialog().mutex);
-        Dialog().progressPosition = position;
-    }
-    ReportProgress();
+    SetProgress(&HeadlessDialog::progressPosition, position);
 }
 
 // The hook answers by the message alone: the command line words the detail itself.

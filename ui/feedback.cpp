@@ -1,5 +1,6 @@
 #include "ui/feedback.h"
 
+#include <algorithm>
 #include <string>
 
 #include "fileops/run_buffers.h"
@@ -21,18 +22,14 @@ void AppendStatusLine(MessageId note, const char16_t* detail, DetailPlace place)
     if (!AllocateBuffer(&size, &scratch))
         return;  // the note is lost, the run goes on
     char16_t* log = reinterpret_cast<char16_t*>(scratch);
-    uint32_t length = GetControlText(IDC_STATUS_LOG, log, oldLength + 1);
-    for (uint32_t i = 0; i < textLength; ++i) log[length++] = text[i];
-    if (detail != nullptr && place == DetailPlace::kOwnLine) {
-        log[length++] = u'\r';
-        log[length++] = u'\n';
-    }
+    char16_t* end =
+        std::copy_n(text, textLength, log + GetControlText(IDC_STATUS_LOG, log, oldLength + 1));
     if (detail != nullptr) {
-        for (uint32_t i = 0; i < detailLength; ++i) log[length++] = detail[i];
+        if (place == DetailPlace::kOwnLine)
+            end = std::copy_n(u"\r\n", 2, end);
+        end = std::copy_n(detail, detailLength, end);
     }
-    log[length++] = u'\r';
-    log[length++] = u'\n';
-    log[length] = 0;
+    std::copy_n(u"\r\n", 3, end);  // and the terminator
     SetControlText(IDC_STATUS_LOG, log);
     FreeBuffer(scratch);
     NoteAppended(note);

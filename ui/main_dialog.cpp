@@ -104,10 +104,8 @@ void OnCommand(WPARAM command) {
             OnBrowse();
             break;
         case IDC_ENCRYPT:
-            PrepareCipherRun(IDC_ENCRYPT, RunThread::kWorker);
-            break;
         case IDC_DECRYPT:
-            PrepareCipherRun(IDC_DECRYPT, RunThread::kWorker);
+            PrepareCipherRun(static_cast<uint32_t>(command), RunThread::kWorker);
             break;
         case IDC_SHRED:
             StartShredRun(RunThread::kWorker);
@@ -125,8 +123,7 @@ void OnCommand(WPARAM command) {
 
 }  // namespace
 
-INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    (void)lParam;
+INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
         case WM_INITDIALOG:
             OnInitDialog(window);
