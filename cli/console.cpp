@@ -162,7 +162,7 @@ std::u16string FailureText(MessageId failure) {
 }
 
 int UsageError(CliText problem, std::u16string_view named) {
-    std::u16string text = std::u16string(kProgram) + u": " + Filled(Say(problem), named) + u"\n";
+    std::u16string text = std::u16string(kProgram) + u": " + Say(problem, named) + u"\n";
     text += Say(CliText::kTryHelp, kProgram) + u"\n";
     WriteStderr(text);
     return kExitUsage;

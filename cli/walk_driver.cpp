@@ -160,7 +160,7 @@ std::vector<WalkOperand> WalkOperands(WalkTally* tally) {
             continue;
         }
         if (!LookAtOperand(operand.path, &operand.type, &operand.identity)) {
-            PrintFileMessage(std::u16string(Say(MessageId::kOpenFailed)) + ReasonSuffix());
+            PrintFileMessage(FailureText(MessageId::kOpenFailed));
             NoteFailed(tally, kExitCannotAccess);
             continue;
         }
@@ -195,7 +195,7 @@ bool HoldFolderOf(const WalkStep& step, WalkTally* tally) {
         folder.pop_back();
     if (HoldFolder(step.folder, (kNativePrefix + folder).c_str()))
         return true;
-    PrintFileMessage(std::u16string(Say(MessageId::kOpenFailed)) + ReasonSuffix());
+    PrintFileMessage(FailureText(MessageId::kOpenFailed));
     NoteFailed(tally, kExitCannotAccess);
     return false;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/front_end_state.h"
+#include "cli/full_path.h"
 #include "cli/recovery.h"
 #include "cli/verdicts.h"
 #include "cli/walk.h"
@@ -64,10 +65,10 @@ bool OutputStaysBeside(const std::u16string& full, std::u16string* output) {
     if (!DeriveOutputPathIn(path, scratch))
         return true;  // the run says why it has no output name
     *output = path;
-    const size_t folderEnd = full.find_last_of(u"/\\");
+    const size_t folderEnd = full.find_last_of(kPathSeparators);
     return output->size() > folderEnd &&
            output->compare(0, folderEnd + 1, full, 0, folderEnd + 1) == 0 &&
-           output->find_first_of(u"/\\", folderEnd + 1) == std::u16string::npos;
+           output->find_first_of(kPathSeparators, folderEnd + 1) == std::u16string::npos;
 }
 
 CliText WhySkipped(StepKind kind) {
